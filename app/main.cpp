@@ -1,0 +1,31 @@
+#include "app/login_window.h"
+#include "app/main_window.h"
+#include "data/database.h"
+#include "data/message_box.h"
+#include "data/process.h"
+#include "data/schema.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QM505"));
+
+    qm::setProgramFolder(QCoreApplication::applicationDirPath());
+    bool ready = false;
+    qm::guarded([&] {
+        qm::ensureDatabase();
+        ready = true;
+    });
+    if (!ready)
+        return 1;
+
+    qm::LoginWindow login;
+    if (login.exec() != QDialog::Accepted || qm::processEndRequested())
+        return 0;
+
+    qm::MainWindow mainWindow;
+    mainWindow.show();
+    return app.exec();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QLabel;
+class QMdiArea;
+class QProgressBar;
+class QTimer;
+
+namespace qm {
+
+// The main window: menus and toolbar open the work windows; the status bar shows date, time,
+// operator and the scrolling welcome line.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    static QString welcomeLine();
+    QString welcomePanelText() const;
+    QMdiArea* workArea() const { return m_workArea; }
+
+public slots:
+    void scrollWelcomeLine();
+    void stopScrolling();
+    void exitSystem();
+    void showAbout();
+    void toolbarButtonClicked(int index);
+
+    void openAccounts();
+    void openSettings();
+    void openVoucherEntry();
+    void openVoucherPrinting(bool modal);
+    void openStatements();
+    void openQueryCentre();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void updateClock();
+    bool hasOpenWorkWindow() const;
+
+    QMdiArea* m_workArea;
+    QLabel* m_yearLabel;
+    QLabel* m_datePanel;
+    QLabel* m_timePanel;
+    QLabel* m_operatorPanel;
+    QLabel* m_welcomePanel;
+    QProgressBar* m_progress;
+    QTimer* m_scrollTimer;
+};
+
+}  // namespace qm

@@ -1,0 +1,54 @@
+#pragma once
+
+// The one route to the database: one connection for the process, statements with bound
+// values, record sets read into memory, and a transaction guard. Errors throw DbError.
+
+#include "record_set.h"
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+namespace qm {
+
+// The folder that holds QMDK/qmdata.mdb: the program's own folder, or a test's temporary one.
+void setProgramFolder(const QString& folder);
+QString programFolder();
+QString dataFolder();
+QString databaseFilePath();
+
+// Opens the database file when no connection is open. Never creates a file: a missing or
+// unreadable file throws.
+bool openConnection();
+void closeConnection();
+bool isConnectionOpen();
+
+// Runs one statement (trimmed) with its values bound in order. A SELECT returns its rows;
+// any other statement returns an empty record set. A null QString binds as empty text;
+// bind QVariant() for NULL.
+RecordSet openRecordset(const QString& statement, const QVariantList& values = {});
+// Runs an action statement and returns the number of rows it changed.
+int execute(const QString& statement, const QVariantList& values = {});
+// The first column of the first row, or a null QVariant when there is no row.
+QVariant scalar(const QString& statement, const QVariantList& values = {});
+
+// Builds a new database file at `path`: `fill` runs on it inside one transaction, and only a
+// complete file is moved into place. Leaves the connection closed.
+void createDatabaseFile(const QString& path, const std::function<void()>& fill);
+
+// All or nothing: what runs between construction and commit() is rolled back unless
+// commit() is reached. Guards nest (an inner guard is a savepoint of the outer one).
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    QString m_name;
+    bool m_done = false;
+};
+
+}  // namespace qm

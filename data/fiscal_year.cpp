@@ -1,0 +1,33 @@
+#include "fiscal_year.h"
+
+#include "db_error.h"
+
+namespace qm {
+
+bool isValidFiscalYear(int year)
+{
+    return year >= kFirstFiscalYear && year <= kLastFiscalYear;
+}
+
+std::optional<int> parseFiscalYear(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    for (const QChar c : trimmed) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const int year = trimmed.toInt(&ok);
+    if (!ok || !isValidFiscalYear(year))
+        return std::nullopt;
+    return year;
+}
+
+QString entryTableName(int year)
+{
+    if (!isValidFiscalYear(year))
+        throw DbError(QStringLiteral("超年限不能使用"));
+    return QStringLiteral("分") + QString::number(year);
+}
+
+}  // namespace qm

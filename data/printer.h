@@ -1,0 +1,20 @@
+#pragma once
+
+// The paper orientation of the next print job, and whether a printer is there at all.
+
+#include <functional>
+
+namespace qm {
+
+enum PrinterOrientation { Portrait = 1, Landscape = 2 };
+
+// Remembers the orientation for the print jobs that follow. Returns false, and changes
+// nothing, when no printer is installed.
+bool setPrinterOrientation(int orientation);
+int printerOrientation();
+
+bool printerInstalled();
+// Tests replace the printer check; an empty function restores the real one.
+std::function<bool()> setPrinterCheck(std::function<bool()> check);
+
+}  // namespace qm

@@ -1,0 +1,153 @@
+#include "window_helpers.h"
+
+#include "num_key_filter.h"
+
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTableView>
+#include <QWheelEvent>
+
+namespace qm {
+
+namespace {
+
+constexpr int kProgressMaximum = 3000;
+constexpr int kWheelNotch = 120;
+
+QPointer<QProgressBar> g_progressBar;
+
+class WheelPager : public QObject {
+public:
+    explicit WheelPager(QAbstractScrollArea* grid) : QObject(grid), m_grid(grid) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Wheel || !m_grid->hasFocus())
+            return false;
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() != Qt::NoModifier || wheel->buttons() != Qt::NoButton
+            || wheel->angleDelta().x() != 0)
+            return false;
+        int key = 0;
+        if (wheel->angleDelta().y() == -kWheelNotch)
+            key = Qt::Key_PageDown;
+        else if (wheel->angleDelta().y() == kWheelNotch)
+            key = Qt::Key_PageUp;
+        else
+            return false;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_grid, &press);
+        return true;
+    }
+
+private:
+    QAbstractScrollArea* m_grid;
+};
+
+class NumKeyGuard : public QObject {
+public:
+    explicit NumKeyGuard(QLineEdit* box) : QObject(box), m_box(box) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        int code = 0;
+        switch (keyEvent->key()) {
+        case Qt::Key_Backspace: code = kKeyBackspace; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: code = kKeyEnter; break;
+        default:
+            // Keys that type nothing (arrows, Delete, Tab, Home…) are not characters: they pass.
+            if (keyEvent->text().isEmpty() || keyEvent->key() == Qt::Key_Delete
+                || keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab)
+                return false;
+            code = keyEvent->text().at(0).unicode();
+        }
+        return numKeyFilter(code, m_box->text()) == 0;
+    }
+
+private:
+    QLineEdit* m_box;
+};
+
+}  // namespace
+
+void setProgressBar(QProgressBar* bar)
+{
+    g_progressBar = bar;
+}
+
+void progressSpin()
+{
+    QProgressBar* bar = g_progressBar;
+    if (!bar)
+        return;
+    bar->setVisible(true);
+    bar->setMaximum(kProgressMaximum);
+    while (bar->maximum() > bar->value()) {
+        bar->setValue(bar->value() + 1);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    bar->setValue(1);
+    bar->setVisible(false);
+}
+
+QColor stripeColour(int gridRow)
+{
+    return gridRow % 2 == 0 ? QColor(236, 235, 234) : QColor(240, 255, 255);
+}
+
+QColor fixedCellColour()
+{
+    return QColor(210, 210, 253);
+}
+
+void gridStripes(QAbstractItemView* grid)
+{
+    QAbstractItemModel* model = grid->model();
+    if (!model || model->rowCount() < 1)
+        return;
+    grid->setUpdatesEnabled(false);
+    const QString headerStyle = QStringLiteral("QHeaderView::section { background-color: %1; }")
+                                    .arg(fixedCellColour().name());
+    if (auto* table = qobject_cast<QTableView*>(grid)) {
+        table->horizontalHeader()->setStyleSheet(headerStyle);
+        table->verticalHeader()->setStyleSheet(headerStyle);
+    }
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QColor colour = stripeColour(row + 1);
+        for (int column = 0; column < model->columnCount(); ++column)
+            model->setData(model->index(row, column), colour, Qt::BackgroundRole);
+    }
+    grid->setCurrentIndex(model->index(0, 0));
+    grid->setUpdatesEnabled(true);
+}
+
+void installWheelPaging(QAbstractScrollArea* grid)
+{
+    // A second filter would page twice per notch.
+    if (grid->property("qmWheelPaging").toBool())
+        return;
+    grid->setProperty("qmWheelPaging", true);
+    grid->viewport()->installEventFilter(new WheelPager(grid));
+}
+
+void installNumKeyFilter(QLineEdit* box)
+{
+    if (box->property("qmNumKeyFilter").toBool())
+        return;
+    box->setProperty("qmNumKeyFilter", true);
+    box->installEventFilter(new NumKeyGuard(box));
+}
+
+}  // namespace qm

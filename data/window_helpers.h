@@ -1,0 +1,32 @@
+#pragma once
+
+// Small routines the windows of every part of the program share.
+
+#include <QColor>
+
+class QAbstractItemView;
+class QAbstractScrollArea;
+class QLineEdit;
+class QProgressBar;
+
+namespace qm {
+
+// The busy animation on the main window's progress bar. It repaints as it counts but lets no
+// user input through, so a second click cannot start work on a table still being built.
+void setProgressBar(QProgressBar* bar);
+void progressSpin();
+
+// Stripe colours of a grid's rows, counted as the grid shows them with the header as row 0.
+QColor stripeColour(int gridRow);
+QColor fixedCellColour();
+// Shades the data rows alternately and the header cells; a grid without data rows is left alone.
+void gridStripes(QAbstractItemView* grid);
+
+// While the grid has the focus, one wheel notch towards the user with nothing held pages down,
+// one notch away pages up. Installing it twice on one grid installs it once.
+void installWheelPaging(QAbstractScrollArea* grid);
+
+// Makes a box take only what numKeyFilter lets through.
+void installNumKeyFilter(QLineEdit* box);
+
+}  // namespace qm

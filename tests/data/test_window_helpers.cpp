@@ -1,0 +1,160 @@
+#include "data/num_key_filter.h"
+#include "data/printer.h"
+#include "data/window_helpers.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace qm;
+
+namespace {
+
+void fill(QTableWidget& table, int rows)
+{
+    table.setRowCount(rows);
+    table.setColumnCount(3);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < 3; ++column)
+            table.setItem(row, column, new QTableWidgetItem(QString::number(row)));
+}
+
+void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPointF at(10, 10);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+class TestWindowHelpers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void numKeyFilterCases()
+    {
+        QCOMPARE(numKeyFilter('7'), int('7'));
+        QCOMPARE(numKeyFilter(kKeyBackspace), kKeyBackspace);
+        QCOMPARE(numKeyFilter(kKeyEnter), kKeyEnter);
+        QCOMPARE(numKeyFilter('a'), 0);
+        QCOMPARE(numKeyFilter(' '), 0);
+        // Without a box neither sign passes.
+        QCOMPARE(numKeyFilter('-'), 0);
+        QCOMPARE(numKeyFilter('.'), 0);
+        // "-" only into an empty box, "." only once.
+        QCOMPARE(numKeyFilter('-', QString()), int('-'));
+        QCOMPARE(numKeyFilter('.', QString()), int('.'));
+        QCOMPARE(numKeyFilter('-', QStringLiteral("12")), 0);
+        QCOMPARE(numKeyFilter('-', QStringLiteral(" ")), 0);
+        QCOMPARE(numKeyFilter('.', QStringLiteral("12")), int('.'));
+        QCOMPARE(numKeyFilter('.', QStringLiteral("1.2")), 0);
+        QCOMPARE(numKeyFilter('.', QStringLiteral("  ")), int('.'));
+        QCOMPARE(numKeyFilter('x', QStringLiteral("12")), 0);
+
+        QLineEdit box;
+        installNumKeyFilter(&box);
+        installNumKeyFilter(&box);
+        QTest::keyClicks(&box, QStringLiteral("-1a2.3.4-"));
+        QCOMPARE(box.text(), QStringLiteral("-12.34"));
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QTest::keyClick(&box, Qt::Key_Left);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QCOMPARE(box.text(), QStringLiteral("-12."));
+    }
+
+    void stripesShadeDataRowsAlternately()
+    {
+        QCOMPARE(stripeColour(1), QColor(240, 255, 255));
+        QCOMPARE(stripeColour(2), QColor(236, 235, 234));
+        QCOMPARE(stripeColour(3), QColor(240, 255, 255));
+        QCOMPARE(fixedCellColour(), QColor(210, 210, 253));
+
+        QTableWidget table;
+        fill(table, 3);
+        gridStripes(&table);
+        QCOMPARE(table.item(0, 0)->background().color(), QColor(240, 255, 255));
+        QCOMPARE(table.item(1, 2)->background().color(), QColor(236, 235, 234));
+        QCOMPARE(table.item(2, 1)->background().color(), QColor(240, 255, 255));
+        QVERIFY(table.horizontalHeader()->styleSheet().contains(fixedCellColour().name()));
+        QCOMPARE(table.currentRow(), 0);
+
+        QTableWidget headerOnly;
+        headerOnly.setColumnCount(3);
+        gridStripes(&headerOnly);
+        QVERIFY(headerOnly.horizontalHeader()->styleSheet().isEmpty());
+    }
+
+    void wheelNotchPagesTheFocusedGridOnce()
+    {
+        QTableWidget table;
+        fill(table, 200);
+        table.resize(300, 200);
+        table.show();
+        table.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&table));
+        table.setFocus();
+        table.setCurrentCell(0, 0);
+        installWheelPaging(&table);
+        installWheelPaging(&table);
+
+        QTest::keyClick(&table, Qt::Key_PageDown);
+        const int onePage = table.currentRow();
+        QVERIFY(onePage > 1);
+        table.setCurrentCell(0, 0);
+        wheel(table.viewport(), -120);
+        QCOMPARE(table.currentRow(), onePage);
+        wheel(table.viewport(), 120);
+        QCOMPARE(table.currentRow(), 0);
+
+        // Ctrl held, or two notches in one message: no page key.
+        wheel(table.viewport(), -120, Qt::ControlModifier);
+        wheel(table.viewport(), -240);
+        QCOMPARE(table.currentRow(), 0);
+
+        // Without the focus the grid is left to itself.
+        QLineEdit other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        wheel(table.viewport(), -120);
+        QCOMPARE(table.currentRow(), 0);
+    }
+
+    void progressSpinCountsToTheEndAndHides()
+    {
+        QProgressBar bar;
+        bar.setValue(0);
+        setProgressBar(&bar);
+        progressSpin();
+        QCOMPARE(bar.maximum(), 3000);
+        QCOMPARE(bar.value(), 1);
+        QVERIFY(bar.isHidden());
+        progressSpin();
+        QCOMPARE(bar.value(), 1);
+        setProgressBar(nullptr);
+        progressSpin();
+    }
+
+    void printerOrientationIsKeptOnlyWithAPrinter()
+    {
+        auto previous = setPrinterCheck([] { return true; });
+        QVERIFY(setPrinterOrientation(Landscape));
+        QCOMPARE(printerOrientation(), int(Landscape));
+        QVERIFY(setPrinterOrientation(Portrait));
+        QCOMPARE(printerOrientation(), int(Portrait));
+
+        QVERIFY(setPrinterOrientation(Landscape));
+        setPrinterCheck([] { return false; });
+        QVERIFY(!setPrinterOrientation(Portrait));
+        QCOMPARE(printerOrientation(), int(Landscape));
+        setPrinterCheck(previous);
+    }
+};
+
+QTEST_MAIN(TestWindowHelpers)
+#include "test_window_helpers.moc"
