@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian 12, as root), builds qm505, then starts it ("run", the
+# default) or runs every test ("test").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
+          libxlsxwriter-dev fonts-wqy-microhei)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+    || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages (install them as root): ${missing[*]}" >&2
+    exit 1
+  fi
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build --parallel "$(nproc)"
+
+case "${1:-run}" in
+  run)
+    exec build/qm505
+    ;;
+  test)
+    cd build
+    QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" ctest --output-on-failure
+    ;;
+  *)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
