@@ -43,6 +43,8 @@ void openFile(const QString& path, bool create)
         QSqlDatabase::removeDatabase(kConnectionName);
         throw DbError(text);
     }
+    // One self-contained file, so that a copy of it is a whole backup.
+    QSqlQuery(QStringLiteral("PRAGMA journal_mode=DELETE"), db).finish();
 }
 
 QSqlDatabase connection()
