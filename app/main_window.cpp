@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "accounts/chart_window.h"
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/printer.h"
@@ -264,8 +265,12 @@ void MainWindow::toolbarButtonClicked(int index)
     }
 }
 
+void MainWindow::openAccounts()
+{
+    runChartMaintenance(this);
+}
+
 // The work windows arrive one by one; until a window exists its command does nothing.
-void MainWindow::openAccounts() {}
 void MainWindow::openSettings() {}
 void MainWindow::openVoucherEntry() {}
 void MainWindow::openVoucherPrinting(bool) {}

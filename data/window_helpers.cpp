@@ -3,6 +3,7 @@
 #include "num_key_filter.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
@@ -53,7 +54,7 @@ private:
 
 class NumKeyGuard : public QObject {
 public:
-    explicit NumKeyGuard(QLineEdit* box) : QObject(box), m_box(box) {}
+    NumKeyGuard(QLineEdit* box, bool digitsOnly) : QObject(box), m_box(box), m_digitsOnly(digitsOnly) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -73,12 +74,23 @@ protected:
                 return false;
             code = keyEvent->text().at(0).unicode();
         }
+        if (m_digitsOnly)
+            return code < '0' || code > '9';
         return numKeyFilter(code, m_box->text()) == 0;
     }
 
 private:
     QLineEdit* m_box;
+    bool m_digitsOnly;
 };
+
+void installKeyGuard(QLineEdit* box, bool digitsOnly)
+{
+    if (box->property("qmKeyGuard").toBool())
+        return;
+    box->setProperty("qmKeyGuard", true);
+    box->installEventFilter(new NumKeyGuard(box, digitsOnly));
+}
 
 }  // namespace
 
@@ -144,10 +156,28 @@ void installWheelPaging(QAbstractScrollArea* grid)
 
 void installNumKeyFilter(QLineEdit* box)
 {
-    if (box->property("qmNumKeyFilter").toBool())
+    installKeyGuard(box, false);
+}
+
+void installDigitsOnlyFilter(QLineEdit* box)
+{
+    installKeyGuard(box, true);
+}
+
+void setCompactRows(QTableView* grid)
+{
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+}
+
+void commitPendingEdit(QAbstractItemView* grid)
+{
+    QWidget* editor = QApplication::focusWidget();
+    // Cell editors live on the viewport.
+    if (!editor || !grid->viewport()->isAncestorOf(editor))
         return;
-    box->setProperty("qmNumKeyFilter", true);
-    box->installEventFilter(new NumKeyGuard(box));
+    QMetaObject::invokeMethod(grid, "commitData", Q_ARG(QWidget*, editor));
+    QMetaObject::invokeMethod(grid, "closeEditor", Q_ARG(QWidget*, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
 }
 
 }  // namespace qm

@@ -8,6 +8,7 @@ class QAbstractItemView;
 class QAbstractScrollArea;
 class QLineEdit;
 class QProgressBar;
+class QTableView;
 
 namespace qm {
 
@@ -28,5 +29,13 @@ void installWheelPaging(QAbstractScrollArea* grid);
 
 // Makes a box take only what numKeyFilter lets through.
 void installNumKeyFilter(QLineEdit* box);
+// Makes a code box take digits only; every other typed key, Backspace included, is dropped.
+void installDigitsOnlyFilter(QLineEdit* box);
+
+// Rows as high as a line of text, as in a ledger, rather than the taller default.
+void setCompactRows(QTableView* grid);
+
+// Stores the cell the operator is still editing, as if the cursor had left it.
+void commitPendingEdit(QAbstractItemView* grid);
 
 }  // namespace qm
