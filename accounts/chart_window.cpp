@@ -4,6 +4,7 @@
 #include "account_tree_view.h"
 #include "chart.h"
 #include "level1_account_window.h"
+#include "data/dialog_runner.h"
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/window_helpers.h"
@@ -262,12 +263,12 @@ void runChartMaintenance(QWidget* parent)
     bool level1Requested = false;
     {
         ChartWindow chart(parent);
-        chart.exec();
+        execDialog(chart);
         level1Requested = chart.level1AccountRequested();
     }
     if (level1Requested) {
         Level1AccountWindow level1(parent);
-        level1.exec();
+        execDialog(level1);
     }
 }
 

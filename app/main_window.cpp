@@ -1,6 +1,8 @@
 #include "main_window.h"
 
 #include "accounts/chart_window.h"
+#include "vouchers/voucher_window.h"
+#include "data/dialog_runner.h"
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/printer.h"
@@ -270,9 +272,14 @@ void MainWindow::openAccounts()
     runChartMaintenance(this);
 }
 
+void MainWindow::openVoucherEntry()
+{
+    VoucherWindow vouchers(this);
+    execDialog(vouchers);
+}
+
 // The work windows arrive one by one; until a window exists its command does nothing.
 void MainWindow::openSettings() {}
-void MainWindow::openVoucherEntry() {}
 void MainWindow::openVoucherPrinting(bool) {}
 void MainWindow::openStatements() {}
 void MainWindow::openQueryCentre() {}

@@ -1,0 +1,371 @@
+#include "data/dialog_runner.h"
+#include "data/login.h"
+#include "support/books.h"
+#include "support/message_recorder.h"
+#include "support/temp_program.h"
+#include "vouchers/account_picker.h"
+#include "vouchers/cash_flow_picker.h"
+#include "vouchers/summary_picker.h"
+#include "vouchers/voucher_grid.h"
+#include "vouchers/voucher_window.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+const int kYear = 2016;
+
+template <typename T>
+T* child(QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Replaces every modal window with a function that drives it, and remembers which windows came.
+class DialogDriver {
+public:
+    explicit DialogDriver(std::function<void(QDialog&)> drive)
+    {
+        m_previous = setDialogRunner([this, drive](QDialog& dialog) {
+            opened << dialog.objectName();
+            drive(dialog);
+            return dialog.result();
+        });
+    }
+    ~DialogDriver() { setDialogRunner(m_previous); }
+    QStringList opened;
+
+private:
+    DialogRunner m_previous;
+};
+
+void addLine(int month, int number, int line, const QString& code, const QVariant& debit, const QVariant& credit)
+{
+    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 借方金额, 贷方金额) "
+                           "VALUES (?, ?, ?, '收', ?, '张三', '李四', 1, '收款', ?, ?, ?)"),
+            {QStringLiteral("8%1%2%3").arg(month, 2, 10, QLatin1Char('0')).arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')),
+             QDate(kYear, month, 8).toString(Qt::ISODate), month, number, code, debit, credit});
+}
+
+// Types into the grid as an operator does: the first key opens the cell editor, the rest go to it.
+void typeIntoCell(VoucherGrid* grid, int row, int column, const QString& keys)
+{
+    grid->setCurrent(row, column);
+    grid->setFocus();
+    QTest::keyClicks(grid, keys.left(1));
+    QTest::keyClicks(grid->cellEditor(), keys.mid(1));
+}
+
+struct Form {
+    VoucherWindow window;
+    VoucherGrid* grid = window.grid();
+    QLineEdit* number = child<QLineEdit>(window, "Text4");
+    QLineEdit* debit = child<QLineEdit>(window, "Text1");
+    QLineEdit* credit = child<QLineEdit>(window, "Text2");
+    QDateEdit* date = child<QDateEdit>(window, "DTPicker1");
+    void click(const char* button) { child<QPushButton>(window, button)->click(); }
+    void showActive()
+    {
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+};
+
+}  // namespace
+
+class TestVoucherWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { loginState() = LoginState{kYear, QStringLiteral("管理员"), QStringLiteral("123456"), QStringLiteral("单位")}; }
+
+    void opensOnTheLastMonthWithEntries()
+    {
+        TempProgram program;
+        {
+            Form empty;
+            QCOMPARE(empty.window.windowTitle(), QStringLiteral("QM505财务--凭证录入"));
+            QCOMPARE(empty.date->date(), QDate(kYear, 1, 1));
+            QCOMPARE(empty.grid->rows(), 11);
+            QStringList headers;
+            for (int column = 0; column < 8; ++column)
+                headers << empty.grid->text(0, column);
+            QCOMPARE(headers, (QStringList{QStringLiteral("序号"), QStringLiteral("摘要说明"), QStringLiteral("科 目 名 称"),
+                                           QStringLiteral("数 量    (外币)"), QStringLiteral("借方金额"), QStringLiteral("贷方金额"),
+                                           QStringLiteral("流代"), QStringLiteral("流金")}));
+            QCOMPARE(empty.grid->text(10, 0), QStringLiteral("10"));
+            QCOMPARE(empty.debit->text(), QStringLiteral("0.00"));
+            QCOMPARE(empty.credit->text(), QStringLiteral("0.00"));
+            QCOMPARE(child<QLabel>(empty.window, "Label2")->text(), QString());
+            QCOMPARE(child<QComboBox>(empty.window, "Combo2")->currentText(), QStringLiteral("记"));
+            QCOMPARE(child<QComboBox>(empty.window, "Combo1")->count(), 1);
+            QCOMPARE(child<QComboBox>(empty.window, "Combo1")->currentText(), QString());
+            QCOMPARE(child<QLineEdit>(empty.window, "Text3")->text(), QStringLiteral("管理员"));
+            QVERIFY(empty.number->text().isEmpty());
+
+            MessageRecorder recorder;
+            empty.click("Command13");
+            QCOMPARE(recorder.texts(), QStringList{QStringLiteral(" 号凭证没有数据,注意凭证号")});
+            empty.number->setText(QStringLiteral("4"));
+            empty.click("Command11");
+            QCOMPARE(recorder.texts().last(), QStringLiteral("已经是最后一条了"));
+            QCOMPARE(empty.number->text(), QStringLiteral("0"));
+        }
+        addLine(6, 1, 1, QStringLiteral("1001"), 5.0, QVariant());
+        Form june;
+        QCOMPARE(june.date->date(), QDate(kYear, 6, 1));
+    }
+
+    void pagingLoadsVouchersAndKeepsTheGridOnAMissingOne()
+    {
+        TempProgram program;
+        for (int number = 1; number <= 2; ++number) {
+            addLine(3, number, 1, QStringLiteral("1001"), 100.0 * number, QVariant());
+            addLine(3, number, 2, QStringLiteral("6001"), QVariant(), 100.0 * number);
+        }
+        Form form;
+        form.date->setDate(QDate(kYear, 3, 1));
+        MessageRecorder recorder;
+        form.click("Command10");
+        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(form.number->text(), QStringLiteral("1"));
+        QCOMPARE(form.date->date(), QDate(kYear, 3, 8));
+        QCOMPARE(child<QComboBox>(form.window, "Combo2")->currentText(), QStringLiteral("收"));
+        QCOMPARE(child<QLineEdit>(form.window, "Text3")->text(), QStringLiteral("张三"));
+        QCOMPARE(child<QComboBox>(form.window, "Combo1")->currentText(), QStringLiteral("李四"));
+        QCOMPARE(child<QLineEdit>(form.window, "Text5")->text(), QStringLiteral("1"));
+        QCOMPARE(form.grid->text(1, 2), QStringLiteral("1001 库存现金"));
+        QCOMPARE(form.grid->text(1, 4), QStringLiteral("100.00"));
+        QCOMPARE(form.grid->text(2, 5), QStringLiteral("100.00"));
+        QCOMPARE(form.grid->rows(), 11);
+        QCOMPARE(form.debit->text(), QStringLiteral("100.00"));
+
+        form.click("Command11");
+        QCOMPARE(form.number->text(), QStringLiteral("2"));
+        QCOMPARE(form.grid->text(1, 4), QStringLiteral("200.00"));
+        form.click("Command11");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("已经是最后一条了"));
+
+        form.number->setText(QStringLiteral("9"));
+        form.click("Command12");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("8 号凭证没有数据,注意凭证号"));
+        QCOMPARE(recorder.messages.last().title, QStringLiteral("QM505提示"));
+        QCOMPARE(recorder.messages.last().icon, MessageIcon::Exclamation);
+        QCOMPARE(form.grid->text(1, 4), QStringLiteral("200.00"));
+
+        form.number->setText(QStringLiteral("1"));
+        form.click("Command12");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("已经是第一张了!!"));
+        form.number->clear();
+        form.click("Command11");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("号码不能为空!!"));
+
+        form.click("Command15");
+        QCOMPARE(form.grid->text(1, 2), QString());
+        QCOMPARE(form.grid->text(0, 2), QStringLiteral("科 目 名 称"));
+        QCOMPARE(form.debit->text(), QStringLiteral("0.00"));
+        QCOMPARE(child<QLabel>(form.window, "Label2")->text(), QStringLiteral("3月现余:300.00"));
+
+        QTest::mouseClick(child<QLabel>(form.window, "Label7"), Qt::LeftButton);
+        QCOMPARE(form.number->text(), QStringLiteral("3"));
+        QTest::keyClicks(form.number, QStringLiteral("a1"));
+        QTest::keyClick(form.number, Qt::Key_Backspace);
+        QCOMPARE(form.number->text(), QStringLiteral("31"));
+
+        QTest::mouseClick(child<QLineEdit>(form.window, "Text6"), Qt::LeftButton);
+        QVERIFY(recorder.texts().last().startsWith(QStringLiteral("0.点[凭证号]即得当月最新号码\n\n1.支持代码录入")));
+    }
+
+    void typingLinesIntoTheGrid()
+    {
+        TempProgram program;
+        addAccount(QStringLiteral("1002001"), QStringLiteral("工行"), QStringLiteral("银行存款/工行"));
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"));
+        Form form;
+        form.showActive();
+        VoucherGrid* grid = form.grid;
+        MessageRecorder recorder;
+
+        typeIntoCell(grid, 1, 1, QStringLiteral("abc"));
+        QCOMPARE(grid->text(1, 1), QStringLiteral("abc"));
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QCOMPARE(grid->row(), 2);
+        QVERIFY(!grid->cellEditor()->isVisible());
+
+        // Backspace on the grid takes exactly one character away.
+        grid->setCurrent(1, 1);
+        QTest::keyClick(grid, Qt::Key_Backspace);
+        QCOMPARE(grid->text(1, 1), QStringLiteral("ab"));
+        QCOMPARE(grid->cellEditor()->text(), QStringLiteral("ab"));
+
+        // An amount needs an account on its row.
+        typeIntoCell(grid, 1, 4, QStringLiteral("5"));
+        QCOMPARE(grid->text(1, 4), QString());
+
+        typeIntoCell(grid, 1, 2, QStringLiteral("1001"));
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(grid->text(1, 2), QStringLiteral("1001 库存现金"));
+        QCOMPARE(grid->row(), 1);
+        QCOMPARE(grid->col(), 3);
+
+        typeIntoCell(grid, 1, 4, QStringLiteral("-1-2.5.0"));
+        QCOMPARE(grid->cellEditor()->text(), QStringLiteral("-12.50"));
+        QCOMPARE(grid->text(1, 4), QStringLiteral("-12.50"));
+        grid->cellEditor()->selectAll();
+        QTest::keyClicks(grid->cellEditor(), QStringLiteral("12.5"));
+        QCOMPARE(grid->cellEditor()->text(), QStringLiteral("12.5"));
+        QCOMPARE(grid->text(1, 4), QStringLiteral("12.50"));
+        QCOMPARE(form.debit->text(), QStringLiteral("12.50"));
+
+        // A parent account and an unknown code are refused and the cell emptied.
+        typeIntoCell(grid, 2, 2, QStringLiteral("1002"));
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("科目代码不正确或不是最明细代码")});
+        QCOMPARE(recorder.messages.last().title, QStringLiteral("QM505"));
+        QCOMPARE(grid->text(2, 2), QString());
+        QCOMPARE(grid->col(), 2);
+
+        typeIntoCell(grid, 2, 2, QStringLiteral("1002001"));
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        typeIntoCell(grid, 2, 5, QStringLiteral("-"));
+        QCOMPARE(grid->text(2, 5), QStringLiteral("-"));
+        QCOMPARE(form.credit->text(), QStringLiteral("0.00"));
+        QTest::keyClicks(grid->cellEditor(), QStringLiteral("1000.25"));
+        QCOMPARE(form.credit->text(), QStringLiteral("-1,000.25"));
+
+        // Leaving the editor with Down still checks the account cell it was opened over.
+        typeIntoCell(grid, 3, 2, QStringLiteral("9999"));
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Down);
+        QCOMPARE(grid->row(), 4);
+        QCOMPARE(recorder.texts().size(), 2);
+        QCOMPARE(grid->text(3, 2), QString());
+
+        // Enter on the last row adds a row numbered 11.
+        typeIntoCell(grid, 10, 1, QStringLiteral("x"));
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QCOMPARE(grid->rows(), 12);
+        QCOMPARE(grid->text(11, 0), QStringLiteral("11"));
+        QCOMPARE(grid->row(), 10);
+    }
+
+    void accountPickerFillsSuccessiveRows()
+    {
+        TempProgram program;
+        Form form;
+        VoucherGrid* grid = form.grid;
+        DialogDriver driver([](QDialog& dialog) {
+            auto* tree = child<QTreeWidget>(dialog, "TreeView1");
+            for (int pick = 0; pick < 3; ++pick)
+                emit tree->itemDoubleClicked(tree->topLevelItem(pick), 0);
+        });
+        grid->setCurrent(1, 2);
+        QTest::keyClick(grid, Qt::Key_F7);
+        QCOMPARE(driver.opened, QStringList{QStringLiteral("Form3")});
+        QCOMPARE(grid->text(1, 2), QStringLiteral("1001 库存现金"));
+        QCOMPARE(grid->text(2, 2), QStringLiteral("1002 银行存款"));
+        QCOMPARE(grid->text(3, 2), QStringLiteral("1012 其他货币资金"));
+        QCOMPARE(grid->rows(), 11);
+
+        // No picker below a row without an account.
+        grid->setCurrent(5, 2);
+        QTest::keyClick(grid, Qt::Key_F7);
+        QCOMPARE(driver.opened.size(), 1);
+
+        // A pick into the last row adds a row and moves the target past it.
+        AccountPicker picker(grid);
+        picker.setTargetRow(10);
+        auto* search = child<QLineEdit>(picker, "Text1");
+        QCOMPARE(search->text(), QStringLiteral("请输入内容搜索....."));
+        search->setText(QStringLiteral("累计"));
+        picker.search();
+        auto* results = child<QTableWidget>(picker, "DataGrid1");
+        QCOMPARE(results->rowCount(), 3);
+        picker.pickResult();
+        QCOMPARE(grid->rows(), 12);
+        QCOMPARE(grid->text(11, 0), QStringLiteral("11"));
+        QCOMPARE(grid->text(10, 2), QStringLiteral("1602 累计折旧"));
+        QCOMPARE(picker.targetRow(), 11);
+
+        // A node with sub-accounts is not picked; the class switch changes the tree.
+        addAccount(QStringLiteral("6001001"), QStringLiteral("产品"), QStringLiteral("主营业务收入/产品"));
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='6001'"));
+        picker.toolbarKey(QStringLiteral("损"));
+        auto* tree = child<QTreeWidget>(picker, "TreeView1");
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("6001 主营业务收入"));
+        picker.pickTreeNode(tree->topLevelItem(0));
+        QCOMPARE(picker.targetRow(), 11);
+        picker.pickTreeNode(tree->topLevelItem(0)->child(0));
+        QCOMPARE(grid->text(11, 2), QStringLiteral("6001001 主营业务收入/产品"));
+        QCOMPARE(grid->rows(), 13);
+    }
+
+    void summaryAndCashFlowPickersWriteTheirCell()
+    {
+        TempProgram program;
+        Form form;
+        VoucherGrid* grid = form.grid;
+        grid->setText(2, 2, QStringLiteral("1001 库存现金"));
+        grid->setText(2, 4, QStringLiteral("8.00"));
+        DialogDriver driver([](QDialog& dialog) {
+            auto* list = child<QListWidget>(dialog, "List1");
+            emit list->itemDoubleClicked(list->item(1));
+        });
+        grid->setCurrent(2, 1);
+        QTest::keyClick(grid, Qt::Key_F7);
+        grid->setCurrent(2, 6);
+        QTest::keyClick(grid, Qt::Key_F7);
+        QCOMPARE(driver.opened, (QStringList{QStringLiteral("Form8"), QStringLiteral("Form13")}));
+        const QStringList phrases = [] {
+            QStringList all;
+            for (const auto row : openRecordset(QStringLiteral("SELECT 名称 FROM 摘要 ORDER BY 1")))
+                all << row[0].toString();
+            return all;
+        }();
+        QCOMPARE(grid->text(2, 1), phrases.at(1));
+        QCOMPARE(grid->text(2, 6), QStringLiteral("102"));
+        QCOMPARE(grid->text(2, 2), QStringLiteral("1001 库存现金"));
+        QCOMPARE(grid->text(2, 4), QStringLiteral("8.00"));
+        QCOMPARE(grid->text(1, 1), QString());
+
+        MessageRecorder recorder;
+        SummaryPicker summary(grid);
+        auto* phrase = child<QLineEdit>(summary, "Text2");
+        summary.addClicked();
+        phrase->setText(phrases.first());
+        summary.addClicked();
+        summary.deleteClicked();
+        QCOMPARE(recorder.texts(), (QStringList{QStringLiteral("名称不能为空！"), QStringLiteral("名称重复,不能增加"),
+                                                QStringLiteral("是否删除：") + phrases.first() + QStringLiteral("?")}));
+        QCOMPARE(recorder.messages.last().title, QStringLiteral("qm505"));
+        QCOMPARE(child<QListWidget>(summary, "List1")->count(), phrases.size() - 1);
+        phrase->clear();
+        summary.deleteClicked();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("请单击选择要删除的内容"));
+
+        // Without a target row a pick writes nothing.
+        CashFlowPicker cashFlow(grid);
+        auto* items = child<QListWidget>(cashFlow, "List1");
+        cashFlow.itemDoubleClicked(items->item(0));
+        QCOMPARE(cashFlow.result(), int(QDialog::Rejected));
+        QCOMPARE(grid->text(2, 6), QStringLiteral("102"));
+    }
+};
+
+QTEST_MAIN(TestVoucherWindow)
+#include "test_voucher_window.moc"

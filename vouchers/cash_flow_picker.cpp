@@ -1,0 +1,52 @@
+#include "cash_flow_picker.h"
+
+#include "picker_lists.h"
+#include "voucher_book.h"
+#include "voucher_grid.h"
+#include "data/message_box.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace qm {
+
+CashFlowPicker::CashFlowPicker(VoucherGrid* target, QWidget* parent)
+    : QDialog(parent), m_target(target)
+{
+    setObjectName(QStringLiteral("Form13"));
+    setWindowTitle(QStringLiteral("双击选择项目"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("List1"));
+    m_targetRow = new QLineEdit(this);
+    m_targetRow->setObjectName(QStringLiteral("Text1"));
+    m_targetRow->hide();
+    m_code = new QLineEdit(this);
+    m_code->setObjectName(QStringLiteral("Text2"));
+    m_code->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    resize(420, 480);
+
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &CashFlowPicker::itemDoubleClicked);
+    guarded([this] { m_list->addItems(cashFlowItemEntries()); });
+}
+
+void CashFlowPicker::setTargetRow(int row)
+{
+    m_targetRow->setText(QString::number(row));
+}
+
+void CashFlowPicker::itemDoubleClicked(QListWidgetItem* item)
+{
+    m_code->setText(item->text().left(3));
+    if (m_targetRow->text().isEmpty())
+        return;
+    const int row = leadingNumber(m_targetRow->text());
+    if (row >= 1 && row < m_target->rows())
+        m_target->setText(row, VoucherGrid::CashFlowCodeColumn, m_code->text());
+    m_code->clear();
+    accept();
+}
+
+}  // namespace qm

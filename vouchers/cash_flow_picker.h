@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+
+namespace qm {
+
+class VoucherGrid;
+
+// The cash-flow items: a double-click writes the item's code into column 6 of the target row.
+class CashFlowPicker : public QDialog {
+    Q_OBJECT
+
+public:
+    CashFlowPicker(VoucherGrid* target, QWidget* parent = nullptr);
+    void setTargetRow(int row);
+    void itemDoubleClicked(QListWidgetItem* item);
+
+private:
+    VoucherGrid* m_target;
+    QListWidget* m_list;
+    QLineEdit* m_targetRow;
+    QLineEdit* m_code;
+};
+
+}  // namespace qm

@@ -1,0 +1,109 @@
+#include "summary_picker.h"
+
+#include "picker_lists.h"
+#include "voucher_book.h"
+#include "voucher_grid.h"
+#include "data/message_box.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qm {
+
+SummaryPicker::SummaryPicker(VoucherGrid* target, QWidget* parent)
+    : QDialog(parent), m_target(target)
+{
+    setObjectName(QStringLiteral("Form8"));
+    setWindowTitle(QStringLiteral("请双击选择摘要"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("List1"));
+    m_phrase = new QLineEdit(this);
+    m_phrase->setObjectName(QStringLiteral("Text2"));
+    m_targetRow = new QLineEdit(this);
+    m_targetRow->setObjectName(QStringLiteral("Text3"));
+    m_targetRow->hide();
+    auto* add = new QPushButton(QStringLiteral("增补"), this);
+    add->setObjectName(QStringLiteral("Command1"));
+    auto* remove = new QPushButton(QStringLiteral("删除"), this);
+    remove->setObjectName(QStringLiteral("Command2"));
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("Command3"));
+    for (QPushButton* button : {add, remove, close})
+        button->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_phrase);
+    layout->addLayout(buttons);
+    resize(300, 400);
+
+    connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { m_phrase->setText(item->text()); });
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &SummaryPicker::phraseDoubleClicked);
+    connect(add, &QPushButton::clicked, this, [this] { guarded([this] { addClicked(); }); });
+    connect(remove, &QPushButton::clicked, this, [this] { guarded([this] { deleteClicked(); }); });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    guarded([this] { loadList(); });
+}
+
+void SummaryPicker::setTargetRow(int row)
+{
+    m_targetRow->setText(QString::number(row));
+}
+
+void SummaryPicker::loadList()
+{
+    m_list->clear();
+    m_list->addItems(summaryPhrases());
+}
+
+void SummaryPicker::addClicked()
+{
+    if (const std::optional<Message> refusal = addSummaryPhrase(m_phrase->text())) {
+        showMessage(*refusal);
+        return;
+    }
+    m_phrase->clear();
+    loadList();
+}
+
+void SummaryPicker::deleteClicked()
+{
+    const QString phrase = m_phrase->text();
+    if (phrase.isEmpty()) {
+        showMessage(QStringLiteral("请单击选择要删除的内容"));
+        return;
+    }
+    if (showMessage(QStringLiteral("是否删除：") + phrase + QStringLiteral("?"), QStringLiteral("qm505"),
+                    MessageIcon::None, MessageButtons::YesNo)
+        != MessageAnswer::Yes)
+        return;
+    deleteSummaryPhrase(phrase);
+    m_phrase->clear();
+    loadList();
+}
+
+void SummaryPicker::phraseDoubleClicked(QListWidgetItem* item)
+{
+    m_phrase->setText(item->text());
+    if (m_targetRow->text().isEmpty()) {
+        reject();
+        return;
+    }
+    if (m_phrase->text().isEmpty())
+        return;
+    const int row = leadingNumber(m_targetRow->text());
+    if (row >= 1 && row < m_target->rows())
+        m_target->setText(row, VoucherGrid::SummaryColumn, m_phrase->text());
+    m_phrase->clear();
+    accept();
+}
+
+}  // namespace qm

@@ -1,0 +1,137 @@
+#include "voucher_book.h"
+
+#include "data/database.h"
+#include "data/fiscal_year.h"
+#include "data/number_format.h"
+#include "data/schema.h"
+
+namespace qm {
+
+namespace {
+
+const QString kRefusalTitle = QStringLiteral("QM505提示");
+
+// Copies voucher `number` of the month into the emptied 分录始表; its QMID numbers the lines afresh.
+void copyVoucher(int year, int month, int number)
+{
+    QStringList copied = entryColumns();
+    copied.removeAll(QStringLiteral("QMID"));
+    const QString columns = copied.join(QLatin1Char(','));
+    execute(QStringLiteral("INSERT INTO 分录始表 (%1) SELECT %1 FROM %2 WHERE 月=? AND 号码=? ORDER BY ID")
+                .arg(columns, entryTableName(year)),
+            {month, number});
+}
+
+void emptyWorkCopy()
+{
+    execute(QStringLiteral("DELETE FROM 分录始表"));
+}
+
+QString numberText(const QVariant& value)
+{
+    return value.isNull() ? QString() : QString::number(value.toDouble(), 'g', 15);
+}
+
+}  // namespace
+
+int lastMonthWithEntries(int year)
+{
+    const QVariant month = scalar(QStringLiteral("SELECT max(月) FROM %1").arg(entryTableName(year)));
+    return month.isNull() ? 1 : month.toInt();
+}
+
+int lastVoucherNumber(int year, int month)
+{
+    return scalar(QStringLiteral("SELECT ifnull(max(号码),0) FROM %1 WHERE 月=?").arg(entryTableName(year)), {month})
+        .toInt();
+}
+
+double monthCashBalance(int year, int month)
+{
+    const QString period = QStringLiteral("8%1").arg(month, 2, 10, QLatin1Char('0'));
+    const QVariant balance = scalar(
+        QStringLiteral("SELECT sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) FROM %1 "
+                       "WHERE substr(代码,1,4)='1001' AND substr(ID,1,3)<=?")
+            .arg(entryTableName(year)),
+        {period});
+    return roundToCent(balance.toDouble());
+}
+
+QString monthCashLine(int month, double balance)
+{
+    return QString::number(month) + QStringLiteral("月现余:") + formatThousands(balance);
+}
+
+int leadingNumber(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    int end = 0;
+    if (end < trimmed.size() && (trimmed[end] == QLatin1Char('-') || trimmed[end] == QLatin1Char('+')))
+        ++end;
+    while (end < trimmed.size() && trimmed[end].isDigit())
+        ++end;
+    return trimmed.left(end).toInt();
+}
+
+PageStep pageFirst(int year, int month)
+{
+    emptyWorkCopy();
+    copyVoucher(year, month, 1);
+    return {};
+}
+
+PageStep pagePrevious(int year, int month, const QString& numberText)
+{
+    emptyWorkCopy();
+    if (numberText.trimmed().isEmpty())
+        return {std::nullopt, Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop}};
+    const int number = leadingNumber(numberText);
+    if (number == 1)
+        return {std::nullopt, Message{QStringLiteral("已经是第一张了!!"), kRefusalTitle, MessageIcon::Stop}};
+    copyVoucher(year, month, number - 1);
+    return {QString::number(number - 1), std::nullopt};
+}
+
+PageStep pageNext(int year, int month, const QString& numberText)
+{
+    emptyWorkCopy();
+    if (numberText.trimmed().isEmpty())
+        return {std::nullopt, Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop}};
+    const int last = lastVoucherNumber(year, month);
+    const int number = leadingNumber(numberText) + 1;
+    if (number > last)
+        return {QString::number(last), Message{QStringLiteral("已经是最后一条了")}};
+    copyVoucher(year, month, number);
+    return {QString::number(number), std::nullopt};
+}
+
+PageStep pageLast(int year, int month)
+{
+    emptyWorkCopy();
+    copyVoucher(year, month, lastVoucherNumber(year, month));
+    return {};
+}
+
+std::optional<LoadedVoucher> loadedVoucher()
+{
+    const RecordSet header = openRecordset(QStringLiteral(
+        "SELECT 日期, 字号, 号码, 附件, 制单, 审核 FROM 分录始表 ORDER BY ID LIMIT 1"));
+    if (header.isEmpty())
+        return std::nullopt;
+    LoadedVoucher voucher;
+    voucher.date = QDate::fromString(header.value(0, 0).toString(), Qt::ISODate);
+    voucher.word = header.value(0, 1).toString();
+    voucher.number = numberText(header.value(0, 2));
+    voucher.attachments = numberText(header.value(0, 3));
+    voucher.preparer = header.value(0, 4).toString();
+    voucher.reviewer = header.value(0, 5).toString();
+    const RecordSet lines = openRecordset(QStringLiteral(
+        "SELECT A.摘要说明, A.代码 || ' ' || ifnull(F.科目全称,''), A.数量, A.借方金额, A.贷方金额, A.流代, A.流金 "
+        "FROM 分录始表 AS A JOIN 科目表 AS F ON F.科目代码=A.代码 WHERE A.代码<>'0' ORDER BY A.ID"));
+    for (const auto line : lines)
+        voucher.lines.append({line[0].toString(), line[1].toString(), numberText(line[2]), numberText(line[3]),
+                              numberText(line[4]), line[5].toString(), numberText(line[6])});
+    return voucher;
+}
+
+}  // namespace qm

@@ -1,0 +1,74 @@
+#pragma once
+
+// The voucher grid with the flex grid's arithmetic: row 0 is the header and rows 1..rows()-1 the
+// lines; column 0 holds the row numbers, columns 1 to 7 summary, account, quantity, debit,
+// credit, cash-flow code and cash-flow amount. Lines are typed through a text box floated over
+// the current cell.
+
+#include <QTableWidget>
+
+class QLineEdit;
+
+namespace qm {
+
+class VoucherGrid : public QTableWidget {
+    Q_OBJECT
+
+public:
+    enum Column { NumberColumn, SummaryColumn, AccountColumn, QuantityColumn, DebitColumn, CreditColumn,
+                  CashFlowCodeColumn, CashFlowAmountColumn, ColumnCount };
+    static constexpr int kMinimumRows = 11;
+
+    explicit VoucherGrid(QWidget* parent = nullptr);
+
+    int rows() const { return rowCount() + 1; }
+    void setRows(int rows);
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString& text);
+    // The current cell, in grid numbering.
+    int row() const { return currentRow() + 1; }
+    int col() const { return currentColumn(); }
+    void setCurrent(int row, int column);
+    bool hasAccount(int row) const { return !text(row, AccountColumn).isEmpty(); }
+
+    // One more row at the end, every row renumbered.
+    void addRow();
+    // Headers, at least 11 rows, row numbers, and the number formats of columns 3, 4, 5 and 7.
+    void layOut();
+    // Every cell emptied; rows and columns stay.
+    void clearCells();
+    // The sum of a column's numbers, to the cent; empty cells and texts that are not numbers are
+    // left out.
+    double columnTotal(int column) const;
+
+    QLineEdit* cellEditor() const { return m_editor; }
+
+signals:
+    // The cell editor wrote into a cell: the totals follow.
+    void cellsEdited();
+    // A double-click or F7 asks for the picker of a column, for a row.
+    void pickerRequested(int column, int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openEditor(const QString& typed);
+    void typeIntoEditor(const QString& typed);
+    void applyEditorText(const QString& text);
+    void editorEnter();
+    void editorUpDown(int key);
+    void checkAccount(int row, bool moveOnSuccess);
+    void requestPicker();
+    void renumber();
+
+    QLineEdit* m_editor;
+    int m_editRow = 0;
+    int m_editColumn = 0;
+    bool m_accountChecked = false;
+};
+
+}  // namespace qm
