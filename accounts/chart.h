@@ -22,13 +22,6 @@ struct Account {
 // The account whose code is exactly `code`.
 std::optional<Account> findAccount(const QString& code);
 
-// What a window does before a change: show the refusal and stop, or ask the question and go on
-// only on Yes. Neither: go on.
-struct ChangeCheck {
-    std::optional<Message> refusal;
-    std::optional<Message> question;
-};
-
 struct NewSubAccount {
     QString parentCode;
     QString digits;  // the three digits the new code adds

@@ -3,6 +3,7 @@
 // What a work function hands back for the window to show: a refusal, a notice or a question.
 
 #include <QString>
+#include <optional>
 
 namespace qm {
 
@@ -15,6 +16,13 @@ struct Message {
     QString title = QStringLiteral("QM505");
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+};
+
+// What a window does before a change: show the refusal and stop, or ask the question and go on
+// only on Yes. Neither: go on.
+struct ChangeCheck {
+    std::optional<Message> refusal;
+    std::optional<Message> question;
 };
 
 }  // namespace qm

@@ -150,6 +150,16 @@ double VoucherGrid::columnTotal(int column) const
     return roundToCent(total);
 }
 
+QVector<VoucherLineText> VoucherGrid::voucherLines() const
+{
+    QVector<VoucherLineText> lines;
+    for (int row = 1; row < rows() && hasAccount(row); ++row)
+        lines.append({text(row, SummaryColumn), text(row, AccountColumn), text(row, QuantityColumn),
+                      text(row, DebitColumn), text(row, CreditColumn), text(row, CashFlowCodeColumn),
+                      text(row, CashFlowAmountColumn)});
+    return lines;
+}
+
 void VoucherGrid::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {

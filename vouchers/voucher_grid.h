@@ -5,6 +5,8 @@
 // credit, cash-flow code and cash-flow amount. Lines are typed through a text box floated over
 // the current cell.
 
+#include "voucher_book.h"
+
 #include <QTableWidget>
 
 class QLineEdit;
@@ -40,6 +42,9 @@ public:
     // The sum of a column's numbers, to the cent; empty cells and texts that are not numbers are
     // left out.
     double columnTotal(int column) const;
+
+    // The voucher's lines: rows 1 down to the first row without an account.
+    QVector<VoucherLineText> voucherLines() const;
 
     QLineEdit* cellEditor() const { return m_editor; }
 

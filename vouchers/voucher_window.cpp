@@ -5,6 +5,7 @@
 #include "summary_picker.h"
 #include "voucher_book.h"
 #include "voucher_grid.h"
+#include "voucher_posting.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
 #include "data/message_box.h"
@@ -161,6 +162,14 @@ VoucherWindow::VoucherWindow(QWidget* parent)
     onClick("Command11", &VoucherWindow::nextClicked);
     onClick("Command13", &VoucherWindow::lastClicked);
     onClick("Command15", &VoucherWindow::refreshClicked);
+    auto onChange = [this](const char* name, VoucherChange change) {
+        connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this,
+                [this, change] { guarded([this, change] { changeVoucher(change); }); });
+    };
+    onChange("Command14", VoucherChange::Save);
+    onChange("Command2", VoucherChange::Insert);
+    onChange("Command3", VoucherChange::Modify);
+    onChange("Command1", VoucherChange::Delete);
     connect(findChild<QPushButton*>(QStringLiteral("Command18")), &QPushButton::clicked, this, &QDialog::reject);
     connect(m_grid, &VoucherGrid::cellsEdited, this, &VoucherWindow::showTotals);
     connect(m_grid, &VoucherGrid::pickerRequested, this,
@@ -306,6 +315,24 @@ void VoucherWindow::openPicker(int column, int row)
         picker.setTargetRow(row);
         execDialog(picker);
     }
+}
+
+void VoucherWindow::changeVoucher(VoucherChange change)
+{
+    const VoucherDraft draft{m_date->date(), m_word->currentText(), m_number->text(), m_attachments->text(),
+                             m_reviewer->currentText(), m_grid->text(1, VoucherGrid::SummaryColumn),
+                             m_grid->voucherLines()};
+    const ChangeCheck check = checkVoucherChange(change, draft, fiscalYear());
+    if (check.refusal) {
+        showMessage(*check.refusal);
+        return;
+    }
+    if (check.question && showMessage(*check.question) != MessageAnswer::Yes)
+        return;
+    const VoucherChangeDone done = applyVoucherChange(change, draft, fiscalYear(), loginState().operatorName);
+    m_number->setText(done.numberText);
+    showMessage(done.message);
+    refreshClicked();
 }
 
 bool VoucherWindow::eventFilter(QObject* watched, QEvent* event)

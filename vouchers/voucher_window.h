@@ -9,6 +9,7 @@ class QLineEdit;
 
 namespace qm {
 
+enum class VoucherChange;
 class VoucherGrid;
 struct PageStep;
 
@@ -31,6 +32,7 @@ public:
     void nextNumberClicked();
     void hintsClicked();
     void openPicker(int column, int row);
+    void changeVoucher(VoucherChange change);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -264,6 +264,51 @@ private slots:
         QCOMPARE(grid->row(), 10);
     }
 
+    void savingFromTheWindow()
+    {
+        TempProgram program;
+        Form form;
+        VoucherGrid* grid = form.grid;
+        form.date->setDate(QDate(kYear, 3, 5));
+        child<QComboBox>(form.window, "Combo1")->setCurrentText(QStringLiteral("管理员"));
+        form.number->setText(QStringLiteral("1"));
+        const auto fill = [grid](int row, const QString& summary, const QString& account, const QString& debit, const QString& credit) {
+            grid->setText(row, 1, summary);
+            grid->setText(row, 2, account);
+            grid->setText(row, 4, debit);
+            grid->setText(row, 5, credit);
+        };
+        fill(1, QStringLiteral("购料"), QStringLiteral("1403 原材料"), QStringLiteral("100.00"), QString());
+        fill(2, QString(), QStringLiteral("1002 银行存款"), QString(), QStringLiteral("60.00"));
+        fill(3, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("20.00"));
+        // Below the first row without an account nothing counts, so this credit cannot balance it.
+        fill(5, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("20.00"));
+        MessageRecorder recorder;
+        form.click("Command14");
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("借贷不平!")});
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
+
+        grid->setText(3, 5, QStringLiteral("40.00"));
+        form.click("Command14");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("凭证保存成功"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 ORDER BY ID)")).toString(),
+                 QStringLiteral("8030001001,8030001002,8030001003"));
+        QCOMPARE(form.number->text(), QStringLiteral("2"));
+        QCOMPARE(grid->text(1, 2), QString());
+        QCOMPARE(grid->text(5, 2), QString());
+        QCOMPARE(form.debit->text(), QStringLiteral("0.00"));
+        QCOMPARE(child<QLabel>(form.window, "Label2")->text(), QStringLiteral("3月现余:0.00"));
+
+        // Deleting the voucher just paged to.
+        form.click("Command10");
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        form.click("Command1");
+        QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2),
+                 (QStringList{QStringLiteral("真要删除此张凭证吗?(1号凭证),以后的号码会自动减号)"), QStringLiteral("凭证删除成功")}));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
+        QCOMPARE(form.number->text(), QStringLiteral("2"));
+    }
+
     void accountPickerFillsSuccessiveRows()
     {
         TempProgram program;
