@@ -3,29 +3,13 @@
 #include "data/database.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
-#include "data/schema.h"
+#include "work_copy.h"
 
 namespace qm {
 
 namespace {
 
 const QString kRefusalTitle = QStringLiteral("QM505提示");
-
-// Copies voucher `number` of the month into the emptied 分录始表; its QMID numbers the lines afresh.
-void copyVoucher(int year, int month, int number)
-{
-    QStringList copied = entryColumns();
-    copied.removeAll(QStringLiteral("QMID"));
-    const QString columns = copied.join(QLatin1Char(','));
-    execute(QStringLiteral("INSERT INTO 分录始表 (%1) SELECT %1 FROM %2 WHERE 月=? AND 号码=? ORDER BY ID")
-                .arg(columns, entryTableName(year)),
-            {month, number});
-}
-
-void emptyWorkCopy()
-{
-    execute(QStringLiteral("DELETE FROM 分录始表"));
-}
 
 QString numberText(const QVariant& value)
 {
@@ -44,6 +28,14 @@ int lastVoucherNumber(int year, int month)
 {
     return scalar(QStringLiteral("SELECT ifnull(max(号码),0) FROM %1 WHERE 月=?").arg(entryTableName(year)), {month})
         .toInt();
+}
+
+MonthState monthState(int year, int month)
+{
+    const RecordSet rows = openRecordset(
+        QStringLiteral("SELECT ifnull(max(号码),0), ifnull(max(结帐),0) FROM %1 WHERE 月=?").arg(entryTableName(year)),
+        {month});
+    return {rows.value(0, 0).toInt(), rows.value(0, 1).toInt()};
 }
 
 double monthCashBalance(int year, int month)
@@ -75,40 +67,40 @@ int leadingNumber(const QString& text)
 
 PageStep pageFirst(int year, int month)
 {
-    emptyWorkCopy();
-    copyVoucher(year, month, 1);
+    clearWorkCopy();
+    copyVoucherToWorkCopy(year, month, 1);
     return {};
 }
 
 PageStep pagePrevious(int year, int month, const QString& numberText)
 {
-    emptyWorkCopy();
+    clearWorkCopy();
     if (numberText.trimmed().isEmpty())
         return {std::nullopt, Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop}};
     const int number = leadingNumber(numberText);
     if (number == 1)
         return {std::nullopt, Message{QStringLiteral("已经是第一张了!!"), kRefusalTitle, MessageIcon::Stop}};
-    copyVoucher(year, month, number - 1);
+    copyVoucherToWorkCopy(year, month, number - 1);
     return {QString::number(number - 1), std::nullopt};
 }
 
 PageStep pageNext(int year, int month, const QString& numberText)
 {
-    emptyWorkCopy();
+    clearWorkCopy();
     if (numberText.trimmed().isEmpty())
         return {std::nullopt, Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop}};
     const int last = lastVoucherNumber(year, month);
     const int number = leadingNumber(numberText) + 1;
     if (number > last)
         return {QString::number(last), Message{QStringLiteral("已经是最后一条了")}};
-    copyVoucher(year, month, number);
+    copyVoucherToWorkCopy(year, month, number);
     return {QString::number(number), std::nullopt};
 }
 
 PageStep pageLast(int year, int month)
 {
-    emptyWorkCopy();
-    copyVoucher(year, month, lastVoucherNumber(year, month));
+    clearWorkCopy();
+    copyVoucherToWorkCopy(year, month, lastVoucherNumber(year, month));
     return {};
 }
 

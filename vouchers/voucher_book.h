@@ -17,6 +17,12 @@ int lastMonthWithEntries(int year);
 // The month's largest voucher number, 0 when it has none.
 int lastVoucherNumber(int year, int month);
 
+struct MonthState {
+    int lastNumber = 0;  // the largest voucher number, 0 when none
+    int closedMark = 0;  // the largest 结帐, 0 while the month is open
+};
+MonthState monthState(int year, int month);
+
 // Balance of every account under 1001 from the opening rows up to the end of the month.
 double monthCashBalance(int year, int month);
 // "5月现余:12,345.60"

@@ -23,19 +23,6 @@ ChangeCheck ask(const QString& text)
     return {std::nullopt, Message{text, kTitle, MessageIcon::None, MessageButtons::YesNo}};
 }
 
-struct MonthState {
-    int lastNumber = 0;
-    int closedMark = 0;
-};
-
-MonthState monthState(int year, int month)
-{
-    const RecordSet rows = openRecordset(
-        QStringLiteral("SELECT ifnull(max(号码),0), ifnull(max(结帐),0) FROM %1 WHERE 月=?").arg(entryTableName(year)),
-        {month});
-    return {rows.value(0, 0).toInt(), rows.value(0, 1).toInt()};
-}
-
 QString accountCode(const QString& accountCell)
 {
     return accountCell.trimmed().section(QLatin1Char(' '), 0, 0).trimmed();

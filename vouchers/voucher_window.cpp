@@ -6,6 +6,8 @@
 #include "voucher_book.h"
 #include "voucher_grid.h"
 #include "voucher_posting.h"
+#include "exchange_window.h"
+#include "month_closing.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
 #include "data/message_box.h"
@@ -162,6 +164,9 @@ VoucherWindow::VoucherWindow(QWidget* parent)
     onClick("Command11", &VoucherWindow::nextClicked);
     onClick("Command13", &VoucherWindow::lastClicked);
     onClick("Command15", &VoucherWindow::refreshClicked);
+    onClick("Command16", &VoucherWindow::closeMonthClicked);
+    onClick("Command17", &VoucherWindow::reopenMonthClicked);
+    onClick("Command4", &VoucherWindow::exchangeAdjustmentClicked);
     auto onChange = [this](const char* name, VoucherChange change) {
         connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this,
                 [this, change] { guarded([this, change] { changeVoucher(change); }); });
@@ -333,6 +338,47 @@ void VoucherWindow::changeVoucher(VoucherChange change)
     m_number->setText(done.numberText);
     showMessage(done.message);
     refreshClicked();
+}
+
+void VoucherWindow::closeMonthClicked()
+{
+    const ChangeCheck check = checkCloseMonth(m_date->date(), m_reviewer->currentText(), fiscalYear());
+    if (check.refusal) {
+        showMessage(*check.refusal);
+        return;
+    }
+    const ClosingResult result =
+        closeMonth(m_date->date(), m_reviewer->currentText(), loginState().operatorName, fiscalYear());
+    showMessage(result.message);
+    if (result.carried)
+        refreshClicked();
+}
+
+void VoucherWindow::reopenMonthClicked()
+{
+    const ChangeCheck check = checkReopenMonth(month(), fiscalYear());
+    if (check.refusal) {
+        showMessage(*check.refusal);
+        return;
+    }
+    if (showMessage(*check.question) != MessageAnswer::Yes)
+        return;
+    reopenMonth(month(), fiscalYear());
+    refreshClicked();
+    showMessage(QStringLiteral("已反结成功"), QStringLiteral("QM505提示"), MessageIcon::Information);
+}
+
+void VoucherWindow::exchangeAdjustmentClicked()
+{
+    if (const std::optional<Message> refusal = checkStartExchangeAdjustment(fiscalYear(), month(), m_number->text())) {
+        showMessage(*refusal);
+        return;
+    }
+    fillExchangeTable(fiscalYear(), month());
+    ExchangeWindow adjustment({m_date->date(), m_word->currentText(), lastVoucherNumber(fiscalYear(), month()) + 1,
+                               loginState().operatorName},
+                              this);
+    execDialog(adjustment);
 }
 
 bool VoucherWindow::eventFilter(QObject* watched, QEvent* event)

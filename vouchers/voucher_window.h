@@ -33,6 +33,9 @@ public:
     void hintsClicked();
     void openPicker(int column, int row);
     void changeVoucher(VoucherChange change);
+    void closeMonthClicked();
+    void reopenMonthClicked();
+    void exchangeAdjustmentClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

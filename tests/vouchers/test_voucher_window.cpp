@@ -309,6 +309,52 @@ private slots:
         QCOMPARE(form.number->text(), QStringLiteral("2"));
     }
 
+    void closingReopeningAndExchangeFromTheWindow()
+    {
+        TempProgram program;
+        addLine(3, 1, 1, QStringLiteral("1122"), 100.0, QVariant());
+        addLine(3, 1, 2, QStringLiteral("6001"), QVariant(), 100.0);
+        Form form;
+        form.date->setDate(QDate(kYear, 3, 1));
+        MessageRecorder recorder;
+        form.click("Command16");
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("审核不能为空")});
+        child<QComboBox>(form.window, "Combo1")->setCurrentText(QStringLiteral("管理员"));
+        form.click("Command16");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("收入/费用已成功结转！"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016 WHERE 结帐=2")).toInt(), 2);
+
+        recorder.answers.enqueue(MessageAnswer::No);
+        form.click("Command17");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("是否进行反结帐?(3月份)"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016 WHERE 结帐=2")).toInt(), 2);
+        form.click("Command17");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("已反结成功"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016 WHERE 结帐 IS NOT NULL")).toInt(), 0);
+
+        execute(QStringLiteral("UPDATE 科目表 SET 调汇='Y' WHERE 科目代码='1122'"));
+        execute(QStringLiteral("UPDATE 分2016 SET 数量=20 WHERE 代码='1122'"));
+        form.number->setText(QStringLiteral("2"));
+        DialogDriver driver([&recorder](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("期末调汇(说明:以期末余额为调整基数,只调整资产类科目；负债类科目请自己调整)"));
+            auto* table = child<QTableWidget>(dialog, "DataGrid1");
+            QCOMPARE(table->rowCount(), 1);
+            QCOMPARE(table->item(0, 1)->text(), QStringLiteral("1122"));
+            table->item(0, 5)->setText(QStringLiteral("6"));
+            child<QPushButton>(dialog, "Command1")->click();
+            QCOMPARE(table->item(0, 7)->text(), QStringLiteral("-20.00"));
+            child<QComboBox>(dialog, "Combo1")->setCurrentText(QStringLiteral("6603 财务费用"));
+            child<QPushButton>(dialog, "Command3")->click();
+            QCOMPARE(recorder.texts().last(), QStringLiteral("凭证保存成功,请检查凭证是否正确!!"));
+        });
+        form.click("Command4");
+        QCOMPARE(driver.opened, QStringList{QStringLiteral("Form14")});
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID || ':' || 代码) FROM (SELECT * FROM 分2016 WHERE 号码=2 ORDER BY ID)")).toString(),
+                 QStringLiteral("8030002001:6603,8030002002:1122"));
+        form.click("Command4");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("本月已调汇,请删除调汇凭证再进行调汇"));
+    }
+
     void accountPickerFillsSuccessiveRows()
     {
         TempProgram program;

@@ -1,0 +1,100 @@
+#include "spreadsheet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace qm {
+
+namespace {
+
+constexpr int kHeaderRow = 3;  // row 4, counted from 0
+
+void check(lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
+}
+
+QString cellText(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+bool isNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+int spreadsheetTextWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text)
+        width += c.unicode() >= 0x2E80 ? 2 : 1;
+    return width;
+}
+
+void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
+    if (!workbook)
+        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
+                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
+    try {
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
+        lxw_format* bordered = workbook_add_format(workbook);
+        format_set_border(bordered, LXW_BORDER_THIN);
+
+        std::vector<int> widths(rows.fieldCount(), 0);
+        for (int field = 0; field < rows.fieldCount(); ++field) {
+            const QString name = rows.fieldNames().at(field);
+            check(worksheet_write_string(sheet, kHeaderRow, lxw_col_t(field), name.toUtf8().constData(), bordered));
+            widths[field] = spreadsheetTextWidth(name);
+        }
+        for (int row = 0; row < rows.count(); ++row) {
+            const lxw_row_t sheetRow = lxw_row_t(kHeaderRow + 1 + row);
+            for (int field = 0; field < rows.fieldCount(); ++field) {
+                const QVariant value = rows.value(row, field);
+                const lxw_col_t column = lxw_col_t(field);
+                if (value.isNull())
+                    check(worksheet_write_blank(sheet, sheetRow, column, bordered));
+                else if (isNumber(value))
+                    check(worksheet_write_number(sheet, sheetRow, column, value.toDouble(), bordered));
+                else
+                    check(worksheet_write_string(sheet, sheetRow, column, value.toString().toUtf8().constData(), bordered));
+                widths[field] = std::max(widths[field], spreadsheetTextWidth(cellText(value)));
+            }
+        }
+        for (int field = 0; field < rows.fieldCount(); ++field)
+            check(worksheet_set_column(sheet, lxw_col_t(field), lxw_col_t(field), widths[field] + 2, nullptr));
+    } catch (...) {
+        workbook_close(workbook);
+        QFile::remove(path);
+        throw;
+    }
+    check(workbook_close(workbook));
+}
+
+QString unusedWorkbookPath(const QString& folder, const QString& baseName)
+{
+    const QDir dir(folder);
+    QString path = dir.filePath(baseName + QStringLiteral(".xlsx"));
+    for (int copy = 2; QFileInfo::exists(path); ++copy)
+        path = dir.filePath(QStringLiteral("%1(%2).xlsx").arg(baseName).arg(copy));
+    return path;
+}
+
+}  // namespace qm

@@ -1,0 +1,34 @@
+#pragma once
+
+// Workbooks written as .xlsx files.
+
+#include "record_set.h"
+
+#include <QString>
+#include <stdexcept>
+
+namespace qm {
+
+class SpreadsheetError : public std::runtime_error {
+public:
+    SpreadsheetError(int number, const QString& description)
+        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+    int number() const { return m_number; }
+    const QString& description() const { return m_description; }
+
+private:
+    int m_number;
+    QString m_description;
+};
+
+// The width of a text in spreadsheet columns: a Chinese character takes two.
+int spreadsheetTextWidth(const QString& text);
+
+// The record set on the first sheet of a new workbook: the column names in row 4 from column A,
+// the rows below them, thin borders on every cell, columns as wide as their content.
+void writeRecordSetWorkbook(const RecordSet& rows, const QString& path);
+
+// A file name in `folder` that does not exist yet: `baseName`.xlsx, else `baseName`(2).xlsx, …
+QString unusedWorkbookPath(const QString& folder, const QString& baseName);
+
+}  // namespace qm

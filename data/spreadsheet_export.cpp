@@ -1,0 +1,71 @@
+#include "spreadsheet_export.h"
+
+#include "database.h"
+#include "db_error.h"
+#include "message_box.h"
+#include "spreadsheet.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace qm {
+
+namespace {
+
+QString g_exportFolder;
+SpreadsheetOpener g_opener;
+
+void showExportError(int number, const QString& description)
+{
+    showMessage(QStringLiteral("     ErrNumber: ") + QString::number(number) + QStringLiteral("\n")
+                + QStringLiteral("ErrDescription: ") + QString(description).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                + QStringLiteral("\n")
+                + QStringLiteral("        Module: ClsRs\n") + QStringLiteral("     Procedure: ExporToExcel"));
+}
+
+}  // namespace
+
+QString exportFolder()
+{
+    if (!g_exportFolder.isEmpty())
+        return g_exportFolder;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(QStringLiteral("QM505导出"));
+}
+
+void setExportFolder(const QString& folder)
+{
+    g_exportFolder = folder;
+}
+
+SpreadsheetOpener setSpreadsheetOpener(SpreadsheetOpener opener)
+{
+    std::swap(g_opener, opener);
+    return opener;
+}
+
+void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
+{
+    try {
+        const RecordSet rows = openRecordset(statement, values);
+        if (rows.isEmpty()) {
+            showMessage(QStringLiteral("没有记录!"));
+            return;
+        }
+        const QString path = unusedWorkbookPath(
+            exportFolder(), QStringLiteral("QM505_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")));
+        writeRecordSetWorkbook(rows, path);
+        if (g_opener)
+            g_opener(path);
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    } catch (const SpreadsheetError& error) {
+        showExportError(error.number(), error.description());
+    } catch (const DbError& error) {
+        showExportError(-1, error.text());
+    }
+}
+
+}  // namespace qm

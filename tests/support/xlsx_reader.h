@@ -1,0 +1,107 @@
+#pragma once
+
+// Reads back the cells of the first sheet of an .xlsx file, for tests of what was written.
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QXmlStreamReader>
+#include <unzip.h>
+
+namespace qm::test {
+
+inline QByteArray zipEntry(const QString& path, const char* entry)
+{
+    QByteArray content;
+    unzFile zip = unzOpen(path.toLocal8Bit().constData());
+    if (!zip)
+        return content;
+    if (unzLocateFile(zip, entry, 0) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK) {
+        char buffer[4096];
+        int read = 0;
+        while ((read = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
+            content.append(buffer, read);
+        unzCloseCurrentFile(zip);
+    }
+    unzClose(zip);
+    return content;
+}
+
+struct SheetCell {
+    QString text;
+    int style = 0;
+};
+
+struct Sheet {
+    QMap<QString, SheetCell> cells;      // by reference, "A4"
+    QMap<int, double> columnWidths;      // by column number from 1
+    QList<int> borderedStyles;           // styles whose border is thin on all four sides
+};
+
+inline Sheet readFirstSheet(const QString& path)
+{
+    Sheet sheet;
+    QStringList strings;
+    QXmlStreamReader shared(zipEntry(path, "xl/sharedStrings.xml"));
+    while (!shared.atEnd())
+        if (shared.readNext() == QXmlStreamReader::StartElement && shared.name() == QLatin1String("t"))
+            strings << shared.readElementText();
+
+    QXmlStreamReader styles(zipEntry(path, "xl/styles.xml"));
+    QList<bool> thinBorders;
+    bool inBorders = false;
+    bool inCellXfs = false;
+    int thinSides = 0;
+    int styleIndex = 0;
+    while (!styles.atEnd()) {
+        const auto token = styles.readNext();
+        const QStringView name = styles.name();
+        if (token == QXmlStreamReader::StartElement) {
+            if (name == QLatin1String("borders"))
+                inBorders = true;
+            else if (name == QLatin1String("cellXfs"))
+                inCellXfs = true;
+            else if (inBorders && name == QLatin1String("border"))
+                thinSides = 0;
+            else if (inBorders && styles.attributes().value(QLatin1String("style")) == QLatin1String("thin"))
+                ++thinSides;
+            else if (inCellXfs && name == QLatin1String("xf")) {
+                const int border = styles.attributes().value(QLatin1String("borderId")).toInt();
+                if (border < thinBorders.size() && thinBorders[border])
+                    sheet.borderedStyles << styleIndex;
+                ++styleIndex;
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (name == QLatin1String("borders"))
+                inBorders = false;
+            else if (name == QLatin1String("cellXfs"))
+                inCellXfs = false;
+            else if (inBorders && name == QLatin1String("border"))
+                thinBorders << (thinSides == 4);
+        }
+    }
+
+    QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
+    QString reference;
+    SheetCell cell;
+    bool sharedString = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("col")) {
+            const int first = xml.attributes().value(QLatin1String("min")).toInt();
+            sheet.columnWidths[first] = xml.attributes().value(QLatin1String("width")).toDouble();
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("c")) {
+            reference = xml.attributes().value(QLatin1String("r")).toString();
+            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt()};
+            sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
+            sheet.cells[reference] = cell;
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("v")) {
+            const QString value = xml.readElementText();
+            sheet.cells[reference].text = sharedString ? strings.value(value.toInt()) : value;
+        }
+    }
+    return sheet;
+}
+
+}  // namespace qm::test
