@@ -112,10 +112,9 @@ ChartWindow::ChartWindow(QWidget* parent)
     m_leaves->setToolTip(QStringLiteral("输入单位后多点几下上下格才能自动保存到数据库中"));
     m_leaves->setHorizontalHeaderLabels({QStringLiteral("科目代码"), QStringLiteral("科目全称"),
                                          QStringLiteral("单位"), QStringLiteral("调汇")});
-    // 1000, 2100, 700 and 700 twips.
-    const int widths[] = {67, 140, 47, 47};
+    const int widthsInTwips[] = {1000, 2100, 700, 700};
     for (int column = 0; column < 4; ++column)
-        m_leaves->setColumnWidth(column, widths[column]);
+        m_leaves->setColumnWidth(column, twipsToPixels(widthsInTwips[column]));
     m_leaves->horizontalHeader()->setStretchLastSection(true);
     setCompactRows(m_leaves);
     installWheelPaging(m_leaves);

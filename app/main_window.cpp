@@ -1,6 +1,8 @@
 #include "main_window.h"
 
 #include "accounts/chart_window.h"
+#include "accounts/opening_balances_window.h"
+#include "app/settings_window.h"
 #include "vouchers/voucher_window.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
@@ -58,12 +60,13 @@ MainWindow::MainWindow(QWidget* parent)
 
     auto* picture = new QWidget(this);
     picture->setObjectName(QStringLiteral("Picture1"));
-    m_yearLabel = new QLabel(QString::number(loginState().fiscalYear) + QStringLiteral("年"), picture);
+    m_yearLabel = new QLabel(picture);
     m_yearLabel->setObjectName(QStringLiteral("Label1"));
     QFont yearFont = m_yearLabel->font();
     yearFont.setPointSizeF(yearFont.pointSizeF() * 2);
     yearFont.setBold(true);
     m_yearLabel->setFont(yearFont);
+    showYear(loginState().fiscalYear);
     auto* pictureLayout = new QHBoxLayout(picture);
     pictureLayout->addWidget(m_yearLabel);
     pictureLayout->addStretch();
@@ -278,8 +281,34 @@ void MainWindow::openVoucherEntry()
     execDialog(vouchers);
 }
 
+void MainWindow::openSettings()
+{
+    bool openingBalances = false;
+    {
+        SettingsWindow settings(this);
+        connect(&settings, &SettingsWindow::yearChanged, this, &MainWindow::showYear);
+        connect(&settings, &SettingsWindow::operatorRenamed, this, &MainWindow::showRenamedOperator);
+        execDialog(settings);
+        openingBalances = settings.openingBalancesRequested();
+    }
+    if (openingBalances) {
+        OpeningBalancesWindow opening(this);
+        execDialog(opening);
+    }
+}
+
+void MainWindow::showYear(int year)
+{
+    m_yearLabel->setText(QString::number(year) + QStringLiteral("年"));
+}
+
+void MainWindow::showRenamedOperator(const QString& name)
+{
+    // The rename shows the name alone, without the prefix of the start.
+    m_operatorPanel->setText(name);
+}
+
 // The work windows arrive one by one; until a window exists its command does nothing.
-void MainWindow::openSettings() {}
 void MainWindow::openVoucherPrinting(bool) {}
 void MainWindow::openStatements() {}
 void MainWindow::openQueryCentre() {}

@@ -28,6 +28,9 @@ public slots:
     void showAbout();
     void toolbarButtonClicked(int index);
 
+    void showYear(int year);
+    void showRenamedOperator(const QString& name);
+
     void openAccounts();
     void openSettings();
     void openVoucherEntry();

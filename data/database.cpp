@@ -61,7 +61,8 @@ QSqlQuery run(const QString& statement, const QVariantList& values)
     if (!query.prepare(sql))
         throw DbError(errorText(query.lastError(), sql));
     for (const QVariant& value : values) {
-        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+        // A null value read from the database stays NULL; a box's null text is empty text.
+        if (!value.isNull() && value.typeId() == QMetaType::QString && value.toString().isNull())
             query.addBindValue(QStringLiteral(""));
         else
             query.addBindValue(value);
@@ -155,6 +156,26 @@ QVariant scalar(const QString& statement, const QVariantList& values)
     if (rows.isEmpty() || rows.fieldCount() == 0)
         return {};
     return rows.value(0, 0);
+}
+
+bool isDatabaseOfThisProgram(const QString& path)
+{
+    const QString name = QStringLiteral("qm505-check");
+    bool ok = false;
+    if (QFileInfo::exists(path)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = query.exec(QStringLiteral("SELECT count(*) FROM 信息表 WHERE 代号='QM'")) && query.next()
+                 && query.value(0).toInt() > 0;
+            query.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
 }
 
 void createDatabaseFile(const QString& path, const std::function<void()>& fill)

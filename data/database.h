@@ -24,13 +24,17 @@ void closeConnection();
 bool isConnectionOpen();
 
 // Runs one statement (trimmed) with its values bound in order. A SELECT returns its rows;
-// any other statement returns an empty record set. A null QString binds as empty text;
-// bind QVariant() for NULL.
+// any other statement returns an empty record set. A null QString binds as empty text; a null
+// value (QVariant(), or a NULL read from the database) binds as NULL.
 RecordSet openRecordset(const QString& statement, const QVariantList& values = {});
 // Runs an action statement and returns the number of rows it changed.
 int execute(const QString& statement, const QVariantList& values = {});
 // The first column of the first row, or a null QVariant when there is no row.
 QVariant scalar(const QString& statement, const QVariantList& values = {});
+
+// Whether the file at `path` opens as a database of this program (it holds the settings row).
+// Uses a connection of its own and leaves the file unchanged.
+bool isDatabaseOfThisProgram(const QString& path);
 
 // Builds a new database file at `path`: `fill` runs on it inside one transaction, and only a
 // complete file is moved into place. Leaves the connection closed.

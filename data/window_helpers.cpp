@@ -164,6 +164,11 @@ void installDigitsOnlyFilter(QLineEdit* box)
     installKeyGuard(box, true);
 }
 
+int twipsToPixels(int twips)
+{
+    return twips * 4 / 45;
+}
+
 void setCompactRows(QTableView* grid)
 {
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);

@@ -21,8 +21,7 @@ namespace {
 enum ExchangeColumn { IdColumn, CodeColumn, NameColumn, QuantityColumn, BookColumn, RateColumn, AdjustedColumn,
                       DifferenceColumn, ColumnCount };
 const char* const kColumnNames[] = {"ID", "代码", "科目全称", "数量", "调整前金额", "汇率", "调整后金额", "损益"};
-// 0, 1000, 2000, 1200, 1200, 800, 1200 and 1200 twips.
-const int kWidths[] = {0, 67, 133, 80, 80, 53, 80, 80};
+const int kWidthsInTwips[] = {0, 1000, 2000, 1200, 1200, 800, 1200, 1200};
 
 QTableWidgetItem* cell(const QVariant& value, int column)
 {
@@ -56,9 +55,9 @@ ExchangeWindow::ExchangeWindow(const ExchangeVoucherHeader& header, QWidget* par
         headers << QString::fromUtf8(name);
     m_table->setHorizontalHeaderLabels(headers);
     for (int column = 0; column < ColumnCount; ++column)
-        m_table->setColumnWidth(column, kWidths[column]);
+        m_table->setColumnWidth(column, twipsToPixels(kWidthsInTwips[column]));
     m_table->setColumnHidden(IdColumn, true);
-    m_table->verticalHeader()->setDefaultSectionSize(20);  // 300 twips
+    m_table->verticalHeader()->setDefaultSectionSize(twipsToPixels(300));
     installWheelPaging(m_table);
 
     auto* accountLabel = new QLabel(QStringLiteral("对应损益类科目"), this);

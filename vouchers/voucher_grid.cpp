@@ -16,8 +16,7 @@ namespace qm {
 namespace {
 
 const char* const kHeaders[] = {"序号", "摘要说明", "科 目 名 称", "数 量    (外币)", "借方金额", "贷方金额", "流代", "流金"};
-// 400, 1900, 3500, 1080, 1700, 1700, 500 and 1300 twips, widened by a third for today's fonts.
-const int kWidths[] = {36, 169, 311, 96, 151, 151, 44, 116};
+const int kWidthsInTwips[] = {400, 1900, 3500, 1080, 1700, 1700, 500, 1300};
 
 Qt::Alignment columnAlignment(int column)
 {
@@ -121,7 +120,7 @@ void VoucherGrid::layOut()
         setRows(kMinimumRows);
     for (int column = 0; column < ColumnCount; ++column) {
         setText(0, column, QString::fromUtf8(kHeaders[column]));
-        setColumnWidth(column, kWidths[column]);
+        setColumnWidth(column, twipsToPixels(kWidthsInTwips[column]));
     }
     for (int row = 1; row < rows(); ++row) {
         setText(row, NumberColumn, QString::number(row));

@@ -38,6 +38,11 @@ private slots:
         // A box's empty text is empty text in the table, never NULL.
         QVERIFY(!rows.value(0, QStringLiteral("代码")).isNull());
         QCOMPARE(rows.value(0, QStringLiteral("代码")).toString(), QString());
+
+        // A NULL read back binds as NULL again.
+        execute(QStringLiteral("INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"),
+                {QStringLiteral("x"), rows.value(0, QStringLiteral("名称"))});
+        QVERIFY(scalar(QStringLiteral("SELECT 名称 FROM 现流 WHERE 代码='x'")).isNull());
     }
 
     void failingStatementInsideTransactionLeavesNothingWritten()

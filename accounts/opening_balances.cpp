@@ -1,0 +1,131 @@
+#include "opening_balances.h"
+
+#include "data/database.h"
+#include "data/db_error.h"
+#include "data/fiscal_year.h"
+#include "data/number_format.h"
+
+namespace qm {
+
+namespace {
+
+const QStringList kValueColumns = {QStringLiteral("数量"), QStringLiteral("借方金额"), QStringLiteral("贷方金额")};
+
+TrialBalance trialBalanceOf(const QString& table)
+{
+    const RecordSet totals = openRecordset(QStringLiteral("SELECT sum(借方金额), sum(贷方金额) FROM %1").arg(table));
+    const double debit = roundToCent(totals.value(0, 0).toDouble());
+    const double credit = roundToCent(totals.value(0, 1).toDouble());
+    return {formatThousands(debit), formatThousands(credit), std::abs(debit - credit) < 0.005};
+}
+
+void checkValueColumn(const QString& column)
+{
+    if (!kValueColumns.contains(column))
+        throw DbError(QStringLiteral("年初数不能修改 %1").arg(column));
+}
+
+QVariant centOrNull(const QVariant& value)
+{
+    return value.isNull() ? QVariant() : QVariant(roundToCent(value.toDouble()));
+}
+
+// Deletes the year's opening rows and writes the given rows in their order.
+void replaceOpeningRows(int year, const RecordSet& rows)
+{
+    const QString table = entryTableName(year);
+    Transaction transaction;
+    execute(QStringLiteral("DELETE FROM %1 WHERE substr(ID,1,3)='800'").arg(table));
+    const QString insert = QStringLiteral(
+        "INSERT INTO %1 (ID, 摘要说明, 代码, 数量, 借方金额, 贷方金额) VALUES (?, '年初余额', ?, ?, ?, ?)").arg(table);
+    int number = 0;
+    for (const auto row : rows)
+        execute(insert, {openingRowId(++number), row[0], row[1], centOrNull(row[2]), centOrNull(row[3])});
+    transaction.commit();
+}
+
+}  // namespace
+
+QString openingRowId(int number)
+{
+    return QStringLiteral("800%1").arg(number, 7, 10, QLatin1Char('0'));
+}
+
+TrialBalance trialBalanceOfChart()
+{
+    return trialBalanceOf(QStringLiteral("科目表"));
+}
+
+TrialBalance trialBalanceOfWorkCopy()
+{
+    return trialBalanceOf(QStringLiteral("分录始表"));
+}
+
+std::vector<OpeningAccount> openingAccounts()
+{
+    std::vector<OpeningAccount> accounts;
+    for (const auto row : openRecordset(QStringLiteral(
+             "SELECT 科目代码, 科目全称, 方向, 数量, 借方金额, 贷方金额 FROM 科目表 WHERE 明细='Y' ORDER BY 1")))
+        accounts.push_back({row[0].toString(), row[1].toString(), row[2].toString(), row[3], row[4], row[5]});
+    return accounts;
+}
+
+void setOpeningValue(const QString& code, const QString& column, const QVariant& value)
+{
+    checkValueColumn(column);
+    execute(QStringLiteral("UPDATE 科目表 SET %1=? WHERE 科目代码=?").arg(column), {value, code});
+}
+
+void fetchOpeningRows(int year)
+{
+    Transaction transaction;
+    execute(QStringLiteral("DELETE FROM 分录始表"));
+    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 科目全称, 数量, 借方金额, 贷方金额) "
+                           "SELECT A.代码, F.科目全称, A.数量, A.借方金额, A.贷方金额 FROM %1 AS A "
+                           "JOIN 科目表 AS F ON F.科目代码=A.代码 WHERE substr(A.ID,1,3)='800' ORDER BY A.ID")
+                .arg(entryTableName(year)));
+    transaction.commit();
+}
+
+std::vector<OpeningRow> fetchedOpeningRows()
+{
+    std::vector<OpeningRow> rows;
+    for (const auto row : openRecordset(QStringLiteral(
+             "SELECT QMID, 代码, 科目全称, 数量, 借方金额, 贷方金额 FROM 分录始表 ORDER BY 代码")))
+        rows.push_back({row[0].toInt(), row[1].toString(), row[2].toString(), row[3], row[4], row[5]});
+    return rows;
+}
+
+void setFetchedOpeningValue(int lineId, const QString& column, const QVariant& value)
+{
+    checkValueColumn(column);
+    execute(QStringLiteral("UPDATE 分录始表 SET %1=? WHERE QMID=?").arg(column), {value, lineId});
+}
+
+ChangeCheck checkOpeningRowsChange(bool rewrite, bool modeReady, const TrialBalance& balance)
+{
+    if (!modeReady)
+        return {Message{rewrite ? QStringLiteral("请先点[调出年初数]") : QStringLiteral("请先点[显示科目]")}, std::nullopt};
+    if (!balance.balanced)
+        return {Message{QStringLiteral("借贷不平"), QStringLiteral("QM505"), MessageIcon::Stop}, std::nullopt};
+    return {std::nullopt, Message{rewrite ? QStringLiteral("是否修改年初数据?") : QStringLiteral("是否装入年初数据?"),
+                                  QStringLiteral("QM505"), MessageIcon::None, MessageButtons::YesNo}};
+}
+
+Message loadOpeningRows(int year)
+{
+    replaceOpeningRows(year, openRecordset(QStringLiteral(
+                                 "SELECT 科目代码, 数量, 借方金额, 贷方金额 FROM 科目表 "
+                                 "WHERE 借方金额 IS NOT NULL OR 贷方金额 IS NOT NULL ORDER BY 1")));
+    return Message{QStringLiteral("已装入成功")};
+}
+
+Message rewriteOpeningRows(int year)
+{
+    replaceOpeningRows(year, openRecordset(QStringLiteral(
+                                 "SELECT 代码, 数量, 借方金额, 贷方金额 FROM 分录始表 "
+                                 "WHERE 借方金额 IS NOT NULL OR 贷方金额 IS NOT NULL ORDER BY 1")));
+    return Message{QStringLiteral("已修改成功")};
+}
+
+}  // namespace qm

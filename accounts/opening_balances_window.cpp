@@ -1,0 +1,264 @@
+#include "opening_balances_window.h"
+
+#include "opening_balances.h"
+#include "data/login.h"
+#include "data/message_box.h"
+#include "data/number_format.h"
+#include "data/window_helpers.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace qm {
+
+namespace {
+
+const QString kAccountsMode = QStringLiteral("1");
+const QString kFetchedMode = QStringLiteral("2");
+
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QString valueText(const QVariant& value, bool amount)
+{
+    if (value.isNull())
+        return QString();
+    return amount ? formatThousands(value.toDouble()) : QString::number(value.toDouble(), 'g', 15);
+}
+
+QTableWidgetItem* lockedItem(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+QTableWidgetItem* valueItem(const QVariant& value, bool amount)
+{
+    auto* item = new QTableWidgetItem(valueText(value, amount));
+    if (amount)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+}  // namespace
+
+OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form9"));
+    setWindowTitle(QStringLiteral("科目初始余额处理(可以随时重复操作)"));
+    resize(760, 560);
+
+    m_grid = new QTableWidget(this);
+    m_grid->setObjectName(QStringLiteral("DataGrid1"));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->verticalHeader()->setDefaultSectionSize(twipsToPixels(280));
+    m_grid->installEventFilter(this);
+    installWheelPaging(m_grid);
+
+    auto makeBox = [this](const QString& name) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(name);
+        box->setReadOnly(true);
+        return box;
+    };
+    m_debitTotal = makeBox(QStringLiteral("Text1"));
+    m_creditTotal = makeBox(QStringLiteral("Text2"));
+    m_balanceWord = makeBox(QStringLiteral("Text3"));
+    m_mode = makeBox(QStringLiteral("Text4"));
+    m_mode->hide();
+    for (QLineEdit* total : {m_debitTotal, m_creditTotal})
+        total->setAlignment(Qt::AlignRight);
+
+    auto* reload = new QGroupBox(QStringLiteral("重新装入年初数"), this);
+    reload->setObjectName(QStringLiteral("Frame1"));
+    QPushButton* showAccounts = makeButton(QStringLiteral("Command1"), QStringLiteral("显示科目"), reload);
+    QPushButton* load = makeButton(QStringLiteral("Command2"), QStringLiteral("装入年初数"), reload);
+    auto* reloadLayout = new QHBoxLayout(reload);
+    reloadLayout->addWidget(showAccounts);
+    reloadLayout->addWidget(load);
+    auto* edit = new QGroupBox(QStringLiteral("修改已有年初数"), this);
+    edit->setObjectName(QStringLiteral("Frame2"));
+    QPushButton* fetch = makeButton(QStringLiteral("Command3"), QStringLiteral("调出年初数"), edit);
+    QPushButton* rewrite = makeButton(QStringLiteral("Command4"), QStringLiteral("修改年初数"), edit);
+    auto* editLayout = new QHBoxLayout(edit);
+    editLayout->addWidget(fetch);
+    editLayout->addWidget(rewrite);
+    QPushButton* close = makeButton(QStringLiteral("Command5"), QStringLiteral("关闭"), this);
+
+    auto* totals = new QHBoxLayout;
+    totals->addWidget(new QLabel(QStringLiteral("借方合计"), this));
+    totals->addWidget(m_debitTotal);
+    totals->addWidget(new QLabel(QStringLiteral("贷方合计"), this));
+    totals->addWidget(m_creditTotal);
+    totals->addWidget(m_balanceWord);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(reload);
+    buttons->addWidget(edit);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(totals);
+    layout->addLayout(buttons);
+
+    connect(showAccounts, &QPushButton::clicked, this, [this] { guarded([this] { showAccountsClicked(); }); });
+    connect(load, &QPushButton::clicked, this, [this] { guarded([this] { loadClicked(); }); });
+    connect(fetch, &QPushButton::clicked, this, [this] { guarded([this] { fetchClicked(); }); });
+    connect(rewrite, &QPushButton::clicked, this, [this] { guarded([this] { rewriteClicked(); }); });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_grid, &QTableWidget::cellChanged, this, [this](int row, int column) {
+        if (!m_filling)
+            guarded([&] { cellEdited(row, column); });
+    });
+}
+
+void OpeningBalancesWindow::clearTotals()
+{
+    m_debitTotal->clear();
+    m_creditTotal->clear();
+    m_balanceWord->clear();
+}
+
+void OpeningBalancesWindow::showTrialBalance(const TrialBalance& balance)
+{
+    m_debitTotal->setText(balance.debitText);
+    m_creditTotal->setText(balance.creditText);
+    m_balanceWord->setText(balance.balanced ? QStringLiteral("平衡") : QStringLiteral("不平衡"));
+}
+
+void OpeningBalancesWindow::showAccountsClicked()
+{
+    commitPendingEdit(m_grid);
+    const std::vector<OpeningAccount> accounts = openingAccounts();
+    m_filling = true;
+    m_grid->clear();
+    m_grid->setColumnCount(6);
+    m_grid->setHorizontalHeaderLabels({QStringLiteral("科目代码"), QStringLiteral("科目全称"), QStringLiteral("方向"),
+                                       QStringLiteral("数量"), QStringLiteral("借方金额"), QStringLiteral("贷方金额")});
+    const int widths[] = {1000, 2000, 300, 800, 1500, 1500};
+    for (int column = 0; column < 6; ++column)
+        m_grid->setColumnWidth(column, twipsToPixels(widths[column]));
+    m_grid->setRowCount(int(accounts.size()));
+    for (int row = 0; row < int(accounts.size()); ++row) {
+        const OpeningAccount& account = accounts[row];
+        m_grid->setItem(row, 0, lockedItem(account.code));
+        m_grid->setItem(row, 1, lockedItem(account.fullName));
+        m_grid->setItem(row, 2, lockedItem(account.direction));
+        m_grid->setItem(row, 3, valueItem(account.quantity, false));
+        m_grid->setItem(row, 4, valueItem(account.debit, true));
+        m_grid->setItem(row, 5, valueItem(account.credit, true));
+    }
+    m_filling = false;
+    m_mode->setText(kAccountsMode);
+    clearTotals();
+}
+
+void OpeningBalancesWindow::fetchClicked()
+{
+    commitPendingEdit(m_grid);
+    fetchOpeningRows(loginState().fiscalYear);
+    const std::vector<OpeningRow> rows = fetchedOpeningRows();
+    m_filling = true;
+    m_grid->clear();
+    m_grid->setColumnCount(5);
+    m_grid->setHorizontalHeaderLabels({QStringLiteral("代码"), QStringLiteral("科目全称"), QStringLiteral("数量"),
+                                       QStringLiteral("借方金额"), QStringLiteral("贷方金额")});
+    const int widths[] = {1000, 2000, 800, 1500, 1500};
+    for (int column = 0; column < 5; ++column)
+        m_grid->setColumnWidth(column, twipsToPixels(widths[column]));
+    m_grid->setRowCount(int(rows.size()));
+    for (int row = 0; row < int(rows.size()); ++row) {
+        const OpeningRow& opening = rows[row];
+        QTableWidgetItem* code = lockedItem(opening.code);
+        code->setData(Qt::UserRole, opening.lineId);
+        m_grid->setItem(row, 0, code);
+        m_grid->setItem(row, 1, lockedItem(opening.fullName));
+        m_grid->setItem(row, 2, valueItem(opening.quantity, false));
+        m_grid->setItem(row, 3, valueItem(opening.debit, true));
+        m_grid->setItem(row, 4, valueItem(opening.credit, true));
+    }
+    m_filling = false;
+    clearTotals();
+    m_mode->setText(kFetchedMode);
+}
+
+void OpeningBalancesWindow::cellEdited(int row, int column)
+{
+    const bool fetched = m_mode->text() == kFetchedMode;
+    const int firstValueColumn = fetched ? 2 : 3;
+    const QString columnName = QStringList{QStringLiteral("数量"), QStringLiteral("借方金额"),
+                                           QStringLiteral("贷方金额")}.at(column - firstValueColumn);
+    const std::optional<double> number = parseNumber(m_grid->item(row, column)->text());
+    const QVariant value = number ? QVariant(*number) : QVariant();
+    if (fetched)
+        setFetchedOpeningValue(m_grid->item(row, 0)->data(Qt::UserRole).toInt(), columnName, value);
+    else
+        setOpeningValue(m_grid->item(row, 0)->text(), columnName, value);
+    // Show what was stored, as the other cells show it.
+    m_filling = true;
+    m_grid->item(row, column)->setText(valueText(value, column != firstValueColumn));
+    m_filling = false;
+}
+
+void OpeningBalancesWindow::changeOpeningRows(bool rewrite)
+{
+    commitPendingEdit(m_grid);
+    if (m_mode->text().isEmpty())
+        return;
+    const TrialBalance balance = rewrite ? trialBalanceOfWorkCopy() : trialBalanceOfChart();
+    showTrialBalance(balance);
+    const ChangeCheck check =
+        checkOpeningRowsChange(rewrite, m_mode->text() == (rewrite ? kFetchedMode : kAccountsMode), balance);
+    if (check.refusal) {
+        showMessage(*check.refusal);
+        return;
+    }
+    if (showMessage(*check.question) != MessageAnswer::Yes)
+        return;
+    const int year = loginState().fiscalYear;
+    showMessage(rewrite ? rewriteOpeningRows(year) : loadOpeningRows(year));
+    m_mode->clear();
+}
+
+void OpeningBalancesWindow::loadClicked()
+{
+    changeOpeningRows(false);
+}
+
+void OpeningBalancesWindow::rewriteClicked()
+{
+    changeOpeningRows(true);
+}
+
+bool OpeningBalancesWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the grid moves to the next row, as the arrow key does.
+    if (watched == m_grid && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_grid->currentRow() + 1 < m_grid->rowCount())
+            m_grid->setCurrentCell(m_grid->currentRow() + 1, m_grid->currentColumn());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void OpeningBalancesWindow::done(int result)
+{
+    guarded([this] { commitPendingEdit(m_grid); });
+    QDialog::done(result);
+}
+
+}  // namespace qm

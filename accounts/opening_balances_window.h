@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QTableWidget;
+
+namespace qm {
+
+struct TrialBalance;
+
+// Opening balances: typed into the leaf accounts and loaded as the year's opening rows, or
+// fetched back, edited and rewritten; each load is tested by a trial balance first.
+class OpeningBalancesWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit OpeningBalancesWindow(QWidget* parent = nullptr);
+
+    void showAccountsClicked();
+    void loadClicked();
+    void fetchClicked();
+    void rewriteClicked();
+
+protected:
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showTrialBalance(const TrialBalance& balance);
+    void clearTotals();
+    void cellEdited(int row, int column);
+    void changeOpeningRows(bool rewrite);
+
+    QTableWidget* m_grid;
+    QLineEdit* m_debitTotal;
+    QLineEdit* m_creditTotal;
+    QLineEdit* m_balanceWord;
+    QLineEdit* m_mode;
+    bool m_filling = false;
+};
+
+}  // namespace qm

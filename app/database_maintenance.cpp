@@ -1,0 +1,87 @@
+#include "database_maintenance.h"
+
+#include "data/database.h"
+#include "data/db_error.h"
+#include "data/fiscal_year.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+// Replaces `target` by `source` in one step.
+void swapInto(const QString& source, const QString& target)
+{
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+        throw DbError(QStringLiteral("无法替换数据库文件 %1").arg(QDir::toNativeSeparators(target)));
+}
+
+QString compactionTarget()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("qmdata888.mdb"));
+}
+
+}  // namespace
+
+QString backupFileName(const QDateTime& when)
+{
+    return QStringLiteral("QM") + when.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
+           + QString::number(when.time().hour()) + when.toString(QStringLiteral("mmss")) + QStringLiteral(".bam");
+}
+
+std::optional<Message> checkBackupFolder(const QString& folder)
+{
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
+        return Message{QStringLiteral("请选择备份路径"), QStringLiteral("提醒您！"), MessageIcon::Exclamation};
+    return std::nullopt;
+}
+
+QString backupDatabase(const QString& folder, const QDateTime& when)
+{
+    closeConnection();
+    QDir().mkpath(folder);
+    const QString target = QDir(folder).filePath(backupFileName(when));
+    QFile::remove(target);
+    if (!QFile::copy(databaseFilePath(), target))
+        throw DbError(QStringLiteral("备份失败: 无法写入 %1").arg(QDir::toNativeSeparators(target)));
+    return target;
+}
+
+void restoreDatabase(const QString& backupPath)
+{
+    closeConnection();
+    const QString staged = databaseFilePath() + QStringLiteral(".restore");
+    QFile::remove(staged);
+    if (!QFile::copy(backupPath, staged))
+        throw DbError(QStringLiteral("无法读取 %1").arg(QDir::toNativeSeparators(backupPath)));
+    QFile(staged).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (!isDatabaseOfThisProgram(staged)) {
+        QFile::remove(staged);
+        throw DbError(QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
+    }
+    swapInto(staged, databaseFilePath());
+}
+
+void compactDatabase(int year)
+{
+    execute(QStringLiteral("DELETE FROM %1 WHERE 代码 IS NULL").arg(entryTableName(year)));
+    const QString target = compactionTarget();
+    QFile::remove(target);
+    try {
+        execute(QStringLiteral("VACUUM INTO ?"), {target});
+        closeConnection();
+        if (!isDatabaseOfThisProgram(target))
+            throw DbError(QStringLiteral("压缩后的数据库不完整"));
+        swapInto(target, databaseFilePath());
+    } catch (...) {
+        closeConnection();
+        QFile::remove(target);
+        throw;
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,32 @@
+#pragma once
+
+// Backup, restore and compaction of the database file. Each closes the connection first; the
+// next statement opens whatever file then stands in the database's place.
+
+#include "data/message.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace qm {
+
+// "QM2011-06-08 93005.bam": the date, a blank, the hour without a leading zero, minutes, seconds.
+QString backupFileName(const QDateTime& when);
+// The folder must be an absolute path of this system.
+std::optional<Message> checkBackupFolder(const QString& folder);
+// Copies the closed database file into the folder (made when missing), replacing a backup of the
+// same name. Returns the path written; throws when the copy fails.
+QString backupDatabase(const QString& folder, const QDateTime& when);
+
+// Puts a backup in the database's place. The file is copied beside the database, checked to be
+// a database of this program and then swapped in whole; otherwise the database stays as it was
+// and this throws.
+void restoreDatabase(const QString& backupPath);
+
+// Removes the year's entry rows without an account, then rewrites the database compactly into
+// qmdata888.mdb beside the program and swaps it in. The original stays unless the compacted
+// copy is complete; a failure throws.
+void compactDatabase(int year);
+
+}  // namespace qm
