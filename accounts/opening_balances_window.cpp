@@ -120,6 +120,12 @@ OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
     connect(fetch, &QPushButton::clicked, this, [this] { guarded([this] { fetchClicked(); }); });
     connect(rewrite, &QPushButton::clicked, this, [this] { guarded([this] { rewriteClicked(); }); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    // Enter in a cell being edited stores it and moves on as well.
+    connect(m_grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::SubmitModelCache)
+                    moveToNextRow();
+            });
     connect(m_grid, &QTableWidget::cellChanged, this, [this](int row, int column) {
         if (!m_filling)
             guarded([&] { cellEdited(row, column); });
@@ -244,13 +250,21 @@ void OpeningBalancesWindow::rewriteClicked()
     changeOpeningRows(true);
 }
 
+void OpeningBalancesWindow::moveToNextRow()
+{
+    if (m_grid->currentRow() + 1 < m_grid->rowCount())
+        m_grid->setCurrentCell(m_grid->currentRow() + 1, m_grid->currentColumn());
+}
+
 bool OpeningBalancesWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter in the grid moves to the next row, as the arrow key does.
-    if (watched == m_grid && event->type() == QEvent::KeyRelease) {
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_grid->currentRow() + 1 < m_grid->rowCount())
-            m_grid->setCurrentCell(m_grid->currentRow() + 1, m_grid->currentColumn());
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            moveToNextRow();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

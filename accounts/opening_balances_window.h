@@ -31,6 +31,7 @@ private:
     void clearTotals();
     void cellEdited(int row, int column);
     void changeOpeningRows(bool rewrite);
+    void moveToNextRow();
 
     QTableWidget* m_grid;
     QLineEdit* m_debitTotal;

@@ -1,0 +1,250 @@
+#include "accounts/opening_balances_window.h"
+#include "app/main_window.h"
+#include "app/settings_window.h"
+#include "data/choosers.h"
+#include "data/dialog_runner.h"
+#include "data/login.h"
+#include "data/process.h"
+#include "support/books.h"
+#include "support/message_recorder.h"
+#include "support/temp_program.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+template <typename T>
+T* child(QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+void click(QObject& window, const char* button)
+{
+    child<QPushButton>(window, button)->click();
+}
+
+}  // namespace
+
+class TestSettingsWindow : public QObject {
+    Q_OBJECT
+
+private:
+    int m_ended = 0;
+    ProcessEndHandler m_previousEnd;
+
+private slots:
+    void init()
+    {
+        loginState() = LoginState{2016, QStringLiteral("管理员"), QStringLiteral("123456"), QStringLiteral("示范单位")};
+        m_ended = 0;
+        m_previousEnd = setProcessEndHandler([this](int) { ++m_ended; });
+    }
+    void cleanup() { setProcessEndHandler(m_previousEnd); }
+
+    void loadsAndSavesTheYear()
+    {
+        TempProgram program;
+        SettingsWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("信息设置"));
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("管理员"));
+        QCOMPARE(child<QLineEdit>(window, "Text4")->echoMode(), QLineEdit::Password);
+        QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QStringLiteral("示范单位"));
+        auto* year = child<QComboBox>(window, "Combo1");
+        QCOMPARE(year->count(), 11);
+        QCOMPARE(year->itemText(10), QStringLiteral("2020"));
+        QVERIFY(year->currentText().isEmpty());
+        QVERIFY(!year->isEnabled());
+        QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
+
+        MessageRecorder recorder;
+        QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
+        click(window, "Command1");
+        click(window, "Command2");
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请选择会计年度")});
+        year->setCurrentText(QStringLiteral("2020"));
+        child<QLineEdit>(window, "Text1")->setText(QStringLiteral("新单位"));
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("年度\\单位保存成功"));
+        QCOMPARE(yearChanged.size(), 1);
+        QCOMPARE(yearChanged.first().first().toInt(), 2020);
+        QVERIFY(!year->isEnabled());
+        QCOMPARE(loginState().fiscalYear, qint16(2020));
+        // The caption keeps the name read at login.
+        QCOMPARE(loginState().unitName, QStringLiteral("示范单位"));
+
+        MainWindow main;
+        connect(&window, &SettingsWindow::yearChanged, &main, &MainWindow::showYear);
+        connect(&window, &SettingsWindow::operatorRenamed, &main, &MainWindow::showRenamedOperator);
+        emit window.yearChanged(2017);
+        QCOMPARE(child<QLabel>(main, "Label1")->text(), QStringLiteral("2017年"));
+        child<QLineEdit>(window, "Text3")->setText(QStringLiteral("会计"));
+        click(window, "Command4");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("修改成功"));
+        QCOMPARE(child<QLabel>(main, "StatusBar1Panel3")->text(), QStringLiteral("会计"));
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("会计"));
+        child<QLineEdit>(window, "Text3")->setText(QStringLiteral("会计"));
+        click(window, "Command4");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("会计   此操作员已存在"));
+        QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
+
+        child<QLineEdit>(window, "Text5")->setText(QStringLiteral("abc"));
+        child<QLineEdit>(window, "Text6")->setText(QStringLiteral("abd"));
+        click(window, "Command6");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("两次密码输入不一致"));
+        QVERIFY(child<QLineEdit>(window, "Text5")->text().isEmpty());
+    }
+
+    void backupFolderBackupAndRestore()
+    {
+        TempProgram program;
+        const QString folder = program.path() + QStringLiteral("/备份");
+        auto previousFolder = setFolderChooser([folder](const QString& prompt) {
+            return prompt == QStringLiteral("请选择一个备份文件夹>>>>>>点[确定]") ? folder : QString();
+        });
+        QString chosenFile;
+        auto previousFile = setFileChooser([&chosenFile](const QString&, const QString& filter) {
+            return filter == QStringLiteral("BAM文件(*.bam)") ? chosenFile : QString();
+        });
+        MessageRecorder recorder;
+        {
+            SettingsWindow window;
+            click(window, "Command8");
+            QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请选择备份路径")});
+            recorder.answers.enqueue(MessageAnswer::No);
+            click(window, "Command9");
+            QCOMPARE(recorder.texts().last(), QStringLiteral("是否修改路径?"));
+            QVERIFY(child<QLineEdit>(window, "Text7")->text().isEmpty());
+            QCOMPARE(scalar(QStringLiteral("SELECT 备份路径 FROM 信息表 WHERE 代号='QM'")).toString(), QString());
+            click(window, "Command9");
+            QCOMPARE(recorder.texts().last(), QStringLiteral("已修改成功"));
+            QCOMPARE(child<QLineEdit>(window, "Text7")->text(), folder);
+
+            click(window, "Command8");
+            QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2),
+                     (QStringList{QStringLiteral("是否备份 2016 年度的数据?"),
+                                  QStringLiteral("数据成功备份到: ") + folder + QStringLiteral(" 文件夹中")}));
+            QCOMPARE(window.result(), int(QDialog::Accepted));
+        }
+        const QStringList backups = QDir(folder).entryList({QStringLiteral("*.bam")});
+        QCOMPARE(backups.size(), 1);
+
+        execute(QStringLiteral("DELETE FROM 科目表"));
+        SettingsWindow window;
+        click(window, "Command10");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("请选择文件!"));
+        chosenFile = folder + QStringLiteral("/") + backups.first();
+        QFile::copy(chosenFile, folder + QStringLiteral("/upper.BAM"));
+        chosenFile = folder + QStringLiteral("/upper.BAM");
+        click(window, "Command10");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("文件错误!!导入失败!"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 0);
+        chosenFile = folder + QStringLiteral("/") + backups.first();
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        recorder.answers.enqueue(MessageAnswer::No);
+        click(window, "Command10");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("最后一次提示:是否导入数据?"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 0);
+        click(window, "Command10");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("导入文件成功!"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 86);
+
+        setFolderChooser(previousFolder);
+        setFileChooser(previousFile);
+    }
+
+    void carryForwardEndsTheProgram()
+    {
+        TempProgram program;
+        addEntry(2016, QStringLiteral("8000000001"), QStringLiteral("1001"), 5.0, QVariant());
+        SettingsWindow window;
+        QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
+        MessageRecorder recorder;
+        click(window, "Command12");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("年度过帐成功"));
+        QCOMPARE(m_ended, 1);
+        QCOMPARE(yearChanged.first().first().toInt(), 2017);
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2017")).toInt(), 1);
+
+        loginState().fiscalYear = 2020;
+        SettingsWindow last;
+        click(last, "Command12");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("只到2020年的数据库"));
+        QCOMPARE(m_ended, 1);
+    }
+
+    void openingBalancesWindow()
+    {
+        TempProgram program;
+        OpeningBalancesWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("科目初始余额处理(可以随时重复操作)"));
+        MessageRecorder recorder;
+        click(window, "Command2");
+        click(window, "Command4");
+        QVERIFY(recorder.messages.isEmpty());
+
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        click(window, "Command1");
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+        QCOMPARE(grid->rowCount(), 86);
+        QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("1001"));
+        // Typed into the grid and left with Enter: stored, and the cursor on the next row.
+        grid->setFocus();
+        grid->setCurrentCell(0, 4);
+        grid->editItem(grid->item(0, 4));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(grid->currentRow(), 1);
+        QCOMPARE(grid->item(0, 4)->text(), QStringLiteral("1,000.00"));
+        QCOMPARE(scalar(QStringLiteral("SELECT 借方金额 FROM 科目表 WHERE 科目代码='1001'")).toDouble(), 1000.0);
+
+        click(window, "Command2");
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("借贷不平")});
+        QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QStringLiteral("1,000.00"));
+        QCOMPARE(child<QLineEdit>(window, "Text3")->text(), QStringLiteral("不平衡"));
+
+        // An edit still open when a button is pressed counts.
+        const int capital = grid->findItems(QStringLiteral("4001"), Qt::MatchExactly).first()->row();
+        grid->setCurrentCell(capital, 5);
+        grid->editItem(grid->item(capital, 5));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000"));
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2),
+                 (QStringList{QStringLiteral("是否装入年初数据?"), QStringLiteral("已装入成功")}));
+        QCOMPARE(child<QLineEdit>(window, "Text3")->text(), QStringLiteral("平衡"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID || ':' || 代码) FROM (SELECT * FROM 分2016 ORDER BY ID)")).toString(),
+                 QStringLiteral("8000000001:1001,8000000002:4001"));
+
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().size(), 3);
+        click(window, "Command3");
+        QCOMPARE(grid->rowCount(), 2);
+        QCOMPARE(grid->columnCount(), 5);
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("请先点[显示科目]"));
+        recorder.answers.enqueue(MessageAnswer::No);
+        click(window, "Command4");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("是否修改年初数据?"));
+        click(window, "Command4");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("已修改成功"));
+    }
+};
+
+QTEST_MAIN(TestSettingsWindow)
+#include "test_settings_window.moc"
