@@ -6,6 +6,7 @@
 #include "level1_account_window.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 #include "data/window_helpers.h"
 
@@ -25,28 +26,6 @@ namespace qm {
 namespace {
 
 enum LeafColumn { CodeColumn, FullNameColumn, UnitColumn, ExchangeColumn };
-
-QLineEdit* makeBox(const QString& name, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QTableWidgetItem* lockedItem(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    return item;
-}
 
 QTableWidgetItem* editableItem(const QString& text)
 {
@@ -69,14 +48,14 @@ ChartWindow::ChartWindow(QWidget* parent)
     m_tree->setHeaderHidden(true);
     m_tree->setMinimumWidth(300);
 
-    m_code = makeBox(QStringLiteral("Text1"), this);
-    m_fullName = makeBox(QStringLiteral("Text3"), this);
-    m_name = makeBox(QStringLiteral("Text5"), this);
-    m_newDigits = makeBox(QStringLiteral("Text2"), this);
+    m_code = makeLineEdit(QStringLiteral("Text1"), this);
+    m_fullName = makeLineEdit(QStringLiteral("Text3"), this);
+    m_name = makeLineEdit(QStringLiteral("Text5"), this);
+    m_newDigits = makeLineEdit(QStringLiteral("Text2"), this);
     m_newDigits->setToolTip(QStringLiteral("输入代码"));
     m_newDigits->setMaximumWidth(80);
     installDigitsOnlyFilter(m_newDigits);
-    m_newName = makeBox(QStringLiteral("Text4"), this);
+    m_newName = makeLineEdit(QStringLiteral("Text4"), this);
     m_newName->setToolTip(QStringLiteral("输入科目内容"));
     m_direction = new QComboBox(this);
     m_direction->setObjectName(QStringLiteral("Combo1"));
@@ -164,8 +143,8 @@ void ChartWindow::loadLeafGrid()
     m_leaves->setRowCount(int(leaves.size()));
     for (int row = 0; row < int(leaves.size()); ++row) {
         const LeafAccount& leaf = leaves[row];
-        m_leaves->setItem(row, CodeColumn, lockedItem(leaf.code));
-        m_leaves->setItem(row, FullNameColumn, lockedItem(leaf.fullName));
+        m_leaves->setItem(row, CodeColumn, lockedCell(leaf.code));
+        m_leaves->setItem(row, FullNameColumn, lockedCell(leaf.fullName));
         m_leaves->setItem(row, UnitColumn, editableItem(leaf.unit));
         m_leaves->setItem(row, ExchangeColumn, editableItem(leaf.exchangeFlag));
     }

@@ -1,6 +1,7 @@
 #include "level1_account_window.h"
 
 #include "chart.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 #include "data/window_helpers.h"
 
@@ -17,18 +18,14 @@ Level1AccountWindow::Level1AccountWindow(QWidget* parent)
     setObjectName(QStringLiteral("Form10"));
     setWindowTitle(QStringLiteral("增加总帐科目"));
 
-    m_code = new QLineEdit(this);
-    m_code->setObjectName(QStringLiteral("Text1"));
+    m_code = makeLineEdit(QStringLiteral("Text1"), this);
     installDigitsOnlyFilter(m_code);
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("Text2"));
+    m_name = makeLineEdit(QStringLiteral("Text2"), this);
     m_direction = new QComboBox(this);
     m_direction->setObjectName(QStringLiteral("Combo1"));
     m_direction->addItems({QStringLiteral("借"), QStringLiteral("贷")});
     m_direction->setCurrentIndex(-1);
-    auto* add = new QPushButton(QStringLiteral("增 加"), this);
-    add->setObjectName(QStringLiteral("Command1"));
-    add->setAutoDefault(false);
+    QPushButton* add = makeButton(QStringLiteral("Command1"), QStringLiteral("增 加"), this);
 
     auto* layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("总帐代码"), m_code);

@@ -2,6 +2,7 @@
 
 #include "opening_balances.h"
 #include "data/login.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 #include "data/number_format.h"
 #include "data/window_helpers.h"
@@ -23,26 +24,11 @@ namespace {
 const QString kAccountsMode = QStringLiteral("1");
 const QString kFetchedMode = QStringLiteral("2");
 
-QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QString valueText(const QVariant& value, bool amount)
 {
     if (value.isNull())
         return QString();
     return amount ? formatThousands(value.toDouble()) : QString::number(value.toDouble(), 'g', 15);
-}
-
-QTableWidgetItem* lockedItem(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    return item;
 }
 
 QTableWidgetItem* valueItem(const QVariant& value, bool amount)
@@ -69,16 +55,12 @@ OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
     m_grid->installEventFilter(this);
     installWheelPaging(m_grid);
 
-    auto makeBox = [this](const QString& name) {
-        auto* box = new QLineEdit(this);
-        box->setObjectName(name);
+    m_debitTotal = makeLineEdit(QStringLiteral("Text1"), this);
+    m_creditTotal = makeLineEdit(QStringLiteral("Text2"), this);
+    m_balanceWord = makeLineEdit(QStringLiteral("Text3"), this);
+    m_mode = makeLineEdit(QStringLiteral("Text4"), this);
+    for (QLineEdit* box : {m_debitTotal, m_creditTotal, m_balanceWord, m_mode})
         box->setReadOnly(true);
-        return box;
-    };
-    m_debitTotal = makeBox(QStringLiteral("Text1"));
-    m_creditTotal = makeBox(QStringLiteral("Text2"));
-    m_balanceWord = makeBox(QStringLiteral("Text3"));
-    m_mode = makeBox(QStringLiteral("Text4"));
     m_mode->hide();
     for (QLineEdit* total : {m_debitTotal, m_creditTotal})
         total->setAlignment(Qt::AlignRight);
@@ -161,9 +143,9 @@ void OpeningBalancesWindow::showAccountsClicked()
     m_grid->setRowCount(int(accounts.size()));
     for (int row = 0; row < int(accounts.size()); ++row) {
         const OpeningAccount& account = accounts[row];
-        m_grid->setItem(row, 0, lockedItem(account.code));
-        m_grid->setItem(row, 1, lockedItem(account.fullName));
-        m_grid->setItem(row, 2, lockedItem(account.direction));
+        m_grid->setItem(row, 0, lockedCell(account.code));
+        m_grid->setItem(row, 1, lockedCell(account.fullName));
+        m_grid->setItem(row, 2, lockedCell(account.direction));
         m_grid->setItem(row, 3, valueItem(account.quantity, false));
         m_grid->setItem(row, 4, valueItem(account.debit, true));
         m_grid->setItem(row, 5, valueItem(account.credit, true));
@@ -189,10 +171,10 @@ void OpeningBalancesWindow::fetchClicked()
     m_grid->setRowCount(int(rows.size()));
     for (int row = 0; row < int(rows.size()); ++row) {
         const OpeningRow& opening = rows[row];
-        QTableWidgetItem* code = lockedItem(opening.code);
+        QTableWidgetItem* code = lockedCell(opening.code);
         code->setData(Qt::UserRole, opening.lineId);
         m_grid->setItem(row, 0, code);
-        m_grid->setItem(row, 1, lockedItem(opening.fullName));
+        m_grid->setItem(row, 1, lockedCell(opening.fullName));
         m_grid->setItem(row, 2, valueItem(opening.quantity, false));
         m_grid->setItem(row, 3, valueItem(opening.debit, true));
         m_grid->setItem(row, 4, valueItem(opening.credit, true));

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/login.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 #include "data/process.h"
 
@@ -20,16 +21,6 @@ namespace {
 // The status label grows while the login finishes (2640 and 3100 twips).
 constexpr int kStatusWidthStart = 176;
 constexpr int kStatusWidthDone = 206;
-
-QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    // Enter must not press a button: only Enter in a filled password box logs in.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
 #include "data/login.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 #include "data/process.h"
 
@@ -24,15 +25,6 @@ namespace qm {
 
 namespace {
 
-QLineEdit* makeBox(const QString& name, QWidget* parent, bool masked = false)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    if (masked)
-        box->setEchoMode(QLineEdit::Password);
-    return box;
-}
-
 bool askYes(const QString& text, const QString& title)
 {
     return showMessage(text, title, MessageIcon::None, MessageButtons::YesNo) == MessageAnswer::Yes;
@@ -48,15 +40,17 @@ SettingsWindow::SettingsWindow(QWidget* parent)
 
     m_year = new QComboBox(this);
     m_year->setObjectName(QStringLiteral("Combo1"));
-    m_unitName = makeBox(QStringLiteral("Text1"), this);
-    m_operator = makeBox(QStringLiteral("Text2"), this);
+    m_unitName = makeLineEdit(QStringLiteral("Text1"), this);
+    m_operator = makeLineEdit(QStringLiteral("Text2"), this);
     m_operator->setEnabled(false);
-    m_newOperator = makeBox(QStringLiteral("Text3"), this);
-    m_password = makeBox(QStringLiteral("Text4"), this, true);
+    m_newOperator = makeLineEdit(QStringLiteral("Text3"), this);
+    m_password = makeLineEdit(QStringLiteral("Text4"), this);
     m_password->setEnabled(false);
-    m_newPassword = makeBox(QStringLiteral("Text5"), this, true);
-    m_repeatedPassword = makeBox(QStringLiteral("Text6"), this, true);
-    m_backupFolder = makeBox(QStringLiteral("Text7"), this);
+    m_newPassword = makeLineEdit(QStringLiteral("Text5"), this);
+    m_repeatedPassword = makeLineEdit(QStringLiteral("Text6"), this);
+    for (QLineEdit* masked : {m_password, m_newPassword, m_repeatedPassword})
+        masked->setEchoMode(QLineEdit::Password);
+    m_backupFolder = makeLineEdit(QStringLiteral("Text7"), this);
     m_backupFolder->setReadOnly(true);
 
     QPushButton* buttonsByName[13] = {};
@@ -71,9 +65,8 @@ SettingsWindow::SettingsWindow(QWidget* parent)
                       {12, "年度过帐", &SettingsWindow::carryForwardClicked}, {11, "系统初始化", &SettingsWindow::clearYearClicked},
                       {3, "年初余额", nullptr},                            {7, "关  闭", nullptr}};
     for (const auto& entry : buttonList) {
-        auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
-        button->setObjectName(QStringLiteral("Command%1").arg(entry.number));
-        button->setAutoDefault(false);
+        QPushButton* button =
+            makeButton(QStringLiteral("Command%1").arg(entry.number), QString::fromUtf8(entry.caption), this);
         buttonsByName[entry.number] = button;
         if (entry.handler)
             connect(button, &QPushButton::clicked, this,

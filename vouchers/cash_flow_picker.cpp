@@ -3,6 +3,7 @@
 #include "picker_lists.h"
 #include "voucher_book.h"
 #include "voucher_grid.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 
 #include <QLineEdit>
@@ -18,11 +19,9 @@ CashFlowPicker::CashFlowPicker(VoucherGrid* target, QWidget* parent)
     setWindowTitle(QStringLiteral("双击选择项目"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
-    m_targetRow = new QLineEdit(this);
-    m_targetRow->setObjectName(QStringLiteral("Text1"));
+    m_targetRow = makeLineEdit(QStringLiteral("Text1"), this);
     m_targetRow->hide();
-    m_code = new QLineEdit(this);
-    m_code->setObjectName(QStringLiteral("Text2"));
+    m_code = makeLineEdit(QStringLiteral("Text2"), this);
     m_code->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);

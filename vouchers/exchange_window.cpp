@@ -1,5 +1,6 @@
 #include "exchange_window.h"
 
+#include "data/controls.h"
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/number_format.h"
@@ -60,25 +61,19 @@ ExchangeWindow::ExchangeWindow(const ExchangeVoucherHeader& header, QWidget* par
     m_table->verticalHeader()->setDefaultSectionSize(twipsToPixels(300));
     installWheelPaging(m_table);
 
-    auto* accountLabel = new QLabel(QStringLiteral("对应损益类科目"), this);
-    accountLabel->setObjectName(QStringLiteral("Label1"));
+    QLabel* accountLabel = makeLabel(QStringLiteral("Label1"), QStringLiteral("对应损益类科目"), this);
     m_account = new QComboBox(this);
     m_account->setObjectName(QStringLiteral("Combo1"));
     m_account->setMinimumWidth(220);
-    auto* compute = new QPushButton(QStringLiteral("调汇"), this);
-    compute->setObjectName(QStringLiteral("Command1"));
-    auto* post = new QPushButton(QStringLiteral("生成分录"), this);
-    post->setObjectName(QStringLiteral("Command3"));
-    auto* exportButton = new QPushButton(QStringLiteral("导出EXCEL"), this);
-    exportButton->setObjectName(QStringLiteral("Command2"));
+    QPushButton* compute = makeButton(QStringLiteral("Command1"), QStringLiteral("调汇"), this);
+    QPushButton* post = makeButton(QStringLiteral("Command3"), QStringLiteral("生成分录"), this);
+    QPushButton* exportButton = makeButton(QStringLiteral("Command2"), QStringLiteral("导出EXCEL"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(accountLabel);
     buttons->addWidget(m_account);
     buttons->addStretch();
-    for (QPushButton* button : {compute, post, exportButton}) {
-        button->setAutoDefault(false);
+    for (QPushButton* button : {compute, post, exportButton})
         buttons->addWidget(button);
-    }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(instruction);
     layout->addWidget(m_table, 1);

@@ -3,6 +3,7 @@
 #include "picker_lists.h"
 #include "voucher_book.h"
 #include "voucher_grid.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 
 #include <QHBoxLayout>
@@ -20,19 +21,12 @@ SummaryPicker::SummaryPicker(VoucherGrid* target, QWidget* parent)
     setWindowTitle(QStringLiteral("请双击选择摘要"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
-    m_phrase = new QLineEdit(this);
-    m_phrase->setObjectName(QStringLiteral("Text2"));
-    m_targetRow = new QLineEdit(this);
-    m_targetRow->setObjectName(QStringLiteral("Text3"));
+    m_phrase = makeLineEdit(QStringLiteral("Text2"), this);
+    m_targetRow = makeLineEdit(QStringLiteral("Text3"), this);
     m_targetRow->hide();
-    auto* add = new QPushButton(QStringLiteral("增补"), this);
-    add->setObjectName(QStringLiteral("Command1"));
-    auto* remove = new QPushButton(QStringLiteral("删除"), this);
-    remove->setObjectName(QStringLiteral("Command2"));
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
-    close->setObjectName(QStringLiteral("Command3"));
-    for (QPushButton* button : {add, remove, close})
-        button->setAutoDefault(false);
+    QPushButton* add = makeButton(QStringLiteral("Command1"), QStringLiteral("增补"), this);
+    QPushButton* remove = makeButton(QStringLiteral("Command2"), QStringLiteral("删除"), this);
+    QPushButton* close = makeButton(QStringLiteral("Command3"), QStringLiteral("关闭"), this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);

@@ -10,6 +10,7 @@
 #include "month_closing.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
+#include "data/controls.h"
 #include "data/message_box.h"
 #include "data/number_format.h"
 #include "data/window_helpers.h"
@@ -25,24 +26,6 @@
 #include <QVBoxLayout>
 
 namespace qm {
-
-namespace {
-
-QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QLineEdit* makeBox(const QString& name, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    return box;
-}
-
-}  // namespace
 
 VoucherWindow::VoucherWindow(QWidget* parent)
     : QDialog(parent)
@@ -70,13 +53,13 @@ VoucherWindow::VoucherWindow(QWidget* parent)
     m_word->setEditable(true);
     m_word->addItems({QStringLiteral("记"), QStringLiteral("收"), QStringLiteral("付"), QStringLiteral("转")});
     m_word->setCurrentText(QStringLiteral("记"));
-    m_number = makeBox(QStringLiteral("Text4"), this);
+    m_number = makeLineEdit(QStringLiteral("Text4"), this);
     m_number->setMaximumWidth(80);
     installDigitsOnlyFilter(m_number);
-    m_attachments = makeBox(QStringLiteral("Text5"), this);
+    m_attachments = makeLineEdit(QStringLiteral("Text5"), this);
     m_attachments->setMaximumWidth(60);
     installDigitsOnlyFilter(m_attachments);
-    m_preparer = makeBox(QStringLiteral("Text3"), this);
+    m_preparer = makeLineEdit(QStringLiteral("Text3"), this);
     m_preparer->setReadOnly(true);
     m_preparer->setMaximumWidth(150);
     m_reviewer = new QComboBox(this);
@@ -100,15 +83,15 @@ VoucherWindow::VoucherWindow(QWidget* parent)
 
     m_grid = new VoucherGrid(this);
 
-    m_debitTotal = makeBox(QStringLiteral("Text1"), this);
-    m_creditTotal = makeBox(QStringLiteral("Text2"), this);
+    m_debitTotal = makeLineEdit(QStringLiteral("Text1"), this);
+    m_creditTotal = makeLineEdit(QStringLiteral("Text2"), this);
     for (QLineEdit* total : {m_debitTotal, m_creditTotal}) {
         total->setReadOnly(true);
         total->setAlignment(Qt::AlignRight);
         total->setMaximumWidth(140);
     }
     m_monthCash = makeLabel(QStringLiteral("Label2"), QString(), this);
-    m_hints = makeBox(QStringLiteral("Text6"), this);
+    m_hints = makeLineEdit(QStringLiteral("Text6"), this);
     m_hints->setText(QStringLiteral("操作说明"));
     m_hints->setToolTip(QStringLiteral("简单操作说明"));
     m_hints->setReadOnly(true);
@@ -138,10 +121,7 @@ VoucherWindow::VoucherWindow(QWidget* parent)
                       {"Command18", "关闭"}};
     auto* buttons = new QHBoxLayout;
     for (const auto& entry : buttonList) {
-        auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
-        button->setObjectName(QString::fromLatin1(entry.name));
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
+        buttons->addWidget(makeButton(QString::fromLatin1(entry.name), QString::fromUtf8(entry.caption), this));
     }
 
     auto* top = new QHBoxLayout;

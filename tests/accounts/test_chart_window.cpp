@@ -4,6 +4,7 @@
 #include "support/books.h"
 #include "support/message_recorder.h"
 #include "support/temp_program.h"
+#include "support/widgets.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,15 +17,6 @@ using namespace qm;
 using namespace qm::test;
 
 namespace {
-
-template <typename T>
-T* child(QWidget& window, const char* name)
-{
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& code)
 {

@@ -8,6 +8,7 @@
 #include "support/books.h"
 #include "support/message_recorder.h"
 #include "support/temp_program.h"
+#include "support/widgets.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -23,15 +24,6 @@ using namespace qm;
 using namespace qm::test;
 
 namespace {
-
-template <typename T>
-T* child(QObject& window, const char* name)
-{
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 void click(QObject& window, const char* button)
 {

@@ -3,6 +3,7 @@
 #include "support/books.h"
 #include "support/message_recorder.h"
 #include "support/temp_program.h"
+#include "support/widgets.h"
 #include "vouchers/account_picker.h"
 #include "vouchers/cash_flow_picker.h"
 #include "vouchers/summary_picker.h"
@@ -25,33 +26,6 @@ using namespace qm::test;
 namespace {
 
 const int kYear = 2016;
-
-template <typename T>
-T* child(QObject& window, const char* name)
-{
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-// Replaces every modal window with a function that drives it, and remembers which windows came.
-class DialogDriver {
-public:
-    explicit DialogDriver(std::function<void(QDialog&)> drive)
-    {
-        m_previous = setDialogRunner([this, drive](QDialog& dialog) {
-            opened << dialog.objectName();
-            drive(dialog);
-            return dialog.result();
-        });
-    }
-    ~DialogDriver() { setDialogRunner(m_previous); }
-    QStringList opened;
-
-private:
-    DialogRunner m_previous;
-};
 
 void addLine(int month, int number, int line, const QString& code, const QVariant& debit, const QVariant& credit)
 {

@@ -1,0 +1,22 @@
+#pragma once
+
+// Controls made the way every window of the program makes them: named as the windows name them,
+// and buttons that Enter never presses by accident.
+
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidgetItem;
+class QWidget;
+
+namespace qm {
+
+QPushButton* makeButton(const QString& objectName, const QString& text, QWidget* parent);
+QLineEdit* makeLineEdit(const QString& objectName, QWidget* parent);
+QLabel* makeLabel(const QString& objectName, const QString& text, QWidget* parent);
+// A grid cell the operator cannot edit.
+QTableWidgetItem* lockedCell(const QString& text);
+
+}  // namespace qm
