@@ -45,8 +45,8 @@ const char* const kFixedTables[] = {
     "号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借方金额 REAL, 贷方金额 REAL, "
     "方向 TEXT COLLATE NOCASE, 余额 REAL)",
     "CREATE TABLE 数量式 (ID TEXT COLLATE NOCASE, 日期 TEXT, 字号 TEXT COLLATE NOCASE, "
-    "号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借数 REAL, 借单 REAL, 借金 REAL, 贷数 REAL, "
-    "贷单 REAL, 贷金 REAL, 方向 TEXT COLLATE NOCASE, 余数 REAL, 余单 REAL, 余额 REAL)",
+    "号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借数 REAL, 借单 TEXT, 借金 REAL, 贷数 REAL, "
+    "贷单 TEXT, 贷金 REAL, 方向 TEXT COLLATE NOCASE, 余数 REAL, 余单 TEXT, 余额 REAL)",
     "CREATE TABLE 固累式 (代码 TEXT COLLATE NOCASE, ID TEXT COLLATE NOCASE, 日期 TEXT, "
     "字号 TEXT COLLATE NOCASE, 号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借数 REAL, "
     "借方金额 REAL, 贷数 REAL, 贷方金额 REAL, 折旧额 REAL, 方向 TEXT COLLATE NOCASE, 余数 REAL, "
@@ -58,8 +58,8 @@ const char* const kFixedTables[] = {
     "号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借方金额 REAL, 贷方金额 REAL, "
     "方向 TEXT COLLATE NOCASE, 余额 REAL, 顺序 INTEGER, 月 INTEGER)",
     "CREATE TABLE 数量帐页 (ID TEXT COLLATE NOCASE, 日期 TEXT, 字号 TEXT COLLATE NOCASE, "
-    "号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借数 REAL, 借单 REAL, 借金 REAL, 贷数 REAL, "
-    "贷单 REAL, 贷金 REAL, 方向 TEXT COLLATE NOCASE, 余数 REAL, 余单 REAL, 余额 REAL, "
+    "号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借数 REAL, 借单 TEXT, 借金 REAL, 贷数 REAL, "
+    "贷单 TEXT, 贷金 REAL, 方向 TEXT COLLATE NOCASE, 余数 REAL, 余单 TEXT, 余额 REAL, "
     "顺序 INTEGER, 月 INTEGER)",
     "CREATE TABLE 固累帐页 (代码 TEXT COLLATE NOCASE, ID TEXT COLLATE NOCASE, 日期 TEXT, "
     "字号 TEXT COLLATE NOCASE, 号码 INTEGER, 摘要说明 TEXT COLLATE NOCASE, 借数 REAL, "

@@ -1,0 +1,278 @@
+#include "detail_ledgers.h"
+
+#include "data/database.h"
+#include "data/fiscal_year.h"
+#include "data/number_format.h"
+
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+bool isDebitSide(const QString& direction)
+{
+    return direction == QStringLiteral("借");
+}
+
+QVariant unitPrice(const QVariant& amount, double quantity)
+{
+    if (amount.isNull() || quantity == 0)
+        return {};
+    return QString::number(amount.toDouble() / quantity, 'f', 3);
+}
+
+// Month totals and cumulative lines of the summed columns, over the month keys of `lines`.
+void insertMonthAndYearLines(const QString& table, const QString& lines, const QVariantList& values,
+                             const QStringList& columns)
+{
+    QStringList monthSums;
+    QStringList yearSums;
+    for (const QString& column : columns) {
+        monthSums << QStringLiteral("sum(%1) AS %1").arg(column);
+        yearSums << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
+    }
+    const QString months = QStringLiteral("SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1")
+                               .arg(monthSums.join(QStringLiteral(", ")), lines);
+    const QString list = columns.join(QStringLiteral(", "));
+    execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) SELECT 月份 || '9999998', ' 本月合计', %2 FROM (%3)")
+                .arg(table, list, months),
+            values);
+    execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) SELECT 月份 || '9999999', ' 本年累计', %3 FROM (%4)")
+                .arg(table, list, yearSums.join(QStringLiteral(", ")), months),
+            values);
+}
+
+QString multiColumnSide(const QString& code, const QString& direction)
+{
+    if (isDebitSide(direction))
+        return QStringLiteral("debit");
+    return code.left(4) == QStringLiteral("2221") ? QStringLiteral("both") : QStringLiteral("credit");
+}
+
+QString quotedName(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+}  // namespace
+
+void buildQuantityLedger(int year, const QString& code, const QString& direction)
+{
+    const QString table = entryTableName(year);
+    const bool debitSide = isDebitSide(direction);
+    Transaction transaction;
+    const RecordSet opening = openRecordset(
+        QStringLiteral("SELECT sum(数量), sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) FROM %1 "
+                       "WHERE 代码=? AND substr(ID,1,3)='800'").arg(table),
+        {code});
+    double quantity = opening.value(0, 0).toDouble();
+    double amount = roundToCent(opening.value(0, 1).toDouble());
+    if (!debitSide) {
+        quantity = -quantity;
+        amount = -amount;
+    }
+    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 方向, 余数, 余额) VALUES ('8000', '年初余额', ?, ?, ?)"),
+            {direction, quantity, amount});
+    const QString entries = QStringLiteral(
+        "SELECT ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL) AS 借数, "
+        "iif(借方金额 IS NULL, 数量, NULL) AS 贷数, 借方金额 AS 借金, 贷方金额 AS 贷金 FROM %1 "
+        "WHERE 代码=? AND substr(ID,1,3)>'800'").arg(table);
+    execute(QStringLiteral("INSERT INTO 数量式 (ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借金, 贷金, 方向) "
+                           "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借金, 贷金, ? FROM (%1)").arg(entries),
+            {direction, code});
+
+    const RecordSet lines =
+        openRecordset(QStringLiteral("SELECT rowid, 借数, 借金, 贷数, 贷金 FROM 数量式 ORDER BY ID, 号码"));
+    for (const auto line : lines) {
+        const double quantityMovement = line[1].toDouble() - line[3].toDouble();
+        const double amountMovement = line[2].toDouble() - line[4].toDouble();
+        amount = roundToCent(debitSide ? amount + amountMovement : amount - amountMovement);
+        quantity = debitSide ? quantity + quantityMovement : quantity - quantityMovement;
+        const bool level = std::abs(amount) < 0.005;
+        execute(QStringLiteral("UPDATE 数量式 SET 余额=?, 余数=?, 余单=?, 借单=?, 贷单=?, 方向=iif(?, '平', 方向) "
+                               "WHERE rowid=?"),
+                {level ? QVariant() : QVariant(amount), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity),
+                 quantity == 0 ? QVariant() : QVariant(QString::number(amount / quantity, 'f', 3)),
+                 unitPrice(line[2], line[1].toDouble()), unitPrice(line[4], line[3].toDouble()), level, line[0]});
+    }
+    insertMonthAndYearLines(QStringLiteral("数量式"), entries, {code},
+                            {QStringLiteral("借数"), QStringLiteral("贷数"), QStringLiteral("借金"), QStringLiteral("贷金")});
+    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
+            {quantity, amount});
+    transaction.commit();
+}
+
+RecordSet quantityLedgerRows()
+{
+    return openRecordset(QStringLiteral("SELECT * FROM 数量式 ORDER BY 1, 4"));
+}
+
+QString depreciationTwin(const QString& code)
+{
+    switch (code.size()) {
+    case 4: return code.left(3) + QLatin1Char('2');
+    case 7: return code.left(3) + QString::number(code.right(4).toInt() + 1000);
+    case 10: return code.left(3) + QString::number(code.right(7).toInt() + 1000000);
+    default: return QString();
+    }
+}
+
+std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction)
+{
+    if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701"))
+        return Message{QStringLiteral("只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"), QStringLiteral("QM505"),
+                       MessageIcon::Stop};
+    const QString table = entryTableName(year);
+    const QString twin = depreciationTwin(code);
+    Transaction transaction;
+    const RecordSet opening = openRecordset(
+        QStringLiteral("SELECT sum(数量), round(sum(借方金额), 2), round(sum(贷方金额), 2) FROM %1 "
+                       "WHERE 代码 IN (?, ?) AND substr(ID,1,3)='800'").arg(table),
+        {code, twin});
+    double quantity = opening.value(0, 0).toDouble();
+    const double cost = opening.value(0, 1).toDouble();
+    const double depreciation = opening.value(0, 2).toDouble();
+    double value = roundToCent(cost - depreciation);
+    execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
+                           "VALUES ('8000000000', '年初余额', ?, ?, ?, ?, ?, ?)"),
+            {quantity, cost, depreciation, direction, quantity, value});
+    execute(QStringLiteral("INSERT INTO 固累式 (代码, ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借方金额, 贷方金额, 方向) "
+                           "SELECT 代码, ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), "
+                           "iif(借方金额 IS NULL, 数量, NULL), 借方金额, 贷方金额, ? FROM %1 "
+                           "WHERE 代码 IN (?, ?) AND substr(ID,1,3)>'800'").arg(table),
+            {direction, code, twin});
+    // Cost and depreciation alike move the net value up on the debit and down on the credit.
+    const RecordSet entries = openRecordset(QStringLiteral(
+        "SELECT rowid, 借数, 贷数, 借方金额, 贷方金额 FROM 固累式 WHERE substr(ID,1,3)>'800' ORDER BY ID, 号码"));
+    for (const auto entry : entries) {
+        value = roundToCent(value + entry[3].toDouble() - entry[4].toDouble());
+        quantity += entry[1].toDouble() - entry[2].toDouble();
+        const bool level = std::abs(value) < 0.005;
+        execute(QStringLiteral("UPDATE 固累式 SET 余额=?, 余数=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
+                {level ? QVariant() : QVariant(value), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
+                 entry[0]});
+    }
+    execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(ifnull(贷方金额,0) - ifnull(借方金额,0), 2), "
+                           "贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'"));
+    if (!entries.isEmpty()) {
+        insertMonthAndYearLines(QStringLiteral("固累式"),
+                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>'800' AND 代码 IS NOT NULL"), {},
+                                {QStringLiteral("借数"), QStringLiteral("贷数"), QStringLiteral("借方金额"),
+                                 QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
+        execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
+                {quantity, value});
+    }
+    transaction.commit();
+    return std::nullopt;
+}
+
+RecordSet fixedAssetLedgerRows()
+{
+    return openRecordset(QStringLiteral("SELECT * FROM 固累式 ORDER BY 2, 5"));
+}
+
+std::optional<Message> buildMultiColumnRows(int year, const QString& code, const QString& direction, bool codeOrder)
+{
+    execute(QStringLiteral("DELETE FROM 多栏式1"));
+    const QString children = QStringLiteral("substr(%1,1,length(?))=? AND length(%1)=length(?)+3");
+    const QString childAccounts = children.arg(QStringLiteral("科目代码"));
+    const QString childEntries = children.arg(QStringLiteral("代码"));
+    const QVariantList parent{code, code, code};
+    const int count = scalar(QStringLiteral("SELECT count(*) FROM 科目表 WHERE ") + childAccounts, parent).toInt();
+    if (count == 0 || count > 245)
+        return Message{QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"), QStringLiteral("QM505提示"),
+                       MessageIcon::Information};
+    const QString table = entryTableName(year);
+    const bool debitSide = isDebitSide(direction);
+    Transaction transaction;
+    execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 科目名称) SELECT '1111', 科目代码, 科目名称 FROM 科目表 WHERE ")
+                + childAccounts,
+            parent);
+    const QString named = QStringLiteral(
+        "INSERT INTO 多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 科目名称) "
+        "SELECT a.ID, a.代码, a.日期, a.字号, a.号码, a.摘要说明, a.借方金额, a.贷方金额, a.方向, F.科目名称 "
+        "FROM (%1) AS a JOIN 科目表 AS F ON F.科目代码=a.代码");
+    execute(named.arg(QStringLiteral("SELECT ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, ? AS 方向 FROM %1 WHERE %2")
+                          .arg(table, childEntries)),
+            QVariantList{direction} + parent);
+
+    double balance = 0;
+    for (const auto row : openRecordset(QStringLiteral("SELECT rowid, 借方金额, 贷方金额 FROM 多栏式1 ORDER BY ID, 摘要说明"))) {
+        const double movement = row[1].toDouble() - row[2].toDouble();
+        balance = roundToCent(debitSide ? balance + movement : balance - movement);
+        execute(QStringLiteral("UPDATE 多栏式1 SET 余额=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
+                {balance, std::abs(balance) < 0.005, row[0]});
+    }
+
+    execute(named.arg(QStringLiteral("SELECT substr(ID,1,3) || '9999997' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
+                                     "'本月合计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
+                                     "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM %1 WHERE %2 GROUP BY 1, 代码")
+                          .arg(table, childEntries)),
+            parent);
+    const QString balanceSums =
+        multiColumnSide(code, direction) == QStringLiteral("debit")
+            ? QStringLiteral("round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 借方金额, NULL AS 贷方金额")
+        : multiColumnSide(code, direction) == QStringLiteral("both")
+            ? QStringLiteral("round(sum(ifnull(借方金额,0)), 2) AS 借方金额, round(sum(ifnull(贷方金额,0)), 2) AS 贷方金额")
+            : QStringLiteral("NULL AS 借方金额, round(sum(ifnull(贷方金额,0)) - sum(ifnull(借方金额,0)), 2) AS 贷方金额");
+    const RecordSet keys = openRecordset(
+        QStringLiteral("SELECT DISTINCT substr(ID,1,3) FROM %1 WHERE %2 AND substr(ID,1,3)>'800' ORDER BY 1").arg(table, childEntries),
+        parent);
+    for (const auto key : keys) {
+        const QString period = key[0].toString();
+        execute(named.arg(QStringLiteral("SELECT ? || '9999998' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
+                                         "'本年累计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
+                                         "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM %1 "
+                                         "WHERE %2 AND substr(ID,1,3)<=? AND substr(ID,1,3)<>'800' GROUP BY 代码")
+                              .arg(table, childEntries)),
+                QVariantList{period} + parent + QVariantList{period});
+        execute(named.arg(QStringLiteral("SELECT ? || '9999999' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
+                                         "'余额' AS 摘要说明, %3, NULL AS 方向 FROM %1 "
+                                         "WHERE %2 AND substr(ID,1,3)<=? GROUP BY 代码")
+                              .arg(table, childEntries, balanceSums)),
+                QVariantList{period} + parent + QVariantList{period});
+    }
+    if (codeOrder)
+        execute(QStringLiteral("UPDATE 多栏式1 SET 科目名称=substr(代码, -3) || 科目名称 WHERE length(代码)>0"));
+    transaction.commit();
+    return std::nullopt;
+}
+
+void buildMultiColumnPivot(const QString& code, const QString& direction)
+{
+    const QString side = multiColumnSide(code, direction);
+    Transaction transaction;
+    execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+    QStringList columns;
+    QStringList sums;
+    QVariantList names;
+    for (const auto row : openRecordset(QStringLiteral("SELECT DISTINCT 科目名称 FROM 多栏式1 WHERE ID='1111' ORDER BY 1"))) {
+        const QString name = row[0].toString();
+        columns << quotedName(name) + QStringLiteral(" REAL");
+        const QString amount = side == QStringLiteral("debit")   ? QStringLiteral("借方金额")
+                               : side == QStringLiteral("credit") ? QStringLiteral("贷方金额")
+                                                                 : QStringLiteral("ifnull(借方金额, 贷方金额)");
+        sums << QStringLiteral("sum(iif(科目名称=?, %1, NULL))").arg(amount);
+        names << name;
+    }
+    execute(QStringLiteral("CREATE TABLE 多栏式 (ID TEXT, 日期 TEXT, 字号 TEXT, 号码 INTEGER, 摘要说明 TEXT, 借方合计 REAL, "
+                           "贷方合计 REAL, 方向 TEXT, 余额 REAL%1)")
+                .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(QStringLiteral(", "))));
+    execute(QStringLiteral("INSERT INTO 多栏式 SELECT ID, max(日期), max(字号), max(号码), max(摘要说明), "
+                           "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%1 "
+                           "FROM 多栏式1 WHERE ID>='8009' GROUP BY ID")
+                .arg(sums.isEmpty() ? QString() : QStringLiteral(", ") + sums.join(QStringLiteral(", "))),
+            names);
+    execute(QStringLiteral("UPDATE 多栏式 SET 摘要说明='年初余额', 方向=?, 余额=iif(?='借', 借方合计, 贷方合计) "
+                           "WHERE substr(ID,1,4)='8009'"),
+            {direction, direction});
+    transaction.commit();
+}
+
+RecordSet multiColumnLedgerRows()
+{
+    return openRecordset(QStringLiteral("SELECT * FROM 多栏式 ORDER BY 1, 5"));
+}
+
+}  // namespace qm

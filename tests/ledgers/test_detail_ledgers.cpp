@@ -1,0 +1,137 @@
+#include "ledgers/detail_ledgers.h"
+#include "support/books.h"
+#include "support/temp_program.h"
+
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+const int kYear = 2016;
+
+void line(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit,
+          const QVariant& quantity = QVariant())
+{
+    const bool opening = id.startsWith(QStringLiteral("800"));
+    const int month = id.mid(1, 2).toInt();
+    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 数量, 借方金额, 贷方金额) "
+                           "VALUES (?, ?, ?, '记', ?, ?, ?, ?, ?, ?)"),
+            {id, opening ? QVariant() : QVariant(QDate(kYear, month, 10).toString(Qt::ISODate)),
+             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()),
+             QStringLiteral("摘要"), code, quantity, debit, credit});
+}
+
+QStringList column(const RecordSet& rows, const QString& name)
+{
+    QStringList values;
+    for (const auto row : rows)
+        values << (row[name].isNull() ? QStringLiteral("-") : row[name].toString());
+    return values;
+}
+
+}  // namespace
+
+class TestDetailLedgers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void quantityLedger()
+    {
+        TempProgram program;
+        line(QStringLiteral("8000000001"), QStringLiteral("1405"), 100.0, QVariant(), 10.0);
+        line(QStringLiteral("8030001001"), QStringLiteral("1405"), 60.0, QVariant(), 5.0);
+        line(QStringLiteral("8030002001"), QStringLiteral("1405"), QVariant(), 30.0, 3.0);
+        line(QStringLiteral("8050001001"), QStringLiteral("1405"), QVariant(), 130.0, 12.0);
+        buildQuantityLedger(kYear, QStringLiteral("1405"), QStringLiteral("借"));
+        const RecordSet rows = quantityLedgerRows();
+        QCOMPARE(column(rows, QStringLiteral("ID")),
+                 (QStringList{QStringLiteral("8000"), QStringLiteral("8030001001"), QStringLiteral("8030002001"),
+                              QStringLiteral("8039999998"), QStringLiteral("8039999999"), QStringLiteral("8050001001"),
+                              QStringLiteral("8059999998"), QStringLiteral("8059999999"), QStringLiteral("813")}));
+        QCOMPARE(column(rows, QStringLiteral("余数")).mid(0, 3), (QStringList{QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("12")}));
+        QCOMPARE(column(rows, QStringLiteral("余单")).mid(0, 3),
+                 (QStringList{QStringLiteral("10.000"), QStringLiteral("10.667"), QStringLiteral("10.833")}));
+        QCOMPARE(column(rows, QStringLiteral("借单"))[1], QStringLiteral("12.000"));
+        QCOMPARE(column(rows, QStringLiteral("贷单"))[2], QStringLiteral("10.000"));
+        // Everything out: level, no quantity, no unit price.
+        QCOMPARE(column(rows, QStringLiteral("方向"))[5], QStringLiteral("平"));
+        QCOMPARE(column(rows, QStringLiteral("余额"))[5], QStringLiteral("-"));
+        QCOMPARE(column(rows, QStringLiteral("余数"))[5], QStringLiteral("-"));
+        QCOMPARE(column(rows, QStringLiteral("借数"))[7], QStringLiteral("5"));
+        QCOMPARE(column(rows, QStringLiteral("贷金"))[7], QStringLiteral("160"));
+    }
+
+    void fixedAssetLedger()
+    {
+        TempProgram program;
+        QCOMPARE(depreciationTwin(QStringLiteral("1601")), QStringLiteral("1602"));
+        QCOMPARE(depreciationTwin(QStringLiteral("1701003")), QStringLiteral("1702003"));
+        QCOMPARE(depreciationTwin(QStringLiteral("1601001002")), QStringLiteral("1602001002"));
+        QCOMPARE(buildFixedAssetLedger(kYear, QStringLiteral("1602"), QStringLiteral("借"))->text,
+                 QStringLiteral("只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"));
+
+        QVERIFY(!buildFixedAssetLedger(kYear, QStringLiteral("1601"), QStringLiteral("借")));
+        QCOMPARE(fixedAssetLedgerRows().count(), 1);
+        execute(QStringLiteral("DELETE FROM 固累式"));
+
+        line(QStringLiteral("8000000001"), QStringLiteral("1601"), 1000.0, QVariant(), 2.0);
+        line(QStringLiteral("8000000002"), QStringLiteral("1602"), QVariant(), 100.0);
+        line(QStringLiteral("8030001001"), QStringLiteral("1602"), QVariant(), 50.0);
+        line(QStringLiteral("8040001001"), QStringLiteral("1601"), 500.0, QVariant(), 1.0);
+        QVERIFY(!buildFixedAssetLedger(kYear, QStringLiteral("1601"), QStringLiteral("借")));
+        const RecordSet rows = fixedAssetLedgerRows();
+        QCOMPARE(column(rows, QStringLiteral("ID")),
+                 (QStringList{QStringLiteral("8000000000"), QStringLiteral("8030001001"), QStringLiteral("8039999998"),
+                              QStringLiteral("8039999999"), QStringLiteral("8040001001"), QStringLiteral("8049999998"),
+                              QStringLiteral("8049999999"), QStringLiteral("813")}));
+        QCOMPARE(column(rows, QStringLiteral("余额")), (QStringList{QStringLiteral("900"), QStringLiteral("850"), QStringLiteral("-"),
+                                                                 QStringLiteral("-"), QStringLiteral("1350"), QStringLiteral("-"),
+                                                                 QStringLiteral("-"), QStringLiteral("1350")}));
+        QCOMPARE(column(rows, QStringLiteral("折旧额"))[0], QStringLiteral("100"));
+        QCOMPARE(column(rows, QStringLiteral("折旧额"))[1], QStringLiteral("50"));
+        QCOMPARE(column(rows, QStringLiteral("贷方金额"))[1], QStringLiteral("-"));
+        QCOMPARE(column(rows, QStringLiteral("余数"))[4], QStringLiteral("3"));
+        QCOMPARE(column(rows, QStringLiteral("折旧额"))[6], QStringLiteral("50"));
+        QCOMPARE(column(rows, QStringLiteral("借方金额"))[6], QStringLiteral("500"));
+    }
+
+    void multiColumnLedger()
+    {
+        TempProgram program;
+        addAccount(QStringLiteral("6602001"), QStringLiteral("办公费"), QStringLiteral("管理费用/办公费"));
+        addAccount(QStringLiteral("6602002"), QStringLiteral("差旅费"), QStringLiteral("管理费用/差旅费"));
+        addAccount(QStringLiteral("6602003"), QStringLiteral("招待费"), QStringLiteral("管理费用/招待费"));
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"));
+        line(QStringLiteral("8030001001"), QStringLiteral("6602001"), 100.0, QVariant());
+        line(QStringLiteral("8030001002"), QStringLiteral("6602002"), 50.0, QVariant());
+        line(QStringLiteral("8040001001"), QStringLiteral("6602001"), 30.0, QVariant());
+
+        QCOMPARE(buildMultiColumnRows(kYear, QStringLiteral("6603"), QStringLiteral("借"), false)->text,
+                 QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"));
+        QVERIFY(!buildMultiColumnRows(kYear, QStringLiteral("6602"), QStringLiteral("借"), false));
+        buildMultiColumnPivot(QStringLiteral("6602"), QStringLiteral("借"));
+        const RecordSet rows = multiColumnLedgerRows();
+        QCOMPARE(rows.fieldNames().mid(9), (QStringList{QStringLiteral("办公费"), QStringLiteral("差旅费"), QStringLiteral("招待费")}));
+        QCOMPARE(column(rows, QStringLiteral("ID")),
+                 (QStringList{QStringLiteral("8030001001"), QStringLiteral("8030001002"), QStringLiteral("8039999997"),
+                              QStringLiteral("8039999998"), QStringLiteral("8039999999"), QStringLiteral("8040001001"),
+                              QStringLiteral("8049999997"), QStringLiteral("8049999998"), QStringLiteral("8049999999")}));
+        QCOMPARE(column(rows, QStringLiteral("余额"))[1], QStringLiteral("150"));
+        QCOMPARE(column(rows, QStringLiteral("办公费")), (QStringList{QStringLiteral("100"), QStringLiteral("-"), QStringLiteral("100"),
+                                                                   QStringLiteral("100"), QStringLiteral("100"), QStringLiteral("30"),
+                                                                   QStringLiteral("30"), QStringLiteral("130"), QStringLiteral("130")}));
+        QCOMPARE(column(rows, QStringLiteral("借方合计"))[2], QStringLiteral("150"));
+        QCOMPARE(column(rows, QStringLiteral("差旅费"))[7], QStringLiteral("50"));
+
+        // With the code order the columns follow the codes.
+        buildMultiColumnRows(kYear, QStringLiteral("6602"), QStringLiteral("借"), true);
+        buildMultiColumnPivot(QStringLiteral("6602"), QStringLiteral("借"));
+        QCOMPARE(multiColumnLedgerRows().fieldNames().mid(9),
+                 (QStringList{QStringLiteral("001办公费"), QStringLiteral("002差旅费"), QStringLiteral("003招待费")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDetailLedgers)
+#include "test_detail_ledgers.moc"
