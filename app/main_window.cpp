@@ -3,6 +3,7 @@
 #include "accounts/chart_window.h"
 #include "accounts/opening_balances_window.h"
 #include "app/settings_window.h"
+#include "ledgers/query_centre_window.h"
 #include "vouchers/voucher_window.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
@@ -17,6 +18,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -308,9 +310,29 @@ void MainWindow::showRenamedOperator(const QString& name)
     m_operatorPanel->setText(name);
 }
 
+QWidget* MainWindow::showWorkWindow(const QString& name, const std::function<QWidget*()>& make)
+{
+    for (QMdiSubWindow* frame : m_workArea->subWindowList()) {
+        if (frame->widget() && frame->widget()->objectName() == name) {
+            m_workArea->setActiveSubWindow(frame);
+            frame->showMaximized();
+            return frame->widget();
+        }
+    }
+    QWidget* window = make();
+    QMdiSubWindow* frame = m_workArea->addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->showMaximized();
+    return window;
+}
+
+void MainWindow::openQueryCentre()
+{
+    showWorkWindow(QStringLiteral("Form5"), [] { return new QueryCentreWindow; });
+}
+
 // The work windows arrive one by one; until a window exists its command does nothing.
 void MainWindow::openVoucherPrinting(bool) {}
 void MainWindow::openStatements() {}
-void MainWindow::openQueryCentre() {}
 
 }  // namespace qm

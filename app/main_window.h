@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 
 class QLabel;
 class QMdiArea;
@@ -48,6 +49,9 @@ private:
     void buildStatusBar();
     void updateClock();
     bool hasOpenWorkWindow() const;
+    // Shows the modeless work window of that name in the work area, made once by `make`;
+    // asking again brings the open one forward.
+    QWidget* showWorkWindow(const QString& name, const std::function<QWidget*()>& make);
 
     QMdiArea* m_workArea;
     QLabel* m_yearLabel;

@@ -46,3 +46,25 @@ double roundToCent(double value)
 }
 
 }  // namespace qm
+
+namespace qm {
+
+QString formatGridCell(const QVariant& value, CellFormat format)
+{
+    if (value.isNull())
+        return QString();
+    const QString text = value.toString();
+    switch (format) {
+    case CellFormat::None: return text;
+    case CellFormat::Date: return text.left(10);
+    case CellFormat::Amount: {
+        const std::optional<double> number = parseNumber(text);
+        return number ? formatThousands(*number) : text;
+    }
+    case CellFormat::Quantity: return formatCellNumber(text, 3);
+    case CellFormat::Whole: return formatCellNumber(text, 0);
+    }
+    return text;
+}
+
+}  // namespace qm

@@ -3,6 +3,7 @@
 // How amounts, quantities and totals are read from and shown in cells and boxes.
 
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 namespace qm {
@@ -17,6 +18,12 @@ QString formatCellNumber(const QString& text, int decimals);
 
 // "#,##0.00": thousands grouped, two decimals.
 QString formatThousands(double value);
+
+// How a grid of the query centre and the statements shows a column.
+enum class CellFormat { None, Date, Amount, Quantity, Whole };
+// A value as such a grid shows it: amounts "#,#0.00", quantities "0.000" or "0", dates
+// "YYYY-MM-DD"; an empty value stays empty and a text that is not a number is left as it is.
+QString formatGridCell(const QVariant& value, CellFormat format);
 
 // Sums of amounts are compared, stored and shown only after this.
 double roundToCent(double value);

@@ -1,0 +1,29 @@
+#pragma once
+
+// What the query centre hands to the ledger reports and the spreadsheet ledger pages.
+
+#include <QString>
+
+namespace qm {
+
+enum class LedgerView {
+    None = 0, Journal = 1, AccountSummary = 2, AmountBalance = 3, QuantityBalance = 4, DetailLedger = 5,
+    GeneralLedger = 6, QuantityLedger = 7, MultiColumnLedger = 8, FixedAssetLedger = 9
+};
+
+struct LedgerOutput {
+    LedgerView view = LedgerView::None;
+    QString code;
+    QString fullName;
+    QString unit;
+    QString levelOneName;
+    QString period;          // the period box: "全部", "年初" or a month
+    double leftMarginCm = 1; // landscape reports
+};
+
+// Prints the report of the view on the default printer, or shows it in a preview window.
+void outputLedgerReport(const LedgerOutput& output, bool preview);
+// The view as ledger pages of a spreadsheet workbook.
+void exportLedgerPages(const LedgerOutput& output);
+
+}  // namespace qm

@@ -1,0 +1,168 @@
+#include "data/login.h"
+#include "data/printer.h"
+#include "data/spreadsheet_export.h"
+#include "ledgers/query_centre_window.h"
+#include "support/books.h"
+#include "support/message_recorder.h"
+#include "support/temp_program.h"
+#include "support/widgets.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+const int kYear = 2016;
+
+void line(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit)
+{
+    const bool opening = id.startsWith(QStringLiteral("800"));
+    const int month = id.mid(1, 2).toInt();
+    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 借方金额, 贷方金额) "
+                           "VALUES (?, ?, ?, '记', ?, '摘要', ?, ?, ?)"),
+            {id, opening ? QVariant() : QVariant(QDate(kYear, month, 10).toString(Qt::ISODate)),
+             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()), code, debit, credit});
+}
+
+void books()
+{
+    line(QStringLiteral("8000000001"), QStringLiteral("1001"), 1234.5, QVariant());
+    line(QStringLiteral("8000000002"), QStringLiteral("4001"), QVariant(), 1234.5);
+    line(QStringLiteral("8030001001"), QStringLiteral("6602"), 100.0, QVariant());
+    line(QStringLiteral("8030001002"), QStringLiteral("1001"), QVariant(), 100.0);
+}
+
+}  // namespace
+
+class TestQueryCentre : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { loginState() = LoginState{kYear, QStringLiteral("管理员"), QString(), QString()}; }
+
+    void viewsAndTheirLines()
+    {
+        TempProgram program;
+        books();
+        QueryCentreWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("QM505财务---综合查询"));
+        auto* grid = child<QTableWidget>(window, "MSH1");
+        auto* result = child<QLabel>(window, "Label3");
+        MessageRecorder recorder;
+
+        child<QPushButton>(window, "Command1")->click();
+        QCOMPARE(window.view(), LedgerView::Journal);
+        QCOMPARE(grid->rowCount(), 4);
+        QCOMPARE(result->text(), QStringLiteral("全部 月份分录明细      共4条记录"));
+        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("序号"));
+        QCOMPARE(grid->item(0, 9)->text(), QStringLiteral("1,234.50"));
+        QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("2016-03-10"));
+        QCOMPARE(grid->item(3, 0)->text(), QStringLiteral("4"));
+
+        // An empty code leaves the grid as it was.
+        child<QPushButton>(window, "Command14")->click();
+        QCOMPARE(grid->rowCount(), 4);
+
+        child<QPushButton>(window, "Command2")->click();
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请选择月份")});
+        QCOMPARE(window.view(), LedgerView::AccountSummary);
+        child<QComboBox>(window, "Combo1")->setCurrentText(QStringLiteral("3"));
+        child<QPushButton>(window, "Command2")->click();
+        QCOMPARE(result->text(), QStringLiteral("3 月份科目汇总表      共3条记录"));
+
+        child<QPushButton>(window, "Command3")->click();
+        QCOMPARE(window.view(), LedgerView::AmountBalance);
+        QVERIFY(grid->isColumnHidden(4));
+        QVERIFY(!grid->isColumnHidden(5));
+        QCOMPARE(result->text(), QStringLiteral("3 月份金额式余额表      共4条记录"));
+        child<QPushButton>(window, "Command5")->click();
+        QVERIFY(!grid->isColumnHidden(4));
+        QCOMPARE(result->text(), QStringLiteral("3 月份数量式余额      共4条记录"));
+
+        child<QPushButton>(window, "Command7")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("请选择帐簿格式"));
+        child<QLineEdit>(window, "Text2")->setText(QStringLiteral("1001"));
+        QCOMPARE(child<QLineEdit>(window, "Text3")->text(), QStringLiteral("库存现金"));
+        QCOMPARE(child<QLineEdit>(window, "Text4")->text(), QStringLiteral("借"));
+        child<QRadioButton>(window, "Option1")->setChecked(true);
+        child<QPushButton>(window, "Command7")->click();
+        QCOMPARE(window.view(), LedgerView::DetailLedger);
+        QCOMPARE(result->text(), QStringLiteral("三栏式  明细帐   共5条记录"));
+        QVERIFY(grid->isColumnHidden(1));
+        QCOMPARE(grid->item(1, 9)->text(), QStringLiteral("1,134.50"));
+
+        // A code that is not in the chart empties the full name only.
+        child<QLineEdit>(window, "Text2")->setText(QStringLiteral("1001999"));
+        QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
+        QCOMPARE(child<QLineEdit>(window, "Text4")->text(), QStringLiteral("借"));
+    }
+
+    void steppingPickingAndOutput()
+    {
+        TempProgram program;
+        books();
+        QueryCentreWindow window;
+        MessageRecorder recorder;
+        child<QPushButton>(window, "Command9")->click();
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有了")});
+        child<QRadioButton>(window, "Option2")->setChecked(true);
+        child<QPushButton>(window, "Command8")->click();
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1001"));
+        QCOMPARE(window.view(), LedgerView::GeneralLedger);
+        child<QPushButton>(window, "Command8")->click();
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1002"));
+
+        DialogDriver driver([](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("双击选择科目  "));
+            auto* tree = child<QTreeWidget>(dialog, "TreeView1");
+            emit tree->itemDoubleClicked(tree->topLevelItem(2), 0);
+        });
+        child<QPushButton>(window, "Command12")->click();
+        QCOMPARE(driver.opened, QStringList{QStringLiteral("Form4")});
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1012"));
+        QCOMPARE(child<QLineEdit>(window, "Text6")->text(), QStringLiteral("其他货币资金"));
+
+        auto previousCheck = setPrinterCheck([] { return false; });
+        child<QPushButton>(window, "Command13")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("你电脑上没有安装打印机!! "));
+        setPrinterCheck([] { return true; });
+        child<QRadioButton>(window, "Option4")->setChecked(true);
+        child<QLineEdit>(window, "Text2")->setText(QStringLiteral("6602"));
+        child<QPushButton>(window, "Command7")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"));
+        QCOMPARE(window.view(), LedgerView::MultiColumnLedger);
+        child<QPushButton>(window, "Command13")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("多栏帐还没有完成,不能直接打印"));
+        QCOMPARE(window.view(), LedgerView::None);
+        child<QPushButton>(window, "Command13")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("请先[查询]"));
+        child<QPushButton>(window, "Command11")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("请先查询数据"));
+        setPrinterCheck(previousCheck);
+
+        QStringList opened;
+        auto previousOpener = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
+        setExportFolder(program.path());
+        child<QComboBox>(window, "Combo1")->setCurrentText(QStringLiteral("3"));
+        child<QPushButton>(window, "Command3")->click();
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        child<QPushButton>(window, "Command4")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("是否导出到EXCEL工作表？"));
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(window.view(), LedgerView::AmountBalance);
+        setSpreadsheetOpener(previousOpener);
+    }
+};
+
+QTEST_MAIN(TestQueryCentre)
+#include "test_query_centre.moc"
