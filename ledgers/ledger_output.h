@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include "data/record_set.h"
+#include "report/report.h"
+
 namespace qm {
 
 enum class LedgerView {
@@ -18,11 +21,18 @@ struct LedgerOutput {
     QString unit;
     QString levelOneName;
     QString period;          // the period box: "全部", "年初" or a month
-    double leftMarginCm = 1; // landscape reports
+    QString leftMarginCm = QStringLiteral("1");  // the landscape reports' left margin box
 };
 
 // Prints the report of the view on the default printer, or shows it in a preview window.
 void outputLedgerReport(const LedgerOutput& output, bool preview);
+// The report layouts with their captions filled in, as printed.
+ReportLayout threeColumnReportLayout(const LedgerOutput& output);
+ReportLayout quantityReportLayout(const LedgerOutput& output);
+ReportLayout fixedAssetReportLayout(const LedgerOutput& output);
+ReportLayout balanceReportLayout(const LedgerOutput& output);
+ReportLayout accountSummaryReportLayout(const LedgerOutput& output);
+
 // The view as ledger pages of a spreadsheet workbook.
 void exportLedgerPages(const LedgerOutput& output);
 

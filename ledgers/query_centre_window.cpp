@@ -404,7 +404,7 @@ LedgerOutput QueryCentreWindow::output() const
     out.unit = m_unit->text();
     out.levelOneName = m_levelOneName->text();
     out.period = m_period->currentText();
-    out.leftMarginCm = m_leftMargin->text().toDouble();
+    out.leftMarginCm = m_leftMargin->text();
     return out;
 }
 

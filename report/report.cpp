@@ -1,0 +1,194 @@
+#include "report.h"
+
+#include "data/number_format.h"
+
+#include <QDate>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace qm {
+
+namespace {
+
+ReportOutputHandler g_handler;
+
+int pageHeightOf(QPagedPaintDevice& device)
+{
+    return qRound(device.pageLayout().fullRect(QPageLayout::Inch).height() * 1440);
+}
+
+QString substitute(QString text, int page, int pages)
+{
+    text.replace(QLatin1String("%p"), QString::number(page));
+    text.replace(QLatin1String("%P"), QString::number(pages));
+    text.replace(QLatin1String("%d"), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    return text;
+}
+
+class Painter {
+public:
+    Painter(QPagedPaintDevice& device, const ReportLayout& layout) : m_painter(&device), m_layout(layout)
+    {
+        m_painter.scale(device.logicalDpiX() / 1440.0, device.logicalDpiY() / 1440.0);
+        QPen pen(Qt::black);
+        pen.setWidth(10);
+        m_painter.setPen(pen);
+    }
+
+    void section(const ReportSection& section, int top, int page, int pages)
+    {
+        for (const ReportText& text : section.texts) {
+            setFont(text.pointSize);
+            const QRect area(m_layout.leftMargin + text.left, top + text.top, text.width, text.height);
+            if (text.boxed)
+                m_painter.drawRect(area);
+            m_painter.drawText(area, int(text.alignment), substitute(text.text, page, pages));
+        }
+        rules(section.rules, top);
+    }
+
+    void detail(const RecordSet& rows, int row, int top)
+    {
+        setFont(0);
+        for (const ReportField& field : m_layout.fields) {
+            const int index = rows.fieldIndex(field.field);
+            const QVariant value = index >= 0 ? rows.value(row, index) : QVariant();
+            const QRect area(m_layout.leftMargin + field.left + 20, top, field.width - 40, m_layout.detail.height);
+            m_painter.drawText(area, int(field.alignment), reportFieldText(value, field.format));
+        }
+        section(m_layout.detail, top, 0, 0);
+    }
+
+    void newPage(QPagedPaintDevice& device) { device.newPage(); }
+
+private:
+    void setFont(double pointSize)
+    {
+        QFont font(m_layout.fontFamily);
+        font.setPixelSize(qRound((pointSize > 0 ? pointSize : m_layout.pointSize) * 20));
+        m_painter.setFont(font);
+    }
+
+    void rules(const QVector<ReportRule>& rules, int top)
+    {
+        for (const ReportRule& rule : rules)
+            m_painter.drawLine(m_layout.leftMargin + rule.x1, top + rule.y1, m_layout.leftMargin + rule.x2, top + rule.y2);
+    }
+
+    QPainter m_painter;
+    const ReportLayout& m_layout;
+};
+
+}  // namespace
+
+QString reportFieldText(const QVariant& value, const QString& format)
+{
+    if (value.isNull())
+        return QString();
+    if (format == QStringLiteral("#,##0.00"))
+        return formatGridCell(value, CellFormat::Amount);
+    if (format == QStringLiteral("0.000"))
+        return formatGridCell(value, CellFormat::Quantity);
+    if (format == QStringLiteral("yyyy-MM-dd"))
+        return formatGridCell(value, CellFormat::Date);
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', 15);
+    return value.toString();
+}
+
+QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& rows, int pageHeight)
+{
+    const int bodyBottom = pageHeight - layout.bottomMargin - layout.pageFooter.height;
+    const int bodyTop = layout.topMargin + layout.pageHeader.height;
+    QVector<ReportPage> pages(1);
+    pages[0].reportHeader = true;
+    int y = bodyTop + layout.reportHeader.height;
+    const int groupField = layout.groupField.isEmpty() ? -1 : rows.fieldIndex(layout.groupField);
+    auto startPage = [&] {
+        pages.append(ReportPage{});
+        y = bodyTop;
+    };
+    for (int row = 0; row < rows.count(); ++row) {
+        const bool newGroup = groupField >= 0 && row > 0 && rows.value(row, groupField) != rows.value(row - 1, groupField);
+        if ((newGroup && !pages.last().rows.isEmpty()) || (y + layout.detail.height > bodyBottom && !pages.last().rows.isEmpty()))
+            startPage();
+        pages.last().rows.append(row);
+        y += layout.detail.height;
+        const bool groupEnds = groupField >= 0
+                               && (row + 1 == rows.count() || rows.value(row + 1, groupField) != rows.value(row, groupField));
+        if (groupEnds) {
+            pages.last().groupFootersAfter.append(row);
+            y += layout.groupFooter.height;
+        }
+    }
+    if (y + layout.reportFooter.height > bodyBottom && !pages.last().rows.isEmpty())
+        startPage();
+    pages.last().reportFooter = true;
+    return pages;
+}
+
+void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const RecordSet& rows)
+{
+    const QVector<ReportPage> pages = paginateReport(layout, rows, pageHeightOf(device));
+    const int pageHeight = pageHeightOf(device);
+    Painter painter(device, layout);
+    for (int index = 0; index < pages.size(); ++index) {
+        if (index > 0)
+            painter.newPage(device);
+        const ReportPage& page = pages[index];
+        const int number = index + 1;
+        painter.section(layout.pageHeader, layout.topMargin, number, int(pages.size()));
+        int y = layout.topMargin + layout.pageHeader.height;
+        if (page.reportHeader) {
+            painter.section(layout.reportHeader, y, number, int(pages.size()));
+            y += layout.reportHeader.height;
+        }
+        for (int row : page.rows) {
+            painter.detail(rows, row, y);
+            y += layout.detail.height;
+            if (page.groupFootersAfter.contains(row)) {
+                painter.section(layout.groupFooter, y, number, int(pages.size()));
+                y += layout.groupFooter.height;
+            }
+        }
+        if (page.reportFooter)
+            painter.section(layout.reportFooter, y, number, int(pages.size()));
+        painter.section(layout.pageFooter, pageHeight - layout.bottomMargin - layout.pageFooter.height, number,
+                        int(pages.size()));
+    }
+}
+
+void outputReport(const ReportLayout& layout, const RecordSet& rows, bool preview)
+{
+    if (g_handler) {
+        g_handler(layout, rows, preview);
+        return;
+    }
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    printer->setPageOrientation(layout.orientation);
+    printer->setFullPage(true);
+    printer->setDocName(layout.caption);
+    if (!preview) {
+        renderReport(*printer, layout, rows);
+        delete printer;
+        return;
+    }
+    auto* dialog = new QPrintPreviewDialog(printer);
+    QObject::connect(dialog, &QObject::destroyed, [printer] { delete printer; });
+    dialog->setWindowTitle(layout.caption);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
+                     [layout, rows](QPrinter* target) { renderReport(*target, layout, rows); });
+    dialog->setModal(false);
+    dialog->show();
+}
+
+ReportOutputHandler setReportOutputHandler(ReportOutputHandler handler)
+{
+    std::swap(g_handler, handler);
+    return handler;
+}
+
+}  // namespace qm
