@@ -18,15 +18,15 @@ namespace {
 QString g_exportFolder;
 SpreadsheetOpener g_opener;
 
-void showExportError(int number, const QString& description)
+}  // namespace
+
+void showSpreadsheetError(int number, const QString& description)
 {
     showMessage(QStringLiteral("     ErrNumber: ") + QString::number(number) + QStringLiteral("\n")
                 + QStringLiteral("ErrDescription: ") + QString(description).replace(QLatin1Char('\n'), QLatin1Char(' '))
                 + QStringLiteral("\n")
                 + QStringLiteral("        Module: ClsRs\n") + QStringLiteral("     Procedure: ExporToExcel"));
 }
-
-}  // namespace
 
 QString exportFolder()
 {
@@ -46,26 +46,37 @@ SpreadsheetOpener setSpreadsheetOpener(SpreadsheetOpener opener)
     return opener;
 }
 
-void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
+void exportWorkbook(const std::function<void(const QString& path)>& write)
 {
     try {
-        const RecordSet rows = openRecordset(statement, values);
-        if (rows.isEmpty()) {
-            showMessage(QStringLiteral("没有记录!"));
-            return;
-        }
         const QString path = unusedWorkbookPath(
             exportFolder(), QStringLiteral("QM505_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")));
-        writeRecordSetWorkbook(rows, path);
+        write(path);
         if (g_opener)
             g_opener(path);
         else
             QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     } catch (const SpreadsheetError& error) {
-        showExportError(error.number(), error.description());
+        showSpreadsheetError(error.number(), error.description());
     } catch (const DbError& error) {
-        showExportError(-1, error.text());
+        showSpreadsheetError(-1, error.text());
     }
+}
+
+void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
+{
+    RecordSet rows;
+    try {
+        rows = openRecordset(statement, values);
+    } catch (const DbError& error) {
+        showSpreadsheetError(-1, error.text());
+        return;
+    }
+    if (rows.isEmpty()) {
+        showMessage(QStringLiteral("没有记录!"));
+        return;
+    }
+    exportWorkbook([&rows](const QString& path) { writeRecordSetWorkbook(rows, path); });
 }
 
 }  // namespace qm

@@ -11,6 +11,13 @@ namespace qm {
 
 void exportRecordsetToExcel(const QString& statement, const QVariantList& values = {});
 
+// The export's four-line error message.
+void showSpreadsheetError(int number, const QString& description);
+
+// Writes a new workbook with `write` into the export folder under a name that is not taken yet,
+// then opens it; any failure shows the export's four-line error message.
+void exportWorkbook(const std::function<void(const QString& path)>& write);
+
 // The folder workbooks are written to: the user's documents, "QM505导出", unless set.
 QString exportFolder();
 void setExportFolder(const QString& folder);

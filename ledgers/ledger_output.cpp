@@ -1,10 +1,14 @@
 #include "ledger_output.h"
 
 #include "ledger_pages.h"
+#include "ledger_workbook.h"
 #include "views.h"
 #include "data/database.h"
+#include "data/db_error.h"
 #include "data/login.h"
+#include "data/message_box.h"
 #include "data/printer.h"
+#include "data/spreadsheet_export.h"
 
 namespace qm {
 
@@ -352,6 +356,56 @@ void outputLedgerReport(const LedgerOutput& output, bool preview)
     }
 }
 
-void exportLedgerPages(const LedgerOutput&) {}
+void exportLedgerPages(const LedgerOutput& output)
+{
+    LedgerPagesKind kind;
+    QString statement;
+    LedgerPagesHeader header;
+    const SettingsRow row = settings();
+    header.year = row.yearText;
+    const QString accountLine = QStringLiteral("&\"常规\"       &10科目名称:") + output.code + QLatin1Char(' ') + output.fullName;
+    const QString detailTitle = QStringLiteral("   明细帐&\"宋体,常规\"");
+    switch (output.view) {
+    case LedgerView::DetailLedger:
+    case LedgerView::GeneralLedger:
+        if (output.code.isEmpty())
+            return;
+        kind = LedgerPagesKind::ThreeColumn;
+        statement = QStringLiteral("SELECT * FROM 三总式 ORDER BY ID");
+        header.title = output.levelOneName + (output.detailFormat ? detailTitle : QStringLiteral("   总分类帐&\"宋体,常规\""));
+        header.left = accountLine;
+        break;
+    case LedgerView::QuantityLedger:
+        if (output.code.isEmpty())
+            return;
+        kind = LedgerPagesKind::Quantity;
+        statement = QStringLiteral("SELECT * FROM 数量式 ORDER BY ID");
+        header.title = output.levelOneName + detailTitle;
+        header.left = accountLine;
+        break;
+    case LedgerView::MultiColumnLedger:
+        kind = LedgerPagesKind::MultiColumn;
+        statement = QStringLiteral("SELECT * FROM 多栏式 ORDER BY ID");
+        header.title = output.fullName + detailTitle;
+        header.left = QStringLiteral("&\"常规\"       &10单位名称:") + row.unitName;
+        break;
+    default:
+        return;
+    }
+    RecordSet rows;
+    try {
+        rows = openRecordset(statement);
+    } catch (const DbError& error) {
+        showSpreadsheetError(-1, error.text());
+        return;
+    }
+    if (rows.isEmpty()) {
+        showMessage(QStringLiteral("没有记录!"));
+        return;
+    }
+    exportWorkbook([&](const QString& path) {
+        writeLedgerPagesWorkbook(path, kind, layOutLedgerPages(kind, rows), header);
+    });
+}
 
 }  // namespace qm

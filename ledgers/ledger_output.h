@@ -22,6 +22,7 @@ struct LedgerOutput {
     QString levelOneName;
     QString period;          // the period box: "全部", "年初" or a month
     QString leftMarginCm = QStringLiteral("1");  // the landscape reports' left margin box
+    bool detailFormat = false;                   // the format 三栏式 is chosen
 };
 
 // Prints the report of the view on the default printer, or shows it in a preview window.

@@ -405,6 +405,7 @@ LedgerOutput QueryCentreWindow::output() const
     out.levelOneName = m_levelOneName->text();
     out.period = m_period->currentText();
     out.leftMarginCm = m_leftMargin->text();
+    out.detailFormat = m_formats[0]->isChecked();
     return out;
 }
 

@@ -1,0 +1,200 @@
+#include "ledger_workbook.h"
+
+#include "data/spreadsheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <xlsxwriter.h>
+
+namespace qm {
+
+namespace {
+
+constexpr int kRowsPerPage = 25;
+constexpr int kSummaryColumn = 3;  // D
+
+QVector<int> carriedColumns(LedgerPagesKind kind)
+{
+    switch (kind) {
+    case LedgerPagesKind::Quantity: return {11, 13};  // L 余数, N 余额
+    default: return {7};                              // H 余额
+    }
+}
+
+void check(lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
+}
+
+bool isNumber(const QVariant& value)
+{
+    return value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong
+           || value.typeId() == QMetaType::Double;
+}
+
+const char* columnFormat(LedgerPagesKind kind, int column)
+{
+    switch (kind) {
+    case LedgerPagesKind::ThreeColumn: return column >= 4 && column <= 7 ? "#,##0.00" : nullptr;
+    case LedgerPagesKind::Quantity:
+        if (column == 5 || column == 8 || column == 12)
+            return "0.000";
+        return column == 6 || column == 9 || column == 13 ? "#,##0.00" : nullptr;
+    case LedgerPagesKind::MultiColumn: return column >= 4 && column <= 25 ? "#,##0.00" : nullptr;
+    }
+    return nullptr;
+}
+
+// The merged header cells of a header starting at `top`: (first column, last column, rows).
+struct Merge {
+    int first;
+    int last;
+    int rows;
+};
+
+QVector<Merge> headerMerges(LedgerPagesKind kind, int columns)
+{
+    QVector<Merge> merges;
+    if (kind == LedgerPagesKind::Quantity) {
+        for (int column : {0, 1, 2, 3, 10})
+            merges.append({column, column, 2});
+        merges.append({4, 6, 1});
+        merges.append({7, 9, 1});
+        merges.append({11, 13, 1});
+        return merges;
+    }
+    for (int column = 0; column < 8; ++column)
+        merges.append({column, column, 2});
+    if (kind == LedgerPagesKind::MultiColumn && columns > 8)
+        merges.append({8, columns - 1, 1});
+    return merges;
+}
+
+}  // namespace
+
+LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source)
+{
+    const int columns = source.fieldCount() - 1;
+    LedgerPagesSheet sheet;
+    QVector<QVariant> groups(columns);
+    QVector<QVariant> names(columns);
+    for (int column = 0; column < columns; ++column)
+        names[column] = source.fieldNames().at(column + 1);
+    if (kind == LedgerPagesKind::Quantity) {
+        groups[4] = QStringLiteral("借    方");
+        groups[7] = QStringLiteral("贷    方");
+        groups[11] = QStringLiteral("余    额");
+    } else if (kind == LedgerPagesKind::MultiColumn && columns > 8) {
+        groups[8] = QStringLiteral(" 明细科目");
+    }
+    // A header cell merged over both rows shows the field name.
+    for (const Merge& merge : headerMerges(kind, columns)) {
+        if (merge.rows == 2)
+            groups[merge.first] = names[merge.first];
+    }
+    sheet.rows = {groups, names};
+    sheet.headerRows = {0};
+    for (int row = 0; row < source.count(); ++row) {
+        QVector<QVariant> cells(columns);
+        for (int column = 0; column < columns; ++column)
+            cells[column] = source.value(row, column + 1);
+        sheet.rows.append(cells);
+    }
+    for (int k = 1; kRowsPerPage * k - 1 < sheet.rows.size(); ++k) {
+        const int at = kRowsPerPage * k - 1;
+        if (sheet.rows[at].value(kSummaryColumn).toString().isEmpty())
+            continue;
+        const QVector<QVariant> last = sheet.rows[at - 1];
+        QVector<QVariant> carriedOut(columns);
+        QVector<QVariant> carriedIn(columns);
+        carriedOut[kSummaryColumn] = QStringLiteral("过 次 页");
+        carriedIn[kSummaryColumn] = QStringLiteral("承 前 页");
+        for (int column : carriedColumns(kind)) {
+            carriedOut[column] = last.value(column);
+            carriedIn[column] = last.value(column);
+        }
+        sheet.rows.insert(at, carriedIn);
+        sheet.rows.insert(at, sheet.rows[1]);
+        sheet.rows.insert(at, sheet.rows[0]);
+        sheet.rows.insert(at, carriedOut);
+        sheet.headerRows.append(at + 1);
+        sheet.pageBreaks.append(at + 1);
+    }
+    return sheet;
+}
+
+void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const LedgerPagesSheet& sheet,
+                              const LedgerPagesHeader& header)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
+    if (!workbook)
+        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
+                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
+    try {
+        lxw_worksheet* worksheet = workbook_add_worksheet(workbook, nullptr);
+        const int columns = sheet.rows.isEmpty() ? 0 : int(sheet.rows.first().size());
+        auto makeFormat = [&](const char* numberFormat, bool centred) {
+            lxw_format* format = workbook_add_format(workbook);
+            format_set_border(format, LXW_BORDER_THIN);
+            format_set_align(format, LXW_ALIGN_VERTICAL_CENTER);
+            if (centred)
+                format_set_align(format, LXW_ALIGN_CENTER);
+            if (numberFormat)
+                format_set_num_format(format, numberFormat);
+            return format;
+        };
+        lxw_format* headerFormat = makeFormat(nullptr, true);
+        QVector<lxw_format*> cellFormats(columns);
+        for (int column = 0; column < columns; ++column)
+            cellFormats[column] = makeFormat(columnFormat(kind, column), false);
+
+        for (int row = 0; row < sheet.rows.size(); ++row) {
+            check(worksheet_set_row(worksheet, lxw_row_t(row), 17.25, nullptr));
+            const bool headerRow = sheet.headerRows.contains(row) || sheet.headerRows.contains(row - 1);
+            for (int column = 0; column < columns; ++column) {
+                const QVariant value = sheet.rows[row].value(column);
+                lxw_format* format = headerRow ? headerFormat : cellFormats[column];
+                const auto r = lxw_row_t(row);
+                const auto c = lxw_col_t(column);
+                if (value.isNull() || value.toString().isEmpty())
+                    check(worksheet_write_blank(worksheet, r, c, format));
+                else if (isNumber(value))
+                    check(worksheet_write_number(worksheet, r, c, value.toDouble(), format));
+                else
+                    check(worksheet_write_string(worksheet, r, c, value.toString().toUtf8().constData(), format));
+            }
+        }
+        for (int top : sheet.headerRows) {
+            for (const Merge& merge : headerMerges(kind, columns)) {
+                const QVariant value = sheet.rows[top].value(merge.first);
+                check(worksheet_merge_range(worksheet, lxw_row_t(top), lxw_col_t(merge.first),
+                                            lxw_row_t(top + merge.rows - 1), lxw_col_t(merge.last),
+                                            value.toString().toUtf8().constData(), headerFormat));
+            }
+        }
+        std::vector<lxw_row_t> breaks;
+        for (int row : sheet.pageBreaks)
+            breaks.push_back(lxw_row_t(row));
+        breaks.push_back(0);
+        if (breaks.size() > 1)
+            check(worksheet_set_h_pagebreaks(worksheet, breaks.data()));
+        worksheet_set_landscape(worksheet);
+        worksheet_set_paper(worksheet, 9);
+        worksheet_set_margins(worksheet, 1.33858267716535, 1.33858267716535, -1, -1);
+        const QString pageHeader = QStringLiteral("&L\n") + header.left + QStringLiteral("&C&\"黑体\"&16") + header.title
+                                   + QStringLiteral("\n&\"常规\"&10会计期间:") + header.year + QStringLiteral("年1-12月")
+                                   + QStringLiteral("&R\n&\"常规\"&10单位:元             .");
+        check(worksheet_set_header(worksheet, pageHeader.toUtf8().constData()));
+        check(worksheet_set_footer(worksheet, "&R&\"常规\"&10[QM505]               ."));
+    } catch (...) {
+        workbook_close(workbook);
+        QFile::remove(path);
+        throw;
+    }
+    check(workbook_close(workbook));
+}
+
+}  // namespace qm

@@ -1,0 +1,115 @@
+#include "data/login.h"
+#include "data/spreadsheet_export.h"
+#include "ledgers/ledger_output.h"
+#include "ledgers/ledger_workbook.h"
+#include "support/books.h"
+#include "support/message_recorder.h"
+#include "support/temp_program.h"
+#include "support/xlsx_reader.h"
+
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+void threeColumnLedger(int lines, int emptySummaryAt = 0)
+{
+    execute(QStringLiteral("DELETE FROM 三总式"));
+    for (int line = 1; line <= lines; ++line)
+        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, '借', ?)"),
+                {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')),
+                 line == emptySummaryAt ? QString() : QStringLiteral("第%1行").arg(line), line * 100});
+}
+
+RecordSet ledgerRows()
+{
+    return openRecordset(QStringLiteral("SELECT * FROM 三总式 ORDER BY ID"));
+}
+
+}  // namespace
+
+class TestLedgerWorkbook : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pagesOfTwentyFiveRows()
+    {
+        TempProgram program;
+        threeColumnLedger(22);
+        LedgerPagesSheet sheet = layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows());
+        QCOMPARE(sheet.rows.size(), 24);
+        QVERIFY(sheet.pageBreaks.isEmpty());
+        QCOMPARE(sheet.rows[0][0].toString(), QStringLiteral("日期"));
+        QCOMPARE(sheet.rows[1][7].toString(), QStringLiteral("余额"));
+
+        threeColumnLedger(23);
+        sheet = layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows());
+        QCOMPARE(sheet.rows.size(), 29);
+        QCOMPARE(sheet.rows[24][3].toString(), QStringLiteral("过 次 页"));
+        QCOMPARE(sheet.rows[24][7].toInt(), 2200);
+        QCOMPARE(sheet.rows[25][0].toString(), QStringLiteral("日期"));
+        QCOMPARE(sheet.rows[27][3].toString(), QStringLiteral("承 前 页"));
+        QCOMPARE(sheet.rows[27][7].toInt(), 2200);
+        QCOMPARE(sheet.rows[28][3].toString(), QStringLiteral("第23行"));
+        QCOMPARE(sheet.pageBreaks, QVector<int>{25});
+
+        // The line at row 25 has no summary: no break there.
+        threeColumnLedger(30, 23);
+        sheet = layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows());
+        QVERIFY(sheet.pageBreaks.isEmpty());
+
+        threeColumnLedger(23);
+        const QString path = program.path() + QStringLiteral("/pages.xlsx");
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {QStringLiteral("库存现金   明细帐"), QStringLiteral("科目名称:1001 库存现金"), QStringLiteral("2016")});
+        const Sheet written = readFirstSheet(path);
+        QCOMPARE(written.cells.value(QStringLiteral("D25")).text, QStringLiteral("过 次 页"));
+        QCOMPARE(written.cells.value(QStringLiteral("H25")).text, QStringLiteral("2200"));
+        QCOMPARE(written.cells.value(QStringLiteral("A26")).text, QStringLiteral("日期"));
+        QCOMPARE(written.cells.value(QStringLiteral("D28")).text, QStringLiteral("承 前 页"));
+        QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("<brk id=\"25\""));
+        QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("orientation=\"landscape\""));
+    }
+
+    void quantityPagesCarryQuantityAndAmount()
+    {
+        TempProgram program;
+        for (int line = 1; line <= 23; ++line)
+            execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"),
+                    {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
+        const LedgerPagesSheet sheet =
+            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(QStringLiteral("SELECT * FROM 数量式 ORDER BY ID")));
+        QCOMPARE(sheet.rows[0][4].toString(), QStringLiteral("借    方"));
+        QCOMPARE(sheet.rows[1][4].toString(), QStringLiteral("借数"));
+        QVERIFY(sheet.rows[24][11].isNull());
+        QCOMPARE(sheet.rows[24][13].toInt(), 154);
+        QCOMPARE(sheet.rows[27][13].toInt(), 154);
+    }
+
+    void exportFromTheQueryCentreOutput()
+    {
+        TempProgram program;
+        loginState().fiscalYear = 2016;
+        MessageRecorder recorder;
+        QStringList opened;
+        auto previous = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
+        setExportFolder(program.path());
+        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
+                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1"), true};
+        exportLedgerPages(output);
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有记录!")});
+        threeColumnLedger(3);
+        exportLedgerPages(output);
+        QCOMPARE(opened.size(), 1);
+        output.view = LedgerView::MultiColumnLedger;
+        execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+        exportLedgerPages(output);
+        QVERIFY(recorder.texts().last().startsWith(QStringLiteral("     ErrNumber: ")));
+        setSpreadsheetOpener(previous);
+    }
+};
+
+QTEST_MAIN(TestLedgerWorkbook)
+#include "test_ledger_workbook.moc"
