@@ -3,7 +3,6 @@
 #include "account_picker.h"
 #include "detail_ledgers.h"
 #include "ledger_account.h"
-#include "result_grid.h"
 #include "three_column_ledger.h"
 #include "views.h"
 #include "data/controls.h"
@@ -12,6 +11,7 @@
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/printer.h"
+#include "data/result_grid.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
 
