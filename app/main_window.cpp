@@ -4,6 +4,8 @@
 #include "accounts/opening_balances_window.h"
 #include "app/settings_window.h"
 #include "ledgers/query_centre_window.h"
+#include "statements/statements_window.h"
+#include "statements/voucher_print_window.h"
 #include "vouchers/voucher_window.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
@@ -229,7 +231,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 bool MainWindow::hasOpenWorkWindow() const
 {
-    return !m_workArea->subWindowList().isEmpty() || QApplication::activeModalWidget() != nullptr;
+    return !m_workArea->subWindowList().isEmpty() || QApplication::activeModalWidget() != nullptr
+           || (m_voucherPrinting && m_voucherPrinting->isVisible());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -331,8 +334,26 @@ void MainWindow::openQueryCentre()
     showWorkWindow(QStringLiteral("Form5"), [] { return new QueryCentreWindow; });
 }
 
-// The work windows arrive one by one; until a window exists its command does nothing.
-void MainWindow::openVoucherPrinting(bool) {}
-void MainWindow::openStatements() {}
+void MainWindow::openVoucherPrinting(bool modal)
+{
+    if (modal) {
+        VoucherPrintWindow printing(this);
+        execDialog(printing);
+        return;
+    }
+    if (!m_voucherPrinting) {
+        m_voucherPrinting = new VoucherPrintWindow(this);
+        m_voucherPrinting->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_voucherPrinting->show();
+    m_voucherPrinting->raise();
+    m_voucherPrinting->activateWindow();
+}
+
+void MainWindow::openStatements()
+{
+    showWorkWindow(QStringLiteral("Form12"), [] { return new StatementsWindow; });
+}
+
 
 }  // namespace qm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 
 class QLabel;
@@ -61,6 +62,7 @@ private:
     QLabel* m_welcomePanel;
     QProgressBar* m_progress;
     QTimer* m_scrollTimer;
+    QPointer<QWidget> m_voucherPrinting;  // the modeless one opened from the menu
 };
 
 }  // namespace qm

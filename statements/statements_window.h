@@ -1,0 +1,46 @@
+#pragma once
+
+#include "statements.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QTableWidget;
+
+namespace qm {
+
+// The financial statements: choose a statement and a month, compute it, edit the definitions
+// and formulas, preview and print it, export it.
+class StatementsWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StatementsWindow(QWidget* parent = nullptr);
+    Statement statement() const;
+
+    void computeClicked();
+    void formulasClicked();
+    void helpClicked();
+    void previewClicked();
+    void exportClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void definitionEdited(int row, int column);
+
+    QRadioButton* m_options[5];
+    QComboBox* m_month;
+    QLineEdit* m_unitName;
+    QTableWidget* m_result;
+    QTableWidget* m_definitions;
+    QListWidget* m_codes;
+    bool m_computed = false;
+    bool m_filling = false;
+};
+
+}  // namespace qm

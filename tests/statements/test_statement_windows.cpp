@@ -1,0 +1,220 @@
+#include "data/login.h"
+#include "data/printer.h"
+#include "data/spreadsheet_export.h"
+#include "report/report.h"
+#include "statements/statements_window.h"
+#include "statements/voucher_print.h"
+#include "statements/voucher_print_window.h"
+#include "support/books.h"
+#include "support/message_recorder.h"
+#include "support/temp_program.h"
+#include "support/widgets.h"
+#include "support/xlsx_reader.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+const int kYear = 2016;
+
+// Voucher `number` of March with `lines` lines of 10.00 each, debit and credit alternating.
+void voucher(int number, int lines)
+{
+    for (int line = 1; line <= lines; ++line)
+        execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 借方金额, 贷方金额) "
+                               "VALUES (?, '2016-03-09', 3, '记', ?, '管理员', '会计', 2, '摘要', ?, ?, ?)"),
+                {QStringLiteral("803%1%2").arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), number,
+                 line % 2 ? QStringLiteral("1001") : QStringLiteral("1002"), line % 2 ? QVariant(10.0) : QVariant(),
+                 line % 2 ? QVariant() : QVariant(10.0)});
+}
+
+struct Captured {
+    ReportLayout layout;
+    RecordSet rows;
+    bool preview = false;
+    int calls = 0;
+};
+
+}  // namespace
+
+class TestStatementWindows : public QObject {
+    Q_OBJECT
+
+private:
+    Captured m_captured;
+    ReportOutputHandler m_previousOutput;
+    std::function<bool()> m_previousPrinter;
+
+private slots:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QDir::tempPath() + QStringLiteral("/qm505-test-settings"));
+    }
+
+    void init()
+    {
+        loginState() = LoginState{kYear, QStringLiteral("管理员"), QString(), QString()};
+        m_captured = Captured{};
+        m_previousOutput = setReportOutputHandler([this](const ReportLayout& layout, const RecordSet& rows, bool preview) {
+            m_captured = Captured{layout, rows, preview, m_captured.calls + 1};
+        });
+        m_previousPrinter = setPrinterCheck([] { return true; });
+    }
+    void cleanup()
+    {
+        setReportOutputHandler(m_previousOutput);
+        setPrinterCheck(m_previousPrinter);
+    }
+
+    void voucherPagesOfSixLines()
+    {
+        TempProgram program;
+        voucher(1, 7);
+        voucher(2, 6);
+        const VoucherPrint seven = buildVoucherPrint(kYear, QStringLiteral("3"), QStringLiteral("1"));
+        QCOMPARE(seven.pages, 2);
+        QCOMPARE(seven.lines.count(), 12);
+        QCOMPARE(seven.lines.value(6, QStringLiteral("月")).toInt(), 2);
+        QCOMPARE(seven.lines.value(6, QStringLiteral("全称")).toString(), QStringLiteral("1001.库存现金"));
+        QVERIFY(seven.lines.value(7, QStringLiteral("全称")).isNull());
+        QCOMPARE(seven.debitTotal, 40.0);
+        QCOMPARE(seven.creditTotal, 30.0);
+        QCOMPARE(buildVoucherPrint(kYear, QStringLiteral("3"), QStringLiteral("2")).lines.count(), 6);
+        QCOMPARE(buildVoucherPrint(kYear, QStringLiteral("3"), QStringLiteral("9")).lines.count(), 0);
+        QCOMPARE(checkVoucherPrintRequest(QStringLiteral("3"), QString())->text, QStringLiteral("月份或号码不能为空"));
+        QCOMPARE(lastVoucherNumberOrOne(kYear, 3), 2);
+        QCOMPARE(lastVoucherNumberOrOne(kYear, 4), 1);
+    }
+
+    void voucherPrintingWindow()
+    {
+        TempProgram program;
+        voucher(1, 7);
+        voucher(2, 2);
+        QSettings(QSettings::UserScope, QStringLiteral("QM505"), QStringLiteral("QM505")).clear();
+        VoucherPrintWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("凭证打印"));
+        QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
+        auto* month = child<QComboBox>(window, "Combo1");
+        month->setCurrentIndex(2);
+        emit month->activated(2);
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("2"));
+
+        child<QPushButton>(window, "Command1")->click();
+        QCOMPARE(m_captured.calls, 1);
+        QVERIFY(m_captured.preview);
+        QCOMPARE(m_captured.layout.caption, QStringLiteral("凭证打印"));
+        QCOMPARE(m_captured.layout.pageHeader.texts.at(3).text, QStringLiteral("记 字第1号(%p/%P)"));
+        QCOMPARE(m_captured.layout.pageHeader.texts.at(1).text, QStringLiteral("日期:  2016年03月09日"));
+        QCOMPARE(m_captured.layout.groupFooter.texts.at(2).text, QStringLiteral("40.00"));
+        QCOMPARE(m_captured.layout.groupFooter.texts.at(0).text, QStringLiteral("附单据 2 张"));
+        QCOMPARE(paginateReport(m_captured.layout, m_captured.rows, 16838).size(), 2);
+        QCOMPARE(m_captured.layout.orientation, QPageLayout::Portrait);
+
+        MessageRecorder recorder;
+        child<QPushButton>(window, "Command7")->click();
+        child<QLineEdit>(window, "Text3")->setText(QStringLiteral("2"));
+        child<QLineEdit>(window, "Text4")->setText(QStringLiteral("1.5"));
+        child<QCheckBox>(window, "Check1")->setChecked(true);
+        child<QPushButton>(window, "Command6")->click();
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("保存OK")});
+
+        VoucherPrintWindow again;
+        QCOMPARE(child<QLineEdit>(again, "Text3")->text(), QStringLiteral("2"));
+        QVERIFY(child<QCheckBox>(again, "Check1")->isChecked());
+        auto* againMonth = child<QComboBox>(again, "Combo1");
+        againMonth->setCurrentIndex(2);
+        child<QPushButton>(again, "Command2")->click();
+        QCOMPARE(child<QLineEdit>(again, "Text1")->text(), QStringLiteral("2"));
+        QCOMPARE(m_captured.layout.leftMargin, 1134);
+        QCOMPARE(m_captured.layout.topMargin, 851);
+        QCOMPARE(m_captured.layout.orientation, QPageLayout::Landscape);
+
+        child<QLineEdit>(again, "Text1")->setText(QStringLiteral("2"));
+        child<QLineEdit>(again, "Text2")->setText(QStringLiteral("1"));
+        child<QPushButton>(again, "Command4")->click();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("号码要前小后大"));
+        child<QLineEdit>(again, "Text1")->setText(QStringLiteral("1"));
+        child<QLineEdit>(again, "Text2")->setText(QStringLiteral("2"));
+        const int before = m_captured.calls;
+        child<QPushButton>(again, "Command4")->click();
+        QCOMPARE(recorder.texts().mid(recorder.texts().size() - 1), QStringList{QStringLiteral("是否进行连续打印凭证？")});
+        QCOMPARE(m_captured.calls, before + 2);
+        QVERIFY(!m_captured.preview);
+        QCOMPARE(child<QLineEdit>(again, "Text1")->text(), QStringLiteral("2"));
+        QSettings(QSettings::UserScope, QStringLiteral("QM505"), QStringLiteral("QM505")).clear();
+    }
+
+    void statementsWindow()
+    {
+        TempProgram program;
+        voucher(1, 2);
+        execute(QStringLiteral("INSERT INTO 分2016 (ID, 摘要说明, 代码, 借方金额) VALUES ('8000000001', '年初余额', '1001', 10)"));
+        StatementsWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("报表"));
+        QVERIFY(child<QRadioButton>(window, "Option1")->isChecked());
+        QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QStringLiteral("示范单位"));
+        MessageRecorder recorder;
+        child<QPushButton>(window, "Command3")->click();
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有数据")});
+
+        child<QComboBox>(window, "Combo1")->setCurrentText(QStringLiteral("3"));
+        child<QRadioButton>(window, "Option3")->setChecked(true);
+        child<QPushButton>(window, "Command4")->click();
+        auto* result = child<QTableWidget>(window, "MSH1");
+        QCOMPARE(result->rowCount(), 33);
+        QCOMPARE(result->item(1, 5)->text(), QStringLiteral("10.00"));
+        QVERIFY(result->isColumnHidden(3));
+
+        child<QPushButton>(window, "Command5")->click();
+        auto* definitions = child<QTableWidget>(window, "DataGrid1");
+        QVERIFY(!definitions->isHidden());
+        QVERIFY(!child<QListWidget>(window, "List1")->isHidden());
+        QCOMPARE(child<QListWidget>(window, "List1")->item(0)->text(), QStringLiteral("1001 库存现金"));
+        definitions->item(1, 2)->setText(QStringLiteral("1001"));
+        QCOMPARE(scalar(QStringLiteral("SELECT 公式1 FROM 资产表07 WHERE 行次1=2")).toString(), QStringLiteral("1001"));
+        QVERIFY(!(definitions->item(1, 1)->flags() & Qt::ItemIsEditable));
+
+        child<QPushButton>(window, "Command2")->click();
+        QCOMPARE(m_captured.layout.caption, QStringLiteral("资产负债表"));
+        QCOMPARE(m_captured.layout.pageHeader.texts.at(2).text, QStringLiteral("2016年03月31日"));
+        QCOMPARE(m_captured.layout.pageHeader.texts.at(1).text, QStringLiteral(" 单位:示范单位"));
+        QCOMPARE(m_captured.rows.count(), 33);
+
+        child<QRadioButton>(window, "Option5")->setChecked(true);
+        child<QPushButton>(window, "Command2")->click();
+        QCOMPARE(m_captured.layout.caption, QStringLiteral("现金流量表"));
+        QCOMPARE(m_captured.layout.pageHeader.texts.at(2).text, QStringLiteral("2020年1-3月"));
+
+        QStringList opened;
+        auto previous = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
+        setExportFolder(program.path());
+        child<QRadioButton>(window, "Option3")->setChecked(true);
+        child<QPushButton>(window, "Command4")->click();
+        child<QPushButton>(window, "Command3")->click();
+        QCOMPARE(opened.size(), 1);
+        const Sheet sheet = readFirstSheet(opened.first());
+        QCOMPARE(sheet.cells.value(QStringLiteral("A1")).text, QStringLiteral("资 产 负 债  表"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("A4")).text, QStringLiteral("资  产"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("H4")).text, QStringLiteral("期末数"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("A6")).text, QStringLiteral("货币资金"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("D6")).text, QStringLiteral("20"));
+        setSpreadsheetOpener(previous);
+
+        child<QPushButton>(window, "Command1")->click();
+    }
+};
+
+QTEST_MAIN(TestStatementWindows)
+#include "test_statement_windows.moc"
