@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <vector>
@@ -12,12 +11,6 @@ namespace qm {
 namespace {
 
 constexpr int kHeaderRow = 3;  // row 4, counted from 0
-
-void check(lxw_error error)
-{
-    if (error != LXW_NO_ERROR)
-        throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
-}
 
 QString cellText(const QVariant& value)
 {
@@ -38,6 +31,29 @@ bool isNumber(const QVariant& value)
 
 }  // namespace
 
+void checkSpreadsheet(lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
+}
+
+void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
+    if (!workbook)
+        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
+                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
+    try {
+        fill(workbook);
+    } catch (...) {
+        workbook_close(workbook);
+        QFile::remove(path);
+        throw;
+    }
+    checkSpreadsheet(workbook_close(workbook));
+}
+
 int spreadsheetTextWidth(const QString& text)
 {
     int width = 0;
@@ -48,12 +64,7 @@ int spreadsheetTextWidth(const QString& text)
 
 void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
-    if (!workbook)
-        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
-                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
-    try {
+    writeWorkbook(path, [&rows](lxw_workbook* workbook) {
         lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
         lxw_format* bordered = workbook_add_format(workbook);
         format_set_border(bordered, LXW_BORDER_THIN);
@@ -61,7 +72,7 @@ void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
         std::vector<int> widths(rows.fieldCount(), 0);
         for (int field = 0; field < rows.fieldCount(); ++field) {
             const QString name = rows.fieldNames().at(field);
-            check(worksheet_write_string(sheet, kHeaderRow, lxw_col_t(field), name.toUtf8().constData(), bordered));
+            checkSpreadsheet(worksheet_write_string(sheet, kHeaderRow, lxw_col_t(field), name.toUtf8().constData(), bordered));
             widths[field] = spreadsheetTextWidth(name);
         }
         for (int row = 0; row < rows.count(); ++row) {
@@ -70,22 +81,17 @@ void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
                 const QVariant value = rows.value(row, field);
                 const lxw_col_t column = lxw_col_t(field);
                 if (value.isNull())
-                    check(worksheet_write_blank(sheet, sheetRow, column, bordered));
+                    checkSpreadsheet(worksheet_write_blank(sheet, sheetRow, column, bordered));
                 else if (isNumber(value))
-                    check(worksheet_write_number(sheet, sheetRow, column, value.toDouble(), bordered));
+                    checkSpreadsheet(worksheet_write_number(sheet, sheetRow, column, value.toDouble(), bordered));
                 else
-                    check(worksheet_write_string(sheet, sheetRow, column, value.toString().toUtf8().constData(), bordered));
+                    checkSpreadsheet(worksheet_write_string(sheet, sheetRow, column, value.toString().toUtf8().constData(), bordered));
                 widths[field] = std::max(widths[field], spreadsheetTextWidth(cellText(value)));
             }
         }
         for (int field = 0; field < rows.fieldCount(); ++field)
-            check(worksheet_set_column(sheet, lxw_col_t(field), lxw_col_t(field), widths[field] + 2, nullptr));
-    } catch (...) {
-        workbook_close(workbook);
-        QFile::remove(path);
-        throw;
-    }
-    check(workbook_close(workbook));
+            checkSpreadsheet(worksheet_set_column(sheet, lxw_col_t(field), lxw_col_t(field), widths[field] + 2, nullptr));
+    });
 }
 
 QString unusedWorkbookPath(const QString& folder, const QString& baseName)

@@ -5,7 +5,9 @@
 #include "record_set.h"
 
 #include <QString>
+#include <functional>
 #include <stdexcept>
+#include <xlsxwriter.h>
 
 namespace qm {
 
@@ -20,6 +22,13 @@ private:
     int m_number;
     QString m_description;
 };
+
+// Throws SpreadsheetError for a failed workbook operation.
+void checkSpreadsheet(lxw_error error);
+
+// Creates the workbook at `path`, lets `fill` write it, and closes it. On any failure the
+// partial file is removed and the error thrown on.
+void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill);
 
 // The width of a text in spreadsheet columns: a Chinese character takes two.
 int spreadsheetTextWidth(const QString& text);

@@ -174,6 +174,14 @@ void setCompactRows(QTableView* grid)
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
 }
 
+void closeWorkWindow(QWidget* window)
+{
+    if (QWidget* frame = window->parentWidget(); frame && frame->inherits("QMdiSubWindow"))
+        frame->close();
+    else
+        window->close();
+}
+
 void commitPendingEdit(QAbstractItemView* grid)
 {
     QWidget* editor = QApplication::focusWidget();

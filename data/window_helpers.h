@@ -9,6 +9,7 @@ class QAbstractScrollArea;
 class QLineEdit;
 class QProgressBar;
 class QTableView;
+class QWidget;
 
 namespace qm {
 
@@ -37,6 +38,9 @@ int twipsToPixels(int twips);
 
 // Rows as high as a line of text, as in a ledger, rather than the taller default.
 void setCompactRows(QTableView* grid);
+
+// Closes a modeless work window: its frame in the main window's work area, or the window itself.
+void closeWorkWindow(QWidget* window);
 
 // Stores the cell the operator is still editing, as if the cursor had left it.
 void commitPendingEdit(QAbstractItemView* grid);

@@ -29,18 +29,12 @@ constexpr Qt::Alignment kCentre = Qt::AlignCenter;
 constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
-ReportText text(const QString& caption, int left, int top, int width, int height = 300,
-                Qt::Alignment alignment = kLeft, double pointSize = 0)
-{
-    return ReportText{caption, left, top, width, height, alignment, pointSize, false};
-}
-
 // Headings at `headingTop` in the page header, fields in the detail line.
 void addColumns(ReportLayout& layout, const std::vector<Column>& columns, int headingTop, double headingSize)
 {
     for (const Column& column : columns) {
         if (column.heading)
-            layout.pageHeader.texts.append(text(QString::fromUtf8(column.heading), column.headingLeft, headingTop,
+            layout.pageHeader.texts.append(reportText(QString::fromUtf8(column.heading), column.headingLeft, headingTop,
                                                 column.headingWidth, 300, kCentre, headingSize));
         layout.fields.append(ReportField{QString::fromUtf8(column.field), column.left, column.width, column.alignment,
                                          QString::fromUtf8(column.format)});
@@ -110,13 +104,13 @@ ReportLayout threeColumnReportLayout(const LedgerOutput& output)
     layout.groupField = QStringLiteral("月");
     layout.pageHeader.height = 1505;
     layout.pageHeader.texts = {
-        text(output.view == LedgerView::DetailLedger ? output.levelOneName + QStringLiteral("  明细帐") : QStringLiteral("总 分 类 帐"),
+        reportText(output.view == LedgerView::DetailLedger ? output.levelOneName + QStringLiteral("  明细帐") : QStringLiteral("总 分 类 帐"),
              3969, 0, 4541, 570, kCentre, 18),
-        text(QStringLiteral("单位:") + row.unitName, 200, 580, 3769),
-        text(periodOfYear(row), 4535, 620, 3975, 300, kCentre),
-        text(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 200, 850, 8304),
-        text(QStringLiteral("单位：元"), 9900, 850, 1800, 300, kRight),
-        text(QStringLiteral("%p/%P"), 10800, 100, 1000, 300, kCentre)};
+        reportText(QStringLiteral("单位:") + row.unitName, 200, 580, 3769),
+        reportText(periodOfYear(row), 4535, 620, 3975, 300, kCentre),
+        reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 200, 850, 8304),
+        reportText(QStringLiteral("单位：元"), 9900, 850, 1800, 300, kRight),
+        reportText(QStringLiteral("%p/%P"), 10800, 100, 1000, 300, kCentre)};
     addColumns(layout,
                {{"日 期", 80, 1134, "日期", 80, 1120, kCentre, "yyyy-MM-dd"},
                 {"字号", 1300, 570, "字号", 1300, 570, kCentre, ""},
@@ -135,7 +129,7 @@ ReportLayout threeColumnReportLayout(const LedgerOutput& output)
     addVerticalRules(layout.detail, verticals, 0, 350);
     horizontalRule(layout.detail, 350, 0, 12105);
     layout.groupFooter.height = 325;
-    layout.groupFooter.texts = {text(QStringLiteral("[QM505]   打印日期: %d"), 9071, 50, 2835)};
+    layout.groupFooter.texts = {reportText(QStringLiteral("[QM505]   打印日期: %d"), 9071, 50, 2835)};
     layout.reportFooter.height = 360;
     return layout;
 }
@@ -149,18 +143,18 @@ ReportLayout quantityReportLayout(const LedgerOutput& output)
     layout.groupField = QStringLiteral("月");
     layout.pageHeader.height = 1860;
     layout.pageHeader.texts = {
-        text(output.levelOneName + QStringLiteral("  数量金额明细帐"), 6236, 0, 3960, 500, kCentre, 15),
-        text(QStringLiteral("%p/%P"), 12300, 0, 1440, 300, kCentre),
-        text(periodOfYear(row), 6236, 600, 3969, 300, kCentre),
-        text(QStringLiteral("单位:") + row.unitName, 100, 700, 6136),
-        text(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 100, 950, 7837),
-        text(QStringLiteral("计量单位:") + output.unit, 8504, 950, 2070),
-        text(QStringLiteral("规格:"), 10600, 950, 1134),
-        text(QStringLiteral("金额单位:元"), 12472, 950, 1440),
-        text(QStringLiteral("借        方"), 4200, 1260, 3000, 270, kCentre, 10.5),
-        text(QStringLiteral("贷        方"), 7400, 1260, 3000, 270, kCentre, 10.5),
-        text(QStringLiteral("余        额"), 11000, 1260, 3000, 270, kCentre, 10.5)};
-    ReportText box = text(QString(), 0, 1200, 14085, 650);
+        reportText(output.levelOneName + QStringLiteral("  数量金额明细帐"), 6236, 0, 3960, 500, kCentre, 15),
+        reportText(QStringLiteral("%p/%P"), 12300, 0, 1440, 300, kCentre),
+        reportText(periodOfYear(row), 6236, 600, 3969, 300, kCentre),
+        reportText(QStringLiteral("单位:") + row.unitName, 100, 700, 6136),
+        reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 100, 950, 7837),
+        reportText(QStringLiteral("计量单位:") + output.unit, 8504, 950, 2070),
+        reportText(QStringLiteral("规格:"), 10600, 950, 1134),
+        reportText(QStringLiteral("金额单位:元"), 12472, 950, 1440),
+        reportText(QStringLiteral("借        方"), 4200, 1260, 3000, 270, kCentre, 10.5),
+        reportText(QStringLiteral("贷        方"), 7400, 1260, 3000, 270, kCentre, 10.5),
+        reportText(QStringLiteral("余        额"), 11000, 1260, 3000, 270, kCentre, 10.5)};
+    ReportText box = reportText(QString(), 0, 1200, 14085, 650);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
     addColumns(layout,
@@ -190,7 +184,7 @@ ReportLayout quantityReportLayout(const LedgerOutput& output)
                      0, 355);
     horizontalRule(layout.detail, 355, 0, 14100);
     layout.groupFooter.height = 315;
-    layout.groupFooter.texts = {text(QStringLiteral("[QM505]   打印日期: %d"), 10772, 50, 2832)};
+    layout.groupFooter.texts = {reportText(QStringLiteral("[QM505]   打印日期: %d"), 10772, 50, 2832)};
     layout.reportFooter.height = 360;
     return layout;
 }
@@ -204,17 +198,17 @@ ReportLayout fixedAssetReportLayout(const LedgerOutput& output)
     layout.groupField = QStringLiteral("月");
     layout.pageHeader.height = 2060;
     layout.pageHeader.texts = {
-        text(QStringLiteral("固定资产及累计折旧 明细帐"), 5102, 0, 4536, 400, kCentre, 15.75),
-        text(QStringLiteral("%p/%P"), 11906, 100, 1440, 300, kCentre),
-        text(periodOfYear(row), 5102, 567, 4536, 300, kCentre),
-        text(QStringLiteral("单位:") + row.unitName, 100, 850, 6703),
-        text(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 100, 1134, 7270),
-        text(QStringLiteral("计量单位:") + output.unit, 8504, 1134, 2268),
-        text(QStringLiteral("单位:元"), 11906, 1134, 1133, 300, kCentre),
-        text(QStringLiteral("购入或拨入(原值)"), 4400, 1470, 2000, 240, kCentre, 10.5),
-        text(QStringLiteral("报废/转出或累计折旧"), 6803, 1470, 3134, 240, kCentre, 10.5),
-        text(QStringLiteral("余     额"), 11339, 1470, 1995, 240, kCentre, 10.5)};
-    ReportText box = text(QString(), 0, 1400, 13800, 650);
+        reportText(QStringLiteral("固定资产及累计折旧 明细帐"), 5102, 0, 4536, 400, kCentre, 15.75),
+        reportText(QStringLiteral("%p/%P"), 11906, 100, 1440, 300, kCentre),
+        reportText(periodOfYear(row), 5102, 567, 4536, 300, kCentre),
+        reportText(QStringLiteral("单位:") + row.unitName, 100, 850, 6703),
+        reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 100, 1134, 7270),
+        reportText(QStringLiteral("计量单位:") + output.unit, 8504, 1134, 2268),
+        reportText(QStringLiteral("单位:元"), 11906, 1134, 1133, 300, kCentre),
+        reportText(QStringLiteral("购入或拨入(原值)"), 4400, 1470, 2000, 240, kCentre, 10.5),
+        reportText(QStringLiteral("报废/转出或累计折旧"), 6803, 1470, 3134, 240, kCentre, 10.5),
+        reportText(QStringLiteral("余     额"), 11339, 1470, 1995, 240, kCentre, 10.5)};
+    ReportText box = reportText(QString(), 0, 1400, 13800, 650);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
     addColumns(layout,
@@ -241,7 +235,7 @@ ReportLayout fixedAssetReportLayout(const LedgerOutput& output)
     addVerticalRules(layout.detail, {0, 1200, 1800, 2400, 4200, 5050, 6550, 7400, 8900, 10400, 11000, 11900, 13800}, 0, 375);
     horizontalRule(layout.detail, 375, 0, 13810);
     layout.groupFooter.height = 320;
-    layout.groupFooter.texts = {text(QStringLiteral("[QM505]   打印日期：%d"), 9638, 80, 3405)};
+    layout.groupFooter.texts = {reportText(QStringLiteral("[QM505]   打印日期：%d"), 9638, 80, 3405)};
     layout.pageFooter.height = 15;
     layout.reportFooter.height = 360;
     return layout;
@@ -255,12 +249,12 @@ ReportLayout balanceReportLayout(const LedgerOutput& output)
     layout.width = 13665;
     layout.pageHeader.height = 1205;
     layout.pageHeader.texts = {
-        text(QStringLiteral("科 目 余 额 表"), 5669, 0, 2835, 405, kCentre, 18),
-        text(QStringLiteral("第 %p 页,共 %P 页"), 11339, 200, 1440, 300, kCentre),
-        text(QStringLiteral(" 单位:") + row.unitName, 0, 500, 5102),
-        text(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 5669, 500,
+        reportText(QStringLiteral("科 目 余 额 表"), 5669, 0, 2835, 405, kCentre, 18),
+        reportText(QStringLiteral("第 %p 页,共 %P 页"), 11339, 200, 1440, 300, kCentre),
+        reportText(QStringLiteral(" 单位:") + row.unitName, 0, 500, 5102),
+        reportText(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 5669, 500,
              2835, 300, kCentre),
-        text(QStringLiteral("金额单位：元"), 11500, 500, 1133)};
+        reportText(QStringLiteral("金额单位：元"), 11500, 500, 1133)};
     addColumns(layout,
                {{"科目代码", 0, 855, "科目代码", 40, 800, kLeft, ""},
                 {"科 目 名 称", 1134, 1695, "科目名称", 950, 2400, kLeft, ""},
@@ -280,7 +274,7 @@ ReportLayout balanceReportLayout(const LedgerOutput& output)
     addVerticalRules(layout.detail, verticals, 0, 295);
     horizontalRule(layout.detail, 295, 0, 13605);
     layout.reportFooter.height = 410;
-    layout.reportFooter.texts = {text(QStringLiteral("[QM505]   打印时间: %d"), 9638, 50, 3960)};
+    layout.reportFooter.texts = {reportText(QStringLiteral("[QM505]   打印时间: %d"), 9638, 50, 3960)};
     return layout;
 }
 
@@ -296,13 +290,13 @@ ReportLayout accountSummaryReportLayout(const LedgerOutput& output)
     layout.topMargin = 1440;
     layout.pageHeader.height = 1455;
     layout.pageHeader.texts = {
-        text(QStringLiteral("记帐凭证汇总表"), 3402, 0, 2835, 375, kCentre, 18),
-        text(QStringLiteral("汇字1号"), 7700, 100, 804),
-        text(QStringLiteral(" 单位:") + row.unitName, 0, 650, 3402),
-        text(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 3402, 650,
+        reportText(QStringLiteral("记帐凭证汇总表"), 3402, 0, 2835, 375, kCentre, 18),
+        reportText(QStringLiteral("汇字1号"), 7700, 100, 804),
+        reportText(QStringLiteral(" 单位:") + row.unitName, 0, 650, 3402),
+        reportText(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 3402, 650,
              2835, 300, kCentre),
-        text(QStringLiteral("单位:元"), 7700, 650, 804)};
-    ReportText box = text(QString(), 0, 950, 9000, 500);
+        reportText(QStringLiteral("单位:元"), 7700, 650, 804)};
+    ReportText box = reportText(QString(), 0, 950, 9000, 500);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
     addColumns(layout,

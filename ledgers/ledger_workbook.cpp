@@ -2,10 +2,6 @@
 
 #include "data/spreadsheet.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <xlsxwriter.h>
 
 namespace qm {
 
@@ -20,12 +16,6 @@ QVector<int> carriedColumns(LedgerPagesKind kind)
     case LedgerPagesKind::Quantity: return {11, 13};  // L 余数, N 余额
     default: return {7};                              // H 余额
     }
-}
-
-void check(lxw_error error)
-{
-    if (error != LXW_NO_ERROR)
-        throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
 }
 
 bool isNumber(const QVariant& value)
@@ -128,12 +118,7 @@ LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source
 void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const LedgerPagesSheet& sheet,
                               const LedgerPagesHeader& header)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
-    if (!workbook)
-        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
-                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
-    try {
+    writeWorkbook(path, [&](lxw_workbook* workbook) {
         lxw_worksheet* worksheet = workbook_add_worksheet(workbook, nullptr);
         const int columns = sheet.rows.isEmpty() ? 0 : int(sheet.rows.first().size());
         auto makeFormat = [&](const char* numberFormat, bool centred) {
@@ -152,7 +137,7 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
             cellFormats[column] = makeFormat(columnFormat(kind, column), false);
 
         for (int row = 0; row < sheet.rows.size(); ++row) {
-            check(worksheet_set_row(worksheet, lxw_row_t(row), 17.25, nullptr));
+            checkSpreadsheet(worksheet_set_row(worksheet, lxw_row_t(row), 17.25, nullptr));
             const bool headerRow = sheet.headerRows.contains(row) || sheet.headerRows.contains(row - 1);
             for (int column = 0; column < columns; ++column) {
                 const QVariant value = sheet.rows[row].value(column);
@@ -160,17 +145,17 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
                 const auto r = lxw_row_t(row);
                 const auto c = lxw_col_t(column);
                 if (value.isNull() || value.toString().isEmpty())
-                    check(worksheet_write_blank(worksheet, r, c, format));
+                    checkSpreadsheet(worksheet_write_blank(worksheet, r, c, format));
                 else if (isNumber(value))
-                    check(worksheet_write_number(worksheet, r, c, value.toDouble(), format));
+                    checkSpreadsheet(worksheet_write_number(worksheet, r, c, value.toDouble(), format));
                 else
-                    check(worksheet_write_string(worksheet, r, c, value.toString().toUtf8().constData(), format));
+                    checkSpreadsheet(worksheet_write_string(worksheet, r, c, value.toString().toUtf8().constData(), format));
             }
         }
         for (int top : sheet.headerRows) {
             for (const Merge& merge : headerMerges(kind, columns)) {
                 const QVariant value = sheet.rows[top].value(merge.first);
-                check(worksheet_merge_range(worksheet, lxw_row_t(top), lxw_col_t(merge.first),
+                checkSpreadsheet(worksheet_merge_range(worksheet, lxw_row_t(top), lxw_col_t(merge.first),
                                             lxw_row_t(top + merge.rows - 1), lxw_col_t(merge.last),
                                             value.toString().toUtf8().constData(), headerFormat));
             }
@@ -180,21 +165,16 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
             breaks.push_back(lxw_row_t(row));
         breaks.push_back(0);
         if (breaks.size() > 1)
-            check(worksheet_set_h_pagebreaks(worksheet, breaks.data()));
+            checkSpreadsheet(worksheet_set_h_pagebreaks(worksheet, breaks.data()));
         worksheet_set_landscape(worksheet);
         worksheet_set_paper(worksheet, 9);
         worksheet_set_margins(worksheet, 1.33858267716535, 1.33858267716535, -1, -1);
         const QString pageHeader = QStringLiteral("&L\n") + header.left + QStringLiteral("&C&\"黑体\"&16") + header.title
                                    + QStringLiteral("\n&\"常规\"&10会计期间:") + header.year + QStringLiteral("年1-12月")
                                    + QStringLiteral("&R\n&\"常规\"&10单位:元             .");
-        check(worksheet_set_header(worksheet, pageHeader.toUtf8().constData()));
-        check(worksheet_set_footer(worksheet, "&R&\"常规\"&10[QM505]               ."));
-    } catch (...) {
-        workbook_close(workbook);
-        QFile::remove(path);
-        throw;
-    }
-    check(workbook_close(workbook));
+        checkSpreadsheet(worksheet_set_header(worksheet, pageHeader.toUtf8().constData()));
+        checkSpreadsheet(worksheet_set_footer(worksheet, "&R&\"常规\"&10[QM505]               ."));
+    });
 }
 
 }  // namespace qm

@@ -157,13 +157,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
                     [this, handler = entry.handler] { guarded([this, handler] { (this->*handler)(); }); });
     }
     made.value(QStringLiteral("Command11"))->setToolTip(QStringLiteral("三,数,多栏式(EXCEL格式帐页)"));
-    connect(made.value(QStringLiteral("Command6")), &QPushButton::clicked, this, [this] {
-        // Inside the main window the work area's frame is what closes.
-        if (QWidget* frame = parentWidget(); frame && frame->inherits("QMdiSubWindow"))
-            frame->close();
-        else
-            close();
-    });
+    connect(made.value(QStringLiteral("Command6")), &QPushButton::clicked, this, [this] { closeWorkWindow(this); });
 
     auto* views = new QHBoxLayout;
     for (const char* name : {"Command1", "Command14", "Command2", "Command3", "Command5"})

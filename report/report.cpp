@@ -83,6 +83,12 @@ private:
 
 }  // namespace
 
+ReportText reportText(const QString& text, int left, int top, int width, int height, Qt::Alignment alignment,
+                      double pointSize)
+{
+    return ReportText{text, left, top, width, height, alignment, pointSize, false};
+}
+
 QString reportFieldText(const QVariant& value, const QString& format)
 {
     if (value.isNull())

@@ -26,6 +26,9 @@ struct ReportText {
     bool boxed = false;    // a rectangle around the text's area
 };
 
+ReportText reportText(const QString& text, int left, int top, int width, int height = 300,
+                      Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter, double pointSize = 0);
+
 struct ReportField {
     QString field;
     int left = 0;

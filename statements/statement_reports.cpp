@@ -24,11 +24,6 @@ struct Column {
     bool amount;
 };
 
-ReportText label(const QString& text, int left, int top, int width, int height, Qt::Alignment alignment, double size)
-{
-    return ReportText{text, left, top, width, height, alignment, size, false};
-}
-
 // The common shape: title, unit and period labels, "单位:元", a framed heading row, one detail
 // line per definition row with vertical rules and a rule under it.
 ReportLayout statementLayout(const QString& caption, int width, int headerHeight, int detailHeight, const QString& title,
@@ -41,15 +36,15 @@ ReportLayout statementLayout(const QString& caption, int width, int headerHeight
     layout.width = width;
     layout.pointSize = detailSize;
     layout.pageHeader.height = headerHeight;
-    layout.pageHeader.texts.append(label(title, titleLeft, titleTop, titleWidth, 500, kCentre, titleSize));
+    layout.pageHeader.texts.append(reportText(title, titleLeft, titleTop, titleWidth, 500, kCentre, titleSize));
     for (int index = 0; index < 3; ++index)
-        layout.pageHeader.texts.append(label(QString(), labels[index][0], labelTop, labels[index][1], 300, kLeft, labelSize));
+        layout.pageHeader.texts.append(reportText(QString(), labels[index][0], labelTop, labels[index][1], 300, kLeft, labelSize));
     layout.pageHeader.texts[3].text = QStringLiteral("单位:元");
-    ReportText box = label(QString(), 0, boxTop, width - 60, boxHeight, kLeft, 0);
+    ReportText box = reportText(QString(), 0, boxTop, width - 60, boxHeight, kLeft, 0);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
     for (const Column& column : columns) {
-        layout.pageHeader.texts.append(label(QString::fromUtf8(column.heading), column.headingLeft, boxTop, column.headingWidth,
+        layout.pageHeader.texts.append(reportText(QString::fromUtf8(column.heading), column.headingLeft, boxTop, column.headingWidth,
                                              boxHeight, kCentre, headingSize));
         layout.fields.append(ReportField{QString::fromUtf8(column.field), column.left, column.width, column.alignment,
                                          column.amount ? QStringLiteral("#,##0.00") : QString()});

@@ -3,20 +3,10 @@
 #include "data/spreadsheet.h"
 
 #include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <xlsxwriter.h>
 
 namespace qm {
 
 namespace {
-
-void check(lxw_error error)
-{
-    if (error != LXW_NO_ERROR)
-        throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
-}
 
 QByteArray utf8(const QString& text)
 {
@@ -44,12 +34,7 @@ void writeStatementWorkbook(const QString& path, Statement statement, const Reco
                                        : cash  ? std::vector<double>{50, 6, 22}
                                                : std::vector<double>{32, 5, 18, 18};
 
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
-    if (!workbook)
-        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
-                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
-    try {
+    writeWorkbook(path, [&](lxw_workbook* workbook) {
         lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
         lxw_format* title = workbook_add_format(workbook);
         format_set_font_size(title, 22);
@@ -75,31 +60,31 @@ void writeStatementWorkbook(const QString& path, Statement statement, const Reco
         format_set_num_format(date, "yyyy\"年\"m\"月\"d\"日\";@");
 
         for (int row = 0; row < rows.count() + 5; ++row)
-            check(worksheet_set_row(sheet, lxw_row_t(row), 20, nullptr));
+            checkSpreadsheet(worksheet_set_row(sheet, lxw_row_t(row), 20, nullptr));
         for (int column = 0; column < int(widths.size()); ++column)
-            check(worksheet_set_column(sheet, lxw_col_t(column), lxw_col_t(column), widths[column], nullptr));
+            checkSpreadsheet(worksheet_set_column(sheet, lxw_col_t(column), lxw_col_t(column), widths[column], nullptr));
 
         const QString titleText = balance ? QStringLiteral("资 产 负 债  表") : cash ? QStringLiteral("现 金 流 量 表")
                                                                                      : QStringLiteral("利  润  表");
-        check(worksheet_merge_range(sheet, 0, 0, 1, balance ? 7 : 3, utf8(titleText).constData(), title));
+        checkSpreadsheet(worksheet_merge_range(sheet, 0, 0, 1, balance ? 7 : 3, utf8(titleText).constData(), title));
         const QString unit = QStringLiteral("编制单位:") + unitName + QString(cash ? 13 : 6, QLatin1Char(' '));
         if (balance) {
-            check(worksheet_merge_range(sheet, 2, 0, 2, 2, utf8(unit).constData(), centred));
+            checkSpreadsheet(worksheet_merge_range(sheet, 2, 0, 2, 2, utf8(unit).constData(), centred));
             const QDate last = QDate(year, month, 1).addMonths(1).addDays(-1);
             const lxw_datetime when{last.year(), last.month(), last.day(), 0, 0, 0};
-            check(worksheet_write_datetime(sheet, 2, 4, const_cast<lxw_datetime*>(&when), date));
-            check(worksheet_write_string(sheet, 2, 7, " 单位:元  ", centred));
+            checkSpreadsheet(worksheet_write_datetime(sheet, 2, 4, const_cast<lxw_datetime*>(&when), date));
+            checkSpreadsheet(worksheet_write_string(sheet, 2, 7, " 单位:元  ", centred));
         } else if (cash) {
-            check(worksheet_write_string(sheet, 2, 0, utf8(unit).constData(), centred));
-            check(worksheet_write_string(sheet, 2, 2,
+            checkSpreadsheet(worksheet_write_string(sheet, 2, 0, utf8(unit).constData(), centred));
+            checkSpreadsheet(worksheet_write_string(sheet, 2, 2,
                                          utf8(QStringLiteral("%1年 1-%2月   单位:元").arg(year).arg(month)).constData(), centred));
         } else {
-            check(worksheet_write_string(sheet, 2, 0, utf8(unit).constData(), centred));
-            check(worksheet_write_string(sheet, 2, 2, utf8(QStringLiteral("%1年%2月    ").arg(year).arg(month)).constData(), centred));
-            check(worksheet_write_string(sheet, 2, 3, "        单位:元  ", centred));
+            checkSpreadsheet(worksheet_write_string(sheet, 2, 0, utf8(unit).constData(), centred));
+            checkSpreadsheet(worksheet_write_string(sheet, 2, 2, utf8(QStringLiteral("%1年%2月    ").arg(year).arg(month)).constData(), centred));
+            checkSpreadsheet(worksheet_write_string(sheet, 2, 3, "        单位:元  ", centred));
         }
         for (int column = 0; column < headings.size(); ++column)
-            check(worksheet_write_string(sheet, 3, lxw_col_t(column), utf8(headings[column]).constData(), heading));
+            checkSpreadsheet(worksheet_write_string(sheet, 3, lxw_col_t(column), utf8(headings[column]).constData(), heading));
         for (int row = 0; row < rows.count(); ++row) {
             for (int column = 0; column < columns.size(); ++column) {
                 const QVariant value = rows.value(row, columns[column]);
@@ -108,19 +93,14 @@ void writeStatementWorkbook(const QString& path, Statement statement, const Reco
                 const auto r = lxw_row_t(row + 4);
                 const auto c = lxw_col_t(column);
                 if (value.isNull())
-                    check(worksheet_write_blank(sheet, r, c, isAmount ? amount : text));
+                    checkSpreadsheet(worksheet_write_blank(sheet, r, c, isAmount ? amount : text));
                 else if (isAmount || value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
-                    check(worksheet_write_number(sheet, r, c, value.toDouble(), isAmount ? amount : text));
+                    checkSpreadsheet(worksheet_write_number(sheet, r, c, value.toDouble(), isAmount ? amount : text));
                 else
-                    check(worksheet_write_string(sheet, r, c, utf8(value.toString()).constData(), text));
+                    checkSpreadsheet(worksheet_write_string(sheet, r, c, utf8(value.toString()).constData(), text));
             }
         }
-    } catch (...) {
-        workbook_close(workbook);
-        QFile::remove(path);
-        throw;
-    }
-    check(workbook_close(workbook));
+    });
 }
 
 }  // namespace qm

@@ -116,12 +116,7 @@ StatementsWindow::StatementsWindow(QWidget* parent)
     connect(formulas, &QPushButton::clicked, this, [this] { guarded([this] { formulasClicked(); }); });
     connect(preview, &QPushButton::clicked, this, [this] { guarded([this] { previewClicked(); }); });
     connect(exportButton, &QPushButton::clicked, this, [this] { guarded([this] { exportClicked(); }); });
-    connect(close, &QPushButton::clicked, this, [this] {
-        if (QWidget* frame = parentWidget(); frame && frame->inherits("QMdiSubWindow"))
-            frame->close();
-        else
-            QWidget::close();
-    });
+    connect(close, &QPushButton::clicked, this, [this] { closeWorkWindow(this); });
     connect(m_codes, &QListWidget::itemDoubleClicked, m_codes, &QWidget::hide);
     connect(m_definitions, &QTableWidget::cellChanged, this, [this](int row, int column) {
         if (!m_filling)

@@ -32,12 +32,6 @@ QSettings layoutSettings()
     return QSettings(QSettings::UserScope, QStringLiteral("QM505"), QStringLiteral("QM505"));
 }
 
-ReportText text(const QString& caption, int left, int top, int width, int height,
-                Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    return ReportText{caption, left, top, width, height, alignment, 0, false};
-}
-
 }  // namespace
 
 ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitName)
@@ -54,20 +48,20 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
     constexpr Qt::Alignment centre = Qt::AlignCenter;
     constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     layout.pageHeader.height = 1470;
-    ReportText title = text(QStringLiteral("记 帐 凭 证"), 3402, 50, 2835, 450, centre);
+    ReportText title = reportText(QStringLiteral("记 帐 凭 证"), 3402, 50, 2835, 450, centre);
     title.pointSize = 18;
     layout.pageHeader.texts = {
         title,
-        text(QStringLiteral("日期:  ") + (date.isValid() ? date.toString(QStringLiteral("yyyy年MM月dd日")) : QString()), 3402, 650,
+        reportText(QStringLiteral("日期:  ") + (date.isValid() ? date.toString(QStringLiteral("yyyy年MM月dd日")) : QString()), 3402, 650,
              2835, 330, centre),
-        text(QStringLiteral(" 单位:") + unitName, 0, 720, 3402, 255),
-        text(first("字号").toString() + QStringLiteral(" 字第") + first("号码").toString() + QStringLiteral("号(%p/%P)"), 7500,
+        reportText(QStringLiteral(" 单位:") + unitName, 0, 720, 3402, 255),
+        reportText(first("字号").toString() + QStringLiteral(" 字第") + first("号码").toString() + QStringLiteral("号(%p/%P)"), 7500,
              680, 1920, 300, right),
-        text(QStringLiteral("摘要说明"), 0, 1100, 1695, 300, centre),
-        text(QStringLiteral("科 目 名 称"), 1701, 1100, 3405, 300, centre),
-        text(QStringLiteral("数 量"), 5102, 1100, 945, 300, centre),
-        text(QStringLiteral("借方金额"), 6120, 1100, 1680, 300, centre),
-        text(QStringLiteral("贷方金额"), 7880, 1100, 1680, 300, centre)};
+        reportText(QStringLiteral("摘要说明"), 0, 1100, 1695, 300, centre),
+        reportText(QStringLiteral("科 目 名 称"), 1701, 1100, 3405, 300, centre),
+        reportText(QStringLiteral("数 量"), 5102, 1100, 945, 300, centre),
+        reportText(QStringLiteral("借方金额"), 6120, 1100, 1680, 300, centre),
+        reportText(QStringLiteral("贷方金额"), 7880, 1100, 1680, 300, centre)};
     const std::vector<int> rules{0, 1701, 5102, 6100, 7880, 9638};
     layout.pageHeader.rules.append(ReportRule{0, 1080, 9638, 1080});
     layout.pageHeader.rules.append(ReportRule{0, 1420, 9638, 1420});
@@ -84,14 +78,14 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
     layout.detail.rules.append(ReportRule{0, 430, 9638, 430});
     layout.groupFooter.height = 740;
     layout.groupFooter.texts = {
-        text(QStringLiteral("附单据 ") + first("附件").toString() + QStringLiteral(" 张"), 150, 100, 2220, 240),
-        text(QStringLiteral("总  计"), 5102, 100, 795, 300, right),
-        text(formatThousands(print.debitTotal), 6120, 100, 1650, 300, right),
-        text(formatThousands(print.creditTotal), 7900, 100, 1650, 300, right),
-        text(QStringLiteral("会计主管:"), 567, 500, 1440, 240),
-        text(QStringLiteral("审核: ") + first("审核").toString(), 2835, 500, 1440, 240),
-        text(QStringLiteral("记帐:"), 5600, 500, 1140, 240),
-        text(QStringLiteral("制单: ") + first("制单").toString(), 7800, 500, 1710, 240)};
+        reportText(QStringLiteral("附单据 ") + first("附件").toString() + QStringLiteral(" 张"), 150, 100, 2220, 240),
+        reportText(QStringLiteral("总  计"), 5102, 100, 795, 300, right),
+        reportText(formatThousands(print.debitTotal), 6120, 100, 1650, 300, right),
+        reportText(formatThousands(print.creditTotal), 7900, 100, 1650, 300, right),
+        reportText(QStringLiteral("会计主管:"), 567, 500, 1440, 240),
+        reportText(QStringLiteral("审核: ") + first("审核").toString(), 2835, 500, 1440, 240),
+        reportText(QStringLiteral("记帐:"), 5600, 500, 1140, 240),
+        reportText(QStringLiteral("制单: ") + first("制单").toString(), 7800, 500, 1710, 240)};
     layout.reportFooter.height = 225;
     return layout;
 }

@@ -5,6 +5,7 @@
 #include "ledgers/views.h"
 #include "report/report.h"
 #include "support/books.h"
+#include "support/report_capture.h"
 #include "support/temp_program.h"
 
 #include <QFile>
@@ -27,38 +28,21 @@ void cashLines(int count)
                 {QStringLiteral("803%1001").arg(line, 4, 10, QLatin1Char('0')), line});
 }
 
-struct Captured {
-    ReportLayout layout;
-    RecordSet rows;
-    bool preview = false;
-    int calls = 0;
-};
-
 }  // namespace
 
 class TestReports : public QObject {
     Q_OBJECT
 
 private:
-    Captured m_captured;
-    ReportOutputHandler m_previous;
-    std::function<bool()> m_previousPrinter;
+    std::unique_ptr<ReportCapture> m_report;
 
 private slots:
     void init()
     {
         loginState() = LoginState{kYear, QStringLiteral("管理员"), QString(), QString()};
-        m_captured = Captured{};
-        m_previous = setReportOutputHandler([this](const ReportLayout& layout, const RecordSet& rows, bool preview) {
-            m_captured = Captured{layout, rows, preview, m_captured.calls + 1};
-        });
-        m_previousPrinter = setPrinterCheck([] { return true; });
+        m_report = std::make_unique<ReportCapture>();
     }
-    void cleanup()
-    {
-        setReportOutputHandler(m_previous);
-        setPrinterCheck(m_previousPrinter);
-    }
+    void cleanup() { m_report.reset(); }
 
     void threeColumnReportPagesTheLedger()
     {
@@ -69,21 +53,21 @@ private slots:
                             QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1.5")};
         setPrinterOrientation(Portrait);
         outputLedgerReport(output, true);
-        QCOMPARE(m_captured.calls, 1);
-        QVERIFY(m_captured.preview);
-        QCOMPARE(m_captured.layout.caption, QStringLiteral("三栏帐"));
-        QCOMPARE(m_captured.layout.leftMargin, 851);
-        QCOMPARE(m_captured.layout.orientation, QPageLayout::Landscape);
-        QCOMPARE(m_captured.layout.pageHeader.texts.first().text, QStringLiteral("库存现金  明细帐"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(2).text, QStringLiteral("会计期间:  2020年1月至12月"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(3).text, QStringLiteral("科目名称: 1001 库存现金"));
+        QCOMPARE(m_report->calls, 1);
+        QVERIFY(m_report->preview);
+        QCOMPARE(m_report->layout.caption, QStringLiteral("三栏帐"));
+        QCOMPARE(m_report->layout.leftMargin, 851);
+        QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
+        QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("库存现金  明细帐"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(2).text, QStringLiteral("会计期间:  2020年1月至12月"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("科目名称: 1001 库存现金"));
         // 36 entries, month total, year to date, opening and carry-forward: 40 lines on 3 pages.
-        const QVector<ReportPage> pages = paginateReport(m_captured.layout, m_captured.rows, 11906);
+        const QVector<ReportPage> pages = paginateReport(m_report->layout, m_report->rows, 11906);
         QCOMPARE(pages.size(), 3);
         QCOMPARE(pages[0].rows.size(), 19);
         QCOMPARE(pages[1].rows.size(), 20);
         QCOMPARE(pages[2].rows.size(), 19);
-        QCOMPARE(reportFieldText(m_captured.rows.value(2, QStringLiteral("余额")), QStringLiteral("#,##0.00")),
+        QCOMPARE(reportFieldText(m_report->rows.value(2, QStringLiteral("余额")), QStringLiteral("#,##0.00")),
                  QStringLiteral("4,980.00"));
 
         const QString pdf = qEnvironmentVariableIsSet("QM505_REPORT_PDF") ? qEnvironmentVariable("QM505_REPORT_PDF")
@@ -92,7 +76,7 @@ private slots:
             QPdfWriter writer(pdf);
             writer.setPageOrientation(QPageLayout::Landscape);
             writer.setResolution(300);
-            renderReport(writer, m_captured.layout, m_captured.rows);
+            renderReport(writer, m_report->layout, m_report->rows);
         }
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -105,14 +89,14 @@ private slots:
         execute(QStringLiteral("DELETE FROM 三总式"));
         buildGeneralLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
         outputLedgerReport(output, false);
-        QCOMPARE(m_captured.layout.pageHeader.texts.first().text, QStringLiteral("总 分 类 帐"));
-        QCOMPARE(m_captured.layout.leftMargin, 1100);
-        QCOMPARE(m_captured.layout.orientation, QPageLayout::Portrait);
+        QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("总 分 类 帐"));
+        QCOMPARE(m_report->layout.leftMargin, 1100);
+        QCOMPARE(m_report->layout.orientation, QPageLayout::Portrait);
 
         // No account, no report.
         output.code.clear();
         outputLedgerReport(output, false);
-        QCOMPARE(m_captured.calls, 2);
+        QCOMPARE(m_report->calls, 2);
     }
 
     void balanceAndSummaryReports()
@@ -124,21 +108,21 @@ private slots:
         LedgerOutput output{LedgerView::AmountBalance, QString(), QString(), QString(), QString(), QStringLiteral("3"),
                             QStringLiteral("1")};
         outputLedgerReport(output, false);
-        QCOMPARE(m_captured.layout.caption, QStringLiteral("科目余额表"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(3).text, QStringLiteral("会计期间:2020年3月"));
-        QCOMPARE(m_captured.rows.count(), 3);
-        QCOMPARE(m_captured.rows.value(2, QStringLiteral("科目名称")).toString(), QStringLiteral("合  计"));
-        QCOMPARE(m_captured.layout.orientation, QPageLayout::Landscape);
+        QCOMPARE(m_report->layout.caption, QStringLiteral("科目余额表"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("会计期间:2020年3月"));
+        QCOMPARE(m_report->rows.count(), 3);
+        QCOMPARE(m_report->rows.value(2, QStringLiteral("科目名称")).toString(), QStringLiteral("合  计"));
+        QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
 
         QVERIFY(!buildAccountSummary(kYear, QStringLiteral("3")));
         output.view = LedgerView::AccountSummary;
         outputLedgerReport(output, true);
-        QCOMPARE(m_captured.layout.caption, QStringLiteral("凭证汇总表"));
-        QCOMPARE(m_captured.layout.orientation, QPageLayout::Portrait);
-        QCOMPARE(m_captured.layout.topMargin, 1440);
-        QCOMPARE(m_captured.rows.value(m_captured.rows.count() - 1, 0).toString(), QStringLiteral("8"));
+        QCOMPARE(m_report->layout.caption, QStringLiteral("凭证汇总表"));
+        QCOMPARE(m_report->layout.orientation, QPageLayout::Portrait);
+        QCOMPARE(m_report->layout.topMargin, 1440);
+        QCOMPARE(m_report->rows.value(m_report->rows.count() - 1, 0).toString(), QStringLiteral("8"));
         // One flowing page when the rows fit.
-        QCOMPARE(paginateReport(m_captured.layout, m_captured.rows, 16838).size(), 1);
+        QCOMPARE(paginateReport(m_report->layout, m_report->rows, 16838).size(), 1);
     }
 };
 

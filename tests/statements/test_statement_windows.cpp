@@ -7,6 +7,7 @@
 #include "statements/voucher_print_window.h"
 #include "support/books.h"
 #include "support/message_recorder.h"
+#include "support/report_capture.h"
 #include "support/temp_program.h"
 #include "support/widgets.h"
 #include "support/xlsx_reader.h"
@@ -39,22 +40,13 @@ void voucher(int number, int lines)
                  line % 2 ? QVariant() : QVariant(10.0)});
 }
 
-struct Captured {
-    ReportLayout layout;
-    RecordSet rows;
-    bool preview = false;
-    int calls = 0;
-};
-
 }  // namespace
 
 class TestStatementWindows : public QObject {
     Q_OBJECT
 
 private:
-    Captured m_captured;
-    ReportOutputHandler m_previousOutput;
-    std::function<bool()> m_previousPrinter;
+    std::unique_ptr<ReportCapture> m_report;
 
 private slots:
     void initTestCase()
@@ -65,17 +57,9 @@ private slots:
     void init()
     {
         loginState() = LoginState{kYear, QStringLiteral("管理员"), QString(), QString()};
-        m_captured = Captured{};
-        m_previousOutput = setReportOutputHandler([this](const ReportLayout& layout, const RecordSet& rows, bool preview) {
-            m_captured = Captured{layout, rows, preview, m_captured.calls + 1};
-        });
-        m_previousPrinter = setPrinterCheck([] { return true; });
+        m_report = std::make_unique<ReportCapture>();
     }
-    void cleanup()
-    {
-        setReportOutputHandler(m_previousOutput);
-        setPrinterCheck(m_previousPrinter);
-    }
+    void cleanup() { m_report.reset(); }
 
     void voucherPagesOfSixLines()
     {
@@ -112,15 +96,15 @@ private slots:
         QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("2"));
 
         child<QPushButton>(window, "Command1")->click();
-        QCOMPARE(m_captured.calls, 1);
-        QVERIFY(m_captured.preview);
-        QCOMPARE(m_captured.layout.caption, QStringLiteral("凭证打印"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(3).text, QStringLiteral("记 字第1号(%p/%P)"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(1).text, QStringLiteral("日期:  2016年03月09日"));
-        QCOMPARE(m_captured.layout.groupFooter.texts.at(2).text, QStringLiteral("40.00"));
-        QCOMPARE(m_captured.layout.groupFooter.texts.at(0).text, QStringLiteral("附单据 2 张"));
-        QCOMPARE(paginateReport(m_captured.layout, m_captured.rows, 16838).size(), 2);
-        QCOMPARE(m_captured.layout.orientation, QPageLayout::Portrait);
+        QCOMPARE(m_report->calls, 1);
+        QVERIFY(m_report->preview);
+        QCOMPARE(m_report->layout.caption, QStringLiteral("凭证打印"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("记 字第1号(%p/%P)"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(1).text, QStringLiteral("日期:  2016年03月09日"));
+        QCOMPARE(m_report->layout.groupFooter.texts.at(2).text, QStringLiteral("40.00"));
+        QCOMPARE(m_report->layout.groupFooter.texts.at(0).text, QStringLiteral("附单据 2 张"));
+        QCOMPARE(paginateReport(m_report->layout, m_report->rows, 16838).size(), 2);
+        QCOMPARE(m_report->layout.orientation, QPageLayout::Portrait);
 
         MessageRecorder recorder;
         child<QPushButton>(window, "Command7")->click();
@@ -137,9 +121,9 @@ private slots:
         againMonth->setCurrentIndex(2);
         child<QPushButton>(again, "Command2")->click();
         QCOMPARE(child<QLineEdit>(again, "Text1")->text(), QStringLiteral("2"));
-        QCOMPARE(m_captured.layout.leftMargin, 1134);
-        QCOMPARE(m_captured.layout.topMargin, 851);
-        QCOMPARE(m_captured.layout.orientation, QPageLayout::Landscape);
+        QCOMPARE(m_report->layout.leftMargin, 1134);
+        QCOMPARE(m_report->layout.topMargin, 851);
+        QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
 
         child<QLineEdit>(again, "Text1")->setText(QStringLiteral("2"));
         child<QLineEdit>(again, "Text2")->setText(QStringLiteral("1"));
@@ -147,11 +131,11 @@ private slots:
         QCOMPARE(recorder.texts().last(), QStringLiteral("号码要前小后大"));
         child<QLineEdit>(again, "Text1")->setText(QStringLiteral("1"));
         child<QLineEdit>(again, "Text2")->setText(QStringLiteral("2"));
-        const int before = m_captured.calls;
+        const int before = m_report->calls;
         child<QPushButton>(again, "Command4")->click();
         QCOMPARE(recorder.texts().mid(recorder.texts().size() - 1), QStringList{QStringLiteral("是否进行连续打印凭证？")});
-        QCOMPARE(m_captured.calls, before + 2);
-        QVERIFY(!m_captured.preview);
+        QCOMPARE(m_report->calls, before + 2);
+        QVERIFY(!m_report->preview);
         QCOMPARE(child<QLineEdit>(again, "Text1")->text(), QStringLiteral("2"));
         QSettings(QSettings::UserScope, QStringLiteral("QM505"), QStringLiteral("QM505")).clear();
     }
@@ -187,15 +171,15 @@ private slots:
         QVERIFY(!(definitions->item(1, 1)->flags() & Qt::ItemIsEditable));
 
         child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(m_captured.layout.caption, QStringLiteral("资产负债表"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(2).text, QStringLiteral("2016年03月31日"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(1).text, QStringLiteral(" 单位:示范单位"));
-        QCOMPARE(m_captured.rows.count(), 33);
+        QCOMPARE(m_report->layout.caption, QStringLiteral("资产负债表"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(2).text, QStringLiteral("2016年03月31日"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(1).text, QStringLiteral(" 单位:示范单位"));
+        QCOMPARE(m_report->rows.count(), 33);
 
         child<QRadioButton>(window, "Option5")->setChecked(true);
         child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(m_captured.layout.caption, QStringLiteral("现金流量表"));
-        QCOMPARE(m_captured.layout.pageHeader.texts.at(2).text, QStringLiteral("2020年1-3月"));
+        QCOMPARE(m_report->layout.caption, QStringLiteral("现金流量表"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(2).text, QStringLiteral("2020年1-3月"));
 
         QStringList opened;
         auto previous = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
