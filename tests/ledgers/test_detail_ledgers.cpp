@@ -11,18 +11,6 @@ namespace {
 
 const int kYear = 2016;
 
-void line(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit,
-          const QVariant& quantity = QVariant())
-{
-    const bool opening = id.startsWith(QStringLiteral("800"));
-    const int month = id.mid(1, 2).toInt();
-    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 数量, 借方金额, 贷方金额) "
-                           "VALUES (?, ?, ?, '记', ?, ?, ?, ?, ?, ?)"),
-            {id, opening ? QVariant() : QVariant(QDate(kYear, month, 10).toString(Qt::ISODate)),
-             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()),
-             QStringLiteral("摘要"), code, quantity, debit, credit});
-}
-
 QStringList column(const RecordSet& rows, const QString& name)
 {
     QStringList values;
@@ -40,10 +28,10 @@ private slots:
     void quantityLedger()
     {
         TempProgram program;
-        line(QStringLiteral("8000000001"), QStringLiteral("1405"), 100.0, QVariant(), 10.0);
-        line(QStringLiteral("8030001001"), QStringLiteral("1405"), 60.0, QVariant(), 5.0);
-        line(QStringLiteral("8030002001"), QStringLiteral("1405"), QVariant(), 30.0, 3.0);
-        line(QStringLiteral("8050001001"), QStringLiteral("1405"), QVariant(), 130.0, 12.0);
+        addLine(QStringLiteral("8000000001"), QStringLiteral("1405"), 100.0, QVariant(), 10.0);
+        addLine(QStringLiteral("8030001001"), QStringLiteral("1405"), 60.0, QVariant(), 5.0);
+        addLine(QStringLiteral("8030002001"), QStringLiteral("1405"), QVariant(), 30.0, 3.0);
+        addLine(QStringLiteral("8050001001"), QStringLiteral("1405"), QVariant(), 130.0, 12.0);
         buildQuantityLedger(kYear, QStringLiteral("1405"), QStringLiteral("借"));
         const RecordSet rows = quantityLedgerRows();
         QCOMPARE(column(rows, QStringLiteral("ID")),
@@ -76,10 +64,10 @@ private slots:
         QCOMPARE(fixedAssetLedgerRows().count(), 1);
         execute(QStringLiteral("DELETE FROM 固累式"));
 
-        line(QStringLiteral("8000000001"), QStringLiteral("1601"), 1000.0, QVariant(), 2.0);
-        line(QStringLiteral("8000000002"), QStringLiteral("1602"), QVariant(), 100.0);
-        line(QStringLiteral("8030001001"), QStringLiteral("1602"), QVariant(), 50.0);
-        line(QStringLiteral("8040001001"), QStringLiteral("1601"), 500.0, QVariant(), 1.0);
+        addLine(QStringLiteral("8000000001"), QStringLiteral("1601"), 1000.0, QVariant(), 2.0);
+        addLine(QStringLiteral("8000000002"), QStringLiteral("1602"), QVariant(), 100.0);
+        addLine(QStringLiteral("8030001001"), QStringLiteral("1602"), QVariant(), 50.0);
+        addLine(QStringLiteral("8040001001"), QStringLiteral("1601"), 500.0, QVariant(), 1.0);
         QVERIFY(!buildFixedAssetLedger(kYear, QStringLiteral("1601"), QStringLiteral("借")));
         const RecordSet rows = fixedAssetLedgerRows();
         QCOMPARE(column(rows, QStringLiteral("ID")),
@@ -104,9 +92,9 @@ private slots:
         addAccount(QStringLiteral("6602002"), QStringLiteral("差旅费"), QStringLiteral("管理费用/差旅费"));
         addAccount(QStringLiteral("6602003"), QStringLiteral("招待费"), QStringLiteral("管理费用/招待费"));
         execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"));
-        line(QStringLiteral("8030001001"), QStringLiteral("6602001"), 100.0, QVariant());
-        line(QStringLiteral("8030001002"), QStringLiteral("6602002"), 50.0, QVariant());
-        line(QStringLiteral("8040001001"), QStringLiteral("6602001"), 30.0, QVariant());
+        addLine(QStringLiteral("8030001001"), QStringLiteral("6602001"), 100.0, QVariant());
+        addLine(QStringLiteral("8030001002"), QStringLiteral("6602002"), 50.0, QVariant());
+        addLine(QStringLiteral("8040001001"), QStringLiteral("6602001"), 30.0, QVariant());
 
         QCOMPARE(buildMultiColumnRows(kYear, QStringLiteral("6603"), QStringLiteral("借"), false)->text,
                  QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"));

@@ -12,34 +12,22 @@ namespace {
 
 const int kYear = 2016;
 
-void line(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit,
-          const QVariant& quantity = QVariant())
-{
-    const bool opening = id.startsWith(QStringLiteral("800"));
-    const int month = id.mid(1, 2).toInt();
-    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 数量, 借方金额, 贷方金额) "
-                           "VALUES (?, ?, ?, '记', ?, ?, ?, ?, ?, ?)"),
-            {id, opening ? QVariant() : QVariant(QDate(kYear, month, 10).toString(Qt::ISODate)),
-             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()),
-             opening ? QStringLiteral("年初余额") : QStringLiteral("业务") + id.right(4), code, quantity, debit, credit});
-}
-
 // Bank accounts under 1002, cash, capital and a payable; January and March movements.
 void books()
 {
     addAccount(QStringLiteral("1002001"), QStringLiteral("工行"), QStringLiteral("银行存款/工行"));
     addAccount(QStringLiteral("1002002"), QStringLiteral("建行"), QStringLiteral("银行存款/建行"));
     execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"));
-    line(QStringLiteral("8000000001"), QStringLiteral("1001"), 1000.0, QVariant());
-    line(QStringLiteral("8000000002"), QStringLiteral("1002001"), 500.0, QVariant(), 5.0);
-    line(QStringLiteral("8000000003"), QStringLiteral("4001"), QVariant(), 1500.0);
-    line(QStringLiteral("8010001001"), QStringLiteral("1002002"), 300.0, QVariant());
-    line(QStringLiteral("8010001002"), QStringLiteral("1001"), QVariant(), 300.0);
-    line(QStringLiteral("8030001001"), QStringLiteral("2202"), 700.0, QVariant());
-    line(QStringLiteral("8030001002"), QStringLiteral("1001"), QVariant(), 700.0);
-    line(QStringLiteral("8030002001"), QStringLiteral("1002001"), QVariant(), 200.0, 2.0);
-    line(QStringLiteral("8030002002"), QStringLiteral("2202"), QVariant(), 200.0);
-    line(QStringLiteral("8030003001"), QStringLiteral("9999"), 1.0, QVariant());
+    addLine(QStringLiteral("8000000001"), QStringLiteral("1001"), 1000.0, QVariant());
+    addLine(QStringLiteral("8000000002"), QStringLiteral("1002001"), 500.0, QVariant(), 5.0);
+    addLine(QStringLiteral("8000000003"), QStringLiteral("4001"), QVariant(), 1500.0);
+    addLine(QStringLiteral("8010001001"), QStringLiteral("1002002"), 300.0, QVariant());
+    addLine(QStringLiteral("8010001002"), QStringLiteral("1001"), QVariant(), 300.0);
+    addLine(QStringLiteral("8030001001"), QStringLiteral("2202"), 700.0, QVariant());
+    addLine(QStringLiteral("8030001002"), QStringLiteral("1001"), QVariant(), 700.0);
+    addLine(QStringLiteral("8030002001"), QStringLiteral("1002001"), QVariant(), 200.0, 2.0);
+    addLine(QStringLiteral("8030002002"), QStringLiteral("2202"), QVariant(), 200.0);
+    addLine(QStringLiteral("8030003001"), QStringLiteral("9999"), 1.0, QVariant());
 }
 
 QStringList column(const RecordSet& rows, int field)
@@ -101,9 +89,9 @@ private slots:
     {
         TempProgram program;
         books();
-        line(QStringLiteral("8030004001"), QStringLiteral("1012"), 0.1, QVariant());
-        line(QStringLiteral("8030004002"), QStringLiteral("1012"), 0.2, QVariant());
-        line(QStringLiteral("8030004003"), QStringLiteral("1012"), QVariant(), 0.3);
+        addLine(QStringLiteral("8030004001"), QStringLiteral("1012"), 0.1, QVariant());
+        addLine(QStringLiteral("8030004002"), QStringLiteral("1012"), 0.2, QVariant());
+        addLine(QStringLiteral("8030004003"), QStringLiteral("1012"), QVariant(), 0.3);
         QCOMPARE(buildBalanceTable(kYear, QStringLiteral("年初"), QStringLiteral("1"))->text, QStringLiteral("请选择月份和级数"));
         QCOMPARE(buildBalanceTable(kYear, QStringLiteral("3"), QString())->text, QStringLiteral("请选择月份和级数"));
         QVERIFY(!buildBalanceTable(kYear, QStringLiteral("3"), QStringLiteral("2")));

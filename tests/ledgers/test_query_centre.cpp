@@ -24,22 +24,12 @@ namespace {
 
 const int kYear = 2016;
 
-void line(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit)
-{
-    const bool opening = id.startsWith(QStringLiteral("800"));
-    const int month = id.mid(1, 2).toInt();
-    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 借方金额, 贷方金额) "
-                           "VALUES (?, ?, ?, '记', ?, '摘要', ?, ?, ?)"),
-            {id, opening ? QVariant() : QVariant(QDate(kYear, month, 10).toString(Qt::ISODate)),
-             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()), code, debit, credit});
-}
-
 void books()
 {
-    line(QStringLiteral("8000000001"), QStringLiteral("1001"), 1234.5, QVariant());
-    line(QStringLiteral("8000000002"), QStringLiteral("4001"), QVariant(), 1234.5);
-    line(QStringLiteral("8030001001"), QStringLiteral("6602"), 100.0, QVariant());
-    line(QStringLiteral("8030001002"), QStringLiteral("1001"), QVariant(), 100.0);
+    addLine(QStringLiteral("8000000001"), QStringLiteral("1001"), 1234.5, QVariant());
+    addLine(QStringLiteral("8000000002"), QStringLiteral("4001"), QVariant(), 1234.5);
+    addLine(QStringLiteral("8030001001"), QStringLiteral("6602"), 100.0, QVariant());
+    addLine(QStringLiteral("8030001002"), QStringLiteral("1001"), QVariant(), 100.0);
 }
 
 }  // namespace

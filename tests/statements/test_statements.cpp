@@ -13,33 +13,21 @@ namespace {
 
 const int kYear = 2016;
 
-void line(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit,
-          const QString& item = QString(), const QVariant& itemAmount = QVariant())
-{
-    const bool opening = id.startsWith(QStringLiteral("800"));
-    const int month = id.mid(1, 2).toInt();
-    execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 借方金额, 贷方金额, 流代, 流金) "
-                           "VALUES (?, ?, ?, '记', ?, '业务', ?, ?, ?, ?, ?)"),
-            {id, opening ? QVariant() : QVariant(QDate(kYear, month, 10).toString(Qt::ISODate)),
-             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()), code, debit,
-             credit, item, itemAmount});
-}
-
 // Opening balances, a sale, an expense and depreciation in March.
 void books()
 {
-    line(QStringLiteral("8000000001"), QStringLiteral("1001"), 1000.0, QVariant());
-    line(QStringLiteral("8000000002"), QStringLiteral("1002"), 5000.0, QVariant());
-    line(QStringLiteral("8000000003"), QStringLiteral("1601"), 3000.0, QVariant());
-    line(QStringLiteral("8000000004"), QStringLiteral("1602"), QVariant(), 500.0);
-    line(QStringLiteral("8000000005"), QStringLiteral("4001"), QVariant(), 8500.0);
-    line(QStringLiteral("8030001001"), QStringLiteral("1002"), 1170.0, QVariant(), QStringLiteral("101"), 1170.0);
-    line(QStringLiteral("8030001002"), QStringLiteral("6001"), QVariant(), 1000.0);
-    line(QStringLiteral("8030001003"), QStringLiteral("2221"), QVariant(), 170.0);
-    line(QStringLiteral("8030002001"), QStringLiteral("6602"), 200.0, QVariant());
-    line(QStringLiteral("8030002002"), QStringLiteral("1001"), QVariant(), 200.0, QStringLiteral("107"), 200.0);
-    line(QStringLiteral("8030003001"), QStringLiteral("6602"), 50.0, QVariant());
-    line(QStringLiteral("8030003002"), QStringLiteral("1602"), QVariant(), 50.0);
+    addLine(QStringLiteral("8000000001"), QStringLiteral("1001"), 1000.0, QVariant());
+    addLine(QStringLiteral("8000000002"), QStringLiteral("1002"), 5000.0, QVariant());
+    addLine(QStringLiteral("8000000003"), QStringLiteral("1601"), 3000.0, QVariant());
+    addLine(QStringLiteral("8000000004"), QStringLiteral("1602"), QVariant(), 500.0);
+    addLine(QStringLiteral("8000000005"), QStringLiteral("4001"), QVariant(), 8500.0);
+    addLine(QStringLiteral("8030001001"), QStringLiteral("1002"), 1170.0, QVariant(), QVariant(), QStringLiteral("101"), 1170.0);
+    addLine(QStringLiteral("8030001002"), QStringLiteral("6001"), QVariant(), 1000.0);
+    addLine(QStringLiteral("8030001003"), QStringLiteral("2221"), QVariant(), 170.0);
+    addLine(QStringLiteral("8030002001"), QStringLiteral("6602"), 200.0, QVariant());
+    addLine(QStringLiteral("8030002002"), QStringLiteral("1001"), QVariant(), 200.0, QVariant(), QStringLiteral("107"), 200.0);
+    addLine(QStringLiteral("8030003001"), QStringLiteral("6602"), 50.0, QVariant());
+    addLine(QStringLiteral("8030003002"), QStringLiteral("1602"), QVariant(), 50.0);
 }
 
 QVariant amount(const QString& table, const QString& column, const QString& lineColumn, int line)
@@ -76,7 +64,7 @@ private slots:
         TempProgram program;
         books();
         addAccount(QStringLiteral("1002001"), QStringLiteral("工行"), QStringLiteral("银行存款/工行"));
-        line(QStringLiteral("8030004001"), QStringLiteral("1002001"), 30.0, QVariant());
+        addLine(QStringLiteral("8030004001"), QStringLiteral("1002001"), 30.0, QVariant());
         QCOMPARE(buildReportData(kYear, QString(), false)->text, QStringLiteral("请选择月份"));
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 报表数据")).toInt(), 0);
         QVERIFY(!buildReportData(kYear, QStringLiteral("3"), false));

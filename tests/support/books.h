@@ -5,6 +5,7 @@
 #include "data/database.h"
 #include "data/fiscal_year.h"
 
+#include <QDate>
 #include <QStringList>
 
 namespace qm::test {
@@ -31,6 +32,21 @@ inline void addEntry(int year, const QString& id, const QString& code, const QVa
                 .arg(entryTableName(year)),
             {id, month == 0 ? QVariant() : QVariant(month),
              month == 0 ? QStringLiteral("年初余额") : QStringLiteral("摘要"), code, debit, credit});
+}
+
+// One row of the year's entry table: an opening row when the ID begins with 800, else line of
+// the voucher whose month and number the ID holds, dated the 10th.
+inline void addLine(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit,
+                    const QVariant& quantity = QVariant(), const QString& item = QString(),
+                    const QVariant& itemAmount = QVariant(), int year = 2016)
+{
+    const bool opening = id.startsWith(QStringLiteral("800"));
+    const int month = id.mid(1, 2).toInt();
+    execute(QStringLiteral("INSERT INTO %1 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 数量, 借方金额, 贷方金额, 流代, 流金) "
+                           "VALUES (?, ?, ?, '记', ?, ?, ?, ?, ?, ?, ?, ?)").arg(entryTableName(year)),
+            {id, opening ? QVariant() : QVariant(QDate(year, month, 10).toString(Qt::ISODate)),
+             opening ? QVariant() : QVariant(month), opening ? QVariant() : QVariant(id.mid(3, 4).toInt()),
+             opening ? QStringLiteral("年初余额") : QStringLiteral("业务"), code, quantity, debit, credit, item, itemAmount});
 }
 
 // Every row of a table as text, in a stable order: for "nothing changed" comparisons.
