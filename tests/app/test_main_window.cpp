@@ -3,7 +3,9 @@
 #include "data/printer.h"
 #include "data/process.h"
 #include "support/message_recorder.h"
+#include "support/temp_program.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -100,6 +102,25 @@ private slots:
         delete child;
         QVERIFY(window.close());
         QCOMPARE(m_ended, 1);
+    }
+
+    void workWindowsOpenOnceEach()
+    {
+        test::TempProgram program;
+        MainWindow window;
+        window.openQueryCentre();
+        window.openStatements();
+        window.openQueryCentre();
+        QCOMPARE(window.workArea()->subWindowList().size(), 2);
+        QCOMPARE(window.workArea()->activeSubWindow()->widget()->objectName(), QStringLiteral("Form5"));
+        QVERIFY(!window.close());
+        window.workArea()->closeAllSubWindows();
+        window.openVoucherPrinting(false);
+        window.openVoucherPrinting(false);
+        QCOMPARE(window.findChildren<QDialog*>(QStringLiteral("Form11")).size(), 1);
+        QVERIFY(!window.close());
+        window.findChild<QDialog*>(QStringLiteral("Form11"))->close();
+        QVERIFY(window.close());
     }
 
     void exitAsksAndSetsPortraitWhateverTheAnswer()
