@@ -56,7 +56,16 @@ public:
             const int index = rows.fieldIndex(field.field);
             const QVariant value = index >= 0 ? rows.value(row, index) : QVariant();
             const QRect area(m_layout.leftMargin + field.left + 20, top, field.width - 40, m_layout.detail.height);
-            m_painter.drawText(area, int(field.alignment), reportFieldText(value, field.format));
+            const QString shown = reportFieldText(value, field.format);
+            // A long caption is set smaller rather than cut off, down to two thirds of the size.
+            const int wide = m_painter.fontMetrics().horizontalAdvance(shown);
+            if (wide > area.width() && area.width() > 0) {
+                QFont smaller = m_painter.font();
+                smaller.setPixelSize(qMax(smaller.pixelSize() * 2 / 3, smaller.pixelSize() * area.width() / wide));
+                m_painter.setFont(smaller);
+            }
+            m_painter.drawText(area, int(field.alignment), shown);
+            setFont(0);
         }
         section(m_layout.detail, top, 0, 0);
     }
