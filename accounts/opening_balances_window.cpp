@@ -39,6 +39,16 @@ QTableWidgetItem* valueItem(const QVariant& value, bool amount)
     return item;
 }
 
+// Empties the grid and gives it these columns, their widths in twips.
+void resetGrid(QTableWidget* grid, const QStringList& headers, const std::vector<int>& widths)
+{
+    grid->clear();
+    grid->setColumnCount(int(headers.size()));
+    grid->setHorizontalHeaderLabels(headers);
+    for (int column = 0; column < int(widths.size()); ++column)
+        grid->setColumnWidth(column, twipsToPixels(widths[column]));
+}
+
 }  // namespace
 
 OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
@@ -133,13 +143,9 @@ void OpeningBalancesWindow::showAccountsClicked()
     commitPendingEdit(m_grid);
     const std::vector<OpeningAccount> accounts = openingAccounts();
     m_filling = true;
-    m_grid->clear();
-    m_grid->setColumnCount(6);
-    m_grid->setHorizontalHeaderLabels({QStringLiteral("科目代码"), QStringLiteral("科目全称"), QStringLiteral("方向"),
-                                       QStringLiteral("数量"), QStringLiteral("借方金额"), QStringLiteral("贷方金额")});
-    const int widths[] = {1000, 2000, 300, 800, 1500, 1500};
-    for (int column = 0; column < 6; ++column)
-        m_grid->setColumnWidth(column, twipsToPixels(widths[column]));
+    resetGrid(m_grid, {QStringLiteral("科目代码"), QStringLiteral("科目全称"), QStringLiteral("方向"), QStringLiteral("数量"),
+                       QStringLiteral("借方金额"), QStringLiteral("贷方金额")},
+              {1000, 2000, 300, 800, 1500, 1500});
     m_grid->setRowCount(int(accounts.size()));
     for (int row = 0; row < int(accounts.size()); ++row) {
         const OpeningAccount& account = accounts[row];
@@ -161,13 +167,9 @@ void OpeningBalancesWindow::fetchClicked()
     fetchOpeningRows(loginState().fiscalYear);
     const std::vector<OpeningRow> rows = fetchedOpeningRows();
     m_filling = true;
-    m_grid->clear();
-    m_grid->setColumnCount(5);
-    m_grid->setHorizontalHeaderLabels({QStringLiteral("代码"), QStringLiteral("科目全称"), QStringLiteral("数量"),
-                                       QStringLiteral("借方金额"), QStringLiteral("贷方金额")});
-    const int widths[] = {1000, 2000, 800, 1500, 1500};
-    for (int column = 0; column < 5; ++column)
-        m_grid->setColumnWidth(column, twipsToPixels(widths[column]));
+    resetGrid(m_grid, {QStringLiteral("代码"), QStringLiteral("科目全称"), QStringLiteral("数量"), QStringLiteral("借方金额"),
+                       QStringLiteral("贷方金额")},
+              {1000, 2000, 800, 1500, 1500});
     m_grid->setRowCount(int(rows.size()));
     for (int row = 0; row < int(rows.size()); ++row) {
         const OpeningRow& opening = rows[row];

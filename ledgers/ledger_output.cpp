@@ -14,32 +14,9 @@ namespace qm {
 
 namespace {
 
-struct Column {
-    const char* heading;
-    int headingLeft;
-    int headingWidth;
-    const char* field;
-    int left;
-    int width;
-    Qt::Alignment alignment;
-    const char* format;
-};
-
 constexpr Qt::Alignment kCentre = Qt::AlignCenter;
 constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
-
-// Headings at `headingTop` in the page header, fields in the detail line.
-void addColumns(ReportLayout& layout, const std::vector<Column>& columns, int headingTop, double headingSize)
-{
-    for (const Column& column : columns) {
-        if (column.heading)
-            layout.pageHeader.texts.append(reportText(QString::fromUtf8(column.heading), column.headingLeft, headingTop,
-                                                column.headingWidth, 300, kCentre, headingSize));
-        layout.fields.append(ReportField{QString::fromUtf8(column.field), column.left, column.width, column.alignment,
-                                         QString::fromUtf8(column.format)});
-    }
-}
 
 // Vertical rules through a band from `top` to `bottom`.
 void addVerticalRules(ReportSection& section, const std::vector<int>& xs, int top, int bottom)
@@ -111,7 +88,7 @@ ReportLayout threeColumnReportLayout(const LedgerOutput& output)
         reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 200, 850, 8304),
         reportText(QStringLiteral("单位：元"), 9900, 850, 1800, 300, kRight),
         reportText(QStringLiteral("%p/%P"), 10800, 100, 1000, 300, kCentre)};
-    addColumns(layout,
+    addReportColumns(layout,
                {{"日 期", 80, 1134, "日期", 80, 1120, kCentre, "yyyy-MM-dd"},
                 {"字号", 1300, 570, "字号", 1300, 570, kCentre, ""},
                 {"号码", 2000, 570, "号码", 2000, 570, kCentre, ""},
@@ -120,7 +97,7 @@ ReportLayout threeColumnReportLayout(const LedgerOutput& output)
                 {"贷方金额", 7300, 2000, "贷方金额", 7300, 1995, kRight, "#,##0.00"},
                 {"方向", 9400, 500, "方向", 9400, 567, kCentre, ""},
                 {"余   额", 10000, 2000, "余额", 10000, 2000, kRight, "#,##0.00"}},
-               1180, 12);
+               1180, 300, 12);
     const std::vector<int> verticals{0, 1270, 1950, 2620, 5150, 7260, 9350, 9950, 12100};
     horizontalRule(layout.pageHeader, 1100, 0, 12105);
     horizontalRule(layout.pageHeader, 1505, 0, 12105);
@@ -157,14 +134,14 @@ ReportLayout quantityReportLayout(const LedgerOutput& output)
     ReportText box = reportText(QString(), 0, 1200, 14085, 650);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
-    addColumns(layout,
+    addReportColumns(layout,
                {{"日 期", 0, 1095, "日期", 0, 1100, kCentre, "yyyy-MM-dd"},
                 {"字号", 1150, 495, "字号", 1150, 500, kCentre, ""},
                 {"号码", 1701, 510, "号码", 1701, 500, kCentre, ""},
                 {"摘要说明", 2250, 1710, "摘要说明", 2290, 1710, kLeft, ""},
                 {"方向", 10500, 490, "方向", 10520, 450, kCentre, ""}},
-               1420, 10.5);
-    addColumns(layout,
+               1420, 300, 10.5);
+    addReportColumns(layout,
                {{"数量", 4000, 840, "借数", 4000, 840, kCentre, ""},
                 {"单价", 4900, 840, "借单", 4900, 850, kCentre, "0.000"},
                 {"金   额", 5800, 1395, "借金", 5800, 1400, kRight, "#,##0.00"},
@@ -174,7 +151,7 @@ ReportLayout quantityReportLayout(const LedgerOutput& output)
                 {"数量", 11000, 810, "余数", 11000, 800, kCentre, ""},
                 {"单价", 11850, 795, "余单", 11820, 800, kCentre, "0.000"},
                 {"金   额", 12700, 1395, "余额", 12700, 1300, kRight, "#,##0.00"}},
-               1590, 10.5);
+               1590, 300, 10.5);
     addVerticalRules(layout.pageHeader, {1120, 1650, 2250, 4000, 7250, 10500, 11000}, 1200, 1850);
     horizontalRule(layout.pageHeader, 1530, 4000, 6495);
     horizontalRule(layout.pageHeader, 1530, 11000, 3090);
@@ -211,14 +188,14 @@ ReportLayout fixedAssetReportLayout(const LedgerOutput& output)
     ReportText box = reportText(QString(), 0, 1400, 13800, 650);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
-    addColumns(layout,
+    addReportColumns(layout,
                {{"日 期", 0, 1134, "日期", 0, 1150, kCentre, "yyyy-MM-dd"},
                 {"字号", 1180, 567, "字号", 1250, 500, kCentre, ""},
                 {"号码", 1800, 570, "号码", 1850, 500, kCentre, ""},
                 {"摘要说明", 2450, 1701, "摘要说明", 2500, 1660, kLeft, ""},
                 {"方向", 10400, 570, "方向", 10450, 495, kCentre, ""}},
-               1600, 10.5);
-    addColumns(layout,
+               1600, 300, 10.5);
+    addReportColumns(layout,
                {{"数量", 4200, 800, "借数", 4250, 750, kCentre, ""},
                 {"借方金额", 5102, 1440, "借方金额", 5100, 1380, kRight, "#,##0.00"},
                 {"数量", 6500, 795, "贷数", 6600, 750, kCentre, ""},
@@ -226,7 +203,7 @@ ReportLayout fixedAssetReportLayout(const LedgerOutput& output)
                 {"折旧额", 8900, 1440, "折旧额", 8950, 1350, kRight, "#,##0.00"},
                 {"数量", 11000, 870, "余数", 11050, 750, kCentre, ""},
                 {"净   值", 11906, 1710, "余额", 12000, 1750, kRight, "#,##0.00"}},
-               1800, 10.5);
+               1800, 300, 10.5);
     addVerticalRules(layout.pageHeader, {1200, 1800, 2400, 4200, 6550, 10400, 11000}, 1400, 2050);
     horizontalRule(layout.pageHeader, 1710, 4200, 6200);
     horizontalRule(layout.pageHeader, 1710, 11000, 2800);
@@ -255,7 +232,7 @@ ReportLayout balanceReportLayout(const LedgerOutput& output)
         reportText(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 5669, 500,
              2835, 300, kCentre),
         reportText(QStringLiteral("金额单位：元"), 11500, 500, 1133)};
-    addColumns(layout,
+    addReportColumns(layout,
                {{"科目代码", 0, 855, "科目代码", 40, 800, kLeft, ""},
                 {"科 目 名 称", 1134, 1695, "科目名称", 950, 2400, kLeft, ""},
                 {"方向", 3402, 450, "方向", 3402, 400, kCentre, ""},
@@ -265,7 +242,7 @@ ReportLayout balanceReportLayout(const LedgerOutput& output)
                 {"本年累计借方", 8800, 1200, "累计借金", 8550, 1600, kRight, "#,##0.00"},
                 {"本年累计贷方", 10505, 1200, "累计贷金", 10250, 1600, kRight, "#,##0.00"},
                 {"期末金额", 12472, 1005, "期末金额", 11950, 1600, kRight, "#,##0.00"}},
-               900, 0);
+               900, 300, 0);
     const std::vector<int> verticals{0, 900, 3402, 3800, 5102, 6803, 8504, 10205, 11906, 13606};
     horizontalRule(layout.pageHeader, 800, 0, 13605);
     horizontalRule(layout.pageHeader, 1200, 0, 13605);
@@ -299,12 +276,12 @@ ReportLayout accountSummaryReportLayout(const LedgerOutput& output)
     ReportText box = reportText(QString(), 0, 950, 9000, 500);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
-    addColumns(layout,
+    addReportColumns(layout,
                {{"科目代码", 70, 1200, "科目代码", 80, 1134, kLeft, ""},
                 {"科目名称", 1400, 2280, "科目名称", 1400, 2500, kLeft, ""},
                 {"借方金额", 3969, 2267, "借方金额", 3969, 2300, kRight, "#,##0.00"},
                 {"贷方金额", 6500, 2268, "贷方金额", 6550, 2300, kRight, "#,##0.00"}},
-               1050, 14.25);
+               1050, 300, 14.25);
     addVerticalRules(layout.pageHeader, {1300, 3900, 6400}, 950, 1450);
     layout.detail.height = 345;
     addVerticalRules(layout.detail, {0, 1300, 3900, 6400, 9000}, 0, 345);

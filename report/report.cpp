@@ -98,6 +98,18 @@ ReportText reportText(const QString& text, int left, int top, int width, int hei
     return ReportText{text, left, top, width, height, alignment, pointSize, false};
 }
 
+void addReportColumns(ReportLayout& layout, const std::vector<ReportColumn>& columns, int headingTop, int headingHeight,
+                      double headingSize)
+{
+    for (const ReportColumn& column : columns) {
+        if (column.heading)
+            layout.pageHeader.texts.append(reportText(QString::fromUtf8(column.heading), column.headingLeft, headingTop,
+                                                      column.headingWidth, headingHeight, Qt::AlignCenter, headingSize));
+        layout.fields.append(ReportField{QString::fromUtf8(column.field), column.left, column.width, column.alignment,
+                                         QString::fromUtf8(column.format)});
+    }
+}
+
 QString reportFieldText(const QVariant& value, const QString& format)
 {
     if (value.isNull())

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <vector>
 
 class QPagedPaintDevice;
 
@@ -35,6 +36,18 @@ struct ReportField {
     int width = 0;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     QString format;  // "#,##0.00", "0.000", "yyyy-MM-dd" or none
+};
+
+// A column of a report: its heading in the page header and its field in the detail line.
+struct ReportColumn {
+    const char* heading;  // none: the column has no heading of its own
+    int headingLeft;
+    int headingWidth;
+    const char* field;
+    int left;
+    int width;
+    Qt::Alignment alignment;
+    const char* format;  // as ReportField::format
 };
 
 struct ReportRule {
@@ -77,6 +90,10 @@ struct ReportPage {
     bool reportHeader = false;
     bool reportFooter = false;
 };
+
+// Adds the columns' headings at `headingTop` and their fields to the detail line.
+void addReportColumns(ReportLayout& layout, const std::vector<ReportColumn>& columns, int headingTop, int headingHeight,
+                      double headingSize);
 
 // How the rows fall on pages `pageHeight` twips high (margins included).
 QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& rows, int pageHeight);

@@ -13,23 +13,12 @@ constexpr Qt::Alignment kCentre = Qt::AlignCenter;
 constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
-struct Column {
-    const char* heading;
-    int headingLeft;
-    int headingWidth;
-    const char* field;
-    int left;
-    int width;
-    Qt::Alignment alignment;
-    bool amount;
-};
-
 // The common shape: title, unit and period labels, "单位:元", a framed heading row, one detail
 // line per definition row with vertical rules and a rule under it.
 ReportLayout statementLayout(const QString& caption, int width, int headerHeight, int detailHeight, const QString& title,
                              int titleLeft, int titleTop, int titleWidth, double titleSize, const int labels[3][2],
                              int labelTop, double labelSize, int boxTop, int boxHeight, double headingSize, double detailSize,
-                             const std::vector<Column>& columns, const std::vector<int>& rules)
+                             const std::vector<ReportColumn>& columns, const std::vector<int>& rules)
 {
     ReportLayout layout;
     layout.caption = caption;
@@ -43,12 +32,7 @@ ReportLayout statementLayout(const QString& caption, int width, int headerHeight
     ReportText box = reportText(QString(), 0, boxTop, width - 60, boxHeight, kLeft, 0);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
-    for (const Column& column : columns) {
-        layout.pageHeader.texts.append(reportText(QString::fromUtf8(column.heading), column.headingLeft, boxTop, column.headingWidth,
-                                             boxHeight, kCentre, headingSize));
-        layout.fields.append(ReportField{QString::fromUtf8(column.field), column.left, column.width, column.alignment,
-                                         column.amount ? QStringLiteral("#,##0.00") : QString()});
-    }
+    addReportColumns(layout, columns, boxTop, boxHeight, headingSize);
     for (int x : rules)
         layout.pageHeader.rules.append(ReportRule{x, boxTop, x, boxTop + boxHeight});
     layout.detail.height = detailHeight;
@@ -71,14 +55,14 @@ ReportLayout statementReportLayout(Statement statement, int fiscalYear, const QS
         layout = statementLayout(
             QStringLiteral("资产负债表"), 10530, 1872, 400, QStringLiteral("资 产 负 债 表"), 3402, 400, 3405, 21.75, labels, 1217,
             10.5, 1467, 405, 10.5, 10.5,
-            {{"资    产", 0, 1950, "资产", 30, 1950, kLeft, false},
-             {"行次", 2000, 385, "行次1", 1985, 400, kCentre, false},
-             {"年初数", 2385, 1415, "年初余额1", 2380, 1390, kRight, true},
-             {"期末数", 3805, 1445, "期末余额1", 3800, 1410, kRight, true},
-             {"负债及所有者权益", 5211, 1950, "负债及所有者权益", 5280, 1900, kLeft, false},
-             {"行次", 7150, 400, "行次2", 7150, 400, kCentre, false},
-             {"年初数", 7550, 1450, "年初余额2", 7550, 1420, kRight, true},
-             {"期末数", 9000, 1450, "期末余额2", 9020, 1420, kRight, true}},
+            {{"资    产", 0, 1950, "资产", 30, 1950, kLeft, ""},
+             {"行次", 2000, 385, "行次1", 1985, 400, kCentre, ""},
+             {"年初数", 2385, 1415, "年初余额1", 2380, 1390, kRight, "#,##0.00"},
+             {"期末数", 3805, 1445, "期末余额1", 3800, 1410, kRight, "#,##0.00"},
+             {"负债及所有者权益", 5211, 1950, "负债及所有者权益", 5280, 1900, kLeft, ""},
+             {"行次", 7150, 400, "行次2", 7150, 400, kCentre, ""},
+             {"年初数", 7550, 1450, "年初余额2", 7550, 1420, kRight, "#,##0.00"},
+             {"期末数", 9000, 1450, "期末余额2", 9020, 1420, kRight, "#,##0.00"}},
             {1985, 2385, 3800, 5250, 7150, 7550, 9020});
         const QDate last = QDate(fiscalYear, month.toInt() >= 1 && month.toInt() <= 12 ? month.toInt() : 1, 1).addMonths(1).addDays(-1);
         layout.pageHeader.texts[2].text = last.toString(QStringLiteral("yyyy年MM月dd日"));
@@ -86,19 +70,19 @@ ReportLayout statementReportLayout(Statement statement, int fiscalYear, const QS
         const int labels[3][2] = {{0, 5102}, {5102, 2268}, {8000, 900}};
         layout = statementLayout(QStringLiteral("利润表"), 9045, 2700, 420, QStringLiteral("利  润  表"), 3300, 1200, 2669, 21.75,
                                  labels, 2000, 12, 2268, 420, 12, 12,
-                                 {{"项      目", 0, 3740, "项目", 50, 3650, kLeft, false},
-                                  {"行次", 3740, 560, "行次", 3800, 500, kCentre, false},
-                                  {"本月数", 4300, 2330, "本期金额", 4300, 2280, kRight, true},
-                                  {"本年累计数", 6630, 2355, "本年累计", 6660, 2300, kRight, true}},
+                                 {{"项      目", 0, 3740, "项目", 50, 3650, kLeft, ""},
+                                  {"行次", 3740, 560, "行次", 3800, 500, kCentre, ""},
+                                  {"本月数", 4300, 2330, "本期金额", 4300, 2280, kRight, "#,##0.00"},
+                                  {"本年累计数", 6630, 2355, "本年累计", 6660, 2300, kRight, "#,##0.00"}},
                                  {3740, 4300, 6630});
         layout.pageHeader.texts[2].text = settings.yearText + QStringLiteral("年") + month + QStringLiteral("月");
     } else {
         const int labels[3][2] = {{50, 5600}, {5669, 2268}, {8400, 795}};
         layout = statementLayout(QStringLiteral("现金流量表"), 9690, 2046, 340, QStringLiteral("现 金 流 量 表"), 3500, 800, 2834,
                                  18, labels, 1430, 10.5, 1701, 345, 10.5, 10.5,
-                                 {{"项      目", 0, 7350, "项目", 40, 7260, kLeft, false},
-                                  {"行次", 7350, 600, "行次", 7400, 500, kCentre, false},
-                                  {"金  额", 7950, 1680, "金额", 7980, 1600, kRight, true}},
+                                 {{"项      目", 0, 7350, "项目", 40, 7260, kLeft, ""},
+                                  {"行次", 7350, 600, "行次", 7400, 500, kCentre, ""},
+                                  {"金  额", 7950, 1680, "金额", 7980, 1600, kRight, "#,##0.00"}},
                                  {7350, 7950});
         layout.pageHeader.texts[2].text = settings.yearText + QStringLiteral("年1-") + month + QStringLiteral("月");
     }
