@@ -254,19 +254,20 @@ private slots:
         };
         fill(1, QStringLiteral("购料"), QStringLiteral("1403 原材料"), QStringLiteral("100.00"), QString());
         fill(2, QString(), QStringLiteral("1002 银行存款"), QString(), QStringLiteral("60.00"));
-        fill(3, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("20.00"));
-        // Below the first row without an account nothing counts, so this credit cannot balance it.
+        fill(3, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("40.00"));
+        // A blank row does not end the voucher: the line below it counts, and here unbalances it.
         fill(5, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("20.00"));
         MessageRecorder recorder;
         form.click("Command14");
         QCOMPARE(recorder.texts(), QStringList{QStringLiteral("借贷不平!")});
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
 
-        grid->setText(3, 5, QStringLiteral("40.00"));
+        grid->setText(3, 5, QStringLiteral("20.00"));
         form.click("Command14");
         QCOMPARE(recorder.texts().last(), QStringLiteral("凭证保存成功"));
-        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 ORDER BY ID)")).toString(),
-                 QStringLiteral("8030001001,8030001002,8030001003"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID || ':' || 代码 || ':' || 贷方金额) FROM "
+                                       "(SELECT * FROM 分2016 WHERE 贷方金额 IS NOT NULL ORDER BY ID)")).toString(),
+                 QStringLiteral("8030001002:1002:60.0,8030001003:2202:20.0,8030001004:2202:20.0"));
         QCOMPARE(form.number->text(), QStringLiteral("2"));
         QCOMPARE(grid->text(1, 2), QString());
         QCOMPARE(grid->text(5, 2), QString());
