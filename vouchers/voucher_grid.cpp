@@ -6,6 +6,8 @@
 #include "data/number_format.h"
 #include "data/window_helpers.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -273,9 +275,21 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
         m_editor->hide();
         return false;
     }
+    // Text committed by an input method or pasted goes through the key filter as if typed.
+    if (m_editColumn >= QuantityColumn && event->type() == QEvent::InputMethod) {
+        const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
+        if (!committed.isEmpty()) {
+            typeIntoEditor(committed);
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    if (m_editColumn >= QuantityColumn && key->matches(QKeySequence::Paste)) {
+        typeIntoEditor(QGuiApplication::clipboard()->text());
+        return true;
+    }
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
