@@ -418,6 +418,10 @@ private slots:
             auto* table = child<QTableWidget>(dialog, "DataGrid1");
             QCOMPARE(table->rowCount(), 1);
             QCOMPARE(table->item(0, 1)->text(), QStringLiteral("1122"));
+            table->item(0, 5)->setText(QStringLiteral("6.5x"));
+            QCOMPARE(recorder.texts().last(), QStringLiteral("“6.5x”不是数字,原值不变"));
+            QCOMPARE(table->item(0, 5)->text(), QString());
+            QVERIFY(scalar(QStringLiteral("SELECT 汇率 FROM 调汇")).isNull());
             table->item(0, 5)->setText(QStringLiteral("6"));
             child<QPushButton>(dialog, "Command1")->click();
             QCOMPARE(table->item(0, 7)->text(), QStringLiteral("-20.00"));
