@@ -245,7 +245,11 @@ void VoucherGrid::typeIntoEditor(const QString& typed)
     for (const QChar c : typed) {
         if (m_editColumn >= QuantityColumn && numKeyFilter(c.unicode(), m_editor->text()) == 0)
             continue;
+        const QString before = m_editor->text();
         m_editor->insert(QString(c));
+        // An amount over the limit was refused and said so once: the rest does not follow.
+        if (m_editor->text() == before)
+            break;
     }
 }
 
