@@ -31,6 +31,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Evaluates the chosen statement for the chosen month and shows it; returns its rows.
+    RecordSet computeChosenStatement();
     void definitionEdited(int row, int column);
 
     QRadioButton* m_options[5];
@@ -39,7 +41,6 @@ private:
     QTableWidget* m_result;
     QTableWidget* m_definitions;
     QListWidget* m_codes;
-    bool m_computed = false;
     bool m_filling = false;
 };
 
