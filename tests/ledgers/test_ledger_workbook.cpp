@@ -1,4 +1,5 @@
 #include "data/login.h"
+#include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/ledger_workbook.h"
@@ -14,13 +15,17 @@ using namespace qm::test;
 
 namespace {
 
-void threeColumnLedger(int lines, int emptySummaryAt = 0)
+// Lines of balance 100, 200, …; the line at `monthTotalAt` is a month total, with no balance.
+void threeColumnLedger(int lines, int emptySummaryAt = 0, int monthTotalAt = 0)
 {
     execute(QStringLiteral("DELETE FROM 三总式"));
-    for (int line = 1; line <= lines; ++line)
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, '借', ?)"),
+    for (int line = 1; line <= lines; ++line) {
+        const bool total = line == monthTotalAt;
+        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"),
                 {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')),
-                 line == emptySummaryAt ? QString() : QStringLiteral("第%1行").arg(line), line * 100});
+                 line == emptySummaryAt ? QString() : total ? QStringLiteral(" 本月合计") : QStringLiteral("第%1行").arg(line),
+                 total ? QVariant() : QVariant(QStringLiteral("借")), total ? QVariant() : QVariant(line * 100)});
+    }
 }
 
 RecordSet ledgerRows()
@@ -71,6 +76,45 @@ private slots:
         QCOMPARE(written.cells.value(QStringLiteral("D28")).text, QStringLiteral("承 前 页"));
         QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("<brk id=\"25\""));
         QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("orientation=\"landscape\""));
+
+        // The page's last line is a month total: the carried cells hold the balance above it.
+        threeColumnLedger(23, 0, 22);
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {QStringLiteral("库存现金   明细帐"), QStringLiteral("科目名称:1001 库存现金"), QStringLiteral("2016")});
+        const Sheet carried = readFirstSheet(path);
+        QCOMPARE(carried.cells.value(QStringLiteral("D24")).text, QStringLiteral(" 本月合计"));
+        QCOMPARE(carried.cells.value(QStringLiteral("H25")).text, QStringLiteral("2100"));
+        QCOMPARE(carried.cells.value(QStringLiteral("H28")).text, QStringLiteral("2100"));
+    }
+
+    // Columns as wide as their texts; the page header escapes "&" and stays within 255
+    // characters however long the account's name.
+    void columnWidthsAndPageHeader()
+    {
+        TempProgram program;
+        threeColumnLedger(3);
+        execute(QStringLiteral("UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"));
+        const QString path = program.path() + QStringLiteral("/pages.xlsx");
+        const QString name = QStringLiteral("研发&设计");
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {name + QStringLiteral("   明细帐"), QStringLiteral("科目名称:5301001001 ") + name,
+                                  QStringLiteral("2016")});
+        Sheet sheet = readFirstSheet(path);
+        // The file keeps a width with the spreadsheet's padding of under one character.
+        const auto widthOf = [&sheet](int column) { return int(sheet.columnWidths.value(column)); };
+        QCOMPARE(widthOf(4), spreadsheetTextWidth(QStringLiteral("收回前欠货款及利息共计三笔款项")) + 2);
+        QCOMPARE(widthOf(5), int(QStringLiteral("1,234,567.13").size()) + 2);
+        QCOMPARE(widthOf(1), 12);
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("科目名称:5301001001 研发&&设计&C")));
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月")));
+
+        const QString longName = QString(300, QChar(0x8D26));
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {longName, QStringLiteral("科目名称:1001 ") + longName, QStringLiteral("2016")});
+        sheet = readFirstSheet(path);
+        QVERIFY(sheet.pageHeader.size() <= 255);
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("会计期间:2016年1-12月")));
+        QVERIFY(sheet.pageHeader.contains(QChar(0x2026)));
     }
 
     void quantityPagesCarryQuantityAndAmount()
@@ -94,7 +138,10 @@ private slots:
         loginState().fiscalYear = 2016;
         MessageRecorder recorder;
         QStringList opened;
-        auto previous = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
+        auto previous = setSpreadsheetOpener([&opened](const QString& path) {
+            opened << path;
+            return true;
+        });
         setExportFolder(program.path());
         LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
                             QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1"), true};
