@@ -1,6 +1,7 @@
 #include "data/login.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
+#include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/ledger_workbook.h"
 #include "support/books.h"
@@ -154,6 +155,23 @@ private slots:
         execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
         exportLedgerPages(output);
         QVERIFY(recorder.texts().last().startsWith(QStringLiteral("     ErrNumber: ")));
+
+        // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
+        addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"));
+        addLine(QStringLiteral("8030001001"), QStringLiteral("1002001"), 5.0, QVariant());
+        QVERIFY(!buildMultiColumnRows(2016, QStringLiteral("1002"), QStringLiteral("借"), false));
+        buildMultiColumnPivot(QStringLiteral("1002"), QStringLiteral("借"));
+        const int messages = recorder.messages.size();
+        output.fullName = QStringLiteral("银行存款");
+        exportLedgerPages(output);
+        QCOMPARE(recorder.messages.size(), messages);
+        QCOMPARE(opened.size(), 2);
+        const Sheet sheet = readFirstSheet(opened.last());
+        QCOMPARE(sheet.cells.value(QStringLiteral("I1")).text, QStringLiteral(" 明细科目"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("I2")).text, QStringLiteral("工商银行"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("I3")).text, QStringLiteral("5"));
+        QVERIFY(sheet.merged.contains(QStringLiteral("H1:H2")));
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("银行存款   明细帐")));
         setSpreadsheetOpener(previous);
     }
 };
