@@ -403,13 +403,15 @@ LedgerOutput QueryCentreWindow::output() const
     return out;
 }
 
-bool QueryCentreWindow::outputChecks(const QString& emptyMessage)
+bool QueryCentreWindow::outputChecks(const QString& emptyMessage, bool toPrinter)
 {
     if (m_mode->text().isEmpty()) {
         showMessage(emptyMessage, QStringLiteral("QM505"), MessageIcon::Exclamation);
         return false;
     }
-    if (!printerInstalled()) {
+    // Only printing straight away needs a printer: a preview prints from its own window or
+    // saves a PDF, and ledger pages are a workbook.
+    if (toPrinter && !printerInstalled()) {
         showMessage(QStringLiteral("你电脑上没有安装打印机!! "), QStringLiteral("QM505提示 "), MessageIcon::Information);
         return false;
     }
@@ -418,7 +420,7 @@ bool QueryCentreWindow::outputChecks(const QString& emptyMessage)
 
 void QueryCentreWindow::printClicked()
 {
-    if (!outputChecks(QStringLiteral("请先[查询]")))
+    if (!outputChecks(QStringLiteral("请先[查询]"), true))
         return;
     const LedgerOutput out = output();
     if (out.view == LedgerView::MultiColumnLedger)
@@ -430,7 +432,7 @@ void QueryCentreWindow::printClicked()
 
 void QueryCentreWindow::previewClicked()
 {
-    if (!outputChecks(QStringLiteral("请先[查询]")))
+    if (!outputChecks(QStringLiteral("请先[查询]"), false))
         return;
     const LedgerOutput out = output();
     if (out.view == LedgerView::MultiColumnLedger)
@@ -442,7 +444,7 @@ void QueryCentreWindow::previewClicked()
 
 void QueryCentreWindow::ledgerPagesClicked()
 {
-    if (!outputChecks(QStringLiteral("请先查询数据")))
+    if (!outputChecks(QStringLiteral("请先查询数据"), false))
         return;
     exportLedgerPages(output());
 }

@@ -140,7 +140,7 @@ private slots:
         progressSpin();
     }
 
-    void printerOrientationIsKeptOnlyWithAPrinter()
+    void printerOrientationIsKeptWithOrWithoutAPrinter()
     {
         auto previous = setPrinterCheck([] { return true; });
         QVERIFY(setPrinterOrientation(Landscape));
@@ -151,6 +151,8 @@ private slots:
         QVERIFY(setPrinterOrientation(Landscape));
         setPrinterCheck([] { return false; });
         QVERIFY(!setPrinterOrientation(Portrait));
+        QCOMPARE(printerOrientation(), int(Portrait));
+        QVERIFY(!setPrinterOrientation(Landscape));
         QCOMPARE(printerOrientation(), int(Landscape));
         setPrinterCheck(previous);
     }
