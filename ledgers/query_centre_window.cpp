@@ -14,6 +14,7 @@
 #include "data/result_grid.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
+#include "report/report.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -114,7 +115,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     m_codeOrder->setToolTip(QStringLiteral("明细按代码排序"));
 
     m_result = makeLabel(QStringLiteral("Label3"), QString(), this);
-    QFont resultFont(QStringLiteral("仿宋_GB2312"));
+    QFont resultFont = reportFont(ReportFace::FangSong, false);
     resultFont.setPointSizeF(m_result->font().pointSizeF() * 1.2);
     m_result->setFont(resultFont);
 

@@ -10,6 +10,7 @@
 #include "report/report.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QGridLayout>
@@ -231,6 +232,14 @@ void VoucherPrintWindow::saveSettingsClicked()
     settings.setValue(QStringLiteral("Check1/") + kKey, m_landscape->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     showMessage(QStringLiteral("保存OK"));
     m_settings->hide();
+}
+
+bool VoucherPrintWindow::event(QEvent* event)
+{
+    // Maximised whenever it is activated, from the menu or from the toolbar.
+    if (event->type() == QEvent::WindowActivate && !(windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    return QDialog::event(event);
 }
 
 }  // namespace qm

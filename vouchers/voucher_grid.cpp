@@ -49,6 +49,7 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->hide();
+    paintFixedHeaders(this);
     setCompactRows(this);
     installWheelPaging(this);
     setAttribute(Qt::WA_InputMethodEnabled);

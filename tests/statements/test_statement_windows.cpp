@@ -93,6 +93,11 @@ private slots:
         QSettings(QSettings::UserScope, QStringLiteral("QM505"), QStringLiteral("QM505")).clear();
         VoucherPrintWindow window;
         QCOMPARE(window.windowTitle(), QStringLiteral("凭证打印"));
+        // Shown the modeless way, it is maximised as soon as it is activated.
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_VERIFY(window.windowState() & Qt::WindowMaximized);
         QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
         auto* month = child<QComboBox>(window, "Combo1");
         month->setCurrentIndex(2);
