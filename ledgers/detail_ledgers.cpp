@@ -66,8 +66,10 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
     const bool debitSide = isDebitSide(direction);
     Transaction transaction;
     const RecordSet opening = openRecordset(
-        QStringLiteral("SELECT sum(数量), sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) FROM %1 "
-                       "WHERE 代码=? AND substr(ID,1,3)='800'").arg(table),
+        // A quantity counts on the side its amount stands, so a credit opening reads positive on a
+        // credit account.
+        QStringLiteral("SELECT sum(iif(借方金额 IS NULL, -数量, 数量)), sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) "
+                       "FROM %1 WHERE 代码=? AND substr(ID,1,3)='800'").arg(table),
         {code});
     double quantity = opening.value(0, 0).toDouble();
     double amount = roundToCent(opening.value(0, 1).toDouble());

@@ -218,6 +218,10 @@ private slots:
         QCOMPARE(allowed.question->title, QStringLiteral("注意！特别注意！"));
 
         execute(QStringLiteral("DELETE FROM 分2015"));
+        // The last child of a level-2 account makes that account a leaf again, not its ancestor.
+        deleteAccount(QStringLiteral("1002001001"));
+        QCOMPARE(column(QStringLiteral("1002001"), QStringLiteral("明细")).toString(), QStringLiteral("Y"));
+        QCOMPARE(column(QStringLiteral("1002"), QStringLiteral("明细")).toString(), QString());
         deleteAccount(QStringLiteral("1002001"));
         QVERIFY(column(QStringLiteral("1002001"), QStringLiteral("科目代码")).isNull());
         QVERIFY(column(QStringLiteral("1002001001"), QStringLiteral("科目代码")).isNull());

@@ -150,15 +150,19 @@ private slots:
         post(y16, QStringLiteral("8030006001"), QStringLiteral("1012"), QVariant(), 0.1, QVariant());
         post(y16, QStringLiteral("8030006002"), QStringLiteral("1012"), QVariant(), 0.2, QVariant());
         post(y16, QStringLiteral("8030006003"), QStringLiteral("1012"), QVariant(), QVariant(), 0.3);
+        post(y16, QStringLiteral("8030007001"), QStringLiteral("2241"), 10.0, QVariant(), 100.0);
+        post(y16, QStringLiteral("8030007002"), QStringLiteral("1001"), QVariant(), 100.0, QVariant());
         post(QStringLiteral("分2017"), QStringLiteral("8000000001"), QStringLiteral("1231"), QVariant(), 1.0, QVariant());
         post(QStringLiteral("分2017"), QStringLiteral("8020001001"), QStringLiteral("1001"), QVariant(), 7.0, QVariant());
 
         QVERIFY(carryForwardQuestion().text.startsWith(QStringLiteral("1.是否把各科目余额过入下一年度?\n2.")));
         carryForward(2016);
-        const QStringList expected = {QStringLiteral("8000000001 1001 库存现金 - 870 -"),
+        // A credit account's quantity is carried on its own side, unsigned.
+        const QStringList expected = {QStringLiteral("8000000001 1001 库存现金 - 970 -"),
                                       QStringLiteral("8000000002 1405 库存商品 10 100 -"),
                                       QStringLiteral("8000000003 2202 应付账款 - - -30"),
-                                      QStringLiteral("8000000004 4001 实收资本 - - 1000")};
+                                      QStringLiteral("8000000004 2241 其他应付款 10 - 100"),
+                                      QStringLiteral("8000000005 4001 实收资本 - - 1000")};
         QCOMPARE(rowsOf(QStringLiteral("分2017")), expected);
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2017 WHERE ID='8020001001'")).toInt(), 1);
         QCOMPARE(scalar(QStringLiteral("SELECT 年度 FROM 信息表 WHERE 代号='QM'")).toInt(), 2017);

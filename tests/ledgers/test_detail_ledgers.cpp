@@ -49,6 +49,18 @@ private slots:
         QCOMPARE(column(rows, QStringLiteral("余数"))[5], QStringLiteral("-"));
         QCOMPARE(column(rows, QStringLiteral("借数"))[7], QStringLiteral("5"));
         QCOMPARE(column(rows, QStringLiteral("贷金"))[7], QStringLiteral("160"));
+
+        // A credit account's stock runs in its direction, from an opening on its own side.
+        execute(QStringLiteral("DELETE FROM 数量式"));
+        addLine(QStringLiteral("8000000002"), QStringLiteral("2241001001"), QVariant(), 100.0, 10.0);
+        addLine(QStringLiteral("8030003001"), QStringLiteral("2241001001"), QVariant(), 50.0, 5.0);
+        addLine(QStringLiteral("8030004001"), QStringLiteral("2241001001"), 30.0, QVariant(), 3.0);
+        buildQuantityLedger(kYear, QStringLiteral("2241001001"), QStringLiteral("贷"));
+        const RecordSet credit = quantityLedgerRows();
+        QCOMPARE(column(credit, QStringLiteral("余数")).mid(0, 3),
+                 (QStringList{QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("12")}));
+        QCOMPARE(column(credit, QStringLiteral("余额")).mid(0, 3),
+                 (QStringList{QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("120")}));
     }
 
     void fixedAssetLedger()

@@ -125,6 +125,20 @@ private slots:
 
         QVERIFY(!buildBalanceTable(kYear, QStringLiteral("12"), QStringLiteral("1")));
         QCOMPARE(balanceTableRows().count(), 6);
+
+        // Level 3 shows a 10-digit leaf under its parents; a credit account's balance reads positive.
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='2241'"));
+        addAccount(QStringLiteral("2241001"), QStringLiteral("押金"), QStringLiteral("其他应付款/押金"), QStringLiteral("贷"), false);
+        addAccount(QStringLiteral("2241001001"), QStringLiteral("房东"), QStringLiteral("其他应付款/押金/房东"), QStringLiteral("贷"));
+        addLine(QStringLiteral("8030005001"), QStringLiteral("2241001001"), QVariant(), 50.0);
+        addLine(QStringLiteral("8030005002"), QStringLiteral("1001"), 50.0, QVariant());
+        QVERIFY(!buildBalanceTable(kYear, QStringLiteral("3"), QStringLiteral("3")));
+        QStringList payables;
+        for (const auto row : balanceTableRows()) {
+            if (row[0].toString().startsWith(QStringLiteral("2241")))
+                payables << row[0].toString() + QLatin1Char(':') + row[14].toString();
+        }
+        QCOMPARE(payables, (QStringList{QStringLiteral("2241:50"), QStringLiteral("2241001:50"), QStringLiteral("2241001001:50")}));
     }
 
     void detailAndGeneralLedgers()
@@ -151,6 +165,14 @@ private slots:
         QCOMPARE(column(rows, 8), (QStringList{QStringLiteral("-"), QStringLiteral("-700"), QStringLiteral("-500"),
                                                QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-500")}));
         QCOMPARE(rows[0][7].toString(), QStringLiteral("平"));
+
+        // A credit account at level 3 runs in its own direction, to the cent: 0.1 and 0.2 make 0.3.
+        execute(QStringLiteral("DELETE FROM 三总式"));
+        addLine(QStringLiteral("8040001001"), QStringLiteral("2241001001"), QVariant(), 0.1);
+        addLine(QStringLiteral("8040002001"), QStringLiteral("2241001001"), QVariant(), 0.2);
+        buildDetailLedger(kYear, QStringLiteral("2241001001"), QStringLiteral("贷"));
+        QCOMPARE(column(threeColumnLedgerRows(), 8).mid(0, 3),
+                 (QStringList{QStringLiteral("-"), QStringLiteral("0.1"), QStringLiteral("0.3")}));
 
         execute(QStringLiteral("DELETE FROM 三总式"));
         buildDetailLedger(kYear, QStringLiteral("1101"), QStringLiteral("借"));

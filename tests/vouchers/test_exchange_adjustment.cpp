@@ -100,6 +100,20 @@ private slots:
                  QStringLiteral("本月已调汇,请删除调汇凭证再进行调汇"));
     }
 
+    void postedDebitIsTheSumOfTheRoundedCredits()
+    {
+        TempProgram program;
+        dollarBooks();
+        fillExchangeTable(kYear, 3);
+        const std::vector<ExchangeRow> rows = exchangeRows();
+        setExchangeValue(rows[0].id, QStringLiteral("损益"), 1.004);
+        setExchangeValue(rows[1].id, QStringLiteral("损益"), 2.004);
+        QVERIFY(postExchangeVoucher(kHeader, QStringLiteral("6603 财务费用"), kYear).posted);
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(代码 || ':' || ifnull(借方金额,'') || ':' || ifnull(贷方金额,'')) "
+                                       "FROM (SELECT * FROM 分2016 WHERE 号码=3 AND 月=3 ORDER BY ID)")).toString(),
+                 QStringLiteral("6603:3.0:,1002001::1.0,1122001::2.0"));
+    }
+
     void refusals()
     {
         TempProgram program;
