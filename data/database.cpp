@@ -224,9 +224,15 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
     const QString name = QStringLiteral("qm505-check");
     DatabaseFileCheck result{DatabaseFileState::Usable, {}};
     {
+        // A journal left by a program that died is rolled back on opening, as on any start, and
+        // only a connection that may write can do it; a file that cannot be written is only read.
+        // The check itself writes nothing.
+        const bool writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;") + kBusyWait);
-        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        db.setConnectOptions((writable ? QStringLiteral("QSQLITE_OPEN_URI;") : QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;"))
+                             + kBusyWait);
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
+                           + (writable ? QStringLiteral("?mode=rw") : QStringLiteral("?mode=ro")));
         const auto fail = [&result](const QSqlError& error) {
             result = {isBusy(error) ? DatabaseFileState::Busy : DatabaseFileState::Damaged, databaseText(error)};
         };

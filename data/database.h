@@ -38,7 +38,8 @@ struct DatabaseFileCheck {
     QString detail;  // the database's own words on what is wrong
 };
 // Whether the file at `path` opens as SQLite, passes the quick check and holds the settings row.
-// Reads through a read-only connection of its own: the file is never changed.
+// Uses a connection of its own and writes nothing, except that a journal left by a program that
+// died is rolled back, as SQLite does on any opening.
 DatabaseFileCheck checkDatabaseFile(const QString& path);
 bool isDatabaseOfThisProgram(const QString& path);
 

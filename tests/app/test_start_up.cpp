@@ -76,6 +76,15 @@ int childMain(const QStringList& arguments)
             report(refusal->text);
         return refusal ? 3 : 0;
     }
+    if (command == QLatin1String("die-mid-change")) {
+        // A small cache makes the change reach the file before it is committed.
+        execute(QStringLiteral("PRAGMA cache_size=10"));
+        Transaction transaction;
+        execute(QStringLiteral("UPDATE 分2016 SET 摘要说明=摘要说明||?, 借方金额=借方金额*2"), {QStringLiteral("改").repeated(40)});
+        report(QStringLiteral("changing"));
+        QThread::sleep(60);
+        return 0;
+    }
     if (command == QLatin1String("hold-lock")) {
         BooksLock lock;
         if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
@@ -148,6 +157,30 @@ private slots:
             QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
             QVERIFY(!isConnectionOpen());
         }
+    }
+
+    void booksLeftMidChangeByAKilledProgramOpenAsTheyWere()
+    {
+        TempProgram program;
+        {
+            Transaction transaction;
+            for (int number = 1; number <= 2000; ++number)
+                addLine(QStringLiteral("8030%1001").arg(number, 4, 10, QLatin1Char('0')), QStringLiteral("1001"), 1.5, QVariant());
+            transaction.commit();
+        }
+        const QStringList before = dumpTable(QStringLiteral("分2016"));
+        closeConnection();
+
+        QProcess child;
+        startChild(child, {QStringLiteral("die-mid-change"), program.path()});
+        QVERIFY(child.waitForReadyRead(30000));
+        child.kill();
+        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(QFileInfo(databaseFilePath() + QStringLiteral("-journal")).size() > 0);
+
+        BooksLock lock;
+        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
     }
 
     void readOnlyBooksAreNamedBeforeTheLogin()
