@@ -31,6 +31,7 @@ constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
 constexpr int kSqliteCantOpen = 14;
 constexpr int kSqliteNotADatabase = 26;
+
 QString g_programFolder;
 int g_transactionDepth = 0;
 
@@ -90,7 +91,7 @@ void openFile(const QString& path, bool create)
                        + (create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw")));
     if (!db.open()) {
         const QString text = QStringLiteral("无法打开数据库 %1\n%2")
-                                 .arg(QDir::toNativeSeparators(path), errorText(db.lastError(), {}));
+                                 .arg(QDir::toNativeSeparators(path), databaseText(db.lastError()));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
         throw DbError(text);
