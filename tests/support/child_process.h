@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QtTest>
 
+#include <cstdio>
+
 namespace qm::test {
 
 inline void startChild(QProcess& process, const QStringList& arguments)
