@@ -227,4 +227,12 @@ void setLeafUnitAndFlag(const QString& code, const QString& unit, const QString&
             {unit, exchangeFlag, code});
 }
 
+TypedValue readExchangeFlag(const QString& text)
+{
+    const QString flag = text.trimmed().toUpper();
+    if (flag.isEmpty() || flag == QStringLiteral("Y"))
+        return {flag, std::nullopt};
+    return {QVariant(), Message{QStringLiteral("调汇标志只能是Y或空白,原值不变"), QStringLiteral("QM505"), MessageIcon::Exclamation}};
+}
+
 }  // namespace qm

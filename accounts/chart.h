@@ -4,6 +4,7 @@
 // unit and exchange flag of leaf accounts. Each change is one transaction.
 
 #include "data/message.h"
+#include "data/number_format.h"
 
 #include <QString>
 #include <optional>
@@ -62,5 +63,7 @@ struct LeafAccount {
 };
 std::vector<LeafAccount> leafAccounts();
 void setLeafUnitAndFlag(const QString& code, const QString& unit, const QString& exchangeFlag);
+// The exchange flag as typed: "Y" in either case, or nothing; anything else is refused.
+TypedValue readExchangeFlag(const QString& text);
 
 }  // namespace qm

@@ -29,7 +29,7 @@ enum LeafColumn { CodeColumn, FullNameColumn, UnitColumn, ExchangeColumn };
 
 QTableWidgetItem* editableItem(const QString& text)
 {
-    auto* item = new QTableWidgetItem(text);
+    QTableWidgetItem* item = storedCell(text);
     item->setTextAlignment(Qt::AlignCenter);
     return item;
 }
@@ -153,8 +153,18 @@ void ChartWindow::loadLeafGrid()
 
 void ChartWindow::leafEdited(int row)
 {
-    setLeafUnitAndFlag(m_leaves->item(row, CodeColumn)->text(), m_leaves->item(row, UnitColumn)->text(),
-                       m_leaves->item(row, ExchangeColumn)->text());
+    QTableWidgetItem* unit = m_leaves->item(row, UnitColumn);
+    QTableWidgetItem* exchange = m_leaves->item(row, ExchangeColumn);
+    const TypedValue flag = readExchangeFlag(exchange->text());
+    if (flag.refusal) {
+        restoreStoredText(exchange);
+        showMessage(*flag.refusal);
+        return;
+    }
+    const QString unitText = unit->text().trimmed();
+    setLeafUnitAndFlag(m_leaves->item(row, CodeColumn)->text(), unitText, flag.value.toString());
+    showStoredText(unit, unitText);
+    showStoredText(exchange, flag.value.toString());
 }
 
 void ChartWindow::storePendingEdit()

@@ -25,12 +25,15 @@ void checkValueColumn(const QString& column)
         throw DbError(QStringLiteral("年初数不能修改 %1").arg(column));
 }
 
+// An amount that rounds to nothing is no amount: it would make an opening row of 0.00.
 QVariant centOrNull(const QVariant& value)
 {
-    return value.isNull() ? QVariant() : QVariant(roundToCent(value.toDouble()));
+    const std::optional<qint64> cents = value.isNull() ? std::nullopt : scaledValue(value.toDouble(), 2);
+    return cents && *cents != 0 ? QVariant(double(*cents) / 100.0) : QVariant();
 }
 
-// Deletes the year's opening rows and writes the given rows in their order.
+// Deletes the year's opening rows and writes the given rows in their order; a row left with
+// neither a debit nor a credit is not written.
 void replaceOpeningRows(int year, const RecordSet& rows)
 {
     const QString table = entryTableName(year);
@@ -39,8 +42,13 @@ void replaceOpeningRows(int year, const RecordSet& rows)
     const QString insert = QStringLiteral(
         "INSERT INTO %1 (ID, 摘要说明, 代码, 数量, 借方金额, 贷方金额) VALUES (?, '年初余额', ?, ?, ?, ?)").arg(table);
     int number = 0;
-    for (const auto row : rows)
-        execute(insert, {openingRowId(++number), row[0], row[1], centOrNull(row[2]), centOrNull(row[3])});
+    for (const auto row : rows) {
+        const QVariant debit = centOrNull(row[2]);
+        const QVariant credit = centOrNull(row[3]);
+        if (debit.isNull() && credit.isNull())
+            continue;
+        execute(insert, {openingRowId(++number), row[0], row[1], debit, credit});
+    }
     transaction.commit();
 }
 

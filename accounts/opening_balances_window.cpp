@@ -33,7 +33,7 @@ QString valueText(const QVariant& value, bool amount)
 
 QTableWidgetItem* valueItem(const QVariant& value, bool amount)
 {
-    auto* item = new QTableWidgetItem(valueText(value, amount));
+    QTableWidgetItem* item = storedCell(valueText(value, amount));
     if (amount)
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return item;
@@ -157,6 +157,7 @@ void OpeningBalancesWindow::showAccountsClicked()
         m_grid->setItem(row, 5, valueItem(account.credit, true));
     }
     m_filling = false;
+    m_shown = Shown::Accounts;
     m_mode->setText(kAccountsMode);
     clearTotals();
 }
@@ -182,26 +183,33 @@ void OpeningBalancesWindow::fetchClicked()
         m_grid->setItem(row, 4, valueItem(opening.credit, true));
     }
     m_filling = false;
+    m_shown = Shown::WorkCopy;
     clearTotals();
     m_mode->setText(kFetchedMode);
 }
 
 void OpeningBalancesWindow::cellEdited(int row, int column)
 {
-    const bool fetched = m_mode->text() == kFetchedMode;
-    const int firstValueColumn = fetched ? 2 : 3;
+    // Quantity, debit and credit are the last three columns of either grid.
+    const int firstValueColumn = m_shown == Shown::Accounts ? 3 : m_shown == Shown::WorkCopy ? 2 : -1;
+    if (firstValueColumn < 0 || column < firstValueColumn || column > firstValueColumn + 2)
+        return;
+    const bool quantity = column == firstValueColumn;
     const QString columnName = QStringList{QStringLiteral("数量"), QStringLiteral("借方金额"),
                                            QStringLiteral("贷方金额")}.at(column - firstValueColumn);
-    const std::optional<double> number = parseNumber(m_grid->item(row, column)->text());
-    const QVariant value = number ? QVariant(*number) : QVariant();
-    if (fetched)
-        setFetchedOpeningValue(m_grid->item(row, 0)->data(Qt::UserRole).toInt(), columnName, value);
+    QTableWidgetItem* cell = m_grid->item(row, column);
+    const TypedValue typed = quantity ? readTypedQuantity(cell->text()) : readTypedAmount(cell->text());
+    if (typed.refusal) {
+        restoreStoredText(cell);
+        showMessage(*typed.refusal);
+        return;
+    }
+    if (m_shown == Shown::WorkCopy)
+        setFetchedOpeningValue(m_grid->item(row, 0)->data(Qt::UserRole).toInt(), columnName, typed.value);
     else
-        setOpeningValue(m_grid->item(row, 0)->text(), columnName, value);
+        setOpeningValue(m_grid->item(row, 0)->text(), columnName, typed.value);
     // Show what was stored, as the other cells show it.
-    m_filling = true;
-    m_grid->item(row, column)->setText(valueText(value, column != firstValueColumn));
-    m_filling = false;
+    showStoredText(cell, valueText(typed.value, !quantity));
 }
 
 void OpeningBalancesWindow::changeOpeningRows(bool rewrite)

@@ -38,6 +38,8 @@ private:
     QLineEdit* m_creditTotal;
     QLineEdit* m_balanceWord;
     QLineEdit* m_mode;
+    // What the grid shows, set when it is filled: its edits go to that table and no other.
+    enum class Shown { Nothing, Accounts, WorkCopy } m_shown = Shown::Nothing;
     bool m_filling = false;
 };
 

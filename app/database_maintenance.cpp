@@ -68,7 +68,6 @@ void restoreDatabase(const QString& backupPath)
 
 void compactDatabase(int year)
 {
-    execute(QStringLiteral("DELETE FROM %1 WHERE 代码 IS NULL").arg(entryTableName(year)));
     const QString target = compactionTarget();
     QFile::remove(target);
     try {
@@ -76,6 +75,12 @@ void compactDatabase(int year)
         if (!createPrivateFile(target))
             throw DbError(QStringLiteral("无法建立压缩文件 %1").arg(QDir::toNativeSeparators(target)));
         execute(QStringLiteral("VACUUM INTO ?"), {target});
+        // Rows without an account are dropped from the copy, so a failed compaction leaves the
+        // books exactly as they were.
+        execute(QStringLiteral("ATTACH DATABASE ? AS compacted"), {target});
+        execute(QStringLiteral("DELETE FROM compacted.%1 WHERE 代码 IS NULL").arg(entryTableName(year)));
+        execute(QStringLiteral("VACUUM compacted"));
+        execute(QStringLiteral("DETACH DATABASE compacted"));
         closeConnection();
         if (!isDatabaseOfThisProgram(target))
             throw DbError(QStringLiteral("压缩后的数据库不完整"));

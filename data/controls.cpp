@@ -3,7 +3,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidgetItem>
+#include <QSignalBlocker>
+#include <QTableWidget>
 
 namespace qm {
 
@@ -34,6 +35,31 @@ QTableWidgetItem* lockedCell(const QString& text)
     auto* item = new QTableWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     return item;
+}
+
+namespace {
+
+constexpr int kStoredTextRole = Qt::UserRole + 100;
+
+}  // namespace
+
+QTableWidgetItem* storedCell(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setData(kStoredTextRole, text);
+    return item;
+}
+
+void showStoredText(QTableWidgetItem* cell, const QString& text)
+{
+    const QSignalBlocker quiet(cell->tableWidget());
+    cell->setText(text);
+    cell->setData(kStoredTextRole, text);
+}
+
+void restoreStoredText(QTableWidgetItem* cell)
+{
+    showStoredText(cell, cell->data(kStoredTextRole).toString());
 }
 
 }  // namespace qm

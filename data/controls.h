@@ -19,4 +19,10 @@ QLabel* makeLabel(const QString& objectName, const QString& text, QWidget* paren
 // A grid cell the operator cannot edit.
 QTableWidgetItem* lockedCell(const QString& text);
 
+// Cells that write to the database as they are edited remember the text they last stored, so
+// that a refused edit can put it back. Showing a stored text raises no change signal.
+QTableWidgetItem* storedCell(const QString& text);
+void showStoredText(QTableWidgetItem* cell, const QString& text);
+void restoreStoredText(QTableWidgetItem* cell);
+
 }  // namespace qm

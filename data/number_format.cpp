@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <functional>
 
 namespace qm {
 
@@ -20,15 +21,94 @@ std::optional<double> parseNumber(const QString& text)
 
 QString formatCellNumber(const QString& text, int decimals)
 {
+    const std::optional<qint64> scaled = parseScaled(text, decimals);
+    return scaled ? formatScaled(*scaled, decimals) : text;
+}
+
+std::optional<qint64> scaledValue(double value, int decimals)
+{
+    if (!std::isfinite(value) || std::abs(value) >= 1e15)
+        return std::nullopt;
+    // The shortest decimal form is the number as typed or stored, without binary noise.
+    const QString digits = QLocale::c().toString(std::abs(value), 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    const QString fraction = point < 0 ? QString() : digits.mid(point + 1);
+    qint64 scaled = (point < 0 ? digits : digits.left(point)).toLongLong();
+    for (int place = 0; place < decimals; ++place)
+        scaled = scaled * 10 + (place < fraction.size() ? fraction[place].digitValue() : 0);
+    if (fraction.size() > decimals && fraction[decimals].digitValue() >= 5)
+        ++scaled;
+    return value < 0 ? -scaled : scaled;
+}
+
+std::optional<qint64> parseScaled(const QString& text, int decimals)
+{
+    const std::optional<double> value = parseNumber(text);
+    return value ? scaledValue(*value, decimals) : std::nullopt;
+}
+
+QString formatScaled(qint64 scaled, int decimals)
+{
+    qint64 unit = 1;
+    for (int place = 0; place < decimals; ++place)
+        unit *= 10;
+    const qint64 magnitude = scaled < 0 ? -scaled : scaled;
+    QString text = QString::number(magnitude / unit);
+    if (decimals > 0)
+        text += QLatin1Char('.') + QStringLiteral("%1").arg(magnitude % unit, decimals, 10, QLatin1Char('0'));
+    return scaled < 0 ? QLatin1Char('-') + text : text;
+}
+
+bool exceedsLargestAmount(double value)
+{
+    return std::abs(value) > double(kLargestAmountCents) / 100.0;
+}
+
+namespace {
+
+Message refusalOfTyped(const QString& text)
+{
+    return Message{QStringLiteral("“%1”不是数字,原值不变").arg(text.trimmed()), QStringLiteral("QM505"),
+                   MessageIcon::Exclamation};
+}
+
+TypedValue readTypedNumber(const QString& text, const QString& tooLarge,
+                           const std::function<QVariant(double)>& stored)
+{
+    if (text.trimmed().isEmpty())
+        return {};
     const std::optional<double> value = parseNumber(text);
     if (!value)
-        return text;
-    const double scale = std::pow(10.0, decimals);
-    // Half away from zero, and no "-0.00".
-    double rounded = std::round(*value * scale) / scale;
-    if (rounded == 0)
-        rounded = 0;
-    return QString::number(rounded, 'f', decimals);
+        return {QVariant(), refusalOfTyped(text)};
+    if (exceedsLargestAmount(*value))
+        return {QVariant(), Message{tooLarge, QStringLiteral("QM505"), MessageIcon::Exclamation}};
+    return {stored(*value), std::nullopt};
+}
+
+}  // namespace
+
+TypedValue readTypedAmount(const QString& text)
+{
+    return readTypedNumber(text, QStringLiteral("金额不能超过999,999,999,999.99"),
+                           [](double value) { return QVariant(double(*scaledValue(value, 2)) / 100.0); });
+}
+
+TypedValue readTypedQuantity(const QString& text)
+{
+    return readTypedNumber(text, QStringLiteral("数量不能超过999,999,999,999.99"),
+                           [](double value) { return QVariant(value); });
+}
+
+TypedValue readTypedWhole(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return {};
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        return {QVariant(), Message{QStringLiteral("“%1”不是整数,原值不变").arg(text.trimmed()), QStringLiteral("QM505"),
+                                    MessageIcon::Exclamation}};
+    return {QVariant(value), std::nullopt};
 }
 
 QString formatThousands(double value)

@@ -2,6 +2,8 @@
 
 // How amounts, quantities and totals are read from and shown in cells and boxes.
 
+#include "message.h"
+
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -11,6 +13,34 @@ namespace qm {
 // A number typed or shown in a cell; thousands separators are accepted. Nothing for an empty
 // text or one that is not a number (a lone "-" while it is being typed).
 std::optional<double> parseNumber(const QString& text);
+
+// A value scaled to a whole number of `decimals` places (cents for 2), rounded half away from
+// zero on its shortest decimal form, so 1.005 gives 101 cents as a bookkeeper reads it. Nothing
+// for a value too large to scale.
+std::optional<qint64> scaledValue(double value, int decimals);
+// The same for a typed text; nothing for an empty text or one that is not a number.
+std::optional<qint64> parseScaled(const QString& text, int decimals);
+inline std::optional<qint64> parseCents(const QString& text) { return parseScaled(text, 2); }
+// A scaled value as plain text with its decimals ("-12.50").
+QString formatScaled(qint64 scaled, int decimals);
+
+// The largest amount the books take, 999,999,999,999.99: every value up to it is exact to the
+// cent in a double.
+constexpr qint64 kLargestAmountCents = 99'999'999'999'999LL;
+bool exceedsLargestAmount(double value);
+
+// What a cell that writes to the database as it is typed holds: nothing (stored as NULL), a
+// number, or a refusal to show while the stored value stays.
+struct TypedValue {
+    QVariant value;
+    std::optional<Message> refusal;
+};
+// An amount, rounded to the cent.
+TypedValue readTypedAmount(const QString& text);
+// A quantity, as typed.
+TypedValue readTypedQuantity(const QString& text);
+// A whole number, such as a line number.
+TypedValue readTypedWhole(const QString& text);
 
 // A cell's text with a fixed number of decimals ("0.00", "0.000"); an empty text stays empty and
 // a text that is not a number is left as it is.

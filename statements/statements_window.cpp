@@ -5,6 +5,7 @@
 #include "data/controls.h"
 #include "data/login.h"
 #include "data/message_box.h"
+#include "data/number_format.h"
 #include "data/printer.h"
 #include "data/result_grid.h"
 #include "data/spreadsheet_export.h"
@@ -164,7 +165,7 @@ void StatementsWindow::formulasClicked()
         for (int field = 1; field < rows.fieldCount(); ++field) {
             const QString text = rows.value(row, field).isNull() ? QString() : rows.value(row, field).toString();
             // 行次1 and 行次 are the sort keys and stay as they are.
-            auto* cell = field == 2 ? lockedCell(text) : new QTableWidgetItem(text);
+            auto* cell = field == 2 ? lockedCell(text) : storedCell(text);
             cell->setData(Qt::UserRole, rows.value(row, 0));
             m_definitions->setItem(row, field - 1, cell);
         }
@@ -173,6 +174,7 @@ void StatementsWindow::formulasClicked()
     if (isBalanceSheet(chosen))
         m_definitions->setColumnWidth(4, twipsToPixels(600));
     m_filling = false;
+    m_definitionStatement = chosen;
     m_codes->show();
     m_definitions->show();
     m_result->hide();
@@ -183,10 +185,16 @@ void StatementsWindow::definitionEdited(int row, int column)
     QTableWidgetItem* cell = m_definitions->item(row, column);
     const QString columnName = m_definitions->horizontalHeaderItem(column)->text();
     const QString text = cell->text();
-    QVariant value = text.isEmpty() ? QVariant() : QVariant(text);
-    if (columnName == QStringLiteral("行次2") && !text.isEmpty())
-        value = text.toInt();
-    setStatementDefinitionValue(statement(), cell->data(Qt::UserRole).toLongLong(), columnName, value);
+    TypedValue typed{text.isEmpty() ? QVariant() : QVariant(text), std::nullopt};
+    if (columnName == QStringLiteral("行次2"))
+        typed = readTypedWhole(text);
+    if (typed.refusal) {
+        restoreStoredText(cell);
+        showMessage(*typed.refusal);
+        return;
+    }
+    setStatementDefinitionValue(m_definitionStatement, cell->data(Qt::UserRole).toLongLong(), columnName, typed.value);
+    showStoredText(cell, typed.value.isNull() ? QString() : typed.value.toString());
 }
 
 void StatementsWindow::helpClicked()

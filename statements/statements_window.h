@@ -39,6 +39,8 @@ private:
     QTableWidget* m_result;
     QTableWidget* m_definitions;
     QListWidget* m_codes;
+    // The statement whose definitions the grid shows: its edits go there, whatever is ticked since.
+    Statement m_definitionStatement = Statement::BalanceSheet05;
     bool m_computed = false;
     bool m_filling = false;
 };

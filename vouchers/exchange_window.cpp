@@ -29,7 +29,7 @@ QTableWidgetItem* cell(const QVariant& value, int column)
     QString text = value.isNull() ? QString() : value.toString();
     if (column != RateColumn && column > NameColumn && !value.isNull())
         text = formatThousands(value.toDouble());
-    auto* item = new QTableWidgetItem(text);
+    QTableWidgetItem* item = storedCell(text);
     if (column == CodeColumn || column == NameColumn || column == IdColumn)
         item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     item->setTextAlignment(column == RateColumn ? Qt::AlignCenter
@@ -111,9 +111,22 @@ void ExchangeWindow::showTable()
 
 void ExchangeWindow::cellEdited(int row, int column)
 {
+    if (column <= NameColumn)
+        return;
+    QTableWidgetItem* edited = m_table->item(row, column);
+    const bool amount = column != QuantityColumn && column != RateColumn;
+    const TypedValue typed = amount ? readTypedAmount(edited->text()) : readTypedQuantity(edited->text());
+    if (typed.refusal) {
+        restoreStoredText(edited);
+        showMessage(*typed.refusal);
+        return;
+    }
     const int id = m_table->item(row, IdColumn)->text().toInt();
-    const std::optional<double> value = parseNumber(m_table->item(row, column)->text());
-    setExchangeValue(id, QString::fromUtf8(kColumnNames[column]), value ? QVariant(*value) : QVariant());
+    setExchangeValue(id, QString::fromUtf8(kColumnNames[column]), typed.value);
+    const QString shown = typed.value.isNull() ? QString()
+                          : amount             ? formatThousands(typed.value.toDouble())
+                                               : typed.value.toString();
+    showStoredText(edited, shown);
 }
 
 void ExchangeWindow::computeClicked()

@@ -17,9 +17,12 @@ const QString kTitle = QStringLiteral("QM505提示");
 const QString kIncome = QStringLiteral("substr(代码,1,2) BETWEEN '60' AND '63'");
 const QString kExpense = QStringLiteral("substr(代码,1,2) BETWEEN '64' AND '69'");
 
+// The 4103 line carries the sum of the group's lines as they are written, each rounded to the
+// cent, so the closing voucher balances even over amounts finer than a cent.
 double monthNet(int year, int month, const QString& accounts, const QString& plus, const QString& minus)
 {
-    return roundToCent(scalar(QStringLiteral("SELECT sum(ifnull(%1,0)) - sum(ifnull(%2,0)) FROM %3 WHERE %4 AND 月=?")
+    return roundToCent(scalar(QStringLiteral("SELECT sum(net) FROM (SELECT round(sum(ifnull(%1,0)) - sum(ifnull(%2,0)), 2) "
+                                             "AS net FROM %3 WHERE %4 AND 月=? GROUP BY 代码)")
                                   .arg(plus, minus, entryTableName(year), accounts),
                               {month})
                            .toDouble());

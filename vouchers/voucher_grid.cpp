@@ -6,10 +6,13 @@
 #include "data/number_format.h"
 #include "data/window_helpers.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 namespace qm {
 
@@ -55,7 +58,21 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     m_editor->setFrame(false);
     m_editor->hide();
     m_editor->installEventFilter(this);
+    m_numberValidator =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*\\.?[0-9]*")), this);
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_editColumn >= QuantityColumn && parseNumber(text)) {
+            const TypedValue typed = m_editColumn == QuantityColumn ? readTypedQuantity(text) : readTypedAmount(text);
+            if (typed.refusal) {
+                {
+                    const QSignalBlocker quiet(m_editor);
+                    m_editor->setText(m_acceptedText);
+                }
+                showMessage(*typed.refusal);
+                return;
+            }
+        }
+        m_acceptedText = text;
         m_accountChecked = false;
         applyEditorText(text);
     });
@@ -139,20 +156,18 @@ void VoucherGrid::clearCells()
             setText(row, column, QString());
 }
 
-double VoucherGrid::columnTotal(int column) const
+qint64 VoucherGrid::columnTotal(int column) const
 {
-    double total = 0;
-    for (int row = 1; row < rows(); ++row) {
-        if (const std::optional<double> value = parseNumber(text(row, column)))
-            total += *value;
-    }
-    return roundToCent(total);
+    qint64 total = 0;
+    for (int row = 1; row < rows(); ++row)
+        total += parseCents(text(row, column)).value_or(0);
+    return total;
 }
 
-QVector<VoucherLineText> VoucherGrid::voucherLines() const
+QVector<VoucherLineText> VoucherGrid::rowTexts() const
 {
     QVector<VoucherLineText> lines;
-    for (int row = 1; row < rows() && hasAccount(row); ++row)
+    for (int row = 1; row < rows(); ++row)
         lines.append({text(row, SummaryColumn), text(row, AccountColumn), text(row, QuantityColumn),
                       text(row, DebitColumn), text(row, CreditColumn), text(row, CashFlowCodeColumn),
                       text(row, CashFlowAmountColumn)});
@@ -210,10 +225,12 @@ void VoucherGrid::openEditor(const QString& typed)
     m_editColumn = col();
     const QRect cell = visualRect(model()->index(m_editRow - 1, m_editColumn));
     m_editor->setGeometry(cell.adjusted(1, 1, -1, -1));
+    m_editor->setValidator(m_editColumn >= QuantityColumn ? m_numberValidator : nullptr);
     {
         const QSignalBlocker quiet(m_editor);
         m_editor->setText(text(m_editRow, m_editColumn));
     }
+    m_acceptedText = m_editor->text();
     m_accountChecked = false;
     applyEditorText(m_editor->text());
     m_editor->show();
@@ -258,9 +275,21 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
         m_editor->hide();
         return false;
     }
+    // Text committed by an input method or pasted goes through the key filter as if typed.
+    if (m_editColumn >= QuantityColumn && event->type() == QEvent::InputMethod) {
+        const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
+        if (!committed.isEmpty()) {
+            typeIntoEditor(committed);
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    if (m_editColumn >= QuantityColumn && key->matches(QKeySequence::Paste)) {
+        typeIntoEditor(QGuiApplication::clipboard()->text());
+        return true;
+    }
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

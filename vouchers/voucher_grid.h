@@ -10,6 +10,7 @@
 #include <QTableWidget>
 
 class QLineEdit;
+class QValidator;
 
 namespace qm {
 
@@ -39,12 +40,12 @@ public:
     void layOut();
     // Every cell emptied; rows and columns stay.
     void clearCells();
-    // The sum of a column's numbers, to the cent; empty cells and texts that are not numbers are
+    // The sum of a column's amounts in cents; empty cells and texts that are not numbers are
     // left out.
-    double columnTotal(int column) const;
+    qint64 columnTotal(int column) const;
 
-    // The voucher's lines: rows 1 down to the first row without an account.
-    QVector<VoucherLineText> voucherLines() const;
+    // The text of every row below the header, blank rows included.
+    QVector<VoucherLineText> rowTexts() const;
 
     QLineEdit* cellEditor() const { return m_editor; }
 
@@ -71,6 +72,9 @@ private:
     void renumber();
 
     QLineEdit* m_editor;
+    // Numeric cells take only what the key filter lets through, however the text arrives.
+    QValidator* m_numberValidator;
+    QString m_acceptedText;  // the editor's text before the change being looked at
     int m_editRow = 0;
     int m_editColumn = 0;
     bool m_accountChecked = false;

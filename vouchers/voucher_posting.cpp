@@ -1,6 +1,7 @@
 #include "voucher_posting.h"
 
 #include "picker_lists.h"
+#include "work_copy.h"
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
@@ -23,37 +24,50 @@ ChangeCheck ask(const QString& text)
     return {std::nullopt, Message{text, kTitle, MessageIcon::None, MessageButtons::YesNo}};
 }
 
+constexpr int kMostAttachments = 9999;
+
 QString accountCode(const QString& accountCell)
 {
     return accountCell.trimmed().section(QLatin1Char(' '), 0, 0).trimmed();
 }
 
-QVariant numberOrNull(const QString& text, bool amount)
+std::optional<qint64> centsOf(const TypedValue& amount)
 {
-    const std::optional<double> value = parseNumber(text);
-    if (!value)
-        return {};
-    return amount ? roundToCent(*value) : *value;
+    return amount.value.isNull() ? std::nullopt : scaledValue(amount.value.toDouble(), 2);
 }
 
-bool balanced(const QVector<VoucherLineText>& lines)
+QVariant centsOrNull(const std::optional<qint64>& cents)
 {
-    double debit = 0;
-    double credit = 0;
-    for (const VoucherLineText& line : lines) {
-        debit += parseNumber(line.debit).value_or(0);
-        credit += parseNumber(line.credit).value_or(0);
-    }
-    return std::abs(roundToCent(debit) - roundToCent(credit)) < 0.005;
+    return cents ? QVariant(double(*cents) / 100.0) : QVariant();
 }
 
-bool allLeafAccounts(const QVector<VoucherLineText>& lines)
+bool balanced(const QVector<VoucherLine>& lines)
 {
-    for (const VoucherLineText& line : lines) {
-        if (!leafAccountFullName(accountCode(line.account)))
+    qint64 difference = 0;
+    for (const VoucherLine& line : lines)
+        difference += line.debitCents.value_or(0) - line.creditCents.value_or(0);
+    return difference == 0;
+}
+
+bool allLeafAccounts(const QVector<VoucherLine>& lines)
+{
+    for (const VoucherLine& line : lines) {
+        if (!leafAccountFullName(line.accountCode))
             return false;
     }
     return true;
+}
+
+// The attachments box: empty is none; a number too large is refused rather than replaced.
+std::optional<int> attachmentCount(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return 0;
+    bool ok = false;
+    const int count = text.trimmed().toInt(&ok);
+    if (!ok || count < 0 || count > kMostAttachments)
+        return std::nullopt;
+    return count;
 }
 
 void writeLines(const VoucherDraft& draft, int year, int number, const QString& preparer)
@@ -62,13 +76,14 @@ void writeLines(const VoucherDraft& draft, int year, int number, const QString& 
     const QString sql = QStringLiteral(
         "INSERT INTO %1 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 数量, 借方金额, 贷方金额, 流代, 流金) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(entryTableName(year));
+    const int attachments = attachmentCount(draft.attachmentsText).value_or(0);
     for (int i = 0; i < draft.lines.size(); ++i) {
-        const VoucherLineText& line = draft.lines[i];
+        const VoucherLine& line = draft.lines[i];
         execute(sql, {entryId(month, number, i + 1), draft.date.toString(Qt::ISODate), month, draft.word, number,
-                      preparer, draft.reviewer, leadingNumber(draft.attachmentsText),
-                      line.summary.isEmpty() ? draft.firstSummary : line.summary, accountCode(line.account),
-                      numberOrNull(line.quantity, false), numberOrNull(line.debit, true),
-                      numberOrNull(line.credit, true), line.cashFlowCode, numberOrNull(line.cashFlowAmount, false)});
+                      preparer, draft.reviewer, attachments, line.summary.isEmpty() ? draft.firstSummary : line.summary,
+                      line.accountCode, line.quantity ? QVariant(*line.quantity) : QVariant(),
+                      centsOrNull(line.debitCents), centsOrNull(line.creditCents), line.cashFlowCode,
+                      centsOrNull(line.cashFlowCents)});
     }
 }
 
@@ -95,6 +110,38 @@ QString entryId(int month, int number, int line)
         .arg(line, 3, 10, QLatin1Char('0'));
 }
 
+ParsedLines parseVoucherLines(const QVector<VoucherLineText>& rows)
+{
+    ParsedLines parsed;
+    for (int row = 1; row <= rows.size(); ++row) {
+        const VoucherLineText& cells = rows[row - 1];
+        const QString code = accountCode(cells.account);
+        if (code.isEmpty()) {
+            const bool blank = (cells.summary + cells.quantity + cells.debit + cells.credit + cells.cashFlowCode
+                                + cells.cashFlowAmount).trimmed().isEmpty();
+            if (!blank && parsed.rowWithoutAccount == 0)
+                parsed.rowWithoutAccount = row;
+            continue;
+        }
+        const TypedValue quantity = readTypedQuantity(cells.quantity);
+        const TypedValue debit = readTypedAmount(cells.debit);
+        const TypedValue credit = readTypedAmount(cells.credit);
+        const TypedValue cashFlow = readTypedAmount(cells.cashFlowAmount);
+        for (const TypedValue* typed : {&quantity, &debit, &credit, &cashFlow}) {
+            if (typed->refusal) {
+                parsed.refusal = *typed->refusal;
+                parsed.refusal->text.prepend(QStringLiteral("第%1行: ").arg(row));
+                return parsed;
+            }
+        }
+        const VoucherLine line{cells.summary, code,
+                               quantity.value.isNull() ? std::nullopt : std::optional<double>(quantity.value.toDouble()),
+                               centsOf(debit), centsOf(credit), cells.cashFlowCode, centsOf(cashFlow)};
+        parsed.lines.append(line);
+    }
+    return parsed;
+}
+
 ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, int year)
 {
     if (draft.date.year() != year)
@@ -105,6 +152,8 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
         return refuse(QStringLiteral("年度,凭证号,审核不能为空"));
     if (number > kLastVoucherNumber)
         return refuse(QStringLiteral("凭证号不能超过9999"));
+    if (change != VoucherChange::Delete && !attachmentCount(draft.attachmentsText))
+        return refuse(QStringLiteral("附单据张数不能超过9999"));
     const MonthState state = monthState(year, month);
     if (state.closedMark != 0 && month != 12)
         return refuse(QString::number(month) + QStringLiteral("  月份已结帐,请先进行反结帐"), MessageIcon::Exclamation);
@@ -143,6 +192,8 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
             return refuse(QStringLiteral("借贷不平!"), MessageIcon::Exclamation);
         if (draft.lines.size() < 2)
             return refuse(QStringLiteral("没有要保存的数据！"), MessageIcon::None, QStringLiteral("提示窗口"));
+        if (draft.rowWithoutAccount != 0)
+            return refuse(QStringLiteral("第%1行没有科目,不能保存:请输入科目或清空该行").arg(draft.rowWithoutAccount));
         if (!allLeafAccounts(draft.lines))
             return refuse(QStringLiteral("科目代码不正确或不是最明细代码"), MessageIcon::None, QStringLiteral("QM505"));
     }
@@ -189,6 +240,8 @@ VoucherChangeDone applyVoucherChange(VoucherChange change, const VoucherDraft& d
     case VoucherChange::Delete:
         deleteVoucher(year, month, number);
         shiftVouchers(year, month, number, -1);
+        // The copy held the deleted voucher: another delete must not take the one now numbered n.
+        clearWorkCopy();
         done = QStringLiteral("凭证删除成功");
         break;
     }

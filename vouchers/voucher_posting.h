@@ -6,12 +6,34 @@
 #include "voucher_book.h"
 #include "data/message.h"
 
+#include <optional>
+
 namespace qm {
 
 enum class VoucherChange { Save, Insert, Modify, Delete };
 
-// The voucher as the window holds it: the header boxes and the grid rows from row 1 down to the
-// first row without an account.
+// A voucher line as it is written: read once from the grid's text, amounts in cents.
+struct VoucherLine {
+    QString summary;
+    QString accountCode;
+    std::optional<double> quantity;
+    std::optional<qint64> debitCents;
+    std::optional<qint64> creditCents;
+    QString cashFlowCode;
+    std::optional<qint64> cashFlowCents;
+};
+
+// The grid's rows read as lines: every row with an account, in order, blank rows skipped. A
+// cell that does not read as a number refuses the voucher; `rowWithoutAccount` is the first row
+// (numbered from 1) that holds something but has no account, 0 when there is none.
+struct ParsedLines {
+    QVector<VoucherLine> lines;
+    int rowWithoutAccount = 0;
+    std::optional<Message> refusal;
+};
+ParsedLines parseVoucherLines(const QVector<VoucherLineText>& rows);
+
+// The voucher as the window holds it.
 struct VoucherDraft {
     QDate date;
     QString word;
@@ -19,7 +41,8 @@ struct VoucherDraft {
     QString attachmentsText;
     QString reviewer;
     QString firstSummary;  // column 1 of row 1, whether or not the row has an account
-    QVector<VoucherLineText> lines;
+    QVector<VoucherLine> lines;
+    int rowWithoutAccount = 0;
 };
 
 // The refusal of the first test that fails, or the confirmation question (insert, modify,

@@ -191,8 +191,8 @@ void VoucherWindow::layOutGrid()
 
 void VoucherWindow::showTotals()
 {
-    m_debitTotal->setText(formatThousands(m_grid->columnTotal(VoucherGrid::DebitColumn)));
-    m_creditTotal->setText(formatThousands(m_grid->columnTotal(VoucherGrid::CreditColumn)));
+    m_debitTotal->setText(formatThousands(double(m_grid->columnTotal(VoucherGrid::DebitColumn)) / 100.0));
+    m_creditTotal->setText(formatThousands(double(m_grid->columnTotal(VoucherGrid::CreditColumn)) / 100.0));
 }
 
 void VoucherWindow::showMonthCash()
@@ -304,9 +304,14 @@ void VoucherWindow::openPicker(int column, int row)
 
 void VoucherWindow::changeVoucher(VoucherChange change)
 {
+    const ParsedLines parsed = parseVoucherLines(m_grid->rowTexts());
+    if (parsed.refusal) {
+        showMessage(*parsed.refusal);
+        return;
+    }
     const VoucherDraft draft{m_date->date(), m_word->currentText(), m_number->text(), m_attachments->text(),
-                             m_reviewer->currentText(), m_grid->text(1, VoucherGrid::SummaryColumn),
-                             m_grid->voucherLines()};
+                             m_reviewer->currentText(), m_grid->text(1, VoucherGrid::SummaryColumn), parsed.lines,
+                             parsed.rowWithoutAccount};
     const ChangeCheck check = checkVoucherChange(change, draft, fiscalYear());
     if (check.refusal) {
         showMessage(*check.refusal);

@@ -132,9 +132,20 @@ private slots:
         QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请先从左边选择科目!")});
         QCOMPARE(scalar(QStringLiteral("SELECT 单位 FROM 科目表 WHERE 科目代码='1001'")).toString(), QStringLiteral("kg"));
 
+        // The exchange flag is Y in either case, or nothing: anything else is refused and kept out.
+        grid->setCurrentCell(2, 3);
+        grid->editItem(grid->item(2, 3));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("N"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(recorder.texts().last(), QStringLiteral("调汇标志只能是Y或空白,原值不变"));
+        QCOMPARE(grid->item(2, 3)->text(), QString());
+        QCOMPARE(scalar(QStringLiteral("SELECT 调汇 FROM 科目表 WHERE 科目代码=?"), {grid->item(2, 0)->text()}).toString(),
+                 QString());
+
         grid->setCurrentCell(1, 3);
         grid->editItem(grid->item(1, 3));
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Y"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("y"));
         window.reject();
         QCOMPARE(scalar(QStringLiteral("SELECT 调汇 FROM 科目表 WHERE 科目代码='1002'")).toString(), QStringLiteral("Y"));
     }

@@ -100,6 +100,16 @@ private slots:
                                              QStringLiteral("8000000003 年初余额 4001 - - 1000 -")}));
         QCOMPARE(scalar(QStringLiteral("SELECT 借方金额 FROM 科目表 WHERE 科目代码='1002'")).toDouble(), 600.0);
 
+        // Amounts are written to the cent; one that rounds to nothing is no amount.
+        execute(QStringLiteral("UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"));
+        setOpening(QStringLiteral("1001"), QVariant(), 0.125, QVariant());
+        setOpening(QStringLiteral("1002"), 3.0, 0.001, QVariant());
+        setOpening(QStringLiteral("2202"), QVariant(), QVariant(), 0.125);
+        QVERIFY(trialBalanceOfChart().balanced);
+        loadOpeningRows(kYear);
+        QCOMPARE(openingRows(), (QStringList{QStringLiteral("8000000001 年初余额 1001 - 0.13 - -"),
+                                             QStringLiteral("8000000002 年初余额 2202 - - 0.13 -")}));
+
         // No amounts at all: the load only deletes.
         execute(QStringLiteral("UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"));
         loadOpeningRows(kYear);

@@ -129,6 +129,17 @@ private slots:
         QVERIFY(QDir(program.path()).mkdir(QStringLiteral("qmdata888.mdb")));
         QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
         QCOMPARE(dumpTable(QStringLiteral("分2016")), saved);
+
+        // One that fails after the rows without an account were dropped leaves them in the books.
+        QVERIFY(QDir(program.path()).rmdir(QStringLiteral("qmdata888.mdb")));
+        post(QStringLiteral("分2016"), QStringLiteral("8030002001"), QString(), QVariant(), 1.0, QVariant());
+        execute(QStringLiteral("UPDATE 分2016 SET 代码=NULL WHERE ID='8030002001'"));
+        const QStringList withEmptyRow = dumpTable(QStringLiteral("分2016"));
+        execute(QStringLiteral("CREATE TRIGGER spoil AFTER DELETE ON 分2016 BEGIN DELETE FROM 信息表; END"));
+        QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
+        QCOMPARE(dumpTable(QStringLiteral("分2016")), withEmptyRow);
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 信息表 WHERE 代号='QM'")).toInt(), 1);
+        QVERIFY(!QFile::exists(program.path() + QStringLiteral("/qmdata888.mdb")));
     }
 
     void booksFilesAreForTheirOwnerOnly()

@@ -30,6 +30,39 @@ void click(QObject& window, const char* button)
     child<QPushButton>(window, button)->click();
 }
 
+// Types into a cell of a bound grid and leaves it with Enter; a locked cell opens no editor.
+void typeIntoCell(QTableWidget* grid, int row, int column, const QString& text)
+{
+    grid->setFocus();
+    grid->setCurrentCell(row, column);
+    grid->editItem(grid->item(row, column));
+    QWidget* editor = QApplication::focusWidget();
+    if (!editor || !grid->viewport()->isAncestorOf(editor))
+        return;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The grid stores the cell once the key has been handled.
+    QCoreApplication::processEvents();
+}
+
+int rowOf(QTableWidget* grid, const QString& code)
+{
+    return grid->findItems(code, Qt::MatchExactly).first()->row();
+}
+
+QString chartValues(const QString& code)
+{
+    return scalar(QStringLiteral("SELECT ifnull(数量,'-') || ' ' || ifnull(借方金额,'-') || ' ' || ifnull(贷方金额,'-') "
+                                 "FROM 科目表 WHERE 科目代码=?"), {code}).toString();
+}
+
+QString workCopyValues(const QString& code)
+{
+    return scalar(QStringLiteral("SELECT ifnull(数量,'-') || ' ' || ifnull(借方金额,'-') || ' ' || ifnull(贷方金额,'-') "
+                                 "FROM 分录始表 WHERE 代码=?"), {code}).toString();
+}
+
 }  // namespace
 
 class TestSettingsWindow : public QObject {
@@ -235,6 +268,77 @@ private slots:
         QCOMPARE(recorder.texts().last(), QStringLiteral("是否修改年初数据?"));
         click(window, "Command4");
         QCOMPARE(recorder.texts().last(), QStringLiteral("已修改成功"));
+    }
+
+    void openingBalanceEditsStayInTheGridsOwnTable()
+    {
+        TempProgram program;
+        // A credit-direction leaf at level 3.
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"));
+        addAccount(QStringLiteral("2202001"), QStringLiteral("甲"), QStringLiteral("应付账款/甲"), QStringLiteral("贷"), false);
+        addAccount(QStringLiteral("2202001001"), QStringLiteral("材料款"), QStringLiteral("应付账款/甲/材料款"),
+                   QStringLiteral("贷"));
+        const QString cash = QStringLiteral("1001");
+        const QString payable = QStringLiteral("2202001001");
+        OpeningBalancesWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        MessageRecorder recorder;
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+
+        click(window, "Command1");
+        typeIntoCell(grid, rowOf(grid, cash), 4, QStringLiteral("100.125"));
+        typeIntoCell(grid, rowOf(grid, payable), 5, QStringLiteral("100.13"));
+        typeIntoCell(grid, rowOf(grid, payable), 3, QStringLiteral("2.5"));
+        QCOMPARE(grid->item(rowOf(grid, cash), 4)->text(), QStringLiteral("100.13"));
+        QCOMPARE(chartValues(cash), QStringLiteral("- 100.13 -"));
+        QCOMPARE(chartValues(payable), QStringLiteral("2.5 - 100.13"));
+        QVERIFY(recorder.messages.isEmpty());
+
+        // Not a number, in an amount and in a quantity: refused, the old value kept in table and cell.
+        typeIntoCell(grid, rowOf(grid, cash), 4, QStringLiteral("1O00"));
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("“1O00”不是数字,原值不变")});
+        QCOMPARE(grid->item(rowOf(grid, cash), 4)->text(), QStringLiteral("100.13"));
+        typeIntoCell(grid, rowOf(grid, payable), 3, QStringLiteral("abc"));
+        QCOMPARE(recorder.texts().last(), QStringLiteral("“abc”不是数字,原值不变"));
+        QCOMPARE(grid->item(rowOf(grid, payable), 3)->text(), QStringLiteral("2.5"));
+        QCOMPARE(chartValues(cash), QStringLiteral("- 100.13 -"));
+        QCOMPARE(chartValues(payable), QStringLiteral("2.5 - 100.13"));
+
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("已装入成功"));
+        // The account grid stays and still writes each column into its own column of the chart.
+        typeIntoCell(grid, rowOf(grid, cash), 3, QStringLiteral("3"));
+        typeIntoCell(grid, rowOf(grid, cash), 4, QStringLiteral("7"));
+        typeIntoCell(grid, rowOf(grid, cash), 5, QStringLiteral("8"));
+        for (int column : {0, 1, 2})
+            typeIntoCell(grid, rowOf(grid, cash), column, QStringLiteral("9"));
+        QCOMPARE(chartValues(cash), QStringLiteral("3.0 7.0 8.0"));
+        typeIntoCell(grid, rowOf(grid, cash), 3, QString());
+        typeIntoCell(grid, rowOf(grid, cash), 4, QStringLiteral("100.13"));
+        typeIntoCell(grid, rowOf(grid, cash), 5, QString());
+
+        // The fetched rows: edits go to the work copy and never to the chart, before and after a
+        // successful rewrite.
+        const QStringList chart = dumpTable(QStringLiteral("科目表"));
+        click(window, "Command3");
+        QCOMPARE(grid->columnCount(), 5);
+        typeIntoCell(grid, rowOf(grid, cash), 3, QStringLiteral("200"));
+        typeIntoCell(grid, rowOf(grid, payable), 4, QStringLiteral("200.00"));
+        typeIntoCell(grid, rowOf(grid, payable), 3, QStringLiteral("x"));
+        QCOMPARE(workCopyValues(cash), QStringLiteral("- 200.0 -"));
+        QCOMPARE(workCopyValues(payable), QStringLiteral("2.5 - 200.0"));
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        click(window, "Command4");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("已修改成功"));
+        for (int column = 0; column < grid->columnCount(); ++column)
+            typeIntoCell(grid, rowOf(grid, payable), column, QStringLiteral("5"));
+        QCOMPARE(workCopyValues(payable), QStringLiteral("5.0 5.0 5.0"));
+        QCOMPARE(dumpTable(QStringLiteral("科目表")), chart);
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(代码 || ':' || ifnull(借方金额,'-') || ':' || ifnull(贷方金额,'-')) "
+                                       "FROM (SELECT * FROM 分2016 ORDER BY ID)")).toString(),
+                 QStringLiteral("1001:200.0:-,2202001001:-:200.0"));
     }
 };
 

@@ -198,6 +198,44 @@ private slots:
 
         child<QPushButton>(window, "Command1")->click();
     }
+
+    void formulaEditsGoToTheStatementOnScreen()
+    {
+        TempProgram program;
+        StatementsWindow window;
+        MessageRecorder recorder;
+        child<QRadioButton>(window, "Option3")->setChecked(true);
+        child<QPushButton>(window, "Command5")->click();
+        auto* definitions = child<QTableWidget>(window, "DataGrid1");
+        const QStringList balance05 = dumpTable(QStringLiteral("资产表05"));
+        const QStringList income05 = dumpTable(QStringLiteral("利润表05"));
+
+        // Ticking another statement does not move the edits: they go where the rows came from.
+        child<QRadioButton>(window, "Option1")->setChecked(true);
+        definitions->item(1, 2)->setText(QStringLiteral("1002+1012"));
+        child<QRadioButton>(window, "Option2")->setChecked(true);
+        definitions->item(1, 5)->setText(QStringLiteral("2001"));
+        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(scalar(QStringLiteral("SELECT 公式1 || '|' || 公式2 FROM 资产表07 WHERE 行次1=2")).toString(),
+                 QStringLiteral("1002+1012|2001"));
+        QCOMPARE(dumpTable(QStringLiteral("资产表05")), balance05);
+        QCOMPARE(dumpTable(QStringLiteral("利润表05")), income05);
+
+        // 行次2 takes a whole number; anything else is refused and the old one kept.
+        const QString lineNumber = definitions->item(1, 4)->text();
+        definitions->item(1, 4)->setText(QStringLiteral("3O"));
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("“3O”不是整数,原值不变")});
+        QCOMPARE(definitions->item(1, 4)->text(), lineNumber);
+        QCOMPARE(scalar(QStringLiteral("SELECT ifnull(行次2,'') FROM 资产表07 WHERE 行次1=2")).toString(), lineNumber);
+        definitions->item(1, 4)->setText(QStringLiteral("40"));
+        QCOMPARE(scalar(QStringLiteral("SELECT 行次2 FROM 资产表07 WHERE 行次1=2")).toInt(), 40);
+
+        // Loading again follows the option ticked now.
+        child<QPushButton>(window, "Command5")->click();
+        QCOMPARE(definitions->columnCount(), 3);
+        definitions->item(0, 2)->setText(QStringLiteral("6001"));
+        QCOMPARE(scalar(QStringLiteral("SELECT 公式 FROM 利润表05 ORDER BY 行次 LIMIT 1")).toString(), QStringLiteral("6001"));
+    }
 };
 
 QTEST_MAIN(TestStatementWindows)

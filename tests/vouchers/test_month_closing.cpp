@@ -96,6 +96,25 @@ private slots:
         QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
     }
 
+    void closingVoucherBalancesOverAmountsFinerThanACent()
+    {
+        TempProgram program;
+        post(6, 1, 1, QStringLiteral("1001"), 0.25, QVariant());
+        post(6, 1, 2, QStringLiteral("6001"), QVariant(), 0.125);
+        post(6, 1, 3, QStringLiteral("6051"), QVariant(), 0.125);
+        post(6, 2, 1, QStringLiteral("6601"), 0.375, QVariant());
+        post(6, 2, 2, QStringLiteral("6602"), 0.375, QVariant());
+        post(6, 2, 3, QStringLiteral("1001"), QVariant(), 0.75);
+        closeMonth(QDate(kYear, 6, 30), QStringLiteral("会计"), QStringLiteral("管理员"), kYear);
+        // Each line is rounded on its own, and 4103 takes the sum of the rounded lines.
+        QCOMPARE(closingVoucher(6), (QStringList{
+            QStringLiteral("8060003001 6001 0.13 -"), QStringLiteral("8060003002 6051 0.13 -"),
+            QStringLiteral("8060003003 4103 - 0.26"), QStringLiteral("8060003004 4103 0.76 -"),
+            QStringLiteral("8060003005 6601 - 0.38"), QStringLiteral("8060003006 6602 - 0.38")}));
+        QCOMPARE(scalar(QStringLiteral("SELECT round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) "
+                                       "FROM 分2016 WHERE 结帐=2")).toDouble(), 0.0);
+    }
+
     void monthWithNothingToCarryIsClosedAllTheSame()
     {
         TempProgram program;

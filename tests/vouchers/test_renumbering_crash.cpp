@@ -40,8 +40,9 @@ VoucherDraft insertedVoucher()
         {QStringLiteral("插入"), QStringLiteral("1001 库存现金"), QString(), QStringLiteral("0.30"), QString(), QString(), QString()},
         {QString(), QStringLiteral("6001 主营业务收入"), QString(), QString(), QStringLiteral("0.10"), QString(), QString()},
         {QString(), QStringLiteral("6001 主营业务收入"), QString(), QString(), QStringLiteral("0.20"), QString(), QString()}};
+    const ParsedLines parsed = parseVoucherLines(lines);
     return {QDate(kYear, kMonth, 1), QStringLiteral("记"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("会计"),
-            QStringLiteral("插入"), lines};
+            QStringLiteral("插入"), parsed.lines, parsed.rowWithoutAccount};
 }
 
 // The child: inserts a voucher before the first and deletes it again, over and over; each

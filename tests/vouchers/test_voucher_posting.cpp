@@ -35,8 +35,9 @@ VoucherDraft draft(int month, const QString& number, QVector<VoucherLineText> li
     if (lines.isEmpty())
         lines = {line(QStringLiteral("提现"), QStringLiteral("1001 库存现金"), QStringLiteral("500.00"), QString()),
                  line(QString(), QStringLiteral("1002 银行存款"), QString(), QStringLiteral("500.00"))};
+    const ParsedLines parsed = parseVoucherLines(lines);
     return {QDate(kYear, month, 15), QStringLiteral("记"), number, QStringLiteral("2"), QStringLiteral("会计"),
-            lines.first().summary, lines};
+            lines.first().summary, parsed.lines, parsed.rowWithoutAccount};
 }
 
 // The month's rows as "ID 号码 摘要说明", in key order.
@@ -67,7 +68,7 @@ private slots:
             addVoucher(3, number);
         VoucherDraft voucher = draft(3, QStringLiteral("7"));
         voucher.lines[1].cashFlowCode = QString();
-        voucher.lines[0].quantity = QStringLiteral("2.5");
+        voucher.lines[0].quantity = 2.5;
         const ChangeCheck check = checkVoucherChange(VoucherChange::Save, voucher, kYear);
         QVERIFY(!check.refusal && !check.question);
         const VoucherChangeDone done = applyVoucherChange(VoucherChange::Save, voucher, kYear, kPreparer);
@@ -127,16 +128,16 @@ private slots:
         voucher.firstSummary.clear();
         QCOMPARE(saveRefusal(voucher), QStringLiteral("第一行摘要不能为空"));
         voucher = draft(3, QStringLiteral("2"));
-        voucher.lines[1].credit = QStringLiteral("499.99");
+        voucher.lines[1].creditCents = 49999;
         QCOMPARE(saveRefusal(voucher), QStringLiteral("借贷不平!"));
         voucher.lines.removeLast();
-        voucher.lines[0].debit = QString();
+        voucher.lines[0].debitCents.reset();
         QCOMPARE(saveRefusal(voucher), QStringLiteral("没有要保存的数据！"));
         QCOMPARE(checkVoucherChange(VoucherChange::Save, voucher, kYear).refusal->title, QStringLiteral("提示窗口"));
         voucher = draft(3, QStringLiteral("2"));
-        voucher.lines[1].account = QStringLiteral("9999 没有");
+        voucher.lines[1].accountCode = QStringLiteral("9999");
         QCOMPARE(saveRefusal(voucher), QStringLiteral("科目代码不正确或不是最明细代码"));
-        voucher.lines[1].account = QStringLiteral("1002");
+        voucher.lines[1].accountCode = QStringLiteral("1002");
         QCOMPARE(saveRefusal(voucher), QString());
 
         // 0.1 + 0.2 against 0.3 balances to the cent.

@@ -11,6 +11,7 @@
 #include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_window.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -255,15 +256,15 @@ private slots:
         };
         fill(1, QStringLiteral("购料"), QStringLiteral("1403 原材料"), QStringLiteral("100.00"), QString());
         fill(2, QString(), QStringLiteral("1002 银行存款"), QString(), QStringLiteral("60.00"));
-        fill(3, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("20.00"));
-        // Below the first row without an account nothing counts, so this credit cannot balance it.
+        fill(3, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("40.00"));
+        // A blank row does not end the voucher: the line below it counts, and here unbalances it.
         fill(5, QString(), QStringLiteral("2202 应付账款"), QString(), QStringLiteral("20.00"));
         MessageRecorder recorder;
         form.click("Command14");
         QCOMPARE(recorder.texts(), QStringList{QStringLiteral("借贷不平!")});
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
 
-        grid->setText(3, 5, QStringLiteral("40.00"));
+        grid->setText(3, 5, QStringLiteral("20.00"));
         {
             // Books held by another program: the voucher is not saved and stays as typed.
             OtherWriter other(databaseFilePath());
@@ -273,13 +274,14 @@ private slots:
                      qPrintable(recorder.texts().last()));
             QCOMPARE(form.number->text(), QStringLiteral("1"));
             QCOMPARE(grid->text(1, 2), QStringLiteral("1403 原材料"));
-            QCOMPARE(grid->text(3, 5), QStringLiteral("40.00"));
+            QCOMPARE(grid->text(5, 5), QStringLiteral("20.00"));
         }
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
         form.click("Command14");
         QCOMPARE(recorder.texts().last(), QStringLiteral("凭证保存成功"));
-        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 ORDER BY ID)")).toString(),
-                 QStringLiteral("8030001001,8030001002,8030001003"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID || ':' || 代码 || ':' || 贷方金额) FROM "
+                                       "(SELECT * FROM 分2016 WHERE 贷方金额 IS NOT NULL ORDER BY ID)")).toString(),
+                 QStringLiteral("8030001002:1002:60.0,8030001003:2202:20.0,8030001004:2202:20.0"));
         QCOMPARE(form.number->text(), QStringLiteral("2"));
         QCOMPARE(grid->text(1, 2), QString());
         QCOMPARE(grid->text(5, 2), QString());
@@ -294,6 +296,108 @@ private slots:
                  (QStringList{QStringLiteral("真要删除此张凭证吗?(1号凭证),以后的号码会自动减号)"), QStringLiteral("凭证删除成功")}));
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
         QCOMPARE(form.number->text(), QStringLiteral("2"));
+    }
+
+    void amountsArriveInTheGridOnlyAsNumbers()
+    {
+        TempProgram program;
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"));
+        addAccount(QStringLiteral("2202001"), QStringLiteral("甲"), QStringLiteral("应付账款/甲"), QStringLiteral("贷"), false);
+        addAccount(QStringLiteral("2202001001"), QStringLiteral("材料款"), QStringLiteral("应付账款/甲/材料款"),
+                   QStringLiteral("贷"));
+        Form form;
+        form.showActive();
+        VoucherGrid* grid = form.grid;
+        QLineEdit* editor = grid->cellEditor();
+        MessageRecorder recorder;
+        form.date->setDate(QDate(kYear, 3, 5));
+        child<QComboBox>(form.window, "Combo1")->setCurrentText(QStringLiteral("管理员"));
+        form.number->setText(QStringLiteral("1"));
+        typeIntoCell(grid, 1, 1, QStringLiteral("x"));
+        const QString accounts[] = {QStringLiteral("1001"), QStringLiteral("1001"), QStringLiteral("2202001001"),
+                                    QStringLiteral("1001")};
+        for (int row = 1; row <= 4; ++row) {
+            typeIntoCell(grid, row, 2, accounts[row - 1]);
+            QTest::keyClick(editor, Qt::Key_Return);
+        }
+
+        typeIntoCell(grid, 1, 4, QStringLiteral("0.125"));
+        QCOMPARE(grid->text(1, 4), QStringLiteral("0.13"));
+        // Composed by an input method into the grid, and into the open editor; pasted.
+        grid->setCurrent(2, 4);
+        grid->setFocus();
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("0.2元abc"));
+        QApplication::sendEvent(grid, &composed);
+        QCOMPARE(grid->text(2, 4), QStringLiteral("0.20"));
+        typeIntoCell(grid, 3, 5, QStringLiteral("0"));
+        QInputMethodEvent moreComposed;
+        moreComposed.setCommitString(QStringLiteral(".元3"));
+        QApplication::sendEvent(editor, &moreComposed);
+        QGuiApplication::clipboard()->setText(QStringLiteral("3元abc"));
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(editor->text(), QStringLiteral("0.33"));
+        editor->insert(QStringLiteral("x"));
+        QCOMPARE(grid->text(3, 5), QStringLiteral("0.33"));
+        QCOMPARE(form.debit->text(), QStringLiteral("0.33"));
+        QCOMPARE(form.credit->text(), QStringLiteral("0.33"));
+        QVERIFY(recorder.messages.isEmpty());
+
+        // The largest amount is taken to the cent; one digit more is refused.
+        typeIntoCell(grid, 4, 4, QStringLiteral("999999999999.99"));
+        QTest::keyClicks(editor, QStringLiteral("9"));
+        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("金额不能超过999,999,999,999.99")});
+        QCOMPARE(grid->text(4, 4), QStringLiteral("999999999999.99"));
+        QCOMPARE(form.debit->text(), QStringLiteral("1,000,000,000,000.32"));
+        typeIntoCell(grid, 4, 4, QStringLiteral("1"));
+        editor->clear();
+        QCOMPARE(form.debit->text(), QStringLiteral("0.33"));
+
+        // A line that lost its account keeps its amount and stops the save.
+        grid->setText(4, 2, QString());
+        grid->setText(4, 4, QStringLiteral("5.00"));
+        form.click("Command14");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("第4行没有科目,不能保存:请输入科目或清空该行"));
+        grid->setText(4, 4, QString());
+
+        // An attachment count too large for the field is refused, not replaced.
+        child<QLineEdit>(form.window, "Text5")->setText(QStringLiteral("12345678901234567890"));
+        form.click("Command14");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("附单据张数不能超过9999"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
+        child<QLineEdit>(form.window, "Text5")->setText(QStringLiteral("3"));
+        form.click("Command14");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("凭证保存成功"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(代码 || ':' || ifnull(借方金额,'') || ':' || ifnull(贷方金额,'') "
+                                       "|| ':' || 附件) FROM (SELECT * FROM 分2016 ORDER BY ID)")).toString(),
+                 QStringLiteral("1001:0.13::3,1001:0.2::3,2202001001::0.33:3"));
+    }
+
+    void deletingTwiceTakesOnlyThePagedVoucher()
+    {
+        TempProgram program;
+        for (int number = 1; number <= 3; ++number) {
+            addLine(3, number, 1, QStringLiteral("1001"), 10.0 * number, QVariant());
+            addLine(3, number, 2, QStringLiteral("6001"), QVariant(), 10.0 * number);
+        }
+        Form form;
+        form.date->setDate(QDate(kYear, 3, 1));
+        child<QComboBox>(form.window, "Combo1")->setCurrentText(QStringLiteral("管理员"));
+        MessageRecorder recorder;
+        form.number->setText(QStringLiteral("1"));
+        form.click("Command11");
+        QCOMPARE(form.number->text(), QStringLiteral("2"));
+        form.click("Command1");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("凭证删除成功"));
+        // The old voucher 3 is now number 2, and nobody has looked at it.
+        form.number->setText(QStringLiteral("2"));
+        form.click("Command1");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("没有数据"));
+        form.click("Command3");
+        QCOMPARE(recorder.texts().last(), QStringLiteral("没有数据"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID || ':' || 借方金额) FROM "
+                                       "(SELECT * FROM 分2016 WHERE 借方金额 IS NOT NULL ORDER BY ID)")).toString(),
+                 QStringLiteral("8030001001:10.0,8030002001:30.0"));
     }
 
     void closingReopeningAndExchangeFromTheWindow()
@@ -327,6 +431,10 @@ private slots:
             auto* table = child<QTableWidget>(dialog, "DataGrid1");
             QCOMPARE(table->rowCount(), 1);
             QCOMPARE(table->item(0, 1)->text(), QStringLiteral("1122"));
+            table->item(0, 5)->setText(QStringLiteral("6.5x"));
+            QCOMPARE(recorder.texts().last(), QStringLiteral("“6.5x”不是数字,原值不变"));
+            QCOMPARE(table->item(0, 5)->text(), QString());
+            QVERIFY(scalar(QStringLiteral("SELECT 汇率 FROM 调汇")).isNull());
             table->item(0, 5)->setText(QStringLiteral("6"));
             child<QPushButton>(dialog, "Command1")->click();
             QCOMPARE(table->item(0, 7)->text(), QStringLiteral("-20.00"));
