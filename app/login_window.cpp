@@ -44,7 +44,7 @@ LoginWindow::LoginWindow(QWidget* parent)
     m_operator->setInsertPolicy(QComboBox::NoInsert);
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Text1"));
-    m_password->setEchoMode(QLineEdit::Password);
+    makePasswordBox(m_password);
     m_year = new QLineEdit(this);
     m_year->setObjectName(QStringLiteral("Text2"));
     m_year->setMaxLength(4);

@@ -40,6 +40,8 @@ SettingsWindow::SettingsWindow(QWidget* parent)
 
     m_year = new QComboBox(this);
     m_year->setObjectName(QStringLiteral("Combo1"));
+    // A year may be typed as well as picked; saving checks it.
+    m_year->setEditable(true);
     m_unitName = makeLineEdit(QStringLiteral("Text1"), this);
     m_operator = makeLineEdit(QStringLiteral("Text2"), this);
     m_operator->setEnabled(false);
@@ -49,9 +51,8 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     m_newPassword = makeLineEdit(QStringLiteral("Text5"), this);
     m_repeatedPassword = makeLineEdit(QStringLiteral("Text6"), this);
     for (QLineEdit* masked : {m_password, m_newPassword, m_repeatedPassword})
-        masked->setEchoMode(QLineEdit::Password);
+        makePasswordBox(masked);
     m_backupFolder = makeLineEdit(QStringLiteral("Text7"), this);
-    m_backupFolder->setReadOnly(true);
 
     QPushButton* buttonsByName[13] = {};
     const struct {

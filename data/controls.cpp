@@ -30,6 +30,12 @@ QLabel* makeLabel(const QString& objectName, const QString& text, QWidget* paren
     return label;
 }
 
+void makePasswordBox(QLineEdit* box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+}
+
 QTableWidgetItem* lockedCell(const QString& text)
 {
     auto* item = new QTableWidgetItem(text);

@@ -16,6 +16,8 @@ namespace qm {
 QPushButton* makeButton(const QString& objectName, const QString& text, QWidget* parent);
 QLineEdit* makeLineEdit(const QString& objectName, QWidget* parent);
 QLabel* makeLabel(const QString& objectName, const QString& text, QWidget* parent);
+// A box that shows what is typed as "*".
+void makePasswordBox(QLineEdit* box);
 // A grid cell the operator cannot edit.
 QTableWidgetItem* lockedCell(const QString& text);
 

@@ -13,10 +13,8 @@ std::function<bool()> g_check;
 
 bool setPrinterOrientation(int orientation)
 {
-    if (!printerInstalled())
-        return false;
     g_orientation = orientation == Landscape ? Landscape : Portrait;
-    return true;
+    return printerInstalled();
 }
 
 int printerOrientation()

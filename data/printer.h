@@ -8,8 +8,8 @@ namespace qm {
 
 enum PrinterOrientation { Portrait = 1, Landscape = 2 };
 
-// Remembers the orientation for the print jobs that follow. Returns false, and changes
-// nothing, when no printer is installed.
+// Remembers the orientation for the print jobs and previews that follow, printer or not.
+// Returns false when no printer is installed.
 bool setPrinterOrientation(int orientation);
 int printerOrientation();
 

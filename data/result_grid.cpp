@@ -32,9 +32,12 @@ void showInResultGrid(QTableWidget* grid, const RecordSet& rows, const std::vect
         number->setTextAlignment(Qt::AlignCenter);
         grid->setItem(row, 0, number);
         for (int field = 0; field < rows.fieldCount(); ++field) {
-            const CellFormat format = field + 1 < int(layout.size()) ? layout[field + 1].format : restFormat;
+            const bool laidOut = field + 1 < int(layout.size());
+            const CellFormat format = laidOut ? layout[field + 1].format : restFormat;
             auto* cell = new QTableWidgetItem(formatGridCell(rows.value(row, field), format));
-            if (format == CellFormat::Amount || format == CellFormat::Quantity || format == CellFormat::Whole)
+            if (laidOut && layout[field + 1].alignment)
+                cell->setTextAlignment(layout[field + 1].alignment);
+            else if (format == CellFormat::Amount || format == CellFormat::Quantity || format == CellFormat::Whole)
                 cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             grid->setItem(row, field + 1, cell);
         }

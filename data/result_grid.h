@@ -15,6 +15,7 @@ namespace qm {
 struct GridColumn {
     int widthTwips;
     CellFormat format;
+    Qt::Alignment alignment = {};  // none: numbers to the right, the rest to the left
 };
 
 // `layout` covers 序号 and the record set's columns from the left; columns beyond it keep the

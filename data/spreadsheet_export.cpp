@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -52,10 +53,10 @@ void exportWorkbook(const std::function<void(const QString& path)>& write)
         const QString path = unusedWorkbookPath(
             exportFolder(), QStringLiteral("QM505_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")));
         write(path);
-        if (g_opener)
-            g_opener(path);
-        else
-            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        const bool opened = g_opener ? g_opener(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        if (!opened)
+            showMessage(QStringLiteral("没有能打开EXCEL工作簿的程序,工作簿已保存在:\n") + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                        QStringLiteral("QM505提示"), MessageIcon::Information);
     } catch (const SpreadsheetError& error) {
         showSpreadsheetError(error.number(), error.description());
     } catch (const DbError& error) {

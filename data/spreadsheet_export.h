@@ -15,14 +15,16 @@ void exportRecordsetToExcel(const QString& statement, const QVariantList& values
 void showSpreadsheetError(int number, const QString& description);
 
 // Writes a new workbook with `write` into the export folder under a name that is not taken yet,
-// then opens it; any failure shows the export's four-line error message.
+// then opens it, or says where it was written when nothing could open it; any failure shows the
+// export's four-line error message.
 void exportWorkbook(const std::function<void(const QString& path)>& write);
 
 // The folder workbooks are written to: the user's documents, "QM505导出", unless set.
 QString exportFolder();
 void setExportFolder(const QString& folder);
 
-using SpreadsheetOpener = std::function<void(const QString& path)>;
+// Opens a written workbook; false when no program could open it.
+using SpreadsheetOpener = std::function<bool(const QString& path)>;
 // Returns the opener it replaces; an empty opener restores the desktop's.
 SpreadsheetOpener setSpreadsheetOpener(SpreadsheetOpener opener);
 

@@ -124,18 +124,25 @@ QColor fixedCellColour()
     return QColor(210, 210, 253);
 }
 
+void paintFixedHeaders(QTableView* grid)
+{
+    // A border of its own keeps the style from shading the section.
+    const QString style = QStringLiteral("QHeaderView::section { background-color: %1; border: none; "
+                                         "border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; "
+                                         "padding: 1px 3px; }")
+                              .arg(fixedCellColour().name());
+    grid->horizontalHeader()->setStyleSheet(style);
+    grid->verticalHeader()->setStyleSheet(style);
+}
+
 void gridStripes(QAbstractItemView* grid)
 {
     QAbstractItemModel* model = grid->model();
     if (!model || model->rowCount() < 1)
         return;
     grid->setUpdatesEnabled(false);
-    const QString headerStyle = QStringLiteral("QHeaderView::section { background-color: %1; }")
-                                    .arg(fixedCellColour().name());
-    if (auto* table = qobject_cast<QTableView*>(grid)) {
-        table->horizontalHeader()->setStyleSheet(headerStyle);
-        table->verticalHeader()->setStyleSheet(headerStyle);
-    }
+    if (auto* table = qobject_cast<QTableView*>(grid))
+        paintFixedHeaders(table);
     for (int row = 0; row < model->rowCount(); ++row) {
         const QColor colour = stripeColour(row + 1);
         for (int column = 0; column < model->columnCount(); ++column)

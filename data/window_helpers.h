@@ -23,6 +23,8 @@ QColor stripeColour(int gridRow);
 QColor fixedCellColour();
 // Shades the data rows alternately and the header cells; a grid without data rows is left alone.
 void gridStripes(QAbstractItemView* grid);
+// The grid's headers in the flat colour of fixed cells, without the style's shading.
+void paintFixedHeaders(QTableView* grid);
 
 // While the grid has the focus, one wheel notch towards the user with nothing held pages down,
 // one notch away pages up. Installing it twice on one grid installs it once.

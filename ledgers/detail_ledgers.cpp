@@ -4,6 +4,9 @@
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <cmath>
 
 namespace qm {
@@ -175,27 +178,30 @@ RecordSet fixedAssetLedgerRows()
 std::optional<Message> buildMultiColumnRows(int year, const QString& code, const QString& direction, bool codeOrder)
 {
     execute(QStringLiteral("DELETE FROM 多栏式1"));
-    const QString children = QStringLiteral("substr(%1,1,length(?))=? AND length(%1)=length(?)+3");
-    const QString childAccounts = children.arg(QStringLiteral("科目代码"));
-    const QString childEntries = children.arg(QStringLiteral("代码"));
     const QVariantList parent{code, code, code};
-    const int count = scalar(QStringLiteral("SELECT count(*) FROM 科目表 WHERE ") + childAccounts, parent).toInt();
+    const int count = scalar(QStringLiteral("SELECT count(*) FROM 科目表 "
+                                            "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3"),
+                             parent)
+                          .toInt();
     if (count == 0 || count > 245)
         return Message{QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"), QStringLiteral("QM505提示"),
                        MessageIcon::Information};
-    const QString table = entryTableName(year);
     const bool debitSide = isDebitSide(direction);
     Transaction transaction;
-    execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 科目名称) SELECT '1111', 科目代码, 科目名称 FROM 科目表 WHERE ")
-                + childAccounts,
+    execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 科目名称) SELECT '1111', 科目代码, 科目名称 FROM 科目表 "
+                           "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3"),
             parent);
+    // Postings stand on leaves, which may lie deeper than the direct sub-accounts: each entry
+    // goes to the column of the direct sub-account above it.
+    const QString entries = QStringLiteral(
+        "SELECT ID, substr(代码,1,length(?)+3) AS 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额 FROM %1 "
+        "WHERE substr(代码,1,length(?))=? AND length(代码)>length(?)").arg(entryTableName(year));
+    const QVariantList entryValues{code, code, code, code};
     const QString named = QStringLiteral(
         "INSERT INTO 多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 科目名称) "
         "SELECT a.ID, a.代码, a.日期, a.字号, a.号码, a.摘要说明, a.借方金额, a.贷方金额, a.方向, F.科目名称 "
         "FROM (%1) AS a JOIN 科目表 AS F ON F.科目代码=a.代码");
-    execute(named.arg(QStringLiteral("SELECT ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, ? AS 方向 FROM %1 WHERE %2")
-                          .arg(table, childEntries)),
-            QVariantList{direction} + parent);
+    execute(named.arg(QStringLiteral("SELECT *, ? AS 方向 FROM (%1)").arg(entries)), QVariantList{direction} + entryValues);
 
     double balance = 0;
     for (const auto row : openRecordset(QStringLiteral("SELECT rowid, 借方金额, 贷方金额 FROM 多栏式1 ORDER BY ID, 摘要说明"))) {
@@ -207,9 +213,9 @@ std::optional<Message> buildMultiColumnRows(int year, const QString& code, const
 
     execute(named.arg(QStringLiteral("SELECT substr(ID,1,3) || '9999997' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
                                      "'本月合计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
-                                     "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM %1 WHERE %2 GROUP BY 1, 代码")
-                          .arg(table, childEntries)),
-            parent);
+                                     "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM (%1) GROUP BY 1, 代码")
+                          .arg(entries)),
+            entryValues);
     const QString balanceSums =
         multiColumnSide(code, direction) == QStringLiteral("debit")
             ? QStringLiteral("round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 借方金额, NULL AS 贷方金额")
@@ -217,21 +223,20 @@ std::optional<Message> buildMultiColumnRows(int year, const QString& code, const
             ? QStringLiteral("round(sum(ifnull(借方金额,0)), 2) AS 借方金额, round(sum(ifnull(贷方金额,0)), 2) AS 贷方金额")
             : QStringLiteral("NULL AS 借方金额, round(sum(ifnull(贷方金额,0)) - sum(ifnull(借方金额,0)), 2) AS 贷方金额");
     const RecordSet keys = openRecordset(
-        QStringLiteral("SELECT DISTINCT substr(ID,1,3) FROM %1 WHERE %2 AND substr(ID,1,3)>'800' ORDER BY 1").arg(table, childEntries),
-        parent);
+        QStringLiteral("SELECT DISTINCT substr(ID,1,3) FROM (%1) WHERE substr(ID,1,3)>'800' ORDER BY 1").arg(entries), entryValues);
     for (const auto key : keys) {
         const QString period = key[0].toString();
         execute(named.arg(QStringLiteral("SELECT ? || '9999998' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
                                          "'本年累计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
-                                         "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM %1 "
-                                         "WHERE %2 AND substr(ID,1,3)<=? AND substr(ID,1,3)<>'800' GROUP BY 代码")
-                              .arg(table, childEntries)),
-                QVariantList{period} + parent + QVariantList{period});
+                                         "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM (%1) "
+                                         "WHERE substr(ID,1,3)<=? AND substr(ID,1,3)<>'800' GROUP BY 代码")
+                              .arg(entries)),
+                QVariantList{period} + entryValues + QVariantList{period});
         execute(named.arg(QStringLiteral("SELECT ? || '9999999' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                         "'余额' AS 摘要说明, %3, NULL AS 方向 FROM %1 "
-                                         "WHERE %2 AND substr(ID,1,3)<=? GROUP BY 代码")
-                              .arg(table, childEntries, balanceSums)),
-                QVariantList{period} + parent + QVariantList{period});
+                                         "'余额' AS 摘要说明, %2, NULL AS 方向 FROM (%1) "
+                                         "WHERE substr(ID,1,3)<=? GROUP BY 代码")
+                              .arg(entries, balanceSums)),
+                QVariantList{period} + entryValues + QVariantList{period});
     }
     if (codeOrder)
         execute(QStringLiteral("UPDATE 多栏式1 SET 科目名称=substr(代码, -3) || 科目名称 WHERE length(代码)>0"));
@@ -239,22 +244,72 @@ std::optional<Message> buildMultiColumnRows(int year, const QString& code, const
     return std::nullopt;
 }
 
+namespace {
+
+// One column per direct sub-account, headed by its name; a name that another sub-account
+// shares, or that a fixed column bears, carries the code: "余额(2221001)".
+QStringList multiColumnHeadings(const RecordSet& columns)
+{
+    const QStringList fixed{QStringLiteral("ID"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"),
+                            QStringLiteral("摘要说明"), QStringLiteral("借方合计"), QStringLiteral("贷方合计"),
+                            QStringLiteral("方向"), QStringLiteral("余额")};
+    QHash<QString, int> uses;
+    for (const auto column : columns)
+        ++uses[column[1].toString().toCaseFolded()];
+    QSet<QString> taken;
+    for (const QString& name : fixed)
+        taken.insert(name.toCaseFolded());
+    QStringList headings;
+    for (const auto column : columns) {
+        const QString code = column[0].toString();
+        const QString name = column[1].toString();
+        QString heading = name.isEmpty() ? code : name;
+        if (uses.value(name.toCaseFolded()) > 1 || taken.contains(heading.toCaseFolded()))
+            heading = name + QLatin1Char('(') + code + QLatin1Char(')');
+        while (taken.contains(heading.toCaseFolded()))
+            heading += QLatin1Char('(') + code + QLatin1Char(')');
+        taken.insert(heading.toCaseFolded());
+        headings << heading;
+    }
+    return headings;
+}
+
+}  // namespace
+
 void buildMultiColumnPivot(const QString& code, const QString& direction)
 {
     const QString side = multiColumnSide(code, direction);
+    const bool debitParent = isDebitSide(direction);
     Transaction transaction;
     execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+    const RecordSet subAccounts = openRecordset(QStringLiteral(
+        "SELECT s.代码, s.科目名称, k.方向 FROM 多栏式1 AS s LEFT JOIN 科目表 AS k ON k.科目代码=s.代码 "
+        "WHERE s.ID='1111' ORDER BY s.科目名称, s.代码"));
+    const QStringList headings = multiColumnHeadings(subAccounts);
+    // Entry rows show the side the ledger shows. The opening row, and in the two-sided ledger
+    // every total and balance row, show each column's own net: the opening in the parent's
+    // direction, the two-sided totals in the direction of the column's sub-account.
+    const QString net = QStringLiteral("? * (ifnull(借方金额,0) - ifnull(贷方金额,0))");
+    const QString shown = side == QStringLiteral("debit")    ? QStringLiteral("借方金额")
+                          : side == QStringLiteral("credit") ? QStringLiteral("贷方金额")
+                                                             : QStringLiteral("ifnull(借方金额, 贷方金额)");
     QStringList columns;
     QStringList sums;
-    QVariantList names;
-    for (const auto row : openRecordset(QStringLiteral("SELECT DISTINCT 科目名称 FROM 多栏式1 WHERE ID='1111' ORDER BY 1"))) {
-        const QString name = row[0].toString();
-        columns << quotedName(name) + QStringLiteral(" REAL");
-        const QString amount = side == QStringLiteral("debit")   ? QStringLiteral("借方金额")
-                               : side == QStringLiteral("credit") ? QStringLiteral("贷方金额")
-                                                                 : QStringLiteral("ifnull(借方金额, 贷方金额)");
-        sums << QStringLiteral("sum(iif(科目名称=?, %1, NULL))").arg(amount);
-        names << name;
+    QVariantList values;
+    for (int index = 0; index < subAccounts.count(); ++index) {
+        columns << quotedName(headings[index]) + QStringLiteral(" REAL");
+        const int parentSign = debitParent ? 1 : -1;
+        const int ownSign = isDebitSide(subAccounts.value(index, 2).toString()) ? 1 : -1;
+        if (side == QStringLiteral("both")) {
+            sums << QStringLiteral("round(sum(CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 "
+                                   "WHEN substr(ID,4,6)='999999' THEN %1 ELSE %2 END), 2)")
+                        .arg(net, shown);
+            values << subAccounts.value(index, 0) << ownSign << ownSign;
+        } else {
+            sums << QStringLiteral("round(sum(CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 ELSE %2 END), 2)")
+                        .arg(net, shown);
+            values << subAccounts.value(index, 0) << parentSign;
+        }
     }
     execute(QStringLiteral("CREATE TABLE 多栏式 (ID TEXT, 日期 TEXT, 字号 TEXT, 号码 INTEGER, 摘要说明 TEXT, 借方合计 REAL, "
                            "贷方合计 REAL, 方向 TEXT, 余额 REAL%1)")
@@ -263,8 +318,10 @@ void buildMultiColumnPivot(const QString& code, const QString& direction)
                            "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%1 "
                            "FROM 多栏式1 WHERE ID>='8009' GROUP BY ID")
                 .arg(sums.isEmpty() ? QString() : QStringLiteral(", ") + sums.join(QStringLiteral(", "))),
-            names);
-    execute(QStringLiteral("UPDATE 多栏式 SET 摘要说明='年初余额', 方向=?, 余额=iif(?='借', 借方合计, 贷方合计) "
+            values);
+    // The opening row's balance is the net of both sides, as the running balance starts from.
+    execute(QStringLiteral("UPDATE 多栏式 SET 摘要说明='年初余额', 方向=?, "
+                           "余额=round(iif(?='借', ifnull(借方合计,0) - ifnull(贷方合计,0), ifnull(贷方合计,0) - ifnull(借方合计,0)), 2) "
                            "WHERE substr(ID,1,4)='8009'"),
             {direction, direction});
     transaction.commit();

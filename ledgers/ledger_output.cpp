@@ -35,29 +35,27 @@ SettingsRow settings()
     return readSettingsRow();
 }
 
-QString periodOfYear(const SettingsRow& row)
+// The headings name the year whose entries the figures come from: the year logged in.
+QString headingYear()
 {
-    return QStringLiteral("会计期间:  ") + row.yearText + QStringLiteral("年1月至12月");
+    return QString::number(loginState().fiscalYear);
 }
 
-// The margin box in centimetres; anything but a number keeps the layout's margins, and then
-// the report also keeps the printer's orientation.
-bool applyLeftMargin(ReportLayout& layout, const QString& centimetres)
+QString periodOfYear()
+{
+    return QStringLiteral("会计期间:  ") + headingYear() + QStringLiteral("年1月至12月");
+}
+
+// The margin box in centimetres; anything but a number keeps the layout's margins.
+void applyLeftMargin(ReportLayout& layout, const QString& centimetres)
 {
     bool ok = false;
     const double value = centimetres.trimmed().toDouble(&ok);
     if (!ok)
-        return false;
+        return;
     layout.leftMargin = qRound(value * 567);
     layout.rightMargin = 0;
     layout.topMargin = 1000;
-    return true;
-}
-
-void orient(ReportLayout& layout, int orientation)
-{
-    setPrinterOrientation(orientation);
-    layout.orientation = printerOrientation() == Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
 void printPaged(PagedLedger ledger, ReportLayout layout, const LedgerOutput& output, bool preview)
@@ -65,8 +63,8 @@ void printPaged(PagedLedger ledger, ReportLayout layout, const LedgerOutput& out
     execute(QStringLiteral("DELETE FROM ") + ledgerPageTable(ledger));
     buildLedgerPages(ledger);
     const RecordSet rows = openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(ledgerPageTable(ledger)));
-    if (applyLeftMargin(layout, output.leftMarginCm))
-        orient(layout, Landscape);
+    applyLeftMargin(layout, output.leftMarginCm);
+    orientReport(layout, Landscape);
     outputReport(layout, rows, preview);
 }
 
@@ -84,7 +82,7 @@ ReportLayout threeColumnReportLayout(const LedgerOutput& output)
         reportText(output.view == LedgerView::DetailLedger ? output.levelOneName + QStringLiteral("  明细帐") : QStringLiteral("总 分 类 帐"),
              3969, 0, 4541, 570, kCentre, 18),
         reportText(QStringLiteral("单位:") + row.unitName, 200, 580, 3769),
-        reportText(periodOfYear(row), 4535, 620, 3975, 300, kCentre),
+        reportText(periodOfYear(), 4535, 620, 3975, 300, kCentre),
         reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 200, 850, 8304),
         reportText(QStringLiteral("单位：元"), 9900, 850, 1800, 300, kRight),
         reportText(QStringLiteral("%p/%P"), 10800, 100, 1000, 300, kCentre)};
@@ -122,7 +120,7 @@ ReportLayout quantityReportLayout(const LedgerOutput& output)
     layout.pageHeader.texts = {
         reportText(output.levelOneName + QStringLiteral("  数量金额明细帐"), 6236, 0, 3960, 500, kCentre, 15),
         reportText(QStringLiteral("%p/%P"), 12300, 0, 1440, 300, kCentre),
-        reportText(periodOfYear(row), 6236, 600, 3969, 300, kCentre),
+        reportText(periodOfYear(), 6236, 600, 3969, 300, kCentre),
         reportText(QStringLiteral("单位:") + row.unitName, 100, 700, 6136),
         reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 100, 950, 7837),
         reportText(QStringLiteral("计量单位:") + output.unit, 8504, 950, 2070),
@@ -177,7 +175,7 @@ ReportLayout fixedAssetReportLayout(const LedgerOutput& output)
     layout.pageHeader.texts = {
         reportText(QStringLiteral("固定资产及累计折旧 明细帐"), 5102, 0, 4536, 400, kCentre, 15.75),
         reportText(QStringLiteral("%p/%P"), 11906, 100, 1440, 300, kCentre),
-        reportText(periodOfYear(row), 5102, 567, 4536, 300, kCentre),
+        reportText(periodOfYear(), 5102, 567, 4536, 300, kCentre),
         reportText(QStringLiteral("单位:") + row.unitName, 100, 850, 6703),
         reportText(QStringLiteral("科目名称: ") + output.code + QLatin1Char(' ') + output.fullName, 100, 1134, 7270),
         reportText(QStringLiteral("计量单位:") + output.unit, 8504, 1134, 2268),
@@ -229,7 +227,7 @@ ReportLayout balanceReportLayout(const LedgerOutput& output)
         reportText(QStringLiteral("科 目 余 额 表"), 5669, 0, 2835, 405, kCentre, 18),
         reportText(QStringLiteral("第 %p 页,共 %P 页"), 11339, 200, 1440, 300, kCentre),
         reportText(QStringLiteral(" 单位:") + row.unitName, 0, 500, 5102),
-        reportText(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 5669, 500,
+        reportText(QStringLiteral("会计期间:") + headingYear() + QStringLiteral("年") + output.period + QStringLiteral("月"), 5669, 500,
              2835, 300, kCentre),
         reportText(QStringLiteral("金额单位：元"), 11500, 500, 1133)};
     addReportColumns(layout,
@@ -270,7 +268,7 @@ ReportLayout accountSummaryReportLayout(const LedgerOutput& output)
         reportText(QStringLiteral("记帐凭证汇总表"), 3402, 0, 2835, 375, kCentre, 18),
         reportText(QStringLiteral("汇字1号"), 7700, 100, 804),
         reportText(QStringLiteral(" 单位:") + row.unitName, 0, 650, 3402),
-        reportText(QStringLiteral("会计期间:") + row.yearText + QStringLiteral("年") + output.period + QStringLiteral("月"), 3402, 650,
+        reportText(QStringLiteral("会计期间:") + headingYear() + QStringLiteral("年") + output.period + QStringLiteral("月"), 3402, 650,
              2835, 300, kCentre),
         reportText(QStringLiteral("单位:元"), 7700, 650, 804)};
     ReportText box = reportText(QString(), 0, 950, 9000, 500);
@@ -297,15 +295,15 @@ void outputLedgerReport(const LedgerOutput& output, bool preview)
     case LedgerView::AmountBalance: {
         ReportLayout layout = balanceReportLayout(output);
         const RecordSet rows = balanceTableRows();
-        if (applyLeftMargin(layout, output.leftMarginCm))
-            orient(layout, Landscape);
+        applyLeftMargin(layout, output.leftMarginCm);
+        orientReport(layout, Landscape);
         outputReport(layout, rows, preview);
         break;
     }
     case LedgerView::AccountSummary: {
         ReportLayout layout = accountSummaryReportLayout(output);
         const RecordSet rows = accountSummaryRows();
-        orient(layout, Portrait);
+        orientReport(layout, Portrait);
         outputReport(layout, rows, preview);
         break;
     }
@@ -332,10 +330,8 @@ void exportLedgerPages(const LedgerOutput& output)
     LedgerPagesKind kind;
     QString statement;
     LedgerPagesHeader header;
-    const SettingsRow row = settings();
-    header.year = row.yearText;
-    const QString accountLine = QStringLiteral("&\"常规\"       &10科目名称:") + output.code + QLatin1Char(' ') + output.fullName;
-    const QString detailTitle = QStringLiteral("   明细帐&\"宋体,常规\"");
+    header.year = headingYear();
+    const QString accountLine = QStringLiteral("科目名称:") + output.code + QLatin1Char(' ') + output.fullName;
     switch (output.view) {
     case LedgerView::DetailLedger:
     case LedgerView::GeneralLedger:
@@ -343,7 +339,7 @@ void exportLedgerPages(const LedgerOutput& output)
             return;
         kind = LedgerPagesKind::ThreeColumn;
         statement = QStringLiteral("SELECT * FROM 三总式 ORDER BY ID");
-        header.title = output.levelOneName + (output.detailFormat ? detailTitle : QStringLiteral("   总分类帐&\"宋体,常规\""));
+        header.title = output.levelOneName + (output.detailFormat ? QStringLiteral("   明细帐") : QStringLiteral("   总分类帐"));
         header.left = accountLine;
         break;
     case LedgerView::QuantityLedger:
@@ -351,14 +347,14 @@ void exportLedgerPages(const LedgerOutput& output)
             return;
         kind = LedgerPagesKind::Quantity;
         statement = QStringLiteral("SELECT * FROM 数量式 ORDER BY ID");
-        header.title = output.levelOneName + detailTitle;
+        header.title = output.levelOneName + QStringLiteral("   明细帐");
         header.left = accountLine;
         break;
     case LedgerView::MultiColumnLedger:
         kind = LedgerPagesKind::MultiColumn;
         statement = QStringLiteral("SELECT * FROM 多栏式 ORDER BY ID");
-        header.title = output.fullName + detailTitle;
-        header.left = QStringLiteral("&\"常规\"       &10单位名称:") + row.unitName;
+        header.title = output.fullName + QStringLiteral("   明细帐");
+        header.left = QStringLiteral("单位名称:") + settings().unitName;
         break;
     default:
         return;

@@ -44,21 +44,27 @@ int buildLedgerPages(PagedLedger ledger)
     for (int page = pageCount; page >= 1; --page) {
         const int last = kLedgerLinesPerPage * page;
         execute(QStringLiteral("UPDATE %1 SET 月=? WHERE 顺序<=?").arg(pages), {page, last});
+        const QVariant lastId = scalar(QStringLiteral("SELECT ID FROM %1 WHERE 顺序=?").arg(pages), {last});
+        if (lastId.isNull())
+            continue;
+        const QString id = lastId.toString();
+        // A month total or year-to-date line has no balance of its own: the page carries the
+        // balance of the last line above it that has one (a level line's is 0).
         const RecordSet full = openRecordset(
-            QStringLiteral("SELECT ID, ifnull(余额, 0)%2 FROM %1 WHERE 顺序=?")
+            QStringLiteral("SELECT ifnull(余额, 0)%2 FROM %1 WHERE 顺序<=? AND (方向 IS NOT NULL OR 余额 IS NOT NULL) "
+                           "ORDER BY 顺序 DESC LIMIT 1")
                 .arg(pages, carriesQuantity ? QStringLiteral(", ifnull(余数, 0)") : QString()),
             {last});
-        if (full.isEmpty())
-            continue;
-        const QString id = full.value(0, 0).toString();
+        const QVariant carriedBalance = full.isEmpty() ? QVariant(0) : full.value(0, 0);
+        const QVariant carriedQuantity = full.isEmpty() || !carriesQuantity ? QVariant(0) : full.value(0, 1);
         for (const auto& [digit, summary, onPage] : {std::tuple{QStringLiteral("1"), QStringLiteral("  过 次 页"), page},
                                                      std::tuple{QStringLiteral("2"), QStringLiteral("  承 前 页"), page + 1}}) {
             if (carriesQuantity)
                 execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, 余额, 余数, 月) VALUES (?, ?, ?, ?, ?)").arg(pages),
-                        {id + digit, summary, full.value(0, 1), full.value(0, 2), onPage});
+                        {id + digit, summary, carriedBalance, carriedQuantity, onPage});
             else
                 execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, 余额, 月) VALUES (?, ?, ?, ?)").arg(pages),
-                        {id + digit, summary, full.value(0, 1), onPage});
+                        {id + digit, summary, carriedBalance, onPage});
         }
     }
     const int onLastPage = scalar(QStringLiteral("SELECT count(月) FROM %1 WHERE 月=?").arg(pages), {pageCount}).toInt();

@@ -1,8 +1,9 @@
 #pragma once
 
 // Cuts a ledger work table into printed pages of 18 lines: each full page closes with
-// "  过 次 页" and the next opens with "  承 前 页", both repeating the balance (and the quantity
-// where the ledger carries one); the last page is filled up with empty lines.
+// "  过 次 页" and the next opens with "  承 前 页", both repeating the balance in effect at the
+// page's last line (and the quantity where the ledger carries one); the last page is filled up
+// with empty lines.
 
 #include <QString>
 

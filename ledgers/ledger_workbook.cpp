@@ -1,7 +1,9 @@
 #include "ledger_workbook.h"
 
+#include "data/number_format.h"
 #include "data/spreadsheet.h"
 
+#include <algorithm>
 
 namespace qm {
 
@@ -9,6 +11,12 @@ namespace {
 
 constexpr int kRowsPerPage = 25;
 constexpr int kSummaryColumn = 3;  // D
+
+bool isNumber(const QVariant& value)
+{
+    return value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong
+           || value.typeId() == QMetaType::Double;
+}
 
 QVector<int> carriedColumns(LedgerPagesKind kind)
 {
@@ -18,10 +26,61 @@ QVector<int> carriedColumns(LedgerPagesKind kind)
     }
 }
 
-bool isNumber(const QVariant& value)
+int directionColumn(LedgerPagesKind kind)
 {
-    return value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong
-           || value.typeId() == QMetaType::Double;
+    return kind == LedgerPagesKind::Quantity ? 10 : 6;  // K or G 方向
+}
+
+// A line has a balance of its own when it shows a direction or a carried value; month totals
+// and year-to-date lines show neither.
+bool hasBalance(LedgerPagesKind kind, const QVector<QVariant>& line)
+{
+    if (!line.value(directionColumn(kind)).toString().isEmpty())
+        return true;
+    for (int column : carriedColumns(kind)) {
+        if (!line.value(column).isNull())
+            return true;
+    }
+    return false;
+}
+
+QString cellDisplay(const QVariant& value, const char* format)
+{
+    if (value.isNull())
+        return QString();
+    if (format && isNumber(value))
+        return formatGridCell(value, qstrcmp(format, "0.000") == 0 ? CellFormat::Quantity : CellFormat::Amount);
+    return value.toString();
+}
+
+constexpr int kHeaderMax = 255;  // characters a page header or footer may hold
+
+// Header codes start with "&": a "&" of the user's own text is doubled to print as itself.
+QString escapedHeaderText(const QString& text)
+{
+    return QString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString composedPageHeader(const QString& title, const QString& left, const QString& year)
+{
+    return QStringLiteral("&L\n&\"常规\"       &10") + escapedHeaderText(left) + QStringLiteral("&C&\"黑体\"&16")
+           + escapedHeaderText(title) + QStringLiteral("&\"宋体,常规\"\n&\"常规\"&10会计期间:") + year
+           + QStringLiteral("年1-12月&R\n&\"常规\"&10单位:元             .");
+}
+
+// The page header, its longer text cut short (with "…") until the whole fits.
+QString pageHeaderText(const LedgerPagesHeader& header)
+{
+    QString title = header.title;
+    QString left = header.left;
+    QString text = composedPageHeader(title, left, header.year);
+    while (text.size() > kHeaderMax) {
+        QString& longer = left.size() >= title.size() ? left : title;
+        const int excess = int(text.size()) - kHeaderMax;
+        longer = longer.left(qMax(qsizetype(0), longer.size() - excess - 1)) + QChar(0x2026);
+        text = composedPageHeader(title, left, header.year);
+    }
+    return text;
 }
 
 const char* columnFormat(LedgerPagesKind kind, int column)
@@ -86,17 +145,23 @@ LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source
     }
     sheet.rows = {groups, names};
     sheet.headerRows = {0};
+    // Beside each row, the line whose balance is in effect there.
+    QVector<QVector<QVariant>> inEffect = {{}, {}};
+    QVector<QVariant> lastWithBalance(columns);
     for (int row = 0; row < source.count(); ++row) {
         QVector<QVariant> cells(columns);
         for (int column = 0; column < columns; ++column)
             cells[column] = source.value(row, column + 1);
+        if (hasBalance(kind, cells))
+            lastWithBalance = cells;
         sheet.rows.append(cells);
+        inEffect.append(lastWithBalance);
     }
     for (int k = 1; kRowsPerPage * k - 1 < sheet.rows.size(); ++k) {
         const int at = kRowsPerPage * k - 1;
         if (sheet.rows[at].value(kSummaryColumn).toString().isEmpty())
             continue;
-        const QVector<QVariant> last = sheet.rows[at - 1];
+        const QVector<QVariant> last = inEffect[at - 1];
         QVector<QVariant> carriedOut(columns);
         QVector<QVariant> carriedIn(columns);
         carriedOut[kSummaryColumn] = QStringLiteral("过 次 页");
@@ -109,6 +174,7 @@ LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source
         sheet.rows.insert(at, sheet.rows[1]);
         sheet.rows.insert(at, sheet.rows[0]);
         sheet.rows.insert(at, carriedOut);
+        inEffect.insert(at, 4, last);
         sheet.headerRows.append(at + 1);
         sheet.pageBreaks.append(at + 1);
     }
@@ -152,8 +218,17 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
                     checkSpreadsheet(worksheet_write_string(worksheet, r, c, value.toString().toUtf8().constData(), format));
             }
         }
+        for (int column = 0; column < columns; ++column) {
+            int width = 0;
+            for (const QVector<QVariant>& row : sheet.rows)
+                width = std::max(width, spreadsheetTextWidth(cellDisplay(row.value(column), columnFormat(kind, column))));
+            checkSpreadsheet(worksheet_set_column(worksheet, lxw_col_t(column), lxw_col_t(column),
+                                                  std::clamp(width + 2, 6, 60), nullptr));
+        }
         for (int top : sheet.headerRows) {
             for (const Merge& merge : headerMerges(kind, columns)) {
+                if (merge.first == merge.last && merge.rows == 1)
+                    continue;  // one cell: already written
                 const QVariant value = sheet.rows[top].value(merge.first);
                 checkSpreadsheet(worksheet_merge_range(worksheet, lxw_row_t(top), lxw_col_t(merge.first),
                                             lxw_row_t(top + merge.rows - 1), lxw_col_t(merge.last),
@@ -169,9 +244,7 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
         worksheet_set_landscape(worksheet);
         worksheet_set_paper(worksheet, 9);
         worksheet_set_margins(worksheet, 1.33858267716535, 1.33858267716535, -1, -1);
-        const QString pageHeader = QStringLiteral("&L\n") + header.left + QStringLiteral("&C&\"黑体\"&16") + header.title
-                                   + QStringLiteral("\n&\"常规\"&10会计期间:") + header.year + QStringLiteral("年1-12月")
-                                   + QStringLiteral("&R\n&\"常规\"&10单位:元             .");
+        const QString pageHeader = pageHeaderText(header);
         checkSpreadsheet(worksheet_set_header(worksheet, pageHeader.toUtf8().constData()));
         checkSpreadsheet(worksheet_set_footer(worksheet, "&R&\"常规\"&10[QM505]               ."));
     });

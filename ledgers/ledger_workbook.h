@@ -2,7 +2,8 @@
 
 // Ledger pages in a spreadsheet workbook: the built ledger under a two-row header, cut every 25
 // rows by a carried-forward line, a copy of the header and a brought-forward line, with a page
-// break before each copied header; landscape A4 with the ledger's page header and footer.
+// break before each copied header; landscape A4 with the ledger's page header and footer, each
+// column as wide as its widest text.
 
 #include "data/record_set.h"
 
@@ -22,10 +23,12 @@ struct LedgerPagesSheet {
 // `source` is the ledger table read in ID order, its first column ID.
 LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source);
 
+// Plain texts: the writer adds the header codes, and cuts a text short when the page header
+// would pass the 255 characters it may hold.
 struct LedgerPagesHeader {
-    QString title;  // the centre header's first line, with its header codes
-    QString left;   // the left header line, with its header codes
-    QString year;
+    QString title;  // the centre header's first line, such as "库存现金   明细帐"
+    QString left;   // the left header line: the account, or the unit
+    QString year;   // of the period line "会计期间:…年1-12月"
 };
 
 void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const LedgerPagesSheet& sheet,

@@ -14,6 +14,7 @@
 #include "data/result_grid.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
+#include "report/report.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -114,7 +115,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     m_codeOrder->setToolTip(QStringLiteral("明细按代码排序"));
 
     m_result = makeLabel(QStringLiteral("Label3"), QString(), this);
-    QFont resultFont(QStringLiteral("仿宋_GB2312"));
+    QFont resultFont = reportFont(ReportFace::FangSong, false);
     resultFont.setPointSizeF(m_result->font().pointSizeF() * 1.2);
     m_result->setFont(resultFont);
 
@@ -403,13 +404,15 @@ LedgerOutput QueryCentreWindow::output() const
     return out;
 }
 
-bool QueryCentreWindow::outputChecks(const QString& emptyMessage)
+bool QueryCentreWindow::outputChecks(const QString& emptyMessage, bool toPrinter)
 {
     if (m_mode->text().isEmpty()) {
         showMessage(emptyMessage, QStringLiteral("QM505"), MessageIcon::Exclamation);
         return false;
     }
-    if (!printerInstalled()) {
+    // Only printing straight away needs a printer: a preview prints from its own window or
+    // saves a PDF, and ledger pages are a workbook.
+    if (toPrinter && !printerInstalled()) {
         showMessage(QStringLiteral("你电脑上没有安装打印机!! "), QStringLiteral("QM505提示 "), MessageIcon::Information);
         return false;
     }
@@ -418,7 +421,7 @@ bool QueryCentreWindow::outputChecks(const QString& emptyMessage)
 
 void QueryCentreWindow::printClicked()
 {
-    if (!outputChecks(QStringLiteral("请先[查询]")))
+    if (!outputChecks(QStringLiteral("请先[查询]"), true))
         return;
     const LedgerOutput out = output();
     if (out.view == LedgerView::MultiColumnLedger)
@@ -430,7 +433,7 @@ void QueryCentreWindow::printClicked()
 
 void QueryCentreWindow::previewClicked()
 {
-    if (!outputChecks(QStringLiteral("请先[查询]")))
+    if (!outputChecks(QStringLiteral("请先[查询]"), false))
         return;
     const LedgerOutput out = output();
     if (out.view == LedgerView::MultiColumnLedger)
@@ -442,7 +445,7 @@ void QueryCentreWindow::previewClicked()
 
 void QueryCentreWindow::ledgerPagesClicked()
 {
-    if (!outputChecks(QStringLiteral("请先查询数据")))
+    if (!outputChecks(QStringLiteral("请先查询数据"), false))
         return;
     exportLedgerPages(output());
 }

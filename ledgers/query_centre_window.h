@@ -48,7 +48,7 @@ private:
     void stepAccount(bool forward);
     void showCount(const QString& prefix, const QString& suffix = QStringLiteral("条记录"));
     bool balanceView(bool amountsOnly);
-    bool outputChecks(const QString& emptyMessage);
+    bool outputChecks(const QString& emptyMessage, bool toPrinter);
     LedgerOutput output() const;
     int fiscalYear() const;
 

@@ -2,9 +2,13 @@
 
 #include "data/number_format.h"
 
+#include <QApplication>
 #include <QDate>
+#include <QFont>
+#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -40,7 +44,7 @@ public:
     void section(const ReportSection& section, int top, int page, int pages)
     {
         for (const ReportText& text : section.texts) {
-            setFont(text.pointSize);
+            setFont(text.pointSize, text.face, text.bold);
             const QRect area(m_layout.leftMargin + text.left, top + text.top, text.width, text.height);
             if (text.boxed)
                 m_painter.drawRect(area);
@@ -51,7 +55,7 @@ public:
 
     void detail(const RecordSet& rows, int row, int top)
     {
-        setFont(0);
+        setFont(0, m_layout.face, false);
         for (const ReportField& field : m_layout.fields) {
             const int index = rows.fieldIndex(field.field);
             const QVariant value = index >= 0 ? rows.value(row, index) : QVariant();
@@ -65,7 +69,7 @@ public:
                 m_painter.setFont(smaller);
             }
             m_painter.drawText(area, int(field.alignment), shown);
-            setFont(0);
+            setFont(0, m_layout.face, false);
         }
         section(m_layout.detail, top, 0, 0);
     }
@@ -73,9 +77,9 @@ public:
     void newPage(QPagedPaintDevice& device) { device.newPage(); }
 
 private:
-    void setFont(double pointSize)
+    void setFont(double pointSize, ReportFace face, bool bold)
     {
-        QFont font(m_layout.fontFamily);
+        QFont font = reportFont(face, bold);
         font.setPixelSize(qRound((pointSize > 0 ? pointSize : m_layout.pointSize) * 20));
         m_painter.setFont(font);
     }
@@ -92,10 +96,46 @@ private:
 
 }  // namespace
 
+QStringList reportFontFamilies(ReportFace face)
+{
+    const QStringList song{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                           QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
+                           QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")};
+    switch (face) {
+    case ReportFace::FangSong:
+        return QStringList{QStringLiteral("仿宋_GB2312"), QStringLiteral("仿宋"), QStringLiteral("FangSong_GB2312"),
+                           QStringLiteral("FangSong"), QStringLiteral("STFangsong")}
+               + song;
+    case ReportFace::Kai:
+        return QStringList{QStringLiteral("楷体_GB2312"), QStringLiteral("楷体"), QStringLiteral("KaiTi_GB2312"),
+                           QStringLiteral("KaiTi"), QStringLiteral("STKaiti"), QStringLiteral("AR PL UKai CN")}
+               + song;
+    case ReportFace::Song:
+        break;
+    }
+    return song;
+}
+
+QFont reportFont(ReportFace face, bool bold)
+{
+    QFont font;
+    font.setFamilies(reportFontFamilies(face));
+    font.setBold(bold);
+    return font;
+}
+
 ReportText reportText(const QString& text, int left, int top, int width, int height, Qt::Alignment alignment,
                       double pointSize)
 {
-    return ReportText{text, left, top, width, height, alignment, pointSize, false};
+    ReportText made;
+    made.text = text;
+    made.left = left;
+    made.top = top;
+    made.width = width;
+    made.height = height;
+    made.alignment = alignment;
+    made.pointSize = pointSize;
+    return made;
 }
 
 void addReportColumns(ReportLayout& layout, const std::vector<ReportColumn>& columns, int headingTop, int headingHeight,
@@ -187,6 +227,26 @@ void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const R
     }
 }
 
+QPageLayout reportPageLayout(const ReportLayout& layout)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), layout.orientation, QMarginsF(0, 0, 0, 0));
+}
+
+void orientReport(ReportLayout& layout, PrinterOrientation orientation)
+{
+    setPrinterOrientation(orientation);
+    layout.orientation = orientation == Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+void writeReportPdf(const QString& path, const ReportLayout& layout, const RecordSet& rows)
+{
+    QPdfWriter writer(path);
+    writer.setTitle(layout.caption);
+    writer.setResolution(300);
+    writer.setPageLayout(reportPageLayout(layout));
+    renderReport(writer, layout, rows);
+}
+
 void outputReport(const ReportLayout& layout, const RecordSet& rows, bool preview)
 {
     if (g_handler) {
@@ -194,15 +254,18 @@ void outputReport(const ReportLayout& layout, const RecordSet& rows, bool previe
         return;
     }
     auto* printer = new QPrinter(QPrinter::HighResolution);
-    printer->setPageOrientation(layout.orientation);
+    if (!printerInstalled())
+        printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setFullPage(true);
+    printer->setPageLayout(reportPageLayout(layout));
     printer->setDocName(layout.caption);
     if (!preview) {
         renderReport(*printer, layout, rows);
         delete printer;
         return;
     }
-    auto* dialog = new QPrintPreviewDialog(printer);
+    // A modal window that asks for a preview owns it, or the modal window would block it.
+    auto* dialog = new QPrintPreviewDialog(printer, QApplication::activeModalWidget());
     QObject::connect(dialog, &QObject::destroyed, [printer] { delete printer; });
     dialog->setWindowTitle(layout.caption);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

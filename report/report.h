@@ -4,17 +4,26 @@
 // every group of rows (each group starting a new page), a report footer at the end. Positions are
 // in twips (1440 to the inch, 567 to the centimetre) from the left edge of the printable area.
 
+#include "data/printer.h"
 #include "data/record_set.h"
 
 #include <QPageLayout>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 #include <vector>
 
+class QFont;
 class QPagedPaintDevice;
 
 namespace qm {
+
+// The typefaces the layouts name. Each prints in the first face of its list that the machine
+// has, and the lists end in faces that are installed with the program.
+enum class ReportFace { Song, FangSong, Kai };
+QStringList reportFontFamilies(ReportFace face);
+QFont reportFont(ReportFace face, bool bold);
 
 struct ReportText {
     QString text;  // "%p" prints the page number, "%P" the page count, "%d" the date
@@ -25,6 +34,8 @@ struct ReportText {
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     double pointSize = 0;  // 0: the report's own size
     bool boxed = false;    // a rectangle around the text's area
+    ReportFace face = ReportFace::Song;
+    bool bold = false;
 };
 
 ReportText reportText(const QString& text, int left, int top, int width, int height = 300,
@@ -72,7 +83,7 @@ struct ReportLayout {
     int rightMargin = 0;
     int bottomMargin = 500;
     double pointSize = 9;
-    QString fontFamily = QStringLiteral("宋体");
+    ReportFace face = ReportFace::Song;  // of the detail lines and of texts that name none
     ReportSection reportHeader;
     ReportSection pageHeader;
     ReportSection detail;  // texts and rules of every detail line
@@ -101,10 +112,18 @@ QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& 
 // A value as a report field shows it.
 QString reportFieldText(const QVariant& value, const QString& format);
 
-// Draws the report on a paged device (a printer or a PDF writer).
-void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const RecordSet& rows);
+// Every report prints on A4 in its layout's orientation, the layout's margins inside the page.
+QPageLayout reportPageLayout(const ReportLayout& layout);
+// Keeps the orientation for the print jobs that follow and lays the report out in it.
+void orientReport(ReportLayout& layout, PrinterOrientation orientation);
 
-// Prints on the default printer, or opens the preview window. Tests replace the output.
+// Draws the report on a paged device (a printer or a PDF writer) set to its page layout.
+void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const RecordSet& rows);
+// The report as a PDF file, page for page as it prints.
+void writeReportPdf(const QString& path, const ReportLayout& layout, const RecordSet& rows);
+
+// Prints on the default printer, or opens the preview window. A preview needs no printer: its
+// print button then writes a PDF file. Tests replace the output.
 void outputReport(const ReportLayout& layout, const RecordSet& rows, bool preview);
 using ReportOutputHandler = std::function<void(const ReportLayout&, const RecordSet&, bool preview)>;
 ReportOutputHandler setReportOutputHandler(ReportOutputHandler handler);

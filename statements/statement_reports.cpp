@@ -1,7 +1,6 @@
 #include "statement_reports.h"
 
 #include "data/login.h"
-#include "data/printer.h"
 
 #include <QDate>
 
@@ -25,14 +24,23 @@ ReportLayout statementLayout(const QString& caption, int width, int headerHeight
     layout.width = width;
     layout.pointSize = detailSize;
     layout.pageHeader.height = headerHeight;
-    layout.pageHeader.texts.append(reportText(title, titleLeft, titleTop, titleWidth, 500, kCentre, titleSize));
-    for (int index = 0; index < 3; ++index)
-        layout.pageHeader.texts.append(reportText(QString(), labels[index][0], labelTop, labels[index][1], 300, kLeft, labelSize));
+    ReportText titleText = reportText(title, titleLeft, titleTop, titleWidth, 500, kCentre, titleSize);
+    titleText.face = ReportFace::FangSong;
+    titleText.bold = true;
+    layout.pageHeader.texts.append(titleText);
+    for (int index = 0; index < 3; ++index) {
+        ReportText label = reportText(QString(), labels[index][0], labelTop, labels[index][1], 300, kLeft, labelSize);
+        label.face = ReportFace::Kai;
+        layout.pageHeader.texts.append(label);
+    }
     layout.pageHeader.texts[3].text = QStringLiteral("单位:元");
     ReportText box = reportText(QString(), 0, boxTop, width - 60, boxHeight, kLeft, 0);
     box.boxed = true;
     layout.pageHeader.texts.append(box);
+    const qsizetype firstHeading = layout.pageHeader.texts.size();
     addReportColumns(layout, columns, boxTop, boxHeight, headingSize);
+    for (qsizetype index = firstHeading; index < layout.pageHeader.texts.size(); ++index)
+        layout.pageHeader.texts[index].bold = true;
     for (int x : rules)
         layout.pageHeader.rules.append(ReportRule{x, boxTop, x, boxTop + boxHeight});
     layout.detail.height = detailHeight;
@@ -64,6 +72,10 @@ ReportLayout statementReportLayout(Statement statement, int fiscalYear, const QS
              {"年初数", 7550, 1450, "年初余额2", 7550, 1420, kRight, "#,##0.00"},
              {"期末数", 9000, 1450, "期末余额2", 9020, 1420, kRight, "#,##0.00"}},
             {1985, 2385, 3800, 5250, 7150, 7550, 9020});
+        for (ReportText& heading : layout.pageHeader.texts) {
+            if (heading.text == QStringLiteral("行次"))
+                heading.pointSize = 9;
+        }
         const QDate last = QDate(fiscalYear, month.toInt() >= 1 && month.toInt() <= 12 ? month.toInt() : 1, 1).addMonths(1).addDays(-1);
         layout.pageHeader.texts[2].text = last.toString(QStringLiteral("yyyy年MM月dd日"));
     } else if (isIncomeStatement(statement)) {
@@ -75,7 +87,7 @@ ReportLayout statementReportLayout(Statement statement, int fiscalYear, const QS
                                   {"本月数", 4300, 2330, "本期金额", 4300, 2280, kRight, "#,##0.00"},
                                   {"本年累计数", 6630, 2355, "本年累计", 6660, 2300, kRight, "#,##0.00"}},
                                  {3740, 4300, 6630});
-        layout.pageHeader.texts[2].text = settings.yearText + QStringLiteral("年") + month + QStringLiteral("月");
+        layout.pageHeader.texts[2].text = QString::number(fiscalYear) + QStringLiteral("年") + month + QStringLiteral("月");
     } else {
         const int labels[3][2] = {{50, 5600}, {5669, 2268}, {8400, 795}};
         layout = statementLayout(QStringLiteral("现金流量表"), 9690, 2046, 340, QStringLiteral("现 金 流 量 表"), 3500, 800, 2834,
@@ -84,7 +96,7 @@ ReportLayout statementReportLayout(Statement statement, int fiscalYear, const QS
                                   {"行次", 7350, 600, "行次", 7400, 500, kCentre, ""},
                                   {"金  额", 7950, 1680, "金额", 7980, 1600, kRight, "#,##0.00"}},
                                  {7350, 7950});
-        layout.pageHeader.texts[2].text = settings.yearText + QStringLiteral("年1-") + month + QStringLiteral("月");
+        layout.pageHeader.texts[2].text = QString::number(fiscalYear) + QStringLiteral("年1-") + month + QStringLiteral("月");
     }
     // Title, then the unit (label2), the period (label3) and "单位:元" (label4).
     layout.pageHeader.texts[1].text = QStringLiteral(" 单位:") + settings.unitName;
@@ -94,8 +106,7 @@ ReportLayout statementReportLayout(Statement statement, int fiscalYear, const QS
 void previewStatementReport(Statement statement, int fiscalYear, const QString& month)
 {
     ReportLayout layout = statementReportLayout(statement, fiscalYear, month);
-    setPrinterOrientation(Portrait);
-    layout.orientation = printerOrientation() == Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    orientReport(layout, Portrait);
     outputReport(layout, statementRows(statement), true);
 }
 

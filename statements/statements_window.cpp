@@ -6,7 +6,6 @@
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/number_format.h"
-#include "data/printer.h"
 #include "data/result_grid.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
@@ -32,12 +31,13 @@ using F = CellFormat;
 
 std::vector<GridColumn> resultLayout(Statement statement)
 {
+    const GridColumn lineNumber{500, F::None, Qt::AlignCenter};
     if (isBalanceSheet(statement))
-        return {{500, F::None}, {2000, F::None}, {500, F::None}, {0, F::None}, {1500, F::Amount}, {1500, F::Amount},
-                {2000, F::None}, {500, F::None}, {0, F::None}, {1500, F::Amount}, {1500, F::Amount}};
+        return {{500, F::None}, {2000, F::None}, lineNumber, {0, F::None}, {1500, F::Amount}, {1500, F::Amount},
+                {2000, F::None}, lineNumber, {0, F::None}, {1500, F::Amount}, {1500, F::Amount}};
     if (isIncomeStatement(statement))
-        return {{500, F::None}, {3500, F::None}, {500, F::None}, {0, F::None}, {2000, F::Amount}, {2000, F::Amount}};
-    return {{500, F::None}, {6000, F::None}, {500, F::None}, {0, F::None}, {2000, F::Amount}};
+        return {{500, F::None}, {3500, F::None}, lineNumber, {0, F::None}, {2000, F::Amount}, {2000, F::Amount}};
+    return {{500, F::None}, {6000, F::None}, lineNumber, {0, F::None}, {2000, F::Amount}};
 }
 
 }  // namespace
@@ -138,15 +138,21 @@ Statement StatementsWindow::statement() const
 
 void StatementsWindow::computeClicked()
 {
+    computeChosenStatement();
+}
+
+RecordSet StatementsWindow::computeChosenStatement()
+{
     commitPendingEdit(m_definitions);
     m_codes->hide();
     m_definitions->hide();
     const Statement chosen = statement();
     if (const std::optional<Message> message = evaluateStatement(chosen, loginState().fiscalYear, m_month->currentText()))
         showMessage(*message);
-    showInResultGrid(m_result, statementRows(chosen), resultLayout(chosen));
-    m_computed = true;
+    const RecordSet rows = statementRows(chosen);
+    showInResultGrid(m_result, rows, resultLayout(chosen));
     m_result->show();
+    return rows;
 }
 
 void StatementsWindow::formulasClicked()
@@ -204,23 +210,22 @@ void StatementsWindow::helpClicked()
                                "3.特别说明:现流表中888为现金类年初余额,999为现金类期末余额"));
 }
 
+// The preview and the export evaluate the statement for the option and month chosen now, so
+// their headings and figures belong together. A preview needs no printer.
 void StatementsWindow::previewClicked()
 {
-    if (!printerInstalled()) {
-        showMessage(QStringLiteral("你电脑上没有安装打印机!! "), QStringLiteral("QM505提示 "), MessageIcon::Information);
-        return;
-    }
+    computeChosenStatement();
     previewStatementReport(statement(), loginState().fiscalYear, m_month->currentText());
 }
 
 void StatementsWindow::exportClicked()
 {
-    if (!m_computed) {
+    const RecordSet rows = computeChosenStatement();
+    if (rows.isEmpty()) {
         showMessage(QStringLiteral("没有数据"));
         return;
     }
     const Statement chosen = statement();
-    const RecordSet rows = statementRows(chosen);
     const QString unit = m_unitName->text();
     const int year = loginState().fiscalYear;
     const int month = m_month->currentText().toInt();

@@ -31,6 +31,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Evaluates the chosen statement for the chosen month and shows it; returns its rows.
+    RecordSet computeChosenStatement();
     void definitionEdited(int row, int column);
 
     QRadioButton* m_options[5];
@@ -41,7 +43,6 @@ private:
     QListWidget* m_codes;
     // The statement whose definitions the grid shows: its edits go there, whatever is ticked since.
     Statement m_definitionStatement = Statement::BalanceSheet05;
-    bool m_computed = false;
     bool m_filling = false;
 };
 

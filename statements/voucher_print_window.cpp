@@ -10,6 +10,7 @@
 #include "report/report.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QGridLayout>
@@ -55,8 +56,9 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
         reportText(QStringLiteral("日期:  ") + (date.isValid() ? date.toString(QStringLiteral("yyyy年MM月dd日")) : QString()), 3402, 650,
              2835, 330, centre),
         reportText(QStringLiteral(" 单位:") + unitName, 0, 720, 3402, 255),
-        reportText(first("字号").toString() + QStringLiteral(" 字第") + first("号码").toString() + QStringLiteral("号(%p/%P)"), 7500,
-             680, 1920, 300, right),
+        reportText(hasLines ? first("字号").toString() + QStringLiteral(" 字第") + first("号码").toString() + QStringLiteral("号(%p/%P)")
+                            : QString(),
+                   7500, 680, 1920, 300, right),
         reportText(QStringLiteral("摘要说明"), 0, 1100, 1695, 300, centre),
         reportText(QStringLiteral("科 目 名 称"), 1701, 1100, 3405, 300, centre),
         reportText(QStringLiteral("数 量"), 5102, 1100, 945, 300, centre),
@@ -77,11 +79,12 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
         layout.detail.rules.append(ReportRule{x, 0, x, 430});
     layout.detail.rules.append(ReportRule{0, 430, 9638, 430});
     layout.groupFooter.height = 740;
+    // A number without a voucher shows no attachments and no totals.
     layout.groupFooter.texts = {
-        reportText(QStringLiteral("附单据 ") + first("附件").toString() + QStringLiteral(" 张"), 150, 100, 2220, 240),
+        reportText(hasLines ? QStringLiteral("附单据 ") + first("附件").toString() + QStringLiteral(" 张") : QString(), 150, 100, 2220, 240),
         reportText(QStringLiteral("总  计"), 5102, 100, 795, 300, right),
-        reportText(formatThousands(print.debitTotal), 6120, 100, 1650, 300, right),
-        reportText(formatThousands(print.creditTotal), 7900, 100, 1650, 300, right),
+        reportText(hasLines ? formatThousands(print.debitTotal) : QString(), 6120, 100, 1650, 300, right),
+        reportText(hasLines ? formatThousands(print.creditTotal) : QString(), 7900, 100, 1650, 300, right),
         reportText(QStringLiteral("会计主管:"), 567, 500, 1440, 240),
         reportText(QStringLiteral("审核: ") + first("审核").toString(), 2835, 500, 1440, 240),
         reportText(QStringLiteral("记帐:"), 5600, 500, 1140, 240),
@@ -165,7 +168,8 @@ void VoucherPrintWindow::monthChosen()
 
 bool VoucherPrintWindow::output(bool preview)
 {
-    if (!printerInstalled()) {
+    // A preview needs no printer; printing straight away does.
+    if (!preview && !printerInstalled()) {
         showMessage(QStringLiteral("你电脑上没有安装打印机!! "), QStringLiteral("QM505提示 "), MessageIcon::Information);
         return false;
     }
@@ -174,17 +178,19 @@ bool VoucherPrintWindow::output(bool preview)
         return false;
     }
     const VoucherPrint print = buildVoucherPrint(loginState().fiscalYear, m_month->currentText(), m_from->text());
+    // A range skips the numbers that have no voucher rather than print an empty page.
+    if (!preview && print.lines.isEmpty())
+        return true;
     ReportLayout layout = voucherReportLayout(print, readSettingsRow().unitName);
-    setPrinterOrientation(m_landscape->isChecked() ? Landscape : Portrait);
-    layout.orientation = printerOrientation() == Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
-    bool leftOk = false;
-    bool topOk = false;
-    const double left = m_leftMargin->text().toDouble(&leftOk);
-    const double top = m_topMargin->text().toDouble(&topOk);
-    if (leftOk && topOk) {
+    orientReport(layout, m_landscape->isChecked() ? Landscape : Portrait);
+    // Each margin comes from its own box; one that is not a number keeps the layout's.
+    bool ok = false;
+    const double left = m_leftMargin->text().toDouble(&ok);
+    if (ok)
         layout.leftMargin = qRound(left * 567);
+    const double top = m_topMargin->text().toDouble(&ok);
+    if (ok)
         layout.topMargin = qRound(top * 567);
-    }
     outputReport(layout, print.lines, preview);
     return true;
 }
@@ -226,6 +232,14 @@ void VoucherPrintWindow::saveSettingsClicked()
     settings.setValue(QStringLiteral("Check1/") + kKey, m_landscape->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     showMessage(QStringLiteral("保存OK"));
     m_settings->hide();
+}
+
+bool VoucherPrintWindow::event(QEvent* event)
+{
+    // Maximised whenever it is activated, from the menu or from the toolbar.
+    if (event->type() == QEvent::WindowActivate && !(windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    return QDialog::event(event);
 }
 
 }  // namespace qm

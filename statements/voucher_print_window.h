@@ -26,6 +26,9 @@ public:
     void rangeClicked();
     void saveSettingsClicked();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     // Lays the voucher of the number box out; false when there is nothing to print.
     bool output(bool preview);

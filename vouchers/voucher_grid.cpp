@@ -49,6 +49,7 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->hide();
+    paintFixedHeaders(this);
     setCompactRows(this);
     installWheelPaging(this);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -245,7 +246,11 @@ void VoucherGrid::typeIntoEditor(const QString& typed)
     for (const QChar c : typed) {
         if (m_editColumn >= QuantityColumn && numKeyFilter(c.unicode(), m_editor->text()) == 0)
             continue;
+        const QString before = m_editor->text();
         m_editor->insert(QString(c));
+        // An amount over the limit was refused and said so once: the rest does not follow.
+        if (m_editor->text() == before)
+            break;
     }
 }
 

@@ -44,6 +44,10 @@ private slots:
         QCOMPARE(form.combo->itemText(1), QString());
         QCOMPARE(form.year->text(), QStringLiteral("2015"));
         QCOMPARE(form.password->echoMode(), QLineEdit::Password);
+        form.password->setText(QStringLiteral("12"));
+        form.password->ensurePolished();
+        QCOMPARE(form.password->displayText(), QStringLiteral("**"));
+        form.password->clear();
         QCOMPARE(loginState().unitName, QStringLiteral("甲公司"));
         QVERIFY(!isConnectionOpen());
 

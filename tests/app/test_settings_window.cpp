@@ -87,7 +87,14 @@ private slots:
         SettingsWindow window;
         QCOMPARE(window.windowTitle(), QStringLiteral("信息设置"));
         QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("管理员"));
-        QCOMPARE(child<QLineEdit>(window, "Text4")->echoMode(), QLineEdit::Password);
+        for (const char* name : {"Text4", "Text5", "Text6"}) {
+            auto* password = child<QLineEdit>(window, name);
+            password->setText(QStringLiteral("123456"));
+            password->ensurePolished();
+            QCOMPARE(password->displayText(), QStringLiteral("******"));
+        }
+        child<QLineEdit>(window, "Text5")->clear();
+        child<QLineEdit>(window, "Text6")->clear();
         QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QStringLiteral("示范单位"));
         auto* year = child<QComboBox>(window, "Combo1");
         QCOMPARE(year->count(), 11);
@@ -101,7 +108,16 @@ private slots:
         click(window, "Command1");
         click(window, "Command2");
         QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请选择会计年度")});
-        year->setCurrentText(QStringLiteral("2020"));
+        // A year typed into the box: those without an entry table are refused.
+        for (const QString& typed : {QStringLiteral("2009"), QStringLiteral("2021"), QStringLiteral("abc")}) {
+            year->lineEdit()->clear();
+            QTest::keyClicks(year->lineEdit(), typed);
+            click(window, "Command2");
+            QCOMPARE(recorder.texts().last(), QStringLiteral("超年限不能使用"));
+            QCOMPARE(loginState().fiscalYear, qint16(2016));
+        }
+        year->lineEdit()->clear();
+        QTest::keyClicks(year->lineEdit(), QStringLiteral("2020"));
         child<QLineEdit>(window, "Text1")->setText(QStringLiteral("新单位"));
         click(window, "Command2");
         QCOMPARE(recorder.texts().last(), QStringLiteral("年度\\单位保存成功"));
@@ -167,6 +183,21 @@ private slots:
         }
         const QStringList backups = QDir(folder).entryList({QStringLiteral("*.bam")});
         QCOMPARE(backups.size(), 1);
+        {
+            // A folder typed into the box serves as well as a chosen one.
+            SettingsWindow window;
+            auto* box = child<QLineEdit>(window, "Text7");
+            box->clear();
+            QTest::keyClicks(box, QStringLiteral("relative/dir"));
+            click(window, "Command8");
+            QCOMPARE(recorder.texts().last(), QStringLiteral("请选择备份路径"));
+            const QString typed = program.path() + QStringLiteral("/typed");
+            box->clear();
+            QTest::keyClicks(box, typed);
+            click(window, "Command8");
+            QCOMPARE(recorder.texts().last(), QStringLiteral("数据成功备份到: ") + typed + QStringLiteral(" 文件夹中"));
+            QCOMPARE(QDir(typed).entryList({QStringLiteral("*.bam")}).size(), 1);
+        }
 
         execute(QStringLiteral("DELETE FROM 科目表"));
         SettingsWindow window;

@@ -16,13 +16,18 @@ class TestSpreadsheetExport : public QObject {
 
 private:
     QStringList m_opened;
+    bool m_openable = true;
     SpreadsheetOpener m_previous;
 
 private slots:
     void init()
     {
         m_opened.clear();
-        m_previous = setSpreadsheetOpener([this](const QString& path) { m_opened << path; });
+        m_openable = true;
+        m_previous = setSpreadsheetOpener([this](const QString& path) {
+            m_opened << path;
+            return m_openable;
+        });
     }
     void cleanup() { setSpreadsheetOpener(m_previous); }
 
@@ -58,6 +63,15 @@ private slots:
         QCOMPARE(m_opened.size(), 2);
         QVERIFY(m_opened[0] != m_opened[1]);
         QVERIFY(QFile::exists(m_opened[0]));
+
+        // No program opens the workbook: the user learns where it was written.
+        m_openable = false;
+        exportRecordsetToExcel(statement);
+        QCOMPARE(m_opened.size(), 3);
+        QVERIFY(QFile::exists(m_opened[2]));
+        QCOMPARE(recorder.messages.size(), 1);
+        QVERIFY(recorder.texts().last().endsWith(QDir::toNativeSeparators(m_opened[2])));
+        QCOMPARE(recorder.messages.last().title, QStringLiteral("QM505提示"));
     }
 
     void emptyResultAndFailures()

@@ -119,6 +119,97 @@ private slots:
         QCOMPARE(multiColumnLedgerRows().fieldNames().mid(9),
                  (QStringList{QStringLiteral("001办公费"), QStringLiteral("002差旅费"), QStringLiteral("003招待费")}));
     }
+
+    // Openings on both sides, a credit parent's one-sided columns, one sub-account, clashing
+    // names and sub-accounts with children of their own.
+    void multiColumnLedgerShapes()
+    {
+        const auto build = [](const QString& code, const QString& direction) {
+            QVERIFY(!buildMultiColumnRows(kYear, code, direction, false));
+            buildMultiColumnPivot(code, direction);
+        };
+        {
+            TempProgram program;
+            addAccount(QStringLiteral("6602001"), QStringLiteral("办公费"), QStringLiteral("管理费用/办公费"));
+            addAccount(QStringLiteral("6602002"), QStringLiteral("差旅费"), QStringLiteral("管理费用/差旅费"));
+            addLine(QStringLiteral("8000000001"), QStringLiteral("6602001"), 100.0, QVariant());
+            addLine(QStringLiteral("8000000002"), QStringLiteral("6602002"), QVariant(), 30.0);
+            addLine(QStringLiteral("8030001001"), QStringLiteral("6602001"), 0.1, QVariant());
+            addLine(QStringLiteral("8030001002"), QStringLiteral("6602001"), 0.2, QVariant());
+            build(QStringLiteral("6602"), QStringLiteral("借"));
+            const RecordSet rows = multiColumnLedgerRows();
+            QCOMPARE(column(rows, QStringLiteral("ID")).first(), QStringLiteral("8009999997"));
+            QCOMPARE(column(rows, QStringLiteral("摘要说明")).first(), QStringLiteral("年初余额"));
+            QCOMPARE(column(rows, QStringLiteral("余额")).mid(0, 3),
+                     (QStringList{QStringLiteral("70"), QStringLiteral("70.1"), QStringLiteral("70.3")}));
+            QCOMPARE(column(rows, QStringLiteral("办公费")).first(), QStringLiteral("100"));
+            QCOMPARE(column(rows, QStringLiteral("差旅费")).first(), QStringLiteral("-30"));
+            QCOMPARE(column(rows, QStringLiteral("办公费")).at(3), QStringLiteral("0.3"));
+            QCOMPARE(column(rows, QStringLiteral("办公费")).last(), QStringLiteral("100.3"));
+        }
+        {
+            TempProgram program;
+            addAccount(QStringLiteral("2221001"), QStringLiteral("进项税额"), QStringLiteral("应交税费/进项税额"));
+            addAccount(QStringLiteral("2221002"), QStringLiteral("销项税额"), QStringLiteral("应交税费/销项税额"),
+                       QStringLiteral("贷"));
+            addLine(QStringLiteral("8030001001"), QStringLiteral("2221001"), 200.0, QVariant());
+            addLine(QStringLiteral("8030002001"), QStringLiteral("2221002"), QVariant(), 300.0);
+            build(QStringLiteral("2221"), QStringLiteral("贷"));
+            const RecordSet rows = multiColumnLedgerRows();
+            QCOMPARE(column(rows, QStringLiteral("ID")),
+                     (QStringList{QStringLiteral("8030001001"), QStringLiteral("8030002001"), QStringLiteral("8039999997"),
+                                  QStringLiteral("8039999998"), QStringLiteral("8039999999")}));
+            QCOMPARE(column(rows, QStringLiteral("销项税额")),
+                     (QStringList{QStringLiteral("-"), QStringLiteral("300"), QStringLiteral("300"), QStringLiteral("300"),
+                                  QStringLiteral("300")}));
+            QCOMPARE(column(rows, QStringLiteral("进项税额")),
+                     (QStringList{QStringLiteral("200"), QStringLiteral("-"), QStringLiteral("200"), QStringLiteral("200"),
+                                  QStringLiteral("200")}));
+            QCOMPARE(column(rows, QStringLiteral("余额")).mid(0, 2), (QStringList{QStringLiteral("-200"), QStringLiteral("100")}));
+        }
+        {
+            TempProgram program;
+            addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"));
+            addLine(QStringLiteral("8030001001"), QStringLiteral("1002001"), 5.0, QVariant());
+            build(QStringLiteral("1002"), QStringLiteral("借"));
+            QCOMPARE(multiColumnLedgerRows().fieldNames().mid(9), QStringList{QStringLiteral("工商银行")});
+        }
+        {
+            TempProgram program;
+            addAccount(QStringLiteral("6602001"), QStringLiteral("办公费"), QStringLiteral("管理费用/办公费"));
+            addAccount(QStringLiteral("6602002"), QStringLiteral("办公费"), QStringLiteral("管理费用/办公费"));
+            addAccount(QStringLiteral("6602003"), QStringLiteral("余额"), QStringLiteral("管理费用/余额"));
+            addAccount(QStringLiteral("6602004"), QStringLiteral("id"), QStringLiteral("管理费用/id"));
+            addLine(QStringLiteral("8030001001"), QStringLiteral("6602001"), 1.0, QVariant());
+            addLine(QStringLiteral("8030001002"), QStringLiteral("6602002"), 2.0, QVariant());
+            addLine(QStringLiteral("8030001003"), QStringLiteral("6602003"), 3.0, QVariant());
+            addLine(QStringLiteral("8030001004"), QStringLiteral("6602004"), 4.0, QVariant());
+            build(QStringLiteral("6602"), QStringLiteral("借"));
+            const RecordSet rows = multiColumnLedgerRows();
+            QCOMPARE(rows.fieldNames().mid(9), (QStringList{QStringLiteral("id(6602004)"), QStringLiteral("余额(6602003)"),
+                                                             QStringLiteral("办公费(6602001)"), QStringLiteral("办公费(6602002)")}));
+            QCOMPARE(column(rows, QStringLiteral("办公费(6602002)")).at(1), QStringLiteral("2"));
+            QCOMPARE(column(rows, QStringLiteral("余额(6602003)")).at(2), QStringLiteral("3"));
+            QCOMPARE(column(rows, QStringLiteral("余额")).at(3), QStringLiteral("10"));
+        }
+        {
+            TempProgram program;
+            addAccount(QStringLiteral("6602001"), QStringLiteral("办公费"), QStringLiteral("管理费用/办公费"), QStringLiteral("借"),
+                       false);
+            addAccount(QStringLiteral("6602001001"), QStringLiteral("纸张"), QStringLiteral("管理费用/办公费/纸张"));
+            addAccount(QStringLiteral("6602001002"), QStringLiteral("邮费"), QStringLiteral("管理费用/办公费/邮费"));
+            addAccount(QStringLiteral("6602002"), QStringLiteral("差旅费"), QStringLiteral("管理费用/差旅费"));
+            addLine(QStringLiteral("8030001001"), QStringLiteral("6602001001"), 40.0, QVariant());
+            addLine(QStringLiteral("8030001002"), QStringLiteral("6602001002"), 60.0, QVariant());
+            build(QStringLiteral("6602"), QStringLiteral("借"));
+            const RecordSet rows = multiColumnLedgerRows();
+            QCOMPARE(rows.fieldNames().mid(9), (QStringList{QStringLiteral("办公费"), QStringLiteral("差旅费")}));
+            QCOMPARE(column(rows, QStringLiteral("办公费")),
+                     (QStringList{QStringLiteral("40"), QStringLiteral("60"), QStringLiteral("100"), QStringLiteral("100"),
+                                  QStringLiteral("100")}));
+            QCOMPARE(column(rows, QStringLiteral("余额")).at(1), QStringLiteral("100"));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDetailLedgers)

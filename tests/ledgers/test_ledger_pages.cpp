@@ -9,14 +9,26 @@ using namespace qm::test;
 
 namespace {
 
-// A three-column ledger of `lines` lines, every balance 10 more than the one before.
-void ledgerOf(int lines)
+enum class Line18 { Entry, MonthTotal, Level };
+
+// A three-column ledger of `lines` lines, every balance 10 more than the one before; line 18 is
+// an entry, a month total (no balance of its own) or an entry that leaves the account level.
+void ledgerOf(int lines, Line18 line18 = Line18::Entry)
 {
     execute(QStringLiteral("DELETE FROM 三总式"));
     execute(QStringLiteral("DELETE FROM 三栏帐页"));
-    for (int line = 1; line <= lines; ++line)
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 摘要说明, 余额) VALUES (?, '行', ?)"),
-                {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), line == 18 ? QVariant() : QVariant(line * 10)});
+    for (int line = 1; line <= lines; ++line) {
+        QVariant direction = QStringLiteral("借");
+        QVariant balance = line * 10;
+        if (line == 18 && line18 == Line18::MonthTotal)
+            direction = balance = QVariant();
+        else if (line == 18 && line18 == Line18::Level) {
+            direction = QStringLiteral("平");
+            balance = QVariant();
+        }
+        execute(QStringLiteral("INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"),
+                {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), direction, balance});
+    }
 }
 
 QStringList page(int number)
@@ -45,15 +57,18 @@ private slots:
         QCOMPARE(page(1).size(), 19);
         QCOMPARE(page(1).last(), QStringLiteral("815||"));
 
-        // A full page whose last line has no balance carries 0; the next page opens with it.
-        ledgerOf(18);
+        // A full page whose last line is a month total carries the balance of the line above
+        // it; the next page opens with it.
+        ledgerOf(18, Line18::MonthTotal);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
         QCOMPARE(page(1).size(), 19);
-        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|0"));
-        QCOMPARE(page(2), QStringList{QStringLiteral("80100010182|  承 前 页|0")});
+        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|170"));
+        QCOMPARE(page(2), QStringList{QStringLiteral("80100010182|  承 前 页|170")});
 
-        ledgerOf(19);
+        // A last line that leaves the account level carries 0.
+        ledgerOf(19, Line18::Level);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 2);
+        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|0"));
         QCOMPARE(page(2).size(), 19);
         QCOMPARE(page(2).first(), QStringLiteral("80100010182|  承 前 页|0"));
         QCOMPARE(page(2).at(1), QStringLiteral("8010001019|行|190"));
@@ -72,14 +87,21 @@ private slots:
     void quantityPagesCarryTheQuantity()
     {
         TempProgram program;
-        for (int line = 1; line <= 18; ++line)
-            execute(QStringLiteral("INSERT INTO 数量式 (ID, 余数, 余额) VALUES (?, ?, ?)"),
-                    {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), line == 18 ? QVariant() : QVariant(line), line * 5});
+        // Line 17 has a balance but no quantity; line 18 is the month total.
+        for (int line = 1; line <= 17; ++line)
+            execute(QStringLiteral("INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"),
+                    {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line),
+                     line * 5.1});
+        execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"));
         QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
-        const RecordSet carried = openRecordset(QStringLiteral("SELECT 余数, 余额, 月 FROM 数量帐页 WHERE 摘要说明='  承 前 页'"));
-        QCOMPARE(carried.value(0, 0).toInt(), 0);
-        QCOMPARE(carried.value(0, 1).toInt(), 90);
-        QCOMPARE(carried.value(0, 2).toInt(), 2);
+        const RecordSet carried = openRecordset(
+            QStringLiteral("SELECT 余数, round(余额, 2), 月 FROM 数量帐页 WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"));
+        QCOMPARE(carried.count(), 2);
+        for (int line = 0; line < 2; ++line) {
+            QCOMPARE(carried.value(line, 0).toInt(), 0);
+            QCOMPARE(carried.value(line, 1).toString(), QStringLiteral("86.7"));
+            QCOMPARE(carried.value(line, 2).toInt(), line + 1);
+        }
     }
 };
 

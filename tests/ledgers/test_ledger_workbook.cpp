@@ -1,5 +1,7 @@
 #include "data/login.h"
+#include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
+#include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/ledger_workbook.h"
 #include "support/books.h"
@@ -14,13 +16,17 @@ using namespace qm::test;
 
 namespace {
 
-void threeColumnLedger(int lines, int emptySummaryAt = 0)
+// Lines of balance 100, 200, …; the line at `monthTotalAt` is a month total, with no balance.
+void threeColumnLedger(int lines, int emptySummaryAt = 0, int monthTotalAt = 0)
 {
     execute(QStringLiteral("DELETE FROM 三总式"));
-    for (int line = 1; line <= lines; ++line)
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, '借', ?)"),
+    for (int line = 1; line <= lines; ++line) {
+        const bool total = line == monthTotalAt;
+        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"),
                 {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')),
-                 line == emptySummaryAt ? QString() : QStringLiteral("第%1行").arg(line), line * 100});
+                 line == emptySummaryAt ? QString() : total ? QStringLiteral(" 本月合计") : QStringLiteral("第%1行").arg(line),
+                 total ? QVariant() : QVariant(QStringLiteral("借")), total ? QVariant() : QVariant(line * 100)});
+    }
 }
 
 RecordSet ledgerRows()
@@ -71,6 +77,45 @@ private slots:
         QCOMPARE(written.cells.value(QStringLiteral("D28")).text, QStringLiteral("承 前 页"));
         QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("<brk id=\"25\""));
         QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("orientation=\"landscape\""));
+
+        // The page's last line is a month total: the carried cells hold the balance above it.
+        threeColumnLedger(23, 0, 22);
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {QStringLiteral("库存现金   明细帐"), QStringLiteral("科目名称:1001 库存现金"), QStringLiteral("2016")});
+        const Sheet carried = readFirstSheet(path);
+        QCOMPARE(carried.cells.value(QStringLiteral("D24")).text, QStringLiteral(" 本月合计"));
+        QCOMPARE(carried.cells.value(QStringLiteral("H25")).text, QStringLiteral("2100"));
+        QCOMPARE(carried.cells.value(QStringLiteral("H28")).text, QStringLiteral("2100"));
+    }
+
+    // Columns as wide as their texts; the page header escapes "&" and stays within 255
+    // characters however long the account's name.
+    void columnWidthsAndPageHeader()
+    {
+        TempProgram program;
+        threeColumnLedger(3);
+        execute(QStringLiteral("UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"));
+        const QString path = program.path() + QStringLiteral("/pages.xlsx");
+        const QString name = QStringLiteral("研发&设计");
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {name + QStringLiteral("   明细帐"), QStringLiteral("科目名称:5301001001 ") + name,
+                                  QStringLiteral("2016")});
+        Sheet sheet = readFirstSheet(path);
+        // The file keeps a width with the spreadsheet's padding of under one character.
+        const auto widthOf = [&sheet](int column) { return int(sheet.columnWidths.value(column)); };
+        QCOMPARE(widthOf(4), spreadsheetTextWidth(QStringLiteral("收回前欠货款及利息共计三笔款项")) + 2);
+        QCOMPARE(widthOf(5), int(QStringLiteral("1,234,567.13").size()) + 2);
+        QCOMPARE(widthOf(1), 12);
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("科目名称:5301001001 研发&&设计&C")));
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月")));
+
+        const QString longName = QString(300, QChar(0x8D26));
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
+                                 {longName, QStringLiteral("科目名称:1001 ") + longName, QStringLiteral("2016")});
+        sheet = readFirstSheet(path);
+        QVERIFY(sheet.pageHeader.size() <= 255);
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("会计期间:2016年1-12月")));
+        QVERIFY(sheet.pageHeader.contains(QChar(0x2026)));
     }
 
     void quantityPagesCarryQuantityAndAmount()
@@ -94,7 +139,10 @@ private slots:
         loginState().fiscalYear = 2016;
         MessageRecorder recorder;
         QStringList opened;
-        auto previous = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
+        auto previous = setSpreadsheetOpener([&opened](const QString& path) {
+            opened << path;
+            return true;
+        });
         setExportFolder(program.path());
         LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
                             QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1"), true};
@@ -107,6 +155,23 @@ private slots:
         execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
         exportLedgerPages(output);
         QVERIFY(recorder.texts().last().startsWith(QStringLiteral("     ErrNumber: ")));
+
+        // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
+        addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"));
+        addLine(QStringLiteral("8030001001"), QStringLiteral("1002001"), 5.0, QVariant());
+        QVERIFY(!buildMultiColumnRows(2016, QStringLiteral("1002"), QStringLiteral("借"), false));
+        buildMultiColumnPivot(QStringLiteral("1002"), QStringLiteral("借"));
+        const int messages = recorder.messages.size();
+        output.fullName = QStringLiteral("银行存款");
+        exportLedgerPages(output);
+        QCOMPARE(recorder.messages.size(), messages);
+        QCOMPARE(opened.size(), 2);
+        const Sheet sheet = readFirstSheet(opened.last());
+        QCOMPARE(sheet.cells.value(QStringLiteral("I1")).text, QStringLiteral(" 明细科目"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("I2")).text, QStringLiteral("工商银行"));
+        QCOMPARE(sheet.cells.value(QStringLiteral("I3")).text, QStringLiteral("5"));
+        QVERIFY(sheet.merged.contains(QStringLiteral("H1:H2")));
+        QVERIFY(sheet.pageHeader.contains(QStringLiteral("银行存款   明细帐")));
         setSpreadsheetOpener(previous);
     }
 };

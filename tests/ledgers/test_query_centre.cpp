@@ -141,7 +141,10 @@ private slots:
         setPrinterCheck(previousCheck);
 
         QStringList opened;
-        auto previousOpener = setSpreadsheetOpener([&opened](const QString& path) { opened << path; });
+        auto previousOpener = setSpreadsheetOpener([&opened](const QString& path) {
+            opened << path;
+            return true;
+        });
         setExportFolder(program.path());
         child<QComboBox>(window, "Combo1")->setCurrentText(QStringLiteral("3"));
         child<QPushButton>(window, "Command3")->click();

@@ -2,14 +2,18 @@
 #include "data/printer.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/three_column_ledger.h"
+#include "ledgers/detail_ledgers.h"
 #include "ledgers/views.h"
 #include "report/report.h"
 #include "support/books.h"
+#include "support/pdf_text.h"
 #include "support/report_capture.h"
 #include "support/temp_program.h"
 
-#include <QFile>
-#include <QPdfWriter>
+#include <QApplication>
+#include <QDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QtTest>
 
 using namespace qm;
@@ -59,7 +63,7 @@ private slots:
         QCOMPARE(m_report->layout.leftMargin, 851);
         QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
         QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("库存现金  明细帐"));
-        QCOMPARE(m_report->layout.pageHeader.texts.at(2).text, QStringLiteral("会计期间:  2020年1月至12月"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(2).text, QStringLiteral("会计期间:  2016年1月至12月"));
         QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("科目名称: 1001 库存现金"));
         // 36 entries, month total, year to date, opening and carry-forward: 40 lines on 3 pages.
         const QVector<ReportPage> pages = paginateReport(m_report->layout, m_report->rows, 11906);
@@ -72,31 +76,35 @@ private slots:
 
         const QString pdf = qEnvironmentVariableIsSet("QM505_REPORT_PDF") ? qEnvironmentVariable("QM505_REPORT_PDF")
                                                                           : program.path() + QStringLiteral("/ledger.pdf");
-        {
-            QPdfWriter writer(pdf);
-            writer.setPageOrientation(QPageLayout::Landscape);
-            writer.setResolution(300);
-            renderReport(writer, m_report->layout, m_report->rows);
-        }
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().count("/Type /Page\n"), 3);
+        writeReportPdf(pdf, m_report->layout, m_report->rows);
+        const QStringList printed = pdfPageTexts(pdf);
+        QCOMPARE(printed.size(), 3);
+        QCOMPARE(pdfPageSize(pdf), QStringLiteral("842 x 595 pts (A4)"));
+        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("承 前 页")), QStringList{QStringLiteral("承前页 4,830.00")});
+        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("过 次 页")), QStringList{QStringLiteral("过次页 4,650.00")});
+        QCOMPARE(pdfLinesWith(printed[2], QStringLiteral("2016年1月至12月")).size(), 1);
+        QCOMPARE(pdfLinesWith(printed[2], QStringLiteral("3/3")).size(), 1);
 
-        // The general ledger prints its own title; a margin that is not a number keeps the layout's.
+        // The general ledger prints its own title; an empty or non-numeric margin keeps the
+        // layout's margin, never its landscape paper.
         output.view = LedgerView::GeneralLedger;
-        output.leftMarginCm = QStringLiteral("abc");
-        setPrinterOrientation(Portrait);
         execute(QStringLiteral("DELETE FROM 三总式"));
         buildGeneralLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
-        outputLedgerReport(output, false);
-        QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("总 分 类 帐"));
-        QCOMPARE(m_report->layout.leftMargin, 1100);
-        QCOMPARE(m_report->layout.orientation, QPageLayout::Portrait);
+        for (const QString& margin : {QStringLiteral("abc"), QString()}) {
+            output.leftMarginCm = margin;
+            setPrinterOrientation(Portrait);
+            execute(QStringLiteral("DELETE FROM 三栏帐页"));
+            outputLedgerReport(output, false);
+            QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("总 分 类 帐"));
+            QCOMPARE(m_report->layout.leftMargin, 1100);
+            QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
+            QCOMPARE(printerOrientation(), int(Landscape));
+        }
 
         // No account, no report.
         output.code.clear();
         outputLedgerReport(output, false);
-        QCOMPARE(m_report->calls, 2);
+        QCOMPARE(m_report->calls, 3);
     }
 
     void balanceAndSummaryReports()
@@ -109,7 +117,7 @@ private slots:
                             QStringLiteral("1")};
         outputLedgerReport(output, false);
         QCOMPARE(m_report->layout.caption, QStringLiteral("科目余额表"));
-        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("会计期间:2020年3月"));
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("会计期间:2016年3月"));
         QCOMPARE(m_report->rows.count(), 3);
         QCOMPARE(m_report->rows.value(2, QStringLiteral("科目名称")).toString(), QStringLiteral("合  计"));
         QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
@@ -123,6 +131,61 @@ private slots:
         QCOMPARE(m_report->rows.value(m_report->rows.count() - 1, 0).toString(), QStringLiteral("8"));
         // One flowing page when the rows fit.
         QCOMPARE(paginateReport(m_report->layout, m_report->rows, 16838).size(), 1);
+    }
+
+    // A page whose last line is a month total carries the balance in effect there, in the
+    // quantity report as in the three-column one.
+    void carriedLinesKeepTheBalance()
+    {
+        TempProgram program;
+        cashLines(16);  // opening, 16 lines, the month total as the 18th line
+        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QStringLiteral("元"),
+                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1")};
+        buildDetailLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
+        outputLedgerReport(output, true);
+        const QString pdf = program.path() + QStringLiteral("/carried.pdf");
+        writeReportPdf(pdf, m_report->layout, m_report->rows);
+        QStringList printed = pdfPageTexts(pdf);
+        QCOMPARE(printed.size(), 2);
+        QCOMPARE(pdfLinesWith(printed[0], QStringLiteral("过 次 页")), QStringList{QStringLiteral("过次页 4,840.00")});
+        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("承 前 页")), QStringList{QStringLiteral("承前页 4,840.00")});
+        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("2/2")).size(), 1);
+
+        execute(QStringLiteral("UPDATE 分2016 SET 数量=1"));
+        buildQuantityLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
+        output.view = LedgerView::QuantityLedger;
+        outputLedgerReport(output, true);
+        writeReportPdf(pdf, m_report->layout, m_report->rows);
+        printed = pdfPageTexts(pdf);
+        QCOMPARE(printed.size(), 2);
+        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("承 前 页")), QStringList{QStringLiteral("承前页 -15 4,840.00")});
+    }
+
+    // Without a printer the preview still opens, landscape on A4, and prints to a PDF file; a
+    // modal window that asks for it owns it, so it is not blocked.
+    void previewWithoutAPrinter()
+    {
+        TempProgram program;
+        cashLines(3);
+        buildDetailLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
+        m_report.reset();
+        auto previousCheck = setPrinterCheck([] { return false; });
+        QDialog owner;
+        owner.setWindowModality(Qt::ApplicationModal);
+        owner.show();
+        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
+                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1")};
+        outputLedgerReport(output, true);
+        auto* preview = owner.findChild<QPrintPreviewDialog*>();
+        QVERIFY(preview);
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->windowTitle(), QStringLiteral("三栏帐"));
+        QCOMPARE(preview->printer()->outputFormat(), QPrinter::PdfFormat);
+        QCOMPARE(preview->printer()->pageLayout().orientation(), QPageLayout::Landscape);
+        QCOMPARE(preview->printer()->pageLayout().pageSize().id(), QPageSize::A4);
+        preview->close();
+        owner.close();
+        setPrinterCheck(previousCheck);
     }
 };
 

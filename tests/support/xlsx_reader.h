@@ -37,6 +37,8 @@ struct Sheet {
     QMap<QString, SheetCell> cells;      // by reference, "A4"
     QMap<int, double> columnWidths;      // by column number from 1
     QList<int> borderedStyles;           // styles whose border is thin on all four sides
+    QString pageHeader;                  // as stored, header codes included
+    QStringList merged;                  // merged ranges, "A1:A2"
 };
 
 inline Sheet readFirstSheet(const QString& path)
@@ -96,6 +98,10 @@ inline Sheet readFirstSheet(const QString& path)
             cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt()};
             sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
             sheet.cells[reference] = cell;
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("oddHeader")) {
+            sheet.pageHeader = xml.readElementText();
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("mergeCell")) {
+            sheet.merged << xml.attributes().value(QLatin1String("ref")).toString();
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("v")) {
             const QString value = xml.readElementText();
             sheet.cells[reference].text = sharedString ? strings.value(value.toInt()) : value;
