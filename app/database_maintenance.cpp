@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
+#include "data/private_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,10 +44,10 @@ std::optional<Message> checkBackupFolder(const QString& folder)
 QString backupDatabase(const QString& folder, const QDateTime& when)
 {
     closeConnection();
-    QDir().mkpath(folder);
+    makePrivateFolder(folder);
     const QString target = QDir(folder).filePath(backupFileName(when));
     QFile::remove(target);
-    if (!QFile::copy(databaseFilePath(), target))
+    if (!copyPrivately(databaseFilePath(), target))
         throw DbError(QStringLiteral("备份失败: 无法写入 %1").arg(QDir::toNativeSeparators(target)));
     return target;
 }
@@ -56,9 +57,8 @@ void restoreDatabase(const QString& backupPath)
     closeConnection();
     const QString staged = databaseFilePath() + QStringLiteral(".restore");
     QFile::remove(staged);
-    if (!QFile::copy(backupPath, staged))
+    if (!copyPrivately(backupPath, staged))
         throw DbError(QStringLiteral("无法读取 %1").arg(QDir::toNativeSeparators(backupPath)));
-    QFile(staged).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     if (!isDatabaseOfThisProgram(staged)) {
         QFile::remove(staged);
         throw DbError(QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
@@ -71,6 +71,9 @@ void compactDatabase(int year)
     const QString target = compactionTarget();
     QFile::remove(target);
     try {
+        // VACUUM INTO writes into an empty file as it finds it, so the copy is private from the start.
+        if (!createPrivateFile(target))
+            throw DbError(QStringLiteral("无法建立压缩文件 %1").arg(QDir::toNativeSeparators(target)));
         execute(QStringLiteral("VACUUM INTO ?"), {target});
         // Rows without an account are dropped from the copy, so a failed compaction leaves the
         // books exactly as they were.

@@ -15,8 +15,8 @@ namespace qm {
 QString backupFileName(const QDateTime& when);
 // The folder must be an absolute path of this system.
 std::optional<Message> checkBackupFolder(const QString& folder);
-// Copies the closed database file into the folder (made when missing), replacing a backup of the
-// same name. Returns the path written; throws when the copy fails.
+// Copies the closed database file into the folder (made 0700 when missing) as a file of mode
+// 0600, replacing a backup of the same name. Returns the path written; throws when the copy fails.
 QString backupDatabase(const QString& folder, const QDateTime& when);
 
 // Puts a backup in the database's place. The file is copied beside the database, checked to be

@@ -1,9 +1,9 @@
 #include "app/login_window.h"
 #include "app/main_window.h"
+#include "app/start_up.h"
 #include "data/database.h"
 #include "data/message_box.h"
 #include "data/process.h"
-#include "data/schema.h"
 
 #include <QApplication>
 
@@ -13,9 +13,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("QM505"));
 
     qm::setProgramFolder(QCoreApplication::applicationDirPath());
+    // Held until main returns: the books are this program's alone while it runs.
+    qm::BooksLock booksLock;
     bool ready = false;
     qm::guarded([&] {
-        qm::ensureDatabase();
+        if (const auto refusal = qm::prepareBooks(booksLock)) {
+            qm::showMessage(*refusal);
+            return;
+        }
         ready = true;
     });
     if (!ready)

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "db_error.h"
+#include "private_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,34 +12,86 @@
 #include <QSqlRecord>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace qm {
 
 namespace {
 
 const QString kConnectionName = QStringLiteral("qm505");
+// A change waits this long for another program's lock on the file, then gives up.
+const QString kBusyWait = QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000");
+
+// SQLite's primary result codes.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteReadOnly = 8;
+constexpr int kSqliteIoError = 10;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteFull = 13;
+constexpr int kSqliteCantOpen = 14;
+constexpr int kSqliteNotADatabase = 26;
+
 QString g_programFolder;
 int g_transactionDepth = 0;
 
+// What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
+QString explanation(const QSqlError& error)
+{
+    bool known = false;
+    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
+    if (!known)
+        return QStringLiteral("数据库操作失败。");
+    switch (code) {
+    case kSqliteBusy:
+    case kSqliteLocked:
+        return QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。");
+    case kSqliteReadOnly:
+        return QStringLiteral("数据库文件是只读的，这次修改没有保存。");
+    case kSqliteCorrupt:
+    case kSqliteNotADatabase:
+        return QStringLiteral("数据库文件已损坏，这次操作没有完成。");
+    case kSqliteFull:
+        return QStringLiteral("磁盘已满，这次修改没有保存。");
+    case kSqliteIoError:
+        return QStringLiteral("读写数据库文件时出错，这次操作没有完成。");
+    case kSqliteCantOpen:
+        return QStringLiteral("无法打开数据库文件。");
+    default:
+        return QStringLiteral("数据库操作失败。");
+    }
+}
+
+bool isBusy(const QSqlError& error)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == kSqliteBusy || code == kSqliteLocked;
+}
+
+QString databaseText(const QSqlError& error)
+{
+    return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+}
+
+// The user reads the explanation and the database's own words; the statement is for whoever
+// looks into the fault, so it goes to the error stream.
 QString errorText(const QSqlError& error, const QString& statement)
 {
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.driverText();
     if (!statement.isEmpty())
-        text += QStringLiteral("\n") + statement;
-    return text;
+        std::fprintf(stderr, "QM505: %s\n  %s\n", qUtf8Printable(databaseText(error)), qUtf8Printable(statement));
+    return explanation(error) + QStringLiteral("\n") + databaseText(error);
 }
 
 void openFile(const QString& path, bool create)
 {
     closeConnection();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;") + kBusyWait);
     db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
                        + (create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw")));
     if (!db.open()) {
         const QString text = QStringLiteral("无法打开数据库 %1\n%2")
-                                 .arg(QDir::toNativeSeparators(path), errorText(db.lastError(), {}));
+                                 .arg(QDir::toNativeSeparators(path), databaseText(db.lastError()));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
         throw DbError(text);
@@ -158,32 +211,64 @@ QVariant scalar(const QString& statement, const QVariantList& values)
     return rows.value(0, 0);
 }
 
-bool isDatabaseOfThisProgram(const QString& path)
+DatabaseFileCheck checkDatabaseFile(const QString& path)
 {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {DatabaseFileState::Missing, {}};
+    if (!info.isReadable())
+        return {DatabaseFileState::NoAccess, {}};
+    // An empty file opens as an empty database; for the books it is a damaged one.
+    if (info.size() == 0)
+        return {DatabaseFileState::Damaged, QStringLiteral("文件是空的(0 字节)")};
+
     const QString name = QStringLiteral("qm505-check");
-    bool ok = false;
-    if (QFileInfo::exists(path)) {
+    DatabaseFileCheck result{DatabaseFileState::Usable, {}};
+    {
+        // A journal left by a program that died is rolled back on opening, as on any start, and
+        // only a connection that may write can do it; a file that cannot be written is only read.
+        // The check itself writes nothing.
+        const bool writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
-        if (db.open()) {
+        db.setConnectOptions((writable ? QStringLiteral("QSQLITE_OPEN_URI;") : QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;"))
+                             + kBusyWait);
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
+                           + (writable ? QStringLiteral("?mode=rw") : QStringLiteral("?mode=ro")));
+        const auto fail = [&result](const QSqlError& error) {
+            result = {isBusy(error) ? DatabaseFileState::Busy : DatabaseFileState::Damaged, databaseText(error)};
+        };
+        if (!db.open()) {
+            fail(db.lastError());
+        } else {
             QSqlQuery query(db);
-            ok = query.exec(QStringLiteral("SELECT count(*) FROM 信息表 WHERE 代号='QM'")) && query.next()
-                 && query.value(0).toInt() > 0;
+            if (!query.exec(QStringLiteral("PRAGMA quick_check"))) {
+                fail(query.lastError());
+            } else if (query.next() && query.value(0).toString() != QStringLiteral("ok")) {
+                result = {DatabaseFileState::Damaged, query.value(0).toString()};
+            } else if (!query.exec(QStringLiteral("SELECT count(*) FROM 信息表 WHERE 代号='QM'"))) {
+                fail(query.lastError());
+            } else if (!query.next() || query.value(0).toInt() == 0) {
+                result = {DatabaseFileState::Damaged, QStringLiteral("信息表中没有设置行")};
+            }
             query.finish();
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
-    return ok;
+    return result;
+}
+
+bool isDatabaseOfThisProgram(const QString& path)
+{
+    return checkDatabaseFile(path).state == DatabaseFileState::Usable;
 }
 
 void createDatabaseFile(const QString& path, const std::function<void()>& fill)
 {
     const QString partial = path + QStringLiteral(".new");
     closeConnection();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile::remove(partial);
+    if (!makePrivateFolder(QFileInfo(path).absolutePath()) || !createPrivateFile(partial))
+        throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     try {
         openFile(partial, true);
         Transaction transaction;

@@ -32,12 +32,20 @@ int execute(const QString& statement, const QVariantList& values = {});
 // The first column of the first row, or a null QVariant when there is no row.
 QVariant scalar(const QString& statement, const QVariantList& values = {});
 
-// Whether the file at `path` opens as a database of this program (it holds the settings row).
-// Uses a connection of its own and leaves the file unchanged.
+enum class DatabaseFileState { Usable, Missing, NoAccess, Busy, Damaged };
+struct DatabaseFileCheck {
+    DatabaseFileState state;
+    QString detail;  // the database's own words on what is wrong
+};
+// Whether the file at `path` opens as SQLite, passes the quick check and holds the settings row.
+// Uses a connection of its own and writes nothing, except that a journal left by a program that
+// died is rolled back, as SQLite does on any opening.
+DatabaseFileCheck checkDatabaseFile(const QString& path);
 bool isDatabaseOfThisProgram(const QString& path);
 
-// Builds a new database file at `path`: `fill` runs on it inside one transaction, and only a
-// complete file is moved into place. Leaves the connection closed.
+// Builds a new database file at `path` (mode 0600, its folder made 0700 when missing): `fill`
+// runs on it inside one transaction, and only a complete file is moved into place. Leaves the
+// connection closed.
 void createDatabaseFile(const QString& path, const std::function<void()>& fill);
 
 // All or nothing: what runs between construction and commit() is rolled back unless

@@ -1,5 +1,7 @@
 #include "spreadsheet.h"
 
+#include "private_files.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -39,11 +41,16 @@ void checkSpreadsheet(lxw_error error)
 
 void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    const SpreadsheetError cannotCreate(int(LXW_ERROR_CREATING_XLSX_FILE),
+                                        QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
+    // An export holds the books' figures: the file is made private before the writer fills it.
+    if (!makePrivateFolder(QFileInfo(path).absolutePath()) || !createPrivateFile(path))
+        throw cannotCreate;
     lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
-    if (!workbook)
-        throw SpreadsheetError(int(LXW_ERROR_CREATING_XLSX_FILE),
-                               QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
+    if (!workbook) {
+        QFile::remove(path);
+        throw cannotCreate;
+    }
     try {
         fill(workbook);
     } catch (...) {

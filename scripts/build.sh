@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing (Debian 12, as root), builds qm505, then starts it ("run", the
-# default) or runs every test ("test").
+# Installs what is missing (Debian 12, as root), then builds and starts the program ("run", the
+# default), or builds everything and runs every test ("test").
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+case "${1:-run}" in
+  run|test) ;;
+  *)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
           libxlsxwriter-dev libminizip-dev fonts-wqy-microhei poppler-utils)
@@ -21,18 +29,16 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --parallel "$(nproc)"
 
 case "${1:-run}" in
   run)
+    # Only the program: the test programs are built by "test".
+    cmake --build build --target qm505 --parallel "$(nproc)"
     exec build/qm505
     ;;
   test)
+    cmake --build build --parallel "$(nproc)"
     cd build
     QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" ctest --output-on-failure
-    ;;
-  *)
-    echo "usage: $0 [run|test]" >&2
-    exit 2
     ;;
 esac

@@ -4,12 +4,16 @@
 #include "accounts/opening_balances.h"
 #include "data/db_error.h"
 #include "data/login.h"
+#include "data/spreadsheet.h"
 #include "support/books.h"
 #include "support/temp_program.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace qm;
 using namespace qm::test;
@@ -33,6 +37,13 @@ QStringList rowsOf(const QString& table)
                                                       row[4].isNull() ? QStringLiteral("-") : row[4].toString(),
                                                       row[5].isNull() ? QStringLiteral("-") : row[5].toString());
     return rows;
+}
+
+// The permission bits of a file or folder.
+int modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
 
 }  // namespace
@@ -129,6 +140,46 @@ private slots:
         QCOMPARE(dumpTable(QStringLiteral("分2016")), withEmptyRow);
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 信息表 WHERE 代号='QM'")).toInt(), 1);
         QVERIFY(!QFile::exists(program.path() + QStringLiteral("/qmdata888.mdb")));
+    }
+
+    void booksFilesAreForTheirOwnerOnly()
+    {
+        // With the usual umask every file would be readable by all; the books must not be.
+        const mode_t previousMask = ::umask(022);
+        const auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
+        TempProgram program(false);
+        ensureDatabase();
+        QCOMPARE(modeOf(dataFolder()), 0700);
+        QCOMPARE(modeOf(databaseFilePath()), 0600);
+
+        const QString folder = program.path() + QStringLiteral("/备份/新");
+        const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        QCOMPARE(modeOf(program.path() + QStringLiteral("/备份")), 0700);
+        QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(backup), 0600);
+
+        compactDatabase(2016);
+        QCOMPARE(modeOf(databaseFilePath()), 0600);
+
+        // A backup that was copied about carelessly still comes back private.
+        QVERIFY(QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        restoreDatabase(backup);
+        QCOMPARE(modeOf(databaseFilePath()), 0600);
+        QVERIFY(isDatabaseOfThisProgram(databaseFilePath()));
+
+        const QString workbook = program.path() + QStringLiteral("/导出/账.xlsx");
+        writeRecordSetWorkbook(openRecordset(QStringLiteral("SELECT 科目代码, 科目名称 FROM 科目表")), workbook);
+        QCOMPARE(modeOf(program.path() + QStringLiteral("/导出")), 0700);
+        QCOMPARE(modeOf(workbook), 0600);
+        QFile written(workbook);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(2), QByteArray("PK"));
+
+        // A folder the user made keeps the mode the user gave it.
+        const QString ownFolder = program.path() + QStringLiteral("/自己的");
+        QVERIFY(QDir().mkdir(ownFolder));
+        QVERIFY(QFile::setPermissions(ownFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        QCOMPARE(modeOf(QFileInfo(backupDatabase(ownFolder, QDateTime::currentDateTime())).absolutePath()), 0705);
     }
 
     void carryingTheYearForward()

@@ -1,5 +1,6 @@
 #include "data/database.h"
 #include "data/db_error.h"
+#include "support/other_writer.h"
 #include "support/temp_program.h"
 
 #include <QFile>
@@ -105,6 +106,38 @@ private slots:
         // The next statement opens the connection again.
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 0);
         QVERIFY(isConnectionOpen());
+    }
+
+    void refusedStatementsAreExplainedWithoutTheStatement()
+    {
+        test::TempProgram program;
+        const int before = scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt();
+        const auto failure = [](const std::function<void()>& work) {
+            try {
+                work();
+            } catch (const DbError& error) {
+                return error.text();
+            }
+            return QString();
+        };
+        const auto addTwoPhrases = [] {
+            Transaction transaction;
+            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("甲")});
+            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("乙")});
+            transaction.commit();
+        };
+        {
+            // Another program holds the write lock: a bounded wait, then nothing is written.
+            test::OtherWriter other(databaseFilePath());
+            QCOMPARE(failure(addTwoPhrases),
+                     QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"));
+        }
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before);
+        addTwoPhrases();
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before + 2);
+
+        QCOMPARE(failure([] { execute(QStringLiteral("INSERT INTO 没有的表 (名称) VALUES (?)"), {1}); }),
+                 QStringLiteral("数据库操作失败。\nno such table: 没有的表"));
     }
 
     void missingFileIsNeverCreated()

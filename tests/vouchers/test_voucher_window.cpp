@@ -2,6 +2,7 @@
 #include "data/login.h"
 #include "support/books.h"
 #include "support/message_recorder.h"
+#include "support/other_writer.h"
 #include "support/temp_program.h"
 #include "support/widgets.h"
 #include "vouchers/account_picker.h"
@@ -264,6 +265,18 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
 
         grid->setText(3, 5, QStringLiteral("20.00"));
+        {
+            // Books held by another program: the voucher is not saved and stays as typed.
+            OtherWriter other(databaseFilePath());
+            form.click("Command14");
+            QCOMPARE(recorder.messages.last().icon, MessageIcon::Stop);
+            QVERIFY2(recorder.texts().last().startsWith(QStringLiteral("数据库正被另一个程序占用，这次修改没有保存")),
+                     qPrintable(recorder.texts().last()));
+            QCOMPARE(form.number->text(), QStringLiteral("1"));
+            QCOMPARE(grid->text(1, 2), QStringLiteral("1403 原材料"));
+            QCOMPARE(grid->text(5, 5), QStringLiteral("20.00"));
+        }
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 0);
         form.click("Command14");
         QCOMPARE(recorder.texts().last(), QStringLiteral("凭证保存成功"));
         QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID || ':' || 代码 || ':' || 贷方金额) FROM "

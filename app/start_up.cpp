@@ -1,0 +1,114 @@
+#include "start_up.h"
+
+#include "data/database.h"
+#include "data/private_files.h"
+#include "data/schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace qm {
+
+namespace {
+
+Message refusal(const QString& text)
+{
+    return Message{text, QStringLiteral("QM505提示"), MessageIcon::Stop, MessageButtons::Ok};
+}
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString databaseSays(const QString& detail)
+{
+    return detail.isEmpty() ? QString() : QStringLiteral("\n\n数据库的提示: ") + detail;
+}
+
+std::optional<Message> checkExistingDatabase(const QString& path)
+{
+    if (!QFileInfo(path).isWritable())
+        return refusal(QStringLiteral("数据库文件是只读的，不能记帐:\n%1\n请让当前用户可以修改这个文件后再启动本程序。")
+                           .arg(native(path)));
+    const DatabaseFileCheck check = checkDatabaseFile(path);
+    switch (check.state) {
+    case DatabaseFileState::Usable:
+    case DatabaseFileState::Missing:
+        return std::nullopt;
+    case DatabaseFileState::NoAccess:
+        return refusal(QStringLiteral("无法读取数据库文件:\n%1\n请让当前用户可以读写这个文件后再启动本程序。").arg(native(path)));
+    case DatabaseFileState::Busy:
+        return refusal(QStringLiteral("数据库文件正被另一个程序占用:\n%1\n请稍后再启动本程序。").arg(native(path))
+                       + databaseSays(check.detail));
+    case DatabaseFileState::Damaged:
+        break;
+    }
+    return refusal(QStringLiteral("数据库文件已损坏，无法使用:\n%1\n\n"
+                                  "可以这样继续: 把最近的 .bam 备份文件复制到这里并改名为 qmdata.mdb；"
+                                  "或者把这个文件移到别处，下次启动时程序会新建一个空的帐套。")
+                       .arg(native(path))
+                   + databaseSays(check.detail));
+}
+
+}  // namespace
+
+BooksLock::BooksLock() = default;
+
+BooksLock::~BooksLock() = default;
+
+QString booksLockFilePath(const QString& dataFolder)
+{
+    return QDir(dataFolder).filePath(QStringLiteral("qmdata.lock"));
+}
+
+BooksLock::Result BooksLock::lock(const QString& dataFolder)
+{
+    unlock();
+    auto file = std::make_unique<QLockFile>(booksLockFilePath(dataFolder));
+    // A live holder never goes stale by age; a dead one is recognised by its process id.
+    file->setStaleLockTime(0);
+    if (file->tryLock(0)) {
+        m_file = std::move(file);
+        return Result::Locked;
+    }
+    return file->error() == QLockFile::LockFailedError ? Result::HeldByAnother : Result::CannotWrite;
+}
+
+bool BooksLock::isLocked() const
+{
+    return m_file && m_file->isLocked();
+}
+
+void BooksLock::unlock()
+{
+    m_file.reset();
+}
+
+std::optional<Message> prepareBooks(BooksLock& lock)
+{
+    const QString folder = dataFolder();
+    if (!makePrivateFolder(folder))
+        return refusal(QStringLiteral("无法建立数据文件夹:\n%1").arg(native(folder)));
+    // The journal of every change is written beside the database.
+    if (!QFileInfo(folder).isWritable())
+        return refusal(QStringLiteral("数据库所在的文件夹是只读的，不能记帐:\n%1\n请让当前用户可以修改这个文件夹后再启动本程序。")
+                           .arg(native(folder)));
+    switch (lock.lock(folder)) {
+    case BooksLock::Result::Locked:
+        break;
+    case BooksLock::Result::HeldByAnother:
+        return refusal(QStringLiteral("这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"));
+    case BooksLock::Result::CannotWrite:
+        return refusal(QStringLiteral("无法在数据文件夹中建立锁文件:\n%1").arg(native(booksLockFilePath(folder))));
+    }
+    const QString path = databaseFilePath();
+    if (!QFileInfo::exists(path)) {
+        ensureDatabase();
+        return std::nullopt;
+    }
+    return checkExistingDatabase(path);
+}
+
+}  // namespace qm

@@ -1,0 +1,43 @@
+#pragma once
+
+// What the program settles before the login window opens: that it alone has the books, and
+// that the database can be used.
+
+#include "data/message.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QLockFile;
+
+namespace qm {
+
+// A lock file beside the database, held for the program's life, so that no second copy of the
+// program works on the same books (a copy that compacts or restores would pull the file from
+// under the first). A lock left by a program that died is taken over.
+class BooksLock {
+public:
+    BooksLock();
+    ~BooksLock();
+    BooksLock(const BooksLock&) = delete;
+    BooksLock& operator=(const BooksLock&) = delete;
+
+    enum class Result { Locked, HeldByAnother, CannotWrite };
+    Result lock(const QString& dataFolder);
+    bool isLocked() const;
+    void unlock();
+
+private:
+    std::unique_ptr<QLockFile> m_file;
+};
+
+QString booksLockFilePath(const QString& dataFolder);
+
+// Makes the data folder (0700) when missing, takes the lock, creates a new database when there is
+// none, and checks an existing one: writable, readable as SQLite, passing the quick check and
+// holding the settings row. A file found wanting is never changed. Returns the message to show
+// before the program ends, or nothing when the login can go ahead.
+std::optional<Message> prepareBooks(BooksLock& lock);
+
+}  // namespace qm

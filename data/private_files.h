@@ -1,0 +1,22 @@
+#pragma once
+
+// The books are not encrypted, so every file and folder the program makes for them is open to
+// its owner only: files 0600, folders 0700.
+
+#include <QString>
+
+namespace qm {
+
+// Makes the folder and any missing parent, each 0700; folders that already exist keep their
+// mode. False when the folder cannot be made.
+bool makePrivateFolder(const QString& path);
+
+// Creates `path` empty with mode 0600, or empties an existing file and sets it to 0600.
+// False when it cannot be written.
+bool createPrivateFile(const QString& path);
+
+// Copies `source` into a new file `target` made 0600 from the start; a partial target is
+// removed. False when either file fails.
+bool copyPrivately(const QString& source, const QString& target);
+
+}  // namespace qm

@@ -1,0 +1,265 @@
+#include "app/start_up.h"
+#include "data/database.h"
+#include "data/private_files.h"
+#include "support/books.h"
+#include "support/child_process.h"
+#include "support/temp_program.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+// A user other than the one running the tests, for files that even root must find read-only.
+constexpr uid_t kOtherUser = 65534;
+
+QString refusalText(const std::optional<Message>& refusal)
+{
+    return refusal ? refusal->text : QString();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QStringList dataFolderEntries()
+{
+    return QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// What a start of the program says, as another process: the refusal's text, or nothing.
+QString startInChild(const QString& programFolder, int* exitCode = nullptr)
+{
+    return runChild({QStringLiteral("start"), programFolder}, exitCode).trimmed();
+}
+
+// Files of the program folder handed to another user, so that the test's own modes bind even
+// when the tests run as root. False when that cannot be done.
+bool handToChildUser(const QString& programFolder)
+{
+    if (::geteuid() != 0)
+        return true;
+    for (QDir above(QFileInfo(programFolder).absolutePath()); !above.isRoot(); above.cdUp()) {
+        if (!(QFileInfo(above.path()).permissions() & QFile::ExeOther))
+            return false;
+    }
+    if (!QFile::setPermissions(programFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther))
+        return false;
+    for (const QString& path : {dataFolder(), databaseFilePath()}) {
+        if (::chown(QFile::encodeName(path).constData(), kOtherUser, kOtherUser) != 0)
+            return false;
+    }
+    return true;
+}
+
+int childMain(const QStringList& arguments)
+{
+    const QString command = arguments.value(0);
+    setProgramFolder(arguments.value(1));
+    if (command == QLatin1String("start")) {
+        // Run as the books' owner: root would write to any file, read-only or not.
+        if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
+            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
+            return 9;
+        BooksLock lock;
+        const auto refusal = prepareBooks(lock);
+        if (refusal)
+            report(refusal->text);
+        return refusal ? 3 : 0;
+    }
+    if (command == QLatin1String("die-mid-change")) {
+        // A small cache makes the change reach the file before it is committed.
+        execute(QStringLiteral("PRAGMA cache_size=10"));
+        Transaction transaction;
+        execute(QStringLiteral("UPDATE 分2016 SET 摘要说明=摘要说明||?, 借方金额=借方金额*2"), {QStringLiteral("改").repeated(40)});
+        report(QStringLiteral("changing"));
+        QThread::sleep(60);
+        return 0;
+    }
+    if (command == QLatin1String("hold-lock")) {
+        BooksLock lock;
+        if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
+            return 4;
+        report(QStringLiteral("locked"));
+        QThread::sleep(60);
+        return 0;
+    }
+    return 2;
+}
+
+}  // namespace
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newBooksAreMadeAndUsableBooksPass()
+    {
+        TempProgram program(false);
+        BooksLock lock;
+        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QVERIFY(lock.isLocked());
+        QVERIFY(isDatabaseOfThisProgram(databaseFilePath()));
+        QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
+        lock.unlock();
+        QVERIFY(!QFile::exists(booksLockFilePath(dataFolder())));
+
+        // The next start finds the same file and leaves it exactly as it is.
+        const QByteArray made = fileBytes(databaseFilePath());
+        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QCOMPARE(fileBytes(databaseFilePath()), made);
+    }
+
+    void damagedDatabaseIsExplainedAndLeftAlone()
+    {
+        QByteArray wholeDatabase;
+        {
+            TempProgram source;
+            closeConnection();
+            wholeDatabase = fileBytes(databaseFilePath());
+        }
+        QVERIFY(wholeDatabase.size() > 8192);
+        const struct {
+            const char* name;
+            QByteArray bytes;
+            QString databaseSays;
+        } cases[] = {
+            {"zero-byte", QByteArray(), QStringLiteral("0 字节")},
+            {"truncated", wholeDatabase.left(wholeDatabase.size() / 2), QString()},
+            {"not a database", QByteArray("凭证\n").repeated(2000), QStringLiteral("file is not a database")},
+        };
+        for (const auto& damaged : cases) {
+            TempProgram program(false);
+            QVERIFY(makePrivateFolder(dataFolder()));
+            writeFile(databaseFilePath(), damaged.bytes);
+            const QDateTime modified = QFileInfo(databaseFilePath()).lastModified();
+
+            BooksLock lock;
+            const auto refusal = prepareBooks(lock);
+            QVERIFY2(refusal, damaged.name);
+            QVERIFY2(refusal->text.startsWith(QStringLiteral("数据库文件已损坏，无法使用:\n") + databaseFilePath()), damaged.name);
+            QVERIFY2(refusal->text.contains(QStringLiteral(".bam")), damaged.name);
+            QVERIFY2(refusal->text.contains(QStringLiteral("\n\n数据库的提示: ")), qPrintable(refusal->text));
+            QVERIFY2(refusal->text.contains(damaged.databaseSays), qPrintable(refusal->text));
+            QCOMPARE(refusal->icon, MessageIcon::Stop);
+            // The file is neither repaired nor replaced, and nothing is written beside it.
+            QCOMPARE(fileBytes(databaseFilePath()), damaged.bytes);
+            QCOMPARE(QFileInfo(databaseFilePath()).lastModified(), modified);
+            QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
+            QVERIFY(!isConnectionOpen());
+        }
+    }
+
+    void booksLeftMidChangeByAKilledProgramOpenAsTheyWere()
+    {
+        TempProgram program;
+        {
+            Transaction transaction;
+            for (int number = 1; number <= 2000; ++number)
+                addLine(QStringLiteral("8030%1001").arg(number, 4, 10, QLatin1Char('0')), QStringLiteral("1001"), 1.5, QVariant());
+            transaction.commit();
+        }
+        const QStringList before = dumpTable(QStringLiteral("分2016"));
+        closeConnection();
+
+        QProcess child;
+        startChild(child, {QStringLiteral("die-mid-change"), program.path()});
+        QVERIFY(child.waitForReadyRead(30000));
+        child.kill();
+        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(QFileInfo(databaseFilePath() + QStringLiteral("-journal")).size() > 0);
+
+        BooksLock lock;
+        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
+    }
+
+    void readOnlyBooksAreNamedBeforeTheLogin()
+    {
+        TempProgram program;
+        closeConnection();
+        const QByteArray books = fileBytes(databaseFilePath());
+        if (!handToChildUser(program.path()))
+            QSKIP("run as root, and the temporary folder cannot be handed to another user");
+
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner));
+        int exitCode = 0;
+        QString said = startInChild(program.path(), &exitCode);
+        QCOMPARE(exitCode, 3);
+        QVERIFY2(said.startsWith(QStringLiteral("数据库文件是只读的，不能记帐:\n") + databaseFilePath()), qPrintable(said));
+
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
+        said = startInChild(program.path(), &exitCode);
+        QCOMPARE(exitCode, 3);
+        QVERIFY2(said.startsWith(QStringLiteral("数据库所在的文件夹是只读的，不能记帐:\n") + dataFolder()), qPrintable(said));
+
+        QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(startInChild(program.path(), &exitCode), QString());
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(fileBytes(databaseFilePath()), books);
+    }
+
+    void secondStartOnTheSameBooksIsRefused()
+    {
+        TempProgram program;
+        BooksLock first;
+        QCOMPARE(refusalText(prepareBooks(first)), QString());
+        addLine(QStringLiteral("8030001001"), QStringLiteral("1001"), 10.0, QVariant());
+        const QStringList before = dumpTable(QStringLiteral("分2016"));
+
+        int exitCode = 0;
+        QCOMPARE(startInChild(program.path(), &exitCode), QStringLiteral("这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"));
+        QCOMPARE(exitCode, 3);
+
+        // The first keeps its lock and its books, and goes on writing.
+        QVERIFY(first.isLocked());
+        QVERIFY(QFile::exists(booksLockFilePath(dataFolder())));
+        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
+        addLine(QStringLiteral("8030001002"), QStringLiteral("6001"), QVariant(), 10.0);
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 2);
+
+        // Once the first has ended, the books open again.
+        closeConnection();
+        first.unlock();
+        QCOMPARE(startInChild(program.path(), &exitCode), QString());
+        QCOMPARE(exitCode, 0);
+    }
+
+    void lockOfAProgramThatDiedIsTakenOver()
+    {
+        TempProgram program;
+        QProcess holder;
+        startChild(holder, {QStringLiteral("hold-lock"), program.path()});
+        QVERIFY(holder.waitForReadyRead(30000));
+        QCOMPARE(QString::fromUtf8(holder.readAllStandardOutput()).trimmed(), QStringLiteral("locked"));
+
+        BooksLock lock;
+        QCOMPARE(lock.lock(dataFolder()), BooksLock::Result::HeldByAnother);
+        holder.kill();
+        QVERIFY(holder.waitForFinished(30000));
+        QVERIFY(QFile::exists(booksLockFilePath(dataFolder())));
+        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QVERIFY(lock.isLocked());
+    }
+};
+
+QM_TEST_MAIN_WITH_CHILD(TestStartUp, childMain)
+#include "test_start_up.moc"

@@ -1,0 +1,130 @@
+#include "app/start_up.h"
+#include "data/database.h"
+#include "support/books.h"
+#include "support/child_process.h"
+#include "support/temp_program.h"
+#include "vouchers/voucher_posting.h"
+#include "vouchers/work_copy.h"
+
+#include <QThread>
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+const int kYear = 2016;
+const int kMonth = 3;
+const int kVouchers = 1500;
+const int kChanges = 400;
+
+// Voucher n of the month as first written: its debit is n and a quarter, so its place can be
+// told from its figures.
+void writeMonth()
+{
+    Transaction transaction;
+    for (int number = 1; number <= kVouchers; ++number) {
+        const double amount = number + 0.25;
+        addLine(entryId(kMonth, number, 1), QStringLiteral("1001"), amount, QVariant());
+        addLine(entryId(kMonth, number, 2), QStringLiteral("6001"), QVariant(), amount);
+    }
+    addLine(entryId(kMonth + 1, 1, 1), QStringLiteral("1001"), 7.0, QVariant());
+    addLine(entryId(kMonth + 1, 1, 2), QStringLiteral("6001"), QVariant(), 7.0);
+    transaction.commit();
+}
+
+VoucherDraft insertedVoucher()
+{
+    const QVector<VoucherLineText> lines{
+        {QStringLiteral("插入"), QStringLiteral("1001 库存现金"), QString(), QStringLiteral("0.30"), QString(), QString(), QString()},
+        {QString(), QStringLiteral("6001 主营业务收入"), QString(), QString(), QStringLiteral("0.10"), QString(), QString()},
+        {QString(), QStringLiteral("6001 主营业务收入"), QString(), QString(), QStringLiteral("0.20"), QString(), QString()}};
+    const ParsedLines parsed = parseVoucherLines(lines);
+    return {QDate(kYear, kMonth, 1), QStringLiteral("记"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("会计"),
+            QStringLiteral("插入"), parsed.lines, parsed.rowWithoutAccount};
+}
+
+// The child: inserts a voucher before the first and deletes it again, over and over; each
+// change moves every key of the month.
+int childMain(const QStringList& arguments)
+{
+    if (arguments.value(0) != QLatin1String("renumber"))
+        return 2;
+    setProgramFolder(arguments.value(1));
+    report(QStringLiteral("started"));
+    for (int change = 0; change < kChanges; ++change) {
+        if (change % 2 == 0) {
+            applyVoucherChange(VoucherChange::Insert, insertedVoucher(), kYear, QStringLiteral("管理员"));
+        } else {
+            copyVoucherToWorkCopy(kYear, kMonth, 1);
+            applyVoucherChange(VoucherChange::Delete, insertedVoucher(), kYear, QStringLiteral("管理员"));
+        }
+    }
+    return 0;
+}
+
+// The next start finds usable books, and in them every voucher balanced, numbers 1..n, each key
+// made of its month, number and line 1..k, and the vouchers first written still in their order.
+void verifyMonthWhole()
+{
+    BooksLock lock;
+    const std::optional<Message> refusal = prepareBooks(lock);
+    QVERIFY2(!refusal, refusal ? qPrintable(refusal->text) : "");
+    const RecordSet vouchers = openRecordset(QStringLiteral(
+        "SELECT 号码, count(*), round(sum(ifnull(借方金额,0)),2), round(sum(ifnull(贷方金额,0)),2), "
+        "max(借方金额), min(摘要说明) FROM 分2016 WHERE 月=? GROUP BY 号码 ORDER BY 号码"), {kMonth});
+    int inserted = 0;
+    int original = 0;
+    for (int i = 0; i < vouchers.count(); ++i) {
+        QCOMPARE(vouchers.value(i, 0).toInt(), i + 1);
+        QCOMPARE(vouchers.value(i, 2).toDouble(), vouchers.value(i, 3).toDouble());
+        if (vouchers.value(i, 5).toString() == QStringLiteral("插入")) {
+            QCOMPARE(original, 0);
+            QCOMPARE(vouchers.value(i, 1).toInt(), 3);
+            ++inserted;
+        } else {
+            ++original;
+            QCOMPARE(vouchers.value(i, 1).toInt(), 2);
+            QCOMPARE(vouchers.value(i, 4).toDouble(), original + 0.25);
+        }
+    }
+    QCOMPARE(original, kVouchers);
+
+    QCOMPARE(scalar(QStringLiteral(
+                 "SELECT count(*) FROM 分2016 WHERE 月=? AND (substr(ID,1,3)<>? OR CAST(substr(ID,4,4) AS INTEGER)<>号码 "
+                 "OR CAST(substr(ID,8,3) AS INTEGER) NOT BETWEEN 1 AND 3)"), {kMonth, QStringLiteral("803")}).toInt(), 0);
+    QCOMPARE(scalar(QStringLiteral("SELECT count(DISTINCT ID) FROM 分2016 WHERE 月=?"), {kMonth}).toInt(),
+             scalar(QStringLiteral("SELECT count(*) FROM 分2016 WHERE 月=?"), {kMonth}).toInt());
+    QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 WHERE 月=? ORDER BY ID)"), {kMonth + 1}).toString(),
+             QStringLiteral("8040001001,8040001002"));
+}
+
+}  // namespace
+
+class TestRenumberingCrash : public QObject {
+    Q_OBJECT
+
+private slots:
+    void monthStaysWholeWhenTheProgramIsKilledWhileRenumbering()
+    {
+        TempProgram program;
+        writeMonth();
+        closeConnection();
+        // The kill comes at once, early and late, so that it lands before, during and after
+        // the work on any machine; each time the month must be whole.
+        for (const int delay : {0, 40, 150, 400}) {
+            QProcess child;
+            startChild(child, {QStringLiteral("renumber"), program.path()});
+            QVERIFY(child.waitForReadyRead(30000));
+            QThread::msleep(delay);
+            child.kill();
+            QVERIFY(child.waitForFinished(30000));
+            verifyMonthWhole();
+            closeConnection();
+        }
+    }
+};
+
+QM_TEST_MAIN_WITH_CHILD(TestRenumberingCrash, childMain)
+#include "test_renumbering_crash.moc"
