@@ -15,6 +15,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -47,7 +48,7 @@ QStringList dataFolderEntries()
 // What a start of the program says, as another process: the refusal's text, or nothing.
 QString startInChild(const QString& programFolder, int* exitCode = nullptr)
 {
-    return runChild({QStringLiteral("start"), programFolder}, exitCode).trimmed();
+    return runChild({u"start"_s, programFolder}, exitCode).trimmed();
 }
 
 // Files of the program folder handed to another user, so that the test's own modes bind even
@@ -76,8 +77,7 @@ int childMain(const QStringList& arguments)
     if (command == QLatin1String("start")) {
         // Run as the books' owner: root would write to any file, read-only or not.
         if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
-            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
-            return 9;
+            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)) return 9;
         BooksLock lock;
         const auto refusal = prepareBooks(lock);
         if (refusal)
@@ -86,10 +86,10 @@ int childMain(const QStringList& arguments)
     }
     if (command == QLatin1String("die-mid-change")) {
         // A small cache makes the change reach the file before it is committed.
-        execute(QStringLiteral("PRAGMA cache_size=10"));
+        execute(u"PRAGMA cache_size=10"_s);
         Transaction transaction;
-        execute(QStringLiteral("UPDATE 分2016 SET 摘要说明=摘要说明||?, 借方金额=借方金额*2"), {QStringLiteral("改").repeated(40)});
-        report(QStringLiteral("changing"));
+        execute(u"UPDATE 分2016 SET 摘要说明=摘要说明||?, 借方金额=借方金额*2"_s, {u"改"_s.repeated(40)});
+        report(u"changing"_s);
         QThread::sleep(60);
         return 0;
     }
@@ -97,7 +97,7 @@ int childMain(const QStringList& arguments)
         BooksLock lock;
         if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
             return 4;
-        report(QStringLiteral("locked"));
+        report(u"locked"_s);
         QThread::sleep(60);
         return 0;
     }
@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(refusalText(prepareBooks(lock)), QString());
         QVERIFY(lock.isLocked());
         QVERIFY(isDatabaseOfThisProgram(databaseFilePath()));
-        QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
+        QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
         lock.unlock();
         QVERIFY(!QFile::exists(booksLockFilePath(dataFolder())));
 
@@ -141,9 +141,9 @@ private slots:
             QByteArray bytes;
             QString databaseSays;
         } cases[] = {
-            {"zero-byte", QByteArray(), QStringLiteral("0 字节")},
+            {"zero-byte", QByteArray(), u"0 字节"_s},
             {"truncated", wholeDatabase.left(wholeDatabase.size() / 2), QString()},
-            {"not a database", QByteArray("凭证\n").repeated(2000), QStringLiteral("file is not a database")},
+            {"not a database", QByteArray("凭证\n").repeated(2000), u"file is not a database"_s},
         };
         for (const auto& damaged : cases) {
             TempProgram program(false);
@@ -154,15 +154,15 @@ private slots:
             BooksLock lock;
             const auto refusal = prepareBooks(lock);
             QVERIFY2(refusal, damaged.name);
-            QVERIFY2(refusal->text.startsWith(QStringLiteral("数据库文件已损坏，无法使用:\n") + databaseFilePath()), damaged.name);
-            QVERIFY2(refusal->text.contains(QStringLiteral(".bam")), damaged.name);
-            QVERIFY2(refusal->text.contains(QStringLiteral("\n\n数据库的提示: ")), qPrintable(refusal->text));
+            QVERIFY2(refusal->text.startsWith(u"数据库文件已损坏，无法使用:\n"_s + databaseFilePath()), damaged.name);
+            QVERIFY2(refusal->text.contains(u".bam"_s), damaged.name);
+            QVERIFY2(refusal->text.contains(u"\n\n数据库的提示: "_s), qPrintable(refusal->text));
             QVERIFY2(refusal->text.contains(damaged.databaseSays), qPrintable(refusal->text));
             QCOMPARE(refusal->icon, MessageIcon::Stop);
             // The file is neither repaired nor replaced, and nothing is written beside it.
             QCOMPARE(fileBytes(databaseFilePath()), damaged.bytes);
             QCOMPARE(QFileInfo(databaseFilePath()).lastModified(), modified);
-            QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
+            QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
             QVERIFY(!isConnectionOpen());
         }
     }
@@ -173,22 +173,22 @@ private slots:
         {
             Transaction transaction;
             for (int number = 1; number <= 2000; ++number)
-                addLine(QStringLiteral("8030%1001").arg(number, 4, 10, QLatin1Char('0')), QStringLiteral("1001"), 1.5, QVariant());
+                addLine(u"8030%1001"_s.arg(number, 4, 10, QLatin1Char('0')), u"1001"_s, 1.5, QVariant());
             transaction.commit();
         }
-        const QStringList before = dumpTable(QStringLiteral("分2016"));
+        const QStringList before = dumpTable(u"分2016"_s);
         closeConnection();
 
         QProcess child;
-        startChild(child, {QStringLiteral("die-mid-change"), program.path()});
+        startChild(child, {u"die-mid-change"_s, program.path()});
         QVERIFY(child.waitForReadyRead(30000));
         child.kill();
         QVERIFY(child.waitForFinished(30000));
-        QVERIFY(QFileInfo(databaseFilePath() + QStringLiteral("-journal")).size() > 0);
+        QVERIFY(QFileInfo(databaseFilePath() + u"-journal"_s).size() > 0);
 
         BooksLock lock;
         QCOMPARE(refusalText(prepareBooks(lock)), QString());
-        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
     }
 
     void readOnlyBooksAreNamedBeforeTheLogin()
@@ -203,13 +203,13 @@ private slots:
         int exitCode = 0;
         QString said = startInChild(program.path(), &exitCode);
         QCOMPARE(exitCode, 3);
-        QVERIFY2(said.startsWith(QStringLiteral("数据库文件是只读的，不能记帐:\n") + databaseFilePath()), qPrintable(said));
+        QVERIFY2(said.startsWith(u"数据库文件是只读的，不能记帐:\n"_s + databaseFilePath()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
         said = startInChild(program.path(), &exitCode);
         QCOMPARE(exitCode, 3);
-        QVERIFY2(said.startsWith(QStringLiteral("数据库所在的文件夹是只读的，不能记帐:\n") + dataFolder()), qPrintable(said));
+        QVERIFY2(said.startsWith(u"数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QCOMPARE(startInChild(program.path(), &exitCode), QString());
@@ -222,19 +222,19 @@ private slots:
         TempProgram program;
         BooksLock first;
         QCOMPARE(refusalText(prepareBooks(first)), QString());
-        addLine(QStringLiteral("8030001001"), QStringLiteral("1001"), 10.0, QVariant());
-        const QStringList before = dumpTable(QStringLiteral("分2016"));
+        addLine(u"8030001001"_s, u"1001"_s, 10.0, QVariant());
+        const QStringList before = dumpTable(u"分2016"_s);
 
         int exitCode = 0;
-        QCOMPARE(startInChild(program.path(), &exitCode), QStringLiteral("这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"));
+        QCOMPARE(startInChild(program.path(), &exitCode), u"这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
         QCOMPARE(exitCode, 3);
 
         // The first keeps its lock and its books, and goes on writing.
         QVERIFY(first.isLocked());
         QVERIFY(QFile::exists(booksLockFilePath(dataFolder())));
-        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
-        addLine(QStringLiteral("8030001002"), QStringLiteral("6001"), QVariant(), 10.0);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 2);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+        addLine(u"8030001002"_s, u"6001"_s, QVariant(), 10.0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016"_s).toInt(), 2);
 
         // Once the first has ended, the books open again.
         closeConnection();
@@ -247,9 +247,9 @@ private slots:
     {
         TempProgram program;
         QProcess holder;
-        startChild(holder, {QStringLiteral("hold-lock"), program.path()});
+        startChild(holder, {u"hold-lock"_s, program.path()});
         QVERIFY(holder.waitForReadyRead(30000));
-        QCOMPARE(QString::fromUtf8(holder.readAllStandardOutput()).trimmed(), QStringLiteral("locked"));
+        QCOMPARE(QString::fromUtf8(holder.readAllStandardOutput()).trimmed(), u"locked"_s);
 
         BooksLock lock;
         QCOMPARE(lock.lock(dataFolder()), BooksLock::Result::HeldByAnother);

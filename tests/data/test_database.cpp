@@ -7,6 +7,7 @@
 #include <QtTest>
 
 using namespace qm;
+using namespace Qt::StringLiterals;
 
 class TestDatabase : public QObject {
     Q_OBJECT
@@ -15,88 +16,86 @@ private slots:
     void quotesRoundTripThroughEveryKindOfStatement()
     {
         test::TempProgram program;
-        const QString tricky = QStringLiteral("O'Brien's '现金'; DROP TABLE 信息表; --");
-        execute(QStringLiteral("DELETE FROM 摘要"));
-        QCOMPARE(execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {tricky}), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT 名称 FROM 摘要 WHERE 名称=?"), {tricky}).toString(), tricky);
+        const QString tricky = u"O'Brien's '现金'; DROP TABLE 信息表; --"_s;
+        execute(u"DELETE FROM 摘要"_s);
+        QCOMPARE(execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {tricky}), 1);
+        QCOMPARE(scalar(u"SELECT 名称 FROM 摘要 WHERE 名称=?"_s, {tricky}).toString(), tricky);
 
-        const QString changed = tricky + QStringLiteral("''");
-        QCOMPARE(execute(QStringLiteral("UPDATE 摘要 SET 名称=? WHERE 名称=?"), {changed, tricky}), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要 WHERE 名称=?"), {changed}).toInt(), 1);
-        QCOMPARE(execute(QStringLiteral("DELETE FROM 摘要 WHERE 名称=?"), {changed}), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), 0);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 信息表")).toInt(), 2);
+        const QString changed = tricky + u"''"_s;
+        QCOMPARE(execute(u"UPDATE 摘要 SET 名称=? WHERE 名称=?"_s, {changed, tricky}), 1);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称=?"_s, {changed}).toInt(), 1);
+        QCOMPARE(execute(u"DELETE FROM 摘要 WHERE 名称=?"_s, {changed}), 1);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 信息表"_s).toInt(), 2);
     }
 
     void nullTextAndNullValuesBindAsTheyShould()
     {
         test::TempProgram program;
-        execute(QStringLiteral("INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"),
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s,
                 {QString(), QVariant()});
-        const RecordSet rows = openRecordset(
-            QStringLiteral("SELECT 代码, 名称 FROM 现流 WHERE 名称 IS NULL"));
+        const RecordSet rows = openRecordset(u"SELECT 代码, 名称 FROM 现流 WHERE 名称 IS NULL"_s);
         QCOMPARE(rows.count(), 1);
         // A box's empty text is empty text in the table, never NULL.
-        QVERIFY(!rows.value(0, QStringLiteral("代码")).isNull());
-        QCOMPARE(rows.value(0, QStringLiteral("代码")).toString(), QString());
+        QVERIFY(!rows.value(0, u"代码"_s).isNull());
+        QCOMPARE(rows.value(0, u"代码"_s).toString(), QString());
 
         // A NULL read back binds as NULL again.
-        execute(QStringLiteral("INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"),
-                {QStringLiteral("x"), rows.value(0, QStringLiteral("名称"))});
-        QVERIFY(scalar(QStringLiteral("SELECT 名称 FROM 现流 WHERE 代码='x'")).isNull());
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s,
+                {u"x"_s, rows.value(0, u"名称"_s)});
+        QVERIFY(scalar(u"SELECT 名称 FROM 现流 WHERE 代码='x'"_s).isNull());
     }
 
     void failingStatementInsideTransactionLeavesNothingWritten()
     {
         test::TempProgram program;
-        const int before = scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt();
+        const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
         bool thrown = false;
         try {
             Transaction transaction;
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("甲")});
-            execute(QStringLiteral("INSERT INTO 没有的表 (名称) VALUES (?)"), {QStringLiteral("乙")});
+            execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s});
+            execute(u"INSERT INTO 没有的表 (名称) VALUES (?)"_s, {u"乙"_s});
             transaction.commit();
         } catch (const DbError& error) {
             thrown = true;
-            QVERIFY(error.text().contains(QStringLiteral("没有的表")));
+            QVERIFY(error.text().contains(u"没有的表"_s));
         }
         QVERIFY(thrown);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before);
 
         // An inner guard that fails rolls back its own work only.
         {
             Transaction outer;
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("外")});
+            execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"外"_s});
             {
                 Transaction inner;
-                execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("内")});
+                execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"内"_s});
             }
             outer.commit();
         }
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要 WHERE 名称=?"), {QStringLiteral("外")}).toInt(), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要 WHERE 名称=?"), {QStringLiteral("内")}).toInt(), 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称=?"_s, {u"外"_s}).toInt(), 1);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称=?"_s, {u"内"_s}).toInt(), 0);
     }
 
     void recordSetOutlivesLaterQueriesAndTheConnection()
     {
         test::TempProgram program;
-        const RecordSet accounts = openRecordset(
-            QStringLiteral("  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "));
+        const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);
         QCOMPARE(accounts.count(), 86);
-        execute(QStringLiteral("DELETE FROM 科目表"));
-        const RecordSet empty = openRecordset(QStringLiteral("SELECT * FROM 科目表"));
+        execute(u"DELETE FROM 科目表"_s);
+        const RecordSet empty = openRecordset(u"SELECT * FROM 科目表"_s);
         QCOMPARE(empty.count(), 0);
         QVERIFY(empty.isEmpty());
-        QCOMPARE(empty.fieldNames().first(), QStringLiteral("序号"));
+        QCOMPARE(empty.fieldNames().first(), u"序号"_s);
         closeConnection();
         QVERIFY(!isConnectionOpen());
         closeConnection();
 
-        QCOMPARE(accounts.value(0, QStringLiteral("科目代码")).toString(), QStringLiteral("1001"));
-        QCOMPARE(accounts[85][1].toString(), QStringLiteral("所得税费用"));
-        QCOMPARE(accounts.fieldIndex(QStringLiteral("科目名称")), 1);
-        QCOMPARE(accounts.fieldIndex(QStringLiteral("没有")), -1);
-        QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(0, QStringLiteral("没有")));
+        QCOMPARE(accounts.value(0, u"科目代码"_s).toString(), u"1001"_s);
+        QCOMPARE(accounts[85][1].toString(), u"所得税费用"_s);
+        QCOMPARE(accounts.fieldIndex(u"科目名称"_s), 1);
+        QCOMPARE(accounts.fieldIndex(u"没有"_s), -1);
+        QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(0, u"没有"_s));
         QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(86, 0));
         int walked = 0;
         for (const auto row : accounts)
@@ -104,14 +103,14 @@ private slots:
         QCOMPARE(walked, 86);
 
         // The next statement opens the connection again.
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
         QVERIFY(isConnectionOpen());
     }
 
     void refusedStatementsAreExplainedWithoutTheStatement()
     {
         test::TempProgram program;
-        const int before = scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt();
+        const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
         const auto failure = [](const std::function<void()>& work) {
             try {
                 work();
@@ -122,28 +121,27 @@ private slots:
         };
         const auto addTwoPhrases = [] {
             Transaction transaction;
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("甲")});
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("乙")});
+            execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s});
+            execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"乙"_s});
             transaction.commit();
         };
         {
             // Another program holds the write lock: a bounded wait, then nothing is written.
             test::OtherWriter other(databaseFilePath());
-            QCOMPARE(failure(addTwoPhrases),
-                     QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"));
+            QCOMPARE(failure(addTwoPhrases), u"数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"_s);
         }
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before);
         addTwoPhrases();
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before + 2);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 2);
 
-        QCOMPARE(failure([] { execute(QStringLiteral("INSERT INTO 没有的表 (名称) VALUES (?)"), {1}); }),
-                 QStringLiteral("数据库操作失败。\nno such table: 没有的表"));
+        QCOMPARE(failure([] { execute(u"INSERT INTO 没有的表 (名称) VALUES (?)"_s, {1}); }),
+                 u"数据库操作失败。\nno such table: 没有的表"_s);
     }
 
     void missingFileIsNeverCreated()
     {
         test::TempProgram program(false);
-        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT 1")));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"SELECT 1"_s));
         QVERIFY(!QFile::exists(databaseFilePath()));
         QVERIFY(!isConnectionOpen());
     }

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using namespace qm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,8 +26,7 @@ void fill(QTableWidget& table, int rows)
 void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     const QPointF at(10, 10);
-    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      modifiers, Qt::NoScrollPhase, false);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
 }
 
@@ -49,22 +49,22 @@ private slots:
         // "-" only into an empty box, "." only once.
         QCOMPARE(numKeyFilter('-', QString()), int('-'));
         QCOMPARE(numKeyFilter('.', QString()), int('.'));
-        QCOMPARE(numKeyFilter('-', QStringLiteral("12")), 0);
-        QCOMPARE(numKeyFilter('-', QStringLiteral(" ")), 0);
-        QCOMPARE(numKeyFilter('.', QStringLiteral("12")), int('.'));
-        QCOMPARE(numKeyFilter('.', QStringLiteral("1.2")), 0);
-        QCOMPARE(numKeyFilter('.', QStringLiteral("  ")), int('.'));
-        QCOMPARE(numKeyFilter('x', QStringLiteral("12")), 0);
+        QCOMPARE(numKeyFilter('-', u"12"_s), 0);
+        QCOMPARE(numKeyFilter('-', u" "_s), 0);
+        QCOMPARE(numKeyFilter('.', u"12"_s), int('.'));
+        QCOMPARE(numKeyFilter('.', u"1.2"_s), 0);
+        QCOMPARE(numKeyFilter('.', u"  "_s), int('.'));
+        QCOMPARE(numKeyFilter('x', u"12"_s), 0);
 
         QLineEdit box;
         installNumKeyFilter(&box);
         installNumKeyFilter(&box);
-        QTest::keyClicks(&box, QStringLiteral("-1a2.3.4-"));
-        QCOMPARE(box.text(), QStringLiteral("-12.34"));
+        QTest::keyClicks(&box, u"-1a2.3.4-"_s);
+        QCOMPARE(box.text(), u"-12.34"_s);
         QTest::keyClick(&box, Qt::Key_Backspace);
         QTest::keyClick(&box, Qt::Key_Left);
         QTest::keyClick(&box, Qt::Key_Delete);
-        QCOMPARE(box.text(), QStringLiteral("-12."));
+        QCOMPARE(box.text(), u"-12."_s);
     }
 
     void stripesShadeDataRowsAlternately()

@@ -63,8 +63,7 @@ private slots:
         const QStringList accounts = profitAndLossAccountEntries();
         QCOMPARE(accounts.size(), 14);
         QCOMPARE(accounts.first(), u"6001 主营业务收入"_s);
-        QCOMPARE(checkPostExchangeVoucher(u"6603 财务费用"_s).question->text,
-                 u"是否按此金额进行调汇?  若要打印请先导出EXCEL,可以重复操作"_s);
+        QCOMPARE(checkPostExchangeVoucher(u"6603 财务费用"_s).question->text, u"是否按此金额进行调汇?  若要打印请先导出EXCEL,可以重复操作"_s);
         const PostingResult result = postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear);
         QVERIFY(result.posted);
         QCOMPARE(result.message.text, u"凭证保存成功,请检查凭证是否正确!!"_s);
