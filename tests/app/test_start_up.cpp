@@ -115,6 +115,7 @@ private slots:
         const QByteArray made = fileBytes(databaseFilePath());
         QCOMPARE(shown(prepareBooks(lock)), QString());
         QCOMPARE(fileBytes(databaseFilePath()), made);
+        QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
     }
 
     void damagedDatabaseIsExplainedAndLeftAlone()
