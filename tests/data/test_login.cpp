@@ -2,6 +2,7 @@
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
 #include "data/login.h"
+#include "support/books.h"
 #include "support/temp_program.h"
 
 #include <QtTest>
@@ -44,19 +45,14 @@ private slots:
         addOperator(u"02"_s, u"Zhang"_s, u" Pw1 "_s);
         addOperator(u"03"_s, u"Li"_s, QVariant());
         addOperator(u"04"_s, u"Wang"_s, u""_s);
-
-        QVERIFY(checkLogin(u"Zhang"_s, u" Pw1 "_s));
-        QVERIFY(checkLogin(u"zHANG"_s, u" Pw1 "_s));
-        QVERIFY(!checkLogin(u"Zhang"_s, u" pw1 "_s));
-        QVERIFY(!checkLogin(u"Zhang"_s, u"Pw1"_s));
-        QVERIFY(!checkLogin(u"Zhang "_s, u" Pw1 "_s));
-        QVERIFY(!checkLogin(u"Li"_s, QString()));
-        QVERIFY(!checkLogin(u"Li"_s, u""_s));
-        QVERIFY(checkLogin(u"Wang"_s, u""_s));
-        QVERIFY(!checkLogin(u"nobody"_s, u""_s));
-        // A crafted name is a name, not a statement.
-        QVERIFY(!checkLogin(u"x' OR '1'='1"_s, u" Pw1 "_s));
-        QVERIFY(!checkLogin(u"' UNION SELECT 密码 FROM 信息表 WHERE 操作员='Zhang"_s, u" Pw1 "_s));
+        const QList<std::tuple<QString, QString, bool>> cases = {
+            {u"Zhang"_s, u" Pw1 "_s, true}, {u"zHANG"_s, u" Pw1 "_s, true}, {u"Zhang"_s, u" pw1 "_s, false},
+            {u"Zhang"_s, u"Pw1"_s, false}, {u"Zhang "_s, u" Pw1 "_s, false}, {u"Li"_s, QString(), false},
+            {u"Li"_s, u""_s, false}, {u"Wang"_s, u""_s, true}, {u"nobody"_s, u""_s, false},
+            // A crafted name is a name, not a statement.
+            {u"x' OR '1'='1"_s, u" Pw1 "_s, false}, {u"' UNION SELECT 密码 FROM 信息表 WHERE 操作员='Zhang"_s, u" Pw1 "_s, false}};
+        for (const auto& [name, password, accepted] : cases)
+            QVERIFY2(checkLogin(name, password) == accepted, qPrintable(name + u'/' + password));
     }
 
     void logInRefusesInOrderAndFillsTheState()
@@ -64,33 +60,17 @@ private slots:
         test::TempProgram program;
         const QString name = u"管理员"_s;
         const QString password = u"123456"_s;
-
-        auto refusal = logIn(QString(), password, u"2020"_s);
-        QVERIFY(refusal);
-        QCOMPARE(refusal->text, u"请输入操作员！"_s);
-        QCOMPARE(refusal->title, u"QM505提示"_s);
-        QCOMPARE(refusal->icon, MessageIcon::Exclamation);
-
-        refusal = logIn(name, u"12345"_s, u"abc"_s);
-        QVERIFY(refusal);
-        QCOMPARE(refusal->text, u"操作员或密码不正确!"_s);
-        QCOMPARE(refusal->title, u"QM505提示"_s);
-        QCOMPARE(refusal->icon, MessageIcon::Stop);
-
-        for (const QString& year : {u"2009"_s, u"2021"_s, u"abc"_s,
-                                   u""_s, u"20 20"_s, u"2015.5"_s,
-                                   u"-2015"_s, u"99999"_s}) {
-            refusal = logIn(name, password, year);
-            QVERIFY2(refusal, qPrintable(year));
-            QCOMPARE(refusal->text, u"超年限不能使用"_s);
+        QCOMPARE(test::shown(logIn(QString(), u"1"_s, u"abc"_s)), u"QM505提示|!|请输入操作员！"_s);
+        QCOMPARE(test::shown(logIn(name, u"12345"_s, u"abc"_s)), u"QM505提示|stop|操作员或密码不正确!"_s);
+        for (const QString& year : {u"2009"_s, u"2021"_s, u"abc"_s, u""_s, u"20 20"_s, u"2015.5"_s, u"-2015"_s, u"99999"_s,
+                                    u"+2015"_s}) {
+            QCOMPARE(logIn(name, password, year).value_or(Message{}).text, u"超年限不能使用"_s);
             QCOMPARE(loginState().fiscalYear, qint16(0));
             QVERIFY(loginState().operatorName.isEmpty());
         }
-
-        QVERIFY(!logIn(u"管理员"_s, password, u" 2010 "_s));
+        QVERIFY(!logIn(name, password, u" 2010 "_s));
         QCOMPARE(loginState().fiscalYear, qint16(2010));
-        QCOMPARE(loginState().operatorName, name);
-        QCOMPARE(loginState().operatorPassword, password);
+        QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword, u"管理员|123456"_s);
         // The typed year is the open year; the settings row keeps its own.
         QCOMPARE(readSettingsRow().yearText, u"2020"_s);
     }
@@ -102,7 +82,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(2021));
         QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(0));
         QCOMPARE(parseFiscalYear(u"2020"_s), std::optional<int>(2020));
-        QVERIFY(!parseFiscalYear(u"+2015"_s));
     }
 };
 
