@@ -102,12 +102,12 @@ private slots:
         addLine(u"8000000001"_s, u"1001"_s, 10000.0, QVariant());
         addLine(u"8020001001"_s, u"1001001"_s, 2345.6, QVariant());
         addLine(u"8050001001"_s, u"1001"_s, QVariant(), 0.1);
-        addLine(u"8050002001"_s, u"1001"_s, 0.1, QVariant());
+        addLine(u"8050002001"_s, u"1001"_s, 0.2, QVariant());
         addLine(u"8050003001"_s, u"1002"_s, 99.0, QVariant());
         addLine(u"8060001001"_s, u"1001"_s, QVariant(), 500.0);
         QCOMPARE(cashLine(1), u"1月现余:10,000.00"_s);
-        QCOMPARE(cashLine(5), u"5月现余:12,345.60"_s);
-        QCOMPARE(cashLine(12), u"12月现余:11,845.60"_s);
+        QCOMPARE(cashLine(5), u"5月现余:12,345.70"_s);
+        QCOMPARE(cashLine(12), u"12月现余:11,845.70"_s);
 
         // 0.1 + 0.2 - 0.3 is not 0 in binary; the line must still read 0.00.
         execute(u"DELETE FROM 分2016"_s);
