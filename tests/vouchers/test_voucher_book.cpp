@@ -109,11 +109,11 @@ private slots:
         QCOMPARE(cashLine(5), u"5月现余:12,345.70"_s);
         QCOMPARE(cashLine(12), u"12月现余:11,845.70"_s);
 
-        // 0.1 + 0.2 - 0.3 is not 0 in binary; the line must still read 0.00.
+        // 0.3 - (0.1 + 0.2) is not 0 in binary, nor positive; the line must still read 0.00.
         execute(u"DELETE FROM 分2016"_s);
-        addLine(u"8050004001"_s, u"1001"_s, 0.1, QVariant());
-        addLine(u"8050004002"_s, u"1001001"_s, 0.2, QVariant());
-        addLine(u"8050004003"_s, u"1001"_s, QVariant(), 0.3);
+        addLine(u"8050004001"_s, u"1001"_s, 0.3, QVariant());
+        addLine(u"8050004002"_s, u"1001"_s, QVariant(), 0.1);
+        addLine(u"8050004003"_s, u"1001001"_s, QVariant(), 0.2);
         QCOMPARE(cashLine(5), u"5月现余:0.00"_s);
         QCOMPARE(cashLine(3), u"3月现余:0.00"_s);
     }
@@ -129,6 +129,7 @@ private slots:
         QCOMPARE(formatThousands(12345.6), u"12,345.60"_s);
         QCOMPARE(formatThousands(-1234567.891), u"-1,234,567.89"_s);
         QCOMPARE(formatThousands(0.1 + 0.2 - 0.3), u"0.00"_s);
+        QCOMPARE(formatThousands(0.3 - 0.1 - 0.2), u"0.00"_s);
         QVERIFY(roundToCent(0.1 + 0.2) == 0.3);
         QVERIFY(!parseNumber(u"-"_s));
         QCOMPARE(*parseNumber(u"1,000.25"_s), 1000.25);
