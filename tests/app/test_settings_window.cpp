@@ -252,33 +252,33 @@ private slots:
         auto* grid = child<QTableWidget>(window, "DataGrid1");
         QCOMPARE(grid->rowCount(), 86);
         QCOMPARE(grid->item(0, 0)->text(), cash);
-        typeIntoCell(grid, cash, 4, u"100.125"_s);
+        typeIntoCell(grid, cash, 4, u"1000.125"_s);
         QCOMPARE(grid->currentRow(), 1);
         QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(grid->currentRow(), 2);
-        QCOMPARE(grid->item(0, 4)->text(), u"100.13"_s);
-        QCOMPARE(values(u"科目表"_s, cash), u"- 100.13 -"_s);
+        QCOMPARE(grid->item(0, 4)->text(), u"1,000.13"_s);
+        QCOMPARE(values(u"科目表"_s, cash), u"- 1000.13 -"_s);
         click(window, "Command2");
         QCOMPARE(recorder.texts(), QStringList{u"借贷不平"_s});
-        QCOMPARE(box(window, "Text1")->text(), u"100.13"_s);
+        QCOMPARE(box(window, "Text1")->text(), u"1,000.13"_s);
         QCOMPARE(box(window, "Text3")->text(), u"不平衡"_s);
 
         // Not a number, in an amount and in a quantity: refused, the old value kept in table and cell.
         typeIntoCell(grid, payable, 3, u"2.5"_s);
         typeIntoCell(grid, cash, 4, u"1O00"_s);
         QCOMPARE(recorder.texts().last(), u"“1O00”不是数字,原值不变"_s);
-        QCOMPARE(grid->item(0, 4)->text(), u"100.13"_s);
+        QCOMPARE(grid->item(0, 4)->text(), u"1,000.13"_s);
         typeIntoCell(grid, payable, 3, u"abc"_s);
         QCOMPARE(recorder.texts().last(), u"“abc”不是数字,原值不变"_s);
         QCOMPARE(values(u"科目表"_s, payable), u"2.5 - -"_s);
 
         // An edit still open when a button is pressed counts.
-        typeIntoCell(grid, payable, 5, u"100.13"_s, true);
+        typeIntoCell(grid, payable, 5, u"1000.13"_s, true);
         click(window, "Command2");
         QCOMPARE(recorder.texts().mid(3), (QStringList{u"是否装入年初数据?"_s, u"已装入成功"_s}));
         QCOMPARE(box(window, "Text3")->text(), u"平衡"_s);
         QCOMPARE(rowsAsText(u"SELECT ID, 代码, 数量, 借方金额, 贷方金额 FROM 分2016 ORDER BY ID"_s),
-                 (QStringList{u"8000000001 1001 - 100.13 -"_s, u"8000000002 2202001001 2.5 - 100.13"_s}));
+                 (QStringList{u"8000000001 1001 - 1000.13 -"_s, u"8000000002 2202001001 2.5 - 1000.13"_s}));
         click(window, "Command2");
         QCOMPARE(recorder.texts().size(), 5);
 
