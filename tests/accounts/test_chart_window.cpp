@@ -85,8 +85,7 @@ private slots:
         emit tree->itemDoubleClicked(findNode(tree, u"1002001"_s), 0);
         digits->setText(u"001"_s);
         name->setText(u"活期"_s);
-        child<QPushButton>(window, "Command1")->click();
-        QCOMPARE(recorder.texts().last(), u"增加明细科目成功"_s);
+        QCOMPARE(press(window, "Command1", recorder), u"增加明细科目成功"_s);
         QCOMPARE(findNode(tree, u"1002001001"_s)->parent()->text(0), u"1002001 工商银行"_s);
         QCOMPARE(scalar(u"SELECT 代码 FROM 分2015"_s).toString(), u"1002001001"_s);
 
@@ -94,21 +93,18 @@ private slots:
         emit tree->itemDoubleClicked(findNode(tree, u"1002001"_s), 0);
         child<QLineEdit>(window, "Text3")->setText(u"乱写"_s);
         name->setText(u"建设银行"_s);
-        child<QPushButton>(window, "Command3")->click();
-        QCOMPARE(recorder.texts().last(), u"修改成功"_s);
+        QCOMPARE(press(window, "Command3", recorder), u"修改成功"_s);
         QCOMPARE(rowsAsText(u"SELECT 科目全称, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
                  (QStringList{u"银行存款 "_s, u"银行存款/建设银行 "_s, u"银行存款/建设银行/活期 Y"_s}));
         QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
 
         execute(u"DELETE FROM 分2015"_s);
         emit tree->itemDoubleClicked(findNode(tree, u"1002001001"_s), 0);
-        child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(recorder.texts().last(), u"删除成功"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"删除成功"_s);
         QVERIFY(child<QLineEdit>(window, "Text1")->text().isEmpty());
         QCOMPARE(scalar(u"SELECT 明细 FROM 科目表 WHERE 科目代码='1002001'"_s).toString(), u"Y"_s);
         QVERIFY(!findNode(tree, u"1002001001"_s));
-        child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(recorder.texts().last(), u"请先从左边选择科目!"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"请先从左边选择科目!"_s);
     }
 
     void pendingUnitEditIsStoredBeforeAButtonActsAndOnClose()
@@ -174,8 +170,7 @@ private slots:
 
         QTest::keyClicks(code, u"1"_s);
         recorder.answers.enqueue(MessageAnswer::No);
-        child<QPushButton>(window, "Command1")->click();
-        QCOMPARE(recorder.texts().last(), u"是否增加(1931 待摊费用)?"_s);
+        QCOMPARE(press(window, "Command1", recorder), u"是否增加(1931 待摊费用)?"_s);
         QVERIFY(!window.isVisible());
         QVERIFY(scalar(u"SELECT 1 FROM 科目表 WHERE 科目代码='1931'"_s).isNull());
 
@@ -183,8 +178,7 @@ private slots:
         child<QLineEdit>(again, "Text1")->setText(u"1902"_s);
         child<QLineEdit>(again, "Text2")->setText(u"待摊费用"_s);
         child<QComboBox>(again, "Combo1")->setCurrentIndex(0);
-        child<QPushButton>(again, "Command1")->click();
-        QCOMPARE(recorder.texts().last(), u"增加科目成功"_s);
+        QCOMPARE(press(again, "Command1", recorder), u"增加科目成功"_s);
         QCOMPARE(scalar(u"SELECT 科目全称 FROM 科目表 WHERE 科目代码='1902'"_s).toString(), u"待摊费用"_s);
         QCOMPARE(again.result(), int(QDialog::Accepted));
     }

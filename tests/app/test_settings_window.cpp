@@ -107,13 +107,11 @@ private slots:
         QCOMPARE(recorder.texts(), QStringList{u"请选择会计年度"_s});
         // A year typed into the box: one without an entry table is refused.
         QTest::keyClicks(year->lineEdit(), u"2009"_s);
-        click(window, "Command2");
-        QCOMPARE(recorder.texts().last(), u"超年限不能使用"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"超年限不能使用"_s);
         year->lineEdit()->clear();
         QTest::keyClicks(year->lineEdit(), u"2020"_s);
         box(window, "Text1")->setText(u"新单位"_s);
-        click(window, "Command2");
-        QCOMPARE(recorder.texts().last(), u"年度\\单位保存成功"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"年度\\单位保存成功"_s);
         QCOMPARE(yearChanged.size(), 1);
         QCOMPARE(yearChanged.first().first().toInt(), 2020);
         QVERIFY(!year->isEnabled());
@@ -126,19 +124,16 @@ private slots:
         emit window.yearChanged(2017);
         QCOMPARE(child<QLabel>(main, "Label1")->text(), u"2017年"_s);
         box(window, "Text3")->setText(u"会计"_s);
-        click(window, "Command4");
-        QCOMPARE(recorder.texts().last(), u"修改成功"_s);
+        QCOMPARE(press(window, "Command4", recorder), u"修改成功"_s);
         QCOMPARE(child<QLabel>(main, "StatusBar1Panel3")->text(), u"会计"_s);
         QCOMPARE(box(window, "Text2")->text(), u"会计"_s);
         box(window, "Text3")->setText(u"会计"_s);
-        click(window, "Command4");
-        QCOMPARE(recorder.texts().last(), u"会计   此操作员已存在"_s);
+        QCOMPARE(press(window, "Command4", recorder), u"会计   此操作员已存在"_s);
         QVERIFY(box(window, "Text3")->text().isEmpty());
 
         box(window, "Text5")->setText(u"abc"_s);
         box(window, "Text6")->setText(u"abd"_s);
-        click(window, "Command6");
-        QCOMPARE(recorder.texts().last(), u"两次密码输入不一致"_s);
+        QCOMPARE(press(window, "Command6", recorder), u"两次密码输入不一致"_s);
         QVERIFY(box(window, "Text5")->text().isEmpty());
     }
 
@@ -159,12 +154,10 @@ private slots:
             click(window, "Command8");
             QCOMPARE(recorder.texts(), QStringList{u"请选择备份路径"_s});
             recorder.answers.enqueue(MessageAnswer::No);
-            click(window, "Command9");
-            QCOMPARE(recorder.texts().last(), u"是否修改路径?"_s);
+            QCOMPARE(press(window, "Command9", recorder), u"是否修改路径?"_s);
             QVERIFY(box(window, "Text7")->text().isEmpty());
             QCOMPARE(scalar(u"SELECT 备份路径 FROM 信息表 WHERE 代号='QM'"_s).toString(), QString());
-            click(window, "Command9");
-            QCOMPARE(recorder.texts().last(), u"已修改成功"_s);
+            QCOMPARE(press(window, "Command9", recorder), u"已修改成功"_s);
             QCOMPARE(box(window, "Text7")->text(), folder);
 
             click(window, "Command8");
@@ -179,31 +172,25 @@ private slots:
             SettingsWindow window;
             box(window, "Text7")->clear();
             QTest::keyClicks(box(window, "Text7"), u"relative/dir"_s);
-            click(window, "Command8");
-            QCOMPARE(recorder.texts().last(), u"请选择备份路径"_s);
+            QCOMPARE(press(window, "Command8", recorder), u"请选择备份路径"_s);
             const QString typed = program.path() + u"/typed"_s;
             box(window, "Text7")->clear();
             QTest::keyClicks(box(window, "Text7"), typed);
-            click(window, "Command8");
-            QCOMPARE(recorder.texts().last(), u"数据成功备份到: "_s + typed + u" 文件夹中"_s);
+            QCOMPARE(press(window, "Command8", recorder), u"数据成功备份到: "_s + typed + u" 文件夹中"_s);
             QCOMPARE(QDir(typed).entryList({u"*.bam"_s}).size(), 1);
         }
 
         execute(u"DELETE FROM 科目表"_s);
         SettingsWindow window;
-        click(window, "Command10");
-        QCOMPARE(recorder.texts().last(), u"请选择文件!"_s);
+        QCOMPARE(press(window, "Command10", recorder), u"请选择文件!"_s);
         chosenFile = folder + u"/upper.BAM"_s;
         QFile::copy(folder + u"/"_s + backups.first(), chosenFile);
-        click(window, "Command10");
-        QCOMPARE(recorder.texts().last(), u"文件错误!!导入失败!"_s);
+        QCOMPARE(press(window, "Command10", recorder), u"文件错误!!导入失败!"_s);
         chosenFile = folder + u"/"_s + backups.first();
         recorder.answers << MessageAnswer::Yes << MessageAnswer::No;
-        click(window, "Command10");
-        QCOMPARE(recorder.texts().last(), u"最后一次提示:是否导入数据?"_s);
+        QCOMPARE(press(window, "Command10", recorder), u"最后一次提示:是否导入数据?"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
-        click(window, "Command10");
-        QCOMPARE(recorder.texts().last(), u"导入文件成功!"_s);
+        QCOMPARE(press(window, "Command10", recorder), u"导入文件成功!"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 86);
 
         setFolderChooser(previousFolder);
@@ -217,16 +204,14 @@ private slots:
         SettingsWindow window;
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         MessageRecorder recorder;
-        click(window, "Command12");
-        QCOMPARE(recorder.texts().last(), u"年度过帐成功"_s);
+        QCOMPARE(press(window, "Command12", recorder), u"年度过帐成功"_s);
         QCOMPARE(m_ended, 1);
         QCOMPARE(yearChanged.first().first().toInt(), 2017);
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2017"_s).toInt(), 1);
 
         loginState().fiscalYear = 2020;
         SettingsWindow last;
-        click(last, "Command12");
-        QCOMPARE(recorder.texts().last(), u"只到2020年的数据库"_s);
+        QCOMPARE(press(last, "Command12", recorder), u"只到2020年的数据库"_s);
         QCOMPARE(m_ended, 1);
     }
 
@@ -294,18 +279,15 @@ private slots:
         click(window, "Command3");
         QCOMPARE(grid->rowCount(), 2);
         QCOMPARE(grid->columnCount(), 5);
-        click(window, "Command2");
-        QCOMPARE(recorder.texts().last(), u"请先点[显示科目]"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"请先点[显示科目]"_s);
         typeIntoCell(grid, cash, 3, u"200.005"_s);
         typeIntoCell(grid, payable, 4, u"200.01"_s);
         typeIntoCell(grid, payable, 3, u"x"_s);
         QCOMPARE(values(u"分录始表"_s, cash), u"- 200.01 -"_s);
         QCOMPARE(values(u"分录始表"_s, payable), u"2.5 - 200.01"_s);
         recorder.answers.enqueue(MessageAnswer::No);
-        click(window, "Command4");
-        QCOMPARE(recorder.texts().last(), u"是否修改年初数据?"_s);
-        click(window, "Command4");
-        QCOMPARE(recorder.texts().last(), u"已修改成功"_s);
+        QCOMPARE(press(window, "Command4", recorder), u"是否修改年初数据?"_s);
+        QCOMPARE(press(window, "Command4", recorder), u"已修改成功"_s);
         for (int column = 0; column < grid->columnCount(); ++column)
             typeIntoCell(grid, payable, column, u"5"_s);
         QCOMPARE(values(u"分录始表"_s, payable), u"5 5 5"_s);
