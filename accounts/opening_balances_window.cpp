@@ -7,6 +7,7 @@
 #include "data/number_format.h"
 #include "data/window_helpers.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -250,8 +251,9 @@ void OpeningBalancesWindow::moveToNextRow()
 
 bool OpeningBalancesWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // Enter in the grid moves to the next row, as the arrow key does.
-    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+    // Enter in the grid moves to the next row, as the arrow key does. An Enter that closes a
+    // cell's editor reaches the grid too; closing the editor moves on already.
+    if (watched == m_grid && event->type() == QEvent::KeyPress && QApplication::focusWidget() == m_grid) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             moveToNextRow();

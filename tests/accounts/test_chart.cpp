@@ -8,6 +8,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -17,24 +18,26 @@ QStringList nodeTexts(const std::vector<AccountTreeNode>& nodes)
 {
     QStringList texts;
     for (const AccountTreeNode& node : nodes)
-        texts << (node.parent < 0 ? QString() : nodes[node.parent].key + QStringLiteral(">")) + node.text;
+        texts << (node.parent < 0 ? QString() : nodes[node.parent].key + u'>') + node.text;
     return texts;
 }
 
-QVariant column(const QString& code, const QString& name)
+// An account's row of the chart: level, full name, direction, leaf mark, unit and opening values.
+QString account(const QString& code)
 {
-    return scalar(QStringLiteral("SELECT %1 FROM 科目表 WHERE 科目代码=?").arg(name), {code});
+    return rowsAsText(u"SELECT 科目级数, 科目全称, 方向, 明细, 单位, 数量, 借方金额, 贷方金额 FROM 科目表 WHERE 科目代码=?"_s, {code})
+        .value(0, u"none"_s);
 }
 
-// 1002 银行存款 with 1002001 工商银行 and 1002001001 活期; 1001 库存现金 a leaf.
+// 1002 银行存款 with 1002001 工商银行 and 1002001001 活期; 1001 库存现金 and 2202 应付账款 leaves.
 void smallChart()
 {
     clearChart();
-    addAccount(QStringLiteral("1001"), QStringLiteral("库存现金"), QStringLiteral("库存现金"));
-    addAccount(QStringLiteral("1002"), QStringLiteral("银行存款"), QStringLiteral("银行存款"), QStringLiteral("借"), false);
-    addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"), QStringLiteral("借"), false);
-    addAccount(QStringLiteral("1002001001"), QStringLiteral("活期"), QStringLiteral("银行存款/工商银行/活期"));
-    addAccount(QStringLiteral("2202"), QStringLiteral("应付账款"), QStringLiteral("应付账款"), QStringLiteral("贷"));
+    addAccount(u"1001"_s, u"库存现金"_s, u"库存现金"_s);
+    addAccount(u"1002"_s, u"银行存款"_s, u"银行存款"_s, u"借"_s, false);
+    addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s, u"借"_s, false);
+    addAccount(u"1002001001"_s, u"活期"_s, u"银行存款/工商银行/活期"_s);
+    addAccount(u"2202"_s, u"应付账款"_s, u"应付账款"_s, u"贷"_s);
 }
 
 }  // namespace
@@ -48,251 +51,180 @@ private slots:
         TempProgram program;
         clearChart();
         QVERIFY(loadAccountTree().empty());
-        addAccount(QStringLiteral("6001"), QStringLiteral("收入"), QStringLiteral("收入"), QStringLiteral("贷"), false);
-        addAccount(QStringLiteral("1002"), QStringLiteral("银行存款  "), QStringLiteral("银行存款"), QStringLiteral("借"), false);
-        addAccount(QStringLiteral("1002002"), QStringLiteral("建行"), QStringLiteral("银行存款/建行"));
-        addAccount(QStringLiteral("1002001"), QStringLiteral("工行"), QStringLiteral("银行存款/工行"), QStringLiteral("借"), false);
-        addAccount(QStringLiteral("1002001001"), QStringLiteral("活期"), QStringLiteral("银行存款/工行/活期"));
-        addAccount(QStringLiteral("1001"), QStringLiteral("现金"), QStringLiteral("现金"));
-        addAccount(QStringLiteral("3001999"), QStringLiteral("孤儿"), QStringLiteral("?/孤儿"));
-        addAccount(QStringLiteral("6001001"), QStringLiteral("主营"), QStringLiteral("收入/主营"));
-        execute(QStringLiteral("UPDATE 科目表 SET 科目级数=4 WHERE 科目代码='1001'"));
-        addAccount(QStringLiteral("1003"), QStringLiteral("其他"), QStringLiteral("其他"));
+        addAccount(u"6001"_s, u"收入"_s, u"收入"_s, u"贷"_s, false);
+        addAccount(u"1002"_s, u"银行存款  "_s, u"银行存款"_s, u"借"_s, false);
+        addAccount(u"1002002"_s, u"建行"_s, u"银行存款/建行"_s);
+        addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s, u"借"_s, false);
+        addAccount(u"1002001001"_s, u"活期"_s, u"银行存款/工行/活期"_s);
+        addAccount(u"1001"_s, u"现金"_s, u"现金"_s);
+        addAccount(u"3001999"_s, u"孤儿"_s, u"?/孤儿"_s);
+        addAccount(u"6001001"_s, u"主营"_s, u"收入/主营"_s);
+        execute(u"UPDATE 科目表 SET 科目级数=4 WHERE 科目代码='1001'"_s);
+        addAccount(u"1003"_s, u"其他"_s, u"其他"_s);
 
         const std::vector<AccountTreeNode> all = loadAccountTree();
-        QCOMPARE(nodeTexts(all), (QStringList{
-            QStringLiteral("1002 银行存款"), QStringLiteral("1003 其他"), QStringLiteral("6001 收入"),
-            QStringLiteral("x1002>1002001 工行"), QStringLiteral("x1002>1002002 建行"),
-            QStringLiteral("x6001>6001001 主营"), QStringLiteral("x1002001>1002001001 活期")}));
-        QCOMPARE(all.front().key, QStringLiteral("x1002"));
-        QCOMPARE(accountCodeOfNodeText(all.back().text), QStringLiteral("1002001001"));
-
-        QCOMPARE(nodeTexts(loadAccountTree(6)),
-                 (QStringList{QStringLiteral("6001 收入"), QStringLiteral("x6001>6001001 主营")}));
+        QCOMPARE(nodeTexts(all), (QStringList{u"1002 银行存款"_s, u"1003 其他"_s, u"6001 收入"_s, u"x1002>1002001 工行"_s,
+                                              u"x1002>1002002 建行"_s, u"x6001>6001001 主营"_s, u"x1002001>1002001001 活期"_s}));
+        QCOMPARE(accountCodeOfNodeText(all.back().text), u"1002001001"_s);
+        QCOMPARE(nodeTexts(loadAccountTree(6)), (QStringList{u"6001 收入"_s, u"x6001>6001001 主营"_s}));
         QVERIFY(loadAccountTree(3).empty());
-        QCOMPARE(nodeTexts(loadAccountTree()), nodeTexts(all));
     }
 
     void addingTheFirstSubAccountMovesThePostings()
     {
         TempProgram program;
         smallChart();
-        execute(QStringLiteral("UPDATE 科目表 SET 数量=5, 借方金额=100 WHERE 科目代码='1001'"));
-        addEntry(kYear, QStringLiteral("8000000001"), QStringLiteral("1001"), 100.0, QVariant());
-        addEntry(kYear, QStringLiteral("8030001001"), QStringLiteral("1001"), QVariant(), 30.0, 3);
-        addEntry(kYear, QStringLiteral("8030001002"), QStringLiteral("2202"), 30.0, QVariant(), 3);
-        addEntry(2016, QStringLiteral("8000000001"), QStringLiteral("1001"), 70.0, QVariant());
+        execute(u"UPDATE 科目表 SET 数量=5, 贷方金额=100.13 WHERE 科目代码='2202'"_s);
+        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 100.13, 5, QString(), QVariant(), kYear);
+        addLine(u"8030001001"_s, u"2202"_s, 30.1, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        addLine(u"8030001002"_s, u"1001"_s, QVariant(), 30.1, QVariant(), QString(), QVariant(), kYear);
+        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 70.0, QVariant(), QString(), QVariant(), 2016);
 
-        const NewSubAccount petty{QStringLiteral("1001"), QStringLiteral("001"), QStringLiteral("备用金"), QStringLiteral("借")};
-        const ChangeCheck check = checkAddSubAccount(petty, kYear);
+        const NewSubAccount supplier{u"2202"_s, u"001"_s, u"甲"_s, u"贷"_s};
+        const ChangeCheck check = checkAddSubAccount(supplier, kYear);
         QVERIFY(!check.refusal);
-        QVERIFY(check.question);
-        QCOMPARE(check.question->text, QStringLiteral("1001---代码已有数据!如果增加明细将默认为此明细.是否增加？"));
-        QCOMPARE(check.question->title, QStringLiteral("特别提示"));
+        QCOMPARE(shown(check.question), u"特别提示||2202---代码已有数据!如果增加明细将默认为此明细.是否增加？"_s);
         QCOMPARE(check.question->buttons, MessageButtons::YesNo);
-
-        addSubAccount(petty, kYear);
-        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(代码) FROM (SELECT 代码 FROM 分2015 ORDER BY ID)")).toString(),
-                 QStringLiteral("1001001,1001001,2202"));
-        QCOMPARE(scalar(QStringLiteral("SELECT 代码 FROM 分2016")).toString(), QStringLiteral("1001"));
-        QCOMPARE(column(QStringLiteral("1001"), QStringLiteral("明细")).toString(), QString());
-        QVERIFY(column(QStringLiteral("1001"), QStringLiteral("数量")).isNull());
-        QVERIFY(column(QStringLiteral("1001"), QStringLiteral("借方金额")).isNull());
-        const RecordSet child = openRecordset(QStringLiteral(
-            "SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 数量 FROM 科目表 WHERE 科目代码='1001001'"));
-        QCOMPARE(child.count(), 1);
-        QCOMPARE(child[0][0].toString(), QStringLiteral("备用金"));
-        QCOMPARE(child[0][1].toInt(), 2);
-        QCOMPARE(child[0][2].toString(), QStringLiteral("库存现金/备用金"));
-        QCOMPARE(child[0][3].toString(), QStringLiteral("借"));
-        QCOMPARE(child[0][4].toString(), QStringLiteral("Y"));
-        QVERIFY(child[0][5].isNull());
-        QVERIFY(child[0][6].isNull());
+        addSubAccount(supplier, kYear);
+        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2015 ORDER BY ID"_s), (QStringList{u"2202001"_s, u"2202001"_s, u"1001"_s}));
+        QCOMPARE(scalar(u"SELECT 代码 FROM 分2016"_s).toString(), u"2202"_s);
+        QCOMPARE(account(u"2202"_s), u"1 应付账款 贷  - - - -"_s);
+        QCOMPARE(account(u"2202001"_s), u"2 应付账款/甲 贷 Y - - - -"_s);
 
         // A second sub-account: the parent has no entries of its own now, so no question.
-        const NewSubAccount second{QStringLiteral("1001"), nextSiblingDigits(QStringLiteral("001")), QStringLiteral("零用"), QStringLiteral("借")};
-        QCOMPARE(second.digits, QStringLiteral("002"));
+        const NewSubAccount second{u"2202"_s, nextSiblingDigits(u"001"_s), u"乙"_s, u"贷"_s};
+        QCOMPARE(second.digits, u"002"_s);
         const ChangeCheck secondCheck = checkAddSubAccount(second, kYear);
         QVERIFY(!secondCheck.refusal && !secondCheck.question);
         addSubAccount(second, kYear);
-        QCOMPARE(column(QStringLiteral("1001"), QStringLiteral("明细")).toString(), QString());
 
-        // A level-3 account under a level-2 one.
-        addSubAccount({QStringLiteral("1001002"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("借")}, kYear);
-        QCOMPARE(column(QStringLiteral("1001002001"), QStringLiteral("科目级数")).toInt(), 3);
-        QCOMPARE(column(QStringLiteral("1001002001"), QStringLiteral("科目全称")).toString(), QStringLiteral("库存现金/零用/甲"));
+        // A level-3 account under a level-2 one with entries: they move down to it.
+        QVERIFY(checkAddSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear).question);
+        addSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear);
+        QCOMPARE(account(u"2202001"_s), u"2 应付账款/甲 贷  - - - -"_s);
+        QCOMPARE(account(u"2202001001"_s), u"3 应付账款/甲/材料款 贷 Y - - - -"_s);
+        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2015 ORDER BY ID"_s), (QStringList{u"2202001001"_s, u"2202001001"_s, u"1001"_s}));
 
-        QCOMPARE(nextSiblingDigits(QStringLiteral("009")), QStringLiteral("010"));
-        QCOMPARE(nextSiblingDigits(QStringLiteral("999")), QStringLiteral("1000"));
+        QCOMPARE(nextSiblingDigits(u"009"_s), u"010"_s);
+        QCOMPARE(nextSiblingDigits(u"999"_s), u"1000"_s);
     }
 
     void refusedSubAccountsChangeNothing()
     {
         TempProgram program;
         smallChart();
-        addEntry(kYear, QStringLiteral("8000000001"), QStringLiteral("1001"), 100.0, QVariant());
-        const QStringList chart = dumpTable(QStringLiteral("科目表"));
-        const QStringList entries = dumpTable(QStringLiteral("分2015"));
-
-        const struct {
-            NewSubAccount account;
-            QString message;
-        } cases[] = {
-            {{QStringLiteral("1001"), QStringLiteral("001"), QString(), QStringLiteral("借")}, QStringLiteral("代码,名称,方向不能为空")},
-            {{QStringLiteral("1001"), QStringLiteral("001"), QStringLiteral("甲"), QString()}, QStringLiteral("代码,名称,方向不能为空")},
-            {{QString(), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("借")}, QStringLiteral("代码,名称,方向不能为空")},
-            {{QStringLiteral("1"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("借")}, QStringLiteral("请先从左边选择科目!")},
-            {{QStringLiteral("100%"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("借")}, QStringLiteral("请先从左边选择科目!")},
-            {{QStringLiteral("1001"), QStringLiteral("01"), QStringLiteral("甲"), QStringLiteral("借")}, QStringLiteral("代码应为三位整数")},
-            {{QStringLiteral("1001"), QStringLiteral("1000"), QStringLiteral("甲"), QStringLiteral("借")}, QStringLiteral("代码应为三位整数")},
-            {{QStringLiteral("1002001001"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("借")}, QStringLiteral("不能增加四级明细")},
-            {{QStringLiteral("1002"), QStringLiteral("001"), QStringLiteral("农行"), QStringLiteral("借")},
-             QStringLiteral("1002001 银行存款/工商银行  此代码已存在!")},
-            {{QStringLiteral("1002001"), QStringLiteral("002"), QStringLiteral("活期"), QStringLiteral("借")},
-             QStringLiteral("1002001001银行存款/工商银行/活期  此明细科目已存在!")},
+        addAccount(u"2202001"_s, u"ABC"_s, u"应付账款/ABC"_s, u"贷"_s);
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"_s);
+        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        const QStringList chart = dumpTable(u"科目表"_s);
+        const QStringList entries = dumpTable(u"分2015"_s);
+        const QList<QPair<NewSubAccount, QString>> cases = {
+            {{u"1001"_s, u"001"_s, QString(), u"借"_s}, u"代码,名称,方向不能为空"_s},
+            {{u"1001"_s, u"001"_s, u"甲"_s, QString()}, u"代码,名称,方向不能为空"_s},
+            {{QString(), u"001"_s, u"甲"_s, u"借"_s}, u"代码,名称,方向不能为空"_s},
+            {{u"1"_s, u"001"_s, u"甲"_s, u"借"_s}, u"请先从左边选择科目!"_s},
+            {{u"100%"_s, u"001"_s, u"甲"_s, u"借"_s}, u"请先从左边选择科目!"_s},
+            {{u"1001"_s, u"01"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
+            {{u"1001"_s, u"1000"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
+            {{u"1002001001"_s, u"001"_s, u"甲"_s, u"借"_s}, u"不能增加四级明细"_s},
+            {{u"1002"_s, u"001"_s, u"农行"_s, u"借"_s}, u"1002001 银行存款/工商银行  此代码已存在!"_s},
+            {{u"1002001"_s, u"002"_s, u"活期"_s, u"借"_s}, u"1002001001银行存款/工商银行/活期  此明细科目已存在!"_s},
+            // Full names compare without regard to letter case.
+            {{u"2202"_s, u"002"_s, u"abc"_s, u"贷"_s}, u"2202001应付账款/abc  此明细科目已存在!"_s},
         };
-        for (const auto& refused : cases) {
-            const ChangeCheck check = checkAddSubAccount(refused.account, kYear);
-            QVERIFY2(check.refusal, qPrintable(refused.message));
-            QCOMPARE(check.refusal->text, refused.message);
-            QCOMPARE(check.refusal->title, QStringLiteral("QM505提示"));
-            QCOMPARE(check.refusal->icon, MessageIcon::Question);
-            QVERIFY_THROWS_EXCEPTION(DbError, addSubAccount(refused.account, kYear));
+        for (const auto& [refused, message] : cases) {
+            QCOMPARE(shown(checkAddSubAccount(refused, kYear).refusal), u"QM505提示|?|"_s + message);
+            QVERIFY_THROWS_EXCEPTION(DbError, addSubAccount(refused, kYear));
         }
-        // Full names compare without regard to letter case.
-        addAccount(QStringLiteral("2202001"), QStringLiteral("ABC"), QStringLiteral("应付账款/ABC"), QStringLiteral("贷"));
-        const ChangeCheck upper = checkAddSubAccount({QStringLiteral("2202"), QStringLiteral("002"), QStringLiteral("abc"), QStringLiteral("贷")}, kYear);
-        QVERIFY(upper.refusal);
-        QCOMPARE(upper.refusal->text, QStringLiteral("2202001应付账款/abc  此明细科目已存在!"));
-        execute(QStringLiteral("DELETE FROM 科目表 WHERE 科目代码='2202001'"));
-
-        QCOMPARE(dumpTable(QStringLiteral("科目表")), chart);
-        QCOMPARE(dumpTable(QStringLiteral("分2015")), entries);
+        QCOMPARE(dumpTable(u"科目表"_s), chart);
+        QCOMPARE(dumpTable(u"分2015"_s), entries);
     }
 
     void renamingRebuildsTheDescendantsFullNames()
     {
         TempProgram program;
         smallChart();
-        const ChangeCheck check = checkRenameAccount(QStringLiteral("1002001"), QStringLiteral("建设银行"), QStringLiteral("贷"));
+        const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
         QVERIFY(!check.refusal);
-        QCOMPARE(check.question->text,
-                 QStringLiteral("是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"));
-        QCOMPARE(check.question->title, QStringLiteral("****注意提示!!"));
-        renameAccount(QStringLiteral("1002001"), QStringLiteral("建设银行"), QStringLiteral("贷"));
-        QCOMPARE(column(QStringLiteral("1002001"), QStringLiteral("科目全称")).toString(), QStringLiteral("银行存款/建设银行"));
-        QCOMPARE(column(QStringLiteral("1002001"), QStringLiteral("方向")).toString(), QStringLiteral("贷"));
-        QCOMPARE(column(QStringLiteral("1002001001"), QStringLiteral("科目全称")).toString(), QStringLiteral("银行存款/建设银行/活期"));
-        QCOMPARE(column(QStringLiteral("1002001001"), QStringLiteral("方向")).toString(), QStringLiteral("借"));
-
-        renameAccount(QStringLiteral("1002"), QStringLiteral("存款"), QStringLiteral("借"));
-        QCOMPARE(dumpTable(QStringLiteral("科目表")).filter(QStringLiteral("1002")).size(), 3);
-        QCOMPARE(column(QStringLiteral("1002"), QStringLiteral("科目全称")).toString(), QStringLiteral("存款"));
-        QCOMPARE(column(QStringLiteral("1002001"), QStringLiteral("科目全称")).toString(), QStringLiteral("存款/建设银行"));
-        QCOMPARE(column(QStringLiteral("1002001001"), QStringLiteral("科目全称")).toString(), QStringLiteral("存款/建设银行/活期"));
-        QCOMPARE(column(QStringLiteral("1001"), QStringLiteral("科目全称")).toString(), QStringLiteral("库存现金"));
-
-        QCOMPARE(checkRenameAccount(QStringLiteral("1002"), QString(), QStringLiteral("借")).refusal->text,
-                 QStringLiteral("代码,名称,方向不能为空"));
-        QCOMPARE(checkRenameAccount(QStringLiteral("100"), QStringLiteral("甲"), QStringLiteral("借")).refusal->text,
-                 QStringLiteral("请先从左边选择科目!"));
+        QCOMPARE(shown(check.question),
+                 u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
+        renameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
+        renameAccount(u"1002"_s, u"存款"_s, u"借"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
+                 (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
+                              u"1002001001 活期 存款/建设银行/活期 借"_s, u"2202 应付账款 应付账款 贷"_s}));
+        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text, u"代码,名称,方向不能为空"_s);
+        QCOMPARE(checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text, u"请先从左边选择科目!"_s);
     }
 
     void deletingASubtree()
     {
         TempProgram program;
         smallChart();
-        addAccount(QStringLiteral("1002002"), QStringLiteral("农业银行"), QStringLiteral("银行存款/农业银行"));
-        addEntry(kYear, QStringLiteral("8000000001"), QStringLiteral("1002001001"), 50.0, QVariant());
+        addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
+        addLine(u"8000000001"_s, u"1002001001"_s, 50.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
 
-        const ChangeCheck refused = checkDeleteAccount(QStringLiteral("1002"), kYear);
-        QCOMPARE(refused.refusal->text, QStringLiteral("1002----本级或下级有数据，不能删除!"));
-        QCOMPARE(checkDeleteAccount(QString(), kYear).refusal->text, QStringLiteral("请先从左边选择科目!"));
-        QCOMPARE(checkDeleteAccount(QStringLiteral("1"), kYear).refusal->text, QStringLiteral("请先从左边选择科目!"));
-
+        QCOMPARE(checkDeleteAccount(u"1002"_s, kYear).refusal->text, u"1002----本级或下级有数据，不能删除!"_s);
+        QCOMPARE(checkDeleteAccount(QString(), kYear).refusal->text, u"请先从左边选择科目!"_s);
+        QCOMPARE(checkDeleteAccount(u"1"_s, kYear).refusal->text, u"请先从左边选择科目!"_s);
         // Other years' entries do not hold the account back.
-        const ChangeCheck allowed = checkDeleteAccount(QStringLiteral("1002"), 2016);
+        const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2016);
         QVERIFY(!allowed.refusal);
-        QCOMPARE(allowed.question->text,
-                 QStringLiteral("如果删除将连同下级一并自动删除!!\n是否真要删除( 1002 )及其下级明细科目？"));
-        QCOMPARE(allowed.question->title, QStringLiteral("注意！特别注意！"));
+        QCOMPARE(shown(allowed.question), u"注意！特别注意！||如果删除将连同下级一并自动删除!!\n是否真要删除( 1002 )及其下级明细科目？"_s);
 
-        execute(QStringLiteral("DELETE FROM 分2015"));
+        execute(u"DELETE FROM 分2015"_s);
         // The last child of a level-2 account makes that account a leaf again, not its ancestor.
-        deleteAccount(QStringLiteral("1002001001"));
-        QCOMPARE(column(QStringLiteral("1002001"), QStringLiteral("明细")).toString(), QStringLiteral("Y"));
-        QCOMPARE(column(QStringLiteral("1002"), QStringLiteral("明细")).toString(), QString());
-        deleteAccount(QStringLiteral("1002001"));
-        QVERIFY(column(QStringLiteral("1002001"), QStringLiteral("科目代码")).isNull());
-        QVERIFY(column(QStringLiteral("1002001001"), QStringLiteral("科目代码")).isNull());
-        QCOMPARE(column(QStringLiteral("1002"), QStringLiteral("明细")).toString(), QString());
-
-        deleteAccount(QStringLiteral("1002002"));
-        QCOMPARE(column(QStringLiteral("1002"), QStringLiteral("明细")).toString(), QStringLiteral("Y"));
-
-        deleteAccount(QStringLiteral("1002"));
-        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(科目代码) FROM 科目表")).toString(), QStringLiteral("1001,2202"));
+        deleteAccount(u"1002001001"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目代码, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
+                 (QStringList{u"1002 "_s, u"1002001 Y"_s, u"1002002 Y"_s}));
+        deleteAccount(u"1002001"_s);
+        deleteAccount(u"1002002"_s);
+        QCOMPARE(account(u"1002"_s), u"1 银行存款 借 Y - - - -"_s);
+        addAccount(u"1002003"_s, u"中行"_s, u"银行存款/中行"_s);
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
+        deleteAccount(u"1002"_s);
+        QCOMPARE(scalar(u"SELECT group_concat(科目代码) FROM 科目表"_s).toString(), u"1001,2202"_s);
     }
 
     void level1AccountRefusalsInOrder()
     {
         TempProgram program;
         smallChart();
-        const QStringList chart = dumpTable(QStringLiteral("科目表"));
-        auto refusal = [](const QString& code, const QString& name, const QString& direction) {
-            return checkAddLevel1Account({code, name, direction}).refusal.value_or(Message{});
+        const QStringList chart = dumpTable(u"科目表"_s);
+        const auto refusal = [](const QString& code, const QString& name) {
+            return shown(checkAddLevel1Account({code, name, u"借"_s}).refusal);
         };
-        QCOMPARE(refusal(QString(), QStringLiteral("甲"), QStringLiteral("借")).text, QStringLiteral("代码,名称,方向不能为空"));
-        QCOMPARE(refusal(QStringLiteral("7001"), QString(), QStringLiteral("借")).text, QStringLiteral("代码,名称,方向不能为空"));
-        for (const QString& code : {QStringLiteral("7001"), QStringLiteral("0001"), QStringLiteral("100"), QStringLiteral("10011")})
-            QCOMPARE(refusal(code, QStringLiteral("库存现金"), QStringLiteral("借")).text, QStringLiteral("代码不对!"));
-        QCOMPARE(refusal(QStringLiteral("1001"), QStringLiteral("库存现金"), QStringLiteral("借")).text,
-                 QStringLiteral("(1001 库存现金)  此代码已存在!"));
-        const Message sameName = refusal(QStringLiteral("1005"), QStringLiteral("工商银行"), QStringLiteral("借"));
-        QCOMPARE(sameName.text, QStringLiteral("1002001工商银行  此科目已存在!"));
-        QCOMPARE(sameName.icon, MessageIcon::Information);
-        QCOMPARE(sameName.title, QStringLiteral("QM505提示"));
-        QCOMPARE(dumpTable(QStringLiteral("科目表")), chart);
+        QCOMPARE(refusal(QString(), u"甲"_s), u"QM505提示|?|代码,名称,方向不能为空"_s);
+        QCOMPARE(shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal), u"QM505提示|?|代码,名称,方向不能为空"_s);
+        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s})
+            QCOMPARE(refusal(code, u"库存现金"_s), u"QM505提示|?|代码不对!"_s);
+        QCOMPARE(refusal(u"1001"_s, u"工商银行"_s), u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s);
+        QCOMPARE(refusal(u"1005"_s, u"工商银行"_s), u"QM505提示|i|1002001工商银行  此科目已存在!"_s);
+        QCOMPARE(dumpTable(u"科目表"_s), chart);
 
-        const ChangeCheck check = checkAddLevel1Account({QStringLiteral("1005"), QStringLiteral("备用"), QStringLiteral("借")});
-        QCOMPARE(check.question->text, QStringLiteral("是否增加(1005 备用)?"));
-        QCOMPARE(check.question->title, QStringLiteral("****注意提示!!"));
-        addLevel1Account({QStringLiteral("1005"), QStringLiteral("备用"), QStringLiteral("借")});
-        const RecordSet row = openRecordset(QStringLiteral(
-            "SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"));
-        QCOMPARE(row[0][0].toString(), QStringLiteral("备用"));
-        QCOMPARE(row[0][1].toInt(), 1);
-        QCOMPARE(row[0][2].toString(), QStringLiteral("备用"));
-        QCOMPARE(row[0][3].toString(), QStringLiteral("借"));
-        QCOMPARE(row[0][4].toString(), QStringLiteral("Y"));
-        QVERIFY(row[0][5].isNull());
-        QVERIFY(row[0][6].isNull());
+        QCOMPARE(shown(checkAddLevel1Account({u"1005"_s, u"备用"_s, u"借"_s}).question), u"****注意提示!!||是否增加(1005 备用)?"_s);
+        addLevel1Account({u"1005"_s, u"备用"_s, u"借"_s});
+        QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s),
+                 QStringList{u"备用 1 备用 借 Y - -"_s});
     }
 
     void failurePartWayLeavesEverythingAsItWas()
     {
         TempProgram program;
         smallChart();
-        addEntry(kYear, QStringLiteral("8000000001"), QStringLiteral("1001"), 100.0, QVariant());
-        const QStringList chart = dumpTable(QStringLiteral("科目表"));
-        const QStringList entries = dumpTable(QStringLiteral("分2015"));
-
-        execute(QStringLiteral("CREATE TRIGGER no_insert BEFORE INSERT ON 科目表 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY_THROWS_EXCEPTION(DbError, addSubAccount({QStringLiteral("1001"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("借")}, kYear));
-        execute(QStringLiteral("DROP TRIGGER no_insert"));
-
-        execute(QStringLiteral("CREATE TRIGGER no_leaf_rename BEFORE UPDATE ON 科目表 WHEN NEW.科目代码='1002001001' "
-                               "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY_THROWS_EXCEPTION(DbError, renameAccount(QStringLiteral("1002"), QStringLiteral("存款"), QStringLiteral("借")));
-        execute(QStringLiteral("DROP TRIGGER no_leaf_rename"));
-
-        execute(QStringLiteral("CREATE TRIGGER no_releaf BEFORE UPDATE ON 科目表 WHEN NEW.明细='Y' "
-                               "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY_THROWS_EXCEPTION(DbError, deleteAccount(QStringLiteral("1002001")));
-        execute(QStringLiteral("DROP TRIGGER no_releaf"));
-
-        QCOMPARE(dumpTable(QStringLiteral("科目表")), chart);
-        QCOMPARE(dumpTable(QStringLiteral("分2015")), entries);
+        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        const QStringList chart = dumpTable(u"科目表"_s);
+        const QStringList entries = dumpTable(u"分2015"_s);
+        const auto refusing = [](const QString& trigger, const std::function<void()>& change) {
+            execute(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, 'refused'); END"_s.arg(trigger));
+            QVERIFY_THROWS_EXCEPTION(DbError, change());
+            execute(u"DROP TRIGGER refuse"_s);
+        };
+        refusing(u"INSERT ON 科目表"_s, [] { addSubAccount({u"1001"_s, u"001"_s, u"甲"_s, u"借"_s}, kYear); });
+        refusing(u"UPDATE ON 科目表 WHEN NEW.科目代码='1002001001'"_s, [] { renameAccount(u"1002"_s, u"存款"_s, u"借"_s); });
+        refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s); });
+        QCOMPARE(dumpTable(u"科目表"_s), chart);
+        QCOMPARE(dumpTable(u"分2015"_s), entries);
     }
 
     void leafUnitsAndFlags()
@@ -302,12 +234,11 @@ private slots:
         QStringList codes;
         for (const LeafAccount& leaf : leafAccounts())
             codes << leaf.code;
-        QCOMPARE(codes, (QStringList{QStringLiteral("1001"), QStringLiteral("1002001001"), QStringLiteral("2202")}));
-        setLeafUnitAndFlag(QStringLiteral("2202"), QStringLiteral("美元"), QStringLiteral("Y"));
-        setLeafUnitAndFlag(QStringLiteral("1002"), QStringLiteral("件"), QStringLiteral("Y"));
-        QCOMPARE(leafAccounts().back().unit, QStringLiteral("美元"));
-        QCOMPARE(leafAccounts().back().exchangeFlag, QStringLiteral("Y"));
-        QVERIFY(column(QStringLiteral("1002"), QStringLiteral("单位")).isNull());
+        QCOMPARE(codes, (QStringList{u"1001"_s, u"1002001001"_s, u"2202"_s}));
+        setLeafUnitAndFlag(u"2202"_s, u"美元"_s, u"Y"_s);
+        setLeafUnitAndFlag(u"1002"_s, u"件"_s, u"Y"_s);
+        QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag, u"美元Y"_s);
+        QCOMPARE(account(u"1002"_s), u"1 银行存款 借  - - - -"_s);
     }
 };
 

@@ -7,6 +7,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -14,22 +15,19 @@ const int kYear = 2016;
 
 void setOpening(const QString& code, const QVariant& quantity, const QVariant& debit, const QVariant& credit)
 {
-    setOpeningValue(code, QStringLiteral("数量"), quantity);
-    setOpeningValue(code, QStringLiteral("借方金额"), debit);
-    setOpeningValue(code, QStringLiteral("贷方金额"), credit);
+    setOpeningValue(code, u"数量"_s, quantity);
+    setOpeningValue(code, u"借方金额"_s, debit);
+    setOpeningValue(code, u"贷方金额"_s, credit);
 }
 
 QStringList openingRows()
 {
-    QStringList rows;
-    for (const auto row : openRecordset(QStringLiteral(
-             "SELECT ID, 摘要说明, 代码, 数量, 借方金额, 贷方金额, 月 FROM 分2016 WHERE substr(ID,1,3)='800' ORDER BY ID")))
-        rows << QStringLiteral("%1 %2 %3 %4 %5 %6 %7").arg(row[0].toString(), row[1].toString(), row[2].toString(),
-                                                         row[3].isNull() ? QStringLiteral("-") : row[3].toString(),
-                                                         row[4].isNull() ? QStringLiteral("-") : row[4].toString(),
-                                                         row[5].isNull() ? QStringLiteral("-") : row[5].toString(),
-                                                         row[6].isNull() ? QStringLiteral("-") : row[6].toString());
-    return rows;
+    return rowsAsText(u"SELECT ID, 摘要说明, 代码, 数量, 借方金额, 贷方金额, 月 FROM 分2016 WHERE substr(ID,1,3)='800' ORDER BY ID"_s);
+}
+
+QString totals(const TrialBalance& balance)
+{
+    return balance.debitText + u' ' + balance.creditText + (balance.balanced ? u" 平衡"_s : u" 不平衡"_s);
 }
 
 }  // namespace
@@ -41,93 +39,79 @@ private slots:
     void trialBalanceComparesTheTotalsAsShown()
     {
         TempProgram program;
-        TrialBalance balance = trialBalanceOfChart();
-        QCOMPARE(balance.debitText, QStringLiteral("0.00"));
-        QCOMPARE(balance.creditText, QStringLiteral("0.00"));
-        QVERIFY(balance.balanced);
+        addPayableLeaf();
+        QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
+        setOpening(u"1001"_s, QVariant(), 1000.1, QVariant());
+        setOpening(u"1002"_s, QVariant(), 0.2, QVariant());
+        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.004);
+        setOpening(u"2202001001"_s, QVariant(), QVariant(), 0.3);
+        QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.30 平衡"_s);
+        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.02);
+        const TrialBalance balance = trialBalanceOfChart();
+        QCOMPARE(totals(balance), u"1,000.30 1,000.32 不平衡"_s);
 
-        setOpening(QStringLiteral("1001"), QVariant(), 1000.0, QVariant());
-        setOpening(QStringLiteral("4001"), QVariant(), QVariant(), 1000.004);
-        balance = trialBalanceOfChart();
-        QCOMPARE(balance.creditText, QStringLiteral("1,000.00"));
-        QVERIFY(balance.balanced);
-        setOpening(QStringLiteral("4001"), QVariant(), QVariant(), 1000.02);
-        balance = trialBalanceOfChart();
-        QCOMPARE(balance.creditText, QStringLiteral("1,000.02"));
-        QVERIFY(!balance.balanced);
-
-        const ChangeCheck unbalanced = checkOpeningRowsChange(false, true, balance);
-        QCOMPARE(unbalanced.refusal->text, QStringLiteral("借贷不平"));
-        QCOMPARE(unbalanced.refusal->icon, MessageIcon::Stop);
-        QCOMPARE(checkOpeningRowsChange(false, false, balance).refusal->text, QStringLiteral("请先点[显示科目]"));
-        QCOMPARE(checkOpeningRowsChange(true, false, balance).refusal->text, QStringLiteral("请先点[调出年初数]"));
-        setOpening(QStringLiteral("4001"), QVariant(), QVariant(), 1000.0);
-        QCOMPARE(checkOpeningRowsChange(false, true, trialBalanceOfChart()).question->text, QStringLiteral("是否装入年初数据?"));
-        QCOMPARE(checkOpeningRowsChange(true, true, trialBalanceOfChart()).question->text, QStringLiteral("是否修改年初数据?"));
-        QVERIFY_THROWS_EXCEPTION(DbError, setOpeningValue(QStringLiteral("1001"), QStringLiteral("科目名称"), 1));
+        QCOMPARE(shown(checkOpeningRowsChange(false, true, balance).refusal), u"QM505|stop|借贷不平"_s);
+        QCOMPARE(checkOpeningRowsChange(false, false, balance).refusal->text, u"请先点[显示科目]"_s);
+        QCOMPARE(checkOpeningRowsChange(true, false, balance).refusal->text, u"请先点[调出年初数]"_s);
+        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.0);
+        QCOMPARE(checkOpeningRowsChange(false, true, trialBalanceOfChart()).question->text, u"是否装入年初数据?"_s);
+        QCOMPARE(checkOpeningRowsChange(true, true, trialBalanceOfChart()).question->text, u"是否修改年初数据?"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, setOpeningValue(u"1001"_s, u"科目名称"_s, 1));
     }
 
     void loadingReplacesTheOpeningRowsOnly()
     {
         TempProgram program;
-        addEntry(kYear, QStringLiteral("8000000001"), QStringLiteral("1122"), 9.0, QVariant());
-        addEntry(kYear, QStringLiteral("8000000002"), QStringLiteral("2202"), QVariant(), 9.0);
-        addEntry(kYear, QStringLiteral("8030001001"), QStringLiteral("1001"), 5.0, QVariant(), 3);
-        // Typed in another order than the codes run.
-        setOpening(QStringLiteral("4001"), QVariant(), QVariant(), 1000.0);
-        setOpening(QStringLiteral("1405"), 10.0, QVariant(), QVariant());
-        setOpening(QStringLiteral("1002"), 20.0, 600.0, QVariant());
-        setOpening(QStringLiteral("1001"), QVariant(), 400.0, QVariant());
+        addPayableLeaf();
+        addLine(u"8000000001"_s, u"1122"_s, 9.0, QVariant());
+        addLine(u"8000000002"_s, u"2202"_s, QVariant(), 9.0);
+        addLine(u"8030001001"_s, u"1001"_s, 5.0, QVariant());
+        // Typed in another order than the codes run; amounts are written to the cent, and one
+        // that rounds to nothing is no amount.
+        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.0);
+        setOpening(u"2202001001"_s, 3.0, QVariant(), 0.125);
+        setOpening(u"1405"_s, 10.0, QVariant(), QVariant());
+        setOpening(u"1002"_s, 20.0, 600.0, 0.001);
+        setOpening(u"1001"_s, QVariant(), 400.25, QVariant());
 
-        QCOMPARE(loadOpeningRows(kYear).text, QStringLiteral("已装入成功"));
-        QCOMPARE(openingRows(), (QStringList{QStringLiteral("8000000001 年初余额 1001 - 400 - -"),
-                                             QStringLiteral("8000000002 年初余额 1002 20 600 - -"),
-                                             QStringLiteral("8000000003 年初余额 4001 - - 1000 -")}));
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016 WHERE ID='8030001001'")).toInt(), 1);
+        QCOMPARE(loadOpeningRows(kYear).text, u"已装入成功"_s);
+        QCOMPARE(openingRows(), (QStringList{u"8000000001 年初余额 1001 - 400.25 - -"_s, u"8000000002 年初余额 1002 20 600 - -"_s,
+                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s,
+                                             u"8000000004 年初余额 4001 - - 1000 -"_s}));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE ID='8030001001'"_s).toInt(), 1);
 
         // Fetched back, edited and rewritten; a row whose account left the chart is dropped.
-        addEntry(kYear, QStringLiteral("8000000004"), QStringLiteral("9999"), 1.0, QVariant());
+        addLine(u"8000000005"_s, u"9999"_s, 1.0, QVariant());
         fetchOpeningRows(kYear);
         std::vector<OpeningRow> fetched = fetchedOpeningRows();
-        QCOMPARE(fetched.size(), size_t(3));
-        QCOMPARE(fetched[1].fullName, QStringLiteral("银行存款"));
-        setFetchedOpeningValue(fetched[1].lineId, QStringLiteral("借方金额"), 550.0);
-        setFetchedOpeningValue(fetched[0].lineId, QStringLiteral("借方金额"), 450.0);
+        QCOMPARE(fetched.size(), size_t(4));
+        QCOMPARE(fetched[2].fullName, u"应付账款/甲/材料款"_s);
+        setFetchedOpeningValue(fetched[1].lineId, u"借方金额"_s, 550.0);
+        setFetchedOpeningValue(fetched[0].lineId, u"借方金额"_s, 450.125);
         QVERIFY(trialBalanceOfWorkCopy().balanced);
-        QCOMPARE(rewriteOpeningRows(kYear).text, QStringLiteral("已修改成功"));
-        QCOMPARE(openingRows(), (QStringList{QStringLiteral("8000000001 年初余额 1001 - 450 - -"),
-                                             QStringLiteral("8000000002 年初余额 1002 20 550 - -"),
-                                             QStringLiteral("8000000003 年初余额 4001 - - 1000 -")}));
-        QCOMPARE(scalar(QStringLiteral("SELECT 借方金额 FROM 科目表 WHERE 科目代码='1002'")).toDouble(), 600.0);
-
-        // Amounts are written to the cent; one that rounds to nothing is no amount.
-        execute(QStringLiteral("UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"));
-        setOpening(QStringLiteral("1001"), QVariant(), 0.125, QVariant());
-        setOpening(QStringLiteral("1002"), 3.0, 0.001, QVariant());
-        setOpening(QStringLiteral("2202"), QVariant(), QVariant(), 0.125);
-        QVERIFY(trialBalanceOfChart().balanced);
-        loadOpeningRows(kYear);
-        QCOMPARE(openingRows(), (QStringList{QStringLiteral("8000000001 年初余额 1001 - 0.13 - -"),
-                                             QStringLiteral("8000000002 年初余额 2202 - - 0.13 -")}));
+        QCOMPARE(rewriteOpeningRows(kYear).text, u"已修改成功"_s);
+        QCOMPARE(openingRows(), (QStringList{u"8000000001 年初余额 1001 - 450.13 - -"_s, u"8000000002 年初余额 1002 20 550 - -"_s,
+                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s,
+                                             u"8000000004 年初余额 4001 - - 1000 -"_s}));
+        QCOMPARE(scalar(u"SELECT 借方金额 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"600"_s);
 
         // No amounts at all: the load only deletes.
-        execute(QStringLiteral("UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"));
+        execute(u"UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"_s);
         loadOpeningRows(kYear);
         QVERIFY(openingRows().isEmpty());
-        QCOMPARE(openingRowId(40000), QStringLiteral("8000040000"));
+        QCOMPARE(openingRowId(40000), u"8000040000"_s);
     }
 
     void failedLoadLeavesTheYearAsItWas()
     {
         TempProgram program;
-        addEntry(kYear, QStringLiteral("8000000001"), QStringLiteral("1122"), 9.0, QVariant());
-        setOpening(QStringLiteral("1001"), QVariant(), 400.0, QVariant());
-        setOpening(QStringLiteral("4001"), QVariant(), QVariant(), 400.0);
-        const QStringList before = dumpTable(QStringLiteral("分2016"));
-        execute(QStringLiteral("CREATE TRIGGER stop BEFORE INSERT ON 分2016 WHEN NEW.代码='4001' "
-                               "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+        addLine(u"8000000001"_s, u"1122"_s, 9.0, QVariant());
+        setOpening(u"1001"_s, QVariant(), 400.0, QVariant());
+        setOpening(u"4001"_s, QVariant(), QVariant(), 400.0);
+        const QStringList before = dumpTable(u"分2016"_s);
+        execute(u"CREATE TRIGGER stop BEFORE INSERT ON 分2016 WHEN NEW.代码='4001' BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, loadOpeningRows(kYear));
-        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
     }
 };
 

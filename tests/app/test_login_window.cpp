@@ -12,16 +12,17 @@
 #include <QtTest>
 
 using namespace qm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 struct LoginForm {
     LoginWindow window;
-    QComboBox* combo = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
-    QLineEdit* password = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
-    QLineEdit* year = window.findChild<QLineEdit*>(QStringLiteral("Text2"));
-    QPushButton* ok = window.findChild<QPushButton*>(QStringLiteral("Command1"));
-    QPushButton* cancel = window.findChild<QPushButton*>(QStringLiteral("Command2"));
+    QComboBox* combo = window.findChild<QComboBox*>(u"Combo1"_s);
+    QLineEdit* password = window.findChild<QLineEdit*>(u"Text1"_s);
+    QLineEdit* year = window.findChild<QLineEdit*>(u"Text2"_s);
+    QPushButton* ok = window.findChild<QPushButton*>(u"Command1"_s);
+    QPushButton* cancel = window.findChild<QPushButton*>(u"Command2"_s);
 };
 
 }  // namespace
@@ -35,69 +36,56 @@ private slots:
     void loadListsOperatorsAndProposesTheYear()
     {
         test::TempProgram program;
-        execute(QStringLiteral("UPDATE 信息表 SET 年度=2015, 帐套名称=? WHERE 代号='QM'"), {QStringLiteral("甲公司")});
-        execute(QStringLiteral("INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', '', 'x')"));
+        execute(u"UPDATE 信息表 SET 年度=2015, 帐套名称=? WHERE 代号='QM'"_s, {u"甲公司"_s});
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', '', 'x')"_s);
         LoginForm form;
-        QCOMPARE(form.window.windowTitle(), QStringLiteral("QM505系统登陆窗口(登陆后可以修改年度)"));
+        QCOMPARE(form.window.windowTitle(), u"QM505系统登陆窗口(登陆后可以修改年度)"_s);
+        QCOMPARE(QStringList({form.combo->itemText(0), form.combo->itemText(1), form.year->text()}),
+                 (QStringList{u"管理员"_s, QString(), u"2015"_s}));
         QCOMPARE(form.combo->count(), 2);
-        QCOMPARE(form.combo->itemText(0), QStringLiteral("管理员"));
-        QCOMPARE(form.combo->itemText(1), QString());
-        QCOMPARE(form.year->text(), QStringLiteral("2015"));
-        QCOMPARE(form.password->echoMode(), QLineEdit::Password);
-        form.password->setText(QStringLiteral("12"));
+        form.password->setText(u"12"_s);
         form.password->ensurePolished();
-        QCOMPARE(form.password->displayText(), QStringLiteral("**"));
-        form.password->clear();
-        QCOMPARE(loginState().unitName, QStringLiteral("甲公司"));
+        QCOMPARE(form.password->displayText(), u"**"_s);
+        QCOMPARE(loginState().unitName, u"甲公司"_s);
         QVERIFY(!isConnectionOpen());
 
         test::MessageRecorder recorder;
         form.combo->setCurrentIndex(1);
-        form.password->setText(QStringLiteral("x"));
         form.ok->click();
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请输入操作员！")});
+        QCOMPARE(recorder.texts(), QStringList{u"请输入操作员！"_s});
         QCOMPARE(form.window.result(), int(QDialog::Rejected));
     }
 
-    void wrongPasswordAndYearKeepTheWindowOpen()
-    {
-        test::TempProgram program;
-        LoginForm form;
-        test::MessageRecorder recorder;
-        form.combo->setEditText(QStringLiteral("管理员"));
-        form.password->setText(QStringLiteral("654321"));
-        form.ok->click();
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("操作员或密码不正确!")});
-        QCOMPARE(form.password->text(), QStringLiteral("654321"));
-
-        form.password->setText(QStringLiteral("123456"));
-        form.year->setText(QStringLiteral("2021"));
-        form.ok->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("超年限不能使用"));
-        QCOMPARE(form.window.result(), int(QDialog::Rejected));
-        QCOMPARE(loginState().fiscalYear, qint16(0));
-    }
-
-    void enterLogsInOnlyFromAFilledPasswordBox()
+    // Refusals keep the window open and what was typed; Enter logs in from a filled password box.
+    void refusalsThenEnterLogsIn()
     {
         test::TempProgram program;
         LoginForm form;
         test::MessageRecorder recorder;
         form.window.show();
-        form.combo->setEditText(QStringLiteral("管理员"));
+        form.combo->setEditText(u"管理员"_s);
+        form.password->setText(u"654321"_s);
+        form.ok->click();
+        QCOMPARE(recorder.texts(), QStringList{u"操作员或密码不正确!"_s});
+        QCOMPARE(form.password->text(), u"654321"_s);
+        form.password->setText(u"123456"_s);
+        form.year->setText(u"2021"_s);
+        form.ok->click();
+        QCOMPARE(recorder.texts().last(), u"超年限不能使用"_s);
+        QCOMPARE(form.window.result(), int(QDialog::Rejected));
+        QCOMPARE(loginState().fiscalYear, qint16(0));
+
+        form.password->clear();
         form.password->setFocus();
         QTest::keyClick(form.password, Qt::Key_Return);
-        QVERIFY(recorder.messages.isEmpty());
-        QCOMPARE(form.window.result(), int(QDialog::Rejected));
+        QCOMPARE(recorder.texts().size(), 2);
         QVERIFY(form.window.isVisible());
-
-        form.year->setText(QStringLiteral("2012"));
-        QTest::keyClicks(form.password, QStringLiteral("123456"));
+        form.year->setText(u"2012"_s);
+        QTest::keyClicks(form.password, u"123456"_s);
         QTest::keyClick(form.password, Qt::Key_Return);
-        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(recorder.texts().size(), 2);
         QCOMPARE(form.window.result(), int(QDialog::Accepted));
-        QCOMPARE(loginState().operatorName, QStringLiteral("管理员"));
-        QCOMPARE(loginState().operatorPassword, QStringLiteral("123456"));
+        QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword, u"管理员|123456"_s);
         QCOMPARE(loginState().fiscalYear, qint16(2012));
     }
 

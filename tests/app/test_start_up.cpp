@@ -15,16 +15,12 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // A user other than the one running the tests, for files that even root must find read-only.
 constexpr uid_t kOtherUser = 65534;
-
-QString refusalText(const std::optional<Message>& refusal)
-{
-    return refusal ? refusal->text : QString();
-}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -32,22 +28,17 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QStringList dataFolderEntries()
 {
     return QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// What a start of the program says, as another process: the refusal's text, or nothing.
-QString startInChild(const QString& programFolder, int* exitCode = nullptr)
+// What a start of the program says, as another process: its exit code, and the refusal's text.
+QString startInChild(const QString& programFolder)
 {
-    return runChild({QStringLiteral("start"), programFolder}, exitCode).trimmed();
+    int exitCode = 0;
+    const QString said = runChild({u"start"_s, programFolder}, &exitCode).trimmed();
+    return QString::number(exitCode) + u' ' + said;
 }
 
 // Files of the program folder handed to another user, so that the test's own modes bind even
@@ -76,8 +67,7 @@ int childMain(const QStringList& arguments)
     if (command == QLatin1String("start")) {
         // Run as the books' owner: root would write to any file, read-only or not.
         if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
-            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
-            return 9;
+            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)) return 9;
         BooksLock lock;
         const auto refusal = prepareBooks(lock);
         if (refusal)
@@ -86,10 +76,10 @@ int childMain(const QStringList& arguments)
     }
     if (command == QLatin1String("die-mid-change")) {
         // A small cache makes the change reach the file before it is committed.
-        execute(QStringLiteral("PRAGMA cache_size=10"));
+        execute(u"PRAGMA cache_size=10"_s);
         Transaction transaction;
-        execute(QStringLiteral("UPDATE 分2016 SET 摘要说明=摘要说明||?, 借方金额=借方金额*2"), {QStringLiteral("改").repeated(40)});
-        report(QStringLiteral("changing"));
+        execute(u"UPDATE 分2016 SET 摘要说明=摘要说明||?, 借方金额=借方金额*2"_s, {u"改"_s.repeated(40)});
+        report(u"changing"_s);
         QThread::sleep(60);
         return 0;
     }
@@ -97,7 +87,7 @@ int childMain(const QStringList& arguments)
         BooksLock lock;
         if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
             return 4;
-        report(QStringLiteral("locked"));
+        report(u"locked"_s);
         QThread::sleep(60);
         return 0;
     }
@@ -114,17 +104,18 @@ private slots:
     {
         TempProgram program(false);
         BooksLock lock;
-        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QCOMPARE(shown(prepareBooks(lock)), QString());
         QVERIFY(lock.isLocked());
         QVERIFY(isDatabaseOfThisProgram(databaseFilePath()));
-        QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
+        QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
         lock.unlock();
         QVERIFY(!QFile::exists(booksLockFilePath(dataFolder())));
 
         // The next start finds the same file and leaves it exactly as it is.
         const QByteArray made = fileBytes(databaseFilePath());
-        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QCOMPARE(shown(prepareBooks(lock)), QString());
         QCOMPARE(fileBytes(databaseFilePath()), made);
+        QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
     }
 
     void damagedDatabaseIsExplainedAndLeftAlone()
@@ -141,28 +132,27 @@ private slots:
             QByteArray bytes;
             QString databaseSays;
         } cases[] = {
-            {"zero-byte", QByteArray(), QStringLiteral("0 字节")},
+            {"zero-byte", QByteArray(), u"0 字节"_s},
             {"truncated", wholeDatabase.left(wholeDatabase.size() / 2), QString()},
-            {"not a database", QByteArray("凭证\n").repeated(2000), QStringLiteral("file is not a database")},
+            {"not a database", QByteArray("凭证\n").repeated(2000), u"file is not a database"_s},
         };
         for (const auto& damaged : cases) {
             TempProgram program(false);
             QVERIFY(makePrivateFolder(dataFolder()));
-            writeFile(databaseFilePath(), damaged.bytes);
+            QFile file(databaseFilePath());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged.bytes) == damaged.bytes.size());
+            file.close();
             const QDateTime modified = QFileInfo(databaseFilePath()).lastModified();
 
             BooksLock lock;
             const auto refusal = prepareBooks(lock);
-            QVERIFY2(refusal, damaged.name);
-            QVERIFY2(refusal->text.startsWith(QStringLiteral("数据库文件已损坏，无法使用:\n") + databaseFilePath()), damaged.name);
-            QVERIFY2(refusal->text.contains(QStringLiteral(".bam")), damaged.name);
-            QVERIFY2(refusal->text.contains(QStringLiteral("\n\n数据库的提示: ")), qPrintable(refusal->text));
-            QVERIFY2(refusal->text.contains(damaged.databaseSays), qPrintable(refusal->text));
-            QCOMPARE(refusal->icon, MessageIcon::Stop);
+            const QString said = shown(refusal);
+            QVERIFY2(said.startsWith(u"QM505提示|stop|数据库文件已损坏，无法使用:\n"_s + databaseFilePath()) && said.contains(u".bam"_s)
+                         && said.contains(u"\n\n数据库的提示: "_s) && said.contains(damaged.databaseSays), qPrintable(said));
             // The file is neither repaired nor replaced, and nothing is written beside it.
             QCOMPARE(fileBytes(databaseFilePath()), damaged.bytes);
             QCOMPARE(QFileInfo(databaseFilePath()).lastModified(), modified);
-            QCOMPARE(dataFolderEntries(), (QStringList{QStringLiteral("qmdata.lock"), QStringLiteral("qmdata.mdb")}));
+            QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
             QVERIFY(!isConnectionOpen());
         }
     }
@@ -173,22 +163,22 @@ private slots:
         {
             Transaction transaction;
             for (int number = 1; number <= 2000; ++number)
-                addLine(QStringLiteral("8030%1001").arg(number, 4, 10, QLatin1Char('0')), QStringLiteral("1001"), 1.5, QVariant());
+                addLine(u"8030%1001"_s.arg(number, 4, 10, QLatin1Char('0')), u"1001"_s, 1.5, QVariant());
             transaction.commit();
         }
-        const QStringList before = dumpTable(QStringLiteral("分2016"));
+        const QStringList before = dumpTable(u"分2016"_s);
         closeConnection();
 
         QProcess child;
-        startChild(child, {QStringLiteral("die-mid-change"), program.path()});
+        startChild(child, {u"die-mid-change"_s, program.path()});
         QVERIFY(child.waitForReadyRead(30000));
         child.kill();
         QVERIFY(child.waitForFinished(30000));
-        QVERIFY(QFileInfo(databaseFilePath() + QStringLiteral("-journal")).size() > 0);
+        QVERIFY(QFileInfo(databaseFilePath() + u"-journal"_s).size() > 0);
 
         BooksLock lock;
-        QCOMPARE(refusalText(prepareBooks(lock)), QString());
-        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
+        QCOMPARE(shown(prepareBooks(lock)), QString());
+        QCOMPARE(dumpTable(u"分2016"_s), before);
     }
 
     void readOnlyBooksAreNamedBeforeTheLogin()
@@ -200,20 +190,16 @@ private slots:
             QSKIP("run as root, and the temporary folder cannot be handed to another user");
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner));
-        int exitCode = 0;
-        QString said = startInChild(program.path(), &exitCode);
-        QCOMPARE(exitCode, 3);
-        QVERIFY2(said.startsWith(QStringLiteral("数据库文件是只读的，不能记帐:\n") + databaseFilePath()), qPrintable(said));
+        QString said = startInChild(program.path());
+        QVERIFY2(said.startsWith(u"3 数据库文件是只读的，不能记帐:\n"_s + databaseFilePath()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-        said = startInChild(program.path(), &exitCode);
-        QCOMPARE(exitCode, 3);
-        QVERIFY2(said.startsWith(QStringLiteral("数据库所在的文件夹是只读的，不能记帐:\n") + dataFolder()), qPrintable(said));
+        said = startInChild(program.path());
+        QVERIFY2(said.startsWith(u"3 数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QCOMPARE(startInChild(program.path(), &exitCode), QString());
-        QCOMPARE(exitCode, 0);
+        QCOMPARE(startInChild(program.path()), u"0 "_s);
         QCOMPARE(fileBytes(databaseFilePath()), books);
     }
 
@@ -221,42 +207,39 @@ private slots:
     {
         TempProgram program;
         BooksLock first;
-        QCOMPARE(refusalText(prepareBooks(first)), QString());
-        addLine(QStringLiteral("8030001001"), QStringLiteral("1001"), 10.0, QVariant());
-        const QStringList before = dumpTable(QStringLiteral("分2016"));
+        QCOMPARE(shown(prepareBooks(first)), QString());
+        addLine(u"8030001001"_s, u"1001"_s, 10.0, QVariant());
+        const QStringList before = dumpTable(u"分2016"_s);
 
-        int exitCode = 0;
-        QCOMPARE(startInChild(program.path(), &exitCode), QStringLiteral("这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"));
-        QCOMPARE(exitCode, 3);
+        QCOMPARE(startInChild(program.path()), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
 
         // The first keeps its lock and its books, and goes on writing.
         QVERIFY(first.isLocked());
         QVERIFY(QFile::exists(booksLockFilePath(dataFolder())));
-        QCOMPARE(dumpTable(QStringLiteral("分2016")), before);
-        addLine(QStringLiteral("8030001002"), QStringLiteral("6001"), QVariant(), 10.0);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), 2);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+        addLine(u"8030001002"_s, u"6001"_s, QVariant(), 10.0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016"_s).toInt(), 2);
 
         // Once the first has ended, the books open again.
         closeConnection();
         first.unlock();
-        QCOMPARE(startInChild(program.path(), &exitCode), QString());
-        QCOMPARE(exitCode, 0);
+        QCOMPARE(startInChild(program.path()), u"0 "_s);
     }
 
     void lockOfAProgramThatDiedIsTakenOver()
     {
         TempProgram program;
         QProcess holder;
-        startChild(holder, {QStringLiteral("hold-lock"), program.path()});
+        startChild(holder, {u"hold-lock"_s, program.path()});
         QVERIFY(holder.waitForReadyRead(30000));
-        QCOMPARE(QString::fromUtf8(holder.readAllStandardOutput()).trimmed(), QStringLiteral("locked"));
+        QCOMPARE(QString::fromUtf8(holder.readAllStandardOutput()).trimmed(), u"locked"_s);
 
         BooksLock lock;
         QCOMPARE(lock.lock(dataFolder()), BooksLock::Result::HeldByAnother);
         holder.kill();
         QVERIFY(holder.waitForFinished(30000));
         QVERIFY(QFile::exists(booksLockFilePath(dataFolder())));
-        QCOMPARE(refusalText(prepareBooks(lock)), QString());
+        QCOMPARE(shown(prepareBooks(lock)), QString());
         QVERIFY(lock.isLocked());
     }
 };

@@ -1,5 +1,6 @@
 #include "data/database.h"
 #include "data/db_error.h"
+#include "support/books.h"
 #include "support/other_writer.h"
 #include "support/temp_program.h"
 
@@ -7,96 +8,107 @@
 #include <QtTest>
 
 using namespace qm;
+using namespace qm::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The text of the error a piece of work throws, empty when it throws none.
+QString failure(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const DbError& error) {
+        return error.text();
+    }
+    return QString();
+}
+
+void addPhrases(const QStringList& phrases, bool commit = true)
+{
+    Transaction transaction;
+    for (const QString& phrase : phrases)
+        execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {phrase});
+    if (commit)
+        transaction.commit();
+}
+
+}  // namespace
 
 class TestDatabase : public QObject {
     Q_OBJECT
 
 private slots:
-    void quotesRoundTripThroughEveryKindOfStatement()
+    void valuesBindAsTheyAre()
     {
-        test::TempProgram program;
-        const QString tricky = QStringLiteral("O'Brien's '现金'; DROP TABLE 信息表; --");
-        execute(QStringLiteral("DELETE FROM 摘要"));
-        QCOMPARE(execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {tricky}), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT 名称 FROM 摘要 WHERE 名称=?"), {tricky}).toString(), tricky);
+        TempProgram program;
+        const QString tricky = u"O'Brien's '现金'; DROP TABLE 信息表; --"_s;
+        execute(u"DELETE FROM 摘要"_s);
+        QCOMPARE(execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {tricky}), 1);
+        const QString changed = tricky + u"''"_s;
+        QCOMPARE(execute(u"UPDATE 摘要 SET 名称=? WHERE 名称=?"_s, {changed, tricky}), 1);
+        QCOMPARE(rowsAsText(u"SELECT 名称 FROM 摘要"_s), QStringList{changed});
+        QCOMPARE(execute(u"DELETE FROM 摘要 WHERE 名称=?"_s, {changed}), 1);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 信息表"_s).toInt(), 2);
 
-        const QString changed = tricky + QStringLiteral("''");
-        QCOMPARE(execute(QStringLiteral("UPDATE 摘要 SET 名称=? WHERE 名称=?"), {changed, tricky}), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要 WHERE 名称=?"), {changed}).toInt(), 1);
-        QCOMPARE(execute(QStringLiteral("DELETE FROM 摘要 WHERE 名称=?"), {changed}), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), 0);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 信息表")).toInt(), 2);
-    }
-
-    void nullTextAndNullValuesBindAsTheyShould()
-    {
-        test::TempProgram program;
-        execute(QStringLiteral("INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"),
-                {QString(), QVariant()});
-        const RecordSet rows = openRecordset(
-            QStringLiteral("SELECT 代码, 名称 FROM 现流 WHERE 名称 IS NULL"));
-        QCOMPARE(rows.count(), 1);
-        // A box's empty text is empty text in the table, never NULL.
-        QVERIFY(!rows.value(0, QStringLiteral("代码")).isNull());
-        QCOMPARE(rows.value(0, QStringLiteral("代码")).toString(), QString());
-
-        // A NULL read back binds as NULL again.
-        execute(QStringLiteral("INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"),
-                {QStringLiteral("x"), rows.value(0, QStringLiteral("名称"))});
-        QVERIFY(scalar(QStringLiteral("SELECT 名称 FROM 现流 WHERE 代码='x'")).isNull());
+        // A box's empty text is empty text in the table, never NULL; a NULL read back binds as NULL.
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {QString(), QVariant()});
+        const QVariant null = scalar(u"SELECT 名称 FROM 现流 WHERE 代码=''"_s);
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {u"x"_s, null});
+        QCOMPARE(rowsAsText(u"SELECT quote(代码), quote(名称) FROM 现流 WHERE 名称 IS NULL ORDER BY 1"_s),
+                 (QStringList{u"'' NULL"_s, u"'x' NULL"_s}));
     }
 
     void failingStatementInsideTransactionLeavesNothingWritten()
     {
-        test::TempProgram program;
-        const int before = scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt();
-        bool thrown = false;
-        try {
-            Transaction transaction;
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("甲")});
-            execute(QStringLiteral("INSERT INTO 没有的表 (名称) VALUES (?)"), {QStringLiteral("乙")});
-            transaction.commit();
-        } catch (const DbError& error) {
-            thrown = true;
-            QVERIFY(error.text().contains(QStringLiteral("没有的表")));
-        }
-        QVERIFY(thrown);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before);
+        TempProgram program;
+        const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
+        QCOMPARE(failure([] {
+                     Transaction transaction;
+                     execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s});
+                     execute(u"INSERT INTO 没有的表 (名称) VALUES (?)"_s, {u"乙"_s});
+                     transaction.commit();
+                 }),
+                 u"数据库操作失败。\nno such table: 没有的表"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before);
 
         // An inner guard that fails rolls back its own work only.
         {
             Transaction outer;
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("外")});
-            {
-                Transaction inner;
-                execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("内")});
-            }
+            execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"外"_s});
+            addPhrases({u"内"_s}, false);
             outer.commit();
         }
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要 WHERE 名称=?"), {QStringLiteral("外")}).toInt(), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要 WHERE 名称=?"), {QStringLiteral("内")}).toInt(), 0);
+        QCOMPARE(rowsAsText(u"SELECT 名称 FROM 摘要 WHERE 名称 IN ('外', '内')"_s), QStringList{u"外"_s});
+
+        // Another program holds the write lock: a bounded wait, then nothing is written.
+        {
+            OtherWriter other(databaseFilePath());
+            QCOMPARE(failure([] { addPhrases({u"甲"_s, u"乙"_s}); }),
+                     u"数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"_s);
+        }
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 1);
+        addPhrases({u"甲"_s, u"乙"_s});
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 3);
     }
 
     void recordSetOutlivesLaterQueriesAndTheConnection()
     {
-        test::TempProgram program;
-        const RecordSet accounts = openRecordset(
-            QStringLiteral("  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "));
+        TempProgram program;
+        const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);
         QCOMPARE(accounts.count(), 86);
-        execute(QStringLiteral("DELETE FROM 科目表"));
-        const RecordSet empty = openRecordset(QStringLiteral("SELECT * FROM 科目表"));
-        QCOMPARE(empty.count(), 0);
+        execute(u"DELETE FROM 科目表"_s);
+        const RecordSet empty = openRecordset(u"SELECT * FROM 科目表"_s);
         QVERIFY(empty.isEmpty());
-        QCOMPARE(empty.fieldNames().first(), QStringLiteral("序号"));
+        QCOMPARE(empty.fieldNames().first(), u"序号"_s);
         closeConnection();
         QVERIFY(!isConnectionOpen());
         closeConnection();
 
-        QCOMPARE(accounts.value(0, QStringLiteral("科目代码")).toString(), QStringLiteral("1001"));
-        QCOMPARE(accounts[85][1].toString(), QStringLiteral("所得税费用"));
-        QCOMPARE(accounts.fieldIndex(QStringLiteral("科目名称")), 1);
-        QCOMPARE(accounts.fieldIndex(QStringLiteral("没有")), -1);
-        QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(0, QStringLiteral("没有")));
+        QCOMPARE(accounts.value(0, u"科目代码"_s).toString() + accounts[85][1].toString(), u"1001所得税费用"_s);
+        QCOMPARE(accounts.fieldIndex(u"科目名称"_s), 1);
+        QCOMPARE(accounts.fieldIndex(u"没有"_s), -1);
+        QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(0, u"没有"_s));
         QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(86, 0));
         int walked = 0;
         for (const auto row : accounts)
@@ -104,46 +116,14 @@ private slots:
         QCOMPARE(walked, 86);
 
         // The next statement opens the connection again.
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
         QVERIFY(isConnectionOpen());
-    }
-
-    void refusedStatementsAreExplainedWithoutTheStatement()
-    {
-        test::TempProgram program;
-        const int before = scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt();
-        const auto failure = [](const std::function<void()>& work) {
-            try {
-                work();
-            } catch (const DbError& error) {
-                return error.text();
-            }
-            return QString();
-        };
-        const auto addTwoPhrases = [] {
-            Transaction transaction;
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("甲")});
-            execute(QStringLiteral("INSERT INTO 摘要 (名称) VALUES (?)"), {QStringLiteral("乙")});
-            transaction.commit();
-        };
-        {
-            // Another program holds the write lock: a bounded wait, then nothing is written.
-            test::OtherWriter other(databaseFilePath());
-            QCOMPARE(failure(addTwoPhrases),
-                     QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"));
-        }
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before);
-        addTwoPhrases();
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 摘要")).toInt(), before + 2);
-
-        QCOMPARE(failure([] { execute(QStringLiteral("INSERT INTO 没有的表 (名称) VALUES (?)"), {1}); }),
-                 QStringLiteral("数据库操作失败。\nno such table: 没有的表"));
     }
 
     void missingFileIsNeverCreated()
     {
-        test::TempProgram program(false);
-        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT 1")));
+        TempProgram program(false);
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"SELECT 1"_s));
         QVERIFY(!QFile::exists(databaseFilePath()));
         QVERIFY(!isConnectionOpen());
     }

@@ -2,17 +2,19 @@
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
 #include "data/login.h"
+#include "support/books.h"
 #include "support/temp_program.h"
 
 #include <QtTest>
 
 using namespace qm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 void addOperator(const QString& code, const QVariant& name, const QVariant& password)
 {
-    execute(QStringLiteral("INSERT INTO 信息表 (代号, 操作员, 密码) VALUES (?, ?, ?)"), {code, name, password});
+    execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES (?, ?, ?)"_s, {code, name, password});
 }
 
 }  // namespace
@@ -26,82 +28,60 @@ private slots:
     void operatorListAndSettingsRow()
     {
         test::TempProgram program;
-        addOperator(QStringLiteral("02"), QStringLiteral(""), QStringLiteral("x"));
-        addOperator(QStringLiteral("03"), QVariant(), QStringLiteral("y"));
-        addOperator(QStringLiteral("04"), QStringLiteral("会计"), QStringLiteral("z"));
-        QCOMPARE(operatorNames(), (QStringList{QStringLiteral("管理员"), QString(), QStringLiteral("会计")}));
+        addOperator(u"02"_s, u""_s, u"x"_s);
+        addOperator(u"03"_s, QVariant(), u"y"_s);
+        addOperator(u"04"_s, u"会计"_s, u"z"_s);
+        QCOMPARE(operatorNames(), (QStringList{u"管理员"_s, QString(), u"会计"_s}));
 
-        execute(QStringLiteral("UPDATE 信息表 SET 年度=2016, 帐套名称=? WHERE 代号='QM'"), {QStringLiteral("某某公司")});
+        execute(u"UPDATE 信息表 SET 年度=2016, 帐套名称=? WHERE 代号='QM'"_s, {u"某某公司"_s});
         const SettingsRow settings = readSettingsRow();
-        QCOMPARE(settings.yearText, QStringLiteral("2016"));
-        QCOMPARE(settings.unitName, QStringLiteral("某某公司"));
+        QCOMPARE(settings.yearText, u"2016"_s);
+        QCOMPARE(settings.unitName, u"某某公司"_s);
     }
 
     void passwordsCompareExactlyAndNamesWithoutCase()
     {
         test::TempProgram program;
-        addOperator(QStringLiteral("02"), QStringLiteral("Zhang"), QStringLiteral(" Pw1 "));
-        addOperator(QStringLiteral("03"), QStringLiteral("Li"), QVariant());
-        addOperator(QStringLiteral("04"), QStringLiteral("Wang"), QStringLiteral(""));
-
-        QVERIFY(checkLogin(QStringLiteral("Zhang"), QStringLiteral(" Pw1 ")));
-        QVERIFY(checkLogin(QStringLiteral("zHANG"), QStringLiteral(" Pw1 ")));
-        QVERIFY(!checkLogin(QStringLiteral("Zhang"), QStringLiteral(" pw1 ")));
-        QVERIFY(!checkLogin(QStringLiteral("Zhang"), QStringLiteral("Pw1")));
-        QVERIFY(!checkLogin(QStringLiteral("Zhang "), QStringLiteral(" Pw1 ")));
-        QVERIFY(!checkLogin(QStringLiteral("Li"), QString()));
-        QVERIFY(!checkLogin(QStringLiteral("Li"), QStringLiteral("")));
-        QVERIFY(checkLogin(QStringLiteral("Wang"), QStringLiteral("")));
-        QVERIFY(!checkLogin(QStringLiteral("nobody"), QStringLiteral("")));
-        // A crafted name is a name, not a statement.
-        QVERIFY(!checkLogin(QStringLiteral("x' OR '1'='1"), QStringLiteral(" Pw1 ")));
-        QVERIFY(!checkLogin(QStringLiteral("' UNION SELECT 密码 FROM 信息表 WHERE 操作员='Zhang"), QStringLiteral(" Pw1 ")));
+        addOperator(u"02"_s, u"Zhang"_s, u" Pw1 "_s);
+        addOperator(u"03"_s, u"Li"_s, QVariant());
+        addOperator(u"04"_s, u"Wang"_s, u""_s);
+        const QList<std::tuple<QString, QString, bool>> cases = {
+            {u"Zhang"_s, u" Pw1 "_s, true}, {u"zHANG"_s, u" Pw1 "_s, true}, {u"Zhang"_s, u" pw1 "_s, false},
+            {u"Zhang"_s, u"Pw1"_s, false}, {u"Zhang "_s, u" Pw1 "_s, false}, {u"Li"_s, QString(), false},
+            {u"Li"_s, u""_s, false}, {u"Wang"_s, u""_s, true}, {u"nobody"_s, u""_s, false},
+            // A crafted name is a name, not a statement.
+            {u"x' OR '1'='1"_s, u" Pw1 "_s, false}, {u"' UNION SELECT 密码 FROM 信息表 WHERE 操作员='Zhang"_s, u" Pw1 "_s, false}};
+        for (const auto& [name, password, accepted] : cases)
+            QVERIFY2(checkLogin(name, password) == accepted, qPrintable(name + u'/' + password));
     }
 
     void logInRefusesInOrderAndFillsTheState()
     {
         test::TempProgram program;
-        const QString name = QStringLiteral("管理员");
-        const QString password = QStringLiteral("123456");
-
-        auto refusal = logIn(QString(), password, QStringLiteral("2020"));
-        QVERIFY(refusal);
-        QCOMPARE(refusal->text, QStringLiteral("请输入操作员！"));
-        QCOMPARE(refusal->title, QStringLiteral("QM505提示"));
-        QCOMPARE(refusal->icon, MessageIcon::Exclamation);
-
-        refusal = logIn(name, QStringLiteral("12345"), QStringLiteral("abc"));
-        QVERIFY(refusal);
-        QCOMPARE(refusal->text, QStringLiteral("操作员或密码不正确!"));
-        QCOMPARE(refusal->title, QStringLiteral("QM505提示"));
-        QCOMPARE(refusal->icon, MessageIcon::Stop);
-
-        for (const QString& year : {QStringLiteral("2009"), QStringLiteral("2021"), QStringLiteral("abc"),
-                                   QStringLiteral(""), QStringLiteral("20 20"), QStringLiteral("2015.5"),
-                                   QStringLiteral("-2015"), QStringLiteral("99999")}) {
-            refusal = logIn(name, password, year);
-            QVERIFY2(refusal, qPrintable(year));
-            QCOMPARE(refusal->text, QStringLiteral("超年限不能使用"));
+        const QString name = u"管理员"_s;
+        const QString password = u"123456"_s;
+        QCOMPARE(test::shown(logIn(QString(), u"1"_s, u"abc"_s)), u"QM505提示|!|请输入操作员！"_s);
+        QCOMPARE(test::shown(logIn(name, u"12345"_s, u"abc"_s)), u"QM505提示|stop|操作员或密码不正确!"_s);
+        for (const QString& year : {u"2009"_s, u"2021"_s, u"abc"_s, u""_s, u"20 20"_s, u"2015.5"_s, u"-2015"_s, u"99999"_s,
+                                    u"+2015"_s}) {
+            QCOMPARE(logIn(name, password, year).value_or(Message{}).text, u"超年限不能使用"_s);
             QCOMPARE(loginState().fiscalYear, qint16(0));
             QVERIFY(loginState().operatorName.isEmpty());
         }
-
-        QVERIFY(!logIn(QStringLiteral("管理员"), password, QStringLiteral(" 2010 ")));
+        QVERIFY(!logIn(name, password, u" 2010 "_s));
         QCOMPARE(loginState().fiscalYear, qint16(2010));
-        QCOMPARE(loginState().operatorName, name);
-        QCOMPARE(loginState().operatorPassword, password);
+        QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword, u"管理员|123456"_s);
         // The typed year is the open year; the settings row keeps its own.
-        QCOMPARE(readSettingsRow().yearText, QStringLiteral("2020"));
+        QCOMPARE(readSettingsRow().yearText, u"2020"_s);
     }
 
     void entryTableNamesOnlyForYearsWithATable()
     {
-        QCOMPARE(entryTableName(2010), QStringLiteral("分2010"));
-        QCOMPARE(entryTableName(2020), QStringLiteral("分2020"));
+        QCOMPARE(entryTableName(2010), u"分2010"_s);
+        QCOMPARE(entryTableName(2020), u"分2020"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(2021));
         QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(0));
-        QCOMPARE(parseFiscalYear(QStringLiteral("2020")), std::optional<int>(2020));
-        QVERIFY(!parseFiscalYear(QStringLiteral("+2015")));
+        QCOMPARE(parseFiscalYear(u"2020"_s), std::optional<int>(2020));
     }
 };
 

@@ -10,6 +10,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 class TestSpreadsheetExport : public QObject {
     Q_OBJECT
@@ -34,29 +35,26 @@ private slots:
     void threeColumnsTwoRows()
     {
         TempProgram program;
-        setExportFolder(program.path() + QStringLiteral("/exports"));
+        setExportFolder(program.path() + u"/exports"_s);
         MessageRecorder recorder;
-        const QString statement = QStringLiteral(
-            "SELECT 代码, 名称, 1.5 AS 金额 FROM 现流 WHERE 代码 IN ('101','102') ORDER BY 代码");
+        const QString statement = QStringLiteral("SELECT 代码, 名称, 1.5 AS 金额 FROM 现流 WHERE 代码 IN ('101','102') ORDER BY 代码");
         exportRecordsetToExcel(statement);
         QVERIFY(recorder.messages.isEmpty());
         QCOMPARE(m_opened.size(), 1);
-        QVERIFY(m_opened.first().startsWith(program.path() + QStringLiteral("/exports/")));
+        QVERIFY(m_opened.first().startsWith(program.path() + u"/exports/"_s));
 
         const Sheet sheet = readFirstSheet(m_opened.first());
-        QCOMPARE(sheet.cells.value(QStringLiteral("A4")).text, QStringLiteral("代码"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("B4")).text, QStringLiteral("名称"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("C4")).text, QStringLiteral("金额"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("A5")).text, QStringLiteral("101"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("B6")).text, QStringLiteral("收到的税费返还"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("C6")).text, QStringLiteral("1.5"));
+        QStringList cells;
+        for (const QString& reference : {u"A4"_s, u"B4"_s, u"C4"_s, u"A5"_s, u"B6"_s, u"C6"_s})
+            cells << sheet.cells.value(reference).text;
+        QCOMPARE(cells.join(u'|'), u"代码|名称|金额|101|收到的税费返还|1.5"_s);
         QCOMPARE(sheet.cells.size(), 9);
         for (const QString& reference : sheet.cells.keys())
             QVERIFY2(sheet.borderedStyles.contains(sheet.cells.value(reference).style), qPrintable(reference));
         // The name column is as wide as its longest Chinese text, counted double.
-        const double nameWidth = spreadsheetTextWidth(QStringLiteral("销售商品、提供劳务收到的现金")) + 2;
+        const double nameWidth = spreadsheetTextWidth(u"销售商品、提供劳务收到的现金"_s) + 2;
         QVERIFY(sheet.columnWidths.value(2) >= nameWidth && sheet.columnWidths.value(2) < nameWidth + 1);
-        QCOMPARE(spreadsheetTextWidth(QStringLiteral("a现金")), 5);
+        QCOMPARE(spreadsheetTextWidth(u"a现金"_s), 5);
 
         // A second export in the same second does not overwrite the first.
         exportRecordsetToExcel(statement);
@@ -71,35 +69,35 @@ private slots:
         QVERIFY(QFile::exists(m_opened[2]));
         QCOMPARE(recorder.messages.size(), 1);
         QVERIFY(recorder.texts().last().endsWith(QDir::toNativeSeparators(m_opened[2])));
-        QCOMPARE(recorder.messages.last().title, QStringLiteral("QM505提示"));
+        QCOMPARE(recorder.messages.last().title, u"QM505提示"_s);
     }
 
     void emptyResultAndFailures()
     {
         TempProgram program;
-        const QString folder = program.path() + QStringLiteral("/exports");
+        const QString folder = program.path() + u"/exports"_s;
         setExportFolder(folder);
         MessageRecorder recorder;
-        exportRecordsetToExcel(QStringLiteral("SELECT * FROM 现流 WHERE 代码=?"), {QStringLiteral("999")});
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有记录!")});
+        exportRecordsetToExcel(u"SELECT * FROM 现流 WHERE 代码=?"_s, {u"999"_s});
+        QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
         QVERIFY(m_opened.isEmpty());
         QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
 
-        exportRecordsetToExcel(QStringLiteral("SELECT * FROM 没有的表"));
+        exportRecordsetToExcel(u"SELECT * FROM 没有的表"_s);
         const QStringList lines = recorder.texts().last().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 4);
-        QVERIFY(lines[0].startsWith(QStringLiteral("     ErrNumber: ")));
-        QVERIFY(lines[1].startsWith(QStringLiteral("ErrDescription: ")));
-        QCOMPARE(lines[2], QStringLiteral("        Module: ClsRs"));
-        QCOMPARE(lines[3], QStringLiteral("     Procedure: ExporToExcel"));
+        QVERIFY(lines[0].startsWith(u"     ErrNumber: "_s));
+        QVERIFY(lines[1].startsWith(u"ErrDescription: "_s));
+        QCOMPARE(lines[2], u"        Module: ClsRs"_s);
+        QCOMPARE(lines[3], u"     Procedure: ExporToExcel"_s);
 
         // A folder that cannot be written to.
-        QFile blocker(program.path() + QStringLiteral("/blocked"));
+        QFile blocker(program.path() + u"/blocked"_s);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         setExportFolder(blocker.fileName());
-        exportRecordsetToExcel(QStringLiteral("SELECT * FROM 现流"));
-        QVERIFY(recorder.texts().last().startsWith(QStringLiteral("     ErrNumber: ")));
+        exportRecordsetToExcel(u"SELECT * FROM 现流"_s);
+        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s));
         QVERIFY(m_opened.isEmpty());
     }
 };

@@ -18,18 +18,18 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const int kYear = 2016;
 
+// The opening 5,000.00 of cash and `count` payments of 10.10 in March.
 void cashLines(int count)
 {
-    execute(QStringLiteral("INSERT INTO 分2016 (ID, 摘要说明, 代码, 借方金额) VALUES ('8000000001', '年初余额', '1001', 5000)"));
+    addLine(u"8000000001"_s, u"1001"_s, 5000.0, QVariant());
     for (int line = 1; line <= count; ++line)
-        execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 贷方金额) "
-                               "VALUES (?, '2016-03-05', 3, '记', ?, '付款', '1001', 10)"),
-                {QStringLiteral("803%1001").arg(line, 4, 10, QLatin1Char('0')), line});
+        addLine(u"803%1001"_s.arg(line, 4, 10, QLatin1Char('0')), u"1001"_s, QVariant(), 10.1);
 }
 
 }  // namespace
@@ -40,10 +40,21 @@ class TestReports : public QObject {
 private:
     std::unique_ptr<ReportCapture> m_report;
 
+    // Caption, left margin, paper (横 landscape, 竖 portrait) and the page header's texts but the second.
+    QString layout() const
+    {
+        QStringList texts{m_report->layout.caption, QString::number(m_report->layout.leftMargin),
+                          m_report->layout.orientation == QPageLayout::Landscape ? u"横"_s : u"竖"_s};
+        for (int i = 0; i < m_report->layout.pageHeader.texts.size(); ++i)
+            if (i != 1 && i < 4)
+                texts << m_report->layout.pageHeader.texts.at(i).text;
+        return texts.join(u'|');
+    }
+
 private slots:
     void init()
     {
-        loginState() = LoginState{kYear, QStringLiteral("管理员"), QString(), QString()};
+        loginState() = LoginState{kYear, u"管理员"_s, QString(), QString()};
         m_report = std::make_unique<ReportCapture>();
     }
     void cleanup() { m_report.reset(); }
@@ -52,52 +63,41 @@ private slots:
     {
         TempProgram program;
         cashLines(36);
-        buildDetailLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
-        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
-                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1.5")};
+        buildDetailLedger(kYear, u"1001"_s, u"借"_s);
+        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1.5"_s};
         setPrinterOrientation(Portrait);
         outputLedgerReport(output, true);
         QCOMPARE(m_report->calls, 1);
         QVERIFY(m_report->preview);
-        QCOMPARE(m_report->layout.caption, QStringLiteral("三栏帐"));
-        QCOMPARE(m_report->layout.leftMargin, 851);
-        QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
-        QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("库存现金  明细帐"));
-        QCOMPARE(m_report->layout.pageHeader.texts.at(2).text, QStringLiteral("会计期间:  2016年1月至12月"));
-        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("科目名称: 1001 库存现金"));
+        QCOMPARE(layout(), u"三栏帐|851|横|库存现金  明细帐|会计期间:  2016年1月至12月|科目名称: 1001 库存现金"_s);
         // 36 entries, month total, year to date, opening and carry-forward: 40 lines on 3 pages.
         const QVector<ReportPage> pages = paginateReport(m_report->layout, m_report->rows, 11906);
         QCOMPARE(pages.size(), 3);
-        QCOMPARE(pages[0].rows.size(), 19);
-        QCOMPARE(pages[1].rows.size(), 20);
-        QCOMPARE(pages[2].rows.size(), 19);
-        QCOMPARE(reportFieldText(m_report->rows.value(2, QStringLiteral("余额")), QStringLiteral("#,##0.00")),
-                 QStringLiteral("4,980.00"));
+        QCOMPARE(QList<qsizetype>({pages[0].rows.size(), pages[1].rows.size(), pages[2].rows.size()}), QList<qsizetype>({19, 20, 19}));
+        QCOMPARE(reportFieldText(m_report->rows.value(2, u"余额"_s), u"#,##0.00"_s), u"4,979.80"_s);
 
         const QString pdf = qEnvironmentVariableIsSet("QM505_REPORT_PDF") ? qEnvironmentVariable("QM505_REPORT_PDF")
-                                                                          : program.path() + QStringLiteral("/ledger.pdf");
+                                                                          : program.path() + u"/ledger.pdf"_s;
         writeReportPdf(pdf, m_report->layout, m_report->rows);
         const QStringList printed = pdfPageTexts(pdf);
         QCOMPARE(printed.size(), 3);
-        QCOMPARE(pdfPageSize(pdf), QStringLiteral("842 x 595 pts (A4)"));
-        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("承 前 页")), QStringList{QStringLiteral("承前页 4,830.00")});
-        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("过 次 页")), QStringList{QStringLiteral("过次页 4,650.00")});
-        QCOMPARE(pdfLinesWith(printed[2], QStringLiteral("2016年1月至12月")).size(), 1);
-        QCOMPARE(pdfLinesWith(printed[2], QStringLiteral("3/3")).size(), 1);
+        QCOMPARE(pdfPageSize(pdf), u"842 x 595 pts (A4)"_s);
+        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 4,828.30"_s});
+        QCOMPARE(pdfLinesWith(printed[1], u"过 次 页"_s), QStringList{u"过次页 4,646.50"_s});
+        QCOMPARE(pdfLinesWith(printed[2], u"2016年1月至12月"_s).size(), 1);
+        QCOMPARE(pdfLinesWith(printed[2], u"3/3"_s).size(), 1);
 
         // The general ledger prints its own title; an empty or non-numeric margin keeps the
         // layout's margin, never its landscape paper.
         output.view = LedgerView::GeneralLedger;
-        execute(QStringLiteral("DELETE FROM 三总式"));
-        buildGeneralLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
-        for (const QString& margin : {QStringLiteral("abc"), QString()}) {
+        execute(u"DELETE FROM 三总式"_s);
+        buildGeneralLedger(kYear, u"1001"_s, u"借"_s);
+        for (const QString& margin : {u"abc"_s, QString()}) {
             output.leftMarginCm = margin;
             setPrinterOrientation(Portrait);
-            execute(QStringLiteral("DELETE FROM 三栏帐页"));
+            execute(u"DELETE FROM 三栏帐页"_s);
             outputLedgerReport(output, false);
-            QCOMPARE(m_report->layout.pageHeader.texts.first().text, QStringLiteral("总 分 类 帐"));
-            QCOMPARE(m_report->layout.leftMargin, 1100);
-            QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
+            QCOMPARE(layout().section(u'|', 1, 3), u"1100|横|总 分 类 帐"_s);
             QCOMPARE(printerOrientation(), int(Landscape));
         }
 
@@ -111,24 +111,21 @@ private slots:
     {
         TempProgram program;
         cashLines(2);
-        execute(QStringLiteral("INSERT INTO 分2016 (ID, 月, 代码, 借方金额) VALUES ('8030009001', 3, '6602', 20)"));
-        QVERIFY(!buildBalanceTable(kYear, QStringLiteral("3"), QStringLiteral("1")));
-        LedgerOutput output{LedgerView::AmountBalance, QString(), QString(), QString(), QString(), QStringLiteral("3"),
-                            QStringLiteral("1")};
+        execute(u"INSERT INTO 分2016 (ID, 月, 代码, 借方金额) VALUES ('8030009001', 3, '6602', 20)"_s);
+        QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"1"_s));
+        LedgerOutput output{LedgerView::AmountBalance, QString(), QString(), QString(), QString(), u"3"_s,
+                            u"1"_s};
         outputLedgerReport(output, false);
-        QCOMPARE(m_report->layout.caption, QStringLiteral("科目余额表"));
-        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, QStringLiteral("会计期间:2016年3月"));
+        QCOMPARE(layout().section(u'|', 0, 2) + u'|' + m_report->layout.pageHeader.texts.at(3).text, u"科目余额表|567|横|会计期间:2016年3月"_s);
         QCOMPARE(m_report->rows.count(), 3);
-        QCOMPARE(m_report->rows.value(2, QStringLiteral("科目名称")).toString(), QStringLiteral("合  计"));
-        QCOMPARE(m_report->layout.orientation, QPageLayout::Landscape);
+        QCOMPARE(m_report->rows.value(2, u"科目名称"_s).toString(), u"合  计"_s);
 
-        QVERIFY(!buildAccountSummary(kYear, QStringLiteral("3")));
+        QVERIFY(!buildAccountSummary(kYear, u"3"_s));
         output.view = LedgerView::AccountSummary;
         outputLedgerReport(output, true);
-        QCOMPARE(m_report->layout.caption, QStringLiteral("凭证汇总表"));
-        QCOMPARE(m_report->layout.orientation, QPageLayout::Portrait);
+        QCOMPARE(layout().section(u'|', 0, 0) + layout().section(u'|', 2, 2), u"凭证汇总表竖"_s);
         QCOMPARE(m_report->layout.topMargin, 1440);
-        QCOMPARE(m_report->rows.value(m_report->rows.count() - 1, 0).toString(), QStringLiteral("8"));
+        QCOMPARE(m_report->rows.value(m_report->rows.count() - 1, 0).toString(), u"8"_s);
         // One flowing page when the rows fit.
         QCOMPARE(paginateReport(m_report->layout, m_report->rows, 16838).size(), 1);
     }
@@ -139,26 +136,26 @@ private slots:
     {
         TempProgram program;
         cashLines(16);  // opening, 16 lines, the month total as the 18th line
-        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QStringLiteral("元"),
-                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1")};
-        buildDetailLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
+        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, u"元"_s,
+                            u"库存现金"_s, u"全部"_s, u"1"_s};
+        buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         outputLedgerReport(output, true);
-        const QString pdf = program.path() + QStringLiteral("/carried.pdf");
+        const QString pdf = program.path() + u"/carried.pdf"_s;
         writeReportPdf(pdf, m_report->layout, m_report->rows);
         QStringList printed = pdfPageTexts(pdf);
         QCOMPARE(printed.size(), 2);
-        QCOMPARE(pdfLinesWith(printed[0], QStringLiteral("过 次 页")), QStringList{QStringLiteral("过次页 4,840.00")});
-        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("承 前 页")), QStringList{QStringLiteral("承前页 4,840.00")});
-        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("2/2")).size(), 1);
+        QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s), QStringList{u"过次页 4,838.40"_s});
+        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 4,838.40"_s});
+        QCOMPARE(pdfLinesWith(printed[1], u"2/2"_s).size(), 1);
 
-        execute(QStringLiteral("UPDATE 分2016 SET 数量=1"));
-        buildQuantityLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
+        execute(u"UPDATE 分2016 SET 数量=1"_s);
+        buildQuantityLedger(kYear, u"1001"_s, u"借"_s);
         output.view = LedgerView::QuantityLedger;
         outputLedgerReport(output, true);
         writeReportPdf(pdf, m_report->layout, m_report->rows);
         printed = pdfPageTexts(pdf);
         QCOMPARE(printed.size(), 2);
-        QCOMPARE(pdfLinesWith(printed[1], QStringLiteral("承 前 页")), QStringList{QStringLiteral("承前页 -15 4,840.00")});
+        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 -15 4,838.40"_s});
     }
 
     // Without a printer the preview still opens, landscape on A4, and prints to a PDF file; a
@@ -167,19 +164,18 @@ private slots:
     {
         TempProgram program;
         cashLines(3);
-        buildDetailLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
+        buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         m_report.reset();
         auto previousCheck = setPrinterCheck([] { return false; });
         QDialog owner;
         owner.setWindowModality(Qt::ApplicationModal);
         owner.show();
-        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
-                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1")};
+        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s};
         outputLedgerReport(output, true);
         auto* preview = owner.findChild<QPrintPreviewDialog*>();
         QVERIFY(preview);
         QVERIFY(preview->isVisible());
-        QCOMPARE(preview->windowTitle(), QStringLiteral("三栏帐"));
+        QCOMPARE(preview->windowTitle(), u"三栏帐"_s);
         QCOMPARE(preview->printer()->outputFormat(), QPrinter::PdfFormat);
         QCOMPARE(preview->printer()->pageLayout().orientation(), QPageLayout::Landscape);
         QCOMPARE(preview->printer()->pageLayout().pageSize().id(), QPageSize::A4);

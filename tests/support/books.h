@@ -4,6 +4,7 @@
 
 #include "data/database.h"
 #include "data/fiscal_year.h"
+#include "data/message.h"
 
 #include <QDate>
 #include <QStringList>
@@ -49,18 +50,53 @@ inline void addLine(const QString& id, const QString& code, const QVariant& debi
              opening ? QStringLiteral("年初余额") : QStringLiteral("业务"), code, quantity, debit, credit, item, itemAmount});
 }
 
-// Every row of a table as text, in a stable order: for "nothing changed" comparisons.
-inline QStringList dumpTable(const QString& table)
+// Voucher `number` of `month`: `amount` debited to one account and credited to another.
+inline void addVoucher(int month, int number, const QString& debitCode, const QString& creditCode,
+                       const QVariant& amount, int year = 2016)
+{
+    const QString key = QStringLiteral("8%1%2").arg(month, 2, 10, QLatin1Char('0')).arg(number, 4, 10, QLatin1Char('0'));
+    addLine(key + QStringLiteral("001"), debitCode, amount, QVariant(), QVariant(), QString(), QVariant(), year);
+    addLine(key + QStringLiteral("002"), creditCode, QVariant(), amount, QVariant(), QString(), QVariant(), year);
+}
+
+// 2202 应付账款 split down to the level-3 leaf 2202001001 材料款, all credit-direction.
+inline void addPayableLeaf()
+{
+    execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"));
+    addAccount(QStringLiteral("2202001"), QStringLiteral("甲"), QStringLiteral("应付账款/甲"), QStringLiteral("贷"), false);
+    addAccount(QStringLiteral("2202001001"), QStringLiteral("材料款"), QStringLiteral("应付账款/甲/材料款"),
+               QStringLiteral("贷"));
+}
+
+// Each row of a query as text, its fields joined by `separator`, NULL as `null`: stored amounts
+// compare as they are, 0.125 and 0.30000000000000004 included.
+inline QStringList rowsAsText(const QString& sql, const QVariantList& values = {},
+                              const QString& separator = QStringLiteral(" "), const QString& null = QStringLiteral("-"))
 {
     QStringList lines;
-    const RecordSet rows = openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table));
+    const RecordSet rows = openRecordset(sql, values);
     for (const auto row : rows) {
         QStringList fields;
         for (int field = 0; field < rows.fieldCount(); ++field)
-            fields << (row[field].isNull() ? QStringLiteral("<null>") : row[field].toString());
-        lines << fields.join(QLatin1Char('|'));
+            fields << (row[field].isNull() ? null : row[field].toString());
+        lines << fields.join(separator);
     }
     return lines;
+}
+
+// A message as the user meets it, "title|icon|text"; empty when there is none.
+inline QString shown(const std::optional<Message>& message)
+{
+    static const char* const icons[] = {"", "stop", "!", "i", "?"};
+    return message ? message->title + QLatin1Char('|') + QLatin1String(icons[int(message->icon)]) + QLatin1Char('|') + message->text
+                   : QString();
+}
+
+// Every row of a table as text, in a stable order: for "nothing changed" comparisons.
+inline QStringList dumpTable(const QString& table)
+{
+    return rowsAsText(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table), {}, QStringLiteral("|"),
+                      QStringLiteral("<null>"));
 }
 
 }  // namespace qm::test

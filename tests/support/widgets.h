@@ -3,8 +3,10 @@
 // Finding a window's controls by name, and driving modal windows instead of waiting on them.
 
 #include "data/dialog_runner.h"
+#include "support/message_recorder.h"
 
 #include <QDialog>
+#include <QPushButton>
 #include <QStringList>
 #include <QtTest>
 
@@ -17,6 +19,14 @@ T* child(QObject& window, const char* name)
     if (!found)
         qFatal("no control %s", name);
     return found;
+}
+
+// Clicks a button of a window: the text of the last message box shown since, empty when none came.
+inline QString press(QObject& window, const char* button, const MessageRecorder& recorder)
+{
+    const qsizetype before = recorder.messages.size();
+    child<QPushButton>(window, button)->click();
+    return recorder.messages.size() > before ? recorder.messages.last().text : QString();
 }
 
 // Replaces every modal window with a function that drives it, and remembers which windows came.

@@ -11,6 +11,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,23 +27,23 @@ void writeMonth()
     Transaction transaction;
     for (int number = 1; number <= kVouchers; ++number) {
         const double amount = number + 0.25;
-        addLine(entryId(kMonth, number, 1), QStringLiteral("1001"), amount, QVariant());
-        addLine(entryId(kMonth, number, 2), QStringLiteral("6001"), QVariant(), amount);
+        addLine(entryId(kMonth, number, 1), u"1001"_s, amount, QVariant());
+        addLine(entryId(kMonth, number, 2), u"6001"_s, QVariant(), amount);
     }
-    addLine(entryId(kMonth + 1, 1, 1), QStringLiteral("1001"), 7.0, QVariant());
-    addLine(entryId(kMonth + 1, 1, 2), QStringLiteral("6001"), QVariant(), 7.0);
+    addLine(entryId(kMonth + 1, 1, 1), u"1001"_s, 7.0, QVariant());
+    addLine(entryId(kMonth + 1, 1, 2), u"6001"_s, QVariant(), 7.0);
     transaction.commit();
 }
 
 VoucherDraft insertedVoucher()
 {
     const QVector<VoucherLineText> lines{
-        {QStringLiteral("插入"), QStringLiteral("1001 库存现金"), QString(), QStringLiteral("0.30"), QString(), QString(), QString()},
-        {QString(), QStringLiteral("6001 主营业务收入"), QString(), QString(), QStringLiteral("0.10"), QString(), QString()},
-        {QString(), QStringLiteral("6001 主营业务收入"), QString(), QString(), QStringLiteral("0.20"), QString(), QString()}};
+        {u"插入"_s, u"1001 库存现金"_s, QString(), u"0.30"_s, QString(), QString(), QString()},
+        {QString(), u"6001 主营业务收入"_s, QString(), QString(), u"0.10"_s, QString(), QString()},
+        {QString(), u"6001 主营业务收入"_s, QString(), QString(), u"0.20"_s, QString(), QString()}};
     const ParsedLines parsed = parseVoucherLines(lines);
-    return {QDate(kYear, kMonth, 1), QStringLiteral("记"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("会计"),
-            QStringLiteral("插入"), parsed.lines, parsed.rowWithoutAccount};
+    return {QDate(kYear, kMonth, 1), u"记"_s, u"1"_s, u"1"_s, u"会计"_s,
+            u"插入"_s, parsed.lines, parsed.rowWithoutAccount};
 }
 
 // The child: inserts a voucher before the first and deletes it again, over and over; each
@@ -52,13 +53,13 @@ int childMain(const QStringList& arguments)
     if (arguments.value(0) != QLatin1String("renumber"))
         return 2;
     setProgramFolder(arguments.value(1));
-    report(QStringLiteral("started"));
+    report(u"started"_s);
     for (int change = 0; change < kChanges; ++change) {
         if (change % 2 == 0) {
-            applyVoucherChange(VoucherChange::Insert, insertedVoucher(), kYear, QStringLiteral("管理员"));
+            applyVoucherChange(VoucherChange::Insert, insertedVoucher(), kYear, u"管理员"_s);
         } else {
             copyVoucherToWorkCopy(kYear, kMonth, 1);
-            applyVoucherChange(VoucherChange::Delete, insertedVoucher(), kYear, QStringLiteral("管理员"));
+            applyVoucherChange(VoucherChange::Delete, insertedVoucher(), kYear, u"管理员"_s);
         }
     }
     return 0;
@@ -79,7 +80,7 @@ void verifyMonthWhole()
     for (int i = 0; i < vouchers.count(); ++i) {
         QCOMPARE(vouchers.value(i, 0).toInt(), i + 1);
         QCOMPARE(vouchers.value(i, 2).toDouble(), vouchers.value(i, 3).toDouble());
-        if (vouchers.value(i, 5).toString() == QStringLiteral("插入")) {
+        if (vouchers.value(i, 5).toString() == u"插入"_s) {
             QCOMPARE(original, 0);
             QCOMPARE(vouchers.value(i, 1).toInt(), 3);
             ++inserted;
@@ -93,11 +94,11 @@ void verifyMonthWhole()
 
     QCOMPARE(scalar(QStringLiteral(
                  "SELECT count(*) FROM 分2016 WHERE 月=? AND (substr(ID,1,3)<>? OR CAST(substr(ID,4,4) AS INTEGER)<>号码 "
-                 "OR CAST(substr(ID,8,3) AS INTEGER) NOT BETWEEN 1 AND 3)"), {kMonth, QStringLiteral("803")}).toInt(), 0);
-    QCOMPARE(scalar(QStringLiteral("SELECT count(DISTINCT ID) FROM 分2016 WHERE 月=?"), {kMonth}).toInt(),
-             scalar(QStringLiteral("SELECT count(*) FROM 分2016 WHERE 月=?"), {kMonth}).toInt());
-    QCOMPARE(scalar(QStringLiteral("SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 WHERE 月=? ORDER BY ID)"), {kMonth + 1}).toString(),
-             QStringLiteral("8040001001,8040001002"));
+                 "OR CAST(substr(ID,8,3) AS INTEGER) NOT BETWEEN 1 AND 3)"), {kMonth, u"803"_s}).toInt(), 0);
+    QCOMPARE(scalar(u"SELECT count(DISTINCT ID) FROM 分2016 WHERE 月=?"_s, {kMonth}).toInt(),
+             scalar(u"SELECT count(*) FROM 分2016 WHERE 月=?"_s, {kMonth}).toInt());
+    QCOMPARE(scalar(u"SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 WHERE 月=? ORDER BY ID)"_s, {kMonth + 1}).toString(),
+             u"8040001001,8040001002"_s);
 }
 
 }  // namespace
@@ -115,7 +116,7 @@ private slots:
         // the work on any machine; each time the month must be whole.
         for (const int delay : {0, 40, 150, 400}) {
             QProcess child;
-            startChild(child, {QStringLiteral("renumber"), program.path()});
+            startChild(child, {u"renumber"_s, program.path()});
             QVERIFY(child.waitForReadyRead(30000));
             QThread::msleep(delay);
             child.kill();
