@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "db_error.h"
+#include "schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +104,7 @@ bool openConnection()
     if (!QFileInfo::exists(path))
         throw DbError(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     openFile(path, false);
+    createMissingIndexes();
     return true;
 }
 

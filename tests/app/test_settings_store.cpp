@@ -86,6 +86,8 @@ private slots:
 
         post(QStringLiteral("分2016"), QStringLiteral("8030001001"), QStringLiteral("1001"), QVariant(), 5.0, QVariant());
         const QStringList saved = dumpTable(QStringLiteral("分2016"));
+        // A backup of an earlier version, made before the entry tables had their code index.
+        execute(QStringLiteral("DROP INDEX 分2016_代码月"));
         const QString folder = program.path() + QStringLiteral("/备份/新");
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         QCOMPARE(backup, folder + QStringLiteral("/QM2016-05-01 80001.bam"));
@@ -96,6 +98,7 @@ private slots:
         restoreDatabase(backup);
         QCOMPARE(dumpTable(QStringLiteral("分2016")), saved);
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 科目表")).toInt(), 86);
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM pragma_index_list('分2016') WHERE name='分2016_代码月'")).toInt(), 1);
 
         // Anything but a database of this program leaves the database as it is.
         const QString notABackup = program.path() + QStringLiteral("/notes.bam");

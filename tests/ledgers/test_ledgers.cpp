@@ -125,6 +125,32 @@ private slots:
 
         QVERIFY(!buildBalanceTable(kYear, QStringLiteral("12"), QStringLiteral("1")));
         QCOMPARE(balanceTableRows().count(), 6);
+
+        // Half-cent sums on a level-3 credit account: fifty lines of 0.1 and one of 0.125 are
+        // 5.125 exactly, which shows 5.13 (a binary sum lands under it, at 5.1249999…), and the
+        // level-1 closing balance 700 - 205.125 shows -494.88, rounded away from zero.
+        addAccount(QStringLiteral("2202001"), QStringLiteral("甲"), QStringLiteral("应付账款/甲"), QStringLiteral("贷"), false);
+        addAccount(QStringLiteral("2202001001"), QStringLiteral("货款"), QStringLiteral("应付账款/甲/货款"), QStringLiteral("贷"));
+        for (int line = 1; line <= 50; ++line)
+            addLine(QStringLiteral("8030005%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("2202001001"), QVariant(), 0.1);
+        addLine(QStringLiteral("8030006001"), QStringLiteral("2202001001"), QVariant(), 0.125);
+        addLine(QStringLiteral("8030006002"), QStringLiteral("1122"), 5.125, QVariant());
+        QVERIFY(!buildBalanceTable(kYear, QStringLiteral("3"), QStringLiteral("3")));
+        QHash<QString, QStringList> byCode;
+        for (const auto row : balanceTableRows()) {
+            QStringList amounts;
+            for (const int field : {4, 6, 8, 10, 12, 14})
+                amounts << (row[field].isNull() ? QStringLiteral("-") : row[field].toString());
+            byCode.insert(row[0].toString(), amounts);
+        }
+        const QStringList halfCents{QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("5.13"), QStringLiteral("-"),
+                                    QStringLiteral("5.13"), QStringLiteral("5.13")};
+        QCOMPARE(byCode.value(QStringLiteral("2202001001")), halfCents);
+        QCOMPARE(byCode.value(QStringLiteral("2202001")), halfCents);
+        QCOMPARE(byCode.value(QStringLiteral("2202")), (QStringList{QStringLiteral("-"), QStringLiteral("700"), QStringLiteral("205.13"),
+                                                                   QStringLiteral("700"), QStringLiteral("205.13"), QStringLiteral("-494.88")}));
+        QCOMPARE(byCode.value(QStringLiteral("1122")).at(1), QStringLiteral("5.13"));
+        QCOMPARE(byCode.value(QStringLiteral("8")).mid(1, 2), (QStringList{QStringLiteral("705.43"), QStringLiteral("1105.43")}));
     }
 
     void detailAndGeneralLedgers()
