@@ -3,10 +3,11 @@
 // memory and a checksum of what it produced (work tables, grid cells, exported cells), so that
 // a change to a builder can show that its output stayed the same. Run by hand, never as a test:
 //
-//   build/bench/ledger_bench [--dir FOLDER] [--lines N] [--runs R] [--only NAME,NAME]
+//   build/bench/ledger_bench [--dir FOLDER] [--lines N] [--runs R] [--only 0,5,...] [--grab FOLDER]
 //
 // The year is generated once into FOLDER (kept and reused); each operation runs in a process
-// of its own, so that its peak memory is its own.
+// of its own, so that its peak memory is its own. --grab saves the query centre as each
+// operation left it, as a picture.
 #include "accounts/opening_balances.h"
 #include "app/year_end.h"
 #include "data/database.h"
@@ -28,6 +29,7 @@
 #include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
+#include <QPixmap>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -208,8 +210,10 @@ QString fieldText(const QVariant& value)
 {
     if (value.isNull())
         return QStringLiteral("~");
+    // Four decimals show any change of a cent or a thousandth, not the binary noise of a sum
+    // of quantities taken in another order.
     if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', 15);
+        return QString::number(value.toDouble(), 'f', 4);
     return value.toString();
 }
 
@@ -423,7 +427,7 @@ long peakKilobytes()
 }
 
 // One operation, `runs` times after one untimed run; prints "median min max peak checksum".
-int runOperation(const QString& folder, int index, int runs)
+int runOperation(const QString& folder, int index, int runs, const QString& grabFolder)
 {
     setProgramFolder(folder);
     openConnection();
@@ -461,6 +465,8 @@ int runOperation(const QString& folder, int index, int runs)
             times.push_back(timer.nsecsElapsed() / 1e6);
     }
     const long peak = peakKilobytes();
+    if (!grabFolder.isEmpty())
+        window.grab().save(QDir(grabFolder).filePath(QStringLiteral("operation%1.png").arg(index)));
     QCryptographicHash hash(QCryptographicHash::Md5);
     operation.output(hash);
     undo();
@@ -489,7 +495,7 @@ int main(int argc, char* argv[])
     const int lines = option(QStringLiteral("--lines"), QStringLiteral("1000000")).toInt();
     const QString one = option(QStringLiteral("--operation"), QString());
     if (!one.isEmpty())
-        return runOperation(folder, one.toInt(), runs);
+        return runOperation(folder, one.toInt(), runs, option(QStringLiteral("--grab"), QString()));
 
     if (!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("QMDK/qmdata.mdb")))) {
         QElapsedTimer timer;
@@ -512,7 +518,8 @@ int main(int argc, char* argv[])
         QProcess process;
         process.start(QCoreApplication::applicationFilePath(),
                       {QStringLiteral("--dir"), folder, QStringLiteral("--runs"), QString::number(runs),
-                       QStringLiteral("--operation"), QString::number(index)});
+                       QStringLiteral("--operation"), QString::number(index), QStringLiteral("--grab"),
+                       option(QStringLiteral("--grab"), QString())});
         process.waitForFinished(-1);
         const QStringList figures = QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
         if (figures.size() != 5) {
