@@ -7,10 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+
+#include <memory>
+#include <sqlite3.h>
 
 namespace qm {
 
@@ -73,6 +77,53 @@ QSqlQuery run(const QString& statement, const QVariantList& values)
     return query;
 }
 
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
+    if (!sqlite)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    return sqlite;
+}
+
+QString sqliteErrorText(sqlite3* db, const QString& statement)
+{
+    return QString(static_cast<const QChar*>(sqlite3_errmsg16(db))) + QStringLiteral("\n") + statement;
+}
+
+// Binds as the SQL driver does, except that a box's null text is empty text; a null value
+// read from the database stays NULL.
+void bindValue(sqlite3* db, sqlite3_stmt* prepared, int index, const QVariant& value, const QString& statement)
+{
+    int result = SQLITE_OK;
+    const auto bindText = [&](const QString& text) {
+        return sqlite3_bind_text16(prepared, index, text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.utf16()), int(text.size() * sizeof(QChar)),
+                                   SQLITE_TRANSIENT);
+    };
+    if (value.isNull()) {
+        result = sqlite3_bind_null(prepared, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::QString: result = bindText(value.toString()); break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            result = bytes.isNull() ? sqlite3_bind_null(prepared, index)
+                                    : sqlite3_bind_blob(prepared, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::Int:
+        case QMetaType::Bool: result = sqlite3_bind_int(prepared, index, value.toInt()); break;
+        case QMetaType::Double: result = sqlite3_bind_double(prepared, index, value.toDouble()); break;
+        case QMetaType::UInt:
+        case QMetaType::LongLong: result = sqlite3_bind_int64(prepared, index, value.toLongLong()); break;
+        case QMetaType::QDateTime: result = bindText(value.toDateTime().toString(Qt::ISODateWithMs)); break;
+        default: result = bindText(value.toString());
+        }
+    }
+    if (result != SQLITE_OK)
+        throw DbError(sqliteErrorText(db, statement));
+}
+
 }  // namespace
 
 void setProgramFolder(const QString& folder)
@@ -128,23 +179,51 @@ bool isConnectionOpen()
 
 RecordSet openRecordset(const QString& statement, const QVariantList& values)
 {
-    QSqlQuery query = run(statement, values);
-    if (!query.isSelect())
-        return {};
-    const QSqlRecord record = query.record();
-    QStringList names;
-    for (int i = 0; i < record.count(); ++i)
-        names << record.fieldName(i);
-    QVector<QVector<QVariant>> rows;
-    while (query.next()) {
-        QVector<QVariant> row(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row[i] = query.value(i);
-        rows.push_back(std::move(row));
+    // Rows are read straight from the connection's SQLite handle into the record set: a
+    // journal of a hundred thousand lines costs no QVariant per cell on the way.
+    const QString sql = statement.trimmed();
+    sqlite3* db = sqliteHandle(connection());
+    sqlite3_stmt* prepared = nullptr;
+    const void* tail = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, &tail) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw DbError(sqliteErrorText(db, sql));
     }
-    if (query.lastError().isValid())
-        throw DbError(errorText(query.lastError(), statement.trimmed()));
-    return RecordSet(std::move(names), std::move(rows));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
+    if (tail && !QString(static_cast<const QChar*>(tail)).trimmed().isEmpty())
+        throw DbError(QStringLiteral("Unable to execute multiple statements at a time\n") + sql);
+    if (sqlite3_bind_parameter_count(prepared) != values.size())
+        throw DbError(QStringLiteral("Parameter count mismatch\n") + sql);
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(db, prepared, i + 1, values[i], sql);
+
+    const int columns = sqlite3_column_count(prepared);
+    QStringList names;
+    for (int i = 0; i < columns; ++i)
+        names << QString(static_cast<const QChar*>(sqlite3_column_name16(prepared, i))).remove(QLatin1Char('"'));
+    RecordSet rows(std::move(names));
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(prepared, i)) {
+            case SQLITE_NULL: rows.appendNull(); break;
+            case SQLITE_INTEGER: rows.appendInteger(sqlite3_column_int64(prepared, i)); break;
+            case SQLITE_FLOAT: rows.appendReal(sqlite3_column_double(prepared, i)); break;
+            case SQLITE_BLOB:
+                rows.appendOther(QByteArray(static_cast<const char*>(sqlite3_column_blob(prepared, i)),
+                                            sqlite3_column_bytes(prepared, i)));
+                break;
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+                rows.appendText(text, sqlite3_column_bytes(prepared, i));
+            }
+            }
+        }
+        rows.endRow();
+    }
+    if (step != SQLITE_DONE)
+        throw DbError(sqliteErrorText(db, sql));
+    return columns == 0 ? RecordSet() : rows;
 }
 
 int execute(const QString& statement, const QVariantList& values)

@@ -124,18 +124,23 @@ QColor fixedCellColour()
     return QColor(210, 210, 253);
 }
 
-void gridStripes(QAbstractItemView* grid)
+void shadeGridHeaders(QAbstractItemView* grid)
 {
-    QAbstractItemModel* model = grid->model();
-    if (!model || model->rowCount() < 1)
-        return;
-    grid->setUpdatesEnabled(false);
     const QString headerStyle = QStringLiteral("QHeaderView::section { background-color: %1; }")
                                     .arg(fixedCellColour().name());
     if (auto* table = qobject_cast<QTableView*>(grid)) {
         table->horizontalHeader()->setStyleSheet(headerStyle);
         table->verticalHeader()->setStyleSheet(headerStyle);
     }
+}
+
+void gridStripes(QAbstractItemView* grid)
+{
+    QAbstractItemModel* model = grid->model();
+    if (!model || model->rowCount() < 1)
+        return;
+    grid->setUpdatesEnabled(false);
+    shadeGridHeaders(grid);
     for (int row = 0; row < model->rowCount(); ++row) {
         const QColor colour = stripeColour(row + 1);
         for (int column = 0; column < model->columnCount(); ++column)

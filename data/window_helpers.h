@@ -23,6 +23,8 @@ QColor stripeColour(int gridRow);
 QColor fixedCellColour();
 // Shades the data rows alternately and the header cells; a grid without data rows is left alone.
 void gridStripes(QAbstractItemView* grid);
+// Shades the header cells only, for a grid whose model stripes its own rows.
+void shadeGridHeaders(QAbstractItemView* grid);
 
 // While the grid has the focus, one wheel notch towards the user with nothing held pages down,
 // one notch away pages up. Installing it twice on one grid installs it once.

@@ -25,7 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace qm {
@@ -118,7 +118,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     resultFont.setPointSizeF(m_result->font().pointSizeF() * 1.2);
     m_result->setFont(resultFont);
 
-    m_grid = new QTableWidget(this);
+    m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("MSH1"));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -235,7 +235,7 @@ void QueryCentreWindow::showAccount(const LedgerAccount& account)
 
 void QueryCentreWindow::showCount(const QString& prefix, const QString& suffix)
 {
-    m_result->setText(prefix + QString::number(m_grid->rowCount()) + suffix);
+    m_result->setText(prefix + QString::number(m_grid->model() ? m_grid->model()->rowCount() : 0) + suffix);
 }
 
 void QueryCentreWindow::journalClicked()
@@ -307,8 +307,7 @@ void QueryCentreWindow::queryClicked()
         showMessage(QStringLiteral("请选择帐簿格式"));
         return;
     }
-    m_grid->clear();
-    m_grid->setRowCount(0);
+    clearResultGrid(m_grid);
     const int year = fiscalYear();
     const QString code = m_code->text();
     const QString direction = m_direction->text();

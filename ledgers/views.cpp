@@ -106,7 +106,9 @@ bool buildFilteredJournal(int year, const QString& codePrefix)
 
 RecordSet journalRows()
 {
-    return openRecordset(QStringLiteral("SELECT %1 FROM 分录始表 ORDER BY ID").arg(kJournalColumns));
+    // The rows went in in ID order and QMID numbers them from 1 as they went in, so reading
+    // by QMID gives ID order without sorting the month again.
+    return openRecordset(QStringLiteral("SELECT %1 FROM 分录始表 ORDER BY QMID").arg(kJournalColumns));
 }
 
 std::optional<Message> buildAccountSummary(int year, const QString& monthText)

@@ -4,6 +4,7 @@
 
 #include "data/dialog_runner.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QStringList>
 #include <QtTest>
@@ -17,6 +18,16 @@ T* child(QObject& window, const char* name)
     if (!found)
         qFatal("no control %s", name);
     return found;
+}
+
+// What a grid shows in a cell, and how it aligns it (0 when it says nothing).
+inline QString cellText(const QAbstractItemView* grid, int row, int column)
+{
+    return grid->model()->index(row, column).data().toString();
+}
+inline int cellAlignment(const QAbstractItemView* grid, int row, int column)
+{
+    return grid->model()->index(row, column).data(Qt::TextAlignmentRole).toInt();
 }
 
 // Replaces every modal window with a function that drives it, and remembers which windows came.
