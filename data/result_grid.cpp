@@ -3,6 +3,7 @@
 #include "data/window_helpers.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTableView>
 
 namespace qm {
@@ -69,10 +70,14 @@ void showInResultGrid(QTableView* grid, RecordSet rows, const std::vector<GridCo
 {
     grid->setUpdatesEnabled(false);
     QAbstractItemModel* previous = grid->model();
+    QItemSelectionModel* previousSelection = grid->selectionModel();
     auto* model = new ResultGridModel(std::move(rows), layout, restFormat, grid);
     grid->setModel(model);
+    // The view made a selection model of its own for the new rows; the old one and the rows it
+    // showed go now, not at the next turn of the event loop.
+    delete previousSelection;
     if (previous && previous->parent() == grid)
-        previous->deleteLater();
+        delete previous;
     for (int column = 0; column < model->columnCount(); ++column) {
         const bool laidOut = column < int(layout.size());
         if (laidOut && layout[column].widthTwips == 0)

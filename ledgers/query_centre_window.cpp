@@ -243,6 +243,8 @@ void QueryCentreWindow::journalClicked()
     const QString period = m_period->currentText();
     setView(LedgerView::Journal);
     buildJournal(fiscalYear(), period);
+    // The rows shown so far go before the new ones are read: a month holds some 80,000 lines.
+    clearResultGrid(m_grid);
     showInResultGrid(m_grid, journalRows(), kJournalLayout);
     showCount(period + QStringLiteral(" 月份分录明细      共"));
 }
@@ -252,6 +254,7 @@ void QueryCentreWindow::filteredJournalClicked()
     setView(LedgerView::Journal);
     if (!buildFilteredJournal(fiscalYear(), m_code->text()))
         return;
+    clearResultGrid(m_grid);
     showInResultGrid(m_grid, journalRows(), kJournalLayout);
     showCount(m_code->text() + QStringLiteral(" 开头的所有明细数据 共"));
 }

@@ -178,6 +178,21 @@ private slots:
                                                QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-500")}));
         QCOMPARE(rows[0][7].toString(), QStringLiteral("平"));
 
+        // Half-cent lines on a level-3 credit account: each balance is the exact running sum
+        // rounded (0.125, 0.25, 0.375), not a sum of rounded steps (0.13, 0.26, 0.39).
+        addAccount(QStringLiteral("2202001001"), QStringLiteral("货款"), QStringLiteral("应付账款/甲/货款"), QStringLiteral("贷"));
+        for (int line = 1; line <= 3; ++line)
+            addLine(QStringLiteral("804000100%1").arg(line), QStringLiteral("2202001001"), QVariant(), 0.125);
+        addLine(QStringLiteral("8040001004"), QStringLiteral("2202001001"), 0.375, QVariant());
+        execute(QStringLiteral("DELETE FROM 三总式"));
+        buildDetailLedger(kYear, QStringLiteral("2202001001"), QStringLiteral("贷"));
+        rows = threeColumnLedgerRows();
+        QCOMPARE(column(rows, 8), (QStringList{QStringLiteral("-"), QStringLiteral("0.13"), QStringLiteral("0.25"), QStringLiteral("0.38"),
+                                               QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("0")}));
+        QCOMPARE(column(rows, 7).mid(3, 2), (QStringList{QStringLiteral("贷"), QStringLiteral("平")}));
+        QCOMPARE(column(rows, 5).at(5), QStringLiteral("0.38"));
+        QCOMPARE(column(rows, 6).at(5), QStringLiteral("0.38"));
+
         execute(QStringLiteral("DELETE FROM 三总式"));
         buildDetailLedger(kYear, QStringLiteral("1101"), QStringLiteral("借"));
         QCOMPARE(column(threeColumnLedgerRows(), 0), (QStringList{QStringLiteral("8000"), QStringLiteral("813")}));
