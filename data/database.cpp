@@ -58,25 +58,6 @@ QSqlDatabase connection()
     return QSqlDatabase::database(kConnectionName, false);
 }
 
-QSqlQuery run(const QString& statement, const QVariantList& values)
-{
-    const QString sql = statement.trimmed();
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DbError(errorText(query.lastError(), sql));
-    for (const QVariant& value : values) {
-        // A null value read from the database stays NULL; a box's null text is empty text.
-        if (!value.isNull() && value.typeId() == QMetaType::QString && value.toString().isNull())
-            query.addBindValue(QStringLiteral(""));
-        else
-            query.addBindValue(value);
-    }
-    if (!query.exec())
-        throw DbError(errorText(query.lastError(), sql));
-    return query;
-}
-
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver()->handle();
@@ -177,10 +158,13 @@ bool isConnectionOpen()
            && QSqlDatabase::database(kConnectionName, false).isOpen();
 }
 
-RecordSet openRecordset(const QString& statement, const QVariantList& values)
+namespace {
+
+// Runs one statement on the connection's SQLite handle, its values bound in order; the rows of
+// a statement that returns columns go straight into `rows`, with no QVariant per cell on the
+// way. Returns the number of columns.
+int runStatement(const QString& statement, const QVariantList& values, RecordSet* rows)
 {
-    // Rows are read straight from the connection's SQLite handle into the record set: a
-    // journal of a hundred thousand lines costs no QVariant per cell on the way.
     const QString sql = statement.trimmed();
     sqlite3* db = sqliteHandle(connection());
     sqlite3_stmt* prepared = nullptr;
@@ -198,37 +182,50 @@ RecordSet openRecordset(const QString& statement, const QVariantList& values)
         bindValue(db, prepared, i + 1, values[i], sql);
 
     const int columns = sqlite3_column_count(prepared);
-    QStringList names;
-    for (int i = 0; i < columns; ++i)
-        names << QString(static_cast<const QChar*>(sqlite3_column_name16(prepared, i))).remove(QLatin1Char('"'));
-    RecordSet rows(std::move(names));
+    if (rows) {
+        QStringList names;
+        for (int i = 0; i < columns; ++i)
+            names << QString(static_cast<const QChar*>(sqlite3_column_name16(prepared, i))).remove(QLatin1Char('"'));
+        *rows = RecordSet(std::move(names));
+    }
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        if (!rows)
+            continue;
         for (int i = 0; i < columns; ++i) {
             switch (sqlite3_column_type(prepared, i)) {
-            case SQLITE_NULL: rows.appendNull(); break;
-            case SQLITE_INTEGER: rows.appendInteger(sqlite3_column_int64(prepared, i)); break;
-            case SQLITE_FLOAT: rows.appendReal(sqlite3_column_double(prepared, i)); break;
+            case SQLITE_NULL: rows->appendNull(); break;
+            case SQLITE_INTEGER: rows->appendInteger(sqlite3_column_int64(prepared, i)); break;
+            case SQLITE_FLOAT: rows->appendReal(sqlite3_column_double(prepared, i)); break;
             case SQLITE_BLOB:
-                rows.appendOther(QByteArray(static_cast<const char*>(sqlite3_column_blob(prepared, i)),
-                                            sqlite3_column_bytes(prepared, i)));
+                rows->appendOther(QByteArray(static_cast<const char*>(sqlite3_column_blob(prepared, i)),
+                                             sqlite3_column_bytes(prepared, i)));
                 break;
             default: {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
-                rows.appendText(text, sqlite3_column_bytes(prepared, i));
+                rows->appendText(text, sqlite3_column_bytes(prepared, i));
             }
             }
         }
-        rows.endRow();
+        rows->endRow();
     }
     if (step != SQLITE_DONE)
         throw DbError(sqliteErrorText(db, sql));
-    return columns == 0 ? RecordSet() : rows;
+    return columns;
+}
+
+}  // namespace
+
+RecordSet openRecordset(const QString& statement, const QVariantList& values)
+{
+    RecordSet rows;
+    return runStatement(statement, values, &rows) == 0 ? RecordSet() : rows;
 }
 
 int execute(const QString& statement, const QVariantList& values)
 {
-    return run(statement, values).numRowsAffected();
+    runStatement(statement, values, nullptr);
+    return sqlite3_changes(sqliteHandle(connection()));
 }
 
 QVariant scalar(const QString& statement, const QVariantList& values)

@@ -5,6 +5,7 @@
 // integers, and rounded to the cent half away from zero only when shown or stored.
 
 #include <QString>
+#include <QtGlobal>
 
 namespace qm {
 
@@ -24,6 +25,12 @@ inline QString centsOfThousandths(const QString& thousandths)
 inline QString exactAmountSum(const QString& amount)
 {
     return centsOfThousandths(QStringLiteral("sum(%1)").arg(thousandthsOf(amount)));
+}
+
+// The same in code: a sum of thousandths as whole cents, half away from zero.
+constexpr qint64 centsOfThousandths(qint64 thousandths)
+{
+    return (thousandths + (thousandths < 0 ? -5 : 5)) / 10;
 }
 
 }  // namespace qm

@@ -1,6 +1,8 @@
 #include "detail_ledgers.h"
 
 #include "data/database.h"
+#include "data/exact_sums.h"
+#include "data/insert_rows.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 
@@ -25,25 +27,30 @@ QVariant unitPrice(const QVariant& amount, double quantity)
     return QString::number(amount.toDouble() / quantity, 'f', 3);
 }
 
-// Month totals and cumulative lines of the summed columns, over the month keys of `lines`.
-void insertMonthAndYearLines(const QString& table, const QString& lines, const QVariantList& values,
-                             const QStringList& columns)
+// Month totals and cumulative lines over the month keys of `lines`, in one statement, so that
+// `lines` may read the table being written: quantities summed as they are, amounts exactly and
+// rounded to the cent.
+void insertMonthAndYearLines(const QString& table, const QString& lines, const QStringList& quantities,
+                             const QStringList& amounts)
 {
     QStringList monthSums;
-    QStringList yearSums;
-    for (const QString& column : columns) {
+    QStringList monthValues;
+    QStringList yearValues;
+    for (const QString& column : quantities) {
         monthSums << QStringLiteral("sum(%1) AS %1").arg(column);
-        yearSums << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
+        monthValues << column;
+        yearValues << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
     }
-    const QString months = QStringLiteral("SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1")
-                               .arg(monthSums.join(QStringLiteral(", ")), lines);
-    const QString list = columns.join(QStringLiteral(", "));
-    execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) SELECT 月份 || '9999998', ' 本月合计', %2 FROM (%3)")
-                .arg(table, list, months),
-            values);
-    execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) SELECT 月份 || '9999999', ' 本年累计', %3 FROM (%4)")
-                .arg(table, list, yearSums.join(QStringLiteral(", ")), months),
-            values);
+    for (const QString& column : amounts) {
+        monthSums << QStringLiteral("sum(%1) AS %2").arg(thousandthsOf(column), column);
+        monthValues << centsOfThousandths(column);
+        yearValues << centsOfThousandths(QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column));
+    }
+    execute(QStringLiteral("WITH months AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1) "
+                           "INSERT INTO %3 (ID, 摘要说明, %4) SELECT 月份 || '9999998', ' 本月合计', %5 FROM months "
+                           "UNION ALL SELECT 月份 || '9999999', ' 本年累计', %6 FROM months")
+                .arg(monthSums.join(QStringLiteral(", ")), lines, table, (quantities + amounts).join(QStringLiteral(", ")),
+                     monthValues.join(QStringLiteral(", ")), yearValues.join(QStringLiteral(", "))));
 }
 
 QString multiColumnSide(const QString& code, const QString& direction)
@@ -64,45 +71,56 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
 {
     const QString table = entryTableName(year);
     const bool debitSide = isDebitSide(direction);
+    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
     Transaction transaction;
     const RecordSet opening = openRecordset(
-        QStringLiteral("SELECT sum(数量), sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) FROM %1 "
-                       "WHERE 代码=? AND substr(ID,1,3)='800'").arg(table),
-        {code});
+        QStringLiteral("SELECT sum(数量), ifnull(sum(%1), 0) FROM %2 WHERE 代码=? AND substr(ID,1,3)='800'").arg(net, table), {code});
     double quantity = opening.value(0, 0).toDouble();
-    double amount = roundToCent(opening.value(0, 1).toDouble());
+    qint64 amount = opening.value(0, 1).toLongLong();  // exact thousandths
     if (!debitSide) {
         quantity = -quantity;
         amount = -amount;
     }
-    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 方向, 余数, 余额) VALUES ('8000', '年初余额', ?, ?, ?)"),
-            {direction, quantity, amount});
-    const QString entries = QStringLiteral(
-        "SELECT ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL) AS 借数, "
-        "iif(借方金额 IS NULL, 数量, NULL) AS 贷数, 借方金额 AS 借金, 贷方金额 AS 贷金 FROM %1 "
-        "WHERE 代码=? AND substr(ID,1,3)>'800'").arg(table);
-    execute(QStringLiteral("INSERT INTO 数量式 (ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借金, 贷金, 方向) "
-                           "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借金, 贷金, ? FROM (%1)").arg(entries),
-            {direction, code});
+    const RecordSet entries = openRecordset(
+        QStringLiteral("SELECT ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), iif(借方金额 IS NULL, 数量, NULL), "
+                       "借方金额, 贷方金额, %1 FROM %2 WHERE 代码=? AND substr(ID,1,3)>'800' ORDER BY ID, 号码")
+            .arg(net, table),
+        {code});
 
-    const RecordSet lines =
-        openRecordset(QStringLiteral("SELECT rowid, 借数, 借金, 贷数, 贷金 FROM 数量式 ORDER BY ID, 号码"));
-    for (const auto line : lines) {
-        const double quantityMovement = line[1].toDouble() - line[3].toDouble();
-        const double amountMovement = line[2].toDouble() - line[4].toDouble();
-        amount = roundToCent(debitSide ? amount + amountMovement : amount - amountMovement);
+    // The balance after each line: the amount the exact running sum rounded to the cent, the
+    // quantity summed line by line; "平" and no amount where it comes to nothing at the cent.
+    std::vector<QVariantList> rows;
+    rows.reserve(std::size_t(entries.count()) + 1);
+    const auto balanceColumns = [&](QVariantList& row) {
+        const double shown = double(centsOfThousandths(amount)) / 100.0;
+        const bool level = centsOfThousandths(amount) == 0;
+        row << (level ? QStringLiteral("平") : direction) << (std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity))
+            << (quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3)))
+            << (level ? QVariant() : QVariant(shown));
+    };
+    QVariantList first{QStringLiteral("8000"), QVariant(), QVariant(), QVariant(), QStringLiteral("年初余额"), QVariant(), QVariant(),
+                       QVariant(), QVariant(), QVariant(), QVariant()};
+    balanceColumns(first);
+    rows.push_back(first);
+    for (const auto entry : entries) {
+        const double quantityMovement = entry[5].toDouble() - entry[6].toDouble();
+        amount += debitSide ? entry[9].toLongLong() : -entry[9].toLongLong();
         quantity = debitSide ? quantity + quantityMovement : quantity - quantityMovement;
-        const bool level = std::abs(amount) < 0.005;
-        execute(QStringLiteral("UPDATE 数量式 SET 余额=?, 余数=?, 余单=?, 借单=?, 贷单=?, 方向=iif(?, '平', 方向) "
-                               "WHERE rowid=?"),
-                {level ? QVariant() : QVariant(amount), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity),
-                 quantity == 0 ? QVariant() : QVariant(QString::number(amount / quantity, 'f', 3)),
-                 unitPrice(line[2], line[1].toDouble()), unitPrice(line[4], line[3].toDouble()), level, line[0]});
+        QVariantList row{entry[0], entry[1], entry[2], entry[3], entry[4], entry[5], unitPrice(entry[7], entry[5].toDouble()),
+                         entry[7], entry[6], unitPrice(entry[8], entry[6].toDouble()), entry[8]};
+        balanceColumns(row);
+        rows.push_back(row);
     }
-    insertMonthAndYearLines(QStringLiteral("数量式"), entries, {code},
-                            {QStringLiteral("借数"), QStringLiteral("贷数"), QStringLiteral("借金"), QStringLiteral("贷金")});
+    insertRows(QStringLiteral("数量式"),
+               {QStringLiteral("ID"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"), QStringLiteral("摘要说明"),
+                QStringLiteral("借数"), QStringLiteral("借单"), QStringLiteral("借金"), QStringLiteral("贷数"), QStringLiteral("贷单"),
+                QStringLiteral("贷金"), QStringLiteral("方向"), QStringLiteral("余数"), QStringLiteral("余单"), QStringLiteral("余额")},
+               rows);
+    insertMonthAndYearLines(QStringLiteral("数量式"), QStringLiteral("SELECT * FROM 数量式 WHERE substr(ID,1,3)>'800'"),
+                            {QStringLiteral("借数"), QStringLiteral("贷数")}, {QStringLiteral("借金"), QStringLiteral("贷金")});
     execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
-            {quantity, amount});
+            {quantity, double(centsOfThousandths(amount)) / 100.0});
     transaction.commit();
 }
 
@@ -160,9 +178,9 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                            "贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'"));
     if (!entries.isEmpty()) {
         insertMonthAndYearLines(QStringLiteral("固累式"),
-                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>'800' AND 代码 IS NOT NULL"), {},
-                                {QStringLiteral("借数"), QStringLiteral("贷数"), QStringLiteral("借方金额"),
-                                 QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
+                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>'800' AND 代码 IS NOT NULL"),
+                                {QStringLiteral("借数"), QStringLiteral("贷数")},
+                                {QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
         execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
                 {quantity, value});
     }

@@ -26,18 +26,12 @@ qint64 openingThousandths(int year, const QString& accounts, const QString& code
         .toLongLong();
 }
 
-// A balance in exact thousandths as the ledger stores it: rounded to the cent, half away from zero.
-QVariant balanceOf(qint64 thousandths)
-{
-    return QVariant(double((thousandths + (thousandths < 0 ? -5 : 5)) / 10) / 100.0);
-}
-
 // The opening line: the account's direction and balance, or "平" and no balance at nothing.
 void insertOpeningLine(const QString& direction, qint64 balance)
 {
-    const bool level = (balance + (balance < 0 ? -5 : 5)) / 10 == 0;
+    const qint64 cents = centsOfThousandths(balance);
     execute(QStringLiteral("INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES ('8000', '年初余额', ?, ?)"),
-            {level ? QStringLiteral("平") : direction, level ? QVariant() : balanceOf(balance)});
+            {cents == 0 ? QStringLiteral("平") : direction, cents == 0 ? QVariant() : QVariant(double(cents) / 100.0)});
 }
 
 // `lines` (which have a column `net`, debit less credit in thousandths) with 方向 and 余额 after
