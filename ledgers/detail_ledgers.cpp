@@ -221,41 +221,40 @@ std::optional<Message> buildMultiColumnRows(int year, const QString& code, const
         "FROM (%1) AS a JOIN 科目表 AS F ON F.科目代码=a.代码");
     execute(named.arg(QStringLiteral("SELECT *, ? AS 方向 FROM (%1)").arg(entries)), QVariantList{direction} + entryValues);
 
-    double balance = 0;
-    for (const auto row : openRecordset(QStringLiteral("SELECT rowid, 借方金额, 贷方金额 FROM 多栏式1 ORDER BY ID, 摘要说明"))) {
-        const double movement = row[1].toDouble() - row[2].toDouble();
-        balance = roundToCent(debitSide ? balance + movement : balance - movement);
-        execute(QStringLiteral("UPDATE 多栏式1 SET 余额=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
-                {balance, std::abs(balance) < 0.005, row[0]});
-    }
+    // The running balance from nothing, over the header rows and the entries in ledger order:
+    // the exact running sum rounded to the cent; "平" where it comes to nothing.
+    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
+    execute(QStringLiteral("UPDATE 多栏式1 SET 余额=w.分 / 100.0, 方向=iif(w.分=0, '平', 方向) FROM ("
+                           "SELECT r, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
+                           "SELECT rowid AS r, ? * sum(%1) OVER (ORDER BY ID, 摘要说明 ROWS UNBOUNDED PRECEDING) AS 厘 FROM 多栏式1)) AS w "
+                           "WHERE 多栏式1.rowid=w.r").arg(net),
+            {debitSide ? 1 : -1});
 
-    execute(named.arg(QStringLiteral("SELECT substr(ID,1,3) || '9999997' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                     "'本月合计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
-                                     "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM (%1) GROUP BY 1, 代码")
-                          .arg(entries)),
-            entryValues);
+    // Per month key and sub-account: the month's totals (the opening rows' under key 800), and
+    // for each month with entries the totals of the year so far and the balance, all exact sums
+    // of the rows just written, rounded to the cent.
     const QString balanceSums =
         multiColumnSide(code, direction) == QStringLiteral("debit")
-            ? QStringLiteral("round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 借方金额, NULL AS 贷方金额")
+            ? QStringLiteral("%1 AS 借方金额, NULL AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.借厘,0)) - sum(ifnull(g.贷厘,0))")))
         : multiColumnSide(code, direction) == QStringLiteral("both")
-            ? QStringLiteral("round(sum(ifnull(借方金额,0)), 2) AS 借方金额, round(sum(ifnull(贷方金额,0)), 2) AS 贷方金额")
-            : QStringLiteral("NULL AS 借方金额, round(sum(ifnull(贷方金额,0)) - sum(ifnull(借方金额,0)), 2) AS 贷方金额");
-    const RecordSet keys = openRecordset(
-        QStringLiteral("SELECT DISTINCT substr(ID,1,3) FROM (%1) WHERE substr(ID,1,3)>'800' ORDER BY 1").arg(entries), entryValues);
-    for (const auto key : keys) {
-        const QString period = key[0].toString();
-        execute(named.arg(QStringLiteral("SELECT ? || '9999998' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                         "'本年累计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
-                                         "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM (%1) "
-                                         "WHERE substr(ID,1,3)<=? AND substr(ID,1,3)<>'800' GROUP BY 代码")
-                              .arg(entries)),
-                QVariantList{period} + entryValues + QVariantList{period});
-        execute(named.arg(QStringLiteral("SELECT ? || '9999999' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                         "'余额' AS 摘要说明, %2, NULL AS 方向 FROM (%1) "
-                                         "WHERE substr(ID,1,3)<=? GROUP BY 代码")
-                              .arg(entries, balanceSums)),
-                QVariantList{period} + entryValues + QVariantList{period});
-    }
+            ? QStringLiteral("%1 AS 借方金额, %2 AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.借厘,0))")),
+                                                          centsOfThousandths(QStringLiteral("sum(ifnull(g.贷厘,0))")))
+            : QStringLiteral("NULL AS 借方金额, %1 AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.贷厘,0)) - sum(ifnull(g.借厘,0))")));
+    execute(QStringLiteral(
+                "WITH groups AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, 代码, sum(%1) AS 借厘, sum(%2) AS 贷厘 "
+                "FROM 多栏式1 WHERE ID<>'1111' GROUP BY 1, 2), "
+                "keys AS (SELECT DISTINCT 月份 AS 键 FROM groups WHERE 月份>'800') "
+                "INSERT INTO 多栏式1 (ID, 代码, 摘要说明, 借方金额, 贷方金额, 科目名称) "
+                "SELECT a.ID, a.代码, a.摘要说明, a.借方金额, a.贷方金额, F.科目名称 FROM ("
+                "SELECT 月份 || '9999997' AS ID, 代码, '本月合计' AS 摘要说明, %3 AS 借方金额, %4 AS 贷方金额 FROM groups "
+                "UNION ALL SELECT k.键 || '9999998', g.代码, '本年累计', %5, %6 FROM keys AS k JOIN groups AS g "
+                "ON g.月份<=k.键 AND g.月份<>'800' GROUP BY k.键, g.代码 "
+                "UNION ALL SELECT k.键 || '9999999', g.代码, '余额', %7 FROM keys AS k JOIN groups AS g ON g.月份<=k.键 "
+                "GROUP BY k.键, g.代码) AS a JOIN 科目表 AS F ON F.科目代码=a.代码")
+                .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
+                     centsOfThousandths(QStringLiteral("借厘")), centsOfThousandths(QStringLiteral("贷厘")),
+                     centsOfThousandths(QStringLiteral("sum(g.借厘)")), centsOfThousandths(QStringLiteral("sum(g.贷厘)")), balanceSums));
     if (codeOrder)
         execute(QStringLiteral("UPDATE 多栏式1 SET 科目名称=substr(代码, -3) || 科目名称 WHERE length(代码)>0"));
     transaction.commit();
