@@ -421,6 +421,9 @@ std::vector<Operation> operations(QWidget* window, const QString& exportFolderPa
                     },
                     [] { applyVoucherChange(VoucherChange::Delete, benchDraft(12, 1), kYear, QStringLiteral("制单")); },
                     table(monthRows)});
+    list.push_back({QStringLiteral("fixed-asset ledger of 1601001"), [account] { account(QStringLiteral("1601001"), 5); },
+                    [click] { click("Command7"); },
+                    tableAndGrid(QStringLiteral("SELECT * FROM 固累式 ORDER BY ID, 号码, 摘要说明"))});
     return list;
 }
 

@@ -148,30 +148,37 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
     const QString twin = depreciationTwin(code);
     Transaction transaction;
     const RecordSet opening = openRecordset(
-        QStringLiteral("SELECT sum(数量), round(sum(借方金额), 2), round(sum(贷方金额), 2) FROM %1 "
-                       "WHERE 代码 IN (?, ?) AND substr(ID,1,3)='800'").arg(table),
+        QStringLiteral("SELECT sum(数量), sum(%1), sum(%2) FROM %3 WHERE 代码 IN (?, ?) AND substr(ID,1,3)='800'")
+            .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")), table),
         {code, twin});
     double quantity = opening.value(0, 0).toDouble();
-    const double cost = opening.value(0, 1).toDouble();
-    const double depreciation = opening.value(0, 2).toDouble();
-    double value = roundToCent(cost - depreciation);
+    const auto amountOf = [](qint64 thousandths) { return double(centsOfThousandths(thousandths)) / 100.0; };
+    const auto sumOrNull = [&](const QVariant& thousandths) {
+        return thousandths.isNull() ? QVariant() : QVariant(amountOf(thousandths.toLongLong()));
+    };
+    const QVariant cost = sumOrNull(opening.value(0, 1));
+    const QVariant depreciation = sumOrNull(opening.value(0, 2));
+    // The net value in exact thousandths; shown rounded to the cent.
+    qint64 value = opening.value(0, 1).toLongLong() - opening.value(0, 2).toLongLong();
     execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
                            "VALUES ('8000000000', '年初余额', ?, ?, ?, ?, ?, ?)"),
-            {quantity, cost, depreciation, direction, quantity, value});
+            {quantity, cost, depreciation, direction, quantity, amountOf(value)});
     execute(QStringLiteral("INSERT INTO 固累式 (代码, ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借方金额, 贷方金额, 方向) "
                            "SELECT 代码, ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), "
                            "iif(借方金额 IS NULL, 数量, NULL), 借方金额, 贷方金额, ? FROM %1 "
                            "WHERE 代码 IN (?, ?) AND substr(ID,1,3)>'800'").arg(table),
             {direction, code, twin});
     // Cost and depreciation alike move the net value up on the debit and down on the credit.
-    const RecordSet entries = openRecordset(QStringLiteral(
-        "SELECT rowid, 借数, 贷数, 借方金额, 贷方金额 FROM 固累式 WHERE substr(ID,1,3)>'800' ORDER BY ID, 号码"));
+    const RecordSet entries = openRecordset(
+        QStringLiteral("SELECT rowid, 借数, 贷数, %1 FROM 固累式 WHERE substr(ID,1,3)>'800' ORDER BY ID, 号码")
+            .arg(QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                               thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")))));
     for (const auto entry : entries) {
-        value = roundToCent(value + entry[3].toDouble() - entry[4].toDouble());
+        value += entry[3].toLongLong();
         quantity += entry[1].toDouble() - entry[2].toDouble();
-        const bool level = std::abs(value) < 0.005;
+        const bool level = centsOfThousandths(value) == 0;
         execute(QStringLiteral("UPDATE 固累式 SET 余额=?, 余数=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
-                {level ? QVariant() : QVariant(value), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
+                {level ? QVariant() : QVariant(amountOf(value)), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
                  entry[0]});
     }
     execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(ifnull(贷方金额,0) - ifnull(借方金额,0), 2), "
@@ -182,7 +189,7 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                                 {QStringLiteral("借数"), QStringLiteral("贷数")},
                                 {QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
         execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
-                {quantity, value});
+                {quantity, amountOf(value)});
     }
     transaction.commit();
     return std::nullopt;
