@@ -153,6 +153,10 @@ private slots:
         post(y16, QStringLiteral("8030006001"), QStringLiteral("1012"), QVariant(), 0.1, QVariant());
         post(y16, QStringLiteral("8030006002"), QStringLiteral("1012"), QVariant(), 0.2, QVariant());
         post(y16, QStringLiteral("8030006003"), QStringLiteral("1012"), QVariant(), QVariant(), 0.3);
+        // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
+        for (int line = 1; line <= 51; ++line)
+            post(y16, QStringLiteral("8040001%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("2241"), QVariant(), QVariant(),
+                 line == 51 ? 0.125 : 0.1);
         post(QStringLiteral("分2017"), QStringLiteral("8000000001"), QStringLiteral("1231"), QVariant(), 1.0, QVariant());
         post(QStringLiteral("分2017"), QStringLiteral("8020001001"), QStringLiteral("1001"), QVariant(), 7.0, QVariant());
 
@@ -161,7 +165,8 @@ private slots:
         const QStringList expected = {QStringLiteral("8000000001 1001 库存现金 - 870 -"),
                                       QStringLiteral("8000000002 1405 库存商品 10 100 -"),
                                       QStringLiteral("8000000003 2202 应付账款 - - -30"),
-                                      QStringLiteral("8000000004 4001 实收资本 - - 1000")};
+                                      QStringLiteral("8000000004 2241 其他应付款 - - 5.13"),
+                                      QStringLiteral("8000000005 4001 实收资本 - - 1000")};
         QCOMPARE(rowsOf(QStringLiteral("分2017")), expected);
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 分2017 WHERE ID='8020001001'")).toInt(), 1);
         QCOMPARE(scalar(QStringLiteral("SELECT 年度 FROM 信息表 WHERE 代号='QM'")).toInt(), 2017);
