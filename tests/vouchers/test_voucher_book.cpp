@@ -160,6 +160,11 @@ private slots:
         QCOMPARE(formatThousands(-1234567.891), QStringLiteral("-1,234,567.89"));
         QCOMPARE(formatThousands(0.1 + 0.2 - 0.3), QStringLiteral("0.00"));
         QCOMPARE(roundToCent(0.1 + 0.2), 0.3);
+        // Half a cent rounds away from zero on the amount as written, not on its binary neighbour.
+        QCOMPARE(formatThousands(2.675), QStringLiteral("2.68"));
+        QCOMPARE(formatThousands(-1.005), QStringLiteral("-1.01"));
+        QCOMPARE(formatThousands(56717.715), QStringLiteral("56,717.72"));
+        QCOMPARE(formatThousands(0.125), QStringLiteral("0.13"));
         QVERIFY(!parseNumber(QStringLiteral("-")));
         QCOMPARE(*parseNumber(QStringLiteral("1,000.25")), 1000.25);
         QCOMPARE(leadingNumber(QStringLiteral("12ab")), 12);
