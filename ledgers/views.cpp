@@ -121,14 +121,12 @@ std::optional<Message> buildAccountSummary(int year, const QString& monthText)
     Transaction transaction;
     execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) "
                            "SELECT F.科目代码, F.科目全称, a.借方金额, a.贷方金额 FROM 科目表 AS F JOIN ("
-                           "  SELECT substr(代码,1,4) AS 科目代码, round(sum(借方金额), 2) AS 借方金额, "
-                           "  round(sum(贷方金额), 2) AS 贷方金额 FROM %1 WHERE 月=? GROUP BY 1"
+                           "  SELECT substr(代码,1,4) AS 科目代码, %2 AS 借方金额, %3 AS 贷方金额 FROM %1 WHERE 月=? GROUP BY 1"
                            ") AS a ON F.科目代码=a.科目代码 WHERE a.贷方金额<>0 OR a.借方金额<>0 ORDER BY 1")
-                .arg(table),
+                .arg(table, exactAmountSum(QStringLiteral("借方金额")), exactAmountSum(QStringLiteral("贷方金额"))),
             {*month});
-    execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) "
-                           "SELECT '8', '合 计', round(sum(借方金额), 2), round(sum(贷方金额), 2) FROM %1 WHERE 月=?")
-                .arg(table),
+    execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) SELECT '8', '合 计', %2, %3 FROM %1 WHERE 月=?")
+                .arg(table, exactAmountSum(QStringLiteral("借方金额")), exactAmountSum(QStringLiteral("贷方金额"))),
             {*month});
     transaction.commit();
     return std::nullopt;

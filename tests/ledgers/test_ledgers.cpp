@@ -83,6 +83,13 @@ private slots:
         QCOMPARE(column(rows, 3), (QStringList{QStringLiteral("700"), QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("1100")}));
         QVERIFY(!buildAccountSummary(kYear, QStringLiteral("7")));
         QCOMPARE(column(accountSummaryRows(), 2), QStringList{QStringLiteral("-")});
+
+        // Fifty lines of 0.1 and one of 0.125 sum to 5.125 exactly: 5.13, not the binary 5.12.
+        for (int line = 1; line <= 51; ++line)
+            addLine(QStringLiteral("8040001%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("1122"), line == 51 ? 0.125 : 0.1,
+                    QVariant());
+        QVERIFY(!buildAccountSummary(kYear, QStringLiteral("4")));
+        QCOMPARE(column(accountSummaryRows(), 2), (QStringList{QStringLiteral("5.13"), QStringLiteral("5.13")}));
     }
 
     void balanceTable()
