@@ -59,7 +59,7 @@ QString ledgerLines(const QString& lines, const QString& order, const QString& m
     const QString debit = centsOfThousandths(QStringLiteral("借厘"));
     const QString credit = centsOfThousandths(QStringLiteral("贷厘"));
     QString statement = QStringLiteral(
-        "WITH lines AS MATERIALIZED (%1), months AS (SELECT substr(ID,1,3) AS 月份, sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 "
+        "WITH lines AS MATERIALIZED (%1), months AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 "
         "FROM lines GROUP BY 1) "
         "INSERT INTO 三总式 (ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额) "
         "SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额 FROM (%2) ")
