@@ -153,11 +153,8 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
         {code, twin});
     double quantity = opening.value(0, 0).toDouble();
     const auto amountOf = [](qint64 thousandths) { return double(centsOfThousandths(thousandths)) / 100.0; };
-    const auto sumOrNull = [&](const QVariant& thousandths) {
-        return thousandths.isNull() ? QVariant() : QVariant(amountOf(thousandths.toLongLong()));
-    };
-    const QVariant cost = sumOrNull(opening.value(0, 1));
-    const QVariant depreciation = sumOrNull(opening.value(0, 2));
+    const double cost = amountOf(opening.value(0, 1).toLongLong());
+    const double depreciation = amountOf(opening.value(0, 2).toLongLong());
     // The net value in exact thousandths; shown rounded to the cent.
     qint64 value = opening.value(0, 1).toLongLong() - opening.value(0, 2).toLongLong();
     execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
