@@ -10,7 +10,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
 
 #include <memory>

@@ -2,9 +2,8 @@
 
 #include "data/database.h"
 #include "data/exact_sums.h"
-#include "data/insert_rows.h"
 #include "data/fiscal_year.h"
-#include "data/number_format.h"
+#include "data/insert_rows.h"
 
 #include <QHash>
 #include <QSet>
