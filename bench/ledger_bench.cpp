@@ -1,82 +1,541 @@
-// Times the ledger views over a year of generated vouchers, with and without the entry-table
-// indexes under test. Run by hand: build/bench/ledger_bench [lines]
+// Times the views a bookkeeper opens over a generated year of about a million voucher lines,
+// through the functions and windows the program uses, and prints each one's median time, peak
+// memory and a checksum of what it produced (work tables, grid cells, exported cells), so that
+// a change to a builder can show that its output stayed the same. Run by hand, never as a test:
+//
+//   build/bench/ledger_bench [--dir FOLDER] [--lines N] [--runs R] [--only 0,5,...] [--grab FOLDER]
+//
+// The year is generated once into FOLDER (kept and reused); each operation runs in a process
+// of its own, so that its peak memory is its own. --grab saves the query centre as each
+// operation left it, as a picture.
+#include "accounts/opening_balances.h"
+#include "app/year_end.h"
 #include "data/database.h"
+#include "data/fiscal_year.h"
+#include "data/login.h"
+#include "data/message_box.h"
 #include "data/schema.h"
-#include "ledgers/three_column_ledger.h"
-#include "ledgers/views.h"
+#include "data/spreadsheet_export.h"
+#include "ledgers/query_centre_window.h"
 #include "statements/statements.h"
+#include "vouchers/month_closing.h"
+#include "vouchers/voucher_book.h"
+#include "vouchers/voucher_posting.h"
 
-#include <QCoreApplication>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDate>
+#include <QDir>
+#include <QPixmap>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QXmlStreamReader>
+#include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
+#include <unzip.h>
 
 using namespace qm;
 
 namespace {
 
 const int kYear = 2016;
+const int kVouchersPerMonth = 7576;
+const QString kHotBank = QStringLiteral("1002001");
+const QString kHotStock = QStringLiteral("1405001001");
 
-void generate(int lines)
+struct Account {
+    QString code;
+    bool quantity;
+};
+
+// Sub-accounts at levels 2 and 3 under a few level-1 accounts; the leaves take the postings.
+std::vector<Account> makeChart()
 {
-    const QStringList codes = {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1122"), QStringLiteral("1405"),
-                               QStringLiteral("2202"), QStringLiteral("2221"), QStringLiteral("6001"), QStringLiteral("6602")};
-    QRandomGenerator random(42);
+    struct Branch {
+        const char* parent;
+        int children;
+        int grandchildren;  // per child, 0: the children are the leaves
+        const char* unit;
+    };
+    const Branch branches[] = {{"1001", 1, 0, ""},   {"1002", 5, 0, ""},   {"1122", 60, 0, ""},  {"1221", 10, 0, ""},
+                               {"1403", 10, 5, "千克"}, {"1405", 20, 3, "件"}, {"1601", 5, 0, ""},   {"2202", 80, 0, ""},
+                               {"2221", 5, 2, ""},   {"2241", 10, 0, ""},  {"6001", 20, 0, ""},  {"6401", 20, 0, ""},
+                               {"6601", 10, 0, ""},  {"6602", 20, 2, ""},  {"4001", 1, 0, ""}};
+    std::vector<Account> leaves;
+    const QString insert = QStringLiteral("INSERT INTO 科目表 (科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇) "
+                                          "SELECT ?, ?, ?, p.科目全称 || '/' || ?, p.方向, ?, ?, '' FROM 科目表 AS p "
+                                          "WHERE p.科目代码=?");
+    for (const Branch& branch : branches) {
+        const QString parent = QString::fromLatin1(branch.parent);
+        const QString unit = QString::fromUtf8(branch.unit);
+        execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码=?"), {parent});
+        for (int child = 1; child <= branch.children; ++child) {
+            const QString code = parent + QStringLiteral("%1").arg(child, 3, 10, QLatin1Char('0'));
+            const QString name = QStringLiteral("明细%1").arg(child);
+            const bool leaf = branch.grandchildren == 0;
+            execute(insert, {code, name, 2, name, leaf ? QStringLiteral("Y") : QString(), unit, parent});
+            if (leaf)
+                leaves.push_back({code, !unit.isEmpty()});
+            for (int grandchild = 1; grandchild <= branch.grandchildren; ++grandchild) {
+                const QString deeper = code + QStringLiteral("%1").arg(grandchild, 3, 10, QLatin1Char('0'));
+                const QString deeperName = QStringLiteral("子目%1").arg(grandchild);
+                execute(insert, {deeper, deeperName, 3, deeperName, QStringLiteral("Y"), unit, code});
+                leaves.push_back({deeper, !unit.isEmpty()});
+            }
+        }
+    }
+    return leaves;
+}
+
+struct LineRow {
+    QString code;
+    qint64 debitCents = 0;
+    qint64 creditCents = 0;
+    double quantity = 0;
+};
+
+QVariant centsValue(qint64 cents)
+{
+    return cents == 0 ? QVariant() : QVariant(double(cents) / 100.0);
+}
+
+void generate(const QString& folder, int lines)
+{
+    setProgramFolder(folder);
+    ensureDatabase();
+    openConnection();
+    QRandomGenerator random(20161231);
     Transaction transaction;
-    for (int line = 0; line < lines; line += 2) {
-        const int month = 1 + line * 12 / lines;
-        const int number = line / 2 + 1;
-        const QString key = QStringLiteral("8%1%2").arg(month, 2, 10, QLatin1Char('0')).arg(number % 10000, 4, 10, QLatin1Char('0'));
-        const double amount = random.bounded(100000) / 100.0;
-        for (int side = 0; side < 2; ++side)
-            execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 号码, 摘要说明, 代码, 借方金额, 贷方金额) "
-                                   "VALUES (?, '2016-01-01', ?, ?, 'x', ?, ?, ?)"),
-                    {key + QStringLiteral("00%1").arg(side + 1), month, number, codes[random.bounded(codes.size())],
-                     side == 0 ? QVariant(amount) : QVariant(), side == 1 ? QVariant(amount) : QVariant()});
+    const std::vector<Account> leaves = makeChart();
+    const auto pick = [&]() -> const Account& {
+        const int roll = int(random.bounded(1000));
+        static const Account bank{kHotBank, false};
+        static const Account stock{kHotStock, true};
+        if (roll < 40)
+            return bank;
+        if (roll < 56)
+            return stock;
+        return leaves[random.bounded(int(leaves.size()))];
+    };
+    QSqlQuery insert(QSqlDatabase::database(QStringLiteral("qm505")));
+    insert.prepare(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 数量, "
+                                  "借方金额, 贷方金额, 流代, 流金) VALUES (?, ?, ?, '记', ?, '制单', '审核', 1, ?, ?, ?, ?, ?, ?, ?)"));
+    const auto write = [&](const QList<QVariant>& values) {
+        for (int i = 0; i < values.size(); ++i)
+            insert.bindValue(i, values[i]);
+        if (!insert.exec())
+            qFatal("insert failed");
+    };
+
+    // Opening balances that balance: assets on the debit, 4001001 takes the difference.
+    qint64 openingDebit = 0;
+    int openingNumber = 0;
+    for (const Account& account : leaves) {
+        if (account.code.at(0) != QLatin1Char('1') || random.bounded(3) == 0)
+            continue;
+        const qint64 cents = 100000 + random.bounded(50000000);
+        openingDebit += cents;
+        QSqlQuery opening(QSqlDatabase::database(QStringLiteral("qm505")));
+        opening.prepare(QStringLiteral("INSERT INTO 分2016 (ID, 摘要说明, 代码, 数量, 借方金额) VALUES (?, '年初余额', ?, ?, ?)"));
+        opening.addBindValue(openingRowId(++openingNumber));
+        opening.addBindValue(account.code);
+        opening.addBindValue(account.quantity ? QVariant(double(1000 + random.bounded(9000))) : QVariant());
+        opening.addBindValue(centsValue(cents));
+        opening.exec();
+    }
+    QSqlQuery capital(QSqlDatabase::database(QStringLiteral("qm505")));
+    capital.prepare(QStringLiteral("INSERT INTO 分2016 (ID, 摘要说明, 代码, 贷方金额) VALUES (?, '年初余额', '4001001', ?)"));
+    capital.addBindValue(openingRowId(++openingNumber));
+    capital.addBindValue(centsValue(openingDebit));
+    capital.exec();
+
+    // Lines a voucher spread evenly from 2 up to twice the average less 2 (at most 20).
+    const int spread = std::clamp(2 * int(std::lround(double(lines) / (12 * kVouchersPerMonth))) - 3, 1, 19);
+    const QStringList summaries = {QStringLiteral("销售商品"), QStringLiteral("采购材料"), QStringLiteral("支付货款"),
+                                   QStringLiteral("收到货款"), QStringLiteral("报销费用"), QStringLiteral("结转成本")};
+    for (int month = 1; month <= 12; ++month) {
+        const QDate first(kYear, month, 1);
+        for (int number = 1; number <= kVouchersPerMonth; ++number) {
+            const QDate date = first.addDays((number - 1) * first.daysInMonth() / kVouchersPerMonth);
+            // Debits first, then credits that balance.
+            const int count = 2 + int(random.bounded(spread));
+            const int debits = 1 + int(random.bounded(count - 1));
+            std::vector<LineRow> rows;
+            qint64 total = 0;
+            for (int line = 0; line < debits; ++line) {
+                const Account& account = pick();
+                const qint64 cents = 10000 + random.bounded(10000000);
+                total += cents;
+                rows.push_back({account.code, cents, 0, account.quantity ? 1 + random.bounded(500000) / 1000.0 : 0});
+            }
+            qint64 left = total;
+            for (int line = debits; line < count; ++line) {
+                const Account& account = pick();
+                const qint64 cents = line + 1 == count ? left : std::min<qint64>(left - (count - line - 1), 1 + random.bounded(qint64(left)));
+                left -= cents;
+                rows.push_back({account.code, 0, cents, account.quantity ? 1 + random.bounded(500000) / 1000.0 : 0});
+            }
+            const QString summary = summaries[random.bounded(int(summaries.size()))];
+            for (int line = 0; line < count; ++line) {
+                const LineRow& row = rows[line];
+                const bool cash = row.code.startsWith(QStringLiteral("100"));
+                write({entryId(month, number, line + 1), date.toString(Qt::ISODate), month, number, summary, row.code,
+                       row.quantity == 0 ? QVariant() : QVariant(row.quantity), centsValue(row.debitCents),
+                       centsValue(row.creditCents), cash ? QVariant(QStringLiteral("101")) : QVariant(),
+                       cash ? centsValue(row.debitCents - row.creditCents) : QVariant()});
+            }
+        }
     }
     transaction.commit();
+    for (int month = 1; month <= 11; ++month)
+        closeMonth(QDate(kYear, month, 1).addMonths(1).addDays(-1), QStringLiteral("审核"), QStringLiteral("制单"), kYear);
+    execute(QStringLiteral("UPDATE 信息表 SET 年度=? WHERE 代号='QM'"), {kYear});
+    closeConnection();
 }
 
-double timed(const std::function<void()>& work)
+// ---- checksums of what an operation produced ----
+
+QString fieldText(const QVariant& value)
 {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
+    if (value.isNull())
+        return QStringLiteral("~");
+    // Four decimals show any change of a cent or a thousandth, not the binary noise of a sum
+    // of quantities taken in another order.
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'f', 4);
+    return value.toString();
 }
 
-void run(const char* label)
+void addRows(QCryptographicHash& hash, const QString& statement)
 {
-    std::printf("%s\n", label);
-    std::printf("  balance table, month 6, level 3: %8.1f ms\n",
-                timed([] { buildBalanceTable(kYear, QStringLiteral("6"), QStringLiteral("3")); }));
-    std::printf("  detail ledger of 1001:           %8.1f ms\n", timed([] {
-                    execute(QStringLiteral("DELETE FROM 三总式"));
-                    buildDetailLedger(kYear, QStringLiteral("1001"), QStringLiteral("借"));
-                }));
-    std::printf("  journal of month 6:              %8.1f ms\n", timed([] { buildJournal(kYear, QStringLiteral("6")); }));
-    std::printf("  balance sheet, month 6:          %8.1f ms\n",
-                timed([] { evaluateStatement(Statement::BalanceSheet07, kYear, QStringLiteral("6")); }));
+    const RecordSet rows = openRecordset(statement);
+    for (const auto row : rows) {
+        QStringList fields;
+        for (int field = 0; field < rows.fieldCount(); ++field)
+            fields << fieldText(row[field]);
+        hash.addData(fields.join(QLatin1Char('|')).toUtf8());
+        hash.addData("\n");
+    }
+}
+
+void addGrid(QCryptographicHash& hash, const QAbstractItemView* grid)
+{
+    const QAbstractItemModel* model = grid->model();
+    for (int column = 0; column < model->columnCount(); ++column)
+        hash.addData((model->headerData(column, Qt::Horizontal).toString() + QLatin1Char('|')).toUtf8());
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QString line;
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const QModelIndex index = model->index(row, column);
+            line += index.data(Qt::DisplayRole).toString() + QLatin1Char('/')
+                    + QString::number(index.data(Qt::TextAlignmentRole).toInt()) + QLatin1Char('/')
+                    + index.data(Qt::BackgroundRole).value<QBrush>().color().name() + QLatin1Char('|');
+        }
+        hash.addData(line.toUtf8());
+    }
+}
+
+QByteArray zipEntry(const QString& path, const char* entry)
+{
+    QByteArray content;
+    unzFile zip = unzOpen(QFile::encodeName(path).constData());
+    if (zip && unzLocateFile(zip, entry, 0) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK) {
+        char buffer[65536];
+        int read = 0;
+        while ((read = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
+            content.append(buffer, read);
+        unzCloseCurrentFile(zip);
+    }
+    if (zip)
+        unzClose(zip);
+    return content;
+}
+
+// The cells of the first sheet, strings shared or inline, and the column widths.
+void addWorkbook(QCryptographicHash& hash, const QString& path)
+{
+    QStringList strings;
+    QXmlStreamReader shared(zipEntry(path, "xl/sharedStrings.xml"));
+    while (!shared.atEnd())
+        if (shared.readNext() == QXmlStreamReader::StartElement && shared.name() == QLatin1String("t"))
+            strings << shared.readElementText();
+    QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
+    bool sharedString = false;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("col")) {
+            hash.addData((xml.attributes().value(QLatin1String("min")).toString() + QLatin1Char('=')
+                          + xml.attributes().value(QLatin1String("width")).toString() + QLatin1Char(';'))
+                             .toUtf8());
+        } else if (xml.name() == QLatin1String("c")) {
+            sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
+            hash.addData((QLatin1Char('\n') + xml.attributes().value(QLatin1String("r")).toString() + QLatin1Char(':')).toUtf8());
+        } else if (xml.name() == QLatin1String("v") || xml.name() == QLatin1String("t")) {
+            const QString value = xml.readElementText();
+            hash.addData((sharedString && xml.name() == QLatin1String("v") ? strings.value(value.toInt()) : value).toUtf8());
+        }
+    }
+}
+
+// ---- the operations ----
+
+struct Operation {
+    QString name;
+    std::function<void()> setUp;    // before each run, untimed
+    std::function<void()> work;     // timed
+    std::function<void(QCryptographicHash&)> output;
+};
+
+template <typename T>
+T* child(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+VoucherDraft benchDraft(int month, int number)
+{
+    VoucherDraft draft;
+    draft.date = QDate(kYear, month, 28);
+    draft.word = QStringLiteral("记");
+    draft.numberText = QString::number(number);
+    draft.reviewer = QStringLiteral("审核");
+    draft.firstSummary = QStringLiteral("测试凭证");
+    for (int line = 0; line < 10; ++line) {
+        VoucherLine entry;
+        entry.summary = draft.firstSummary;
+        entry.accountCode = line < 5 ? QStringLiteral("1122%1").arg(line + 1, 3, 10, QLatin1Char('0')) : QStringLiteral("6001001");
+        if (line < 5)
+            entry.debitCents = 12345 + line;
+        else
+            entry.creditCents = 12345 + (line - 5);
+        draft.lines << entry;
+    }
+    return draft;
+}
+
+std::vector<Operation> operations(QWidget* window, const QString& exportFolderPath)
+{
+    const auto click = [window](const char* name) { child<QPushButton>(window, name)->click(); };
+    const auto period = [window](const QString& text) { child<QComboBox>(window, "Combo1")->setCurrentText(text); };
+    const auto level = [window](const QString& text) { child<QComboBox>(window, "Combo2")->setCurrentText(text); };
+    const auto grid = [window] { return child<QAbstractItemView>(window, "MSH1"); };
+    const auto account = [window](const QString& code, int format) {
+        child<QLineEdit>(window, "Text2")->setText(code);
+        child<QRadioButton>(window, QStringLiteral("Option%1").arg(format).toLatin1().constData())->setChecked(true);
+    };
+    const auto table = [](const QString& statement) {
+        return [statement](QCryptographicHash& hash) { addRows(hash, statement); };
+    };
+    const auto tableAndGrid = [grid](const QString& statement) {
+        return [statement, grid](QCryptographicHash& hash) {
+            addRows(hash, statement);
+            addGrid(hash, grid());
+        };
+    };
+    const QString balanceRows = QStringLiteral("SELECT * FROM 数量式余额表 ORDER BY 1");
+    const QString journalTable = QStringLiteral("SELECT * FROM 分录始表 ORDER BY ID");
+    const QString ledgerRows = QStringLiteral("SELECT * FROM 三总式 ORDER BY ID, 号码, 摘要说明");
+
+    std::vector<Operation> list;
+    for (int each = 1; each <= 3; ++each) {
+        const QString text = QString::number(each);
+        list.push_back({QStringLiteral("amount balance table, month 12, level ") + text,
+                        [period, level, text] { period(QStringLiteral("12")); level(text); },
+                        [click] { click("Command3"); }, tableAndGrid(balanceRows)});
+    }
+    list.push_back({QStringLiteral("quantity balance table, month 12, level 3"),
+                    [period, level] { period(QStringLiteral("12")); level(QStringLiteral("3")); },
+                    [click] { click("Command5"); }, tableAndGrid(balanceRows)});
+    list.push_back({QStringLiteral("account summary, month 12"), [period] { period(QStringLiteral("12")); },
+                    [click] { click("Command2"); }, tableAndGrid(QStringLiteral("SELECT * FROM 凭证汇总表 ORDER BY 1"))});
+    list.push_back({QStringLiteral("journal of month 12 in the grid"), [period] { period(QStringLiteral("12")); },
+                    [click] { click("Command1"); }, tableAndGrid(journalTable)});
+    list.push_back({QStringLiteral("spreadsheet export of that journal"),
+                    [period, click, exportFolderPath] {
+                        QDir(exportFolderPath).removeRecursively();
+                        period(QStringLiteral("12"));
+                        click("Command1");
+                    },
+                    [click] { click("Command4"); },
+                    [exportFolderPath](QCryptographicHash& hash) {
+                        const QFileInfoList files = QDir(exportFolderPath).entryInfoList({QStringLiteral("*.xlsx")});
+                        if (files.size() != 1)
+                            qFatal("expected one workbook");
+                        addWorkbook(hash, files.first().filePath());
+                    }});
+    list.push_back({QStringLiteral("filtered journal (1122)"), [window] { child<QLineEdit>(window, "Text2")->setText(QStringLiteral("1122")); },
+                    [click] { click("Command14"); }, tableAndGrid(journalTable)});
+    list.push_back({QStringLiteral("three-column ledger, 40,000 lines"), [account] { account(kHotBank, 1); },
+                    [click] { click("Command7"); }, tableAndGrid(ledgerRows)});
+    list.push_back({QStringLiteral("general ledger of 1122"), [account] { account(QStringLiteral("1122"), 2); },
+                    [click] { click("Command7"); }, tableAndGrid(ledgerRows)});
+    list.push_back({QStringLiteral("quantity ledger, 16,000 lines"), [account] { account(kHotStock, 3); },
+                    [click] { click("Command7"); },
+                    tableAndGrid(QStringLiteral("SELECT * FROM 数量式 ORDER BY ID, 号码, 摘要说明"))});
+    list.push_back({QStringLiteral("multi-column ledger of 6602"), [account] { account(QStringLiteral("6602"), 4); },
+                    [click] { click("Command7"); },
+                    tableAndGrid(QStringLiteral("SELECT * FROM 多栏式 ORDER BY ID, 摘要说明"))});
+    const struct {
+        const char* name;
+        Statement statement;
+        const char* table;
+    } statements[] = {{"balance sheet, month 12", Statement::BalanceSheet07, "资产表07"},
+                      {"income statement, month 12", Statement::IncomeStatement07, "利润表07"},
+                      {"cash-flow statement, month 12", Statement::CashFlow, "现流表"}};
+    for (const auto& statement : statements) {
+        const Statement which = statement.statement;
+        list.push_back({QString::fromUtf8(statement.name), [] {},
+                        [which] { evaluateStatement(which, kYear, QStringLiteral("12")); },
+                        table(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QString::fromUtf8(statement.table)))});
+    }
+    list.push_back({QStringLiteral("year-end carry-forward"), [] {}, [] { carryForward(kYear); },
+                    table(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(entryTableName(kYear + 1)))});
+    const QString monthRows = QStringLiteral("SELECT * FROM 分2016 WHERE 月=12 ORDER BY ID");
+    list.push_back({QStringLiteral("saving a voucher at the end of a full month"),
+                    [] { execute(QStringLiteral("DELETE FROM 分2016 WHERE 月=12 AND 号码>?"), {kVouchersPerMonth}); },
+                    [] { applyVoucherChange(VoucherChange::Save, benchDraft(12, kVouchersPerMonth + 1), kYear, QStringLiteral("制单")); },
+                    table(monthRows)});
+    list.push_back({QStringLiteral("insert before voucher 1 of a full month"), [] {},
+                    [] { applyVoucherChange(VoucherChange::Insert, benchDraft(12, 1), kYear, QStringLiteral("制单")); },
+                    table(monthRows)});
+    // The voucher deleted is one inserted before it, untimed, so the year stays as generated.
+    list.push_back({QStringLiteral("delete voucher 1 of a full month"),
+                    [] {
+                        applyVoucherChange(VoucherChange::Insert, benchDraft(12, 1), kYear, QStringLiteral("制单"));
+                        pageFirst(kYear, 12);
+                    },
+                    [] { applyVoucherChange(VoucherChange::Delete, benchDraft(12, 1), kYear, QStringLiteral("制单")); },
+                    table(monthRows)});
+    list.push_back({QStringLiteral("fixed-asset ledger of 1601001"), [account] { account(QStringLiteral("1601001"), 5); },
+                    [click] { click("Command7"); },
+                    tableAndGrid(QStringLiteral("SELECT * FROM 固累式 ORDER BY ID, 号码, 摘要说明"))});
+    return list;
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// One operation, `runs` times after one untimed run; prints "median min max peak checksum".
+int runOperation(const QString& folder, int index, int runs, const QString& grabFolder)
+{
+    setProgramFolder(folder);
+    openConnection();
+    loginState().fiscalYear = kYear;
+    loginState().operatorName = QStringLiteral("制单");
+    setMessageHandler([](const Message&) { return MessageAnswer::Yes; });
+    const QString exportFolderPath = QDir(folder).filePath(QStringLiteral("export"));
+    setExportFolder(exportFolderPath);
+    setSpreadsheetOpener([](const QString&) { return true; });
+    QueryCentreWindow window;
+    window.show();
+    QApplication::processEvents();
+    const std::vector<Operation> list = operations(&window, exportFolderPath);
+    const Operation& operation = list.at(index);
+    // An inserted voucher is deleted again after each run, untimed, so the year stays as generated.
+    const auto undo = [&] {
+        if (operation.name.startsWith(QStringLiteral("insert"))) {
+            pageFirst(kYear, 12);
+            applyVoucherChange(VoucherChange::Delete, benchDraft(12, 1), kYear, QStringLiteral("制单"));
+        }
+    };
+    std::vector<double> times;
+    for (int run = 0; run <= runs; ++run) {
+        if (run > 0)
+            undo();
+        operation.setUp();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        operation.work();
+        QApplication::processEvents();
+        if (run > 0)
+            times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    const long peak = peakKilobytes();
+    if (!grabFolder.isEmpty())
+        window.grab().save(QDir(grabFolder).filePath(QStringLiteral("operation%1.png").arg(index)));
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    operation.output(hash);
+    undo();
+    if (operation.name.startsWith(QStringLiteral("saving")))
+        operation.setUp();
+    std::sort(times.begin(), times.end());
+    std::printf("%.1f %.1f %.1f %ld %s\n", times[times.size() / 2], times.front(), times.back(), peak,
+                hash.result().toHex().left(12).constData());
+    closeConnection();
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    const int lines = argc > 1 ? std::atoi(argv[1]) : 200000;
-    QTemporaryDir dir;
-    setProgramFolder(dir.path());
-    ensureDatabase();
-    generate(lines);
-    std::printf("%d entry lines\n", lines);
-    run("indexes as shipped");
-    execute(QStringLiteral("CREATE INDEX bench_code_id ON 分2016 (代码, ID)"));
-    run("with an index on (代码, ID)");
-    execute(QStringLiteral("DROP INDEX bench_code_id"));
-    execute(QStringLiteral("CREATE INDEX bench_cover ON 分2016 (月, 代码, 借方金额, 贷方金额)"));
-    run("with a covering index on (月, 代码, 借方金额, 贷方金额)");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    const auto option = [&](const QString& name, const QString& fallback) {
+        const int at = int(arguments.indexOf(name));
+        return at > 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : fallback;
+    };
+    const QString folder = QFileInfo(option(QStringLiteral("--dir"), QDir::temp().filePath(QStringLiteral("qm505_bench")))).absoluteFilePath();
+    const int runs = option(QStringLiteral("--runs"), QStringLiteral("3")).toInt();
+    const int lines = option(QStringLiteral("--lines"), QStringLiteral("1000000")).toInt();
+    const QString one = option(QStringLiteral("--operation"), QString());
+    if (!one.isEmpty())
+        return runOperation(folder, one.toInt(), runs, option(QStringLiteral("--grab"), QString()));
+
+    if (!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("QMDK/qmdata.mdb")))) {
+        QElapsedTimer timer;
+        timer.start();
+        generate(folder, lines);
+        std::printf("generated %s in %.0f s\n", qPrintable(folder), timer.elapsed() / 1000.0);
+    }
+    setProgramFolder(folder);
+    openConnection();
+    std::printf("%s: %d entry lines, %d vouchers a month\n", qPrintable(folder),
+                scalar(QStringLiteral("SELECT count(*) FROM 分2016")).toInt(), kVouchersPerMonth);
     closeConnection();
+
+    const QStringList only = option(QStringLiteral("--only"), QString()).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const std::vector<Operation> list = operations(nullptr, QString());
+    std::printf("| operation | median ms | min | max | peak MB | output |\n|---|---:|---:|---:|---:|---|\n");
+    for (int index = 0; index < int(list.size()); ++index) {
+        if (!only.isEmpty() && !only.contains(QString::number(index)))
+            continue;
+        QProcess process;
+        process.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--dir"), folder, QStringLiteral("--runs"), QString::number(runs),
+                       QStringLiteral("--operation"), QString::number(index), QStringLiteral("--grab"),
+                       option(QStringLiteral("--grab"), QString())});
+        process.waitForFinished(-1);
+        const QStringList figures = QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+        if (figures.size() != 5) {
+            std::printf("| %d %s | failed: %s |\n", index, qPrintable(list[index].name),
+                        process.readAllStandardError().constData());
+            continue;
+        }
+        std::printf("| %d %s | %s | %s | %s | %.0f | %s |\n", index, qPrintable(list[index].name), qPrintable(figures[0]),
+                    qPrintable(figures[1]), qPrintable(figures[2]), figures[3].toDouble() / 1024.0, qPrintable(figures[4]));
+        std::fflush(stdout);
+    }
     return 0;
 }

@@ -2,17 +2,20 @@
 
 #include "db_error.h"
 #include "private_files.h"
+#include "schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
 
 #include <cstdio>
+#include <memory>
+#include <sqlite3.h>
 
 namespace qm {
 
@@ -36,13 +39,9 @@ QString g_programFolder;
 int g_transactionDepth = 0;
 
 // What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
-QString explanation(const QSqlError& error)
+QString explanation(int resultCode)
 {
-    bool known = false;
-    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
-    if (!known)
-        return QStringLiteral("数据库操作失败。");
-    switch (code) {
+    switch (resultCode & 0xff) {
     case kSqliteBusy:
     case kSqliteLocked:
         return QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。");
@@ -73,15 +72,6 @@ QString databaseText(const QSqlError& error)
     return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
 }
 
-// The user reads the explanation and the database's own words; the statement is for whoever
-// looks into the fault, so it goes to the error stream.
-QString errorText(const QSqlError& error, const QString& statement)
-{
-    if (!statement.isEmpty())
-        std::fprintf(stderr, "QM505: %s\n  %s\n", qUtf8Printable(databaseText(error)), qUtf8Printable(statement));
-    return explanation(error) + QStringLiteral("\n") + databaseText(error);
-}
-
 void openFile(const QString& path, bool create)
 {
     closeConnection();
@@ -106,23 +96,56 @@ QSqlDatabase connection()
     return QSqlDatabase::database(kConnectionName, false);
 }
 
-QSqlQuery run(const QString& statement, const QVariantList& values)
+sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
-    const QString sql = statement.trimmed();
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DbError(errorText(query.lastError(), sql));
-    for (const QVariant& value : values) {
-        // A null value read from the database stays NULL; a box's null text is empty text.
-        if (!value.isNull() && value.typeId() == QMetaType::QString && value.toString().isNull())
-            query.addBindValue(QStringLiteral(""));
-        else
-            query.addBindValue(value);
+    const QVariant handle = db.driver()->handle();
+    sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
+    if (!sqlite)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    return sqlite;
+}
+
+// The user reads the explanation and the database's own words; the statement is for whoever
+// looks into the fault, so it goes to the error stream.
+QString sqliteErrorText(sqlite3* db, const QString& statement)
+{
+    const QString said(static_cast<const QChar*>(sqlite3_errmsg16(db)));
+    if (!statement.isEmpty())
+        std::fprintf(stderr, "QM505: %s\n  %s\n", qUtf8Printable(said), qUtf8Printable(statement));
+    return explanation(sqlite3_extended_errcode(db)) + QStringLiteral("\n") + said;
+}
+
+// Binds as the SQL driver does, except that a box's null text is empty text; a null value
+// read from the database stays NULL.
+void bindValue(sqlite3* db, sqlite3_stmt* prepared, int index, const QVariant& value, const QString& statement)
+{
+    int result = SQLITE_OK;
+    const auto bindText = [&](const QString& text) {
+        return sqlite3_bind_text16(prepared, index, text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.utf16()), int(text.size() * sizeof(QChar)),
+                                   SQLITE_TRANSIENT);
+    };
+    if (value.isNull()) {
+        result = sqlite3_bind_null(prepared, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::QString: result = bindText(value.toString()); break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            result = bytes.isNull() ? sqlite3_bind_null(prepared, index)
+                                    : sqlite3_bind_blob(prepared, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::Int:
+        case QMetaType::Bool: result = sqlite3_bind_int(prepared, index, value.toInt()); break;
+        case QMetaType::Double: result = sqlite3_bind_double(prepared, index, value.toDouble()); break;
+        case QMetaType::UInt:
+        case QMetaType::LongLong: result = sqlite3_bind_int64(prepared, index, value.toLongLong()); break;
+        case QMetaType::QDateTime: result = bindText(value.toDateTime().toString(Qt::ISODateWithMs)); break;
+        default: result = bindText(value.toString());
+        }
     }
-    if (!query.exec())
-        throw DbError(errorText(query.lastError(), sql));
-    return query;
+    if (result != SQLITE_OK)
+        throw DbError(sqliteErrorText(db, statement));
 }
 
 }  // namespace
@@ -156,6 +179,7 @@ bool openConnection()
     if (!QFileInfo::exists(path))
         throw DbError(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     openFile(path, false);
+    createMissingIndexes();
     return true;
 }
 
@@ -177,30 +201,74 @@ bool isConnectionOpen()
            && QSqlDatabase::database(kConnectionName, false).isOpen();
 }
 
+namespace {
+
+// Runs one statement on the connection's SQLite handle, its values bound in order; the rows of
+// a statement that returns columns go straight into `rows`, with no QVariant per cell on the
+// way. Returns the number of columns.
+int runStatement(const QString& statement, const QVariantList& values, RecordSet* rows)
+{
+    const QString sql = statement.trimmed();
+    sqlite3* db = sqliteHandle(connection());
+    sqlite3_stmt* prepared = nullptr;
+    const void* tail = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, &tail) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw DbError(sqliteErrorText(db, sql));
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
+    if (tail && !QString(static_cast<const QChar*>(tail)).trimmed().isEmpty())
+        throw DbError(QStringLiteral("Unable to execute multiple statements at a time\n") + sql);
+    if (sqlite3_bind_parameter_count(prepared) != values.size())
+        throw DbError(QStringLiteral("Parameter count mismatch\n") + sql);
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(db, prepared, i + 1, values[i], sql);
+
+    const int columns = sqlite3_column_count(prepared);
+    if (rows) {
+        QStringList names;
+        for (int i = 0; i < columns; ++i)
+            names << QString(static_cast<const QChar*>(sqlite3_column_name16(prepared, i))).remove(QLatin1Char('"'));
+        *rows = RecordSet(std::move(names));
+    }
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        if (!rows)
+            continue;
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(prepared, i)) {
+            case SQLITE_NULL: rows->appendNull(); break;
+            case SQLITE_INTEGER: rows->appendInteger(sqlite3_column_int64(prepared, i)); break;
+            case SQLITE_FLOAT: rows->appendReal(sqlite3_column_double(prepared, i)); break;
+            case SQLITE_BLOB:
+                rows->appendOther(QByteArray(static_cast<const char*>(sqlite3_column_blob(prepared, i)),
+                                             sqlite3_column_bytes(prepared, i)));
+                break;
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+                rows->appendText(text, sqlite3_column_bytes(prepared, i));
+            }
+            }
+        }
+        rows->endRow();
+    }
+    if (step != SQLITE_DONE)
+        throw DbError(sqliteErrorText(db, sql));
+    return columns;
+}
+
+}  // namespace
+
 RecordSet openRecordset(const QString& statement, const QVariantList& values)
 {
-    QSqlQuery query = run(statement, values);
-    if (!query.isSelect())
-        return {};
-    const QSqlRecord record = query.record();
-    QStringList names;
-    for (int i = 0; i < record.count(); ++i)
-        names << record.fieldName(i);
-    QVector<QVector<QVariant>> rows;
-    while (query.next()) {
-        QVector<QVariant> row(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row[i] = query.value(i);
-        rows.push_back(std::move(row));
-    }
-    if (query.lastError().isValid())
-        throw DbError(errorText(query.lastError(), statement.trimmed()));
-    return RecordSet(std::move(names), std::move(rows));
+    RecordSet rows;
+    return runStatement(statement, values, &rows) == 0 ? RecordSet() : rows;
 }
 
 int execute(const QString& statement, const QVariantList& values)
 {
-    return run(statement, values).numRowsAffected();
+    runStatement(statement, values, nullptr);
+    return sqlite3_changes(sqliteHandle(connection()));
 }
 
 QVariant scalar(const QString& statement, const QVariantList& values)

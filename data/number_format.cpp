@@ -122,6 +122,9 @@ QString formatThousands(double value)
 
 double roundToCent(double value)
 {
+    // Half away from zero on the amount as written: 2.675 is 267.4999… cents in binary.
+    if (const std::optional<qint64> cents = scaledValue(value, 2))
+        return double(*cents) / 100.0;
     return std::round(value * 100.0) / 100.0;
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <vector>
 
 namespace qm {
 
@@ -36,10 +37,19 @@ public:
     };
 
     RecordSet() = default;
-    RecordSet(QStringList fieldNames, QVector<QVector<QVariant>> rows);
+    explicit RecordSet(QStringList fieldNames);
+    // How the query routine fills a record set: fieldCount() values a row, in field order,
+    // each row closed by endRow(). Values read back as the SQL driver gives them: NULL as a
+    // null text, integers as qlonglong, reals as double, texts as QString.
+    void appendNull();
+    void appendInteger(qint64 value);
+    void appendReal(double value);
+    void appendText(const char* utf8, int bytes);
+    void appendOther(const QVariant& value);
+    void endRow();
 
-    int count() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.isEmpty(); }
+    int count() const { return int(m_rowCount); }
+    bool isEmpty() const { return m_rowCount == 0; }
     int fieldCount() const { return int(m_fields.size()); }
     const QStringList& fieldNames() const { return m_fields; }
     // -1 when the statement has no such column; names compare without regard to case.
@@ -54,8 +64,16 @@ public:
     Iterator end() const { return Iterator(this, count()); }
 
 private:
+    void startCell(char tag);
+
+    // The values packed one after another (a type byte, then the value: numbers as 8 bytes,
+    // texts as UTF-8 with their length), a journal of a hundred thousand lines in a few
+    // megabytes rather than a QVariant per cell.
     QStringList m_fields;
-    QVector<QVector<QVariant>> m_rows;
+    QByteArray m_data;
+    std::vector<quint32> m_cellStarts;  // row * fieldCount() + field
+    std::vector<QVariant> m_others;     // values of any other type, by index
+    qsizetype m_rowCount = 0;
 };
 
 }  // namespace qm

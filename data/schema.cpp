@@ -143,10 +143,31 @@ void createSchema()
         const QString table = entryTableName(year);
         execute(QStringLiteral("CREATE TABLE %1 (").arg(table) + kEntryColumnsSql
                 + QStringLiteral("QMID INTEGER)"));
-        // Renumbering shifts IDs by 1000 row by row, so ID must not be unique.
-        execute(QStringLiteral("CREATE INDEX %1_月号码 ON %1 (月, 号码)").arg(table));
-        execute(QStringLiteral("CREATE INDEX %1_ID ON %1 (ID)").arg(table));
+        for (const QString& statement : entryIndexStatements(table))
+            execute(statement);
     }
+}
+
+QStringList entryIndexStatements(const QString& table)
+{
+    // Renumbering shifts IDs by 1000 row by row, so ID must not be unique. The index by code and
+    // month holds every figure the balance tables and statements sum, so they read it alone.
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月号码 ON %1 (月, 号码)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_ID ON %1 (ID)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (代码, 月, 借方金额, 贷方金额, 数量, 结帐)").arg(table)};
+}
+
+void createMissingIndexes()
+{
+    Transaction transaction;
+    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
+        const QString table = entryTableName(year);
+        if (scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?"), {table}).isNull())
+            continue;
+        for (const QString& statement : entryIndexStatements(table))
+            execute(statement);
+    }
+    transaction.commit();
 }
 
 void insertShippedRows()

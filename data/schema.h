@@ -22,4 +22,10 @@ QString shippedOperatorPassword();
 void createSchema();
 void insertShippedRows();
 
+// The indexes of an entry table, each created only when it is missing.
+QStringList entryIndexStatements(const QString& table);
+// Gives a database made by an earlier version, or restored from its backup, the indexes of
+// this one; on a database that has them it changes nothing.
+void createMissingIndexes();
+
 }  // namespace qm

@@ -39,14 +39,16 @@ void checkSpreadsheet(lxw_error error)
         throw SpreadsheetError(int(error), QString::fromUtf8(lxw_strerror(error)));
 }
 
-void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill)
+void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill, WorkbookRows rows)
 {
     const SpreadsheetError cannotCreate(int(LXW_ERROR_CREATING_XLSX_FILE),
                                         QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_XLSX_FILE)));
     // An export holds the books' figures: the file is made private before the writer fills it.
     if (!makePrivateFolder(QFileInfo(path).absolutePath()) || !createPrivateFile(path))
         throw cannotCreate;
-    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
+    lxw_workbook_options options{};
+    options.constant_memory = rows == WorkbookRows::InOrder ? LXW_TRUE : LXW_FALSE;
+    lxw_workbook* workbook = workbook_new_opt(QFile::encodeName(path).constData(), &options);
     if (!workbook) {
         QFile::remove(path);
         throw cannotCreate;
@@ -98,7 +100,7 @@ void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
         }
         for (int field = 0; field < rows.fieldCount(); ++field)
             checkSpreadsheet(worksheet_set_column(sheet, lxw_col_t(field), lxw_col_t(field), widths[field] + 2, nullptr));
-    });
+    }, WorkbookRows::InOrder);
 }
 
 QString unusedWorkbookPath(const QString& folder, const QString& baseName)

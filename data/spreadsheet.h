@@ -26,9 +26,15 @@ private:
 // Throws SpreadsheetError for a failed workbook operation.
 void checkSpreadsheet(lxw_error error);
 
+// How a workbook's cells are written: anywhere, or row after row, each row written out to a
+// temporary file as the next begins (a workbook of any size in constant memory; texts are then
+// stored in their cells rather than in a shared table).
+enum class WorkbookRows { Anywhere, InOrder };
+
 // Creates the workbook at `path`, lets `fill` write it, and closes it. On any failure the
 // partial file is removed and the error thrown on.
-void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill);
+void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill,
+                   WorkbookRows rows = WorkbookRows::Anywhere);
 
 // The width of a text in spreadsheet columns: a Chinese character takes two.
 int spreadsheetTextWidth(const QString& text);

@@ -23,7 +23,8 @@ QColor stripeColour(int gridRow);
 QColor fixedCellColour();
 // Shades the data rows alternately and the header cells; a grid without data rows is left alone.
 void gridStripes(QAbstractItemView* grid);
-// The grid's headers in the flat colour of fixed cells, without the style's shading.
+// The grid's headers in the flat colour of fixed cells, without the style's shading; for a grid
+// whose model stripes its own rows, this alone.
 void paintFixedHeaders(QTableView* grid);
 
 // While the grid has the focus, one wheel notch towards the user with nothing held pages down,

@@ -1,8 +1,9 @@
 #include "detail_ledgers.h"
 
 #include "data/database.h"
+#include "data/exact_sums.h"
 #include "data/fiscal_year.h"
-#include "data/number_format.h"
+#include "data/insert_rows.h"
 
 #include <QHash>
 #include <QSet>
@@ -25,25 +26,30 @@ QVariant unitPrice(const QVariant& amount, double quantity)
     return QString::number(amount.toDouble() / quantity, 'f', 3);
 }
 
-// Month totals and cumulative lines of the summed columns, over the month keys of `lines`.
-void insertMonthAndYearLines(const QString& table, const QString& lines, const QVariantList& values,
-                             const QStringList& columns)
+// Month totals and cumulative lines over the month keys of `lines`, in one statement, so that
+// `lines` may read the table being written: quantities summed as they are, amounts exactly and
+// rounded to the cent.
+void insertMonthAndYearLines(const QString& table, const QString& lines, const QStringList& quantities,
+                             const QStringList& amounts)
 {
     QStringList monthSums;
-    QStringList yearSums;
-    for (const QString& column : columns) {
+    QStringList monthValues;
+    QStringList yearValues;
+    for (const QString& column : quantities) {
         monthSums << QStringLiteral("sum(%1) AS %1").arg(column);
-        yearSums << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
+        monthValues << column;
+        yearValues << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
     }
-    const QString months = QStringLiteral("SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1")
-                               .arg(monthSums.join(QStringLiteral(", ")), lines);
-    const QString list = columns.join(QStringLiteral(", "));
-    execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) SELECT 月份 || '9999998', ' 本月合计', %2 FROM (%3)")
-                .arg(table, list, months),
-            values);
-    execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) SELECT 月份 || '9999999', ' 本年累计', %3 FROM (%4)")
-                .arg(table, list, yearSums.join(QStringLiteral(", ")), months),
-            values);
+    for (const QString& column : amounts) {
+        monthSums << QStringLiteral("sum(%1) AS %2").arg(thousandthsOf(column), column);
+        monthValues << centsOfThousandths(column);
+        yearValues << centsOfThousandths(QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column));
+    }
+    execute(QStringLiteral("WITH months AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1) "
+                           "INSERT INTO %3 (ID, 摘要说明, %4) SELECT 月份 || '9999998', ' 本月合计', %5 FROM months "
+                           "UNION ALL SELECT 月份 || '9999999', ' 本年累计', %6 FROM months")
+                .arg(monthSums.join(QStringLiteral(", ")), lines, table, (quantities + amounts).join(QStringLiteral(", ")),
+                     monthValues.join(QStringLiteral(", ")), yearValues.join(QStringLiteral(", "))));
 }
 
 QString multiColumnSide(const QString& code, const QString& direction)
@@ -64,47 +70,60 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
 {
     const QString table = entryTableName(year);
     const bool debitSide = isDebitSide(direction);
+    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
     Transaction transaction;
     const RecordSet opening = openRecordset(
         // A quantity counts on the side its amount stands, so a credit opening reads positive on a
         // credit account.
-        QStringLiteral("SELECT sum(iif(借方金额 IS NULL, -数量, 数量)), sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) "
-                       "FROM %1 WHERE 代码=? AND substr(ID,1,3)='800'").arg(table),
+        QStringLiteral("SELECT sum(iif(借方金额 IS NULL, -数量, 数量)), ifnull(sum(%1), 0) FROM %2 "
+                       "WHERE 代码=? AND substr(ID,1,3)='800'").arg(net, table),
         {code});
     double quantity = opening.value(0, 0).toDouble();
-    double amount = roundToCent(opening.value(0, 1).toDouble());
+    qint64 amount = opening.value(0, 1).toLongLong();  // exact thousandths
     if (!debitSide) {
         quantity = -quantity;
         amount = -amount;
     }
-    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 方向, 余数, 余额) VALUES ('8000', '年初余额', ?, ?, ?)"),
-            {direction, quantity, amount});
-    const QString entries = QStringLiteral(
-        "SELECT ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL) AS 借数, "
-        "iif(借方金额 IS NULL, 数量, NULL) AS 贷数, 借方金额 AS 借金, 贷方金额 AS 贷金 FROM %1 "
-        "WHERE 代码=? AND substr(ID,1,3)>'800'").arg(table);
-    execute(QStringLiteral("INSERT INTO 数量式 (ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借金, 贷金, 方向) "
-                           "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借金, 贷金, ? FROM (%1)").arg(entries),
-            {direction, code});
+    const RecordSet entries = openRecordset(
+        QStringLiteral("SELECT ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), iif(借方金额 IS NULL, 数量, NULL), "
+                       "借方金额, 贷方金额, %1 FROM %2 WHERE 代码=? AND substr(ID,1,3)>'800' ORDER BY ID, 号码")
+            .arg(net, table),
+        {code});
 
-    const RecordSet lines =
-        openRecordset(QStringLiteral("SELECT rowid, 借数, 借金, 贷数, 贷金 FROM 数量式 ORDER BY ID, 号码"));
-    for (const auto line : lines) {
-        const double quantityMovement = line[1].toDouble() - line[3].toDouble();
-        const double amountMovement = line[2].toDouble() - line[4].toDouble();
-        amount = roundToCent(debitSide ? amount + amountMovement : amount - amountMovement);
+    // The balance after each line: the amount the exact running sum rounded to the cent, the
+    // quantity summed line by line; "平" and no amount where it comes to nothing at the cent.
+    std::vector<QVariantList> rows;
+    rows.reserve(std::size_t(entries.count()) + 1);
+    const auto balanceColumns = [&](QVariantList& row) {
+        const double shown = double(centsOfThousandths(amount)) / 100.0;
+        const bool level = centsOfThousandths(amount) == 0;
+        row << (level ? QStringLiteral("平") : direction) << (std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity))
+            << (quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3)))
+            << (level ? QVariant() : QVariant(shown));
+    };
+    QVariantList first{QStringLiteral("8000"), QVariant(), QVariant(), QVariant(), QStringLiteral("年初余额"), QVariant(), QVariant(),
+                       QVariant(), QVariant(), QVariant(), QVariant()};
+    balanceColumns(first);
+    rows.push_back(first);
+    for (const auto entry : entries) {
+        const double quantityMovement = entry[5].toDouble() - entry[6].toDouble();
+        amount += debitSide ? entry[9].toLongLong() : -entry[9].toLongLong();
         quantity = debitSide ? quantity + quantityMovement : quantity - quantityMovement;
-        const bool level = std::abs(amount) < 0.005;
-        execute(QStringLiteral("UPDATE 数量式 SET 余额=?, 余数=?, 余单=?, 借单=?, 贷单=?, 方向=iif(?, '平', 方向) "
-                               "WHERE rowid=?"),
-                {level ? QVariant() : QVariant(amount), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity),
-                 quantity == 0 ? QVariant() : QVariant(QString::number(amount / quantity, 'f', 3)),
-                 unitPrice(line[2], line[1].toDouble()), unitPrice(line[4], line[3].toDouble()), level, line[0]});
+        QVariantList row{entry[0], entry[1], entry[2], entry[3], entry[4], entry[5], unitPrice(entry[7], entry[5].toDouble()),
+                         entry[7], entry[6], unitPrice(entry[8], entry[6].toDouble()), entry[8]};
+        balanceColumns(row);
+        rows.push_back(row);
     }
-    insertMonthAndYearLines(QStringLiteral("数量式"), entries, {code},
-                            {QStringLiteral("借数"), QStringLiteral("贷数"), QStringLiteral("借金"), QStringLiteral("贷金")});
+    insertRows(QStringLiteral("数量式"),
+               {QStringLiteral("ID"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"), QStringLiteral("摘要说明"),
+                QStringLiteral("借数"), QStringLiteral("借单"), QStringLiteral("借金"), QStringLiteral("贷数"), QStringLiteral("贷单"),
+                QStringLiteral("贷金"), QStringLiteral("方向"), QStringLiteral("余数"), QStringLiteral("余单"), QStringLiteral("余额")},
+               rows);
+    insertMonthAndYearLines(QStringLiteral("数量式"), QStringLiteral("SELECT * FROM 数量式 WHERE substr(ID,1,3)>'800'"),
+                            {QStringLiteral("借数"), QStringLiteral("贷数")}, {QStringLiteral("借金"), QStringLiteral("贷金")});
     execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
-            {quantity, amount});
+            {quantity, double(centsOfThousandths(amount)) / 100.0});
     transaction.commit();
 }
 
@@ -132,41 +151,45 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
     const QString twin = depreciationTwin(code);
     Transaction transaction;
     const RecordSet opening = openRecordset(
-        QStringLiteral("SELECT sum(数量), round(sum(借方金额), 2), round(sum(贷方金额), 2) FROM %1 "
-                       "WHERE 代码 IN (?, ?) AND substr(ID,1,3)='800'").arg(table),
+        QStringLiteral("SELECT sum(数量), sum(%1), sum(%2) FROM %3 WHERE 代码 IN (?, ?) AND substr(ID,1,3)='800'")
+            .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")), table),
         {code, twin});
     double quantity = opening.value(0, 0).toDouble();
-    const double cost = opening.value(0, 1).toDouble();
-    const double depreciation = opening.value(0, 2).toDouble();
-    double value = roundToCent(cost - depreciation);
+    const auto amountOf = [](qint64 thousandths) { return double(centsOfThousandths(thousandths)) / 100.0; };
+    const double cost = amountOf(opening.value(0, 1).toLongLong());
+    const double depreciation = amountOf(opening.value(0, 2).toLongLong());
+    // The net value in exact thousandths; shown rounded to the cent.
+    qint64 value = opening.value(0, 1).toLongLong() - opening.value(0, 2).toLongLong();
     execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
                            "VALUES ('8000000000', '年初余额', ?, ?, ?, ?, ?, ?)"),
-            {quantity, cost, depreciation, direction, quantity, value});
+            {quantity, cost, depreciation, direction, quantity, amountOf(value)});
     execute(QStringLiteral("INSERT INTO 固累式 (代码, ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借方金额, 贷方金额, 方向) "
                            "SELECT 代码, ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), "
                            "iif(借方金额 IS NULL, 数量, NULL), 借方金额, 贷方金额, ? FROM %1 "
                            "WHERE 代码 IN (?, ?) AND substr(ID,1,3)>'800'").arg(table),
             {direction, code, twin});
     // Cost and depreciation alike move the net value up on the debit and down on the credit.
-    const RecordSet entries = openRecordset(QStringLiteral(
-        "SELECT rowid, 借数, 贷数, 借方金额, 贷方金额 FROM 固累式 WHERE substr(ID,1,3)>'800' ORDER BY ID, 号码"));
+    const RecordSet entries = openRecordset(
+        QStringLiteral("SELECT rowid, 借数, 贷数, %1 FROM 固累式 WHERE substr(ID,1,3)>'800' ORDER BY ID, 号码")
+            .arg(QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                               thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")))));
     for (const auto entry : entries) {
-        value = roundToCent(value + entry[3].toDouble() - entry[4].toDouble());
+        value += entry[3].toLongLong();
         quantity += entry[1].toDouble() - entry[2].toDouble();
-        const bool level = std::abs(value) < 0.005;
+        const bool level = centsOfThousandths(value) == 0;
         execute(QStringLiteral("UPDATE 固累式 SET 余额=?, 余数=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
-                {level ? QVariant() : QVariant(value), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
+                {level ? QVariant() : QVariant(amountOf(value)), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
                  entry[0]});
     }
     execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(ifnull(贷方金额,0) - ifnull(借方金额,0), 2), "
                            "贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'"));
     if (!entries.isEmpty()) {
         insertMonthAndYearLines(QStringLiteral("固累式"),
-                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>'800' AND 代码 IS NOT NULL"), {},
-                                {QStringLiteral("借数"), QStringLiteral("贷数"), QStringLiteral("借方金额"),
-                                 QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
+                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>'800' AND 代码 IS NOT NULL"),
+                                {QStringLiteral("借数"), QStringLiteral("贷数")},
+                                {QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
         execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
-                {quantity, value});
+                {quantity, amountOf(value)});
     }
     transaction.commit();
     return std::nullopt;
@@ -205,41 +228,40 @@ std::optional<Message> buildMultiColumnRows(int year, const QString& code, const
         "FROM (%1) AS a JOIN 科目表 AS F ON F.科目代码=a.代码");
     execute(named.arg(QStringLiteral("SELECT *, ? AS 方向 FROM (%1)").arg(entries)), QVariantList{direction} + entryValues);
 
-    double balance = 0;
-    for (const auto row : openRecordset(QStringLiteral("SELECT rowid, 借方金额, 贷方金额 FROM 多栏式1 ORDER BY ID, 摘要说明"))) {
-        const double movement = row[1].toDouble() - row[2].toDouble();
-        balance = roundToCent(debitSide ? balance + movement : balance - movement);
-        execute(QStringLiteral("UPDATE 多栏式1 SET 余额=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
-                {balance, std::abs(balance) < 0.005, row[0]});
-    }
+    // The running balance from nothing, over the header rows and the entries in ledger order:
+    // the exact running sum rounded to the cent; "平" where it comes to nothing.
+    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
+    execute(QStringLiteral("UPDATE 多栏式1 SET 余额=w.分 / 100.0, 方向=iif(w.分=0, '平', 方向) FROM ("
+                           "SELECT r, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
+                           "SELECT rowid AS r, ? * sum(%1) OVER (ORDER BY ID, 摘要说明 ROWS UNBOUNDED PRECEDING) AS 厘 FROM 多栏式1)) AS w "
+                           "WHERE 多栏式1.rowid=w.r").arg(net),
+            {debitSide ? 1 : -1});
 
-    execute(named.arg(QStringLiteral("SELECT substr(ID,1,3) || '9999997' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                     "'本月合计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
-                                     "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM (%1) GROUP BY 1, 代码")
-                          .arg(entries)),
-            entryValues);
+    // Per month key and sub-account: the month's totals (the opening rows' under key 800), and
+    // for each month with entries the totals of the year so far and the balance, all exact sums
+    // of the rows just written, rounded to the cent.
     const QString balanceSums =
         multiColumnSide(code, direction) == QStringLiteral("debit")
-            ? QStringLiteral("round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 借方金额, NULL AS 贷方金额")
+            ? QStringLiteral("%1 AS 借方金额, NULL AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.借厘,0)) - sum(ifnull(g.贷厘,0))")))
         : multiColumnSide(code, direction) == QStringLiteral("both")
-            ? QStringLiteral("round(sum(ifnull(借方金额,0)), 2) AS 借方金额, round(sum(ifnull(贷方金额,0)), 2) AS 贷方金额")
-            : QStringLiteral("NULL AS 借方金额, round(sum(ifnull(贷方金额,0)) - sum(ifnull(借方金额,0)), 2) AS 贷方金额");
-    const RecordSet keys = openRecordset(
-        QStringLiteral("SELECT DISTINCT substr(ID,1,3) FROM (%1) WHERE substr(ID,1,3)>'800' ORDER BY 1").arg(entries), entryValues);
-    for (const auto key : keys) {
-        const QString period = key[0].toString();
-        execute(named.arg(QStringLiteral("SELECT ? || '9999998' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                         "'本年累计' AS 摘要说明, round(sum(借方金额), 2) AS 借方金额, "
-                                         "round(sum(贷方金额), 2) AS 贷方金额, NULL AS 方向 FROM (%1) "
-                                         "WHERE substr(ID,1,3)<=? AND substr(ID,1,3)<>'800' GROUP BY 代码")
-                              .arg(entries)),
-                QVariantList{period} + entryValues + QVariantList{period});
-        execute(named.arg(QStringLiteral("SELECT ? || '9999999' AS ID, 代码, NULL AS 日期, NULL AS 字号, NULL AS 号码, "
-                                         "'余额' AS 摘要说明, %2, NULL AS 方向 FROM (%1) "
-                                         "WHERE substr(ID,1,3)<=? GROUP BY 代码")
-                              .arg(entries, balanceSums)),
-                QVariantList{period} + entryValues + QVariantList{period});
-    }
+            ? QStringLiteral("%1 AS 借方金额, %2 AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.借厘,0))")),
+                                                          centsOfThousandths(QStringLiteral("sum(ifnull(g.贷厘,0))")))
+            : QStringLiteral("NULL AS 借方金额, %1 AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.贷厘,0)) - sum(ifnull(g.借厘,0))")));
+    execute(QStringLiteral(
+                "WITH groups AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, 代码, sum(%1) AS 借厘, sum(%2) AS 贷厘 "
+                "FROM 多栏式1 WHERE ID<>'1111' GROUP BY 1, 2), "
+                "keys AS (SELECT DISTINCT 月份 AS 键 FROM groups WHERE 月份>'800') "
+                "INSERT INTO 多栏式1 (ID, 代码, 摘要说明, 借方金额, 贷方金额, 科目名称) "
+                "SELECT a.ID, a.代码, a.摘要说明, a.借方金额, a.贷方金额, F.科目名称 FROM ("
+                "SELECT 月份 || '9999997' AS ID, 代码, '本月合计' AS 摘要说明, %3 AS 借方金额, %4 AS 贷方金额 FROM groups "
+                "UNION ALL SELECT k.键 || '9999998', g.代码, '本年累计', %5, %6 FROM keys AS k JOIN groups AS g "
+                "ON g.月份<=k.键 AND g.月份<>'800' GROUP BY k.键, g.代码 "
+                "UNION ALL SELECT k.键 || '9999999', g.代码, '余额', %7 FROM keys AS k JOIN groups AS g ON g.月份<=k.键 "
+                "GROUP BY k.键, g.代码) AS a JOIN 科目表 AS F ON F.科目代码=a.代码")
+                .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
+                     centsOfThousandths(QStringLiteral("借厘")), centsOfThousandths(QStringLiteral("贷厘")),
+                     centsOfThousandths(QStringLiteral("sum(g.借厘)")), centsOfThousandths(QStringLiteral("sum(g.贷厘)")), balanceSums));
     if (codeOrder)
         execute(QStringLiteral("UPDATE 多栏式1 SET 科目名称=substr(代码, -3) || 科目名称 WHERE length(代码)>0"));
     transaction.commit();

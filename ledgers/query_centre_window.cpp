@@ -26,7 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace qm {
@@ -119,7 +119,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     resultFont.setPointSizeF(m_result->font().pointSizeF() * 1.2);
     m_result->setFont(resultFont);
 
-    m_grid = new QTableWidget(this);
+    m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("MSH1"));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -236,7 +236,7 @@ void QueryCentreWindow::showAccount(const LedgerAccount& account)
 
 void QueryCentreWindow::showCount(const QString& prefix, const QString& suffix)
 {
-    m_result->setText(prefix + QString::number(m_grid->rowCount()) + suffix);
+    m_result->setText(prefix + QString::number(m_grid->model() ? m_grid->model()->rowCount() : 0) + suffix);
 }
 
 void QueryCentreWindow::journalClicked()
@@ -244,6 +244,8 @@ void QueryCentreWindow::journalClicked()
     const QString period = m_period->currentText();
     setView(LedgerView::Journal);
     buildJournal(fiscalYear(), period);
+    // The rows shown so far go before the new ones are read: a month holds some 80,000 lines.
+    clearResultGrid(m_grid);
     showInResultGrid(m_grid, journalRows(), kJournalLayout);
     showCount(period + QStringLiteral(" 月份分录明细      共"));
 }
@@ -253,6 +255,7 @@ void QueryCentreWindow::filteredJournalClicked()
     setView(LedgerView::Journal);
     if (!buildFilteredJournal(fiscalYear(), m_code->text()))
         return;
+    clearResultGrid(m_grid);
     showInResultGrid(m_grid, journalRows(), kJournalLayout);
     showCount(m_code->text() + QStringLiteral(" 开头的所有明细数据 共"));
 }
@@ -308,8 +311,7 @@ void QueryCentreWindow::queryClicked()
         showMessage(QStringLiteral("请选择帐簿格式"));
         return;
     }
-    m_grid->clear();
-    m_grid->setRowCount(0);
+    clearResultGrid(m_grid);
     const int year = fiscalYear();
     const QString code = m_code->text();
     const QString direction = m_direction->text();

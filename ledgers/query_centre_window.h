@@ -9,7 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QTableWidget;
+class QTableView;
 
 namespace qm {
 
@@ -64,7 +64,7 @@ private:
     QRadioButton* m_formats[5];
     QCheckBox* m_codeOrder;
     QLabel* m_result;
-    QTableWidget* m_grid;
+    QTableView* m_grid;
 };
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/fiscal_year.h"
+#include "data/exact_sums.h"
 #include "data/number_format.h"
 
 namespace qm {
@@ -23,42 +24,49 @@ void insertJournal(int year, const QString& condition, const QVariantList& value
     transaction.commit();
 }
 
-QString periodKey(int month)
+// Each account's figures of the month in one pass over the year's entries: sums by code and
+// month first (an index on (代码, 月, …) serves them in order), then by code with the month
+// deciding the column. Amounts are kept in exact thousandths until a level rolls them up.
+QString balanceCodeSums(int year)
 {
-    return QStringLiteral("8%1").arg(month, 2, 10, QLatin1Char('0'));
+    const QString months = QStringLiteral(
+        "SELECT 代码, 月, sum(iif(借方金额 IS NULL, -数量, 数量)) AS 净数, sum(iif(贷方金额 IS NULL, 数量, NULL)) AS 借数, "
+        "sum(iif(借方金额 IS NULL, 数量, NULL)) AS 贷数, sum(%1) AS 借厘, sum(%2) AS 贷厘 FROM %3 GROUP BY 代码, 月")
+                               .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
+                                    entryTableName(year));
+    // Opening rows have no month; "before the month" includes them, "year to date" does not.
+    return QStringLiteral(
+               "SELECT 代码, sum(iif(月 IS NULL OR 月<p.m, 净数, NULL)) AS 期初数量, "
+               "sum(iif(月 IS NULL OR 月<p.m, ifnull(借厘,0) - ifnull(贷厘,0), NULL)) AS 期初厘, "
+               "sum(iif(月=p.m, 借数, NULL)) AS 本期借数, sum(iif(月=p.m, 借厘, NULL)) AS 本期借厘, "
+               "sum(iif(月=p.m, 贷数, NULL)) AS 本期贷数, sum(iif(月=p.m, 贷厘, NULL)) AS 本期贷厘, "
+               "sum(iif(月 BETWEEN 1 AND p.m, 借数, NULL)) AS 累计借数, sum(iif(月 BETWEEN 1 AND p.m, 借厘, NULL)) AS 累计借厘, "
+               "sum(iif(月 BETWEEN 1 AND p.m, 贷数, NULL)) AS 累计贷数, sum(iif(月 BETWEEN 1 AND p.m, 贷厘, NULL)) AS 累计贷厘, "
+               "sum(iif(月 IS NULL OR 月<=p.m, 净数, NULL)) AS 期末数量, "
+               "sum(iif(月 IS NULL OR 月<=p.m, ifnull(借厘,0) - ifnull(贷厘,0), NULL)) AS 期末厘 "
+               "FROM (%1) CROSS JOIN (SELECT ? AS m) AS p GROUP BY 代码")
+        .arg(months);
 }
 
-// The four groups of one level over the year's entries, joined to the level's accounts.
-QString balanceLevelRows(int year, int level)
+// The rows of one level: the code sums rolled up to the level's accounts, those with an opening
+// amount or a year-to-date amount that shows.
+QString balanceLevelRows(int level)
 {
     const int length = level == 1 ? 4 : level == 2 ? 7 : 10;
-    const QString key = QStringLiteral("substr(代码,1,%1)").arg(length);
-    const QString deeper = level == 1 ? QString() : QStringLiteral("length(代码)>%1 AND ").arg(length - 3);
-    const QString table = entryTableName(year);
-    const QString opening = QStringLiteral(
-        "SELECT %1 AS 科目代码, sum(iif(借方金额 IS NULL, -数量, 数量)) AS 期初数量, "
-        "round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 期初金额 FROM %2 "
-        "WHERE %3substr(ID,1,3)<? GROUP BY 1").arg(key, table, deeper);
-    const QString movement = QStringLiteral(
-        "SELECT %1 AS 科目代码, sum(iif(借方金额 IS NULL, 数量, NULL)) AS %4贷数, "
-        "sum(iif(贷方金额 IS NULL, 数量, NULL)) AS %4借数, round(sum(借方金额), 2) AS %4借金, "
-        "round(sum(贷方金额), 2) AS %4贷金 FROM %2 WHERE %3%5 GROUP BY 1");
-    const QString month = movement.arg(key, table, deeper, QStringLiteral("本期"), QStringLiteral("substr(ID,1,3)=?"));
-    const QString toDate = movement.arg(key, table, deeper, QStringLiteral("累计"),
-                                        QStringLiteral("substr(ID,1,3)<=? AND substr(ID,1,3)>'800'"));
-    const QString closing = QStringLiteral(
-        "SELECT %1 AS 科目代码, sum(iif(借方金额 IS NULL, -数量, 数量)) AS 期末数量, "
-        "round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 期末金额 FROM %2 "
-        "WHERE %3substr(ID,1,3)<=? GROUP BY 1").arg(key, table, deeper);
     const QString indent = level == 1 ? QString() : level == 2 ? QStringLiteral(" ") : QStringLiteral("   ");
+    QStringList sums;
+    for (const char* column : {"期初数量", "本期借数", "本期贷数", "累计借数", "累计贷数", "期末数量"})
+        sums << QStringLiteral("sum(%1) AS %1").arg(QString::fromUtf8(column));
+    for (const char* column : {"期初", "本期借", "本期贷", "累计借", "累计贷", "期末"})
+        sums << QStringLiteral("%2 AS %1金").arg(QString::fromUtf8(column), centsOfThousandths(QStringLiteral("sum(%1厘)").arg(QString::fromUtf8(column))));
     return QStringLiteral(
-               "SELECT F.科目代码, '%1' || F.科目名称 AS 科目名称, F.方向, a.期初数量, a.期初金额, b.本期借数, "
-               "b.本期借金, b.本期贷数, b.本期贷金, c.累计借数, c.累计借金, c.累计贷数, c.累计贷金, d.期末数量, d.期末金额 "
-               "FROM 科目表 AS F LEFT JOIN (%2) AS a ON F.科目代码=a.科目代码 LEFT JOIN (%3) AS b ON F.科目代码=b.科目代码 "
-               "LEFT JOIN (%4) AS c ON F.科目代码=c.科目代码 LEFT JOIN (%5) AS d ON F.科目代码=d.科目代码 "
-               "WHERE length(F.科目代码)=%6 AND (c.累计借金<>0 OR c.累计贷金<>0 OR a.期初金额<>0)")
-        .arg(indent, opening, month, toDate, closing)
-        .arg(length);
+               "SELECT F.科目代码, '%1' || F.科目名称, F.方向, r.期初数量, r.期初金, r.本期借数, r.本期借金, r.本期贷数, "
+               "r.本期贷金, r.累计借数, r.累计借金, r.累计贷数, r.累计贷金, r.期末数量, r.期末金 FROM 科目表 AS F JOIN ("
+               "SELECT substr(代码,1,%2) AS 科目代码, %3 FROM codes GROUP BY 1) AS r ON F.科目代码=r.科目代码 "
+               "WHERE length(F.科目代码)=%2 AND (r.累计借金<>0 OR r.累计贷金<>0 OR r.期初金<>0)")
+        .arg(indent)
+        .arg(length)
+        .arg(sums.join(QStringLiteral(", ")));
 }
 
 const QString kBalanceColumns = QStringLiteral(
@@ -98,7 +106,9 @@ bool buildFilteredJournal(int year, const QString& codePrefix)
 
 RecordSet journalRows()
 {
-    return openRecordset(QStringLiteral("SELECT %1 FROM 分录始表 ORDER BY ID").arg(kJournalColumns));
+    // The rows went in in ID order and QMID numbers them from 1 as they went in, so reading
+    // by QMID gives ID order without sorting the month again.
+    return openRecordset(QStringLiteral("SELECT %1 FROM 分录始表 ORDER BY QMID").arg(kJournalColumns));
 }
 
 std::optional<Message> buildAccountSummary(int year, const QString& monthText)
@@ -111,14 +121,12 @@ std::optional<Message> buildAccountSummary(int year, const QString& monthText)
     Transaction transaction;
     execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) "
                            "SELECT F.科目代码, F.科目全称, a.借方金额, a.贷方金额 FROM 科目表 AS F JOIN ("
-                           "  SELECT substr(代码,1,4) AS 科目代码, round(sum(借方金额), 2) AS 借方金额, "
-                           "  round(sum(贷方金额), 2) AS 贷方金额 FROM %1 WHERE 月=? GROUP BY 1"
+                           "  SELECT substr(代码,1,4) AS 科目代码, %2 AS 借方金额, %3 AS 贷方金额 FROM %1 WHERE 月=? GROUP BY 1"
                            ") AS a ON F.科目代码=a.科目代码 WHERE a.贷方金额<>0 OR a.借方金额<>0 ORDER BY 1")
-                .arg(table),
+                .arg(table, exactAmountSum(QStringLiteral("借方金额")), exactAmountSum(QStringLiteral("贷方金额"))),
             {*month});
-    execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) "
-                           "SELECT '8', '合 计', round(sum(借方金额), 2), round(sum(贷方金额), 2) FROM %1 WHERE 月=?")
-                .arg(table),
+    execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) SELECT '8', '合 计', %2, %3 FROM %1 WHERE 月=?")
+                .arg(table, exactAmountSum(QStringLiteral("借方金额")), exactAmountSum(QStringLiteral("贷方金额"))),
             {*month});
     transaction.commit();
     return std::nullopt;
@@ -138,20 +146,18 @@ std::optional<Message> buildBalanceTable(int year, const QString& monthText, con
     if (!month || !levelOk || level < 1 || level > 3)
         return Message{QStringLiteral("请选择月份和级数"), QStringLiteral("QM505"), MessageIcon::Stop};
 
-    // Each level's statement names the period four times: opening, month, year to date, closing.
-    const QString p = periodKey(*month);
-    const QVariantList periods{p, p, p, p};
-
+    QStringList levels;
+    for (int each = 1; each <= level; ++each)
+        levels << balanceLevelRows(each);
     Transaction transaction;
-    const RecordSet totals = openRecordset(
-        QStringLiteral("SELECT sum(本期借数), round(sum(本期借金), 2), sum(本期贷数), round(sum(本期贷金), 2), "
-                       "sum(累计借数), round(sum(累计借金), 2), sum(累计贷数), round(sum(累计贷金), 2) FROM (%1)")
-            .arg(balanceLevelRows(year, 1)),
-        periods);
-    for (int each = 1; each <= level; ++each) {
-        execute(QStringLiteral("INSERT INTO 数量式余额表 (%1) %2").arg(kBalanceColumns, balanceLevelRows(year, each)),
-                periods);
-    }
+    execute(QStringLiteral("WITH codes AS MATERIALIZED (%1) INSERT INTO 数量式余额表 (%2) %3")
+                .arg(balanceCodeSums(year), kBalanceColumns, levels.join(QStringLiteral(" UNION ALL "))),
+            {*month});
+    // The totals sum the level-1 rows as they show, to the cent.
+    const RecordSet totals = openRecordset(QStringLiteral(
+        "SELECT sum(本期借数), %1, sum(本期贷数), %2, sum(累计借数), %3, sum(累计贷数), %4 FROM 数量式余额表 "
+        "WHERE length(科目代码)=4").arg(exactAmountSum(QStringLiteral("本期借金")), exactAmountSum(QStringLiteral("本期贷金")),
+                                     exactAmountSum(QStringLiteral("累计借金")), exactAmountSum(QStringLiteral("累计贷金"))));
     // Balances in each account's own direction, and balances that come to nothing left empty.
     execute(QStringLiteral("UPDATE 数量式余额表 SET 期初数量=iif(方向='借', 期初数量, -期初数量), "
                            "期初金额=iif(方向='借', 期初金额, -期初金额), 期末数量=iif(方向='借', 期末数量, -期末数量), "

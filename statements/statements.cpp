@@ -2,14 +2,13 @@
 
 #include "data/database.h"
 #include "data/db_error.h"
+#include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 
 namespace qm {
 
 namespace {
-
-const QString kAmount = QStringLiteral("round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2)");
 
 QString periodKey(int month)
 {
@@ -54,30 +53,44 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
     if (!ok || month < 1 || month > 12)
         return Message{QStringLiteral("请选择月份"), QStringLiteral("QM505"), MessageIcon::Stop};
     const QString table = entryTableName(year);
-    const QString key = periodKey(month);
+    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
+                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
+    // Opening rows have no month; "up to the month" includes them. Each code's nets by month in
+    // one pass over the index on (代码, 月, …), summed exactly and rounded to the cent.
+    const QString byMonth = QStringLiteral(
+        "SELECT 代码, 月, sum(%1) AS 净厘, sum(iif(结帐=2, %1, NULL)) AS 结转厘 FROM %2 GROUP BY 代码, 月").arg(net, table);
+    const QString upToMonth = QStringLiteral("(月 IS NULL OR 月<=p.m)");
     Transaction transaction;
     if (cashFlow) {
-        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT '888', %1 FROM %2 "
-                               "WHERE substr(ID,1,3)='800' AND substr(代码,1,4)<'1100'").arg(kAmount, table));
-        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT '999', %1 FROM %2 "
-                               "WHERE substr(ID,1,3)<=? AND substr(代码,1,4)<'1100'").arg(kAmount, table),
-                {key});
-        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT 流代, round(sum(ifnull(流金,0)), 2) FROM %1 "
-                               "WHERE substr(ID,1,3)<=? GROUP BY 流代").arg(table),
-                {key});
+        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT '888', %1 FROM (%2) "
+                               "WHERE 月 IS NULL AND substr(代码,1,4)<'1100'")
+                    .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), byMonth));
+        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT '999', %1 FROM (%2) CROSS JOIN (SELECT ? AS m) AS p "
+                               "WHERE %3 AND substr(代码,1,4)<'1100'")
+                    .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), byMonth, upToMonth),
+                {month});
+        // One row per cash-flow item, lines without an item first: sorting only the lines that
+        // have one keeps a million lines out of the grouping.
+        const QString itemSum = exactAmountSum(QStringLiteral("ifnull(流金,0)"));
+        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT NULL, %1 FROM %2 "
+                               "WHERE 流代 IS NULL AND substr(ID,1,3)<=? HAVING count(*)>0").arg(itemSum, table),
+                {periodKey(month)});
+        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT 流代, %1 FROM %2 "
+                               "WHERE 流代 IS NOT NULL AND substr(ID,1,3)<=? GROUP BY 流代").arg(itemSum, table),
+                {periodKey(month)});
     } else {
-        const QString sums = QStringLiteral("SELECT substr(代码,1,4) AS 代码, %1 AS %2 FROM %3 WHERE %4 GROUP BY 1");
-        const QString opening = sums.arg(kAmount, QStringLiteral("年初"), table, QStringLiteral("substr(ID,1,3)='800'"));
-        const QString closing = sums.arg(kAmount, QStringLiteral("期末"), table, QStringLiteral("substr(ID,1,3)<=?"));
-        const QString month = sums.arg(kAmount, QStringLiteral("本期"), table, QStringLiteral("substr(ID,1,3)=? AND 结帐=2"));
-        const QString toDate = sums.arg(kAmount, QStringLiteral("累计"), table, QStringLiteral("substr(ID,1,3)<=? AND 结帐=2"));
+        const QString sums = QStringLiteral(
+            "SELECT substr(代码,1,4) AS 代码, %1 AS 年初, %2 AS 期末, %3 AS 本期, %4 AS 累计 FROM (%5) "
+            "CROSS JOIN (SELECT ? AS m) AS p GROUP BY 1")
+                                 .arg(centsOfThousandths(QStringLiteral("sum(iif(月 IS NULL, 净厘, NULL))")),
+                                      centsOfThousandths(QStringLiteral("sum(iif(%1, 净厘, NULL))").arg(upToMonth)),
+                                      centsOfThousandths(QStringLiteral("sum(iif(月=p.m, 结转厘, NULL))")),
+                                      centsOfThousandths(QStringLiteral("sum(iif(%1, 结转厘, NULL))").arg(upToMonth)), byMonth);
         execute(QStringLiteral("INSERT INTO 报表数据 (代码, 方向, 年初, 期末, 本期, 累计) "
-                               "SELECT F.科目代码, F.方向, A.年初, B.期末, C.本期, D.累计 FROM 科目表 AS F "
-                               "LEFT JOIN (%1) AS A ON F.科目代码=A.代码 LEFT JOIN (%2) AS B ON F.科目代码=B.代码 "
-                               "LEFT JOIN (%3) AS C ON F.科目代码=C.代码 LEFT JOIN (%4) AS D ON F.科目代码=D.代码 "
-                               "WHERE length(F.科目代码)=4 AND (A.年初<>0 OR B.期末<>0 OR C.本期<>0 OR D.累计<>0)")
-                    .arg(opening, closing, month, toDate),
-                {key, key, key});
+                               "SELECT F.科目代码, F.方向, A.年初, A.期末, A.本期, A.累计 FROM 科目表 AS F JOIN (%1) AS A "
+                               "ON F.科目代码=A.代码 WHERE length(F.科目代码)=4 AND (A.年初<>0 OR A.期末<>0 OR A.本期<>0 OR A.累计<>0)")
+                    .arg(sums),
+                {month});
         // Credit-side balances of classes 1 to 5 read positive; so do the expense movements.
         execute(QStringLiteral("UPDATE 报表数据 SET 年初=-年初, 期末=-期末 WHERE 方向='贷' AND 代码<'6000'"));
         execute(QStringLiteral("UPDATE 报表数据 SET 本期=-本期, 累计=-累计 WHERE 代码>'6400'"));

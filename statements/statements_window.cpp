@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -67,7 +68,7 @@ StatementsWindow::StatementsWindow(QWidget* parent)
     help->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
     help->installEventFilter(this);
 
-    m_result = new QTableWidget(this);
+    m_result = new QTableView(this);
     m_result->setObjectName(QStringLiteral("MSH1"));
     m_result->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_result->verticalHeader()->hide();

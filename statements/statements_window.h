@@ -8,6 +8,7 @@ class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
+class QTableView;
 class QTableWidget;
 
 namespace qm {
@@ -38,7 +39,7 @@ private:
     QRadioButton* m_options[5];
     QComboBox* m_month;
     QLineEdit* m_unitName;
-    QTableWidget* m_result;
+    QTableView* m_result;
     QTableWidget* m_definitions;
     QListWidget* m_codes;
     // The statement whose definitions the grid shows: its edits go there, whatever is ticked since.

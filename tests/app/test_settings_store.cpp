@@ -70,6 +70,8 @@ private slots:
 
         addLine(u"8030001001"_s, u"1001"_s, 5.0, QVariant());
         const QStringList saved = dumpTable(u"分2016"_s);
+        // A backup of an earlier version, made before the entry tables had their code index.
+        execute(u"DROP INDEX 分2016_代码月"_s);
         const QString folder = program.path() + u"/备份/新"_s;
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         QCOMPARE(backup, folder + u"/QM2016-05-01 80001.bam"_s);
@@ -80,6 +82,7 @@ private slots:
         restoreDatabase(backup);
         QCOMPARE(dumpTable(u"分2016"_s), saved);
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 86);
+        QCOMPARE(scalar(u"SELECT count(*) FROM pragma_index_list('分2016') WHERE name='分2016_代码月'"_s).toInt(), 1);
 
         // Anything but a database of this program leaves the database as it is.
         const QString notABackup = program.path() + u"/notes.bam"_s;
@@ -166,6 +169,9 @@ private slots:
         addLine(u"8030006001"_s, u"1012"_s, 0.1, QVariant());
         addLine(u"8030006002"_s, u"1012"_s, 0.2, QVariant());
         addLine(u"8030006003"_s, u"1012"_s, QVariant(), 0.3);
+        // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
+        for (int line = 1; line <= 51; ++line)
+            addLine(u"8040001%1"_s.arg(line, 3, 10, QLatin1Char('0')), u"2211"_s, QVariant(), line == 51 ? 0.125 : 0.1);
         addLine(u"8030007001"_s, u"2241"_s, QVariant(), 100.0, 10);
         addLine(u"8030007002"_s, u"1001"_s, 100.0, QVariant());
         addLine(u"8000000001"_s, u"1231"_s, 1.0, QVariant(), QVariant(), QString(), QVariant(), 2017);
@@ -178,8 +184,9 @@ private slots:
                                       u"8000000002 年初余额 1122 应收账款 - 0.3 - -"_s,
                                       u"8000000003 年初余额 1405 库存商品 10 100 - -"_s,
                                       u"8000000004 年初余额 2202001001 应付账款/甲/材料款 - - -30 -"_s,
-                                      u"8000000005 年初余额 2241 其他应付款 10 - 100 -"_s,
-                                      u"8000000006 年初余额 4001 实收资本 - - 1000 -"_s,
+                                      u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s,
+                                      u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
+                                      u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s,
                                       u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QCOMPARE(rowsAsText(sql), expected);

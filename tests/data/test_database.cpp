@@ -118,6 +118,35 @@ private slots:
         // The next statement opens the connection again.
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
         QVERIFY(isConnectionOpen());
+
+        // Every kind of value reads back as the SQL driver gives it, bound or written, and a
+        // quoted alias loses its quotes.
+        const RecordSet kinds = openRecordset(
+            QStringLiteral("SELECT ?, ?, ?, ?, ?, ?, ?, 12, 2.675, '银行存款/工行 O''x', x'00ff' AS \"引号\""),
+            {QVariant(), 7, qint64(1) << 40, 0.125, true, QStringLiteral("现金"), QByteArray("\x01\x02", 2)});
+        const struct {
+            int type;
+            QString text;
+        } expected[] = {{QMetaType::QString, QString()}, {QMetaType::LongLong, QStringLiteral("7")},
+                        {QMetaType::LongLong, QStringLiteral("1099511627776")}, {QMetaType::Double, QStringLiteral("0.125")},
+                        {QMetaType::LongLong, QStringLiteral("1")}, {QMetaType::QString, QStringLiteral("现金")},
+                        {QMetaType::QByteArray, QStringLiteral("\x01\x02")}, {QMetaType::LongLong, QStringLiteral("12")},
+                        {QMetaType::Double, QStringLiteral("2.675")}, {QMetaType::QString, QStringLiteral("银行存款/工行 O'x")},
+                        {QMetaType::QByteArray, QString::fromLatin1(QByteArray("\x00\xff", 2))}};
+        QCOMPARE(kinds.fieldCount(), int(std::size(expected)));
+        for (int field = 0; field < kinds.fieldCount(); ++field) {
+            QCOMPARE(kinds.value(0, field).typeId(), expected[field].type);
+            QCOMPARE(kinds.value(0, field).isNull(), field == 0);
+            if (expected[field].type == QMetaType::QByteArray)
+                QCOMPARE(QString::fromLatin1(kinds.value(0, field).toByteArray()), expected[field].text);
+            else
+                QCOMPARE(kinds.value(0, field).toString(), expected[field].text);
+        }
+        QCOMPARE(kinds.fieldNames().last(), QStringLiteral("引号"));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT ?, ?"), {1}));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT 1; SELECT 2")));
+        // A statement that returns no columns runs and gives an empty record set.
+        QVERIFY(openRecordset(QStringLiteral("DELETE FROM 摘要 WHERE 名称=?"), {QStringLiteral("无")}).isEmpty());
     }
 
     void missingFileIsNeverCreated()

@@ -61,6 +61,20 @@ private slots:
                  (QStringList{QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("12")}));
         QCOMPARE(column(credit, QStringLiteral("余额")).mid(0, 3),
                  (QStringList{QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("120")}));
+
+        // Half-cent lines on a level-3 credit account: the running amount is the exact running
+        // sum rounded (0.125, 0.25, 0.375 show 0.13, 0.25, 0.38), and so is the month's sum.
+        execute(QStringLiteral("DELETE FROM 数量式"));
+        for (int line = 1; line <= 3; ++line)
+            addLine(QStringLiteral("806000100%1").arg(line), QStringLiteral("2202001001"), QVariant(), 0.125, 1.0);
+        buildQuantityLedger(kYear, QStringLiteral("2202001001"), QStringLiteral("贷"));
+        const RecordSet halves = quantityLedgerRows();
+        QCOMPARE(column(halves, QStringLiteral("余额")).mid(1, 3),
+                 (QStringList{QStringLiteral("0.13"), QStringLiteral("0.25"), QStringLiteral("0.38")}));
+        QCOMPARE(column(halves, QStringLiteral("余单")).mid(1, 3),
+                 (QStringList{QStringLiteral("0.130"), QStringLiteral("0.125"), QStringLiteral("0.127")}));
+        QCOMPARE(column(halves, QStringLiteral("贷金")).mid(4, 2), (QStringList{QStringLiteral("0.38"), QStringLiteral("0.38")}));
+        QCOMPARE(column(halves, QStringLiteral("余额")).last(), QStringLiteral("0.38"));
     }
 
     void fixedAssetLedger()

@@ -83,6 +83,13 @@ private slots:
         QCOMPARE(column(rows, 3), (QStringList{QStringLiteral("700"), QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("1100")}));
         QVERIFY(!buildAccountSummary(kYear, QStringLiteral("7")));
         QCOMPARE(column(accountSummaryRows(), 2), QStringList{QStringLiteral("-")});
+
+        // Fifty lines of 0.1 and one of 0.125 sum to 5.125 exactly: 5.13, not the binary 5.12.
+        for (int line = 1; line <= 51; ++line)
+            addLine(QStringLiteral("8040001%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("1122"), line == 51 ? 0.125 : 0.1,
+                    QVariant());
+        QVERIFY(!buildAccountSummary(kYear, QStringLiteral("4")));
+        QCOMPARE(column(accountSummaryRows(), 2), (QStringList{QStringLiteral("5.13"), QStringLiteral("5.13")}));
     }
 
     void balanceTable()
@@ -125,6 +132,32 @@ private slots:
 
         QVERIFY(!buildBalanceTable(kYear, QStringLiteral("12"), QStringLiteral("1")));
         QCOMPARE(balanceTableRows().count(), 6);
+
+        // Half-cent sums on a level-3 credit account: fifty lines of 0.1 and one of 0.125 are
+        // 5.125 exactly, which shows 5.13 (a binary sum lands under it, at 5.1249999…), and the
+        // level-1 closing balance 700 - 205.125 shows -494.88, rounded away from zero.
+        addAccount(QStringLiteral("2202001"), QStringLiteral("甲"), QStringLiteral("应付账款/甲"), QStringLiteral("贷"), false);
+        addAccount(QStringLiteral("2202001001"), QStringLiteral("货款"), QStringLiteral("应付账款/甲/货款"), QStringLiteral("贷"));
+        for (int line = 1; line <= 50; ++line)
+            addLine(QStringLiteral("8030005%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("2202001001"), QVariant(), 0.1);
+        addLine(QStringLiteral("8030006001"), QStringLiteral("2202001001"), QVariant(), 0.125);
+        addLine(QStringLiteral("8030006002"), QStringLiteral("1122"), 5.125, QVariant());
+        QVERIFY(!buildBalanceTable(kYear, QStringLiteral("3"), QStringLiteral("3")));
+        QHash<QString, QStringList> byCode;
+        for (const auto row : balanceTableRows()) {
+            QStringList amounts;
+            for (const int field : {4, 6, 8, 10, 12, 14})
+                amounts << (row[field].isNull() ? QStringLiteral("-") : row[field].toString());
+            byCode.insert(row[0].toString(), amounts);
+        }
+        const QStringList halfCents{QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("5.13"), QStringLiteral("-"),
+                                    QStringLiteral("5.13"), QStringLiteral("5.13")};
+        QCOMPARE(byCode.value(QStringLiteral("2202001001")), halfCents);
+        QCOMPARE(byCode.value(QStringLiteral("2202001")), halfCents);
+        QCOMPARE(byCode.value(QStringLiteral("2202")), (QStringList{QStringLiteral("-"), QStringLiteral("700"), QStringLiteral("205.13"),
+                                                                   QStringLiteral("700"), QStringLiteral("205.13"), QStringLiteral("-494.88")}));
+        QCOMPARE(byCode.value(QStringLiteral("1122")).at(1), QStringLiteral("5.13"));
+        QCOMPARE(byCode.value(QStringLiteral("8")).mid(1, 2), (QStringList{QStringLiteral("705.43"), QStringLiteral("1105.43")}));
 
         // Level 3 shows a 10-digit leaf under its parents; a credit account's balance reads positive.
         execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='2241'"));
@@ -173,6 +206,21 @@ private slots:
         buildDetailLedger(kYear, QStringLiteral("2241001001"), QStringLiteral("贷"));
         QCOMPARE(column(threeColumnLedgerRows(), 8).mid(0, 3),
                  (QStringList{QStringLiteral("-"), QStringLiteral("0.1"), QStringLiteral("0.3")}));
+
+        // Half-cent lines on a level-3 credit account: each balance is the exact running sum
+        // rounded (0.125, 0.25, 0.375), not a sum of rounded steps (0.13, 0.26, 0.39).
+        addAccount(QStringLiteral("2202001001"), QStringLiteral("货款"), QStringLiteral("应付账款/甲/货款"), QStringLiteral("贷"));
+        for (int line = 1; line <= 3; ++line)
+            addLine(QStringLiteral("804000100%1").arg(line), QStringLiteral("2202001001"), QVariant(), 0.125);
+        addLine(QStringLiteral("8040001004"), QStringLiteral("2202001001"), 0.375, QVariant());
+        execute(QStringLiteral("DELETE FROM 三总式"));
+        buildDetailLedger(kYear, QStringLiteral("2202001001"), QStringLiteral("贷"));
+        rows = threeColumnLedgerRows();
+        QCOMPARE(column(rows, 8), (QStringList{QStringLiteral("-"), QStringLiteral("0.13"), QStringLiteral("0.25"), QStringLiteral("0.38"),
+                                               QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("0")}));
+        QCOMPARE(column(rows, 7).mid(3, 2), (QStringList{QStringLiteral("贷"), QStringLiteral("平")}));
+        QCOMPARE(column(rows, 5).at(5), QStringLiteral("0.38"));
+        QCOMPARE(column(rows, 6).at(5), QStringLiteral("0.38"));
 
         execute(QStringLiteral("DELETE FROM 三总式"));
         buildDetailLedger(kYear, QStringLiteral("1101"), QStringLiteral("借"));

@@ -79,6 +79,19 @@ private slots:
         QCOMPARE(cash.value(QStringLiteral("888")).toDouble(), 6000.0);
         QCOMPARE(cash.value(QStringLiteral("999")).toDouble(), 7000.0);
         QCOMPARE(cash.value(QStringLiteral("101")).toDouble(), 1170.0);
+
+        // Half-cent sums on a credit account and a cash-flow item: fifty lines of 0.1 and one of
+        // 0.125 are 5.125 exactly, 5.13 to the cent (a binary sum gives 5.12).
+        for (int line = 1; line <= 51; ++line) {
+            const double value = line == 51 ? 0.125 : 0.1;
+            addLine(QStringLiteral("8040001%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("2241"), QVariant(), value);
+            addLine(QStringLiteral("8040002%1").arg(line, 3, 10, QLatin1Char('0')), QStringLiteral("1001"), value, QVariant(),
+                    QVariant(), QStringLiteral("102"), value);
+        }
+        QVERIFY(!buildReportData(kYear, QStringLiteral("4"), false));
+        QCOMPARE(reportDataColumn(QStringLiteral("期末")).value(QStringLiteral("2241")).toString(), QStringLiteral("5.13"));
+        QVERIFY(!buildReportData(kYear, QStringLiteral("4"), true));
+        QCOMPARE(reportDataColumn(QStringLiteral("累计")).value(QStringLiteral("102")).toString(), QStringLiteral("5.13"));
     }
 
     void shippedStatementsAgree()

@@ -5,6 +5,7 @@
 #include "data/dialog_runner.h"
 #include "support/message_recorder.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QPushButton>
 #include <QStringList>
@@ -27,6 +28,16 @@ inline QString press(QObject& window, const char* button, const MessageRecorder&
     const qsizetype before = recorder.messages.size();
     child<QPushButton>(window, button)->click();
     return recorder.messages.size() > before ? recorder.messages.last().text : QString();
+}
+
+// What a grid shows in a cell, and how it aligns it (0 when it says nothing).
+inline QString cellText(const QAbstractItemView* grid, int row, int column)
+{
+    return grid->model()->index(row, column).data().toString();
+}
+inline int cellAlignment(const QAbstractItemView* grid, int row, int column)
+{
+    return grid->model()->index(row, column).data(Qt::TextAlignmentRole).toInt();
 }
 
 // Replaces every modal window with a function that drives it, and remembers which windows came.

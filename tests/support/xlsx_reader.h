@@ -105,6 +105,9 @@ inline Sheet readFirstSheet(const QString& path)
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("v")) {
             const QString value = xml.readElementText();
             sheet.cells[reference].text = sharedString ? strings.value(value.toInt()) : value;
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("t")) {
+            // A text written row by row is stored in its cell: <is><t>…</t></is>.
+            sheet.cells[reference].text = xml.readElementText();
         }
     }
     return sheet;

@@ -131,6 +131,11 @@ private slots:
         QCOMPARE(formatThousands(0.1 + 0.2 - 0.3), u"0.00"_s);
         QCOMPARE(formatThousands(0.3 - 0.1 - 0.2), u"0.00"_s);
         QVERIFY(roundToCent(0.1 + 0.2) == 0.3);
+        // Half a cent rounds away from zero on the amount as written, not on its binary neighbour.
+        QCOMPARE(formatThousands(2.675), u"2.68"_s);
+        QCOMPARE(formatThousands(-1.005), u"-1.01"_s);
+        QCOMPARE(formatThousands(56717.715), u"56,717.72"_s);
+        QCOMPARE(formatThousands(0.125), u"0.13"_s);
         QVERIFY(!parseNumber(u"-"_s));
         QCOMPARE(*parseNumber(u"1,000.25"_s), 1000.25);
         QCOMPARE(leadingNumber(u"12ab"_s), 12);

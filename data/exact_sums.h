@@ -1,0 +1,36 @@
+#pragma once
+
+// Sums of amounts taken exactly in SQL: each stored amount as whole thousandths (so half-cent
+// amounts such as 0.125 and 2.675 count as written, not as their binary neighbours), summed as
+// integers, and rounded to the cent half away from zero only when shown or stored.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace qm {
+
+// An amount column or expression as whole thousandths; NULL stays NULL.
+inline QString thousandthsOf(const QString& amount)
+{
+    return QStringLiteral("CAST(round((%1)*1000) AS INTEGER)").arg(amount);
+}
+
+// A sum of thousandths as an amount rounded to the cent, half away from zero; NULL stays NULL.
+inline QString centsOfThousandths(const QString& thousandths)
+{
+    return QStringLiteral("(((%1) + iif((%1)<0, -5, 5)) / 10 / 100.0)").arg(thousandths);
+}
+
+// The exact sum of an amount column over a group, rounded to the cent; NULL when it sums nothing.
+inline QString exactAmountSum(const QString& amount)
+{
+    return centsOfThousandths(QStringLiteral("sum(%1)").arg(thousandthsOf(amount)));
+}
+
+// The same in code: a sum of thousandths as whole cents, half away from zero.
+constexpr qint64 centsOfThousandths(qint64 thousandths)
+{
+    return (thousandths + (thousandths < 0 ? -5 : 5)) / 10;
+}
+
+}  // namespace qm
