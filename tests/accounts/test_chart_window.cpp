@@ -42,7 +42,7 @@ class TestChartWindow : public QObject {
 private slots:
     void init() { loginState().fiscalYear = 2015; }
 
-    void loadsTheChartAndFillsTheBoxesOnDoubleClick()
+    void loadsTheChartFillsTheBoxesAndHandsOverLevel1()
     {
         TempProgram program;
         ChartWindow window;
@@ -56,6 +56,11 @@ private slots:
 
         emit tree->itemDoubleClicked(findNode(tree, u"1231"_s), 0);
         QCOMPARE(boxes(window), u"1231||坏账准备||坏账准备|贷"_s);
+
+        // The level-1 button closes the window and asks for the account window.
+        child<QPushButton>(window, "Command4")->click();
+        QVERIFY(window.level1AccountRequested());
+        QCOMPARE(window.result(), int(QDialog::Accepted));
     }
 
     void addRenameAndDeleteFromTheWindow()
@@ -140,15 +145,6 @@ private slots:
         QTest::keyClicks(QApplication::focusWidget(), u"y"_s);
         window.reject();
         QCOMPARE(scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"Y"_s);
-    }
-
-    void level1ButtonClosesAndAsksForTheAccountWindow()
-    {
-        TempProgram program;
-        ChartWindow window;
-        child<QPushButton>(window, "Command4")->click();
-        QVERIFY(window.level1AccountRequested());
-        QCOMPARE(window.result(), int(QDialog::Accepted));
     }
 
     void level1AccountWindow()
