@@ -91,7 +91,7 @@ private slots:
             {draft(3, QString()), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
             {draft(3, u"0"_s), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
             {with(unbalanced, 3, u"10000"_s), u"QM505提示|stop|凭证号不能超过9999"_s},
-            {with([](VoucherDraft& v) { v.attachmentsText = u"12345678901"_s; }, 3, u"1"_s), u"QM505提示|stop|附单据张数不能超过9999"_s},
+            {with([](VoucherDraft& v) { v.attachmentsText = u"10000"_s; }, 3, u"1"_s), u"QM505提示|stop|附单据张数不能超过9999"_s},
             {with([](VoucherDraft& v) { v.firstSummary.clear(); }, 3, u"1"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
             {draft(3, u"3"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
             {with([&](VoucherDraft& v) { v.firstSummary.clear(); unbalanced(v); }), u"QM505提示|stop|第一行摘要不能为空"_s},
@@ -100,7 +100,7 @@ private slots:
             {with([](VoucherDraft& v) { v.rowWithoutAccount = 4; v.lines[1].accountCode = u"9999"_s; }),
              u"QM505提示|stop|第4行没有科目,不能保存:请输入科目或清空该行"_s},
             {with([](VoucherDraft& v) { v.lines[1].accountCode = u"2202"_s; }), u"QM505||科目代码不正确或不是最明细代码"_s},
-            {with([](VoucherDraft& v) { v.lines[1].accountCode = u"2202001001"_s; }), QString()},
+            {with([](VoucherDraft& v) { v.lines[1].accountCode = u"2202001001"_s; v.attachmentsText = u"9999"_s; }), QString()},
             // 0.1 + 0.2 against 0.3 balances to the cent.
             {draft(3, u"2"_s, {line(u"a"_s, u"1001"_s, u"0.10"_s, QString()), line(QString(), u"1001"_s, u"0.20"_s, QString()),
                                line(QString(), u"1002"_s, QString(), u"0.30"_s)}), QString()},
