@@ -36,7 +36,7 @@ class TestOpeningBalances : public QObject {
     Q_OBJECT
 
 private slots:
-    void trialBalanceComparesTheTotalsAsShown()
+    void trialBalanceThenLoadingTheOpeningRows()
     {
         TempProgram program;
         addPayableLeaf();
@@ -57,12 +57,8 @@ private slots:
         QCOMPARE(checkOpeningRowsChange(false, true, trialBalanceOfChart()).question->text, u"是否装入年初数据?"_s);
         QCOMPARE(checkOpeningRowsChange(true, true, trialBalanceOfChart()).question->text, u"是否修改年初数据?"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, setOpeningValue(u"1001"_s, u"科目名称"_s, 1));
-    }
 
-    void loadingReplacesTheOpeningRowsOnly()
-    {
-        TempProgram program;
-        addPayableLeaf();
+        // Loading replaces the opening rows only.
         addLine(u"8000000001"_s, u"1122"_s, 9.0, QVariant());
         addLine(u"8000000002"_s, u"2202"_s, QVariant(), 9.0);
         addLine(u"8030001001"_s, u"1001"_s, 5.0, QVariant());
