@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(nextSiblingDigits(u"999"_s), u"1000"_s);
     }
 
-    void refusedSubAccountsChangeNothing()
+    void refusedOrFailedChangesChangeNothing()
     {
         TempProgram program;
         smallChart();
@@ -136,6 +136,16 @@ private slots:
             QCOMPARE(shown(checkAddSubAccount(refused, kYear).refusal), u"QM505提示|?|"_s + message);
             QVERIFY_THROWS_EXCEPTION(DbError, addSubAccount(refused, kYear));
         }
+
+        // Changes that fail part way leave everything as it was.
+        const auto refusing = [](const QString& trigger, const std::function<void()>& change) {
+            execute(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, 'refused'); END"_s.arg(trigger));
+            QVERIFY_THROWS_EXCEPTION(DbError, change());
+            execute(u"DROP TRIGGER refuse"_s);
+        };
+        refusing(u"INSERT ON 科目表"_s, [] { addSubAccount({u"1001"_s, u"001"_s, u"甲"_s, u"借"_s}, kYear); });
+        refusing(u"UPDATE ON 科目表 WHEN NEW.科目代码='1002001001'"_s, [] { renameAccount(u"1002"_s, u"存款"_s, u"借"_s); });
+        refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s); });
         QCOMPARE(dumpTable(u"科目表"_s), chart);
         QCOMPARE(dumpTable(u"分2015"_s), entries);
     }
@@ -157,10 +167,19 @@ private slots:
         QCOMPARE(checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text, u"请先从左边选择科目!"_s);
     }
 
-    void deletingASubtree()
+    void leafUnitsThenDeletingASubtree()
     {
         TempProgram program;
         smallChart();
+        QStringList codes;
+        for (const LeafAccount& leaf : leafAccounts())
+            codes << leaf.code;
+        QCOMPARE(codes, (QStringList{u"1001"_s, u"1002001001"_s, u"2202"_s}));
+        setLeafUnitAndFlag(u"2202"_s, u"美元"_s, u"Y"_s);
+        setLeafUnitAndFlag(u"1002"_s, u"件"_s, u"Y"_s);
+        QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag, u"美元Y"_s);
+        QCOMPARE(account(u"1002"_s), u"1 银行存款 借  - - - -"_s);
+
         addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
         addLine(u"8000000001"_s, u"1002001001"_s, 50.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
 
@@ -206,39 +225,6 @@ private slots:
         addLevel1Account({u"1005"_s, u"备用"_s, u"借"_s});
         QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s),
                  QStringList{u"备用 1 备用 借 Y - -"_s});
-    }
-
-    void failurePartWayLeavesEverythingAsItWas()
-    {
-        TempProgram program;
-        smallChart();
-        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
-        const QStringList chart = dumpTable(u"科目表"_s);
-        const QStringList entries = dumpTable(u"分2015"_s);
-        const auto refusing = [](const QString& trigger, const std::function<void()>& change) {
-            execute(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, 'refused'); END"_s.arg(trigger));
-            QVERIFY_THROWS_EXCEPTION(DbError, change());
-            execute(u"DROP TRIGGER refuse"_s);
-        };
-        refusing(u"INSERT ON 科目表"_s, [] { addSubAccount({u"1001"_s, u"001"_s, u"甲"_s, u"借"_s}, kYear); });
-        refusing(u"UPDATE ON 科目表 WHEN NEW.科目代码='1002001001'"_s, [] { renameAccount(u"1002"_s, u"存款"_s, u"借"_s); });
-        refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s); });
-        QCOMPARE(dumpTable(u"科目表"_s), chart);
-        QCOMPARE(dumpTable(u"分2015"_s), entries);
-    }
-
-    void leafUnitsAndFlags()
-    {
-        TempProgram program;
-        smallChart();
-        QStringList codes;
-        for (const LeafAccount& leaf : leafAccounts())
-            codes << leaf.code;
-        QCOMPARE(codes, (QStringList{u"1001"_s, u"1002001001"_s, u"2202"_s}));
-        setLeafUnitAndFlag(u"2202"_s, u"美元"_s, u"Y"_s);
-        setLeafUnitAndFlag(u"1002"_s, u"件"_s, u"Y"_s);
-        QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag, u"美元Y"_s);
-        QCOMPARE(account(u"1002"_s), u"1 银行存款 借  - - - -"_s);
     }
 };
 

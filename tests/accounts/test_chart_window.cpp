@@ -42,7 +42,7 @@ class TestChartWindow : public QObject {
 private slots:
     void init() { loginState().fiscalYear = 2015; }
 
-    void loadsTheChartAndFillsTheBoxesOnDoubleClick()
+    void loadsTheChartFillsTheBoxesAndHandsOverLevel1()
     {
         TempProgram program;
         ChartWindow window;
@@ -56,6 +56,11 @@ private slots:
 
         emit tree->itemDoubleClicked(findNode(tree, u"1231"_s), 0);
         QCOMPARE(boxes(window), u"1231||坏账准备||坏账准备|贷"_s);
+
+        // The level-1 button closes the window and asks for the account window.
+        child<QPushButton>(window, "Command4")->click();
+        QVERIFY(window.level1AccountRequested());
+        QCOMPARE(window.result(), int(QDialog::Accepted));
     }
 
     void addRenameAndDeleteFromTheWindow()
@@ -115,40 +120,29 @@ private slots:
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* grid = child<QTableWidget>(window, "DataGrid1");
+        const auto type = [grid](int row, int column, const QString& text) {
+            grid->setCurrentCell(row, column);
+            grid->editItem(grid->item(row, column));
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
         QCOMPARE(grid->item(0, 0)->text(), u"1001"_s);
         grid->setFocus();
-        grid->setCurrentCell(0, 2);
-        grid->editItem(grid->item(0, 2));
-        QTest::keyClicks(QApplication::focusWidget(), u"kg"_s);
+        type(0, 2, u"kg"_s);
         MessageRecorder recorder;
-        child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(recorder.texts(), QStringList{u"请先从左边选择科目!"_s});
+        QCOMPARE(press(window, "Command2", recorder), u"请先从左边选择科目!"_s);
         QCOMPARE(scalar(u"SELECT 单位 FROM 科目表 WHERE 科目代码='1001'"_s).toString(), u"kg"_s);
 
         // The exchange flag is Y in either case, or nothing: anything else is refused and kept out.
-        grid->setCurrentCell(2, 3);
-        grid->editItem(grid->item(2, 3));
-        QTest::keyClicks(QApplication::focusWidget(), u"N"_s);
+        type(2, 3, u"N"_s);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCoreApplication::processEvents();
         QCOMPARE(recorder.texts().last(), u"调汇标志只能是Y或空白,原值不变"_s);
         QCOMPARE(grid->item(2, 3)->text(), QString());
         QCOMPARE(scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(2, 0)->text()}).toString(), QString());
 
-        grid->setCurrentCell(1, 3);
-        grid->editItem(grid->item(1, 3));
-        QTest::keyClicks(QApplication::focusWidget(), u"y"_s);
+        type(1, 3, u"y"_s);
         window.reject();
         QCOMPARE(scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"Y"_s);
-    }
-
-    void level1ButtonClosesAndAsksForTheAccountWindow()
-    {
-        TempProgram program;
-        ChartWindow window;
-        child<QPushButton>(window, "Command4")->click();
-        QVERIFY(window.level1AccountRequested());
-        QCOMPARE(window.result(), int(QDialog::Accepted));
     }
 
     void level1AccountWindow()

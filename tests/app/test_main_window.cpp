@@ -42,7 +42,7 @@ private slots:
         setPrinterCheck(m_previousPrinter);
     }
 
-    void showsYearOperatorCaptionToolbarAndMenus()
+    void showsYearOperatorCaptionToolbarMenusAndWelcomeLine()
     {
         MainWindow window;
         QCOMPARE(window.objectName(), u"QM505"_s);
@@ -60,11 +60,8 @@ private slots:
         QCOMPARE(texts(window.findChild<QToolBar*>(u"Toolbar1"_s)->actions()), u"凭证录入,凭证打印,综合查询,报表查看,科目设置,系统设置"_s);
         QCOMPARE(texts(window.menuBar()->actions()), u"系统设置(F),凭证处理(E),报表查看(T),综合查询(G),关于系统(S),退出系统(E)"_s);
         QCOMPARE(texts(window.menuBar()->actions().first()->menu()->actions()), u"科目处理,-,初始设置"_s);
-    }
 
-    void welcomeLineScrollsAndStops()
-    {
-        MainWindow window;
+        // The welcome line scrolls a character a tick, round to its start, and a double click stops it.
         const QString start = window.welcomePanelText();
         QCOMPARE(start.size(), 95);
         QVERIFY(start.startsWith(u"欢迎使用QM505系统(VB"_s));

@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(modeOf(QFileInfo(backupDatabase(ownFolder, QDateTime::currentDateTime())).absolutePath()), 0705);
     }
 
-    void carryingTheYearForward()
+    void carryingTheYearForwardThenClearingIt()
     {
         TempProgram program;
         addPayableLeaf();
@@ -197,20 +197,14 @@ private slots:
         QCOMPARE(checkCarryForward(2020)->text, u"只到2020年的数据库"_s);
         QVERIFY(!checkCarryForward(2019));
         QVERIFY_THROWS_EXCEPTION(DbError, carryForward(2020));
-    }
 
-    void clearingAYear()
-    {
-        TempProgram program;
-        addLine(u"8000000001"_s, u"1001"_s, 10.0, QVariant());
-        addLine(u"8030001001"_s, u"1001"_s, 10.0, QVariant());
-        addLine(u"8030001001"_s, u"1001"_s, 10.0, QVariant(), QVariant(), QString(), QVariant(), 2015);
+        // Clearing a year empties its table and the chart's opening values, not the next year.
         execute(u"UPDATE 科目表 SET 数量=1, 借方金额=10 WHERE 科目代码='1001'"_s);
         QCOMPARE(clearYearQuestion(2016).text, u"是否清空 2016 年的所有数据?"_s);
         QCOMPARE(clearYearLastQuestion(2016).text, u"最后一次提示,是否要清空 2016 年的所有数据?"_s);
         clearYear(2016);
-        QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2015), count(*), "
-                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 1 86 0"_s});
+        QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
+                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 7 88 0"_s});
     }
 };
 

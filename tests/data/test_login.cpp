@@ -25,7 +25,7 @@ class TestLogin : public QObject {
 private slots:
     void init() { loginState() = LoginState{}; }
 
-    void operatorListAndSettingsRow()
+    void operatorListSettingsRowAndEntryTables()
     {
         test::TempProgram program;
         addOperator(u"02"_s, u""_s, u"x"_s);
@@ -34,9 +34,13 @@ private slots:
         QCOMPARE(operatorNames(), (QStringList{u"管理员"_s, QString(), u"会计"_s}));
 
         execute(u"UPDATE 信息表 SET 年度=2016, 帐套名称=? WHERE 代号='QM'"_s, {u"某某公司"_s});
-        const SettingsRow settings = readSettingsRow();
-        QCOMPARE(settings.yearText, u"2016"_s);
-        QCOMPARE(settings.unitName, u"某某公司"_s);
+        QCOMPARE(readSettingsRow().yearText + u'|' + readSettingsRow().unitName, u"2016|某某公司"_s);
+
+        // Entry tables exist for 2010 to 2020 only.
+        QCOMPARE(entryTableName(2010) + entryTableName(2020), u"分2010分2020"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(2021));
+        QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(0));
+        QCOMPARE(parseFiscalYear(u"2020"_s), std::optional<int>(2020));
     }
 
     void passwordsCompareExactlyAndNamesWithoutCase()
@@ -73,15 +77,6 @@ private slots:
         QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword, u"管理员|123456"_s);
         // The typed year is the open year; the settings row keeps its own.
         QCOMPARE(readSettingsRow().yearText, u"2020"_s);
-    }
-
-    void entryTableNamesOnlyForYearsWithATable()
-    {
-        QCOMPARE(entryTableName(2010), u"分2010"_s);
-        QCOMPARE(entryTableName(2020), u"分2020"_s);
-        QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(2021));
-        QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(0));
-        QCOMPARE(parseFiscalYear(u"2020"_s), std::optional<int>(2020));
     }
 };
 

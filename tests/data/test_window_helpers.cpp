@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(table.currentRow(), 0);
     }
 
-    void progressSpinCountsToTheEndAndHides()
+    void progressSpinAndPrinterOrientation()
     {
         QProgressBar bar;
         bar.setValue(0);
@@ -129,10 +129,8 @@ private slots:
         QCOMPARE(bar.value(), 1);
         setProgressBar(nullptr);
         progressSpin();
-    }
 
-    void printerOrientationIsKeptWithOrWithoutAPrinter()
-    {
+        // The orientation is kept with or without a printer.
         auto previous = setPrinterCheck([] { return true; });
         QVERIFY(setPrinterOrientation(Landscape));
         QCOMPARE(printerOrientation(), int(Landscape));

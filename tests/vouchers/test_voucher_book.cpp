@@ -48,9 +48,7 @@ private slots:
         for (int number = 1; number <= 3; ++number)
             addVoucher(3, number, u"1001"_s, u"1002"_s, number * 100);
         addVoucher(6, 1, u"1001"_s, u"1002"_s, 7);
-        QCOMPARE(lastMonthWithEntries(kYear), 6);
-        QCOMPARE(lastVoucherNumber(kYear, 3), 3);
-        QCOMPARE(lastVoucherNumber(kYear, 4), 0);
+        QCOMPARE(QList<int>({lastMonthWithEntries(kYear), lastVoucherNumber(kYear, 3), lastVoucherNumber(kYear, 4)}), QList<int>({6, 3, 0}));
 
         QCOMPARE(shown(pagePrevious(kYear, 3, QString()).refusal), u"QM505提示|stop|号码不能为空!!"_s);
         QCOMPARE(shown(pageNext(kYear, 3, u"  "_s).refusal), u"QM505提示|stop|号码不能为空!!"_s);
