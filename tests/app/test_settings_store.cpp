@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(clearYearLastQuestion(2016).text, u"最后一次提示,是否要清空 2016 年的所有数据?"_s);
         clearYear(2016);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
-                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 7 88 0"_s});
+                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
     }
 };
 
