@@ -57,17 +57,22 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
                                                       thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
     // Opening rows have no month; "up to the month" includes them. Each code's nets by month in
     // one pass over the index on (代码, 月, …), summed exactly and rounded to the cent.
-    const QString byMonth = QStringLiteral(
-        "SELECT 代码, 月, sum(%1) AS 净厘, sum(iif(结帐=2, %1, NULL)) AS 结转厘 FROM %2 GROUP BY 代码, 月").arg(net, table);
+    const auto byMonthOf = [&](const QString& codes) {
+        return QStringLiteral("SELECT 代码, 月, sum(%1) AS 净厘, sum(iif(结帐=2, %1, NULL)) AS 结转厘 FROM %2 %3 GROUP BY 代码, 月")
+            .arg(net, table, codes);
+    };
+    const QString byMonth = byMonthOf(QString());
+    // The cash accounts alone, read as a range of the code index rather than a pass over the year.
+    const QString cashByMonth = byMonthOf(QStringLiteral("WHERE 代码<'1100'"));
     const QString upToMonth = QStringLiteral("(月 IS NULL OR 月<=p.m)");
     Transaction transaction;
     if (cashFlow) {
         execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT '888', %1 FROM (%2) "
                                "WHERE 月 IS NULL AND substr(代码,1,4)<'1100'")
-                    .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), byMonth));
+                    .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), cashByMonth));
         execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT '999', %1 FROM (%2) CROSS JOIN (SELECT ? AS m) AS p "
                                "WHERE %3 AND substr(代码,1,4)<'1100'")
-                    .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), byMonth, upToMonth),
+                    .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), cashByMonth, upToMonth),
                 {month});
         // One row per cash-flow item, lines without an item first: sorting only the lines that
         // have one keeps a million lines out of the grouping.
