@@ -84,6 +84,17 @@ inline QStringList rowsAsText(const QString& sql, const QVariantList& values = {
     return lines;
 }
 
+// One field of every row as text, joined by `separator`, NULL as "-": a whole column in one
+// comparison. `field` is a position or a name.
+template <typename Field>
+QString columnText(const RecordSet& rows, Field field, const QString& separator = QStringLiteral(" "))
+{
+    QStringList values;
+    for (const auto row : rows)
+        values << (row[field].isNull() ? QStringLiteral("-") : row[field].toString());
+    return values.join(separator);
+}
+
 // A message as the user meets it, "title|icon|text"; empty when there is none.
 inline QString shown(const std::optional<Message>& message)
 {
