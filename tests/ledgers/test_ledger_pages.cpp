@@ -33,10 +33,8 @@ void ledgerOf(int lines, Line18 line18 = Line18::Entry)
 
 QStringList page(int number)
 {
-    QStringList rows;
-    for (const auto row : openRecordset(QStringLiteral("SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"), {number}))
-        rows << row[0].toString() + QLatin1Char('|') + row[1].toString() + QLatin1Char('|') + row[2].toString();
-    return rows;
+    return rowsAsText(QStringLiteral("SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"), {number}, QStringLiteral("|"),
+                      QString());
 }
 
 }  // namespace
@@ -54,15 +52,13 @@ private slots:
 
         ledgerOf(17);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(page(1).size(), 19);
-        QCOMPARE(page(1).last(), QStringLiteral("815||"));
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), QStringLiteral("19 815||"));
 
         // A full page whose last line is a month total carries the balance of the line above
         // it; the next page opens with it.
         ledgerOf(18, Line18::MonthTotal);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(page(1).size(), 19);
-        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|170"));
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), QStringLiteral("19 80100010181|  过 次 页|170"));
         QCOMPARE(page(2), QStringList{QStringLiteral("80100010182|  承 前 页|170")});
 
         // A last line that leaves the account level carries 0.
@@ -70,18 +66,15 @@ private slots:
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 2);
         QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|0"));
         QCOMPARE(page(2).size(), 19);
-        QCOMPARE(page(2).first(), QStringLiteral("80100010182|  承 前 页|0"));
-        QCOMPARE(page(2).at(1), QStringLiteral("8010001019|行|190"));
-        QCOMPARE(page(2).last(), QStringLiteral("830||"));
+        QCOMPARE(QStringList({page(2).at(0), page(2).at(1), page(2).last()}),
+                 (QStringList{QStringLiteral("80100010182|  承 前 页|0"), QStringLiteral("8010001019|行|190"), QStringLiteral("830||")}));
 
         ledgerOf(40);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 3);
-        QCOMPARE(page(2).size(), 20);
-        QCOMPARE(page(2).last(), QStringLiteral("80100010361|  过 次 页|360"));
+        QCOMPARE(QString::number(page(2).size()) + QLatin1Char(' ') + page(2).last(), QStringLiteral("20 80100010361|  过 次 页|360"));
         QCOMPARE(page(3).size(), 19);
-        QCOMPARE(page(3).at(1), QStringLiteral("8010001037|行|370"));
-        QCOMPARE(page(3).at(5), QStringLiteral("814||"));
-        QCOMPARE(page(3).last(), QStringLiteral("827||"));
+        QCOMPARE(QStringList({page(3).at(1), page(3).at(5), page(3).last()}),
+                 (QStringList{QStringLiteral("8010001037|行|370"), QStringLiteral("814||"), QStringLiteral("827||")}));
     }
 
     void quantityPagesCarryTheQuantity()
@@ -94,14 +87,9 @@ private slots:
                      line * 5.1});
         execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"));
         QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
-        const RecordSet carried = openRecordset(
-            QStringLiteral("SELECT 余数, round(余额, 2), 月 FROM 数量帐页 WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"));
-        QCOMPARE(carried.count(), 2);
-        for (int line = 0; line < 2; ++line) {
-            QCOMPARE(carried.value(line, 0).toInt(), 0);
-            QCOMPARE(carried.value(line, 1).toString(), QStringLiteral("86.7"));
-            QCOMPARE(carried.value(line, 2).toInt(), line + 1);
-        }
+        QCOMPARE(rowsAsText(QStringLiteral("SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 "
+                                           "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID")),
+                 (QStringList{QStringLiteral("0 86.7 1"), QStringLiteral("0 86.7 2")}));
     }
 };
 
