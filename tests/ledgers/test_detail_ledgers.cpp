@@ -6,6 +6,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,13 +29,13 @@ void expenses(const QStringList& accounts)
     for (const QString& account : accounts) {
         const QString code = account.section(QLatin1Char(' '), 0, 0);
         const QString name = account.section(QLatin1Char(' '), 1);
-        addAccount(code, name, (code.startsWith(QStringLiteral("2221")) ? QStringLiteral("应交税费/") : QStringLiteral("管理费用/")) + name,
-                   name == QStringLiteral("销项税额") ? QStringLiteral("贷") : QStringLiteral("借"));
+        addAccount(code, name, (code.startsWith(u"2221"_s) ? u"应交税费/"_s : u"管理费用/"_s) + name,
+                   name == u"销项税额"_s ? u"贷"_s : u"借"_s);
     }
 }
 
 // Builds the pivoted multi-column ledger of `code`.
-RecordSet multiColumn(const QString& code, const QString& direction = QStringLiteral("借"), bool byCode = false)
+RecordSet multiColumn(const QString& code, const QString& direction = u"借"_s, bool byCode = false)
 {
     if (const auto message = buildMultiColumnRows(kYear, code, direction, byCode))
         qFatal("%s", qPrintable(message->text));
@@ -51,68 +52,66 @@ private slots:
     void quantityLedger()
     {
         TempProgram program;
-        addLine(QStringLiteral("8000000001"), QStringLiteral("1405"), 100.0, QVariant(), 10.0);
-        addLine(QStringLiteral("8030001001"), QStringLiteral("1405"), 60.0, QVariant(), 5.0);
-        addLine(QStringLiteral("8030002001"), QStringLiteral("1405"), QVariant(), 30.0, 3.0);
-        addLine(QStringLiteral("8050001001"), QStringLiteral("1405"), QVariant(), 130.0, 12.0);
-        buildQuantityLedger(kYear, QStringLiteral("1405"), QStringLiteral("借"));
+        addLine(u"8000000001"_s, u"1405"_s, 100.0, QVariant(), 10.0);
+        addLine(u"8030001001"_s, u"1405"_s, 60.0, QVariant(), 5.0);
+        addLine(u"8030002001"_s, u"1405"_s, QVariant(), 30.0, 3.0);
+        addLine(u"8050001001"_s, u"1405"_s, QVariant(), 130.0, 12.0);
+        buildQuantityLedger(kYear, u"1405"_s, u"借"_s);
         const RecordSet rows = quantityLedgerRows();
         QCOMPARE(column(rows, "ID"), QStringLiteral("8000 8030001001 8030002001 8039999998 8039999999 8050001001 8059999998 "
                                                     "8059999999 813"));
-        QCOMPARE(part(rows, "余数", 0, 2), QStringLiteral("10 15 12"));
-        QCOMPARE(part(rows, "余单", 0, 2), QStringLiteral("10.000 10.667 10.833"));
-        QCOMPARE(part(rows, "借单", 1, 1) + QLatin1Char(' ') + part(rows, "贷单", 2, 2), QStringLiteral("12.000 10.000"));
+        QCOMPARE(part(rows, "余数", 0, 2), u"10 15 12"_s);
+        QCOMPARE(part(rows, "余单", 0, 2), u"10.000 10.667 10.833"_s);
+        QCOMPARE(part(rows, "借单", 1, 1) + QLatin1Char(' ') + part(rows, "贷单", 2, 2), u"12.000 10.000"_s);
         // Everything out: level, no quantity, no unit price.
-        QCOMPARE(part(rows, "方向", 5, 5) + part(rows, "余额", 5, 5) + part(rows, "余数", 5, 5), QStringLiteral("平--"));
-        QCOMPARE(part(rows, "借数", 7, 7) + QLatin1Char(' ') + part(rows, "贷金", 7, 7), QStringLiteral("5 160"));
+        QCOMPARE(part(rows, "方向", 5, 5) + part(rows, "余额", 5, 5) + part(rows, "余数", 5, 5), u"平--"_s);
+        QCOMPARE(part(rows, "借数", 7, 7) + QLatin1Char(' ') + part(rows, "贷金", 7, 7), u"5 160"_s);
 
         // A credit account's stock runs in its direction, from an opening on its own side.
-        execute(QStringLiteral("DELETE FROM 数量式"));
-        addLine(QStringLiteral("8000000002"), QStringLiteral("2241001001"), QVariant(), 100.0, 10.0);
-        addLine(QStringLiteral("8030003001"), QStringLiteral("2241001001"), QVariant(), 50.0, 5.0);
-        addLine(QStringLiteral("8030004001"), QStringLiteral("2241001001"), 30.0, QVariant(), 3.0);
-        buildQuantityLedger(kYear, QStringLiteral("2241001001"), QStringLiteral("贷"));
+        execute(u"DELETE FROM 数量式"_s);
+        addLine(u"8000000002"_s, u"2241001001"_s, QVariant(), 100.0, 10.0);
+        addLine(u"8030003001"_s, u"2241001001"_s, QVariant(), 50.0, 5.0);
+        addLine(u"8030004001"_s, u"2241001001"_s, 30.0, QVariant(), 3.0);
+        buildQuantityLedger(kYear, u"2241001001"_s, u"贷"_s);
         const RecordSet credit = quantityLedgerRows();
-        QCOMPARE(part(credit, "余数", 0, 2) + QLatin1Char('|') + part(credit, "余额", 0, 2), QStringLiteral("10 15 12|100 150 120"));
+        QCOMPARE(part(credit, "余数", 0, 2) + QLatin1Char('|') + part(credit, "余额", 0, 2), u"10 15 12|100 150 120"_s);
 
         // Half-cent lines on a level-3 credit account: the running amount is the exact running
         // sum rounded (0.125, 0.25, 0.375 show 0.13, 0.25, 0.38), and so is the month's sum.
-        execute(QStringLiteral("DELETE FROM 数量式"));
+        execute(u"DELETE FROM 数量式"_s);
         for (int line = 1; line <= 3; ++line)
-            addLine(QStringLiteral("806000100%1").arg(line), QStringLiteral("2202001001"), QVariant(), 0.125, 1.0);
-        buildQuantityLedger(kYear, QStringLiteral("2202001001"), QStringLiteral("贷"));
+            addLine(u"806000100%1"_s.arg(line), u"2202001001"_s, QVariant(), 0.125, 1.0);
+        buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
         const RecordSet halves = quantityLedgerRows();
-        QCOMPARE(part(halves, "余额", 1, 3), QStringLiteral("0.13 0.25 0.38"));
-        QCOMPARE(part(halves, "余单", 1, 3), QStringLiteral("0.130 0.125 0.127"));
-        QCOMPARE(part(halves, "贷金", 4, 5), QStringLiteral("0.38 0.38"));
-        QCOMPARE(part(halves, "余额", -1, -1), QStringLiteral("0.38"));
+        QCOMPARE(part(halves, "余额", 1, 3), u"0.13 0.25 0.38"_s);
+        QCOMPARE(part(halves, "余单", 1, 3), u"0.130 0.125 0.127"_s);
+        QCOMPARE(part(halves, "贷金", 4, 5), u"0.38 0.38"_s);
+        QCOMPARE(part(halves, "余额", -1, -1), u"0.38"_s);
     }
 
     void fixedAssetLedger()
     {
         TempProgram program;
-        QCOMPARE(depreciationTwin(QStringLiteral("1601")), QStringLiteral("1602"));
-        QCOMPARE(depreciationTwin(QStringLiteral("1701003")), QStringLiteral("1702003"));
-        QCOMPARE(depreciationTwin(QStringLiteral("1601001002")), QStringLiteral("1602001002"));
-        QCOMPARE(buildFixedAssetLedger(kYear, QStringLiteral("1602"), QStringLiteral("借"))->text,
-                 QStringLiteral("只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"));
+        QCOMPARE(depreciationTwin(u"1601"_s), u"1602"_s);
+        QCOMPARE(depreciationTwin(u"1701003"_s), u"1702003"_s);
+        QCOMPARE(depreciationTwin(u"1601001002"_s), u"1602001002"_s);
+        QCOMPARE(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s)->text, u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"_s);
 
-        QVERIFY(!buildFixedAssetLedger(kYear, QStringLiteral("1601"), QStringLiteral("借")));
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
         QCOMPARE(fixedAssetLedgerRows().count(), 1);
-        execute(QStringLiteral("DELETE FROM 固累式"));
+        execute(u"DELETE FROM 固累式"_s);
 
-        addLine(QStringLiteral("8000000001"), QStringLiteral("1601"), 1000.0, QVariant(), 2.0);
-        addLine(QStringLiteral("8000000002"), QStringLiteral("1602"), QVariant(), 100.0);
-        addLine(QStringLiteral("8030001001"), QStringLiteral("1602"), QVariant(), 50.0);
-        addLine(QStringLiteral("8040001001"), QStringLiteral("1601"), 500.0, QVariant(), 1.0);
-        QVERIFY(!buildFixedAssetLedger(kYear, QStringLiteral("1601"), QStringLiteral("借")));
+        addLine(u"8000000001"_s, u"1601"_s, 1000.0, QVariant(), 2.0);
+        addLine(u"8000000002"_s, u"1602"_s, QVariant(), 100.0);
+        addLine(u"8030001001"_s, u"1602"_s, QVariant(), 50.0);
+        addLine(u"8040001001"_s, u"1601"_s, 500.0, QVariant(), 1.0);
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
         const RecordSet rows = fixedAssetLedgerRows();
         QCOMPARE(column(rows, "ID"), QStringLiteral("8000000000 8030001001 8039999998 8039999999 8040001001 8049999998 "
                                                     "8049999999 813"));
-        QCOMPARE(column(rows, "余额"), QStringLiteral("900 850 - - 1350 - - 1350"));
-        QCOMPARE(part(rows, "折旧额", 0, 1) + QLatin1Char(' ') + part(rows, "折旧额", 6, 6), QStringLiteral("100 50 50"));
-        QCOMPARE(part(rows, "贷方金额", 1, 1) + part(rows, "余数", 4, 4) + QLatin1Char(' ') + part(rows, "借方金额", 6, 6),
-                 QStringLiteral("-3 500"));
+        QCOMPARE(column(rows, "余额"), u"900 850 - - 1350 - - 1350"_s);
+        QCOMPARE(part(rows, "折旧额", 0, 1) + QLatin1Char(' ') + part(rows, "折旧额", 6, 6), u"100 50 50"_s);
+        QCOMPARE(part(rows, "贷方金额", 1, 1) + part(rows, "余数", 4, 4) + QLatin1Char(' ') + part(rows, "借方金额", 6, 6), u"-3 500"_s);
     }
 
     // Columns by name or by code; openings on both sides, a credit parent's one-sided columns,
@@ -121,79 +120,73 @@ private slots:
     {
         {
             TempProgram program;
-            expenses({QStringLiteral("6602001 办公费"), QStringLiteral("6602002 差旅费"), QStringLiteral("6602003 招待费")});
-            execute(QStringLiteral("UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"));
-            addLine(QStringLiteral("8030001001"), QStringLiteral("6602001"), 100.0, QVariant());
-            addLine(QStringLiteral("8030001002"), QStringLiteral("6602002"), 50.0, QVariant());
-            addLine(QStringLiteral("8040001001"), QStringLiteral("6602001"), 30.0, QVariant());
-            QCOMPARE(buildMultiColumnRows(kYear, QStringLiteral("6603"), QStringLiteral("借"), false)->text,
-                     QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"));
-            const RecordSet rows = multiColumn(QStringLiteral("6602"));
-            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), QStringLiteral("办公费 差旅费 招待费"));
+            expenses({u"6602001 办公费"_s, u"6602002 差旅费"_s, u"6602003 招待费"_s});
+            execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
+            addLine(u"8030001001"_s, u"6602001"_s, 100.0, QVariant());
+            addLine(u"8030001002"_s, u"6602002"_s, 50.0, QVariant());
+            addLine(u"8040001001"_s, u"6602001"_s, 30.0, QVariant());
+            QCOMPARE(buildMultiColumnRows(kYear, u"6603"_s, u"借"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费 招待费"_s);
             QCOMPARE(column(rows, "ID"), QStringLiteral("8030001001 8030001002 8039999997 8039999998 8039999999 8040001001 "
                                                         "8049999997 8049999998 8049999999"));
-            QCOMPARE(column(rows, "办公费"), QStringLiteral("100 - 100 100 100 30 30 130 130"));
+            QCOMPARE(column(rows, "办公费"), u"100 - 100 100 100 30 30 130 130"_s);
             QCOMPARE(part(rows, "余额", 1, 1) + QLatin1Char(' ') + part(rows, "借方合计", 2, 2) + QLatin1Char(' ')
                          + part(rows, "差旅费", 7, 7),
-                     QStringLiteral("150 150 50"));
-            QCOMPARE(multiColumn(QStringLiteral("6602"), QStringLiteral("借"), true).fieldNames().mid(9).join(QLatin1Char(' ')),
-                     QStringLiteral("001办公费 002差旅费 003招待费"));
+                     u"150 150 50"_s);
+            QCOMPARE(multiColumn(u"6602"_s, u"借"_s, true).fieldNames().mid(9).join(QLatin1Char(' ')), u"001办公费 002差旅费 003招待费"_s);
         }
         {
             TempProgram program;
-            expenses({QStringLiteral("6602001 办公费"), QStringLiteral("6602002 差旅费")});
-            addLine(QStringLiteral("8000000001"), QStringLiteral("6602001"), 100.0, QVariant());
-            addLine(QStringLiteral("8000000002"), QStringLiteral("6602002"), QVariant(), 30.0);
-            addLine(QStringLiteral("8030001001"), QStringLiteral("6602001"), 0.1, QVariant());
-            addLine(QStringLiteral("8030001002"), QStringLiteral("6602001"), 0.2, QVariant());
-            const RecordSet rows = multiColumn(QStringLiteral("6602"));
-            QCOMPARE(part(rows, "ID", 0, 0) + part(rows, "摘要说明", 0, 0), QStringLiteral("8009999997年初余额"));
-            QCOMPARE(part(rows, "余额", 0, 2), QStringLiteral("70 70.1 70.3"));
+            expenses({u"6602001 办公费"_s, u"6602002 差旅费"_s});
+            addLine(u"8000000001"_s, u"6602001"_s, 100.0, QVariant());
+            addLine(u"8000000002"_s, u"6602002"_s, QVariant(), 30.0);
+            addLine(u"8030001001"_s, u"6602001"_s, 0.1, QVariant());
+            addLine(u"8030001002"_s, u"6602001"_s, 0.2, QVariant());
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(part(rows, "ID", 0, 0) + part(rows, "摘要说明", 0, 0), u"8009999997年初余额"_s);
+            QCOMPARE(part(rows, "余额", 0, 2), u"70 70.1 70.3"_s);
             QCOMPARE(part(rows, "办公费", 0, 0) + QLatin1Char(' ') + part(rows, "差旅费", 0, 0) + QLatin1Char(' ')
                          + part(rows, "办公费", 3, 3) + QLatin1Char(' ') + part(rows, "办公费", -1, -1),
-                     QStringLiteral("100 -30 0.3 100.3"));
+                     u"100 -30 0.3 100.3"_s);
         }
         {
             TempProgram program;
-            expenses({QStringLiteral("2221001 进项税额"), QStringLiteral("2221002 销项税额")});
-            addLine(QStringLiteral("8030001001"), QStringLiteral("2221001"), 200.0, QVariant());
-            addLine(QStringLiteral("8030002001"), QStringLiteral("2221002"), QVariant(), 300.0);
-            const RecordSet rows = multiColumn(QStringLiteral("2221"), QStringLiteral("贷"));
-            QCOMPARE(column(rows, "ID"), QStringLiteral("8030001001 8030002001 8039999997 8039999998 8039999999"));
-            QCOMPARE(column(rows, "销项税额") + QLatin1Char('|') + column(rows, "进项税额"),
-                     QStringLiteral("- 300 300 300 300|200 - 200 200 200"));
-            QCOMPARE(part(rows, "余额", 0, 1), QStringLiteral("-200 100"));
+            expenses({u"2221001 进项税额"_s, u"2221002 销项税额"_s});
+            addLine(u"8030001001"_s, u"2221001"_s, 200.0, QVariant());
+            addLine(u"8030002001"_s, u"2221002"_s, QVariant(), 300.0);
+            const RecordSet rows = multiColumn(u"2221"_s, u"贷"_s);
+            QCOMPARE(column(rows, "ID"), u"8030001001 8030002001 8039999997 8039999998 8039999999"_s);
+            QCOMPARE(column(rows, "销项税额") + QLatin1Char('|') + column(rows, "进项税额"), u"- 300 300 300 300|200 - 200 200 200"_s);
+            QCOMPARE(part(rows, "余额", 0, 1), u"-200 100"_s);
         }
         {
             TempProgram program;
-            addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"));
-            addLine(QStringLiteral("8030001001"), QStringLiteral("1002001"), 5.0, QVariant());
-            QCOMPARE(multiColumn(QStringLiteral("1002")).fieldNames().mid(9), QStringList{QStringLiteral("工商银行")});
+            addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
+            addLine(u"8030001001"_s, u"1002001"_s, 5.0, QVariant());
+            QCOMPARE(multiColumn(u"1002"_s).fieldNames().mid(9), QStringList{u"工商银行"_s});
         }
         {
             TempProgram program;
-            expenses({QStringLiteral("6602001 办公费"), QStringLiteral("6602002 办公费"), QStringLiteral("6602003 余额"),
-                      QStringLiteral("6602004 id")});
+            expenses({u"6602001 办公费"_s, u"6602002 办公费"_s, u"6602003 余额"_s, u"6602004 id"_s});
             for (int line = 1; line <= 4; ++line)
-                addLine(QStringLiteral("803000100%1").arg(line), QStringLiteral("660200%1").arg(line), double(line), QVariant());
-            const RecordSet rows = multiColumn(QStringLiteral("6602"));
-            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')),
-                     QStringLiteral("id(6602004) 余额(6602003) 办公费(6602001) 办公费(6602002)"));
+                addLine(u"803000100%1"_s.arg(line), u"660200%1"_s.arg(line), double(line), QVariant());
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"id(6602004) 余额(6602003) 办公费(6602001) 办公费(6602002)"_s);
             QCOMPARE(part(rows, "办公费(6602002)", 1, 1) + part(rows, "余额(6602003)", 2, 2) + QLatin1Char(' ') + part(rows, "余额", 3, 3),
-                     QStringLiteral("23 10"));
+                     u"23 10"_s);
         }
         {
             TempProgram program;
-            addAccount(QStringLiteral("6602001"), QStringLiteral("办公费"), QStringLiteral("管理费用/办公费"), QStringLiteral("借"),
-                       false);
-            addAccount(QStringLiteral("6602001001"), QStringLiteral("纸张"), QStringLiteral("管理费用/办公费/纸张"));
-            addAccount(QStringLiteral("6602001002"), QStringLiteral("邮费"), QStringLiteral("管理费用/办公费/邮费"));
-            expenses({QStringLiteral("6602002 差旅费")});
-            addLine(QStringLiteral("8030001001"), QStringLiteral("6602001001"), 40.0, QVariant());
-            addLine(QStringLiteral("8030001002"), QStringLiteral("6602001002"), 60.0, QVariant());
-            const RecordSet rows = multiColumn(QStringLiteral("6602"));
-            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), QStringLiteral("办公费 差旅费"));
-            QCOMPARE(column(rows, "办公费") + QLatin1Char('|') + part(rows, "余额", 1, 1), QStringLiteral("40 60 100 100 100|100"));
+            addAccount(u"6602001"_s, u"办公费"_s, u"管理费用/办公费"_s, u"借"_s, false);
+            addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公费/纸张"_s);
+            addAccount(u"6602001002"_s, u"邮费"_s, u"管理费用/办公费/邮费"_s);
+            expenses({u"6602002 差旅费"_s});
+            addLine(u"8030001001"_s, u"6602001001"_s, 40.0, QVariant());
+            addLine(u"8030001002"_s, u"6602001002"_s, 60.0, QVariant());
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费"_s);
+            QCOMPARE(column(rows, "办公费") + QLatin1Char('|') + part(rows, "余额", 1, 1), u"40 60 100 100 100|100"_s);
         }
     }
 };

@@ -6,6 +6,7 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -15,26 +16,25 @@ enum class Line18 { Entry, MonthTotal, Level };
 // an entry, a month total (no balance of its own) or an entry that leaves the account level.
 void ledgerOf(int lines, Line18 line18 = Line18::Entry)
 {
-    execute(QStringLiteral("DELETE FROM 三总式"));
-    execute(QStringLiteral("DELETE FROM 三栏帐页"));
+    execute(u"DELETE FROM 三总式"_s);
+    execute(u"DELETE FROM 三栏帐页"_s);
     for (int line = 1; line <= lines; ++line) {
-        QVariant direction = QStringLiteral("借");
+        QVariant direction = u"借"_s;
         QVariant balance = line * 10;
         if (line == 18 && line18 == Line18::MonthTotal)
             direction = balance = QVariant();
         else if (line == 18 && line18 == Line18::Level) {
-            direction = QStringLiteral("平");
+            direction = u"平"_s;
             balance = QVariant();
         }
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"),
-                {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), direction, balance});
+        execute(u"INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"_s,
+                {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), direction, balance});
     }
 }
 
 QStringList page(int number)
 {
-    return rowsAsText(QStringLiteral("SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"), {number}, QStringLiteral("|"),
-                      QString());
+    return rowsAsText(u"SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"_s, {number}, u"|"_s, QString());
 }
 
 }  // namespace
@@ -48,33 +48,33 @@ private slots:
         TempProgram program;
         ledgerOf(0);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 三栏帐页")).toInt(), 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 三栏帐页"_s).toInt(), 0);
 
         ledgerOf(17);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), QStringLiteral("19 815||"));
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), u"19 815||"_s);
 
         // A full page whose last line is a month total carries the balance of the line above
         // it; the next page opens with it.
         ledgerOf(18, Line18::MonthTotal);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), QStringLiteral("19 80100010181|  过 次 页|170"));
-        QCOMPARE(page(2), QStringList{QStringLiteral("80100010182|  承 前 页|170")});
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), u"19 80100010181|  过 次 页|170"_s);
+        QCOMPARE(page(2), QStringList{u"80100010182|  承 前 页|170"_s});
 
         // A last line that leaves the account level carries 0.
         ledgerOf(19, Line18::Level);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 2);
-        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|0"));
+        QCOMPARE(page(1).last(), u"80100010181|  过 次 页|0"_s);
         QCOMPARE(page(2).size(), 19);
         QCOMPARE(QStringList({page(2).at(0), page(2).at(1), page(2).last()}),
-                 (QStringList{QStringLiteral("80100010182|  承 前 页|0"), QStringLiteral("8010001019|行|190"), QStringLiteral("830||")}));
+                 (QStringList{u"80100010182|  承 前 页|0"_s, u"8010001019|行|190"_s, u"830||"_s}));
 
         ledgerOf(40);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 3);
-        QCOMPARE(QString::number(page(2).size()) + QLatin1Char(' ') + page(2).last(), QStringLiteral("20 80100010361|  过 次 页|360"));
+        QCOMPARE(QString::number(page(2).size()) + QLatin1Char(' ') + page(2).last(), u"20 80100010361|  过 次 页|360"_s);
         QCOMPARE(page(3).size(), 19);
         QCOMPARE(QStringList({page(3).at(1), page(3).at(5), page(3).last()}),
-                 (QStringList{QStringLiteral("8010001037|行|370"), QStringLiteral("814||"), QStringLiteral("827||")}));
+                 (QStringList{u"8010001037|行|370"_s, u"814||"_s, u"827||"_s}));
     }
 
     void quantityPagesCarryTheQuantity()
@@ -82,14 +82,13 @@ private slots:
         TempProgram program;
         // Line 17 has a balance but no quantity; line 18 is the month total.
         for (int line = 1; line <= 17; ++line)
-            execute(QStringLiteral("INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"),
-                    {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line),
-                     line * 5.1});
-        execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"));
+            execute(u"INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"_s,
+                    {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line), line * 5.1});
+        execute(u"INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"_s);
         QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
         QCOMPARE(rowsAsText(QStringLiteral("SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 "
                                            "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID")),
-                 (QStringList{QStringLiteral("0 86.7 1"), QStringLiteral("0 86.7 2")}));
+                 (QStringList{u"0 86.7 1"_s, u"0 86.7 2"_s}));
     }
 };
 

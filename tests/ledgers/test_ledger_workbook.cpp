@@ -13,32 +13,33 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // Lines of balance 100, 200, …; the line at `monthTotalAt` is a month total, with no balance.
 void threeColumnLedger(int lines, int emptySummaryAt = 0, int monthTotalAt = 0)
 {
-    execute(QStringLiteral("DELETE FROM 三总式"));
+    execute(u"DELETE FROM 三总式"_s);
     for (int line = 1; line <= lines; ++line) {
         const bool total = line == monthTotalAt;
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"),
-                {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')),
-                 line == emptySummaryAt ? QString() : total ? QStringLiteral(" 本月合计") : QStringLiteral("第%1行").arg(line),
-                 total ? QVariant() : QVariant(QStringLiteral("借")), total ? QVariant() : QVariant(line * 100)});
+        execute(u"INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"_s,
+                {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')),
+                 line == emptySummaryAt ? QString() : total ? u" 本月合计"_s : u"第%1行"_s.arg(line),
+                 total ? QVariant() : QVariant(u"借"_s), total ? QVariant() : QVariant(line * 100)});
     }
 }
 
 LedgerPagesSheet laidOut()
 {
-    return layOutLedgerPages(LedgerPagesKind::ThreeColumn, openRecordset(QStringLiteral("SELECT * FROM 三总式 ORDER BY ID")));
+    return layOutLedgerPages(LedgerPagesKind::ThreeColumn, openRecordset(u"SELECT * FROM 三总式 ORDER BY ID"_s));
 }
 
 // The three-column ledger written to `path` under the headings of `name`, `code`, read back.
-Sheet written(const QString& path, const QString& name, const QString& code = QStringLiteral("1001"))
+Sheet written(const QString& path, const QString& name, const QString& code = u"1001"_s)
 {
     writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, laidOut(),
-                             {name + QStringLiteral("   明细帐"), QStringLiteral("科目名称:%1 %2").arg(code, name), QStringLiteral("2016")});
+                             {name + u"   明细帐"_s, u"科目名称:%1 %2"_s.arg(code, name), u"2016"_s});
     return readFirstSheet(path);
 }
 
@@ -55,15 +56,15 @@ private slots:
         LedgerPagesSheet sheet = laidOut();
         QCOMPARE(sheet.rows.size(), 24);
         QVERIFY(sheet.pageBreaks.isEmpty());
-        QCOMPARE(sheet.rows[0][0].toString() + sheet.rows[1][7].toString(), QStringLiteral("日期余额"));
+        QCOMPARE(sheet.rows[0][0].toString() + sheet.rows[1][7].toString(), u"日期余额"_s);
 
         threeColumnLedger(23);
         sheet = laidOut();
         QCOMPARE(sheet.rows.size(), 29);
         QCOMPARE(QStringList({sheet.rows[24][3].toString(), sheet.rows[24][7].toString(), sheet.rows[27][3].toString(),
                               sheet.rows[27][7].toString()}).join(QLatin1Char('|')),
-                 QStringLiteral("过 次 页|2200|承 前 页|2200"));
-        QCOMPARE(sheet.rows[25][0].toString() + sheet.rows[28][3].toString(), QStringLiteral("日期第23行"));
+                 u"过 次 页|2200|承 前 页|2200"_s);
+        QCOMPARE(sheet.rows[25][0].toString() + sheet.rows[28][3].toString(), u"日期第23行"_s);
         QCOMPARE(sheet.pageBreaks, QVector<int>{25});
 
         // The line at row 25 has no summary: no break there.
@@ -71,17 +72,14 @@ private slots:
         QVERIFY(laidOut().pageBreaks.isEmpty());
 
         threeColumnLedger(23);
-        const QString path = program.path() + QStringLiteral("/pages.xlsx");
-        QCOMPARE(cellTexts(written(path, QStringLiteral("库存现金")), {QStringLiteral("D25"), QStringLiteral("H25"), QStringLiteral("A26"),
-                                                                   QStringLiteral("D28")}),
-                 QStringLiteral("过 次 页|2200|日期|承 前 页"));
+        const QString path = program.path() + u"/pages.xlsx"_s;
+        QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D25"_s, u"H25"_s, u"A26"_s, u"D28"_s}), u"过 次 页|2200|日期|承 前 页"_s);
         const QByteArray xml = zipEntry(path, "xl/worksheets/sheet1.xml");
         QVERIFY(xml.contains("<brk id=\"25\"") && xml.contains("orientation=\"landscape\""));
 
         // The page's last line is a month total: the carried cells hold the balance above it.
         threeColumnLedger(23, 0, 22);
-        QCOMPARE(cellTexts(written(path, QStringLiteral("库存现金")), {QStringLiteral("D24"), QStringLiteral("H25"), QStringLiteral("H28")}),
-                 QStringLiteral(" 本月合计|2100|2100"));
+        QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D24"_s, u"H25"_s, u"H28"_s}), u" 本月合计|2100|2100"_s);
     }
 
     // Columns as wide as their texts; the page header escapes "&" and stays within 255
@@ -90,20 +88,20 @@ private slots:
     {
         TempProgram program;
         threeColumnLedger(3);
-        execute(QStringLiteral("UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"));
-        const QString path = program.path() + QStringLiteral("/pages.xlsx");
-        Sheet sheet = written(path, QStringLiteral("研发&设计"), QStringLiteral("5301001001"));
+        execute(u"UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"_s);
+        const QString path = program.path() + u"/pages.xlsx"_s;
+        Sheet sheet = written(path, u"研发&设计"_s, u"5301001001"_s);
         // The file keeps a width with the spreadsheet's padding of under one character.
         const auto widthOf = [&sheet](int column) { return int(sheet.columnWidths.value(column)); };
-        QCOMPARE(widthOf(4), spreadsheetTextWidth(QStringLiteral("收回前欠货款及利息共计三笔款项")) + 2);
-        QCOMPARE(widthOf(5), int(QStringLiteral("1,234,567.13").size()) + 2);
+        QCOMPARE(widthOf(4), spreadsheetTextWidth(u"收回前欠货款及利息共计三笔款项"_s) + 2);
+        QCOMPARE(widthOf(5), int(u"1,234,567.13"_s.size()) + 2);
         QCOMPARE(widthOf(1), 12);
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("科目名称:5301001001 研发&&设计&C")));
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月")));
+        QVERIFY(sheet.pageHeader.contains(u"科目名称:5301001001 研发&&设计&C"_s));
+        QVERIFY(sheet.pageHeader.contains(u"研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月"_s));
 
         sheet = written(path, QString(300, QChar(0x8D26)));
         QVERIFY(sheet.pageHeader.size() <= 255);
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("会计期间:2016年1-12月")));
+        QVERIFY(sheet.pageHeader.contains(u"会计期间:2016年1-12月"_s));
         QVERIFY(sheet.pageHeader.contains(QChar(0x2026)));
     }
 
@@ -111,13 +109,13 @@ private slots:
     {
         TempProgram program;
         for (int line = 1; line <= 23; ++line)
-            execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"),
-                    {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
+            execute(u"INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"_s,
+                    {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
         const LedgerPagesSheet sheet =
-            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(QStringLiteral("SELECT * FROM 数量式 ORDER BY ID")));
-        QCOMPARE(sheet.rows[0][4].toString() + sheet.rows[1][4].toString(), QStringLiteral("借    方借数"));
+            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(u"SELECT * FROM 数量式 ORDER BY ID"_s));
+        QCOMPARE(sheet.rows[0][4].toString() + sheet.rows[1][4].toString(), u"借    方借数"_s);
         QVERIFY(sheet.rows[24][11].isNull());
-        QCOMPARE(sheet.rows[24][13].toString() + QLatin1Char('|') + sheet.rows[27][13].toString(), QStringLiteral("154|154"));
+        QCOMPARE(sheet.rows[24][13].toString() + QLatin1Char('|') + sheet.rows[27][13].toString(), u"154|154"_s);
     }
 
     void exportFromTheQueryCentreOutput()
@@ -131,32 +129,31 @@ private slots:
             return true;
         });
         setExportFolder(program.path());
-        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
-                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1"), true};
+        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s, true};
         exportLedgerPages(output);
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有记录!")});
+        QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
         threeColumnLedger(3);
         exportLedgerPages(output);
         QCOMPARE(opened.size(), 1);
         output.view = LedgerView::MultiColumnLedger;
-        execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+        execute(u"DROP TABLE IF EXISTS 多栏式"_s);
         exportLedgerPages(output);
-        QVERIFY(recorder.texts().last().startsWith(QStringLiteral("     ErrNumber: ")));
+        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s));
 
         // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
-        addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"));
-        addLine(QStringLiteral("8030001001"), QStringLiteral("1002001"), 5.0, QVariant());
-        QVERIFY(!buildMultiColumnRows(2016, QStringLiteral("1002"), QStringLiteral("借"), false));
-        buildMultiColumnPivot(QStringLiteral("1002"), QStringLiteral("借"));
+        addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
+        addLine(u"8030001001"_s, u"1002001"_s, 5.0, QVariant());
+        QVERIFY(!buildMultiColumnRows(2016, u"1002"_s, u"借"_s, false));
+        buildMultiColumnPivot(u"1002"_s, u"借"_s);
         const int messages = recorder.messages.size();
-        output.fullName = QStringLiteral("银行存款");
+        output.fullName = u"银行存款"_s;
         exportLedgerPages(output);
         QCOMPARE(recorder.messages.size(), messages);
         QCOMPARE(opened.size(), 2);
         const Sheet sheet = readFirstSheet(opened.last());
-        QCOMPARE(cellTexts(sheet, {QStringLiteral("I1"), QStringLiteral("I2"), QStringLiteral("I3")}), QStringLiteral(" 明细科目|工商银行|5"));
-        QVERIFY(sheet.merged.contains(QStringLiteral("H1:H2")));
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("银行存款   明细帐")));
+        QCOMPARE(cellTexts(sheet, {u"I1"_s, u"I2"_s, u"I3"_s}), u" 明细科目|工商银行|5"_s);
+        QVERIFY(sheet.merged.contains(u"H1:H2"_s));
+        QVERIFY(sheet.pageHeader.contains(u"银行存款   明细帐"_s));
         setSpreadsheetOpener(previous);
     }
 };
