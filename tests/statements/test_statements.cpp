@@ -31,9 +31,20 @@ void books()
     addLine(u"8030003002"_s, u"1602"_s, QVariant(), 50.0);
 }
 
-QVariant amount(const QString& table, const QString& column, const QString& lineColumn, int line)
+// The listed columns of a statement's line as text, NULL as "-".
+QString amounts(const QString& table, const QString& columns, const QString& lineColumn, int line)
 {
-    return scalar(u"SELECT %1 FROM %2 WHERE %3=?"_s.arg(column, table, lineColumn), {line});
+    return rowsAsText(u"SELECT %1 FROM %2 WHERE %3=?"_s.arg(columns, table, lineColumn), {line}).join(QLatin1Char('|'));
+}
+
+// Column `column` of the report data at each code, as text.
+QString dataAt(const QString& column, const QStringList& codes)
+{
+    const auto values = reportDataColumn(column);
+    QStringList texts;
+    for (const QString& code : codes)
+        texts << (values.value(code).isNull() ? u"-"_s : values.value(code).toString());
+    return texts.join(QLatin1Char(' '));
 }
 
 }  // namespace
@@ -44,20 +55,14 @@ class TestStatements : public QObject {
 private slots:
     void formulas()
     {
-        const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5},
-                                              {u"1601"_s, 1000.0}, {u"1602"_s, 300.0},
-                                              {u"101"_s, 7.0}, {u"888"_s, 1.0}};
-        QCOMPARE(evaluateFormula(u"1001+1002"_s, 4, values), 120.5);
-        QCOMPARE(evaluateFormula(u"1601-1602"_s, 4, values), 700.0);
-        QCOMPARE(evaluateFormula(u"1001*1002"_s, 4, values), 120.5);
-        QCOMPARE(evaluateFormula(u"1001+1001"_s, 4, values), 200.0);
-        QCOMPARE(evaluateFormula(u"-1001"_s, 4, values), 0.0);
-        QCOMPARE(evaluateFormula(u"1001 + 1002"_s, 4, values), 100.0);
-        QCOMPARE(evaluateFormula(u"9999+1002"_s, 4, values), 20.5);
-        QCOMPARE(evaluateFormula(u"100"_s, 4, values), 0.0);
-        QCOMPARE(evaluateFormula(QString(), 4, values), 0.0);
-        QCOMPARE(evaluateFormula(u"888+101"_s, 3, values), 8.0);
-        QCOMPARE(evaluateFormula(u"1001"_s, 3, values), 0.0);
+        const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5}, {u"1601"_s, 1000.0},
+                                              {u"1602"_s, 300.0}, {u"101"_s, 7.0},    {u"888"_s, 1.0}};
+        // Lines of the balance sheet and income statement (4) take account codes, the cash flow's (3) items.
+        QStringList results;
+        for (const QString& formula : u"1001+1002|1601-1602|1001*1002|1001+1001|-1001|1001 + 1002|9999+1002|100|"_s.split(u'|'))
+            results << QString::number(evaluateFormula(formula, 4, values));
+        results << QString::number(evaluateFormula(u"888+101"_s, 3, values)) << QString::number(evaluateFormula(u"1001"_s, 3, values));
+        QCOMPARE(results.join(QLatin1Char(' ')), u"120.5 700 120.5 200 0 100 20.5 0 0 8 0"_s);
     }
 
     void reportData()
@@ -69,17 +74,12 @@ private slots:
         QCOMPARE(buildReportData(kYear, QString(), false)->text, u"请选择月份"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 报表数据"_s).toInt(), 0);
         QVERIFY(!buildReportData(kYear, u"3"_s, false));
-        QCOMPARE(reportDataColumn(u"期末"_s).value(u"1002"_s).toDouble(), 6200.0);
-        QCOMPARE(reportDataColumn(u"年初"_s).value(u"1602"_s).toDouble(), 500.0);
-        QCOMPARE(reportDataColumn(u"期末"_s).value(u"4001"_s).toDouble(), 8500.0);
+        QCOMPARE(dataAt(u"期末"_s, {u"1002"_s, u"4001"_s}) + u' ' + dataAt(u"年初"_s, {u"1602"_s}), u"6200 8500 500"_s);
         // Not closed: no closing movements yet.
-        QVERIFY(reportDataColumn(u"本期"_s).value(u"6001"_s).isNull());
+        QCOMPARE(dataAt(u"本期"_s, {u"6001"_s}), u"-"_s);
 
         QVERIFY(!buildReportData(kYear, u"3"_s, true));
-        const auto cash = reportDataColumn(u"累计"_s);
-        QCOMPARE(cash.value(u"888"_s).toDouble(), 6000.0);
-        QCOMPARE(cash.value(u"999"_s).toDouble(), 7000.0);
-        QCOMPARE(cash.value(u"101"_s).toDouble(), 1170.0);
+        QCOMPARE(dataAt(u"累计"_s, {u"888"_s, u"999"_s, u"101"_s}), u"6000 7000 1170"_s);
 
         // Half-cent sums on a credit account and a cash-flow item: fifty lines of 0.1 and one of
         // 0.125 are 5.125 exactly, 5.13 to the cent (a binary sum gives 5.12).
@@ -89,9 +89,9 @@ private slots:
             addLine(u"8040002%1"_s.arg(line, 3, 10, QLatin1Char('0')), u"1001"_s, value, QVariant(), QVariant(), u"102"_s, value);
         }
         QVERIFY(!buildReportData(kYear, u"4"_s, false));
-        QCOMPARE(reportDataColumn(u"期末"_s).value(u"2241"_s).toString(), u"5.13"_s);
+        QCOMPARE(dataAt(u"期末"_s, {u"2241"_s}), u"5.13"_s);
         QVERIFY(!buildReportData(kYear, u"4"_s, true));
-        QCOMPARE(reportDataColumn(u"累计"_s).value(u"102"_s).toString(), u"5.13"_s);
+        QCOMPARE(dataAt(u"累计"_s, {u"102"_s}), u"5.13"_s);
     }
 
     void shippedStatementsAgree()
@@ -100,41 +100,33 @@ private slots:
         books();
         // Before closing the balance sheet balances too.
         QVERIFY(!evaluateStatement(Statement::BalanceSheet07, kYear, u"3"_s));
-        QCOMPARE(amount(u"资产表07"_s, u"期末余额1"_s, u"行次1"_s, 33).toDouble(), 9420.0);
-        QCOMPARE(amount(u"资产表07"_s, u"期末余额2"_s, u"行次1"_s, 33).toDouble(), 9420.0);
+        QCOMPARE(amounts(u"资产表07"_s, u"期末余额1, 期末余额2"_s, u"行次1"_s, 33), u"9420 9420"_s);
 
         closeMonth(QDate(kYear, 3, 1), u"会计"_s, u"管理员"_s, kYear);
         for (Statement sheet : {Statement::BalanceSheet05, Statement::BalanceSheet07}) {
             QVERIFY(!evaluateStatement(sheet, kYear, u"3"_s));
-            const QString table = statementTable(sheet);
-            const int total = sheet == Statement::BalanceSheet05 ? 37 : 33;
-            QCOMPARE(amount(table, u"年初余额1"_s, u"行次1"_s, total).toDouble(), 8500.0);
-            QCOMPARE(amount(table, u"年初余额2"_s, u"行次1"_s, total).toDouble(), 8500.0);
-            QCOMPARE(amount(table, u"期末余额1"_s, u"行次1"_s, total).toDouble(), 9420.0);
-            QCOMPARE(amount(table, u"期末余额2"_s, u"行次1"_s, total).toDouble(), 9420.0);
+            QCOMPARE(amounts(statementTable(sheet), u"年初余额1, 年初余额2, 期末余额1, 期末余额2"_s, u"行次1"_s,
+                             sheet == Statement::BalanceSheet05 ? 37 : 33),
+                     u"8500 8500 9420 9420"_s);
         }
         // A heading line stays empty.
-        QVERIFY(amount(u"资产表07"_s, u"期末余额1"_s, u"行次1"_s, 1).isNull());
+        QCOMPARE(amounts(u"资产表07"_s, u"期末余额1"_s, u"行次1"_s, 1), u"-"_s);
 
         for (Statement income : {Statement::IncomeStatement05, Statement::IncomeStatement07}) {
             QVERIFY(!evaluateStatement(income, kYear, u"3"_s));
-            const QString table = statementTable(income);
-            const int net = income == Statement::IncomeStatement05 ? 16 : 17;
-            QCOMPARE(amount(table, u"本期金额"_s, u"行次"_s, net).toDouble(), 750.0);
-            QCOMPARE(amount(table, u"本年累计"_s, u"行次"_s, net).toDouble(), 750.0);
+            QCOMPARE(amounts(statementTable(income), u"本期金额, 本年累计"_s, u"行次"_s, income == Statement::IncomeStatement05 ? 16 : 17),
+                     u"750 750"_s);
         }
-        QCOMPARE(amount(u"利润表07"_s, u"本期金额"_s, u"行次"_s, 5).toDouble(), 250.0);
+        QCOMPARE(amounts(u"利润表07"_s, u"本期金额"_s, u"行次"_s, 5), u"250"_s);
         // April is not closed: nothing this month, March's amounts to date.
         evaluateStatement(Statement::IncomeStatement07, kYear, u"4"_s);
-        QVERIFY(amount(u"利润表07"_s, u"本期金额"_s, u"行次"_s, 17).isNull());
-        QCOMPARE(amount(u"利润表07"_s, u"本年累计"_s, u"行次"_s, 17).toDouble(), 750.0);
+        QCOMPARE(amounts(u"利润表07"_s, u"本期金额, 本年累计"_s, u"行次"_s, 17), u"- 750"_s);
 
+        // The increase in cash is the closing less the opening cash; a heading row shows nothing,
+        // however many lines carry no item.
         QVERIFY(!evaluateStatement(Statement::CashFlow, kYear, u"3"_s));
-        const double increase = amount(u"现流表"_s, u"金额"_s, u"行次"_s, 36).toDouble();
-        QCOMPARE(increase, 970.0);
-        QCOMPARE(amount(u"现流表"_s, u"金额"_s, u"行次"_s, 38).toDouble() - amount(u"现流表"_s, u"金额"_s, u"行次"_s, 37).toDouble(), increase);
-        // A heading row shows nothing, however many lines carry no item.
-        QVERIFY(amount(u"现流表"_s, u"金额"_s, u"行次"_s, 1).isNull());
+        QCOMPARE(rowsAsText(u"SELECT 行次, 金额 FROM 现流表 WHERE 行次 IN (1, 36, 37, 38) ORDER BY 行次"_s).join(QLatin1Char('|')),
+                 u"1 -|36 970|37 6000|38 6970"_s);
 
         // Without a month every amount is emptied.
         QCOMPARE(evaluateStatement(Statement::CashFlow, kYear, QString())->text, u"请选择月份"_s);
