@@ -52,14 +52,11 @@ private slots:
     void quantityLedger()
     {
         TempProgram program;
-        addLine(u"8000000001"_s, u"1405"_s, 100.0, QVariant(), 10.0);
-        addLine(u"8030001001"_s, u"1405"_s, 60.0, QVariant(), 5.0);
-        addLine(u"8030002001"_s, u"1405"_s, QVariant(), 30.0, 3.0);
-        addLine(u"8050001001"_s, u"1405"_s, QVariant(), 130.0, 12.0);
+        addLines(u"8000000001 1405 100 - 10|8030001001 1405 60 - 5|8030002001 1405 - 30 3|8050001001 1405 - 130 12"_s);
         buildQuantityLedger(kYear, u"1405"_s, u"借"_s);
         const RecordSet rows = quantityLedgerRows();
-        QCOMPARE(column(rows, "ID"), QStringLiteral("8000 8030001001 8030002001 8039999998 8039999999 8050001001 8059999998 "
-                                                    "8059999999 813"));
+        QCOMPARE(column(rows, "ID"), u"8000 8030001001 8030002001 8039999998 8039999999 8050001001 8059999998 "
+                                                    "8059999999 813"_s);
         QCOMPARE(part(rows, "余数", 0, 2), u"10 15 12"_s);
         QCOMPARE(part(rows, "余单", 0, 2), u"10.000 10.667 10.833"_s);
         QCOMPARE(part(rows, "借单", 1, 1) + QLatin1Char(' ') + part(rows, "贷单", 2, 2), u"12.000 10.000"_s);
@@ -69,9 +66,7 @@ private slots:
 
         // A credit account's stock runs in its direction, from an opening on its own side.
         execute(u"DELETE FROM 数量式"_s);
-        addLine(u"8000000002"_s, u"2241001001"_s, QVariant(), 100.0, 10.0);
-        addLine(u"8030003001"_s, u"2241001001"_s, QVariant(), 50.0, 5.0);
-        addLine(u"8030004001"_s, u"2241001001"_s, 30.0, QVariant(), 3.0);
+        addLines(u"8000000002 2241001001 - 100 10|8030003001 2241001001 - 50 5|8030004001 2241001001 30 - 3"_s);
         buildQuantityLedger(kYear, u"2241001001"_s, u"贷"_s);
         const RecordSet credit = quantityLedgerRows();
         QCOMPARE(part(credit, "余数", 0, 2) + QLatin1Char('|') + part(credit, "余额", 0, 2), u"10 15 12|100 150 120"_s);
@@ -101,14 +96,11 @@ private slots:
         QCOMPARE(fixedAssetLedgerRows().count(), 1);
         execute(u"DELETE FROM 固累式"_s);
 
-        addLine(u"8000000001"_s, u"1601"_s, 1000.0, QVariant(), 2.0);
-        addLine(u"8000000002"_s, u"1602"_s, QVariant(), 100.0);
-        addLine(u"8030001001"_s, u"1602"_s, QVariant(), 50.0);
-        addLine(u"8040001001"_s, u"1601"_s, 500.0, QVariant(), 1.0);
+        addLines(u"8000000001 1601 1000 - 2|8000000002 1602 - 100|8030001001 1602 - 50|8040001001 1601 500 - 1"_s);
         QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
         const RecordSet rows = fixedAssetLedgerRows();
-        QCOMPARE(column(rows, "ID"), QStringLiteral("8000000000 8030001001 8039999998 8039999999 8040001001 8049999998 "
-                                                    "8049999999 813"));
+        QCOMPARE(column(rows, "ID"), u"8000000000 8030001001 8039999998 8039999999 8040001001 8049999998 "
+                                                    "8049999999 813"_s);
         QCOMPARE(column(rows, "余额"), u"900 850 - - 1350 - - 1350"_s);
         QCOMPARE(part(rows, "折旧额", 0, 1) + QLatin1Char(' ') + part(rows, "折旧额", 6, 6), u"100 50 50"_s);
         QCOMPARE(part(rows, "贷方金额", 1, 1) + part(rows, "余数", 4, 4) + QLatin1Char(' ') + part(rows, "借方金额", 6, 6), u"-3 500"_s);
@@ -122,14 +114,12 @@ private slots:
             TempProgram program;
             expenses({u"6602001 办公费"_s, u"6602002 差旅费"_s, u"6602003 招待费"_s});
             execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
-            addLine(u"8030001001"_s, u"6602001"_s, 100.0, QVariant());
-            addLine(u"8030001002"_s, u"6602002"_s, 50.0, QVariant());
-            addLine(u"8040001001"_s, u"6602001"_s, 30.0, QVariant());
+            addLines(u"8030001001 6602001 100 -|8030001002 6602002 50 -|8040001001 6602001 30 -"_s);
             QCOMPARE(buildMultiColumnRows(kYear, u"6603"_s, u"借"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
             const RecordSet rows = multiColumn(u"6602"_s);
             QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费 招待费"_s);
-            QCOMPARE(column(rows, "ID"), QStringLiteral("8030001001 8030001002 8039999997 8039999998 8039999999 8040001001 "
-                                                        "8049999997 8049999998 8049999999"));
+            QCOMPARE(column(rows, "ID"), u"8030001001 8030001002 8039999997 8039999998 8039999999 8040001001 "
+                                                        "8049999997 8049999998 8049999999"_s);
             QCOMPARE(column(rows, "办公费"), u"100 - 100 100 100 30 30 130 130"_s);
             QCOMPARE(part(rows, "余额", 1, 1) + QLatin1Char(' ') + part(rows, "借方合计", 2, 2) + QLatin1Char(' ')
                          + part(rows, "差旅费", 7, 7),
@@ -139,10 +129,7 @@ private slots:
         {
             TempProgram program;
             expenses({u"6602001 办公费"_s, u"6602002 差旅费"_s});
-            addLine(u"8000000001"_s, u"6602001"_s, 100.0, QVariant());
-            addLine(u"8000000002"_s, u"6602002"_s, QVariant(), 30.0);
-            addLine(u"8030001001"_s, u"6602001"_s, 0.1, QVariant());
-            addLine(u"8030001002"_s, u"6602001"_s, 0.2, QVariant());
+            addLines(u"8000000001 6602001 100 -|8000000002 6602002 - 30|8030001001 6602001 0.1 -|8030001002 6602001 0.2 -"_s);
             const RecordSet rows = multiColumn(u"6602"_s);
             QCOMPARE(part(rows, "ID", 0, 0) + part(rows, "摘要说明", 0, 0), u"8009999997年初余额"_s);
             QCOMPARE(part(rows, "余额", 0, 2), u"70 70.1 70.3"_s);
@@ -153,8 +140,7 @@ private slots:
         {
             TempProgram program;
             expenses({u"2221001 进项税额"_s, u"2221002 销项税额"_s});
-            addLine(u"8030001001"_s, u"2221001"_s, 200.0, QVariant());
-            addLine(u"8030002001"_s, u"2221002"_s, QVariant(), 300.0);
+            addLines(u"8030001001 2221001 200 -|8030002001 2221002 - 300"_s);
             const RecordSet rows = multiColumn(u"2221"_s, u"贷"_s);
             QCOMPARE(column(rows, "ID"), u"8030001001 8030002001 8039999997 8039999998 8039999999"_s);
             QCOMPARE(column(rows, "销项税额") + QLatin1Char('|') + column(rows, "进项税额"), u"- 300 300 300 300|200 - 200 200 200"_s);
@@ -182,8 +168,7 @@ private slots:
             addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公费/纸张"_s);
             addAccount(u"6602001002"_s, u"邮费"_s, u"管理费用/办公费/邮费"_s);
             expenses({u"6602002 差旅费"_s});
-            addLine(u"8030001001"_s, u"6602001001"_s, 40.0, QVariant());
-            addLine(u"8030001002"_s, u"6602001002"_s, 60.0, QVariant());
+            addLines(u"8030001001 6602001001 40 -|8030001002 6602001002 60 -"_s);
             const RecordSet rows = multiColumn(u"6602"_s);
             QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费"_s);
             QCOMPARE(column(rows, "办公费") + QLatin1Char('|') + part(rows, "余额", 1, 1), u"40 60 100 100 100|100"_s);

@@ -86,8 +86,8 @@ private slots:
                     {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line), line * 5.1});
         execute(u"INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"_s);
         QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
-        QCOMPARE(rowsAsText(QStringLiteral("SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 "
-                                           "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID")),
+        QCOMPARE(rowsAsText(u"SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 "
+                                           "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"_s),
                  (QStringList{u"0 86.7 1"_s, u"0 86.7 2"_s}));
     }
 };

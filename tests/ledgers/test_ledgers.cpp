@@ -19,14 +19,10 @@ void books()
     addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
     addAccount(u"1002002"_s, u"建行"_s, u"银行存款/建行"_s);
     execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
-    addLine(u"8000000001"_s, u"1001"_s, 1000.0, QVariant());
-    addLine(u"8000000002"_s, u"1002001"_s, 500.0, QVariant(), 5.0);
-    addLine(u"8000000003"_s, u"4001"_s, QVariant(), 1500.0);
+    addLines(u"8000000001 1001 1000 -|8000000002 1002001 500 - 5|8000000003 4001 - 1500"_s);
     addVoucher(1, 1, u"1002002"_s, u"1001"_s, 300.0);
     addVoucher(3, 1, u"2202"_s, u"1001"_s, 700.0);
-    addLine(u"8030002001"_s, u"1002001"_s, QVariant(), 200.0, 2.0);
-    addLine(u"8030002002"_s, u"2202"_s, QVariant(), 200.0);
-    addLine(u"8030003001"_s, u"9999"_s, 1.0, QVariant());
+    addLines(u"8030002001 1002001 - 200 2|8030002002 2202 - 200|8030003001 9999 1 -"_s);
 }
 
 // Lines of `count` credits of `amount` to `code` in voucher 8MMNNNN (lines 001…).
@@ -104,9 +100,7 @@ private slots:
     {
         TempProgram program;
         books();
-        addLine(u"8030004001"_s, u"1012"_s, 0.1, QVariant());
-        addLine(u"8030004002"_s, u"1012"_s, 0.2, QVariant());
-        addLine(u"8030004003"_s, u"1012"_s, QVariant(), 0.3);
+        addLines(u"8030004001 1012 0.1 -|8030004002 1012 0.2 -|8030004003 1012 - 0.3"_s);
         QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text, u"请选择月份和级数"_s);
         QCOMPARE(buildBalanceTable(kYear, u"3"_s, QString())->text, u"请选择月份和级数"_s);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"2"_s));
@@ -173,8 +167,7 @@ private slots:
         QCOMPARE(rows[0][7].toString(), u"平"_s);
 
         // A credit account at level 3 runs in its own direction, to the cent: 0.1 and 0.2 make 0.3.
-        addLine(u"8040001001"_s, u"2241001001"_s, QVariant(), 0.1);
-        addLine(u"8040002001"_s, u"2241001001"_s, QVariant(), 0.2);
+        addLines(u"8040001001 2241001001 - 0.1|8040002001 2241001001 - 0.2"_s);
         QCOMPARE(columnText(ledger(u"2241001001"_s, u"贷"_s), 8).left(9), u"- 0.1 0.3"_s);
 
         // Half-cent lines on a level-3 credit account: each balance is the exact running sum

@@ -28,10 +28,7 @@ const int kYear = 2016;
 
 void books()
 {
-    addLine(u"8000000001"_s, u"1001"_s, 1234.5, QVariant());
-    addLine(u"8000000002"_s, u"4001"_s, QVariant(), 1234.5);
-    addLine(u"8030001001"_s, u"6602"_s, 100.0, QVariant());
-    addLine(u"8030001002"_s, u"1001"_s, QVariant(), 100.0);
+    addLines(u"8000000001 1001 1234.5 -|8000000002 4001 - 1234.5|8030001001 6602 100 -|8030001002 1001 - 100"_s);
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ const int kYear = 2016;
 void voucher(int number, int lines)
 {
     for (int line = 1; line <= lines; ++line)
-        execute(QStringLiteral("INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 借方金额, 贷方金额) "
-                               "VALUES (?, '2016-03-09', 3, '记', ?, '管理员', '会计', 2, '摘要', ?, ?, ?)"),
+        execute(u"INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 借方金额, 贷方金额) "
+                               "VALUES (?, '2016-03-09', 3, '记', ?, '管理员', '会计', 2, '摘要', ?, ?, ?)"_s,
                 {u"803%1%2"_s.arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), number,
                  line % 2 ? u"1001"_s : u"1002"_s, line % 2 ? QVariant(10.0) : QVariant(),
                  line % 2 ? QVariant() : QVariant(10.0)});
@@ -190,12 +190,8 @@ private slots:
     {
         TempProgram program;
         execute(u"UPDATE 信息表 SET 年度=2020 WHERE 代号='QM'"_s);
-        addLine(u"8000000001"_s, u"1001"_s, 10.0, QVariant());
-        addLine(u"8010001001"_s, u"1001"_s, 58000.0, QVariant());
-        addLine(u"8010001002"_s, u"4001"_s, QVariant(), 58000.0);
-        addLine(u"8020001001"_s, u"1002"_s, 0.1, QVariant());
-        addLine(u"8020001002"_s, u"1002"_s, 0.2, QVariant());
-        addLine(u"8020001003"_s, u"4001"_s, QVariant(), 0.3);
+        addLines(u"8000000001 1001 10 -|8010001001 1001 58000 -|8010001002 4001 - 58000|8020001001 1002 0.1 -|"
+                 "8020001002 1002 0.2 -|8020001003 4001 - 0.3"_s);
         voucher(1, 2);
         StatementsWindow window;
         QCOMPARE(window.windowTitle(), u"报表"_s);

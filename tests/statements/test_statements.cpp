@@ -17,18 +17,9 @@ const int kYear = 2016;
 // Opening balances, a sale, an expense and depreciation in March.
 void books()
 {
-    addLine(u"8000000001"_s, u"1001"_s, 1000.0, QVariant());
-    addLine(u"8000000002"_s, u"1002"_s, 5000.0, QVariant());
-    addLine(u"8000000003"_s, u"1601"_s, 3000.0, QVariant());
-    addLine(u"8000000004"_s, u"1602"_s, QVariant(), 500.0);
-    addLine(u"8000000005"_s, u"4001"_s, QVariant(), 8500.0);
-    addLine(u"8030001001"_s, u"1002"_s, 1170.0, QVariant(), QVariant(), u"101"_s, 1170.0);
-    addLine(u"8030001002"_s, u"6001"_s, QVariant(), 1000.0);
-    addLine(u"8030001003"_s, u"2221"_s, QVariant(), 170.0);
-    addLine(u"8030002001"_s, u"6602"_s, 200.0, QVariant());
-    addLine(u"8030002002"_s, u"1001"_s, QVariant(), 200.0, QVariant(), u"107"_s, 200.0);
-    addLine(u"8030003001"_s, u"6602"_s, 50.0, QVariant());
-    addLine(u"8030003002"_s, u"1602"_s, QVariant(), 50.0);
+    addLines(u"8000000001 1001 1000 -|8000000002 1002 5000 -|8000000003 1601 3000 -|8000000004 1602 - 500|"
+             "8000000005 4001 - 8500|8030001001 1002 1170 - - 101 1170|8030001002 6001 - 1000|8030001003 2221 - 170|"
+             "8030002001 6602 200 -|8030002002 1001 - 200 - 107 200|8030003001 6602 50 -|8030003002 1602 - 50"_s);
 }
 
 // The listed columns of a statement's line as text, NULL as "-".

@@ -50,6 +50,21 @@ inline void addLine(const QString& id, const QString& code, const QVariant& debi
              opening ? QStringLiteral("年初余额") : QStringLiteral("业务"), code, quantity, debit, credit, item, itemAmount});
 }
 
+// Several addLine rows in one text: "ID code debit credit [quantity item itemAmount]" each,
+// rows separated by "|", "-" for an empty field.
+inline void addLines(const QString& rows)
+{
+    for (const QString& row : rows.split(QLatin1Char('|'))) {
+        const QStringList fields = row.simplified().split(QLatin1Char(' '));
+        const auto field = [&fields](int at) {
+            const QString text = fields.value(at, QStringLiteral("-"));
+            return text == QStringLiteral("-") ? QVariant() : QVariant(text.toDouble());
+        };
+        addLine(fields.at(0), fields.at(1), field(2), field(3), field(4), fields.value(5) == QStringLiteral("-") ? QString() : fields.value(5),
+                field(6));
+    }
+}
+
 // Voucher `number` of `month`: `amount` debited to one account and credited to another.
 inline void addVoucher(int month, int number, const QString& debitCode, const QString& creditCode,
                        const QVariant& amount, int year = 2016)
