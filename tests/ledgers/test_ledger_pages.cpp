@@ -10,25 +10,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Line18 { Entry, MonthTotal, Level };
-
 // A three-column ledger of `lines` lines, every balance 10 more than the one before; line 18 is
-// an entry, a month total (no balance of its own) or an entry that leaves the account level.
-void ledgerOf(int lines, Line18 line18 = Line18::Entry)
+// an entry, a month total (no direction, no balance of its own) or an entry that leaves the
+// account level (平, no balance).
+void ledgerOf(int lines, const QVariant& line18 = u"借"_s)
 {
     execute(u"DELETE FROM 三总式"_s);
     execute(u"DELETE FROM 三栏帐页"_s);
     for (int line = 1; line <= lines; ++line) {
-        QVariant direction = u"借"_s;
-        QVariant balance = line * 10;
-        if (line == 18 && line18 == Line18::MonthTotal)
-            direction = balance = QVariant();
-        else if (line == 18 && line18 == Line18::Level) {
-            direction = u"平"_s;
-            balance = QVariant();
-        }
+        const bool entry = line != 18 || line18 == u"借"_s;
         execute(u"INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"_s,
-                {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), direction, balance});
+                {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), entry ? u"借"_s : line18, entry ? QVariant(line * 10) : QVariant()});
     }
 }
 
@@ -56,13 +48,13 @@ private slots:
 
         // A full page whose last line is a month total carries the balance of the line above
         // it; the next page opens with it.
-        ledgerOf(18, Line18::MonthTotal);
+        ledgerOf(18, QVariant());
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
         QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), u"19 80100010181|  过 次 页|170"_s);
         QCOMPARE(page(2), QStringList{u"80100010182|  承 前 页|170"_s});
 
         // A last line that leaves the account level carries 0.
-        ledgerOf(19, Line18::Level);
+        ledgerOf(19, u"平"_s);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 2);
         QCOMPARE(page(1).last(), u"80100010181|  过 次 页|0"_s);
         QCOMPARE(page(2).size(), 19);
