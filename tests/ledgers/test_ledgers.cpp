@@ -25,13 +25,6 @@ void books()
     addLines(u"8030002001 1002001 - 200 2|8030002002 2202 - 200|8030003001 9999 1 -"_s);
 }
 
-// Lines of `count` credits of `amount` to `code` in voucher 8MMNNNN (lines 001…).
-void credits(const QString& voucher, const QString& code, int count, double amount)
-{
-    for (int line = 1; line <= count; ++line)
-        addLine(voucher + u"%1"_s.arg(line, 3, 10, QLatin1Char('0')), code, QVariant(), amount);
-}
-
 // The given fields of each row, keyed by the row's first field.
 QHash<QString, QString> byCode(const RecordSet& rows, std::initializer_list<int> fields)
 {
@@ -89,9 +82,8 @@ private slots:
         QVERIFY(!buildAccountSummary(kYear, u"7"_s));
         QCOMPARE(columnText(accountSummaryRows(), 2), u"-"_s);
 
-        // Fifty lines of 0.1 and one of 0.125 sum to 5.125 exactly: 5.13, not the binary 5.12.
-        for (int line = 1; line <= 51; ++line)
-            addLine(u"8040001%1"_s.arg(line, 3, 10, QLatin1Char('0')), u"1122"_s, line == 51 ? 0.125 : 0.1, QVariant());
+        // A half-cent sum: 5.13, not the binary 5.12.
+        addHalfCentSum(u"8040001"_s, u"1122"_s, true);
         QVERIFY(!buildAccountSummary(kYear, u"4"_s));
         QCOMPARE(columnText(accountSummaryRows(), 2), u"5.13 5.13"_s);
     }
@@ -122,12 +114,10 @@ private slots:
         QVERIFY(!buildBalanceTable(kYear, u"12"_s, u"1"_s));
         QCOMPARE(balanceTableRows().count(), 6);
 
-        // Half-cent sums on a level-3 credit account: fifty lines of 0.1 and one of 0.125 are
-        // 5.125 exactly, which shows 5.13 (a binary sum lands under it, at 5.1249999…), and the
-        // level-1 closing balance 700 - 205.125 shows -494.88, rounded away from zero.
+        // Half-cent sums on a level-3 credit account show 5.13 up to level 1, whose closing balance
+        // 700 - 205.125 shows -494.88, rounded away from zero.
         addPayableLeaf();
-        credits(u"8030005"_s, u"2202001001"_s, 50, 0.1);
-        credits(u"8030006"_s, u"2202001001"_s, 1, 0.125);
+        addHalfCentSum(u"8030005"_s, u"2202001001"_s, false);
         addLine(u"8030006002"_s, u"1122"_s, 5.125, QVariant());
         // Level 3 shows a 10-digit leaf under its parents; a credit account's balance reads positive.
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2241'"_s);
@@ -171,8 +161,8 @@ private slots:
         // Half-cent lines on a level-3 credit account: each balance is the exact running sum
         // rounded (0.125, 0.25, 0.375), not a sum of rounded steps (0.13, 0.26, 0.39).
         addPayableLeaf();
-        credits(u"8040001"_s, u"2202001001"_s, 3, 0.125);
-        addLine(u"8040001004"_s, u"2202001001"_s, 0.375, QVariant());
+        addLines(u"8040001001 2202001001 - 0.125|8040001002 2202001001 - 0.125|8040001003 2202001001 - 0.125|"
+                 "8040001004 2202001001 0.375 -"_s);
         rows = ledger(u"2202001001"_s, u"贷"_s);
         QCOMPARE(columnText(rows, 8), u"- 0.13 0.25 0.38 - - - 0"_s);
         QCOMPARE(columnText(rows, 7).section(QLatin1Char(' '), 3, 4), u"贷 平"_s);

@@ -72,13 +72,9 @@ private slots:
         QVERIFY(!buildReportData(kYear, u"3"_s, true));
         QCOMPARE(dataAt(u"累计"_s, {u"888"_s, u"999"_s, u"101"_s}), u"6000 7000 1170"_s);
 
-        // Half-cent sums on a credit account and a cash-flow item: fifty lines of 0.1 and one of
-        // 0.125 are 5.125 exactly, 5.13 to the cent (a binary sum gives 5.12).
-        for (int line = 1; line <= 51; ++line) {
-            const double value = line == 51 ? 0.125 : 0.1;
-            addLine(u"8040001%1"_s.arg(line, 3, 10, QLatin1Char('0')), u"2241"_s, QVariant(), value);
-            addLine(u"8040002%1"_s.arg(line, 3, 10, QLatin1Char('0')), u"1001"_s, value, QVariant(), QVariant(), u"102"_s, value);
-        }
+        // Half-cent sums on a credit account and on a cash-flow item: 5.13, not the binary 5.12.
+        addHalfCentSum(u"8040001"_s, u"2241"_s, false);
+        addHalfCentSum(u"8040002"_s, u"1001"_s, true, u"102"_s);
         QVERIFY(!buildReportData(kYear, u"4"_s, false));
         QCOMPARE(dataAt(u"期末"_s, {u"2241"_s}), u"5.13"_s);
         QVERIFY(!buildReportData(kYear, u"4"_s, true));

@@ -65,6 +65,18 @@ inline void addLines(const QString& rows)
     }
 }
 
+// Fifty lines of 0.1 and one of 0.125 to `code`, lines 001 to 051 of `voucher` ("8MMNNNN"), on
+// the debit or the credit side, under a cash-flow `item` when one is given: 5.125 exactly, which
+// rounds to 5.13 (a binary sum lands under it, at 5.1249999…).
+inline void addHalfCentSum(const QString& voucher, const QString& code, bool debit, const QString& item = QString())
+{
+    for (int line = 1; line <= 51; ++line) {
+        const QVariant amount = line == 51 ? 0.125 : 0.1;
+        addLine(voucher + QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')), code, debit ? amount : QVariant(),
+                debit ? QVariant() : amount, QVariant(), item, item.isEmpty() ? QVariant() : amount);
+    }
+}
+
 // Voucher `number` of `month`: `amount` debited to one account and credited to another.
 inline void addVoucher(int month, int number, const QString& debitCode, const QString& creditCode,
                        const QVariant& amount, int year = 2016)
