@@ -6,37 +6,27 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Line18 { Entry, MonthTotal, Level };
-
 // A three-column ledger of `lines` lines, every balance 10 more than the one before; line 18 is
-// an entry, a month total (no balance of its own) or an entry that leaves the account level.
-void ledgerOf(int lines, Line18 line18 = Line18::Entry)
+// an entry, a month total (no direction, no balance of its own) or an entry that leaves the
+// account level (平, no balance).
+void ledgerOf(int lines, const QVariant& line18 = u"借"_s)
 {
-    execute(QStringLiteral("DELETE FROM 三总式"));
-    execute(QStringLiteral("DELETE FROM 三栏帐页"));
+    execute(u"DELETE FROM 三总式"_s);
+    execute(u"DELETE FROM 三栏帐页"_s);
     for (int line = 1; line <= lines; ++line) {
-        QVariant direction = QStringLiteral("借");
-        QVariant balance = line * 10;
-        if (line == 18 && line18 == Line18::MonthTotal)
-            direction = balance = QVariant();
-        else if (line == 18 && line18 == Line18::Level) {
-            direction = QStringLiteral("平");
-            balance = QVariant();
-        }
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"),
-                {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), direction, balance});
+        const bool entry = line != 18 || line18 == u"借"_s;
+        execute(u"INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"_s,
+                {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), entry ? u"借"_s : line18, entry ? QVariant(line * 10) : QVariant()});
     }
 }
 
 QStringList page(int number)
 {
-    QStringList rows;
-    for (const auto row : openRecordset(QStringLiteral("SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"), {number}))
-        rows << row[0].toString() + QLatin1Char('|') + row[1].toString() + QLatin1Char('|') + row[2].toString();
-    return rows;
+    return rowsAsText(u"SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"_s, {number}, u"|"_s, QString());
 }
 
 }  // namespace
@@ -50,38 +40,33 @@ private slots:
         TempProgram program;
         ledgerOf(0);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM 三栏帐页")).toInt(), 0);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 三栏帐页"_s).toInt(), 0);
 
         ledgerOf(17);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(page(1).size(), 19);
-        QCOMPARE(page(1).last(), QStringLiteral("815||"));
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), u"19 815||"_s);
 
         // A full page whose last line is a month total carries the balance of the line above
         // it; the next page opens with it.
-        ledgerOf(18, Line18::MonthTotal);
+        ledgerOf(18, QVariant());
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
-        QCOMPARE(page(1).size(), 19);
-        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|170"));
-        QCOMPARE(page(2), QStringList{QStringLiteral("80100010182|  承 前 页|170")});
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), u"19 80100010181|  过 次 页|170"_s);
+        QCOMPARE(page(2), QStringList{u"80100010182|  承 前 页|170"_s});
 
         // A last line that leaves the account level carries 0.
-        ledgerOf(19, Line18::Level);
+        ledgerOf(19, u"平"_s);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 2);
-        QCOMPARE(page(1).last(), QStringLiteral("80100010181|  过 次 页|0"));
+        QCOMPARE(page(1).last(), u"80100010181|  过 次 页|0"_s);
         QCOMPARE(page(2).size(), 19);
-        QCOMPARE(page(2).first(), QStringLiteral("80100010182|  承 前 页|0"));
-        QCOMPARE(page(2).at(1), QStringLiteral("8010001019|行|190"));
-        QCOMPARE(page(2).last(), QStringLiteral("830||"));
+        QCOMPARE(QStringList({page(2).at(0), page(2).at(1), page(2).last()}),
+                 (QStringList{u"80100010182|  承 前 页|0"_s, u"8010001019|行|190"_s, u"830||"_s}));
 
         ledgerOf(40);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 3);
-        QCOMPARE(page(2).size(), 20);
-        QCOMPARE(page(2).last(), QStringLiteral("80100010361|  过 次 页|360"));
+        QCOMPARE(QString::number(page(2).size()) + QLatin1Char(' ') + page(2).last(), u"20 80100010361|  过 次 页|360"_s);
         QCOMPARE(page(3).size(), 19);
-        QCOMPARE(page(3).at(1), QStringLiteral("8010001037|行|370"));
-        QCOMPARE(page(3).at(5), QStringLiteral("814||"));
-        QCOMPARE(page(3).last(), QStringLiteral("827||"));
+        QCOMPARE(QStringList({page(3).at(1), page(3).at(5), page(3).last()}),
+                 (QStringList{u"8010001037|行|370"_s, u"814||"_s, u"827||"_s}));
     }
 
     void quantityPagesCarryTheQuantity()
@@ -89,19 +74,13 @@ private slots:
         TempProgram program;
         // Line 17 has a balance but no quantity; line 18 is the month total.
         for (int line = 1; line <= 17; ++line)
-            execute(QStringLiteral("INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"),
-                    {QStringLiteral("8010001%1").arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line),
-                     line * 5.1});
-        execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"));
+            execute(u"INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"_s,
+                    {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line), line * 5.1});
+        execute(u"INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"_s);
         QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
-        const RecordSet carried = openRecordset(
-            QStringLiteral("SELECT 余数, round(余额, 2), 月 FROM 数量帐页 WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"));
-        QCOMPARE(carried.count(), 2);
-        for (int line = 0; line < 2; ++line) {
-            QCOMPARE(carried.value(line, 0).toInt(), 0);
-            QCOMPARE(carried.value(line, 1).toString(), QStringLiteral("86.7"));
-            QCOMPARE(carried.value(line, 2).toInt(), line + 1);
-        }
+        QCOMPARE(rowsAsText(u"SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 "
+                                           "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"_s),
+                 (QStringList{u"0 86.7 1"_s, u"0 86.7 2"_s}));
     }
 };
 

@@ -13,25 +13,34 @@
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // Lines of balance 100, 200, …; the line at `monthTotalAt` is a month total, with no balance.
 void threeColumnLedger(int lines, int emptySummaryAt = 0, int monthTotalAt = 0)
 {
-    execute(QStringLiteral("DELETE FROM 三总式"));
+    execute(u"DELETE FROM 三总式"_s);
     for (int line = 1; line <= lines; ++line) {
         const bool total = line == monthTotalAt;
-        execute(QStringLiteral("INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"),
-                {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')),
-                 line == emptySummaryAt ? QString() : total ? QStringLiteral(" 本月合计") : QStringLiteral("第%1行").arg(line),
-                 total ? QVariant() : QVariant(QStringLiteral("借")), total ? QVariant() : QVariant(line * 100)});
+        execute(u"INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"_s,
+                {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')),
+                 line == emptySummaryAt ? QString() : total ? u" 本月合计"_s : u"第%1行"_s.arg(line),
+                 total ? QVariant() : QVariant(u"借"_s), total ? QVariant() : QVariant(line * 100)});
     }
 }
 
-RecordSet ledgerRows()
+LedgerPagesSheet laidOut()
 {
-    return openRecordset(QStringLiteral("SELECT * FROM 三总式 ORDER BY ID"));
+    return layOutLedgerPages(LedgerPagesKind::ThreeColumn, openRecordset(u"SELECT * FROM 三总式 ORDER BY ID"_s));
+}
+
+// The three-column ledger written to `path` under the headings of `name`, `code`, read back.
+Sheet written(const QString& path, const QString& name, const QString& code = u"1001"_s)
+{
+    writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, laidOut(),
+                             {name + u"   明细帐"_s, u"科目名称:%1 %2"_s.arg(code, name), u"2016"_s});
+    return readFirstSheet(path);
 }
 
 }  // namespace
@@ -44,48 +53,31 @@ private slots:
     {
         TempProgram program;
         threeColumnLedger(22);
-        LedgerPagesSheet sheet = layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows());
+        LedgerPagesSheet sheet = laidOut();
         QCOMPARE(sheet.rows.size(), 24);
         QVERIFY(sheet.pageBreaks.isEmpty());
-        QCOMPARE(sheet.rows[0][0].toString(), QStringLiteral("日期"));
-        QCOMPARE(sheet.rows[1][7].toString(), QStringLiteral("余额"));
+        QCOMPARE(sheet.rows[0][0].toString() + sheet.rows[1][7].toString(), u"日期余额"_s);
 
         threeColumnLedger(23);
-        sheet = layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows());
+        sheet = laidOut();
         QCOMPARE(sheet.rows.size(), 29);
-        QCOMPARE(sheet.rows[24][3].toString(), QStringLiteral("过 次 页"));
-        QCOMPARE(sheet.rows[24][7].toInt(), 2200);
-        QCOMPARE(sheet.rows[25][0].toString(), QStringLiteral("日期"));
-        QCOMPARE(sheet.rows[27][3].toString(), QStringLiteral("承 前 页"));
-        QCOMPARE(sheet.rows[27][7].toInt(), 2200);
-        QCOMPARE(sheet.rows[28][3].toString(), QStringLiteral("第23行"));
         QCOMPARE(sheet.pageBreaks, QVector<int>{25});
 
         // The line at row 25 has no summary: no break there.
         threeColumnLedger(30, 23);
-        sheet = layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows());
-        QVERIFY(sheet.pageBreaks.isEmpty());
+        QVERIFY(laidOut().pageBreaks.isEmpty());
 
         threeColumnLedger(23);
-        const QString path = program.path() + QStringLiteral("/pages.xlsx");
-        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
-                                 {QStringLiteral("库存现金   明细帐"), QStringLiteral("科目名称:1001 库存现金"), QStringLiteral("2016")});
-        const Sheet written = readFirstSheet(path);
-        QCOMPARE(written.cells.value(QStringLiteral("D25")).text, QStringLiteral("过 次 页"));
-        QCOMPARE(written.cells.value(QStringLiteral("H25")).text, QStringLiteral("2200"));
-        QCOMPARE(written.cells.value(QStringLiteral("A26")).text, QStringLiteral("日期"));
-        QCOMPARE(written.cells.value(QStringLiteral("D28")).text, QStringLiteral("承 前 页"));
-        QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("<brk id=\"25\""));
-        QVERIFY(zipEntry(path, "xl/worksheets/sheet1.xml").contains("orientation=\"landscape\""));
+        const QString path = program.path() + u"/pages.xlsx"_s;
+        // The page closes with its carried line; the next opens with the headings, the carried line and line 23.
+        QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D25"_s, u"H25"_s, u"A26"_s, u"D28"_s, u"H28"_s, u"D29"_s}),
+                 u"过 次 页|2200|日期|承 前 页|2200|第23行"_s);
+        const QByteArray xml = zipEntry(path, "xl/worksheets/sheet1.xml");
+        QVERIFY(xml.contains("<brk id=\"25\"") && xml.contains("orientation=\"landscape\""));
 
         // The page's last line is a month total: the carried cells hold the balance above it.
         threeColumnLedger(23, 0, 22);
-        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
-                                 {QStringLiteral("库存现金   明细帐"), QStringLiteral("科目名称:1001 库存现金"), QStringLiteral("2016")});
-        const Sheet carried = readFirstSheet(path);
-        QCOMPARE(carried.cells.value(QStringLiteral("D24")).text, QStringLiteral(" 本月合计"));
-        QCOMPARE(carried.cells.value(QStringLiteral("H25")).text, QStringLiteral("2100"));
-        QCOMPARE(carried.cells.value(QStringLiteral("H28")).text, QStringLiteral("2100"));
+        QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D24"_s, u"H25"_s, u"H28"_s}), u" 本月合计|2100|2100"_s);
     }
 
     // Columns as wide as their texts; the page header escapes "&" and stays within 255
@@ -94,43 +86,32 @@ private slots:
     {
         TempProgram program;
         threeColumnLedger(3);
-        execute(QStringLiteral("UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"));
-        const QString path = program.path() + QStringLiteral("/pages.xlsx");
-        const QString name = QStringLiteral("研发&设计");
-        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
-                                 {name + QStringLiteral("   明细帐"), QStringLiteral("科目名称:5301001001 ") + name,
-                                  QStringLiteral("2016")});
-        Sheet sheet = readFirstSheet(path);
+        execute(u"UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"_s);
+        const QString path = program.path() + u"/pages.xlsx"_s;
+        Sheet sheet = written(path, u"研发&设计"_s, u"5301001001"_s);
         // The file keeps a width with the spreadsheet's padding of under one character.
         const auto widthOf = [&sheet](int column) { return int(sheet.columnWidths.value(column)); };
-        QCOMPARE(widthOf(4), spreadsheetTextWidth(QStringLiteral("收回前欠货款及利息共计三笔款项")) + 2);
-        QCOMPARE(widthOf(5), int(QStringLiteral("1,234,567.13").size()) + 2);
-        QCOMPARE(widthOf(1), 12);
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("科目名称:5301001001 研发&&设计&C")));
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月")));
+        QCOMPARE(QList<int>({widthOf(4), widthOf(5), widthOf(1)}),
+                 QList<int>({spreadsheetTextWidth(u"收回前欠货款及利息共计三笔款项"_s) + 2, int(u"1,234,567.13"_s.size()) + 2, 12}));
+        QVERIFY(sheet.pageHeader.contains(u"科目名称:5301001001 研发&&设计&C"_s));
+        QVERIFY(sheet.pageHeader.contains(u"研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月"_s));
 
-        const QString longName = QString(300, QChar(0x8D26));
-        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, layOutLedgerPages(LedgerPagesKind::ThreeColumn, ledgerRows()),
-                                 {longName, QStringLiteral("科目名称:1001 ") + longName, QStringLiteral("2016")});
-        sheet = readFirstSheet(path);
-        QVERIFY(sheet.pageHeader.size() <= 255);
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("会计期间:2016年1-12月")));
-        QVERIFY(sheet.pageHeader.contains(QChar(0x2026)));
+        sheet = written(path, QString(300, QChar(0x8D26)));
+        QVERIFY(sheet.pageHeader.size() <= 255 && sheet.pageHeader.contains(QChar(0x2026)));
+        QVERIFY(sheet.pageHeader.contains(u"会计期间:2016年1-12月"_s));
     }
 
     void quantityPagesCarryQuantityAndAmount()
     {
         TempProgram program;
         for (int line = 1; line <= 23; ++line)
-            execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"),
-                    {QStringLiteral("8030001%1").arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
+            execute(u"INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"_s,
+                    {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
         const LedgerPagesSheet sheet =
-            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(QStringLiteral("SELECT * FROM 数量式 ORDER BY ID")));
-        QCOMPARE(sheet.rows[0][4].toString(), QStringLiteral("借    方"));
-        QCOMPARE(sheet.rows[1][4].toString(), QStringLiteral("借数"));
+            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(u"SELECT * FROM 数量式 ORDER BY ID"_s));
+        QCOMPARE(sheet.rows[0][4].toString() + sheet.rows[1][4].toString(), u"借    方借数"_s);
         QVERIFY(sheet.rows[24][11].isNull());
-        QCOMPARE(sheet.rows[24][13].toInt(), 154);
-        QCOMPARE(sheet.rows[27][13].toInt(), 154);
+        QCOMPARE(sheet.rows[24][13].toString() + QLatin1Char('|') + sheet.rows[27][13].toString(), u"154|154"_s);
     }
 
     void exportFromTheQueryCentreOutput()
@@ -144,34 +125,29 @@ private slots:
             return true;
         });
         setExportFolder(program.path());
-        LedgerOutput output{LedgerView::DetailLedger, QStringLiteral("1001"), QStringLiteral("库存现金"), QString(),
-                            QStringLiteral("库存现金"), QStringLiteral("全部"), QStringLiteral("1"), true};
+        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s, true};
         exportLedgerPages(output);
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有记录!")});
+        QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
         threeColumnLedger(3);
         exportLedgerPages(output);
         QCOMPARE(opened.size(), 1);
         output.view = LedgerView::MultiColumnLedger;
-        execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+        execute(u"DROP TABLE IF EXISTS 多栏式"_s);
         exportLedgerPages(output);
-        QVERIFY(recorder.texts().last().startsWith(QStringLiteral("     ErrNumber: ")));
+        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s));
 
         // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
-        addAccount(QStringLiteral("1002001"), QStringLiteral("工商银行"), QStringLiteral("银行存款/工商银行"));
-        addLine(QStringLiteral("8030001001"), QStringLiteral("1002001"), 5.0, QVariant());
-        QVERIFY(!buildMultiColumnRows(2016, QStringLiteral("1002"), QStringLiteral("借"), false));
-        buildMultiColumnPivot(QStringLiteral("1002"), QStringLiteral("借"));
+        addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
+        addLine(u"8030001001"_s, u"1002001"_s, 5.0, QVariant());
+        QVERIFY(!buildMultiColumnRows(2016, u"1002"_s, u"借"_s, false));
+        buildMultiColumnPivot(u"1002"_s, u"借"_s);
         const int messages = recorder.messages.size();
-        output.fullName = QStringLiteral("银行存款");
+        output.fullName = u"银行存款"_s;
         exportLedgerPages(output);
-        QCOMPARE(recorder.messages.size(), messages);
-        QCOMPARE(opened.size(), 2);
+        QVERIFY(recorder.messages.size() == messages && opened.size() == 2);
         const Sheet sheet = readFirstSheet(opened.last());
-        QCOMPARE(sheet.cells.value(QStringLiteral("I1")).text, QStringLiteral(" 明细科目"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("I2")).text, QStringLiteral("工商银行"));
-        QCOMPARE(sheet.cells.value(QStringLiteral("I3")).text, QStringLiteral("5"));
-        QVERIFY(sheet.merged.contains(QStringLiteral("H1:H2")));
-        QVERIFY(sheet.pageHeader.contains(QStringLiteral("银行存款   明细帐")));
+        QCOMPARE(cellTexts(sheet, {u"I1"_s, u"I2"_s, u"I3"_s}), u" 明细科目|工商银行|5"_s);
+        QVERIFY(sheet.merged.contains(u"H1:H2"_s) && sheet.pageHeader.contains(u"银行存款   明细帐"_s));
         setSpreadsheetOpener(previous);
     }
 };

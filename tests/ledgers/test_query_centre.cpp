@@ -12,14 +12,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTreeWidget>
-#include <QtTest>
 
 using namespace qm;
 using namespace qm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -27,10 +26,7 @@ const int kYear = 2016;
 
 void books()
 {
-    addLine(QStringLiteral("8000000001"), QStringLiteral("1001"), 1234.5, QVariant());
-    addLine(QStringLiteral("8000000002"), QStringLiteral("4001"), QVariant(), 1234.5);
-    addLine(QStringLiteral("8030001001"), QStringLiteral("6602"), 100.0, QVariant());
-    addLine(QStringLiteral("8030001002"), QStringLiteral("1001"), QVariant(), 100.0);
+    addLines(u"8000000001 1001 1234.5 -|8000000002 4001 - 1234.5|8030001001 6602 100 -|8030001002 1001 - 100"_s);
 }
 
 }  // namespace
@@ -39,14 +35,14 @@ class TestQueryCentre : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { loginState() = LoginState{kYear, QStringLiteral("管理员"), QString(), QString()}; }
+    void init() { loginState() = LoginState{kYear, u"管理员"_s, QString(), QString()}; }
 
     void viewsAndTheirLines()
     {
         TempProgram program;
         books();
         QueryCentreWindow window;
-        QCOMPARE(window.windowTitle(), QStringLiteral("QM505财务---综合查询"));
+        QCOMPARE(window.windowTitle(), u"QM505财务---综合查询"_s);
         auto* grid = child<QTableView>(window, "MSH1");
         auto* result = child<QLabel>(window, "Label3");
         MessageRecorder recorder;
@@ -54,14 +50,11 @@ private slots:
         child<QPushButton>(window, "Command1")->click();
         QCOMPARE(window.view(), LedgerView::Journal);
         QCOMPARE(grid->model()->rowCount(), 4);
-        QCOMPARE(result->text(), QStringLiteral("全部 月份分录明细      共4条记录"));
-        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("序号"));
-        QCOMPARE(cellText(grid, 0, 9), QStringLiteral("1,234.50"));
-        QCOMPARE(cellText(grid, 2, 2), QStringLiteral("2016-03-10"));
-        QCOMPARE(cellText(grid, 3, 0), QStringLiteral("4"));
-        QCOMPARE(cellAlignment(grid, 0, 9), int(Qt::AlignRight | Qt::AlignVCenter));
-        QCOMPARE(cellAlignment(grid, 0, 0), int(Qt::AlignCenter));
-        QCOMPARE(cellAlignment(grid, 0, 5), 0);
+        QCOMPARE(result->text(), u"全部 月份分录明细      共4条记录"_s);
+        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), u"序号"_s);
+        QCOMPARE(cellText(grid, 0, 9) + u'|' + cellText(grid, 2, 2) + u'|' + cellText(grid, 3, 0), u"1,234.50|2016-03-10|4"_s);
+        QCOMPARE(QList<int>({cellAlignment(grid, 0, 9), cellAlignment(grid, 0, 0), cellAlignment(grid, 0, 5)}),
+                 QList<int>({Qt::AlignRight | Qt::AlignVCenter, Qt::AlignCenter, 0}));
         QCOMPARE(grid->model()->index(0, 5).data(Qt::BackgroundRole).value<QColor>(), stripeColour(1));
         QCOMPARE(grid->model()->index(1, 5).data(Qt::BackgroundRole).value<QColor>(), stripeColour(2));
         QCOMPARE(grid->columnWidth(9), twipsToPixels(1300));
@@ -70,38 +63,33 @@ private slots:
         child<QPushButton>(window, "Command14")->click();
         QCOMPARE(grid->model()->rowCount(), 4);
 
-        child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("请选择月份")});
+        QCOMPARE(press(window, "Command2", recorder), u"请选择月份"_s);
         QCOMPARE(window.view(), LedgerView::AccountSummary);
-        child<QComboBox>(window, "Combo1")->setCurrentText(QStringLiteral("3"));
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
         child<QPushButton>(window, "Command2")->click();
-        QCOMPARE(result->text(), QStringLiteral("3 月份科目汇总表      共3条记录"));
+        QCOMPARE(result->text(), u"3 月份科目汇总表      共3条记录"_s);
 
         child<QPushButton>(window, "Command3")->click();
         QCOMPARE(window.view(), LedgerView::AmountBalance);
-        QVERIFY(grid->isColumnHidden(4));
-        QVERIFY(!grid->isColumnHidden(5));
-        QCOMPARE(result->text(), QStringLiteral("3 月份金额式余额表      共4条记录"));
+        QVERIFY(grid->isColumnHidden(4) && !grid->isColumnHidden(5));
+        QCOMPARE(result->text(), u"3 月份金额式余额表      共4条记录"_s);
         child<QPushButton>(window, "Command5")->click();
         QVERIFY(!grid->isColumnHidden(4));
-        QCOMPARE(result->text(), QStringLiteral("3 月份数量式余额      共4条记录"));
+        QCOMPARE(result->text(), u"3 月份数量式余额      共4条记录"_s);
 
-        child<QPushButton>(window, "Command7")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("请选择帐簿格式"));
-        child<QLineEdit>(window, "Text2")->setText(QStringLiteral("1001"));
-        QCOMPARE(child<QLineEdit>(window, "Text3")->text(), QStringLiteral("库存现金"));
-        QCOMPARE(child<QLineEdit>(window, "Text4")->text(), QStringLiteral("借"));
+        QCOMPARE(press(window, "Command7", recorder), u"请选择帐簿格式"_s);
+        child<QLineEdit>(window, "Text2")->setText(u"1001"_s);
+        QCOMPARE(child<QLineEdit>(window, "Text3")->text() + child<QLineEdit>(window, "Text4")->text(), u"库存现金借"_s);
         child<QRadioButton>(window, "Option1")->setChecked(true);
         child<QPushButton>(window, "Command7")->click();
         QCOMPARE(window.view(), LedgerView::DetailLedger);
-        QCOMPARE(result->text(), QStringLiteral("三栏式  明细帐   共5条记录"));
+        QCOMPARE(result->text(), u"三栏式  明细帐   共5条记录"_s);
         QVERIFY(grid->isColumnHidden(1));
-        QCOMPARE(cellText(grid, 1, 9), QStringLiteral("1,134.50"));
+        QCOMPARE(cellText(grid, 1, 9), u"1,134.50"_s);
 
         // A code that is not in the chart empties the full name only.
-        child<QLineEdit>(window, "Text2")->setText(QStringLiteral("1001999"));
-        QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
-        QCOMPARE(child<QLineEdit>(window, "Text4")->text(), QStringLiteral("借"));
+        child<QLineEdit>(window, "Text2")->setText(u"1001999"_s);
+        QCOMPARE(child<QLineEdit>(window, "Text3")->text() + child<QLineEdit>(window, "Text4")->text(), u"借"_s);
     }
 
     void steppingPickingAndOutput()
@@ -110,41 +98,34 @@ private slots:
         books();
         QueryCentreWindow window;
         MessageRecorder recorder;
-        child<QPushButton>(window, "Command9")->click();
-        QCOMPARE(recorder.texts(), QStringList{QStringLiteral("没有了")});
+        QCOMPARE(press(window, "Command9", recorder), u"没有了"_s);
         child<QRadioButton>(window, "Option2")->setChecked(true);
         child<QPushButton>(window, "Command8")->click();
-        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1001"));
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), u"1001"_s);
         QCOMPARE(window.view(), LedgerView::GeneralLedger);
         child<QPushButton>(window, "Command8")->click();
-        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1002"));
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), u"1002"_s);
 
         DialogDriver driver([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("双击选择科目  "));
+            QCOMPARE(dialog.windowTitle(), u"双击选择科目  "_s);
             auto* tree = child<QTreeWidget>(dialog, "TreeView1");
             emit tree->itemDoubleClicked(tree->topLevelItem(2), 0);
         });
         child<QPushButton>(window, "Command12")->click();
-        QCOMPARE(driver.opened, QStringList{QStringLiteral("Form4")});
-        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1012"));
-        QCOMPARE(child<QLineEdit>(window, "Text6")->text(), QStringLiteral("其他货币资金"));
+        QCOMPARE(driver.opened, QStringList{u"Form4"_s});
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text() + child<QLineEdit>(window, "Text6")->text(), u"1012其他货币资金"_s);
 
         auto previousCheck = setPrinterCheck([] { return false; });
-        child<QPushButton>(window, "Command13")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("你电脑上没有安装打印机!! "));
+        QCOMPARE(press(window, "Command13", recorder), u"你电脑上没有安装打印机!! "_s);
         setPrinterCheck([] { return true; });
         child<QRadioButton>(window, "Option4")->setChecked(true);
-        child<QLineEdit>(window, "Text2")->setText(QStringLiteral("6602"));
-        child<QPushButton>(window, "Command7")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"));
+        child<QLineEdit>(window, "Text2")->setText(u"6602"_s);
+        QCOMPARE(press(window, "Command7", recorder), u"没有明细或者明细超过250个,不能生成多栏式"_s);
         QCOMPARE(window.view(), LedgerView::MultiColumnLedger);
-        child<QPushButton>(window, "Command13")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("多栏帐还没有完成,不能直接打印"));
+        QCOMPARE(press(window, "Command13", recorder), u"多栏帐还没有完成,不能直接打印"_s);
         QCOMPARE(window.view(), LedgerView::None);
-        child<QPushButton>(window, "Command13")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("请先[查询]"));
-        child<QPushButton>(window, "Command11")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("请先查询数据"));
+        QCOMPARE(press(window, "Command13", recorder), u"请先[查询]"_s);
+        QCOMPARE(press(window, "Command11", recorder), u"请先查询数据"_s);
         setPrinterCheck(previousCheck);
 
         QStringList opened;
@@ -153,13 +134,11 @@ private slots:
             return true;
         });
         setExportFolder(program.path());
-        child<QComboBox>(window, "Combo1")->setCurrentText(QStringLiteral("3"));
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
         child<QPushButton>(window, "Command3")->click();
         recorder.answers.enqueue(MessageAnswer::Yes);
-        child<QPushButton>(window, "Command4")->click();
-        QCOMPARE(recorder.texts().last(), QStringLiteral("是否导出到EXCEL工作表？"));
-        QCOMPARE(opened.size(), 1);
-        QCOMPARE(window.view(), LedgerView::AmountBalance);
+        QCOMPARE(press(window, "Command4", recorder), u"是否导出到EXCEL工作表？"_s);
+        QVERIFY(opened.size() == 1 && window.view() == LedgerView::AmountBalance);
         setSpreadsheetOpener(previousOpener);
     }
 };

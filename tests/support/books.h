@@ -50,6 +50,33 @@ inline void addLine(const QString& id, const QString& code, const QVariant& debi
              opening ? QStringLiteral("年初余额") : QStringLiteral("业务"), code, quantity, debit, credit, item, itemAmount});
 }
 
+// Several addLine rows in one text: "ID code debit credit [quantity item itemAmount]" each,
+// rows separated by "|", "-" for an empty field.
+inline void addLines(const QString& rows)
+{
+    for (const QString& row : rows.split(QLatin1Char('|'))) {
+        const QStringList fields = row.simplified().split(QLatin1Char(' '));
+        const auto field = [&fields](int at) {
+            const QString text = fields.value(at, QStringLiteral("-"));
+            return text == QStringLiteral("-") ? QVariant() : QVariant(text.toDouble());
+        };
+        addLine(fields.at(0), fields.at(1), field(2), field(3), field(4), fields.value(5) == QStringLiteral("-") ? QString() : fields.value(5),
+                field(6));
+    }
+}
+
+// Fifty lines of 0.1 and one of 0.125 to `code`, lines 001 to 051 of `voucher` ("8MMNNNN"), on
+// the debit or the credit side, under a cash-flow `item` when one is given: 5.125 exactly, which
+// rounds to 5.13 (a binary sum lands under it, at 5.1249999…).
+inline void addHalfCentSum(const QString& voucher, const QString& code, bool debit, const QString& item = QString())
+{
+    for (int line = 1; line <= 51; ++line) {
+        const QVariant amount = line == 51 ? 0.125 : 0.1;
+        addLine(voucher + QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')), code, debit ? amount : QVariant(),
+                debit ? QVariant() : amount, QVariant(), item, item.isEmpty() ? QVariant() : amount);
+    }
+}
+
 // Voucher `number` of `month`: `amount` debited to one account and credited to another.
 inline void addVoucher(int month, int number, const QString& debitCode, const QString& creditCode,
                        const QVariant& amount, int year = 2016)
@@ -82,6 +109,17 @@ inline QStringList rowsAsText(const QString& sql, const QVariantList& values = {
         lines << fields.join(separator);
     }
     return lines;
+}
+
+// One field of every row as text, joined by `separator`, NULL as "-": a whole column in one
+// comparison. `field` is a position or a name.
+template <typename Field>
+QString columnText(const RecordSet& rows, Field field, const QString& separator = QStringLiteral(" "))
+{
+    QStringList values;
+    for (const auto row : rows)
+        values << (row[field].isNull() ? QStringLiteral("-") : row[field].toString());
+    return values.join(separator);
 }
 
 // A message as the user meets it, "title|icon|text"; empty when there is none.

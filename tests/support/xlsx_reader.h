@@ -113,4 +113,13 @@ inline Sheet readFirstSheet(const QString& path)
     return sheet;
 }
 
+// The texts of the named cells joined by "|": several cells in one comparison.
+inline QString cellTexts(const Sheet& sheet, const QStringList& references)
+{
+    QStringList texts;
+    for (const QString& reference : references)
+        texts << sheet.cells.value(reference).text;
+    return texts.join(QLatin1Char('|'));
+}
+
 }  // namespace qm::test
