@@ -64,20 +64,26 @@ void exportWorkbook(const std::function<void(const QString& path)>& write)
     }
 }
 
-void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
+std::optional<RecordSet> rowsToExport(const QString& statement, const QVariantList& values)
 {
     RecordSet rows;
     try {
         rows = openRecordset(statement, values);
     } catch (const DbError& error) {
         showSpreadsheetError(-1, error.text());
-        return;
+        return std::nullopt;
     }
     if (rows.isEmpty()) {
         showMessage(QStringLiteral("没有记录!"));
-        return;
+        return std::nullopt;
     }
-    exportWorkbook([&rows](const QString& path) { writeRecordSetWorkbook(rows, path); });
+    return rows;
+}
+
+void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
+{
+    if (const std::optional<RecordSet> rows = rowsToExport(statement, values))
+        exportWorkbook([&rows](const QString& path) { writeRecordSetWorkbook(*rows, path); });
 }
 
 }  // namespace qm

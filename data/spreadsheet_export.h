@@ -3,13 +3,19 @@
 // Exports the rows of a statement to a new workbook and opens it in the desktop's spreadsheet
 // program. Tests choose the folder and replace the opening.
 
+#include "record_set.h"
+
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <optional>
 
 namespace qm {
 
 void exportRecordsetToExcel(const QString& statement, const QVariantList& values = {});
+// The rows an export writes; nothing, once the user has been told, when the statement fails or
+// finds no row ("没有记录!").
+std::optional<RecordSet> rowsToExport(const QString& statement, const QVariantList& values = {});
 
 // The export's four-line error message.
 void showSpreadsheetError(int number, const QString& description);

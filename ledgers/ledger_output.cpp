@@ -359,19 +359,11 @@ void exportLedgerPages(const LedgerOutput& output)
     default:
         return;
     }
-    RecordSet rows;
-    try {
-        rows = openRecordset(statement);
-    } catch (const DbError& error) {
-        showSpreadsheetError(-1, error.text());
+    const std::optional<RecordSet> rows = rowsToExport(statement);
+    if (!rows)
         return;
-    }
-    if (rows.isEmpty()) {
-        showMessage(QStringLiteral("没有记录!"));
-        return;
-    }
     exportWorkbook([&](const QString& path) {
-        writeLedgerPagesWorkbook(path, kind, layOutLedgerPages(kind, rows), header);
+        writeLedgerPagesWorkbook(path, kind, layOutLedgerPages(kind, *rows), header);
     });
 }
 
