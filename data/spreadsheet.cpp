@@ -4,6 +4,7 @@
 #include "table_workbook.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace qm {
@@ -55,6 +56,7 @@ int spreadsheetTextWidth(const QString& text)
 
 void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
 {
+    QElapsedTimer t; t.start();
     TableWorkbook workbook(rows.fieldNames());
     for (int row = 0; row < rows.count(); ++row) {
         for (int field = 0; field < rows.fieldCount(); ++field) {
@@ -69,7 +71,9 @@ void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
                 workbook.addText(value.toString());
         }
     }
+    fprintf(stderr, "fill %lld\n", t.elapsed());
     writeSpreadsheetFile(path, [&] { workbook.save(path); });
+    fprintf(stderr, "save %lld\n", t.elapsed());
 }
 
 QString unusedWorkbookPath(const QString& folder, const QString& baseName)

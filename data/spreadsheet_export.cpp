@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
@@ -82,7 +83,10 @@ std::optional<RecordSet> rowsToExport(const QString& statement, const QVariantLi
 
 void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
 {
-    if (const std::optional<RecordSet> rows = rowsToExport(statement, values))
+    QElapsedTimer t; t.start();
+    const std::optional<RecordSet> rows = rowsToExport(statement, values);
+    fprintf(stderr, "read %lld\n", t.elapsed());
+    if (rows)
         exportWorkbook([&rows](const QString& path) { writeRecordSetWorkbook(*rows, path); });
 }
 

@@ -5,19 +5,31 @@
 #include <QFile>
 #include <QLocale>
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <zip.h>
+#include <zlib.h>
 
 namespace qm {
 
 namespace {
 
 constexpr int kHeaderRow = 4;
+constexpr int kMaxColumns = 16384;
+constexpr size_t kMaxRows = 1048576;
 // The longest text a spreadsheet cell takes; longer texts are cut there.
 constexpr qsizetype kMaxCellText = 32767;
-constexpr size_t kChunk = size_t(1) << 20;
+// The rows' XML is deflated in batches of about two megabytes, on up to four threads.
+constexpr size_t kCellsPerBatch = 65536;
+constexpr size_t kDeflateThreads = 4;
+// Room enough for a row's tags and for one cell: "<c r="XFD1048576" s="1" t="s"><v>" and a number.
+constexpr size_t kRowBytes = 32;
+constexpr size_t kCellBytes = 80;
 
 // What a workbook program expects besides the sheet: one bordered style, a shared text table.
 constexpr char kContentTypes[] =
@@ -210,12 +222,13 @@ public:
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
-    void begin(const char* name)
+    // A raw entry is written already deflated, its pieces joined, and closed by endRaw().
+    void begin(const char* name, bool raw = false)
     {
         zip_fileinfo info{};
         info.tmz_date.tm_mday = 1;
         info.tmz_date.tm_year = 1980;
-        check(zipOpenNewFileInZip64(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED, 0));
+        check(zipOpenNewFileInZip2_64(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED, raw ? 1 : 0, 0));
     }
     void write(const char* data, size_t size)
     {
@@ -223,6 +236,7 @@ public:
             check(zipWriteInFileInZip(m_zip, data, unsigned(size)));
     }
     void end() { check(zipCloseFileInZip(m_zip)); }
+    void endRaw(size_t size, uLong crc) { check(zipCloseFileInZipRaw64(m_zip, size, crc)); }
     void add(const char* name, const char* data, size_t size)
     {
         begin(name);
@@ -247,43 +261,35 @@ private:
     zipFile m_zip;
 };
 
-// The sheet's XML gathered a megabyte at a time before it goes to the zip.
-class SheetWriter {
-public:
-    explicit SheetWriter(ZipPackage& zip) : m_zip(zip), m_buffer(kChunk + 4096) {}
-
-    // Room for `size` more bytes, to be filled and then handed to commit().
-    char* reserve(size_t size)
-    {
-        if (m_used + size > m_buffer.size())
-            flush();
-        if (size > m_buffer.size())
-            m_buffer.resize(size);
-        return m_buffer.data() + m_used;
-    }
-    void commit(const char* end)
-    {
-        m_used = size_t(end - m_buffer.data());
-        if (m_used >= kChunk)
-            flush();
-    }
-    void append(const char* data, size_t size)
-    {
-        char* out = reserve(size);
-        commit(std::copy(data, data + size, out));
-    }
-    void append(const QByteArray& data) { append(data.constData(), size_t(data.size())); }
-    void flush()
-    {
-        m_zip.write(m_buffer.data(), m_used);
-        m_used = 0;
-    }
-
-private:
-    ZipPackage& m_zip;
-    std::vector<char> m_buffer;
-    size_t m_used = 0;
+// A piece of a zip entry deflated on its own: pieces end on a byte boundary (the last one
+// closes the stream), so that pieces deflated side by side join into one entry.
+struct DeflatedPiece {
+    QByteArray data;
+    uLong crc = 0;
+    size_t size = 0;
 };
+
+DeflatedPiece deflatePiece(const char* text, size_t size, bool last)
+{
+    DeflatedPiece piece;
+    piece.size = size;
+    piece.crc = crc32(0, reinterpret_cast<const Bytef*>(text), uInt(size));
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        checkSpreadsheet(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    piece.data.resize(qsizetype(deflateBound(&stream, uLong(size)) + 16));
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text));
+    stream.avail_in = uInt(size);
+    stream.next_out = reinterpret_cast<Bytef*>(piece.data.data());
+    stream.avail_out = uInt(piece.data.size());
+    const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool complete = last ? result == Z_STREAM_END : result == Z_OK && stream.avail_in == 0 && stream.avail_out > 0;
+    piece.data.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    if (!complete)
+        checkSpreadsheet(LXW_ERROR_ZIP_INTERNAL_ERROR);
+    return piece;
+}
 
 template <size_t N>
 char* put(char* out, const char (&literal)[N])
@@ -301,6 +307,8 @@ char* put(char* out, const QByteArray& bytes)
 TableWorkbook::TableWorkbook(const QStringList& columnNames)
     : m_columnCount(int(columnNames.size())), m_widths(columnNames.size(), 0)
 {
+    for (int column = 0; column < m_columnCount; ++column)
+        m_columnLetters.push_back(columnLetters(column));
     for (const QString& name : columnNames)
         addText(name);
 }
@@ -356,8 +364,67 @@ void TableWorkbook::addReal(double value)
     addCell(quint32(m_numbers.size()) * 2, int(QString::number(value, 'g', QLocale::FloatingPointShortest).size()));
 }
 
+size_t TableWorkbook::rowCount() const
+{
+    return m_columnCount == 0 ? 0 : (m_cells.size() + size_t(m_columnCount) - 1) / size_t(m_columnCount);
+}
+
+QByteArray TableWorkbook::sheetStart() const
+{
+    QByteArray start = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                       "\n"
+                       R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)";
+    if (m_columnCount == 0)
+        return start + R"(<dimension ref="A1"/><sheetViews><sheetView tabSelected="1" workbookViewId="0"/></sheetViews><sheetFormatPr defaultRowHeight="15"/><sheetData>)";
+    start += "<dimension ref=\"A" + QByteArray::number(kHeaderRow) + ':' + m_columnLetters.back()
+             + QByteArray::number(qulonglong(kHeaderRow + rowCount() - 1)) + "\"/>";
+    start += R"(<sheetViews><sheetView tabSelected="1" workbookViewId="0"/></sheetViews><sheetFormatPr defaultRowHeight="15"/><cols>)";
+    char width[40];
+    for (int column = 0; column < m_columnCount; ++column) {
+        const QByteArray number = QByteArray::number(column + 1);
+        start += "<col min=\"" + number + "\" max=\"" + number + "\" width=\"";
+        start.append(width, writeNumber(width, storedColumnWidth(m_widths[size_t(column)] + 2)) - width);
+        start += "\" customWidth=\"1\"/>";
+    }
+    return start + "</cols><sheetData>";
+}
+
+// The XML of rows [first, end), at most kRowBytes + kCellBytes a cell.
+char* TableWorkbook::writeRows(char* out, size_t first, size_t end) const
+{
+    for (size_t row = first; row < end; ++row) {
+        char rowNumber[24];
+        const char* const rowNumberEnd = std::to_chars(rowNumber, rowNumber + sizeof rowNumber, kHeaderRow + row).ptr;
+        out = put(out, "<row r=\"");
+        out = std::copy(static_cast<const char*>(rowNumber), rowNumberEnd, out);
+        out = put(out, "\">");
+        const size_t rowEnd = std::min(m_cells.size(), (row + 1) * size_t(m_columnCount));
+        for (size_t cell = row * size_t(m_columnCount); cell < rowEnd; ++cell) {
+            out = put(out, "<c r=\"");
+            out = put(out, m_columnLetters[cell % size_t(m_columnCount)]);
+            out = std::copy(static_cast<const char*>(rowNumber), rowNumberEnd, out);
+            const quint32 code = m_cells[cell];
+            if (code == 0) {
+                out = put(out, "\" s=\"1\"/>");
+            } else if (code & 1) {
+                out = put(out, "\" s=\"1\" t=\"s\"><v>");
+                out = std::to_chars(out, out + 16, code >> 1).ptr;
+                out = put(out, "</v></c>");
+            } else {
+                out = put(out, "\" s=\"1\"><v>");
+                out = writeNumber(out, m_numbers[code / 2 - 1]);
+                out = put(out, "</v></c>");
+            }
+        }
+        out = put(out, "</row>");
+    }
+    return out;
+}
+
 void TableWorkbook::save(const QString& path) const
 {
+    if (m_columnCount > kMaxColumns || kHeaderRow - 1 + rowCount() > kMaxRows)
+        checkSpreadsheet(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE);
     ZipPackage zip(path);
     zip.add("[Content_Types].xml", kContentTypes, sizeof kContentTypes - 1);
     zip.add("_rels/.rels", kPackageRelations, sizeof kPackageRelations - 1);
@@ -376,71 +443,56 @@ void TableWorkbook::save(const QString& path) const
     zip.write("</sst>", 6);
     zip.end();
 
-    std::vector<QByteArray> letters;
-    for (int column = 0; column < m_columnCount; ++column)
-        letters.push_back(columnLetters(column));
-    const size_t rowCount = m_columnCount == 0 ? 0 : (m_cells.size() + size_t(m_columnCount) - 1) / size_t(m_columnCount);
-
-    zip.begin("xl/worksheets/sheet1.xml");
-    SheetWriter sheet(zip);
-    QByteArray start = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-                       "\n"
-                       R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)";
-    if (m_columnCount == 0)
-        start += R"(<dimension ref="A1"/>)";
-    else
-        start += "<dimension ref=\"A" + QByteArray::number(kHeaderRow) + ':' + letters.back()
-                 + QByteArray::number(qulonglong(kHeaderRow + rowCount - 1)) + "\"/>";
-    start += R"(<sheetViews><sheetView tabSelected="1" workbookViewId="0"/></sheetViews><sheetFormatPr defaultRowHeight="15"/>)";
-    if (m_columnCount > 0) {
-        start += "<cols>";
-        char width[40];
-        for (int column = 0; column < m_columnCount; ++column) {
-            const QByteArray number = QByteArray::number(column + 1);
-            start += "<col min=\"" + number + "\" max=\"" + number + "\" width=\"";
-            start.append(width, writeNumber(width, storedColumnWidth(m_widths[size_t(column)] + 2)) - width);
-            start += "\" customWidth=\"1\"/>";
-        }
-        start += "</cols>";
-    }
-    start += "<sheetData>";
-    sheet.append(start);
-
-    size_t cell = 0;
-    for (size_t row = 0; row < rowCount; ++row) {
-        char rowNumber[24];
-        const size_t rowDigits = size_t(std::to_chars(rowNumber, rowNumber + sizeof rowNumber, kHeaderRow + row).ptr - rowNumber);
-        char* out = sheet.reserve(32);
-        out = put(out, "<row r=\"");
-        out = std::copy(rowNumber, rowNumber + rowDigits, out);
-        out = put(out, "\">");
-        sheet.commit(out);
-        for (int column = 0; column < m_columnCount && cell < m_cells.size(); ++column, ++cell) {
-            out = sheet.reserve(96);
-            out = put(out, "<c r=\"");
-            out = put(out, letters[size_t(column)]);
-            out = std::copy(rowNumber, rowNumber + rowDigits, out);
-            const quint32 code = m_cells[cell];
-            if (code == 0) {
-                out = put(out, "\" s=\"1\"/>");
-            } else if (code & 1) {
-                out = put(out, "\" s=\"1\" t=\"s\"><v>");
-                out = std::to_chars(out, out + 16, code >> 1).ptr;
-                out = put(out, "</v></c>");
-            } else {
-                out = put(out, "\" s=\"1\"><v>");
-                out = writeNumber(out, m_numbers[code / 2 - 1]);
-                out = put(out, "</v></c>");
+    // The rows are turned into XML and deflated a batch at a time on several threads, and the
+    // batches written in order as they come.
+    const size_t rows = rowCount();
+    const size_t rowsPerBatch = std::max<size_t>(1, kCellsPerBatch / size_t(std::max(1, m_columnCount)));
+    const size_t batches = (rows + rowsPerBatch - 1) / rowsPerBatch;
+    std::vector<std::promise<DeflatedPiece>> promised(batches);
+    std::vector<std::future<DeflatedPiece>> deflated;
+    for (auto& promise : promised)
+        deflated.push_back(promise.get_future());
+    std::atomic<size_t> nextBatch{0};
+    const auto work = [&] {
+        for (size_t batch; (batch = nextBatch++) < batches;) {
+            try {
+                const size_t first = batch * rowsPerBatch;
+                const size_t end = std::min(rows, first + rowsPerBatch);
+                const auto xml = std::make_unique_for_overwrite<char[]>((end - first) * (kRowBytes + size_t(m_columnCount) * kCellBytes));
+                const char* const xmlEnd = writeRows(xml.get(), first, end);
+                promised[batch].set_value(deflatePiece(xml.get(), size_t(xmlEnd - xml.get()), false));
+            } catch (...) {
+                promised[batch].set_exception(std::current_exception());
             }
-            sheet.commit(out);
         }
-        sheet.append("</row>", 6);
+    };
+    std::vector<std::jthread> workers;
+    const size_t threads = std::min<size_t>({kDeflateThreads, std::max(1u, std::thread::hardware_concurrency()), batches});
+    for (size_t thread = 0; thread < threads; ++thread)
+        workers.emplace_back(work);
+
+    zip.begin("xl/worksheets/sheet1.xml", true);
+    try {
+        const QByteArray start = sheetStart();
+        DeflatedPiece piece = deflatePiece(start.constData(), size_t(start.size()), false);
+        uLong crc = piece.crc;
+        size_t size = piece.size;
+        zip.write(piece.data.constData(), size_t(piece.data.size()));
+        for (auto& batch : deflated) {
+            piece = batch.get();
+            zip.write(piece.data.constData(), size_t(piece.data.size()));
+            crc = crc32_combine(crc, piece.crc, z_off_t(piece.size));
+            size += piece.size;
+        }
+        static constexpr char kEnd[] =
+            R"(</sheetData><pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></worksheet>)";
+        piece = deflatePiece(kEnd, sizeof kEnd - 1, true);
+        zip.write(piece.data.constData(), size_t(piece.data.size()));
+        zip.endRaw(size + piece.size, crc32_combine(crc, piece.crc, z_off_t(piece.size)));
+    } catch (...) {
+        nextBatch = batches;
+        throw;
     }
-    static constexpr char kEnd[] =
-        R"(</sheetData><pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></worksheet>)";
-    sheet.append(kEnd, sizeof kEnd - 1);
-    sheet.flush();
-    zip.end();
     zip.close();
 }
 

@@ -32,9 +32,13 @@ private:
     };
 
     void addCell(quint32 code, int width);
+    size_t rowCount() const;
+    QByteArray sheetStart() const;
+    char* writeRows(char* out, size_t first, size_t end) const;
 
     int m_columnCount;
     int m_column = 0;
+    std::vector<QByteArray> m_columnLetters;
     std::vector<int> m_widths;
     // A cell a code: 0 blank, odd a shared text (index * 2 + 1), even a number ((index + 1) * 2).
     std::vector<quint32> m_cells;
