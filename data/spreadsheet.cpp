@@ -4,7 +4,6 @@
 #include "table_workbook.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace qm {
@@ -56,7 +55,6 @@ int spreadsheetTextWidth(const QString& text)
 
 void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
 {
-    QElapsedTimer t; t.start();
     TableWorkbook workbook(rows.fieldNames());
     for (int row = 0; row < rows.count(); ++row) {
         for (int field = 0; field < rows.fieldCount(); ++field) {
@@ -71,9 +69,7 @@ void writeRecordSetWorkbook(const RecordSet& rows, const QString& path)
                 workbook.addText(value.toString());
         }
     }
-    fprintf(stderr, "fill %lld\n", t.elapsed());
     writeSpreadsheetFile(path, [&] { workbook.save(path); });
-    fprintf(stderr, "save %lld\n", t.elapsed());
 }
 
 QString unusedWorkbookPath(const QString& folder, const QString& baseName)

@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
@@ -83,10 +82,7 @@ std::optional<RecordSet> rowsToExport(const QString& statement, const QVariantLi
 
 void exportRecordsetToExcel(const QString& statement, const QVariantList& values)
 {
-    QElapsedTimer t; t.start();
-    const std::optional<RecordSet> rows = rowsToExport(statement, values);
-    fprintf(stderr, "read %lld\n", t.elapsed());
-    if (rows)
+    if (const std::optional<RecordSet> rows = rowsToExport(statement, values))
         exportWorkbook([&rows](const QString& path) { writeRecordSetWorkbook(*rows, path); });
 }
 

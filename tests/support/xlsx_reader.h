@@ -31,6 +31,7 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
 struct SheetCell {
     QString text;
     int style = 0;
+    QString type;  // "s" or "inlineStr" for a text, empty for a number or a blank
 };
 
 struct Sheet {
@@ -95,8 +96,8 @@ inline Sheet readFirstSheet(const QString& path)
             sheet.columnWidths[first] = xml.attributes().value(QLatin1String("width")).toDouble();
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("c")) {
             reference = xml.attributes().value(QLatin1String("r")).toString();
-            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt()};
-            sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
+            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt(), xml.attributes().value(QLatin1String("t")).toString()};
+            sharedString = cell.type == QLatin1String("s");
             sheet.cells[reference] = cell;
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("oddHeader")) {
             sheet.pageHeader = xml.readElementText();
