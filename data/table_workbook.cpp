@@ -24,8 +24,8 @@ constexpr int kMaxColumns = 16384;
 constexpr size_t kMaxRows = 1048576;
 // The longest text a spreadsheet cell takes; longer texts are cut there.
 constexpr qsizetype kMaxCellText = 32767;
-// The rows' XML is deflated in batches of about two megabytes, on up to four threads.
-constexpr size_t kCellsPerBatch = 65536;
+// The rows' XML is deflated in batches of about half a megabyte, on up to four threads.
+constexpr size_t kCellsPerBatch = 16384;
 constexpr size_t kDeflateThreads = 4;
 // Room enough for a row's tags and for one cell: "<c r="XFD1048576" s="1" t="s"><v>" and a number.
 constexpr size_t kRowBytes = 32;
@@ -285,6 +285,7 @@ DeflatedPiece deflatePiece(const char* text, size_t size, bool last)
     const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
     const bool complete = last ? result == Z_STREAM_END : result == Z_OK && stream.avail_in == 0 && stream.avail_out > 0;
     piece.data.resize(qsizetype(stream.total_out));
+    piece.data.squeeze();  // pieces may wait for the writer: keep only what they hold
     deflateEnd(&stream);
     if (!complete)
         checkSpreadsheet(LXW_ERROR_ZIP_INTERNAL_ERROR);
