@@ -8,6 +8,7 @@
 #include <atomic>
 #include <future>
 #include <memory>
+#include <string_view>
 #include <thread>
 #include <charconv>
 #include <cmath>
@@ -133,6 +134,20 @@ char* writeNumber(char* out, double value)
         out = std::copy(digits + exponent + 1, digits + count, out);
     }
     return out;
+}
+
+// The width of the value as the program shows it, QString::number's shortest 'g' form: the
+// written text when that is the shorter of fixed and scientific notation, as it is for most.
+int displayWidth(double value)
+{
+    char text[40];
+    const char* const end = writeNumber(text, value);
+    const std::string_view written(text, size_t(end - text));
+    const std::string_view digits = written.substr(written.front() == '-' ? 1 : 0);
+    const bool padded = written.find('.') == std::string_view::npos && written.back() == '0';
+    if (padded || digits.starts_with("0.00") || written.find('E') != std::string_view::npos)
+        return int(QString::number(value, 'g', QLocale::FloatingPointShortest).size());
+    return int(written.size());
 }
 
 bool isHex(char c)
@@ -306,7 +321,7 @@ char* put(char* out, const QByteArray& bytes)
 }  // namespace
 
 TableWorkbook::TableWorkbook(const QStringList& columnNames)
-    : m_columnCount(int(columnNames.size())), m_widths(columnNames.size(), 0)
+    : m_columnCount(int(columnNames.size())), m_widths(columnNames.size(), 0), m_lastTexts(columnNames.size())
 {
     for (int column = 0; column < m_columnCount; ++column)
         m_columnLetters.push_back(columnLetters(column));
@@ -333,19 +348,31 @@ void TableWorkbook::addText(const QString& text)
         addBlank();
         return;
     }
-    auto found = m_textIndex.constFind(text);
-    if (found == m_textIndex.constEnd()) {
-        QString kept = text;
-        if (kept.size() > kMaxCellText)
-            kept.truncate(kept.at(kMaxCellText - 1).isHighSurrogate() ? kMaxCellText - 1 : kMaxCellText);
-        const bool preserve = isBlank(kept.front()) || isBlank(kept.back());
-        m_sharedTexts.append(preserve ? "<si><t xml:space=\"preserve\">" : "<si><t>");
-        appendXmlText(m_sharedTexts, kept.toUtf8());
-        m_sharedTexts.append("</t></si>");
-        found = m_textIndex.insert(text, {quint32(m_textIndex.size()), spreadsheetTextWidth(kept)});
+    // A column often repeats the text of the row above: a date, a voucher's summary.
+    LastText& last = m_lastTexts[size_t(m_column)];
+    if (text != last.text) {
+        last.text = text;
+        last.shared = sharedText(text);
     }
     ++m_textCells;
-    addCell(found->index * 2 + 1, found->width);
+    addCell(last.shared.index * 2 + 1, last.shared.width);
+}
+
+TableWorkbook::SharedText TableWorkbook::sharedText(const QString& text)
+{
+    auto found = m_textIndex.constFind(text);
+    if (found != m_textIndex.constEnd())
+        return *found;
+    QString kept = text;
+    if (kept.size() > kMaxCellText)
+        kept.truncate(kept.at(kMaxCellText - 1).isHighSurrogate() ? kMaxCellText - 1 : kMaxCellText);
+    const bool preserve = isBlank(kept.front()) || isBlank(kept.back());
+    m_sharedTexts.append(preserve ? "<si><t xml:space=\"preserve\">" : "<si><t>");
+    appendXmlText(m_sharedTexts, kept.toUtf8());
+    m_sharedTexts.append("</t></si>");
+    const SharedText shared{quint32(m_textIndex.size()), spreadsheetTextWidth(kept)};
+    m_textIndex.insert(text, shared);
+    return shared;
 }
 
 void TableWorkbook::addInteger(qint64 value)
@@ -362,7 +389,7 @@ void TableWorkbook::addReal(double value)
         return;
     }
     m_numbers.push_back(value);
-    addCell(quint32(m_numbers.size()) * 2, int(QString::number(value, 'g', QLocale::FloatingPointShortest).size()));
+    addCell(quint32(m_numbers.size()) * 2, displayWidth(value));
 }
 
 size_t TableWorkbook::rowCount() const

@@ -31,6 +31,12 @@ private:
         int width;
     };
 
+    struct LastText {
+        QString text;
+        SharedText shared{};
+    };
+
+    SharedText sharedText(const QString& text);
     void addCell(quint32 code, int width);
     size_t rowCount() const;
     QByteArray sheetStart() const;
@@ -40,6 +46,7 @@ private:
     int m_column = 0;
     std::vector<QByteArray> m_columnLetters;
     std::vector<int> m_widths;
+    std::vector<LastText> m_lastTexts;  // by column
     // A cell a code: 0 blank, odd a shared text (index * 2 + 1), even a number ((index + 1) * 2).
     std::vector<quint32> m_cells;
     std::vector<double> m_numbers;
