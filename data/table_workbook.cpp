@@ -499,8 +499,8 @@ void TableWorkbook::save(const QString& path) const
     for (size_t thread = 0; thread < threads; ++thread)
         workers.emplace_back(work);
 
-    zip.begin("xl/worksheets/sheet1.xml", true);
     try {
+        zip.begin("xl/worksheets/sheet1.xml", true);
         const QByteArray start = sheetStart();
         DeflatedPiece piece = deflatePiece(start.constData(), size_t(start.size()), false);
         uLong crc = piece.crc;
@@ -518,7 +518,7 @@ void TableWorkbook::save(const QString& path) const
         zip.write(piece.data.constData(), size_t(piece.data.size()));
         zip.endRaw(size + piece.size, crc32_combine(crc, piece.crc, z_off_t(piece.size)));
     } catch (...) {
-        nextBatch = batches;
+        nextBatch = batches;  // the workers take no further batch and are joined on the way out
         throw;
     }
     zip.close();
