@@ -5,11 +5,9 @@
 #include <QFile>
 #include <QLocale>
 #include <algorithm>
-#include <atomic>
 #include <future>
 #include <memory>
 #include <string_view>
-#include <thread>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -25,7 +23,7 @@ constexpr int kMaxColumns = 16384;
 constexpr size_t kMaxRows = 1048576;
 // The longest text a spreadsheet cell takes; longer texts are cut there.
 constexpr qsizetype kMaxCellText = 32767;
-// The rows' XML is deflated in batches of about half a megabyte, on up to four threads.
+// The rows' XML is deflated in batches of about half a megabyte, on up to four threads at once.
 constexpr size_t kCellsPerBatch = 16384;
 constexpr size_t kDeflateThreads = 4;
 // Room enough for a row's tags and for one cell: "<c r="XFD1048576" s="1" t="s"><v>" and a number.
@@ -276,14 +274,6 @@ private:
     zipFile m_zip;
 };
 
-// A piece of a zip entry deflated on its own: pieces end on a byte boundary (the last one
-// closes the stream), so that pieces deflated side by side join into one entry.
-struct DeflatedPiece {
-    QByteArray data;
-    uLong crc = 0;
-    size_t size = 0;
-};
-
 DeflatedPiece deflatePiece(const char* text, size_t size, bool last)
 {
     DeflatedPiece piece;
@@ -318,6 +308,39 @@ char* put(char* out, const QByteArray& bytes)
     return std::copy(bytes.constData(), bytes.constData() + bytes.size(), out);
 }
 
+// The XML of the rows whose cells are `cells`, the first of them sheet row `firstRow`.
+char* writeRows(char* out, const std::vector<quint32>& cells, const std::vector<double>& numbers,
+                const std::vector<QByteArray>& columnLetters, size_t firstRow)
+{
+    const size_t columns = columnLetters.size();
+    for (size_t first = 0, row = firstRow; first < cells.size(); first += columns, ++row) {
+        char rowNumber[24];
+        const char* const rowNumberEnd = std::to_chars(rowNumber, rowNumber + sizeof rowNumber, row).ptr;
+        out = put(out, "<row r=\"");
+        out = std::copy(static_cast<const char*>(rowNumber), rowNumberEnd, out);
+        out = put(out, "\">");
+        for (size_t cell = first; cell < std::min(cells.size(), first + columns); ++cell) {
+            out = put(out, "<c r=\"");
+            out = put(out, columnLetters[cell - first]);
+            out = std::copy(static_cast<const char*>(rowNumber), rowNumberEnd, out);
+            const quint32 code = cells[cell];
+            if (code == 0) {
+                out = put(out, "\" s=\"1\"/>");
+            } else if (code & 1) {
+                out = put(out, "\" s=\"1\" t=\"s\"><v>");
+                out = std::to_chars(out, out + 16, code >> 1).ptr;
+                out = put(out, "</v></c>");
+            } else {
+                out = put(out, "\" s=\"1\"><v>");
+                out = writeNumber(out, numbers[code / 2 - 1]);
+                out = put(out, "</v></c>");
+            }
+        }
+        out = put(out, "</row>");
+    }
+    return out;
+}
+
 }  // namespace
 
 TableWorkbook::TableWorkbook(const QStringList& columnNames)
@@ -331,10 +354,34 @@ TableWorkbook::TableWorkbook(const QStringList& columnNames)
 
 void TableWorkbook::addCell(quint32 code, int width)
 {
-    m_cells.push_back(code);
-    m_widths[m_column] = std::max(m_widths[m_column], width);
-    if (++m_column == m_columnCount)
-        m_column = 0;
+    m_batchCells.push_back(code);
+    m_widths[size_t(m_column)] = std::max(m_widths[size_t(m_column)], width);
+    if (++m_column < m_columnCount)
+        return;
+    m_column = 0;
+    ++m_rows;
+    if (m_batchCells.size() >= kCellsPerBatch)
+        deflateBatch();
+}
+
+void TableWorkbook::deflateBatch()
+{
+    if (m_batchCells.empty())
+        return;
+    // Batches come faster than they deflate when the rows are mostly numbers: a few at a time.
+    for (; m_deflated.size() - m_firstRunning >= kDeflateThreads; ++m_firstRunning)
+        m_deflated[m_firstRunning].wait();
+    m_deflated.push_back(std::async(std::launch::async, [cells = std::move(m_batchCells), numbers = std::move(m_batchNumbers),
+                                                         letters = m_columnLetters, firstRow = kHeaderRow + m_batchFirstRow] {
+        const size_t rows = (cells.size() + letters.size() - 1) / letters.size();
+        const auto xml = std::make_unique_for_overwrite<char[]>(rows * kRowBytes + cells.size() * kCellBytes);
+        const char* const end = writeRows(xml.get(), cells, numbers, letters, firstRow);
+        return deflatePiece(xml.get(), size_t(end - xml.get()), false);
+    }));
+    m_batchFirstRow = m_rows;
+    m_batchCells = {};
+    m_batchNumbers = {};
+    m_batchCells.reserve(kCellsPerBatch + size_t(m_columnCount));
 }
 
 void TableWorkbook::addBlank()
@@ -377,9 +424,9 @@ TableWorkbook::SharedText TableWorkbook::sharedText(const QString& text)
 
 void TableWorkbook::addInteger(qint64 value)
 {
-    m_numbers.push_back(double(value));
+    m_batchNumbers.push_back(double(value));
     char digits[24];
-    addCell(quint32(m_numbers.size()) * 2, int(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+    addCell(quint32(m_batchNumbers.size()) * 2, int(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
 }
 
 void TableWorkbook::addReal(double value)
@@ -388,13 +435,13 @@ void TableWorkbook::addReal(double value)
         addText(QString::number(value));
         return;
     }
-    m_numbers.push_back(value);
-    addCell(quint32(m_numbers.size()) * 2, displayWidth(value));
+    m_batchNumbers.push_back(value);
+    addCell(quint32(m_batchNumbers.size()) * 2, displayWidth(value));
 }
 
 size_t TableWorkbook::rowCount() const
 {
-    return m_columnCount == 0 ? 0 : (m_cells.size() + size_t(m_columnCount) - 1) / size_t(m_columnCount);
+    return m_rows + (m_column > 0 ? 1 : 0);
 }
 
 QByteArray TableWorkbook::sheetStart() const
@@ -417,40 +464,9 @@ QByteArray TableWorkbook::sheetStart() const
     return start + "</cols><sheetData>";
 }
 
-// The XML of rows [first, end), at most kRowBytes + kCellBytes a cell.
-char* TableWorkbook::writeRows(char* out, size_t first, size_t end) const
+void TableWorkbook::save(const QString& path)
 {
-    for (size_t row = first; row < end; ++row) {
-        char rowNumber[24];
-        const char* const rowNumberEnd = std::to_chars(rowNumber, rowNumber + sizeof rowNumber, kHeaderRow + row).ptr;
-        out = put(out, "<row r=\"");
-        out = std::copy(static_cast<const char*>(rowNumber), rowNumberEnd, out);
-        out = put(out, "\">");
-        const size_t rowEnd = std::min(m_cells.size(), (row + 1) * size_t(m_columnCount));
-        for (size_t cell = row * size_t(m_columnCount); cell < rowEnd; ++cell) {
-            out = put(out, "<c r=\"");
-            out = put(out, m_columnLetters[cell % size_t(m_columnCount)]);
-            out = std::copy(static_cast<const char*>(rowNumber), rowNumberEnd, out);
-            const quint32 code = m_cells[cell];
-            if (code == 0) {
-                out = put(out, "\" s=\"1\"/>");
-            } else if (code & 1) {
-                out = put(out, "\" s=\"1\" t=\"s\"><v>");
-                out = std::to_chars(out, out + 16, code >> 1).ptr;
-                out = put(out, "</v></c>");
-            } else {
-                out = put(out, "\" s=\"1\"><v>");
-                out = writeNumber(out, m_numbers[code / 2 - 1]);
-                out = put(out, "</v></c>");
-            }
-        }
-        out = put(out, "</row>");
-    }
-    return out;
-}
-
-void TableWorkbook::save(const QString& path) const
-{
+    deflateBatch();
     if (m_columnCount > kMaxColumns || kHeaderRow - 1 + rowCount() > kMaxRows)
         checkSpreadsheet(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE);
     ZipPackage zip(path);
@@ -471,56 +487,25 @@ void TableWorkbook::save(const QString& path) const
     zip.write("</sst>", 6);
     zip.end();
 
-    // The rows are turned into XML and deflated a batch at a time on several threads, and the
-    // batches written in order as they come.
-    const size_t rows = rowCount();
-    const size_t rowsPerBatch = std::max<size_t>(1, kCellsPerBatch / size_t(std::max(1, m_columnCount)));
-    const size_t batches = (rows + rowsPerBatch - 1) / rowsPerBatch;
-    std::vector<std::promise<DeflatedPiece>> promised(batches);
-    std::vector<std::future<DeflatedPiece>> deflated;
-    for (auto& promise : promised)
-        deflated.push_back(promise.get_future());
-    std::atomic<size_t> nextBatch{0};
-    const auto work = [&] {
-        for (size_t batch; (batch = nextBatch++) < batches;) {
-            try {
-                const size_t first = batch * rowsPerBatch;
-                const size_t end = std::min(rows, first + rowsPerBatch);
-                const auto xml = std::make_unique_for_overwrite<char[]>((end - first) * (kRowBytes + size_t(m_columnCount) * kCellBytes));
-                const char* const xmlEnd = writeRows(xml.get(), first, end);
-                promised[batch].set_value(deflatePiece(xml.get(), size_t(xmlEnd - xml.get()), false));
-            } catch (...) {
-                promised[batch].set_exception(std::current_exception());
-            }
-        }
-    };
-    std::vector<std::jthread> workers;
-    const size_t threads = std::min<size_t>({kDeflateThreads, std::max(1u, std::thread::hardware_concurrency()), batches});
-    for (size_t thread = 0; thread < threads; ++thread)
-        workers.emplace_back(work);
-
-    try {
-        zip.begin("xl/worksheets/sheet1.xml", true);
-        const QByteArray start = sheetStart();
-        DeflatedPiece piece = deflatePiece(start.constData(), size_t(start.size()), false);
-        uLong crc = piece.crc;
-        size_t size = piece.size;
+    // The sheet: its start, now that the widths are known, then the rows deflated meanwhile.
+    zip.begin("xl/worksheets/sheet1.xml", true);
+    const QByteArray start = sheetStart();
+    DeflatedPiece piece = deflatePiece(start.constData(), size_t(start.size()), false);
+    uLong crc = piece.crc;
+    size_t size = piece.size;
+    zip.write(piece.data.constData(), size_t(piece.data.size()));
+    for (auto& rows : m_deflated) {
+        piece = rows.get();
         zip.write(piece.data.constData(), size_t(piece.data.size()));
-        for (auto& batch : deflated) {
-            piece = batch.get();
-            zip.write(piece.data.constData(), size_t(piece.data.size()));
-            crc = crc32_combine(crc, piece.crc, z_off_t(piece.size));
-            size += piece.size;
-        }
-        static constexpr char kEnd[] =
-            R"(</sheetData><pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></worksheet>)";
-        piece = deflatePiece(kEnd, sizeof kEnd - 1, true);
-        zip.write(piece.data.constData(), size_t(piece.data.size()));
-        zip.endRaw(size + piece.size, crc32_combine(crc, piece.crc, z_off_t(piece.size)));
-    } catch (...) {
-        nextBatch = batches;  // the workers take no further batch and are joined on the way out
-        throw;
+        crc = crc32_combine(crc, piece.crc, z_off_t(piece.size));
+        size += piece.size;
     }
+    m_deflated.clear();
+    static constexpr char kEnd[] =
+        R"(</sheetData><pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></worksheet>)";
+    piece = deflatePiece(kEnd, sizeof kEnd - 1, true);
+    zip.write(piece.data.constData(), size_t(piece.data.size()));
+    zip.endRaw(size + piece.size, crc32_combine(crc, piece.crc, z_off_t(piece.size)));
     zip.close();
 }
 
