@@ -4,13 +4,13 @@
 
 #include <QFile>
 #include <QLocale>
+
 #include <algorithm>
-#include <future>
-#include <memory>
-#include <string_view>
 #include <charconv>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
+#include <memory>
+#include <string_view>
 #include <zip.h>
 #include <zlib.h>
 
@@ -19,6 +19,7 @@ namespace qm {
 namespace {
 
 constexpr int kHeaderRow = 4;
+// A sheet's size in spreadsheet programs.
 constexpr int kMaxColumns = 16384;
 constexpr size_t kMaxRows = 1048576;
 // The longest text a spreadsheet cell takes; longer texts are cut there.
