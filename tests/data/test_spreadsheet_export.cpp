@@ -101,6 +101,15 @@ private slots:
         QCOMPARE(sheet.columnWidths.value(3), 4.7109375);
         QCOMPARE(sheet.columnWidths.value(5), 21.7109375);
         QCOMPARE(sheet.columnWidths.value(8), 32769.7109375);
+
+        // Rows enough to be deflated in several pieces, joined in order into one sound entry.
+        writeRecordSetWorkbook(openRecordset(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                             "SELECT i AS 号, '第' || i || '行' AS 名, i * 0.125 AS 金额, NULL AS 空, 'x' AS 标 FROM n"_s),
+                               path);
+        const Sheet rows = readFirstSheet(path);
+        QCOMPARE(rows.cells.size(), 3001 * 5);
+        QCOMPARE(cellTexts(rows, {u"A1823"_s, u"B3004"_s, u"C3004"_s, u"E3004"_s}), u"1819|第3000行|375|x"_s);
+        QCOMPARE(rows.columnWidths.value(2), 10.7109375);
     }
 
     void emptyResultAndFailures()

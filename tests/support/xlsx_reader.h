@@ -22,7 +22,9 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
         int read = 0;
         while ((read = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
             content.append(buffer, read);
-        unzCloseCurrentFile(zip);
+        // An entry whose checksum does not match its content reads as nothing.
+        if (read < 0 || unzCloseCurrentFile(zip) != UNZ_OK)
+            content.clear();
     }
     unzClose(zip);
     return content;
