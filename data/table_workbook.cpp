@@ -236,13 +236,14 @@ public:
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
-    // A raw entry is written already deflated, its pieces joined, and closed by endRaw().
-    void begin(const char* name, bool raw = false)
+    // A raw entry is written already deflated, its pieces joined, and closed by endRaw(); a
+    // large one may pass 4 GB and needs the 64-bit sizes.
+    void begin(const char* name, bool raw = false, bool large = false)
     {
         zip_fileinfo info{};
         info.tmz_date.tm_mday = 1;
         info.tmz_date.tm_year = 1980;
-        check(zipOpenNewFileInZip2_64(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED, raw ? 1 : 0, 0));
+        check(zipOpenNewFileInZip2_64(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED, raw ? 1 : 0, large ? 1 : 0));
     }
     void write(const char* data, size_t size)
     {
@@ -489,7 +490,7 @@ void TableWorkbook::save(const QString& path)
     zip.end();
 
     // The sheet: its start, now that the widths are known, then the rows deflated meanwhile.
-    zip.begin("xl/worksheets/sheet1.xml", true);
+    zip.begin("xl/worksheets/sheet1.xml", true, rowCount() * (kRowBytes + size_t(m_columnCount) * kCellBytes) > 0xFFFFFFFFu);
     const QByteArray start = sheetStart();
     DeflatedPiece piece = deflatePiece(start.constData(), size_t(start.size()), false);
     uLong crc = piece.crc;
