@@ -1,3 +1,4 @@
+#include "data/database.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
 #include "support/message_recorder.h"
@@ -70,6 +71,45 @@ private slots:
         QCOMPARE(recorder.messages.size(), 1);
         QVERIFY(recorder.texts().last().endsWith(QDir::toNativeSeparators(m_opened[2])));
         QCOMPARE(recorder.messages.last().title, u"QM505提示"_s);
+    }
+
+    void valuesReadBackExactly()
+    {
+        TempProgram program;
+        const QString path = program.path() + u"/values.xlsx"_s;
+        // 40,000 characters: more than a cell holds.
+        writeRecordSetWorkbook(openRecordset(u"SELECT '&<>' || char(7) || '\"_x0041_' AS 摘要, '  前导空格' AS 名称, NULL AS 空, "
+                                             "0.125 AS 金额, 0.1 + 0.2 AS 合计, '1002001' AS 代码, 1002001 AS 编号, "
+                                             "replace(hex(zeroblob(20000)), '00', 'ab') AS 长"_s),
+                               path);
+        const Sheet sheet = readFirstSheet(path);
+        QCOMPARE(cellTexts(sheet, {u"A4"_s, u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"F5"_s, u"G5"_s}),
+                 u"摘要|&<>_x0007_\"_x005F_x0041_|  前导空格||0.125|1002001|1002001"_s);
+        QStringList types;
+        for (const QString& reference : {u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"E5"_s, u"F5"_s, u"G5"_s})
+            types << sheet.cells.value(reference).type;
+        QCOMPARE(types.join(u'|'), u"s|s||||s|"_s);
+        QCOMPARE(sheet.cells.value(u"E5"_s).text.toDouble(), 0.1 + 0.2);
+        QVERIFY(sheet.cells.contains(u"C5"_s));
+        QCOMPARE(sheet.cells.size(), 16);
+        for (const SheetCell& cell : sheet.cells)
+            QVERIFY(sheet.borderedStyles.contains(cell.style));
+        QVERIFY(zipEntry(path, "xl/sharedStrings.xml").contains(u"<t xml:space=\"preserve\">  前导空格</t>"_s.toUtf8()));
+        QCOMPARE(sheet.cells.value(u"H5"_s).text.size(), 32767);
+        // Widths as spreadsheet programs store them: the text's width plus 2, in whole pixels.
+        QCOMPARE(sheet.columnWidths.value(2), 12.7109375);
+        QCOMPARE(sheet.columnWidths.value(3), 4.7109375);
+        QCOMPARE(sheet.columnWidths.value(5), 21.7109375);
+        QCOMPARE(sheet.columnWidths.value(8), 32769.7109375);
+
+        // Rows enough to be deflated in several pieces, joined in order into one sound entry.
+        writeRecordSetWorkbook(openRecordset(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                             "SELECT i AS 号, '第' || i || '行' AS 名, i * 0.125 AS 金额, NULL AS 空, 'x' AS 标 FROM n"_s),
+                               path);
+        const Sheet rows = readFirstSheet(path);
+        QCOMPARE(rows.cells.size(), 3001 * 5);
+        QCOMPARE(cellTexts(rows, {u"A1823"_s, u"B3004"_s, u"C3004"_s, u"E3004"_s}), u"1819|第3000行|375|x"_s);
+        QCOMPARE(rows.columnWidths.value(2), 10.7109375);
     }
 
     void emptyResultAndFailures()

@@ -22,7 +22,9 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
         int read = 0;
         while ((read = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
             content.append(buffer, read);
-        unzCloseCurrentFile(zip);
+        // An entry whose checksum does not match its content reads as nothing.
+        if (read < 0 || unzCloseCurrentFile(zip) != UNZ_OK)
+            content.clear();
     }
     unzClose(zip);
     return content;
@@ -31,6 +33,7 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
 struct SheetCell {
     QString text;
     int style = 0;
+    QString type;  // "s" or "inlineStr" for a text, empty for a number or a blank
 };
 
 struct Sheet {
@@ -95,8 +98,8 @@ inline Sheet readFirstSheet(const QString& path)
             sheet.columnWidths[first] = xml.attributes().value(QLatin1String("width")).toDouble();
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("c")) {
             reference = xml.attributes().value(QLatin1String("r")).toString();
-            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt()};
-            sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
+            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt(), xml.attributes().value(QLatin1String("t")).toString()};
+            sharedString = cell.type == QLatin1String("s");
             sheet.cells[reference] = cell;
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("oddHeader")) {
             sheet.pageHeader = xml.readElementText();
