@@ -316,31 +316,41 @@ void buildMultiColumnPivot(const QString& code, const QString& direction)
                           : side == QStringLiteral("credit") ? QStringLiteral("贷方金额")
                                                              : QStringLiteral("ifnull(借方金额, 贷方金额)");
     QStringList columns;
-    QStringList sums;
-    QVariantList values;
+    QStringList cells;
+    QVariantList cellValues;
     for (int index = 0; index < subAccounts.count(); ++index) {
         columns << quotedName(headings[index]) + QStringLiteral(" REAL");
         const int parentSign = debitParent ? 1 : -1;
         const int ownSign = isDebitSide(subAccounts.value(index, 2).toString()) ? 1 : -1;
         if (side == QStringLiteral("both")) {
-            sums << QStringLiteral("round(sum(CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 "
-                                   "WHEN substr(ID,4,6)='999999' THEN %1 ELSE %2 END), 2)")
-                        .arg(net, shown);
-            values << subAccounts.value(index, 0) << ownSign << ownSign;
+            cells << QStringLiteral("CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 "
+                                    "WHEN substr(ID,4,6)='999999' THEN %1 ELSE %2 END")
+                         .arg(net, shown);
+            cellValues << subAccounts.value(index, 0) << ownSign << ownSign;
         } else {
-            sums << QStringLiteral("round(sum(CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 ELSE %2 END), 2)")
-                        .arg(net, shown);
-            values << subAccounts.value(index, 0) << parentSign;
+            cells << QStringLiteral("CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 ELSE %2 END").arg(net, shown);
+            cellValues << subAccounts.value(index, 0) << parentSign;
         }
     }
     execute(QStringLiteral("CREATE TABLE 多栏式 (ID TEXT, 日期 TEXT, 字号 TEXT, 号码 INTEGER, 摘要说明 TEXT, 借方合计 REAL, "
                            "贷方合计 REAL, 方向 TEXT, 余额 REAL%1)")
                 .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(QStringLiteral(", "))));
-    execute(QStringLiteral("INSERT INTO 多栏式 SELECT ID, max(日期), max(字号), max(号码), max(摘要说明), "
-                           "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%1 "
-                           "FROM 多栏式1 WHERE ID>='8009' GROUP BY ID")
-                .arg(sums.isEmpty() ? QString() : QStringLiteral(", ") + sums.join(QStringLiteral(", "))),
-            values);
+    // One row per ID: the rows of the IDs that several rows share (the totals, one per
+    // sub-account) summed, each other row as it stands, which is what summing it alone gives.
+    QString alone;
+    QString summed;
+    for (const QString& cell : cells) {
+        alone += QStringLiteral(", round(%1, 2)").arg(cell);
+        summed += QStringLiteral(", round(sum(%1), 2)").arg(cell);
+    }
+    execute(QStringLiteral("WITH shared AS MATERIALIZED (SELECT ID FROM 多栏式1 WHERE ID>='8009' GROUP BY ID HAVING count(*)>1) "
+                           "INSERT INTO 多栏式 SELECT ID, 日期, 字号, 号码, 摘要说明, round(借方金额, 2), round(贷方金额, 2), 方向, 余额%1 "
+                           "FROM 多栏式1 WHERE ID>='8009' AND ID NOT IN shared "
+                           "UNION ALL SELECT ID, max(日期), max(字号), max(号码), max(摘要说明), "
+                           "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%2 "
+                           "FROM 多栏式1 WHERE ID IN shared GROUP BY ID")
+                .arg(alone, summed),
+            cellValues + cellValues);
     // The opening row's balance is the net of both sides, as the running balance starts from.
     execute(QStringLiteral("UPDATE 多栏式 SET 摘要说明='年初余额', 方向=?, "
                            "余额=round(iif(?='借', ifnull(借方合计,0) - ifnull(贷方合计,0), ifnull(贷方合计,0) - ifnull(借方合计,0)), 2) "
