@@ -1,5 +1,6 @@
 #include "data/database.h"
 #include "data/db_error.h"
+#include "data/update_rows.h"
 #include "support/books.h"
 #include "support/other_writer.h"
 #include "support/temp_program.h"
@@ -57,6 +58,16 @@ private slots:
         execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {u"x"_s, null});
         QCOMPARE(rowsAsText(u"SELECT quote(代码), quote(名称) FROM 现流 WHERE 名称 IS NULL ORDER BY 1"_s),
                  (QStringList{u"'' NULL"_s, u"'x' NULL"_s}));
+
+        // Values written back into rows in one go arrive as they are, quotes, backslashes and
+        // line breaks included.
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES ('y', 'old'), ('z', 'old')"_s);
+        const QString awkward = tricky + u"\"\\\n\t"_s;
+        updateRows(u"现流"_s, {u"名称"_s, u"代码"_s},
+                   {{scalar(u"SELECT rowid FROM 现流 WHERE 代码='y'"_s), awkward, 7},
+                    {scalar(u"SELECT rowid FROM 现流 WHERE 代码='z'"_s), QVariant(), u"z"_s}});
+        QCOMPARE(scalar(u"SELECT 名称 FROM 现流 WHERE 代码='7'"_s).toString(), awkward);
+        QVERIFY(scalar(u"SELECT 名称 IS NULL FROM 现流 WHERE 代码='z'"_s).toBool());
     }
 
     void failingStatementInsideTransactionLeavesNothingWritten()

@@ -162,10 +162,13 @@ private slots:
             addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公费/纸张"_s);
             addAccount(u"6602001002"_s, u"邮费"_s, u"管理费用/办公费/邮费"_s);
             expenses({u"6602002 差旅费"_s});
-            addLines(u"8030001001 6602001001 40 -|8030001002 6602001002 60 -"_s);
+            // Two lines under one ID make one row.
+            addLines(u"8030001001 6602001001 40 -|8030001002 6602001002 60 -|8030001002 6602002 5 -"_s);
             const RecordSet rows = multiColumn(u"6602"_s);
             QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费"_s);
-            QCOMPARE(columnText(rows, u"办公费"_s) + QLatin1Char('|') + part(rows, u"余额"_s, 1, 1), u"40 60 100 100 100|100"_s);
+            QCOMPARE(columnText(rows, u"办公费"_s) + QLatin1Char('|') + columnText(rows, u"差旅费"_s) + QLatin1Char('|')
+                         + part(rows, u"借方合计"_s, 1, 1) + QLatin1Char(' ') + part(rows, u"余额"_s, 1, 1),
+                     u"40 60 100 100 100|- 5 5 5 5|65 105"_s);
         }
     }
 };
