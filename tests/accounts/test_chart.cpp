@@ -1,18 +1,8 @@
+#include "support/common.h"
 #include "accounts/account_tree.h"
 #include "accounts/chart.h"
-#include "data/db_error.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2015;
 
 QStringList nodeTexts(const std::vector<AccountTreeNode>& nodes)
 {
@@ -75,10 +65,8 @@ private slots:
         TempProgram program;
         smallChart();
         execute(u"UPDATE 科目表 SET 数量=5, 贷方金额=100.13 WHERE 科目代码='2202'"_s);
-        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 100.13, 5, QString(), QVariant(), kYear);
-        addLine(u"8030001001"_s, u"2202"_s, 30.1, QVariant(), QVariant(), QString(), QVariant(), kYear);
-        addLine(u"8030001002"_s, u"1001"_s, QVariant(), 30.1, QVariant(), QString(), QVariant(), kYear);
-        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 70.0, QVariant(), QString(), QVariant(), 2016);
+        addLines(u"8000000001 2202 - 100.13 5|8030001001 2202 30.1 -|8030001002 1001 - 30.1"_s);
+        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 70.0, QVariant(), QString(), QVariant(), 2017);
 
         const NewSubAccount supplier{u"2202"_s, u"001"_s, u"甲"_s, u"贷"_s};
         const ChangeCheck check = checkAddSubAccount(supplier, kYear);
@@ -86,8 +74,8 @@ private slots:
         QCOMPARE(shown(check.question), u"特别提示||2202---代码已有数据!如果增加明细将默认为此明细.是否增加？"_s);
         QCOMPARE(check.question->buttons, MessageButtons::YesNo);
         addSubAccount(supplier, kYear);
-        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2015 ORDER BY ID"_s), (QStringList{u"2202001"_s, u"2202001"_s, u"1001"_s}));
-        QCOMPARE(scalar(u"SELECT 代码 FROM 分2016"_s).toString(), u"2202"_s);
+        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2016 ORDER BY ID"_s), (QStringList{u"2202001"_s, u"2202001"_s, u"1001"_s}));
+        QCOMPARE(scalar(u"SELECT 代码 FROM 分2017"_s).toString(), u"2202"_s);
         QCOMPARE(account(u"2202"_s), u"1 应付账款 贷  - - - -"_s);
         QCOMPARE(account(u"2202001"_s), u"2 应付账款/甲 贷 Y - - - -"_s);
 
@@ -103,7 +91,7 @@ private slots:
         addSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear);
         QCOMPARE(account(u"2202001"_s), u"2 应付账款/甲 贷  - - - -"_s);
         QCOMPARE(account(u"2202001001"_s), u"3 应付账款/甲/材料款 贷 Y - - - -"_s);
-        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2015 ORDER BY ID"_s), (QStringList{u"2202001001"_s, u"2202001001"_s, u"1001"_s}));
+        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2016 ORDER BY ID"_s), (QStringList{u"2202001001"_s, u"2202001001"_s, u"1001"_s}));
 
         QCOMPARE(nextSiblingDigits(u"009"_s), u"010"_s);
         QCOMPARE(nextSiblingDigits(u"999"_s), u"1000"_s);
@@ -115,9 +103,9 @@ private slots:
         smallChart();
         addAccount(u"2202001"_s, u"ABC"_s, u"应付账款/ABC"_s, u"贷"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"_s);
-        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant());
         const QStringList chart = dumpTable(u"科目表"_s);
-        const QStringList entries = dumpTable(u"分2015"_s);
+        const QStringList entries = dumpTable(u"分2016"_s);
         const QList<QPair<NewSubAccount, QString>> cases = {
             {{u"1001"_s, u"001"_s, QString(), u"借"_s}, u"代码,名称,方向不能为空"_s},
             {{u"1001"_s, u"001"_s, u"甲"_s, QString()}, u"代码,名称,方向不能为空"_s},
@@ -147,7 +135,7 @@ private slots:
         refusing(u"UPDATE ON 科目表 WHEN NEW.科目代码='1002001001'"_s, [] { renameAccount(u"1002"_s, u"存款"_s, u"借"_s); });
         refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s); });
         QCOMPARE(dumpTable(u"科目表"_s), chart);
-        QCOMPARE(dumpTable(u"分2015"_s), entries);
+        QCOMPARE(dumpTable(u"分2016"_s), entries);
     }
 
     void renamingRebuildsTheDescendantsFullNames()
@@ -181,17 +169,17 @@ private slots:
         QCOMPARE(account(u"1002"_s), u"1 银行存款 借  - - - -"_s);
 
         addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
-        addLine(u"8000000001"_s, u"1002001001"_s, 50.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        addLine(u"8000000001"_s, u"1002001001"_s, 50.0, QVariant());
 
         QCOMPARE(checkDeleteAccount(u"1002"_s, kYear).refusal->text, u"1002----本级或下级有数据，不能删除!"_s);
         QCOMPARE(checkDeleteAccount(QString(), kYear).refusal->text, u"请先从左边选择科目!"_s);
         QCOMPARE(checkDeleteAccount(u"1"_s, kYear).refusal->text, u"请先从左边选择科目!"_s);
         // Other years' entries do not hold the account back.
-        const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2016);
+        const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2017);
         QVERIFY(!allowed.refusal);
         QCOMPARE(shown(allowed.question), u"注意！特别注意！||如果删除将连同下级一并自动删除!!\n是否真要删除( 1002 )及其下级明细科目？"_s);
 
-        execute(u"DELETE FROM 分2015"_s);
+        execute(u"DELETE FROM 分2016"_s);
         // The last child of a level-2 account makes that account a leaf again, not its ancestor.
         deleteAccount(u"1002001001"_s);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),

@@ -1,21 +1,7 @@
+#include "support/common.h"
 #include "accounts/chart_window.h"
 #include "accounts/level1_account_window.h"
-#include "data/login.h"
-#include "support/books.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 #include "support/widgets.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTreeWidget>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -1,17 +1,7 @@
+#include "support/common.h"
 #include "accounts/opening_balances.h"
-#include "data/db_error.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 void setOpening(const QString& code, const QVariant& quantity, const QVariant& debit, const QVariant& credit)
 {

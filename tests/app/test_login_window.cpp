@@ -1,18 +1,12 @@
+#include "support/common.h"
 #include "app/login_window.h"
 #include "data/database.h"
-#include "data/login.h"
 #include "data/process.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
-
-using namespace qm;
-using namespace Qt::StringLiterals;
 
 namespace {
 

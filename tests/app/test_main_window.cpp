@@ -1,10 +1,7 @@
+#include "support/common.h"
 #include "app/main_window.h"
-#include "data/login.h"
 #include "data/printer.h"
 #include "data/process.h"
-#include "support/books.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -14,10 +11,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QtTest>
-
-using namespace qm;
-using namespace Qt::StringLiterals;
 
 class TestMainWindow : public QObject {
     Q_OBJECT

@@ -1,22 +1,14 @@
+#include "support/common.h"
 #include "app/database_maintenance.h"
 #include "app/settings_store.h"
 #include "app/year_end.h"
-#include "data/db_error.h"
-#include "data/login.h"
 #include "data/spreadsheet.h"
-#include "support/books.h"
-#include "support/temp_program.h"
 
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
-#include <QtTest>
 
 #include <sys/stat.h>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

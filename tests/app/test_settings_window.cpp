@@ -1,28 +1,14 @@
+#include "support/common.h"
 #include "accounts/opening_balances_window.h"
 #include "app/main_window.h"
 #include "app/settings_window.h"
 #include "data/choosers.h"
 #include "data/dialog_runner.h"
-#include "data/login.h"
 #include "data/process.h"
-#include "support/books.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 #include "support/widgets.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTableWidget>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

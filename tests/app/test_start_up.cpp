@@ -1,21 +1,15 @@
+#include "support/common.h"
 #include "app/start_up.h"
 #include "data/database.h"
 #include "data/private_files.h"
-#include "support/books.h"
 #include "support/child_process.h"
-#include "support/temp_program.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
-#include <QtTest>
 
 #include <unistd.h>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

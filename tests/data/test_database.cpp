@@ -1,15 +1,8 @@
+#include "support/common.h"
 #include "data/database.h"
-#include "data/db_error.h"
-#include "support/books.h"
 #include "support/other_writer.h"
-#include "support/temp_program.h"
 
 #include <QFile>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

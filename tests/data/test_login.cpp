@@ -1,14 +1,6 @@
+#include "support/common.h"
 #include "data/database.h"
-#include "data/db_error.h"
 #include "data/fiscal_year.h"
-#include "data/login.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace Qt::StringLiterals;
 
 namespace {
 

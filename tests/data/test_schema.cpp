@@ -1,17 +1,11 @@
+#include "support/common.h"
 #include "data/database.h"
 #include "data/default_data.h"
 #include "data/fiscal_year.h"
 #include "data/schema.h"
-#include "support/books.h"
-#include "support/temp_program.h"
 
 #include <QRegularExpression>
 #include <QSet>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -1,16 +1,10 @@
+#include "support/common.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 #include "support/xlsx_reader.h"
 
 #include <QDir>
 #include <QFile>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 class TestSpreadsheetExport : public QObject {
     Q_OBJECT

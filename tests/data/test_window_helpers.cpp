@@ -1,3 +1,4 @@
+#include "support/common.h"
 #include "data/num_key_filter.h"
 #include "data/printer.h"
 #include "data/window_helpers.h"
@@ -7,10 +8,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTableWidget>
-#include <QtTest>
-
-using namespace qm;
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -1,16 +1,7 @@
+#include "support/common.h"
 #include "ledgers/detail_ledgers.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 // Fields `from` to `to` of a column joined by spaces.
 QString part(const RecordSet& rows, const QString& name, int from, int to)

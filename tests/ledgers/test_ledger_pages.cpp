@@ -1,12 +1,5 @@
+#include "support/common.h"
 #include "ledgers/ledger_pages.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -1,19 +1,10 @@
-#include "data/login.h"
+#include "support/common.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/ledger_workbook.h"
-#include "support/books.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 #include "support/xlsx_reader.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

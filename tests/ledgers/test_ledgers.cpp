@@ -1,17 +1,8 @@
+#include "support/common.h"
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 // Bank accounts under 1002, cash, capital and a payable; January and March movements.
 void books()

@@ -1,28 +1,11 @@
-#include "data/login.h"
+#include "support/common.h"
 #include "data/printer.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
 #include "ledgers/query_centre_window.h"
-#include "support/books.h"
-#include "support/message_recorder.h"
-#include "support/temp_program.h"
 #include "support/widgets.h"
 
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTableView>
-#include <QTreeWidget>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
-
 namespace {
-
-const int kYear = 2016;
 
 void books()
 {

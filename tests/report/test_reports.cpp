@@ -1,28 +1,19 @@
-#include "data/login.h"
+#include "support/common.h"
 #include "data/printer.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/views.h"
 #include "report/report.h"
-#include "support/books.h"
 #include "support/pdf_text.h"
 #include "support/report_capture.h"
-#include "support/temp_program.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 // The opening 5,000.00 of cash and `count` payments of 10.10 in March.
 void cashLines(int count)

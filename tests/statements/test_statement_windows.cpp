@@ -1,33 +1,17 @@
-#include "data/login.h"
+#include "support/common.h"
 #include "data/spreadsheet_export.h"
 #include "statements/statements_window.h"
 #include "statements/voucher_print.h"
 #include "statements/voucher_print_window.h"
-#include "support/books.h"
 #include "support/pdf_text.h"
 #include "support/report_capture.h"
-#include "support/temp_program.h"
 #include "support/widgets.h"
 #include "support/xlsx_reader.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPrintPreviewDialog>
-#include <QRadioButton>
 #include <QSettings>
-#include <QTableWidget>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 // Voucher `number` of March with `lines` lines of 10.00 each, debit and credit alternating.
 void voucher(int number, int lines)

@@ -1,18 +1,8 @@
-#include "data/db_error.h"
+#include "support/common.h"
 #include "statements/statements.h"
-#include "support/books.h"
-#include "support/temp_program.h"
 #include "vouchers/month_closing.h"
 
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
-
 namespace {
-
-const int kYear = 2016;
 
 // Opening balances, a sale, an expense and depreciation in March.
 void books()

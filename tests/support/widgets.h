@@ -5,11 +5,8 @@
 #include "data/dialog_runner.h"
 #include "support/message_recorder.h"
 
-#include <QAbstractItemView>
-#include <QDialog>
-#include <QPushButton>
-#include <QStringList>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace qm::test {
 

@@ -1,16 +1,8 @@
-#include "support/books.h"
-#include "support/temp_program.h"
+#include "support/common.h"
 #include "vouchers/exchange_adjustment.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
-const int kYear = 2016;
 const ExchangeVoucherHeader kHeader{QDate(kYear, 3, 31), u"转"_s, 3, u"管理员"_s};
 
 // Dollars in the bank and in receivables, flagged; a third flagged account without a balance.

@@ -1,17 +1,7 @@
-#include "data/db_error.h"
-#include "support/books.h"
-#include "support/temp_program.h"
+#include "support/common.h"
 #include "vouchers/month_closing.h"
 
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
-
 namespace {
-
-const int kYear = 2016;
 
 QStringList closingVoucher(int month)
 {

@@ -1,21 +1,14 @@
+#include "support/common.h"
 #include "app/start_up.h"
 #include "data/database.h"
-#include "support/books.h"
 #include "support/child_process.h"
-#include "support/temp_program.h"
 #include "vouchers/voucher_posting.h"
 #include "vouchers/work_copy.h"
 
 #include <QThread>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
-const int kYear = 2016;
 const int kMonth = 3;
 const int kVouchers = 1500;
 const int kChanges = 400;

@@ -1,18 +1,9 @@
+#include "support/common.h"
 #include "data/number_format.h"
-#include "support/books.h"
-#include "support/temp_program.h"
 #include "vouchers/picker_lists.h"
 #include "vouchers/voucher_book.h"
 
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
-
 namespace {
-
-const int kYear = 2016;
 
 // The voucher in the working copy: its header, then one line per voucher line.
 QStringList loadedText()

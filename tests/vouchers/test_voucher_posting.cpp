@@ -1,18 +1,8 @@
-#include "data/db_error.h"
-#include "support/books.h"
-#include "support/temp_program.h"
+#include "support/common.h"
 #include "vouchers/voucher_book.h"
 #include "vouchers/voucher_posting.h"
 
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
-
 namespace {
-
-const int kYear = 2016;
 
 VoucherLineText line(const QString& summary, const QString& account, const QString& debit, const QString& credit)
 {

@@ -1,9 +1,6 @@
+#include "support/common.h"
 #include "data/dialog_runner.h"
-#include "data/login.h"
-#include "support/books.h"
-#include "support/message_recorder.h"
 #include "support/other_writer.h"
-#include "support/temp_program.h"
 #include "support/widgets.h"
 #include "vouchers/account_picker.h"
 #include "vouchers/cash_flow_picker.h"
@@ -11,24 +8,7 @@
 #include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_window.h"
 
-#include <QClipboard>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTreeWidget>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
-
 namespace {
-
-const int kYear = 2016;
 
 // Types into the grid as an operator does: the first key opens the cell editor, the rest go to it.
 void typeIntoCell(VoucherGrid* grid, int row, int column, const QString& keys)

@@ -1,0 +1,23 @@
+#pragma once
+
+// What every test file uses: the test library, small books on a fresh database of its own,
+// the message recorder, and short names.
+
+#include "data/db_error.h"
+#include "data/login.h"
+#include "support/books.h"
+#include "support/message_recorder.h"
+#include "support/temp_program.h"
+
+#include <QtTest>
+
+using namespace qm;
+using namespace qm::test;
+using namespace Qt::StringLiterals;
+
+namespace qm::test {
+
+// The year the books of most tests are kept in.
+inline constexpr int kYear = 2016;
+
+}  // namespace qm::test
