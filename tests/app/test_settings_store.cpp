@@ -147,27 +147,15 @@ private slots:
     {
         TempProgram program;
         addPayableLeaf();
-        addLine(u"8000000001"_s, u"1001"_s, 800.0, QVariant());
-        addLine(u"8000000002"_s, u"4001"_s, QVariant(), 800.0);
-        addVoucher(3, 1, u"1001"_s, u"4001"_s, 200.0);
-        addVoucher(3, 2, u"1405"_s, u"2202001001"_s, 100.0);
-        execute(u"UPDATE 分2016 SET 数量=10 WHERE 代码='1405'"_s);
-        addVoucher(3, 3, u"2202001001"_s, u"1001"_s, 130.0);
-        addLine(u"8030004001"_s, u"1122"_s, 0.1, QVariant());
-        addLine(u"8030004002"_s, u"1122"_s, 0.2, QVariant());
+        addLines(u"8000000001 1001 800 -|8000000002 4001 - 800|8030001001 1001 200 -|8030001002 4001 - 200|"
+                 "8030002001 1405 100 - 10|8030002002 2202001001 - 100|8030003001 2202001001 130 -|8030003002 1001 - 130|"
+                 "8030004001 1122 0.1 -|8030004002 1122 0.2 -|8030006001 1012 0.1 -|8030006002 1012 0.2 -|8030006003 1012 - 0.3|"
+                 "8030007001 2241 - 100 10|8030007002 1001 100 -"_s);
         // No amount left, though a quantity is: nothing to carry.
-        addLine(u"8030005001"_s, u"6001"_s, 50.0, QVariant());
-        addLine(u"8030005002"_s, u"6001"_s, QVariant(), 50.0, 5);
-        addLine(u"8030006001"_s, u"1012"_s, 0.1, QVariant());
-        addLine(u"8030006002"_s, u"1012"_s, 0.2, QVariant());
-        addLine(u"8030006003"_s, u"1012"_s, QVariant(), 0.3);
+        addLines(u"8030005001 6001 50 -|8030005002 6001 - 50 5"_s);
         // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
-        for (int line = 1; line <= 51; ++line)
-            addLine(u"8040001%1"_s.arg(line, 3, 10, QLatin1Char('0')), u"2211"_s, QVariant(), line == 51 ? 0.125 : 0.1);
-        addLine(u"8030007001"_s, u"2241"_s, QVariant(), 100.0, 10);
-        addLine(u"8030007002"_s, u"1001"_s, 100.0, QVariant());
-        addLine(u"8000000001"_s, u"1231"_s, 1.0, QVariant(), QVariant(), QString(), QVariant(), 2017);
-        addLine(u"8020001001"_s, u"1001"_s, 7.0, QVariant(), QVariant(), QString(), QVariant(), 2017);
+        addHalfCentSum(u"8040001"_s, u"2211"_s, false);
+        addLines(u"8000000001 1231 1 -|8020001001 1001 7 -"_s, 2017);
 
         QVERIFY(carryForwardQuestion().text.startsWith(u"1.是否把各科目余额过入下一年度?\n2."_s));
         carryForward(2016);
