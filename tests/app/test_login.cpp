@@ -1,6 +1,9 @@
 #include "support/common.h"
+#include "app/login_window.h"
 #include "data/database.h"
 #include "data/fiscal_year.h"
+#include "data/process.h"
+#include "support/widgets.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ private slots:
 
     void operatorListSettingsRowAndEntryTables()
     {
-        test::TempProgram program;
+        TempProgram program;
         addOperator(u"02"_s, u""_s, u"x"_s);
         addOperator(u"03"_s, QVariant(), u"y"_s);
         addOperator(u"04"_s, u"会计"_s, u"z"_s);
@@ -37,7 +40,7 @@ private slots:
 
     void passwordsCompareExactlyAndNamesWithoutCase()
     {
-        test::TempProgram program;
+        TempProgram program;
         addOperator(u"02"_s, u"Zhang"_s, u" Pw1 "_s);
         addOperator(u"03"_s, u"Li"_s, QVariant());
         addOperator(u"04"_s, u"Wang"_s, u""_s);
@@ -53,11 +56,11 @@ private slots:
 
     void logInRefusesInOrderAndFillsTheState()
     {
-        test::TempProgram program;
+        TempProgram program;
         const QString name = u"管理员"_s;
         const QString password = u"123456"_s;
-        QCOMPARE(test::shown(logIn(QString(), u"1"_s, u"abc"_s)), u"QM505提示|!|请输入操作员！"_s);
-        QCOMPARE(test::shown(logIn(name, u"12345"_s, u"abc"_s)), u"QM505提示|stop|操作员或密码不正确!"_s);
+        QCOMPARE(shown(logIn(QString(), u"1"_s, u"abc"_s)), u"QM505提示|!|请输入操作员！"_s);
+        QCOMPARE(shown(logIn(name, u"12345"_s, u"abc"_s)), u"QM505提示|stop|操作员或密码不正确!"_s);
         for (const QString& year : {u"2009"_s, u"2021"_s, u"abc"_s, u""_s, u"20 20"_s, u"2015.5"_s, u"-2015"_s, u"99999"_s,
                                     u"+2015"_s}) {
             QCOMPARE(logIn(name, password, year).value_or(Message{}).text, u"超年限不能使用"_s);
@@ -70,7 +73,59 @@ private slots:
         // The typed year is the open year; the settings row keeps its own.
         QCOMPARE(readSettingsRow().yearText, u"2020"_s);
     }
+
+
+    // The window lists the operators and proposes the stored year; refusals keep it open and
+    // what was typed; Enter logs in from a filled password box; Cancel ends the program.
+    void loginWindow()
+    {
+        TempProgram program;
+        execute(u"UPDATE 信息表 SET 年度=2015, 帐套名称=? WHERE 代号='QM'"_s, {u"甲公司"_s});
+        addOperator(u"02"_s, u""_s, u"x"_s);
+        LoginWindow window;
+        auto* combo = child<QComboBox>(window, "Combo1");
+        auto* password = child<QLineEdit>(window, "Text1");
+        auto* year = child<QLineEdit>(window, "Text2");
+        QCOMPARE(QStringList({window.windowTitle(), combo->itemText(0), combo->itemText(1), year->text(), loginState().unitName}),
+                 (QStringList{u"QM505系统登陆窗口(登陆后可以修改年度)"_s, u"管理员"_s, QString(), u"2015"_s, u"甲公司"_s}));
+        QCOMPARE(combo->count(), 2);
+        password->setText(u"12"_s);
+        password->ensurePolished();
+        QCOMPARE(password->displayText(), u"**"_s);
+        QVERIFY(!isConnectionOpen());
+
+        MessageRecorder recorder;
+        combo->setCurrentIndex(1);
+        QCOMPARE(press(window, "Command1", recorder), u"请输入操作员！"_s);
+        window.show();
+        combo->setEditText(u"管理员"_s);
+        password->setText(u"654321"_s);
+        QCOMPARE(press(window, "Command1", recorder), u"操作员或密码不正确!"_s);
+        QCOMPARE(password->text(), u"654321"_s);
+        password->setText(u"123456"_s);
+        year->setText(u"2021"_s);
+        QCOMPARE(press(window, "Command1", recorder), u"超年限不能使用"_s);
+        QVERIFY(window.result() == QDialog::Rejected && loginState().fiscalYear == 0);
+
+        password->clear();
+        password->setFocus();
+        QTest::keyClick(password, Qt::Key_Return);
+        QVERIFY(recorder.messages.size() == 3 && window.isVisible());
+        year->setText(u"2012"_s);
+        QTest::keyClicks(password, u"123456"_s);
+        QTest::keyClick(password, Qt::Key_Return);
+        QCOMPARE(recorder.messages.size(), 3);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword + u'|' + QString::number(loginState().fiscalYear),
+                 u"管理员|123456|2012"_s);
+
+        int ended = 0;
+        auto previous = setProcessEndHandler([&](int) { ++ended; });
+        child<QPushButton>(window, "Command2")->click();
+        setProcessEndHandler(previous);
+        QCOMPARE(ended, 1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLogin)
+QTEST_MAIN(TestLogin)
 #include "test_login.moc"
