@@ -102,9 +102,7 @@ private slots:
     {
         TempProgram program;
         ChartWindow window;
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showActive(window));
         auto* grid = child<QTableWidget>(window, "DataGrid1");
         const auto type = [grid](int row, int column, const QString& text) {
             grid->setCurrentCell(row, column);

@@ -223,9 +223,7 @@ private slots:
         click(window, "Command4");
         QVERIFY(recorder.messages.isEmpty());
 
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showActive(window));
         click(window, "Command1");
         auto* grid = child<QTableWidget>(window, "DataGrid1");
         QCOMPARE(grid->rowCount(), 86);

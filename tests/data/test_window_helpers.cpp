@@ -2,12 +2,7 @@
 #include "data/num_key_filter.h"
 #include "data/printer.h"
 #include "data/window_helpers.h"
-
-#include <QApplication>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QTableWidget>
+#include "support/widgets.h"
 
 namespace {
 
@@ -82,9 +77,7 @@ private slots:
         QTableWidget table;
         fill(table, 200);
         table.resize(300, 200);
-        table.show();
-        table.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&table));
+        QVERIFY(showActive(table));
         table.setFocus();
         table.setCurrentCell(0, 0);
         installWheelPaging(&table);
@@ -106,9 +99,7 @@ private slots:
 
         // Without the focus the grid is left to itself.
         QLineEdit other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(showActive(other));
         wheel(table.viewport(), -120);
         QCOMPARE(table.currentRow(), 0);
     }

@@ -100,9 +100,7 @@ private slots:
         VoucherPrintWindow window;
         QCOMPARE(window.windowTitle(), u"凭证打印"_s);
         // Shown the modeless way, it is maximised as soon as it is activated.
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showActive(window));
         QTRY_VERIFY(window.windowState() & Qt::WindowMaximized);
         QVERIFY(child<QLineEdit>(window, "Text3")->text().isEmpty());
         auto* month = child<QComboBox>(window, "Combo1");

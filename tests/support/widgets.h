@@ -19,6 +19,14 @@ T* child(QObject& window, const char* name)
     return found;
 }
 
+// Shows a window and waits until it is the active one.
+inline bool showActive(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 // Clicks a button of a window: the text of the last message box shown since, empty when none came.
 inline QString press(QObject& window, const char* button, const MessageRecorder& recorder)
 {

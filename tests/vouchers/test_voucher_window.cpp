@@ -36,12 +36,6 @@ struct Form {
         date->setDate(QDate(kYear, month, 1));
         reviewer->setCurrentText(who);
     }
-    void showActive()
-    {
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
     // Number, date, word, reviewer, preparer, attachments and the two totals.
     QString header()
     {
@@ -129,7 +123,7 @@ private slots:
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
         Form form;
-        form.showActive();
+        QVERIFY(showActive(form.window));
         VoucherGrid* grid = form.grid;
         MessageRecorder recorder;
 
@@ -217,7 +211,7 @@ private slots:
         TempProgram program;
         addPayableLeaf();
         Form form;
-        form.showActive();
+        QVERIFY(showActive(form.window));
         VoucherGrid* grid = form.grid;
         QLineEdit* editor = grid->cellEditor();
         MessageRecorder recorder;
