@@ -13,11 +13,6 @@
 
 namespace {
 
-void click(QObject& window, const char* button)
-{
-    child<QPushButton>(window, button)->click();
-}
-
 QLineEdit* box(QObject& window, const char* name)
 {
     return child<QLineEdit>(window, name);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Takes the place of the printer and the preview window: keeps the last report asked for, and
-// says a printer is installed.
+// says a printer is installed unless `printer` is false.
 
 #include "data/printer.h"
 #include "report/report.h"
@@ -18,7 +18,7 @@ public:
             this->preview = preview;
             ++calls;
         });
-        m_previousPrinter = setPrinterCheck([] { return true; });
+        m_previousPrinter = setPrinterCheck([this] { return printer; });
     }
     ~ReportCapture()
     {
@@ -30,6 +30,7 @@ public:
     RecordSet rows;
     bool preview = false;
     int calls = 0;
+    bool printer = true;
 
 private:
     ReportOutputHandler m_previousOutput;

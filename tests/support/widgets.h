@@ -27,6 +27,18 @@ inline bool showActive(QWidget& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
+inline void click(QObject& window, const char* button)
+{
+    child<QPushButton>(window, button)->click();
+}
+
+// Sets the texts of several boxes of a window.
+inline void fill(QObject& window, std::initializer_list<std::pair<const char*, QString>> boxes)
+{
+    for (const auto& [name, text] : boxes)
+        child<QLineEdit>(window, name)->setText(text);
+}
+
 // Clicks a button of a window: the text of the last message box shown since, empty when none came.
 inline QString press(QObject& window, const char* button, const MessageRecorder& recorder)
 {

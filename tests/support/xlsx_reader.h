@@ -2,6 +2,8 @@
 
 // Reads back the cells of the first sheet of an .xlsx file, for tests of what was written.
 
+#include "data/spreadsheet_export.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -10,6 +12,26 @@
 #include <unzip.h>
 
 namespace qm::test {
+
+// Takes the place of the program that opens a written workbook: exports go to `folder`, and the
+// paths asked to be opened are kept; the opening fails when `openable` is false.
+class OpenedWorkbooks {
+public:
+    explicit OpenedWorkbooks(const QString& folder)
+    {
+        setExportFolder(folder);
+        m_previous = setSpreadsheetOpener([this](const QString& path) {
+            paths << path;
+            return openable;
+        });
+    }
+    ~OpenedWorkbooks() { setSpreadsheetOpener(m_previous); }
+    QStringList paths;
+    bool openable = true;
+
+private:
+    SpreadsheetOpener m_previous;
+};
 
 inline QByteArray zipEntry(const QString& path, const char* entry)
 {
