@@ -5,6 +5,7 @@
 
 #include "data/printer.h"
 #include "report/report.h"
+#include "support/pdf_text.h"
 
 namespace qm::test {
 
@@ -24,6 +25,13 @@ public:
     {
         setReportOutputHandler(m_previousOutput);
         setPrinterCheck(m_previousPrinter);
+    }
+
+    // The last report printed to a PDF file at `path`, one text per page.
+    QStringList printedPages(const QString& path) const
+    {
+        writeReportPdf(path, layout, rows);
+        return pdfPageTexts(path);
     }
 
     ReportLayout layout;

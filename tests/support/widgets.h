@@ -39,6 +39,15 @@ inline void fill(QObject& window, std::initializer_list<std::pair<const char*, Q
         child<QLineEdit>(window, name)->setText(text);
 }
 
+// The texts of several boxes of a window, joined by "|".
+inline QString boxTexts(QObject& window, std::initializer_list<const char*> boxes)
+{
+    QStringList texts;
+    for (const char* name : boxes)
+        texts << child<QLineEdit>(window, name)->text();
+    return texts.join(QLatin1Char('|'));
+}
+
 // Clicks a button of a window: the text of the last message box shown since, empty when none came.
 inline QString press(QObject& window, const char* button, const MessageRecorder& recorder)
 {
