@@ -42,39 +42,19 @@ Sheet written(const QString& path, const QString& name, const QString& code = u"
 class TestWorkbooks : public QObject {
     Q_OBJECT
 
-private:
-    QStringList m_opened;
-    bool m_openable = true;
-    SpreadsheetOpener m_previous;
-
 private slots:
-    void init()
-    {
-        m_opened.clear();
-        m_openable = true;
-        m_previous = setSpreadsheetOpener([this](const QString& path) {
-            m_opened << path;
-            return m_openable;
-        });
-    }
-    void cleanup() { setSpreadsheetOpener(m_previous); }
-
     void threeColumnsTwoRows()
     {
         TempProgram program;
-        setExportFolder(program.path() + u"/exports"_s);
+        OpenedWorkbooks workbooks(program.path() + u"/exports"_s);
+        QStringList& opened = workbooks.paths;
         MessageRecorder recorder;
         const QString statement = QStringLiteral("SELECT 代码, 名称, 1.5 AS 金额 FROM 现流 WHERE 代码 IN ('101','102') ORDER BY 代码");
         exportRecordsetToExcel(statement);
-        QVERIFY(recorder.messages.isEmpty());
-        QCOMPARE(m_opened.size(), 1);
-        QVERIFY(m_opened.first().startsWith(program.path() + u"/exports/"_s));
+        QVERIFY(recorder.messages.isEmpty() && opened.size() == 1 && opened.first().startsWith(program.path() + u"/exports/"_s));
 
-        const Sheet sheet = readFirstSheet(m_opened.first());
-        QStringList cells;
-        for (const QString& reference : {u"A4"_s, u"B4"_s, u"C4"_s, u"A5"_s, u"B6"_s, u"C6"_s})
-            cells << sheet.cells.value(reference).text;
-        QCOMPARE(cells.join(u'|'), u"代码|名称|金额|101|收到的税费返还|1.5"_s);
+        const Sheet sheet = readFirstSheet(opened.first());
+        QCOMPARE(cellTexts(sheet, {u"A4"_s, u"B4"_s, u"C4"_s, u"A5"_s, u"B6"_s, u"C6"_s}), u"代码|名称|金额|101|收到的税费返还|1.5"_s);
         QCOMPARE(sheet.cells.size(), 9);
         for (const QString& reference : sheet.cells.keys())
             QVERIFY2(sheet.borderedStyles.contains(sheet.cells.value(reference).style), qPrintable(reference));
@@ -85,38 +65,29 @@ private slots:
 
         // A second export in the same second does not overwrite the first.
         exportRecordsetToExcel(statement);
-        QCOMPARE(m_opened.size(), 2);
-        QVERIFY(m_opened[0] != m_opened[1]);
-        QVERIFY(QFile::exists(m_opened[0]));
+        QVERIFY(opened.size() == 2 && opened[0] != opened[1] && QFile::exists(opened[0]));
 
         // No program opens the workbook: the user learns where it was written.
-        m_openable = false;
+        workbooks.openable = false;
         exportRecordsetToExcel(statement);
-        QCOMPARE(m_opened.size(), 3);
-        QVERIFY(QFile::exists(m_opened[2]));
-        QCOMPARE(recorder.messages.size(), 1);
-        QVERIFY(recorder.texts().last().endsWith(QDir::toNativeSeparators(m_opened[2])));
-        QCOMPARE(recorder.messages.last().title, u"QM505提示"_s);
+        QVERIFY(opened.size() == 3 && QFile::exists(opened[2]) && recorder.messages.size() == 1);
+        QVERIFY(recorder.texts().last().endsWith(QDir::toNativeSeparators(opened[2])) && recorder.messages.last().title == u"QM505提示"_s);
     }
 
     void emptyResultAndFailures()
     {
         TempProgram program;
         const QString folder = program.path() + u"/exports"_s;
-        setExportFolder(folder);
+        OpenedWorkbooks workbooks(folder);
         MessageRecorder recorder;
         exportRecordsetToExcel(u"SELECT * FROM 现流 WHERE 代码=?"_s, {u"999"_s});
         QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
-        QVERIFY(m_opened.isEmpty());
-        QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
+        QVERIFY(workbooks.paths.isEmpty() && QDir(folder).entryList(QDir::Files).isEmpty());
 
         exportRecordsetToExcel(u"SELECT * FROM 没有的表"_s);
         const QStringList lines = recorder.texts().last().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 4);
-        QVERIFY(lines[0].startsWith(u"     ErrNumber: "_s));
-        QVERIFY(lines[1].startsWith(u"ErrDescription: "_s));
-        QCOMPARE(lines[2], u"        Module: ClsRs"_s);
-        QCOMPARE(lines[3], u"     Procedure: ExporToExcel"_s);
+        QVERIFY(lines.size() == 4 && lines[0].startsWith(u"     ErrNumber: "_s) && lines[1].startsWith(u"ErrDescription: "_s));
+        QCOMPARE(lines.mid(2), (QStringList{u"        Module: ClsRs"_s, u"     Procedure: ExporToExcel"_s}));
 
         // A folder that cannot be written to.
         QFile blocker(program.path() + u"/blocked"_s);
@@ -124,8 +95,7 @@ private slots:
         blocker.close();
         setExportFolder(blocker.fileName());
         exportRecordsetToExcel(u"SELECT * FROM 现流"_s);
-        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s));
-        QVERIFY(m_opened.isEmpty());
+        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s) && workbooks.paths.isEmpty());
     }
 
     void pagesOfTwentyFiveRows()
@@ -198,13 +168,13 @@ private slots:
         TempProgram program;
         loginState().fiscalYear = 2016;
         MessageRecorder recorder;
-        setExportFolder(program.path());
+        OpenedWorkbooks workbooks(program.path());
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s, true};
         exportLedgerPages(output);
         QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
         threeColumnLedger(3);
         exportLedgerPages(output);
-        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(workbooks.paths.size(), 1);
         output.view = LedgerView::MultiColumnLedger;
         execute(u"DROP TABLE IF EXISTS 多栏式"_s);
         exportLedgerPages(output);
@@ -218,8 +188,8 @@ private slots:
         const int messages = recorder.messages.size();
         output.fullName = u"银行存款"_s;
         exportLedgerPages(output);
-        QVERIFY(recorder.messages.size() == messages && m_opened.size() == 2);
-        const Sheet sheet = readFirstSheet(m_opened.last());
+        QVERIFY(recorder.messages.size() == messages && workbooks.paths.size() == 2);
+        const Sheet sheet = readFirstSheet(workbooks.paths.last());
         QCOMPARE(cellTexts(sheet, {u"I1"_s, u"I2"_s, u"I3"_s}), u" 明细科目|工商银行|5"_s);
         QVERIFY(sheet.merged.contains(u"H1:H2"_s) && sheet.pageHeader.contains(u"银行存款   明细帐"_s));
     }
