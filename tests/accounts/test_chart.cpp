@@ -31,11 +31,16 @@ void smallChart()
     addAccount(u"2202"_s, u"应付账款"_s, u"应付账款"_s, u"贷"_s);
 }
 
-void setOpening(const QString& code, const QVariant& quantity, const QVariant& debit, const QVariant& credit)
+// Opening values typed into the chart: "code quantity debit credit" each, "-" for none, rows
+// separated by "|".
+void setOpenings(const QString& rows)
 {
-    setOpeningValue(code, u"数量"_s, quantity);
-    setOpeningValue(code, u"借方金额"_s, debit);
-    setOpeningValue(code, u"贷方金额"_s, credit);
+    for (const QString& row : rows.split(QLatin1Char('|'))) {
+        const QStringList fields = row.split(QLatin1Char(' '));
+        for (int field = 1; field <= 3; ++field)
+            setOpeningValue(fields[0], QStringList{u"数量"_s, u"借方金额"_s, u"贷方金额"_s}[field - 1],
+                            fields[field] == u"-"_s ? QVariant() : QVariant(fields[field].toDouble()));
+    }
 }
 
 QStringList openingRows()
@@ -169,8 +174,8 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
                  (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
                               u"1002001001 活期 存款/建设银行/活期 借"_s, u"2202 应付账款 应付账款 贷"_s}));
-        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text, u"代码,名称,方向不能为空"_s);
-        QCOMPARE(checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text, u"请先从左边选择科目!"_s);
+        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
+                 u"代码,名称,方向不能为空请先从左边选择科目!"_s);
     }
 
     void leafUnitsThenDeletingASubtree()
@@ -180,7 +185,7 @@ private slots:
         QStringList codes;
         for (const LeafAccount& leaf : leafAccounts())
             codes << leaf.code;
-        QCOMPARE(codes, (QStringList{u"1001"_s, u"1002001001"_s, u"2202"_s}));
+        QCOMPARE(codes.join(u' '), u"1001 1002001001 2202"_s);
         setLeafUnitAndFlag(u"2202"_s, u"美元"_s, u"Y"_s);
         setLeafUnitAndFlag(u"1002"_s, u"件"_s, u"Y"_s);
         QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag, u"美元Y"_s);
@@ -189,9 +194,9 @@ private slots:
         addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
         addLine(u"8000000001"_s, u"1002001001"_s, 50.0, QVariant());
 
-        QCOMPARE(checkDeleteAccount(u"1002"_s, kYear).refusal->text, u"1002----本级或下级有数据，不能删除!"_s);
-        QCOMPARE(checkDeleteAccount(QString(), kYear).refusal->text, u"请先从左边选择科目!"_s);
-        QCOMPARE(checkDeleteAccount(u"1"_s, kYear).refusal->text, u"请先从左边选择科目!"_s);
+        QCOMPARE(QStringList({checkDeleteAccount(u"1002"_s, kYear).refusal->text, checkDeleteAccount(QString(), kYear).refusal->text,
+                              checkDeleteAccount(u"1"_s, kYear).refusal->text}),
+                 (QStringList{u"1002----本级或下级有数据，不能删除!"_s, u"请先从左边选择科目!"_s, u"请先从左边选择科目!"_s}));
         // Other years' entries do not hold the account back.
         const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2017);
         QVERIFY(!allowed.refusal);
@@ -238,34 +243,25 @@ private slots:
         TempProgram program;
         addPayableLeaf();
         QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
-        setOpening(u"1001"_s, QVariant(), 1000.1, QVariant());
-        setOpening(u"1002"_s, QVariant(), 0.2, QVariant());
-        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.004);
-        setOpening(u"2202001001"_s, QVariant(), QVariant(), 0.3);
+        setOpenings(u"1001 - 1000.1 -|1002 - 0.2 -|4001 - - 1000.004|2202001001 - - 0.3"_s);
         QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.30 平衡"_s);
-        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.02);
+        setOpenings(u"4001 - - 1000.02"_s);
         const TrialBalance balance = trialBalanceOfChart();
         QCOMPARE(totals(balance), u"1,000.30 1,000.32 不平衡"_s);
 
-        QCOMPARE(shown(checkOpeningRowsChange(false, true, balance).refusal), u"QM505|stop|借贷不平"_s);
-        QCOMPARE(checkOpeningRowsChange(false, false, balance).refusal->text, u"请先点[显示科目]"_s);
-        QCOMPARE(checkOpeningRowsChange(true, false, balance).refusal->text, u"请先点[调出年初数]"_s);
-        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.0);
-        QCOMPARE(checkOpeningRowsChange(false, true, trialBalanceOfChart()).question->text, u"是否装入年初数据?"_s);
-        QCOMPARE(checkOpeningRowsChange(true, true, trialBalanceOfChart()).question->text, u"是否修改年初数据?"_s);
+        QCOMPARE(QStringList({shown(checkOpeningRowsChange(false, true, balance).refusal), checkOpeningRowsChange(false, false, balance).refusal->text,
+                              checkOpeningRowsChange(true, false, balance).refusal->text}),
+                 (QStringList{u"QM505|stop|借贷不平"_s, u"请先点[显示科目]"_s, u"请先点[调出年初数]"_s}));
+        setOpenings(u"4001 - - 1000"_s);
+        QCOMPARE(checkOpeningRowsChange(false, true, trialBalanceOfChart()).question->text + checkOpeningRowsChange(true, true, trialBalanceOfChart()).question->text,
+                 u"是否装入年初数据?是否修改年初数据?"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, setOpeningValue(u"1001"_s, u"科目名称"_s, 1));
 
         // Loading replaces the opening rows only.
-        addLine(u"8000000001"_s, u"1122"_s, 9.0, QVariant());
-        addLine(u"8000000002"_s, u"2202"_s, QVariant(), 9.0);
-        addLine(u"8030001001"_s, u"1001"_s, 5.0, QVariant());
+        addLines(u"8000000001 1122 9 -|8000000002 2202 - 9|8030001001 1001 5 -"_s);
         // Typed in another order than the codes run; amounts are written to the cent, and one
         // that rounds to nothing is no amount.
-        setOpening(u"4001"_s, QVariant(), QVariant(), 1000.0);
-        setOpening(u"2202001001"_s, 3.0, QVariant(), 0.125);
-        setOpening(u"1405"_s, 10.0, QVariant(), QVariant());
-        setOpening(u"1002"_s, 20.0, 600.0, 0.001);
-        setOpening(u"1001"_s, QVariant(), 400.25, QVariant());
+        setOpenings(u"4001 - - 1000|2202001001 3 - 0.125|1405 10 - -|1002 20 600 0.001|1001 - 400.25 -"_s);
 
         // A load that fails part way leaves the year as it was.
         const QStringList before = dumpTable(u"分2016"_s);
@@ -281,11 +277,10 @@ private slots:
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE ID='8030001001'"_s).toInt(), 1);
 
         // Fetched back, edited and rewritten; a row whose account left the chart is dropped.
-        addLine(u"8000000005"_s, u"9999"_s, 1.0, QVariant());
+        addLines(u"8000000005 9999 1 -"_s);
         fetchOpeningRows(kYear);
         std::vector<OpeningRow> fetched = fetchedOpeningRows();
-        QCOMPARE(fetched.size(), size_t(4));
-        QCOMPARE(fetched[2].fullName, u"应付账款/甲/材料款"_s);
+        QVERIFY(fetched.size() == 4 && fetched[2].fullName == u"应付账款/甲/材料款"_s);
         setFetchedOpeningValue(fetched[1].lineId, u"借方金额"_s, 550.0);
         setFetchedOpeningValue(fetched[0].lineId, u"借方金额"_s, 450.125);
         QVERIFY(trialBalanceOfWorkCopy().balanced);
