@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "accounts/account_tree.h"
 #include "accounts/chart.h"
 #include "accounts/opening_balances.h"
@@ -55,13 +56,12 @@ QString totals(const TrialBalance& balance)
 
 }  // namespace
 
-class TestChart : public QObject {
+class TestChart : public BooksTest {
     Q_OBJECT
 
 private slots:
     void treeOfASmallChart()
     {
-        TempProgram program;
         clearChart();
         QVERIFY(loadAccountTree().empty());
         addAccount(u"6001"_s, u"收入"_s, u"收入"_s, u"贷"_s, false);
@@ -85,7 +85,6 @@ private slots:
 
     void addingTheFirstSubAccountMovesThePostings()
     {
-        TempProgram program;
         smallChart();
         execute(u"UPDATE 科目表 SET 数量=5, 贷方金额=100.13 WHERE 科目代码='2202'"_s);
         addLines(u"8000000001 2202 - 100.13 5|8030001001 2202 30.1 -|8030001002 1001 - 30.1"_s);
@@ -122,7 +121,6 @@ private slots:
 
     void refusedOrFailedChangesChangeNothing()
     {
-        TempProgram program;
         smallChart();
         addAccount(u"2202001"_s, u"ABC"_s, u"应付账款/ABC"_s, u"贷"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"_s);
@@ -163,7 +161,6 @@ private slots:
 
     void renamingRebuildsTheDescendantsFullNames()
     {
-        TempProgram program;
         smallChart();
         const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
         QVERIFY(!check.refusal);
@@ -180,7 +177,6 @@ private slots:
 
     void leafUnitsThenDeletingASubtree()
     {
-        TempProgram program;
         smallChart();
         QStringList codes;
         for (const LeafAccount& leaf : leafAccounts())
@@ -218,7 +214,6 @@ private slots:
 
     void level1AccountRefusalsInOrder()
     {
-        TempProgram program;
         smallChart();
         const QStringList chart = dumpTable(u"科目表"_s);
         const auto refusal = [](const QString& code, const QString& name) {
@@ -240,7 +235,6 @@ private slots:
 
     void trialBalanceThenLoadingTheOpeningRows()
     {
-        TempProgram program;
         addPayableLeaf();
         QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
         setOpenings(u"1001 - 1000.1 -|1002 - 0.2 -|4001 - - 1000.004|2202001001 - - 0.3"_s);

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "accounts/chart_window.h"
 #include "accounts/level1_account_window.h"
 #include "support/widgets.h"
@@ -22,15 +23,14 @@ QString boxes(QObject& window)
 
 }  // namespace
 
-class TestChartWindow : public QObject {
+class TestChartWindow : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void init() { loginState().fiscalYear = 2015; }
+    void init() { BooksTest::init(); loginState().fiscalYear = 2015; }
 
     void loadsTheChartFillsTheBoxesAndHandsOverLevel1()
     {
-        TempProgram program;
         ChartWindow window;
         QCOMPARE(window.windowTitle(), u"科目处理(注:增明细请双击上级;修改什么就双击什么)"_s);
         auto* tree = child<QTreeWidget>(window, "TreeView1");
@@ -51,7 +51,6 @@ private slots:
 
     void addRenameAndDeleteFromTheWindow()
     {
-        TempProgram program;
         addLine(u"8000000001"_s, u"1002"_s, 500.25, QVariant(), QVariant(), QString(), QVariant(), 2015);
         ChartWindow window;
         auto* tree = child<QTreeWidget>(window, "TreeView1");
@@ -100,7 +99,6 @@ private slots:
 
     void pendingUnitEditIsStoredBeforeAButtonActsAndOnClose()
     {
-        TempProgram program;
         ChartWindow window;
         QVERIFY(showActive(window));
         auto* grid = child<QTableWidget>(window, "DataGrid1");
@@ -131,7 +129,6 @@ private slots:
 
     void level1AccountWindow()
     {
-        TempProgram program;
         MessageRecorder recorder;
         Level1AccountWindow window;
         QCOMPARE(window.windowTitle(), u"增加总帐科目"_s);

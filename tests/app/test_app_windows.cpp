@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "accounts/opening_balances_window.h"
 #include "app/main_window.h"
 #include "app/settings_window.h"
@@ -42,7 +43,7 @@ QString values(const QString& table, const QString& code)
 
 }  // namespace
 
-class TestAppWindows : public QObject {
+class TestAppWindows : public BooksTest {
     Q_OBJECT
 
 private:
@@ -53,6 +54,7 @@ private:
 private slots:
     void init()
     {
+        BooksTest::init();
         loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, u"示范单位"_s};
         m_ended = 0;
         m_previousEnd = setProcessEndHandler([this](int) { ++m_ended; });
@@ -62,11 +64,11 @@ private slots:
     {
         setProcessEndHandler(m_previousEnd);
         setPrinterCheck(m_previousPrinter);
+        BooksTest::cleanup();
     }
 
     void yearOperatorAndPassword()
     {
-        TempProgram program;
         SettingsWindow window;
         QCOMPARE(window.windowTitle() + u'|' + boxTexts(window, {"Text2", "Text1"}), u"信息设置|管理员|示范单位"_s);
         for (const char* name : {"Text4", "Text5", "Text6"}) {
@@ -111,8 +113,7 @@ private slots:
 
     void backupFolderBackupAndRestore()
     {
-        TempProgram program;
-        const QString folder = program.path() + u"/备份"_s;
+        const QString folder = programFolder() + u"/备份"_s;
         auto previousFolder = setFolderChooser([folder](const QString& prompt) {
             return prompt == u"请选择一个备份文件夹>>>>>>点[确定]"_s ? folder : QString();
         });
@@ -140,7 +141,7 @@ private slots:
         {
             // A folder typed into the box serves as well as a chosen one.
             SettingsWindow window;
-            const QString typed = program.path() + u"/typed"_s;
+            const QString typed = programFolder() + u"/typed"_s;
             for (const QString& path : {u"relative/dir"_s, typed}) {
                 child<QLineEdit>(window, "Text7")->clear();
                 QTest::keyClicks(child<QLineEdit>(window, "Text7"), path);
@@ -168,7 +169,6 @@ private slots:
 
     void carryForwardEndsTheProgram()
     {
-        TempProgram program;
         addLines(u"8000000001 1001 5 -"_s);
         SettingsWindow window;
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
@@ -186,7 +186,6 @@ private slots:
     // copy only, before and after a rewrite.
     void openingBalancesWindow()
     {
-        TempProgram program;
         addPayableLeaf();
         const QString cash = u"1001"_s;
         const QString payable = u"2202001001"_s;
@@ -285,7 +284,6 @@ private slots:
     // Each work window opens once; the main window refuses to close while one is open.
     void workWindowsOpenOnceEach()
     {
-        TempProgram program;
         MainWindow window;
         window.show();
         window.openQueryCentre();

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "app/login_window.h"
 #include "data/database.h"
 #include "data/fiscal_year.h"
@@ -14,15 +15,14 @@ void addOperator(const QString& code, const QVariant& name, const QVariant& pass
 
 }  // namespace
 
-class TestLogin : public QObject {
+class TestLogin : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void init() { loginState() = LoginState{}; }
+    void init() { BooksTest::init(); loginState() = LoginState{}; }
 
     void operatorListSettingsRowAndEntryTables()
     {
-        TempProgram program;
         addOperator(u"02"_s, u""_s, u"x"_s);
         addOperator(u"03"_s, QVariant(), u"y"_s);
         addOperator(u"04"_s, u"会计"_s, u"z"_s);
@@ -40,7 +40,6 @@ private slots:
 
     void passwordsCompareExactlyAndNamesWithoutCase()
     {
-        TempProgram program;
         addOperator(u"02"_s, u"Zhang"_s, u" Pw1 "_s);
         addOperator(u"03"_s, u"Li"_s, QVariant());
         addOperator(u"04"_s, u"Wang"_s, u""_s);
@@ -56,7 +55,6 @@ private slots:
 
     void logInRefusesInOrderAndFillsTheState()
     {
-        TempProgram program;
         const QString name = u"管理员"_s;
         const QString password = u"123456"_s;
         QCOMPARE(shown(logIn(QString(), u"1"_s, u"abc"_s)), u"QM505提示|!|请输入操作员！"_s);
@@ -79,7 +77,6 @@ private slots:
     // what was typed; Enter logs in from a filled password box; Cancel ends the program.
     void loginWindow()
     {
-        TempProgram program;
         execute(u"UPDATE 信息表 SET 年度=2015, 帐套名称=? WHERE 代号='QM'"_s, {u"甲公司"_s});
         addOperator(u"02"_s, u""_s, u"x"_s);
         LoginWindow window;

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "app/database_maintenance.h"
 #include "app/settings_store.h"
 #include "app/year_end.h"
@@ -21,15 +22,14 @@ int modeOf(const QString& path)
 
 }  // namespace
 
-class TestSettingsStore : public QObject {
+class TestSettingsStore : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void init() { loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, QString()}; }
+    void init() { BooksTest::init(); loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, QString()}; }
 
     void yearNameOperatorAndPassword()
     {
-        TempProgram program;
         QVERIFY(!saveYearAndUnitName(u"2020"_s, u"O'Brien 公司"_s));
         for (const QString& year : {u"2021"_s, u"abc"_s, QString()})
             QCOMPARE(saveYearAndUnitName(year, u"x"_s)->text, year.isEmpty() ? u"请选择会计年度"_s : u"超年限不能使用"_s);
@@ -57,14 +57,13 @@ private slots:
 
     void backupRestoreAndCompaction()
     {
-        TempProgram program;
         QCOMPARE(backupFileName(QDateTime(QDate(2011, 6, 8), QTime(14, 30, 5))), u"QM2011-06-08 143005.bam"_s);
 
         addLine(u"8030001001"_s, u"1001"_s, 5.0, QVariant());
         const QStringList saved = dumpTable(u"分2016"_s);
         // A backup of an earlier version, made before the entry tables had their code index.
         execute(u"DROP INDEX 分2016_代码月"_s);
-        const QString folder = program.path() + u"/备份/新"_s;
+        const QString folder = programFolder() + u"/备份/新"_s;
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         QCOMPARE(backup, folder + u"/QM2016-05-01 80001.bam"_s);
         QVERIFY(QFile::exists(backup));
@@ -77,34 +76,34 @@ private slots:
         QCOMPARE(scalar(u"SELECT count(*) FROM pragma_index_list('分2016') WHERE name='分2016_代码月'"_s).toInt(), 1);
 
         // Anything but a database of this program leaves the database as it is.
-        const QString notABackup = program.path() + u"/notes.bam"_s;
+        const QString notABackup = programFolder() + u"/notes.bam"_s;
         QFile notes(notABackup);
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a database") > 0);
         notes.close();
         QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(notABackup));
-        QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(program.path() + u"/missing.bam"_s));
+        QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(programFolder() + u"/missing.bam"_s));
         QCOMPARE(dumpTable(u"分2016"_s), saved);
         QVERIFY(!QFile::exists(databaseFilePath() + u".restore"_s));
 
         execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
         compactDatabase(2016);
         QCOMPARE(dumpTable(u"分2016"_s), saved);
-        QVERIFY(!QFile::exists(program.path() + u"/qmdata888.mdb"_s));
+        QVERIFY(!QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
 
         // A compaction that cannot write its copy keeps the database.
-        QVERIFY(QDir(program.path()).mkdir(u"qmdata888.mdb"_s));
+        QVERIFY(QDir(programFolder()).mkdir(u"qmdata888.mdb"_s));
         QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
         QCOMPARE(dumpTable(u"分2016"_s), saved);
 
         // One that fails after the rows without an account were dropped leaves them in the books.
-        QVERIFY(QDir(program.path()).rmdir(u"qmdata888.mdb"_s));
+        QVERIFY(QDir(programFolder()).rmdir(u"qmdata888.mdb"_s));
         execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
         const QStringList withEmptyRow = dumpTable(u"分2016"_s);
         execute(u"CREATE TRIGGER spoil AFTER DELETE ON 分2016 BEGIN DELETE FROM 信息表; END"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
         QCOMPARE(dumpTable(u"分2016"_s), withEmptyRow);
         QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
-        QVERIFY(!QFile::exists(program.path() + u"/qmdata888.mdb"_s));
+        QVERIFY(!QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
     }
 
     void booksFilesAreForTheirOwnerOnly()
@@ -145,7 +144,6 @@ private slots:
 
     void carryingTheYearForwardThenClearingIt()
     {
-        TempProgram program;
         addPayableLeaf();
         addLines(u"8000000001 1001 800 -|8000000002 4001 - 800|8030001001 1001 200 -|8030001002 4001 - 200|"
                  "8030002001 1405 100 - 10|8030002002 2202001001 - 100|8030003001 2202001001 130 -|8030003002 1001 - 130|"

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "data/database.h"
 #include "data/default_data.h"
 #include "data/fiscal_year.h"
@@ -38,13 +39,12 @@ QStringList columnsOf(const QString& table)
 
 }  // namespace
 
-class TestDatabase : public QObject {
+class TestDatabase : public BooksTest {
     Q_OBJECT
 
 private slots:
     void valuesBindAsTheyAre()
     {
-        TempProgram program;
         const QString tricky = u"O'Brien's '现金'; DROP TABLE 信息表; --"_s;
         execute(u"DELETE FROM 摘要"_s);
         QCOMPARE(execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {tricky}), 1);
@@ -64,7 +64,6 @@ private slots:
 
     void failingStatementInsideTransactionLeavesNothingWritten()
     {
-        TempProgram program;
         const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
         QCOMPARE(failure([] {
                      Transaction transaction;
@@ -97,7 +96,6 @@ private slots:
 
     void recordSetOutlivesLaterQueriesAndTheConnection()
     {
-        TempProgram program;
         const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);
         QCOMPARE(accounts.count(), 86);
         execute(u"DELETE FROM 科目表"_s);
@@ -150,7 +148,6 @@ private slots:
 
     void everyTableWithItsColumnsAndTheShippedRows()
     {
-        TempProgram program;
         for (const QString& table : {u"信息表"_s, u"科目表"_s, u"摘要"_s, u"现流"_s, u"调汇"_s, u"分录始表"_s, u"凭证汇总表"_s,
                                      u"数量式余额表"_s, u"三总式"_s, u"数量式"_s, u"固累式"_s, u"多栏式1"_s, u"三栏帐页"_s,
                                      u"数量帐页"_s, u"固累帐页"_s, u"报表数据"_s, u"资产表05"_s, u"资产表07"_s, u"利润表05"_s,

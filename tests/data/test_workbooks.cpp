@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
 #include "ledgers/detail_ledgers.h"
@@ -39,19 +40,18 @@ Sheet written(const QString& path, const QString& name, const QString& code = u"
 
 }  // namespace
 
-class TestWorkbooks : public QObject {
+class TestWorkbooks : public BooksTest {
     Q_OBJECT
 
 private slots:
     void threeColumnsTwoRows()
     {
-        TempProgram program;
-        OpenedWorkbooks workbooks(program.path() + u"/exports"_s);
+        OpenedWorkbooks workbooks(programFolder() + u"/exports"_s);
         QStringList& opened = workbooks.paths;
         MessageRecorder recorder;
         const QString statement = QStringLiteral("SELECT 代码, 名称, 1.5 AS 金额 FROM 现流 WHERE 代码 IN ('101','102') ORDER BY 代码");
         exportRecordsetToExcel(statement);
-        QVERIFY(recorder.messages.isEmpty() && opened.size() == 1 && opened.first().startsWith(program.path() + u"/exports/"_s));
+        QVERIFY(recorder.messages.isEmpty() && opened.size() == 1 && opened.first().startsWith(programFolder() + u"/exports/"_s));
 
         const Sheet sheet = readFirstSheet(opened.first());
         QCOMPARE(cellTexts(sheet, {u"A4"_s, u"B4"_s, u"C4"_s, u"A5"_s, u"B6"_s, u"C6"_s}), u"代码|名称|金额|101|收到的税费返还|1.5"_s);
@@ -76,8 +76,7 @@ private slots:
 
     void emptyResultAndFailures()
     {
-        TempProgram program;
-        const QString folder = program.path() + u"/exports"_s;
+        const QString folder = programFolder() + u"/exports"_s;
         OpenedWorkbooks workbooks(folder);
         MessageRecorder recorder;
         exportRecordsetToExcel(u"SELECT * FROM 现流 WHERE 代码=?"_s, {u"999"_s});
@@ -90,7 +89,7 @@ private slots:
         QCOMPARE(lines.mid(2), (QStringList{u"        Module: ClsRs"_s, u"     Procedure: ExporToExcel"_s}));
 
         // A folder that cannot be written to.
-        QFile blocker(program.path() + u"/blocked"_s);
+        QFile blocker(programFolder() + u"/blocked"_s);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         setExportFolder(blocker.fileName());
@@ -100,7 +99,6 @@ private slots:
 
     void pagesOfTwentyFiveRows()
     {
-        TempProgram program;
         threeColumnLedger(22);
         LedgerPagesSheet sheet = laidOut();
         QCOMPARE(sheet.rows.size(), 24);
@@ -117,7 +115,7 @@ private slots:
         QVERIFY(laidOut().pageBreaks.isEmpty());
 
         threeColumnLedger(23);
-        const QString path = program.path() + u"/pages.xlsx"_s;
+        const QString path = programFolder() + u"/pages.xlsx"_s;
         // The page closes with its carried line; the next opens with the headings, the carried line and line 23.
         QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D25"_s, u"H25"_s, u"A26"_s, u"D28"_s, u"H28"_s, u"D29"_s}),
                  u"过 次 页|2200|日期|承 前 页|2200|第23行"_s);
@@ -133,10 +131,9 @@ private slots:
     // characters however long the account's name.
     void columnWidthsAndPageHeader()
     {
-        TempProgram program;
         threeColumnLedger(3);
         execute(u"UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"_s);
-        const QString path = program.path() + u"/pages.xlsx"_s;
+        const QString path = programFolder() + u"/pages.xlsx"_s;
         Sheet sheet = written(path, u"研发&设计"_s, u"5301001001"_s);
         // The file keeps a width with the spreadsheet's padding of under one character.
         const auto widthOf = [&sheet](int column) { return int(sheet.columnWidths.value(column)); };
@@ -152,7 +149,6 @@ private slots:
 
     void quantityPagesCarryQuantityAndAmount()
     {
-        TempProgram program;
         for (int line = 1; line <= 23; ++line)
             execute(u"INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"_s,
                     {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
@@ -165,10 +161,9 @@ private slots:
 
     void exportFromTheQueryCentreOutput()
     {
-        TempProgram program;
         loginState().fiscalYear = 2016;
         MessageRecorder recorder;
-        OpenedWorkbooks workbooks(program.path());
+        OpenedWorkbooks workbooks(programFolder());
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s, true};
         exportLedgerPages(output);
         QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_pages.h"
 #include "ledgers/three_column_ledger.h"
@@ -78,13 +79,12 @@ QStringList page(int number)
 
 }  // namespace
 
-class TestLedgers : public QObject {
+class TestLedgers : public BooksTest {
     Q_OBJECT
 
 private slots:
     void journals()
     {
-        TempProgram program;
         books();
         buildJournal(kYear, u"全部"_s);
         RecordSet rows = journalRows();
@@ -105,7 +105,6 @@ private slots:
 
     void accountSummary()
     {
-        TempProgram program;
         books();
         QCOMPARE(buildAccountSummary(kYear, u"全部"_s)->text, u"请选择月份"_s);
         QVERIFY(!buildAccountSummary(kYear, u"3"_s));
@@ -123,7 +122,6 @@ private slots:
 
     void balanceTable()
     {
-        TempProgram program;
         books();
         addLines(u"8030004001 1012 0.1 -|8030004002 1012 0.2 -|8030004003 1012 - 0.3"_s);
         QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text + buildBalanceTable(kYear, u"3"_s, QString())->text,
@@ -163,7 +161,6 @@ private slots:
 
     void detailAndGeneralLedgers()
     {
-        TempProgram program;
         books();
         const auto ledger = [](const QString& code, const QString& direction, bool general = false) {
             execute(u"DELETE FROM 三总式"_s);
@@ -205,7 +202,6 @@ private slots:
 
     void quantityLedger()
     {
-        TempProgram program;
         addLines(u"8000000001 1405 100 - 10|8030001001 1405 60 - 5|8030002001 1405 - 30 3|8050001001 1405 - 130 12"_s);
         buildQuantityLedger(kYear, u"1405"_s, u"借"_s);
         const RecordSet rows = quantityLedgerRows();
@@ -240,7 +236,6 @@ private slots:
 
     void fixedAssetLedger()
     {
-        TempProgram program;
         QCOMPARE(depreciationTwin(u"1601"_s) + u' ' + depreciationTwin(u"1701003"_s) + u' ' + depreciationTwin(u"1601001002"_s),
                  u"1602 1702003 1602001002"_s);
         QCOMPARE(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s)->text, u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"_s);
@@ -330,7 +325,6 @@ private slots:
 
     void pagesOfEighteenLines()
     {
-        TempProgram program;
         ledgerOf(0);
         QCOMPARE(buildLedgerPages(PagedLedger::ThreeColumn), 1);
         QCOMPARE(scalar(u"SELECT count(*) FROM 三栏帐页"_s).toInt(), 0);
@@ -364,7 +358,6 @@ private slots:
 
     void quantityPagesCarryTheQuantity()
     {
-        TempProgram program;
         // Line 17 has a balance but no quantity; line 18 is the month total.
         for (int line = 1; line <= 17; ++line)
             execute(u"INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"_s,

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "data/printer.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
@@ -33,7 +34,7 @@ void books()
 
 }  // namespace
 
-class TestReports : public QObject {
+class TestReports : public BooksTest {
     Q_OBJECT
 
 private:
@@ -53,14 +54,14 @@ private:
 private slots:
     void init()
     {
+        BooksTest::init();
         loginState() = LoginState{kYear, u"管理员"_s, QString(), QString()};
         m_report = std::make_unique<ReportCapture>();
     }
-    void cleanup() { m_report.reset(); }
+    void cleanup() { m_report.reset(); BooksTest::cleanup(); }
 
     void threeColumnReportPagesTheLedger()
     {
-        TempProgram program;
         cashLines(36);
         buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1.5"_s};
@@ -75,7 +76,7 @@ private slots:
         QCOMPARE(reportFieldText(m_report->rows.value(2, u"余额"_s), u"#,##0.00"_s), u"4,979.80"_s);
 
         const QString pdf = qEnvironmentVariableIsSet("QM505_REPORT_PDF") ? qEnvironmentVariable("QM505_REPORT_PDF")
-                                                                          : program.path() + u"/ledger.pdf"_s;
+                                                                          : programFolder() + u"/ledger.pdf"_s;
         const QStringList printed = m_report->printedPages(pdf);
         QVERIFY(printed.size() == 3 && pdfPageSize(pdf) == u"842 x 595 pts (A4)"_s);
         QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s) + pdfLinesWith(printed[1], u"过 次 页"_s),
@@ -103,7 +104,6 @@ private slots:
 
     void balanceAndSummaryReports()
     {
-        TempProgram program;
         cashLines(2);
         execute(u"INSERT INTO 分2016 (ID, 月, 代码, 借方金额) VALUES ('8030009001', 3, '6602', 20)"_s);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"1"_s));
@@ -125,12 +125,11 @@ private slots:
     // quantity report as in the three-column one.
     void carriedLinesKeepTheBalance()
     {
-        TempProgram program;
         cashLines(16);  // opening, 16 lines, the month total as the 18th line
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, u"元"_s, u"库存现金"_s, u"全部"_s, u"1"_s};
         buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         outputLedgerReport(output, true);
-        const QString pdf = program.path() + u"/carried.pdf"_s;
+        const QString pdf = programFolder() + u"/carried.pdf"_s;
         QStringList printed = m_report->printedPages(pdf);
         QVERIFY(printed.size() == 2 && pdfLinesWith(printed[1], u"2/2"_s).size() == 1);
         QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s) + pdfLinesWith(printed[1], u"承 前 页"_s),
@@ -149,7 +148,6 @@ private slots:
     // modal window that asks for it owns it, so it is not blocked.
     void previewWithoutAPrinter()
     {
-        TempProgram program;
         cashLines(3);
         buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         m_report.reset();
@@ -171,7 +169,6 @@ private slots:
 
     void viewsAndTheirLines()
     {
-        TempProgram program;
         books();
         QueryCentreWindow window;
         QCOMPARE(window.windowTitle(), u"QM505财务---综合查询"_s);
@@ -222,7 +219,6 @@ private slots:
 
     void steppingPickingAndOutput()
     {
-        TempProgram program;
         books();
         QueryCentreWindow window;
         MessageRecorder recorder;
@@ -254,7 +250,7 @@ private slots:
         QCOMPARE(press(window, "Command13", recorder), u"请先[查询]"_s);
         QCOMPARE(press(window, "Command11", recorder), u"请先查询数据"_s);
 
-        OpenedWorkbooks workbooks(program.path());
+        OpenedWorkbooks workbooks(programFolder());
         child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
         click(window, "Command3");
         recorder.answers.enqueue(MessageAnswer::Yes);

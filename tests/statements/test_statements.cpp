@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "data/spreadsheet_export.h"
 #include "statements/statements.h"
 #include "statements/statements_window.h"
@@ -52,7 +53,7 @@ QString dataAt(const QString& column, const QStringList& codes)
 
 }  // namespace
 
-class TestStatements : public QObject {
+class TestStatements : public BooksTest {
     Q_OBJECT
 
 private:
@@ -66,14 +67,14 @@ private slots:
 
     void init()
     {
+        BooksTest::init();
         loginState() = LoginState{kYear, u"管理员"_s, QString(), QString()};
         m_report = std::make_unique<ReportCapture>();
     }
-    void cleanup() { m_report.reset(); }
+    void cleanup() { m_report.reset(); BooksTest::cleanup(); }
 
     void voucherPagesOfSixLines()
     {
-        TempProgram program;
         voucher(1, 7);
         voucher(2, 6);
         const VoucherPrint seven = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
@@ -88,7 +89,6 @@ private slots:
 
     void voucherPrintingWindow()
     {
-        TempProgram program;
         voucher(1, 7);
         voucher(2, 2);
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
@@ -146,7 +146,7 @@ private slots:
         fill(again, {{"Text1", u"3"_s}});
         click(again, "Command1");
         QCOMPARE(m_report->rows.count(), 0);
-        const QString pdf = program.path() + u"/voucher.pdf"_s;
+        const QString pdf = programFolder() + u"/voucher.pdf"_s;
         const QStringList printed = m_report->printedPages(pdf);
         QVERIFY(printed.size() == 1 && printed[0].contains(u"记帐凭证"_s));
         for (const QString& absent : {u"字第"_s, u"附单据"_s, u"0.00"_s})
@@ -179,7 +179,6 @@ private slots:
     // belong together, and the headings name the year logged in.
     void statementsWindow()
     {
-        TempProgram program;
         execute(u"UPDATE 信息表 SET 年度=2020 WHERE 代号='QM'"_s);
         addLines(u"8000000001 1001 10 -|8010001001 1001 58000 -|8010001002 4001 - 58000|8020001001 1002 0.1 -|"
                  "8020001002 1002 0.2 -|8020001003 4001 - 0.3"_s);
@@ -190,7 +189,7 @@ private slots:
         auto* result = child<QTableView>(window, "MSH1");
         auto* month = child<QComboBox>(window, "Combo1");
         MessageRecorder recorder;
-        OpenedWorkbooks workbooks(program.path());
+        OpenedWorkbooks workbooks(programFolder());
         QStringList& opened = workbooks.paths;
 
         // Exported before any query: month 1 is evaluated and written.
@@ -205,7 +204,7 @@ private slots:
         click(window, "Command2");
         QCOMPARE(m_report->layout.caption + cellText(result, 1, 5), u"资产负债表58,010.30"_s);
         QVERIFY(m_report->layout.orientation == QPageLayout::Portrait);
-        const QString pdf = qEnvironmentVariable("QM505_STATEMENT_PDF", program.path() + u"/statement.pdf"_s);
+        const QString pdf = qEnvironmentVariable("QM505_STATEMENT_PDF", programFolder() + u"/statement.pdf"_s);
         const QStringList printed = m_report->printedPages(pdf);
         QCOMPARE(printed.size(), 2);
         QCOMPARE(QList<qsizetype>({pdfLinesWith(printed[0], u"2016年02月29日"_s).size(), pdfLinesWith(printed[1], u"2016年02月29日"_s).size(),
@@ -262,7 +261,6 @@ private slots:
 
     void formulaEditsGoToTheStatementOnScreen()
     {
-        TempProgram program;
         StatementsWindow window;
         MessageRecorder recorder;
         child<QRadioButton>(window, "Option3")->setChecked(true);
@@ -309,7 +307,6 @@ private slots:
 
     void reportData()
     {
-        TempProgram program;
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         addLine(u"8030004001"_s, u"1002001"_s, 30.0, QVariant());
@@ -334,7 +331,6 @@ private slots:
 
     void shippedStatementsAgree()
     {
-        TempProgram program;
         books();
         // Before closing the balance sheet balances too.
         QVERIFY(!evaluateStatement(Statement::BalanceSheet07, kYear, u"3"_s));
@@ -373,7 +369,6 @@ private slots:
 
     void definitionsAreEditable()
     {
-        TempProgram program;
         const RecordSet rows = statementDefinitionRows(Statement::BalanceSheet07);
         QCOMPARE(rows.fieldNames().mid(1), (QStringList{u"资产"_s, u"行次1"_s, u"公式1"_s, u"负债及所有者权益"_s, u"行次2"_s, u"公式2"_s}));
         setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);

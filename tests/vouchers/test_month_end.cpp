@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "vouchers/exchange_adjustment.h"
 #include "vouchers/month_closing.h"
 
@@ -40,13 +41,12 @@ QStringList postedVoucher()
 
 }  // namespace
 
-class TestMonthEnd : public QObject {
+class TestMonthEnd : public BooksTest {
     Q_OBJECT
 
 private slots:
     void closingCarriesIncomeAndExpenseTo4103()
     {
-        TempProgram program;
         addVoucher(3, 1, u"1122"_s, u"6001"_s, 1000);
         addVoucher(3, 2, u"6401"_s, u"1405"_s, 600);
         addVoucher(3, 3, u"6602"_s, u"1001"_s, 50.5);
@@ -83,7 +83,6 @@ private slots:
 
     void closingVoucherBalancesOverAmountsFinerThanACent()
     {
-        TempProgram program;
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
         addAccount(u"6602001"_s, u"办公"_s, u"管理费用/办公"_s, u"借"_s, false);
         addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公/纸张"_s);
@@ -98,7 +97,6 @@ private slots:
 
     void nothingToCarryAndRefusals()
     {
-        TempProgram program;
         addVoucher(5, 1, u"1001"_s, u"1002"_s, 10);
         addVoucher(12, 1, u"1122"_s, u"6001"_s, 10);
         const QStringList before = dumpTable(u"分2016"_s);
@@ -120,7 +118,6 @@ private slots:
 
     void adjustingTwoAccounts()
     {
-        TempProgram program;
         dollarBooks();
         QVERIFY(!checkStartExchangeAdjustment(kYear, 3, u"3"_s));
         fillExchangeTable(kYear, 3);
@@ -149,7 +146,6 @@ private slots:
 
     void refusalsAndRounding()
     {
-        TempProgram program;
         dollarBooks();
         QCOMPARE(checkStartExchangeAdjustment(kYear, 3, QString())->text, u"年度,凭证号不能为空"_s);
         fillExchangeTable(kYear, 3);

@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "data/dialog_runner.h"
 #include "support/other_writer.h"
 #include "support/widgets.h"
@@ -60,15 +61,14 @@ QString enteredLines()
 
 }  // namespace
 
-class TestVoucherWindow : public QObject {
+class TestVoucherWindow : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void init() { loginState() = LoginState{kYear, u"管理员"_s, u"123456"_s, u"单位"_s}; }
+    void init() { BooksTest::init(); loginState() = LoginState{kYear, u"管理员"_s, u"123456"_s, u"单位"_s}; }
 
     void opensOnTheLastMonthWithEntriesAndPages()
     {
-        TempProgram program;
         MessageRecorder recorder;
         {
             Form empty;
@@ -119,7 +119,6 @@ private slots:
 
     void typingLinesIntoTheGrid()
     {
-        TempProgram program;
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
         Form form;
@@ -171,7 +170,6 @@ private slots:
 
     void savingFromTheWindow()
     {
-        TempProgram program;
         Form form;
         VoucherGrid* grid = form.grid;
         form.at(3);
@@ -208,7 +206,6 @@ private slots:
 
     void amountsArriveInTheGridOnlyAsNumbers()
     {
-        TempProgram program;
         addPayableLeaf();
         Form form;
         QVERIFY(showActive(form.window));
@@ -264,7 +261,6 @@ private slots:
 
     void deletingTwiceTakesOnlyThePagedVoucher()
     {
-        TempProgram program;
         for (int number = 1; number <= 3; ++number)
             addVoucher(3, number, u"1001"_s, u"6001"_s, 10 * number);
         execute(u"UPDATE 分2016 SET 审核='会计'"_s);
@@ -284,7 +280,6 @@ private slots:
 
     void closingReopeningAndExchangeFromTheWindow()
     {
-        TempProgram program;
         addVoucher(3, 1, u"1122"_s, u"6001"_s, 100.0);
         Form form;
         form.at(3, QString());
@@ -324,7 +319,6 @@ private slots:
 
     void pickersFillTheirCells()
     {
-        TempProgram program;
         Form form;
         VoucherGrid* grid = form.grid;
         DialogDriver driver([](QDialog& dialog) {

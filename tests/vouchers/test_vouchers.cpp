@@ -1,4 +1,5 @@
 #include "support/common.h"
+#include "support/books_test.h"
 #include "data/number_format.h"
 #include "vouchers/picker_lists.h"
 #include "vouchers/voucher_book.h"
@@ -53,13 +54,12 @@ QString refusal(VoucherChange change, const VoucherDraft& voucher)
 
 }  // namespace
 
-class TestVouchers : public QObject {
+class TestVouchers : public BooksTest {
     Q_OBJECT
 
 private slots:
     void pagingThroughAMonth()
     {
-        TempProgram program;
         // A step as "refusal|number shown|voucher loaded and its first debit", "-" for none.
         const auto step = [](const PageStep& step) {
             const auto loaded = loadedVoucher();
@@ -83,7 +83,6 @@ private slots:
 
     void loadedVoucherShowsItsHeaderAndLines()
     {
-        TempProgram program;
         addPayableLeaf();
         // A line whose account left the chart is not shown.
         addLines(u"8030001001 1001 12.5 - 1.5|8030001002 2202001001 - 12.5 - 101 12.5|8030001003 9999 1 -"_s);
@@ -96,7 +95,6 @@ private slots:
 
     void monthCashCountsOpeningAndEarlierMonthsOnly()
     {
-        TempProgram program;
         addAccount(u"1001001"_s, u"备用金"_s, u"库存现金/备用金"_s);
         addLines(u"8000000001 1001 10000 -|8020001001 1001001 2345.6 -|8050001001 1001 - 0.1|8050002001 1001 0.2 -|"
                  "8050003001 1002 99 -|8060001001 1001 - 500"_s);
@@ -127,7 +125,6 @@ private slots:
 
     void pickerLists()
     {
-        TempProgram program;
         execute(u"DELETE FROM 摘要"_s);
         QCOMPARE(addSummaryPhrase(QString())->text, u"名称不能为空！"_s);
         QVERIFY(!addSummaryPhrase(u"付'O'Neil'货款"_s) && !addSummaryPhrase(u" 报销 "_s) && !addSummaryPhrase(u"报销"_s));
@@ -149,7 +146,6 @@ private slots:
 
     void savingWritesOneRowPerLineToTheCent()
     {
-        TempProgram program;
         addPayableLeaf();
         for (int number = 1; number <= 6; ++number)
             addVoucher(3, number, u"1001"_s, u"1002"_s, 100);
@@ -173,7 +169,6 @@ private slots:
     // Each draft has two faults: the first test that fails names its own.
     void refusalsInTheirOrderChangeNothing()
     {
-        TempProgram program;
         addPayableLeaf();
         for (const auto& [month, number] : {std::pair{3, 1}, {5, 9999}, {12, 1}})
             addVoucher(month, number, u"1001"_s, u"1002"_s, 100);
@@ -226,7 +221,6 @@ private slots:
 
     void insertingShiftsTheLaterVouchersUpOrNothing()
     {
-        TempProgram program;
         for (int number = 1; number <= 3; ++number)
             addVoucher(3, number, u"1001"_s, u"1002"_s, number * 10);
         addVoucher(4, 2, u"1001"_s, u"1002"_s, 40);
@@ -251,7 +245,6 @@ private slots:
 
     void deletingAndModifyingThePagedVoucher()
     {
-        TempProgram program;
         for (int number = 1; number <= 5; ++number)
             addVoucher(3, number, u"1001"_s, u"1002"_s, number * 10);
         addVoucher(4, 3, u"1001"_s, u"1002"_s, 99);
