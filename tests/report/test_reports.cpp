@@ -121,27 +121,17 @@ private slots:
         QCOMPARE(paginateReport(m_report->layout, m_report->rows, 16838).size(), 1);
     }
 
-    // A page whose last line is a month total carries the balance in effect there, in the
-    // quantity report as in the three-column one.
+    // A page whose last line is a month total carries the quantity and balance in effect there.
     void carriedLinesKeepTheBalance()
     {
         cashLines(16);  // opening, 16 lines, the month total as the 18th line
-        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, u"元"_s, u"库存现金"_s, u"全部"_s, u"1"_s};
-        buildDetailLedger(kYear, u"1001"_s, u"借"_s);
-        outputLedgerReport(output, true);
-        const QString pdf = programFolder() + u"/carried.pdf"_s;
-        QStringList printed = m_report->printedPages(pdf);
-        QVERIFY(printed.size() == 2 && pdfLinesWith(printed[1], u"2/2"_s).size() == 1);
-        QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s) + pdfLinesWith(printed[1], u"承 前 页"_s),
-                 (QStringList{u"过次页 4,838.40"_s, u"承前页 4,838.40"_s}));
-
         execute(u"UPDATE 分2016 SET 数量=1"_s);
         buildQuantityLedger(kYear, u"1001"_s, u"借"_s);
-        output.view = LedgerView::QuantityLedger;
-        outputLedgerReport(output, true);
-        printed = m_report->printedPages(pdf);
-        QCOMPARE(printed.size(), 2);
-        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 -15 4,838.40"_s});
+        outputLedgerReport({LedgerView::QuantityLedger, u"1001"_s, u"库存现金"_s, u"元"_s, u"库存现金"_s, u"全部"_s, u"1"_s}, true);
+        const QStringList printed = m_report->printedPages(programFolder() + u"/carried.pdf"_s);
+        QVERIFY(printed.size() == 2 && pdfLinesWith(printed[1], u"2/2"_s).size() == 1);
+        QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s) + pdfLinesWith(printed[1], u"承 前 页"_s),
+                 (QStringList{u"过次页 -15 4,838.40"_s, u"承前页 -15 4,838.40"_s}));
     }
 
     // Without a printer the preview still opens, landscape on A4, and prints to a PDF file; a

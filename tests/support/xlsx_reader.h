@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
@@ -72,38 +73,19 @@ inline Sheet readFirstSheet(const QString& path)
         if (shared.readNext() == QXmlStreamReader::StartElement && shared.name() == QLatin1String("t"))
             strings << shared.readElementText();
 
-    QXmlStreamReader styles(zipEntry(path, "xl/styles.xml"));
+    // A border counts as thin all round when its four sides are; a style by the border it takes.
+    const QString styles = QString::fromUtf8(zipEntry(path, "xl/styles.xml"));
     QList<bool> thinBorders;
-    bool inBorders = false;
-    bool inCellXfs = false;
-    int thinSides = 0;
+    static const QRegularExpression border(u"<border\\b.*?</border>|<border\\b[^>]*/>"_qs,
+                                           QRegularExpression::DotMatchesEverythingOption);
+    for (const auto& match : border.globalMatch(styles.section(u"<borders"_qs, 1).section(u"</borders>"_qs, 0, 0)))
+        thinBorders << (match.captured().count(u"style=\"thin\""_qs) == 4);
+    static const QRegularExpression styleBorder(u"<xf\\b[^>]*borderId=\"(\\d+)\""_qs);
     int styleIndex = 0;
-    while (!styles.atEnd()) {
-        const auto token = styles.readNext();
-        const QStringView name = styles.name();
-        if (token == QXmlStreamReader::StartElement) {
-            if (name == QLatin1String("borders"))
-                inBorders = true;
-            else if (name == QLatin1String("cellXfs"))
-                inCellXfs = true;
-            else if (inBorders && name == QLatin1String("border"))
-                thinSides = 0;
-            else if (inBorders && styles.attributes().value(QLatin1String("style")) == QLatin1String("thin"))
-                ++thinSides;
-            else if (inCellXfs && name == QLatin1String("xf")) {
-                const int border = styles.attributes().value(QLatin1String("borderId")).toInt();
-                if (border < thinBorders.size() && thinBorders[border])
-                    sheet.borderedStyles << styleIndex;
-                ++styleIndex;
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (name == QLatin1String("borders"))
-                inBorders = false;
-            else if (name == QLatin1String("cellXfs"))
-                inCellXfs = false;
-            else if (inBorders && name == QLatin1String("border"))
-                thinBorders << (thinSides == 4);
-        }
+    for (const auto& match : styleBorder.globalMatch(styles.section(u"<cellXfs"_qs, 1).section(u"</cellXfs>"_qs, 0, 0))) {
+        if (thinBorders.value(match.captured(1).toInt()))
+            sheet.borderedStyles << styleIndex;
+        ++styleIndex;
     }
 
     QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
