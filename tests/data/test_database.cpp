@@ -142,8 +142,7 @@ private slots:
     {
         TempProgram program(false);
         QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"SELECT 1"_s));
-        QVERIFY(!QFile::exists(databaseFilePath()));
-        QVERIFY(!isConnectionOpen());
+        QVERIFY(!QFile::exists(databaseFilePath()) && !isConnectionOpen());
     }
 
     void everyTableWithItsColumnsAndTheShippedRows()
