@@ -23,7 +23,7 @@ QString boxes(QObject& window)
 
 }  // namespace
 
-class TestChartWindow : public BooksTest {
+class TestChartWindow : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -53,7 +53,6 @@ private slots:
         auto* tree = child<QTreeWidget>(window, "TreeView1");
         auto* digits = child<QLineEdit>(window, "Text2");
         auto* name = child<QLineEdit>(window, "Text4");
-        MessageRecorder recorder;
         emit tree->itemDoubleClicked(findNode(tree, u"1002"_s), 0);
         QTest::keyClicks(digits, u"0a0-1"_s);
         QTest::keyClick(digits, Qt::Key_Backspace);
@@ -100,7 +99,6 @@ private slots:
         QCOMPARE(grid->item(0, 0)->text(), u"1001"_s);
         grid->setFocus();
         type(0, 2, u"kg"_s);
-        MessageRecorder recorder;
         QCOMPARE(press(window, "Command2", recorder), u"请先从左边选择科目!"_s);
         QCOMPARE(scalar(u"SELECT 单位 FROM 科目表 WHERE 科目代码='1001'"_s).toString(), u"kg"_s);
 
@@ -118,7 +116,6 @@ private slots:
 
     void level1AccountWindow()
     {
-        MessageRecorder recorder;
         Level1AccountWindow window;
         auto* code = child<QLineEdit>(window, "Text1");
         QTest::keyClicks(code, u"1x93"_s);

@@ -43,7 +43,7 @@ QString values(const QString& table, const QString& code)
 
 }  // namespace
 
-class TestAppWindows : public BooksTest {
+class TestAppWindows : public WindowTest {
     Q_OBJECT
 
 private:
@@ -80,7 +80,6 @@ private slots:
         QVERIFY(year->count() == 11 && year->itemText(10) == u"2020"_s && year->currentText().isEmpty() && !year->isEnabled());
         QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
 
-        MessageRecorder recorder;
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         click(window, "Command1");
         click(window, "Command2");
@@ -121,7 +120,6 @@ private slots:
         auto previousFile = setFileChooser([&chosenFile](const QString&, const QString& filter) {
             return filter == u"BAM文件(*.bam)"_s ? chosenFile : QString();
         });
-        MessageRecorder recorder;
         {
             SettingsWindow window;
             QCOMPARE(press(window, "Command8", recorder), u"请选择备份路径"_s);
@@ -172,7 +170,6 @@ private slots:
         addLines(u"8000000001 1001 5 -"_s);
         SettingsWindow window;
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
-        MessageRecorder recorder;
         QCOMPARE(press(window, "Command12", recorder), u"年度过帐成功"_s);
         QVERIFY(m_ended == 1 && yearChanged.first().first().toInt() == 2017 && scalar(u"SELECT count(*) FROM 分2017"_s).toInt() == 1);
 
@@ -191,7 +188,6 @@ private slots:
         const QString payable = u"2202001001"_s;
         OpeningBalancesWindow window;
         QCOMPARE(window.windowTitle(), u"科目初始余额处理(可以随时重复操作)"_s);
-        MessageRecorder recorder;
         click(window, "Command2");
         click(window, "Command4");
         QVERIFY(recorder.messages.isEmpty());
@@ -304,7 +300,6 @@ private slots:
     void exitAsksAndSetsPortraitWhateverTheAnswer()
     {
         MainWindow window;
-        MessageRecorder recorder;
         setPrinterOrientation(Landscape);
         recorder.answers.enqueue(MessageAnswer::No);
         window.exitSystem();

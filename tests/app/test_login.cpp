@@ -6,7 +6,7 @@
 #include "data/process.h"
 #include "support/widgets.h"
 
-class TestLogin : public BooksTest {
+class TestLogin : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -76,7 +76,6 @@ private slots:
         QCOMPARE(password->displayText(), u"**"_s);
         QVERIFY(!isConnectionOpen());
 
-        MessageRecorder recorder;
         combo->setCurrentIndex(1);
         QCOMPARE(press(window, "Command1", recorder), u"请输入操作员！"_s);
         window.show();

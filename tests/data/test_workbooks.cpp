@@ -5,6 +5,7 @@
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_output.h"
 #include "ledgers/ledger_workbook.h"
+#include "support/widgets.h"
 #include "support/xlsx_reader.h"
 
 #include <QDir>
@@ -40,7 +41,7 @@ Sheet written(const QString& path, const QString& name, const QString& code = u"
 
 }  // namespace
 
-class TestWorkbooks : public BooksTest {
+class TestWorkbooks : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -48,7 +49,6 @@ private slots:
     {
         OpenedWorkbooks workbooks(programFolder() + u"/exports"_s);
         QStringList& opened = workbooks.paths;
-        MessageRecorder recorder;
         const QString statement = QStringLiteral("SELECT 代码, 名称, 1.5 AS 金额 FROM 现流 WHERE 代码 IN ('101','102') ORDER BY 代码");
         exportRecordsetToExcel(statement);
         QVERIFY(recorder.messages.isEmpty() && opened.size() == 1 && opened.first().startsWith(programFolder() + u"/exports/"_s));
@@ -78,7 +78,6 @@ private slots:
     {
         const QString folder = programFolder() + u"/exports"_s;
         OpenedWorkbooks workbooks(folder);
-        MessageRecorder recorder;
         exportRecordsetToExcel(u"SELECT * FROM 现流 WHERE 代码=?"_s, {u"999"_s});
         QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
         QVERIFY(workbooks.paths.isEmpty() && QDir(folder).entryList(QDir::Files).isEmpty());
@@ -162,7 +161,6 @@ private slots:
     void exportFromTheQueryCentreOutput()
     {
         loginState().fiscalYear = 2016;
-        MessageRecorder recorder;
         OpenedWorkbooks workbooks(programFolder());
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s, true};
         exportLedgerPages(output);

@@ -34,7 +34,7 @@ void books()
 
 }  // namespace
 
-class TestReports : public BooksTest {
+class TestReports : public WindowTest {
     Q_OBJECT
 
 private:
@@ -164,7 +164,6 @@ private slots:
         QCOMPARE(window.windowTitle(), u"QM505财务---综合查询"_s);
         auto* grid = child<QTableView>(window, "MSH1");
         auto* result = child<QLabel>(window, "Label3");
-        MessageRecorder recorder;
 
         click(window, "Command1");
         QVERIFY(window.view() == LedgerView::Journal && grid->model()->rowCount() == 4);
@@ -211,7 +210,6 @@ private slots:
     {
         books();
         QueryCentreWindow window;
-        MessageRecorder recorder;
         QCOMPARE(press(window, "Command9", recorder), u"没有了"_s);
         child<QRadioButton>(window, "Option2")->setChecked(true);
         click(window, "Command8");

@@ -53,7 +53,7 @@ QString dataAt(const QString& column, const QStringList& codes)
 
 }  // namespace
 
-class TestStatements : public BooksTest {
+class TestStatements : public WindowTest {
     Q_OBJECT
 
 private:
@@ -115,7 +115,6 @@ private slots:
                  u"记 字第1号(%p/%P)|日期:  2016年03月09日|40.00|附单据 2 张"_s);
         QVERIFY(paginateReport(m_report->layout, m_report->rows, 16838).size() == 2 && m_report->layout.orientation == QPageLayout::Portrait);
 
-        MessageRecorder recorder;
         click(window, "Command7");
         fill(window, {{"Text3", u"2"_s}, {"Text4", u"1.5"_s}});
         child<QCheckBox>(window, "Check1")->setChecked(true);
@@ -188,7 +187,6 @@ private slots:
         QVERIFY(child<QRadioButton>(window, "Option1")->isChecked());
         auto* result = child<QTableView>(window, "MSH1");
         auto* month = child<QComboBox>(window, "Combo1");
-        MessageRecorder recorder;
         OpenedWorkbooks workbooks(programFolder());
         QStringList& opened = workbooks.paths;
 
@@ -262,7 +260,6 @@ private slots:
     void formulaEditsGoToTheStatementOnScreen()
     {
         StatementsWindow window;
-        MessageRecorder recorder;
         child<QRadioButton>(window, "Option3")->setChecked(true);
         click(window, "Command5");
         auto* definitions = child<QTableWidget>(window, "DataGrid1");

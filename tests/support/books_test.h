@@ -14,8 +14,16 @@ namespace qm::test {
 class BooksTest : public QObject {
     Q_OBJECT
 
+protected:
+    // What a kind of test sets up besides, before each test function.
+    virtual void prepare() {}
+
 protected slots:
-    void init() { m_program.emplace(); }
+    void init()
+    {
+        m_program.emplace();
+        prepare();
+    }
     void cleanup() { m_program.reset(); }
 
 private:

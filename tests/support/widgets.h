@@ -3,6 +3,7 @@
 // Finding a window's controls by name, and driving modal windows instead of waiting on them.
 
 #include "data/dialog_runner.h"
+#include "support/books_test.h"
 #include "support/message_recorder.h"
 
 #include <QtTest>
@@ -82,6 +83,18 @@ public:
 
 private:
     DialogRunner m_previous;
+};
+
+// A window test: books of its own for each test function, and every message box answered by
+// `recorder`, emptied before each test.
+class WindowTest : public BooksTest {
+protected:
+    void prepare() override
+    {
+        recorder.messages.clear();
+        recorder.answers.clear();
+    }
+    MessageRecorder recorder;
 };
 
 }  // namespace qm::test

@@ -61,7 +61,7 @@ QString enteredLines()
 
 }  // namespace
 
-class TestVoucherWindow : public BooksTest {
+class TestVoucherWindow : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -69,7 +69,6 @@ private slots:
 
     void opensOnTheLastMonthWithEntriesAndPages()
     {
-        MessageRecorder recorder;
         {
             Form empty;
             QCOMPARE(QStringList({empty.window.windowTitle(), empty.header(), empty.cashLine(), empty.line(0), empty.line(10)}),
@@ -124,7 +123,6 @@ private slots:
         Form form;
         QVERIFY(showActive(form.window));
         VoucherGrid* grid = form.grid;
-        MessageRecorder recorder;
 
         typeIntoCell(grid, 1, 1, u"abc"_s, Qt::Key_Return);
         QVERIFY(grid->text(1, 1) == u"abc"_s && grid->row() == 2 && !grid->cellEditor()->isVisible());
@@ -183,7 +181,6 @@ private slots:
             grid->setText(row, 4, debit);
             grid->setText(row, 5, credit);
         }
-        MessageRecorder recorder;
         form.click("Command14");
         QCOMPARE(recorder.texts(), QStringList{u"借贷不平!"_s});
         QCOMPARE(enteredLines(), QString());
@@ -211,7 +208,6 @@ private slots:
         QVERIFY(showActive(form.window));
         VoucherGrid* grid = form.grid;
         QLineEdit* editor = grid->cellEditor();
-        MessageRecorder recorder;
         form.at(3);
         form.number->setText(u"1"_s);
         typeIntoCell(grid, 1, 1, u"x"_s);
@@ -266,7 +262,6 @@ private slots:
         execute(u"UPDATE 分2016 SET 审核='会计'"_s);
         Form form;
         form.at(3);
-        MessageRecorder recorder;
         form.number->setText(u"1"_s);
         form.click("Command11");
         QCOMPARE(form.number->text(), u"2"_s);
@@ -283,7 +278,6 @@ private slots:
         addVoucher(3, 1, u"1122"_s, u"6001"_s, 100.0);
         Form form;
         form.at(3, QString());
-        MessageRecorder recorder;
         QCOMPARE(press(form.window, "Command16", recorder), u"审核不能为空"_s);
         form.reviewer->setCurrentText(u"管理员"_s);
         QCOMPARE(press(form.window, "Command16", recorder), u"收入/费用已成功结转！"_s);
@@ -297,7 +291,7 @@ private slots:
         execute(u"UPDATE 科目表 SET 调汇='Y' WHERE 科目代码='1122'"_s);
         execute(u"UPDATE 分2016 SET 数量=20 WHERE 代码='1122'"_s);
         form.number->setText(u"2"_s);
-        DialogDriver driver([&recorder](QDialog& dialog) {
+        DialogDriver driver([this](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), u"期末调汇(说明:以期末余额为调整基数,只调整资产类科目；负债类科目请自己调整)"_s);
             auto* table = child<QTableWidget>(dialog, "DataGrid1");
             QVERIFY(table->rowCount() == 1 && table->item(0, 1)->text() == u"1122"_s);
@@ -374,7 +368,6 @@ private slots:
         const QStringList phrases = rowsAsText(u"SELECT 名称 FROM 摘要 ORDER BY 1"_s);
         QCOMPARE(form.line(1) + form.line(2), u"1|"_s + phrases.at(1) + u"|1001 库存现金||8.00||102|2||1002 银行存款|||||"_s);
 
-        MessageRecorder recorder;
         SummaryPicker summary(grid);
         auto* phrase = child<QLineEdit>(summary, "Text2");
         summary.addClicked();
