@@ -90,26 +90,26 @@ inline Sheet readFirstSheet(const QString& path)
 
     QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
     QString reference;
-    SheetCell cell;
     bool sharedString = false;
     while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("col")) {
-            const int first = xml.attributes().value(QLatin1String("min")).toInt();
-            sheet.columnWidths[first] = xml.attributes().value(QLatin1String("width")).toDouble();
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("c")) {
-            reference = xml.attributes().value(QLatin1String("r")).toString();
-            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt()};
-            sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
-            sheet.cells[reference] = cell;
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("oddHeader")) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QString name = xml.name().toString();
+        if (name == u"col"_qs) {
+            sheet.columnWidths[attributes.value(u"min"_qs).toInt()] = attributes.value(u"width"_qs).toDouble();
+        } else if (name == u"c"_qs) {
+            reference = attributes.value(u"r"_qs).toString();
+            sheet.cells[reference] = {QString(), attributes.value(u"s"_qs).toInt()};
+            sharedString = attributes.value(u"t"_qs) == u"s"_qs;
+        } else if (name == u"oddHeader"_qs) {
             sheet.pageHeader = xml.readElementText();
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("mergeCell")) {
-            sheet.merged << xml.attributes().value(QLatin1String("ref")).toString();
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("v")) {
+        } else if (name == u"mergeCell"_qs) {
+            sheet.merged << attributes.value(u"ref"_qs).toString();
+        } else if (name == u"v"_qs) {
             const QString value = xml.readElementText();
             sheet.cells[reference].text = sharedString ? strings.value(value.toInt()) : value;
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("t")) {
+        } else if (name == u"t"_qs) {
             // A text written row by row is stored in its cell: <is><t>…</t></is>.
             sheet.cells[reference].text = xml.readElementText();
         }
