@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), 4);
 
         QCOMPARE(press(window, "Command2", recorder), u"请选择月份"_s);
-        QCOMPARE(window.view(), LedgerView::AccountSummary);
+        QVERIFY(window.view() == LedgerView::AccountSummary);
         child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
         click(window, "Command2");
         QCOMPARE(result->text(), u"3 月份科目汇总表      共3条记录"_s);
@@ -190,8 +190,7 @@ private slots:
         QVERIFY(window.view() == LedgerView::AmountBalance && grid->isColumnHidden(4) && !grid->isColumnHidden(5));
         QCOMPARE(result->text(), u"3 月份金额式余额表      共4条记录"_s);
         click(window, "Command5");
-        QVERIFY(!grid->isColumnHidden(4));
-        QCOMPARE(result->text(), u"3 月份数量式余额      共4条记录"_s);
+        QVERIFY(!grid->isColumnHidden(4) && result->text() == u"3 月份数量式余额      共4条记录"_s);
 
         QCOMPARE(press(window, "Command7", recorder), u"请选择帐簿格式"_s);
         fill(window, {{"Text2", u"1001"_s}});
@@ -223,8 +222,7 @@ private slots:
             emit tree->itemDoubleClicked(tree->topLevelItem(2), 0);
         });
         click(window, "Command12");
-        QCOMPARE(driver.opened, QStringList{u"Form4"_s});
-        QCOMPARE(boxTexts(window, {"Text2", "Text6"}), u"1012|其他货币资金"_s);
+        QCOMPARE(driver.opened.join(u'|') + u'|' + boxTexts(window, {"Text2", "Text6"}), u"Form4|1012|其他货币资金"_s);
 
         m_report->printer = false;
         QCOMPARE(press(window, "Command13", recorder), u"你电脑上没有安装打印机!! "_s);
@@ -232,11 +230,11 @@ private slots:
         child<QRadioButton>(window, "Option4")->setChecked(true);
         fill(window, {{"Text2", u"6602"_s}});
         QCOMPARE(press(window, "Command7", recorder), u"没有明细或者明细超过250个,不能生成多栏式"_s);
-        QCOMPARE(window.view(), LedgerView::MultiColumnLedger);
+        QVERIFY(window.view() == LedgerView::MultiColumnLedger);
         QCOMPARE(press(window, "Command13", recorder), u"多栏帐还没有完成,不能直接打印"_s);
-        QCOMPARE(window.view(), LedgerView::None);
-        QCOMPARE(press(window, "Command13", recorder), u"请先[查询]"_s);
-        QCOMPARE(press(window, "Command11", recorder), u"请先查询数据"_s);
+        QVERIFY(window.view() == LedgerView::None);
+        QCOMPARE(QStringList({press(window, "Command13", recorder), press(window, "Command11", recorder)}),
+                 (QStringList{u"请先[查询]"_s, u"请先查询数据"_s}));
 
         OpenedWorkbooks workbooks(programFolder());
         child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);

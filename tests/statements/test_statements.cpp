@@ -80,10 +80,9 @@ private slots:
         const VoucherPrint seven = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
         QCOMPARE(u"%1 %2 %3 %4"_s.arg(seven.pages).arg(seven.lines.count()).arg(seven.debitTotal).arg(seven.creditTotal), u"2 12 40 30"_s);
         QCOMPARE(seven.lines.value(6, u"月"_s).toString() + u'|' + seven.lines.value(6, u"全称"_s).toString(), u"2|1001.库存现金"_s);
-        QVERIFY(seven.lines.value(7, u"全称"_s).isNull());
+        QVERIFY(seven.lines.value(7, u"全称"_s).isNull() && checkVoucherPrintRequest(u"3"_s, QString())->text == u"月份或号码不能为空"_s);
         QCOMPARE(u"%1 %2"_s.arg(buildVoucherPrint(kYear, u"3"_s, u"2"_s).lines.count()).arg(buildVoucherPrint(kYear, u"3"_s, u"9"_s).lines.count()),
                  u"6 0"_s);
-        QCOMPARE(checkVoucherPrintRequest(u"3"_s, QString())->text, u"月份或号码不能为空"_s);
         QCOMPARE(u"%1 %2"_s.arg(lastVoucherNumberOrOne(kYear, 3)).arg(lastVoucherNumberOrOne(kYear, 4)), u"2 1"_s);
     }
 
@@ -133,8 +132,8 @@ private slots:
         fill(again, {{"Text1", u"1"_s}, {"Text2", u"4"_s}});
         const int before = m_report->calls;
         QCOMPARE(press(again, "Command4", recorder), u"是否进行连续打印凭证？"_s);
-        QVERIFY(m_report->calls == before + 3 && !m_report->preview);
-        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text + child<QLineEdit>(again, "Text1")->text(), u"记 字第4号(%p/%P)4"_s);
+        QVERIFY(m_report->calls == before + 3 && !m_report->preview && boxTexts(again, {"Text1"}) == u"4"_s);
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, u"记 字第4号(%p/%P)"_s);
 
         // A left margin typed without a top margin is applied; the top keeps the layout's.
         fill(again, {{"Text4", QString()}, {"Text1", u"1"_s}});
@@ -157,8 +156,7 @@ private slots:
         fill(again, {{"Text1", u"1"_s}});
         click(again, "Command1");
         QVERIFY(m_report->calls == calls + 1 && m_report->layout.orientation == QPageLayout::Landscape);
-        QCOMPARE(press(again, "Command4", recorder), u"你电脑上没有安装打印机!! "_s);
-        QCOMPARE(m_report->calls, calls + 1);
+        QCOMPARE(QStringList{press(again, "Command4", recorder)} << QString::number(m_report->calls - calls), (QStringList{u"你电脑上没有安装打印机!! "_s, u"1"_s}));
 
         // Opened modally, as from the toolbar, the window owns its preview, which stays usable.
         m_report.reset();
@@ -183,8 +181,7 @@ private slots:
                  "8020001002 1002 0.2 -|8020001003 4001 - 0.3"_s);
         voucher(1, 2);
         StatementsWindow window;
-        QCOMPARE(window.windowTitle() + u'|' + child<QLineEdit>(window, "Text1")->text(), u"报表|示范单位"_s);
-        QVERIFY(child<QRadioButton>(window, "Option1")->isChecked());
+        QVERIFY(window.windowTitle() + u'|' + boxTexts(window, {"Text1"}) == u"报表|示范单位"_s && child<QRadioButton>(window, "Option1")->isChecked());
         auto* result = child<QTableView>(window, "MSH1");
         auto* month = child<QComboBox>(window, "Combo1");
         OpenedWorkbooks workbooks(programFolder());
@@ -200,8 +197,7 @@ private slots:
         QVERIFY(cellText(result, 1, 5) == u"58,010.00"_s && cellAlignment(result, 1, 2) == Qt::AlignCenter);
         month->setCurrentText(u"2"_s);
         click(window, "Command2");
-        QCOMPARE(m_report->layout.caption + cellText(result, 1, 5), u"资产负债表58,010.30"_s);
-        QVERIFY(m_report->layout.orientation == QPageLayout::Portrait);
+        QCOMPARE(m_report->layout.caption + cellText(result, 1, 5) + QString::number(m_report->layout.orientation), u"资产负债表58,010.300"_s);
         const QString pdf = qEnvironmentVariable("QM505_STATEMENT_PDF", programFolder() + u"/statement.pdf"_s);
         const QStringList printed = m_report->printedPages(pdf);
         QCOMPARE(printed.size(), 2);
@@ -231,7 +227,7 @@ private slots:
         // sheet's 行次 headings at 9 points; every face resolves to one that is installed.
         click(window, "Command2");
         const QVector<ReportText>& header = m_report->layout.pageHeader.texts;
-        QCOMPARE(header.at(2).text, u"2016年03月31日"_s);
+        QVERIFY(header.at(2).text == u"2016年03月31日"_s);
         QVERIFY(header.at(0).face == ReportFace::FangSong && header.at(0).bold && header.at(1).face == ReportFace::Kai && !header.at(1).bold);
         for (const ReportText& text : header) {
             if (text.text == u"行次"_s)
@@ -270,9 +266,8 @@ private slots:
         definitions->item(1, 2)->setText(u"1002+1012"_s);
         child<QRadioButton>(window, "Option2")->setChecked(true);
         definitions->item(1, 5)->setText(u"2001"_s);
-        QVERIFY(recorder.messages.isEmpty());
+        QVERIFY(recorder.messages.isEmpty() && dumpTable(u"资产表05"_s) + dumpTable(u"利润表05"_s) == statements05);
         QCOMPARE(scalar(u"SELECT 公式1 || '|' || 公式2 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1002+1012|2001"_s);
-        QCOMPARE(dumpTable(u"资产表05"_s) + dumpTable(u"利润表05"_s), statements05);
 
         // 行次2 takes a whole number; anything else is refused and the old one kept.
         const QString lineNumber = definitions->item(1, 4)->text();
@@ -307,8 +302,8 @@ private slots:
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         addLine(u"8030004001"_s, u"1002001"_s, 30.0, QVariant());
-        QCOMPARE(buildReportData(kYear, QString(), false)->text, u"请选择月份"_s);
-        QCOMPARE(scalar(u"SELECT count(*) FROM 报表数据"_s).toInt(), 0);
+        QCOMPARE(QStringList{buildReportData(kYear, QString(), false)->text} << scalar(u"SELECT count(*) FROM 报表数据"_s).toString(),
+                 (QStringList{u"请选择月份"_s, u"0"_s}));
         QVERIFY(!buildReportData(kYear, u"3"_s, false));
         QCOMPARE(dataAt(u"期末"_s, {u"1002"_s, u"4001"_s}) + u' ' + dataAt(u"年初"_s, {u"1602"_s}), u"6200 8500 500"_s);
         // Not closed: no closing movements yet.
@@ -321,9 +316,9 @@ private slots:
         addHalfCentSum(u"8040001"_s, u"2241"_s, false);
         addHalfCentSum(u"8040002"_s, u"1001"_s, true, u"102"_s);
         QVERIFY(!buildReportData(kYear, u"4"_s, false));
-        QCOMPARE(dataAt(u"期末"_s, {u"2241"_s}), u"5.13"_s);
+        const QString closing = dataAt(u"期末"_s, {u"2241"_s});
         QVERIFY(!buildReportData(kYear, u"4"_s, true));
-        QCOMPARE(dataAt(u"累计"_s, {u"102"_s}), u"5.13"_s);
+        QCOMPARE(closing + u' ' + dataAt(u"累计"_s, {u"102"_s}), u"5.13 5.13"_s);
     }
 
     void shippedStatementsAgree()
@@ -360,8 +355,8 @@ private slots:
                  u"1 -|36 970|37 6000|38 6970"_s);
 
         // Without a month every amount is emptied.
-        QCOMPARE(evaluateStatement(Statement::CashFlow, kYear, QString())->text, u"请选择月份"_s);
-        QCOMPARE(scalar(u"SELECT count(金额) FROM 现流表"_s).toInt(), 0);
+        QCOMPARE(QStringList{evaluateStatement(Statement::CashFlow, kYear, QString())->text} << scalar(u"SELECT count(金额) FROM 现流表"_s).toString(),
+                 (QStringList{u"请选择月份"_s, u"0"_s}));
     }
 
     void definitionsAreEditable()
@@ -371,8 +366,7 @@ private slots:
         setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
         QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
-        QCOMPARE(formulaCodeList(Statement::CashFlow).first(), u"101 销售商品、提供劳务收到的现金"_s);
-        QCOMPARE(formulaCodeList(Statement::IncomeStatement05).size(), 86);
+        QVERIFY(formulaCodeList(Statement::CashFlow).first() == u"101 销售商品、提供劳务收到的现金"_s && formulaCodeList(Statement::IncomeStatement05).size() == 86);
     }
 };
 
