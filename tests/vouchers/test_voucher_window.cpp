@@ -99,8 +99,7 @@ private slots:
 
         form.number->setText(u"9"_s);
         form.click("Command12");
-        QCOMPARE(shown(recorder.messages.last()), u"QM505提示|!|8 号凭证没有数据,注意凭证号"_s);
-        QCOMPARE(form.grid->text(1, 4), u"200.50"_s);
+        QCOMPARE(shown(recorder.messages.last()) + form.grid->text(1, 4), u"QM505提示|!|8 号凭证没有数据,注意凭证号200.50"_s);
 
         form.click("Command15");
         QCOMPARE(QStringList({form.line(1), form.grid->text(0, 2), form.debit->text(), form.cashLine()}),
@@ -182,8 +181,7 @@ private slots:
             grid->setText(row, 5, credit);
         }
         form.click("Command14");
-        QCOMPARE(recorder.texts(), QStringList{u"借贷不平!"_s});
-        QCOMPARE(enteredLines(), QString());
+        QCOMPARE(recorder.texts() << enteredLines(), (QStringList{u"借贷不平!"_s, QString()}));
 
         grid->setText(3, 5, u"0.15"_s);
         {
@@ -232,8 +230,7 @@ private slots:
         QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(editor->text(), u"0.33"_s);
         editor->insert(u"x"_s);
-        QCOMPARE(grid->text(3, 5) + u'|' + form.debit->text() + u'|' + form.credit->text(), u"0.33|0.33|0.33"_s);
-        QVERIFY(recorder.messages.isEmpty());
+        QCOMPARE(recorder.texts() << grid->text(3, 5) << form.debit->text() << form.credit->text(), QStringList(3, u"0.33"_s));
 
         // The largest amount is taken to the cent; one digit more is refused.
         typeIntoCell(grid, 4, 4, u"999999999999.99"_s);
@@ -268,8 +265,7 @@ private slots:
         QCOMPARE(press(form.window, "Command1", recorder), u"凭证删除成功"_s);
         // The old voucher 3 is now number 2, and nobody has looked at it.
         form.number->setText(u"2"_s);
-        QCOMPARE(press(form.window, "Command1", recorder), u"没有数据"_s);
-        QCOMPARE(press(form.window, "Command3", recorder), u"没有数据"_s);
+        QCOMPARE(QStringList({press(form.window, "Command1", recorder), press(form.window, "Command3", recorder)}), QStringList(2, u"没有数据"_s));
         QCOMPARE(enteredLines(), u"8030001001 1001 10 - -,8030001002 6001 - 10 -,8030002001 1001 30 - -,8030002002 6001 - 30 -"_s);
     }
 
