@@ -212,34 +212,32 @@ private slots:
 
     void readOnlyBooksAreNamedBeforeTheLogin()
     {
-        TempProgram program;
         closeConnection();
         const QByteArray books = fileBytes(databaseFilePath());
-        if (!handToChildUser(program.path()))
+        if (!handToChildUser(programFolder()))
             QSKIP("run as root, and the temporary folder cannot be handed to another user");
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner));
-        QString said = startInChild(program.path());
+        QString said = startInChild(programFolder());
         QVERIFY2(said.startsWith(u"3 数据库文件是只读的，不能记帐:\n"_s + databaseFilePath()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner)
                 && QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-        said = startInChild(program.path());
+        said = startInChild(programFolder());
         QVERIFY2(said.startsWith(u"3 数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(startInChild(program.path()) == u"0 "_s && fileBytes(databaseFilePath()) == books);
+        QVERIFY(startInChild(programFolder()) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
 
     void secondStartIsRefusedUntilTheFirstEnds()
     {
-        TempProgram program;
         BooksLock first;
         QCOMPARE(shown(prepareBooks(first)), QString());
         addLines(u"8030001001 1001 10 -"_s);
         const QStringList before = dumpTable(u"分2016"_s);
 
-        QCOMPARE(startInChild(program.path()), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
+        QCOMPARE(startInChild(programFolder()), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
 
         // The first keeps its lock and its books, and goes on writing.
         QVERIFY(first.isLocked() && QFile::exists(booksLockFilePath(dataFolder())) && dumpTable(u"分2016"_s) == before);
@@ -249,11 +247,11 @@ private slots:
         // Once the first has ended, the books open again.
         closeConnection();
         first.unlock();
-        QCOMPARE(startInChild(program.path()), u"0 "_s);
+        QCOMPARE(startInChild(programFolder()), u"0 "_s);
 
         // The lock of a program that died is taken over.
         QProcess holder;
-        startChild(holder, {u"hold-lock"_s, program.path()});
+        startChild(holder, {u"hold-lock"_s, programFolder()});
         QVERIFY(holder.waitForReadyRead(30000) && QString::fromUtf8(holder.readAllStandardOutput()).trimmed() == u"locked"_s);
 
         QCOMPARE(first.lock(dataFolder()), BooksLock::Result::HeldByAnother);
@@ -264,14 +262,13 @@ private slots:
 
     void monthStaysWholeWhenTheProgramIsKilledWhileRenumbering()
     {
-        TempProgram program;
         writeMonth();
         closeConnection();
         // The kill comes at once, early and late, so that it lands before, during and after
         // the work on any machine; each time the month must be whole.
         for (const int delay : {0, 40, 150, 400}) {
             QProcess child;
-            startChild(child, {u"renumber"_s, program.path()});
+            startChild(child, {u"renumber"_s, programFolder()});
             QVERIFY(child.waitForReadyRead(30000));
             QThread::msleep(delay);
             child.kill();
