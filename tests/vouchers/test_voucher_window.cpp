@@ -74,7 +74,7 @@ private slots:
                      (QStringList{u"QM505财务--凭证录入"_s, u"|2016-01-01|记||管理员||0.00|0.00"_s, QString(),
                                   u"序号|摘要说明|科 目 名 称|数 量    (外币)|借方金额|贷方金额|流代|流金"_s, u"10|||||||"_s}));
             QVERIFY(empty.reviewer->count() == 1 && empty.grid->rows() == 11);
-            empty.click("Command13");
+            click(empty.window, "Command13");
             QCOMPARE(recorder.texts(), QStringList{u" 号凭证没有数据,注意凭证号"_s});
         }
         addVoucher(3, 1, u"1001"_s, u"6001"_s, 100.25);
