@@ -4,7 +4,6 @@
 #include "accounts/chart_window.h"
 #include "accounts/level1_account_window.h"
 #include "accounts/opening_balances.h"
-#include "support/books_test.h"
 #include "support/widgets.h"
 
 namespace {

@@ -4,18 +4,13 @@
 #include "app/main_window.h"
 #include "app/settings_window.h"
 #include "data/choosers.h"
-#include "data/database.h"
 #include "data/dialog_runner.h"
 #include "data/fiscal_year.h"
 #include "data/num_key_filter.h"
 #include "data/printer.h"
 #include "data/process.h"
 #include "data/window_helpers.h"
-#include "support/books_test.h"
 #include "support/widgets.h"
-
-#include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -472,7 +467,6 @@ private slots:
         // The typed year is the open year; the settings row keeps its own.
         QCOMPARE(readSettingsRow().yearText, u"2020"_s);
     }
-
 
     // The window lists the operators and proposes the stored year; refusals keep it open and
     // what was typed; Enter logs in from a filled password box; Cancel ends the program.

@@ -3,25 +3,16 @@
 #include "app/settings_store.h"
 #include "app/start_up.h"
 #include "app/year_end.h"
-#include "data/database.h"
 #include "data/default_data.h"
 #include "data/fiscal_year.h"
 #include "data/private_files.h"
 #include "data/schema.h"
 #include "data/spreadsheet.h"
-#include "support/books_test.h"
 #include "support/child_process.h"
 #include "support/other_writer.h"
 #include "vouchers/voucher_posting.h"
 #include "vouchers/work_copy.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSet>
-#include <QThread>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,5 +1,4 @@
 #include "support/common.h"
-#include "support/books_test.h"
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_pages.h"
 #include "ledgers/three_column_ledger.h"

@@ -10,14 +10,11 @@
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 #include "report/report.h"
-#include "support/books_test.h"
 #include "support/pdf_text.h"
 #include "support/report_capture.h"
 #include "support/widgets.h"
 #include "support/xlsx_reader.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -185,7 +182,6 @@ private slots:
         owner.close();
         setPrinterCheck(previousCheck);
     }
-
 
     void viewsAndTheirLines()
     {

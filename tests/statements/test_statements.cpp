@@ -1,5 +1,4 @@
 #include "support/common.h"
-#include "support/books_test.h"
 #include "data/spreadsheet_export.h"
 #include "statements/statements.h"
 #include "statements/statements_window.h"
@@ -12,7 +11,6 @@
 #include "vouchers/month_closing.h"
 
 #include <QPrintPreviewDialog>
-#include <QSettings>
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "data/db_error.h"
 #include "data/login.h"
 #include "support/books.h"
+#include "support/books_test.h"
 #include "support/message_recorder.h"
 #include "support/temp_program.h"
 

@@ -1,5 +1,4 @@
 #include "support/common.h"
-#include "support/books_test.h"
 #include "data/dialog_runner.h"
 #include "support/other_writer.h"
 #include "support/widgets.h"

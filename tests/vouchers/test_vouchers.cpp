@@ -1,6 +1,5 @@
 #include "support/common.h"
 #include "data/number_format.h"
-#include "support/books_test.h"
 #include "vouchers/exchange_adjustment.h"
 #include "vouchers/month_closing.h"
 #include "vouchers/picker_lists.h"
