@@ -32,14 +32,6 @@ QStringList dataFolderEntries()
     return QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// What a start of the program says, as another process: its exit code, and the refusal's text.
-QString startInChild(const QString& programFolder)
-{
-    int exitCode = 0;
-    const QString said = runChild({u"start"_s, programFolder}, &exitCode).trimmed();
-    return QString::number(exitCode) + u' ' + said;
-}
-
 // Files of the program folder handed to another user, so that the test's own modes bind even
 // when the tests run as root. False when that cannot be done.
 bool handToChildUser(const QString& programFolder)
@@ -240,16 +232,16 @@ private slots:
             QSKIP("run as root, and the temporary folder cannot be handed to another user");
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner));
-        QString said = startInChild(programFolder());
+        QString said = runChild({u"start"_s, programFolder()});
         QVERIFY2(said.startsWith(u"3 数据库文件是只读的，不能记帐:\n"_s + databaseFilePath()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner)
                 && QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-        said = startInChild(programFolder());
+        said = runChild({u"start"_s, programFolder()});
         QVERIFY2(said.startsWith(u"3 数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(startInChild(programFolder()) == u"0 "_s && fileBytes(databaseFilePath()) == books);
+        QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
 
     void secondStartIsRefusedUntilTheFirstEnds()
@@ -259,7 +251,7 @@ private slots:
         addLines(u"8030001001 1001 10 -"_s);
         const QStringList before = dumpTable(u"分2016"_s);
 
-        QCOMPARE(startInChild(programFolder()), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
 
         // The first keeps its lock and its books, and goes on writing.
         QVERIFY(first.isLocked() && QFile::exists(booksLockFilePath(dataFolder())) && dumpTable(u"分2016"_s) == before);
@@ -269,7 +261,7 @@ private slots:
         // Once the first has ended, the books open again.
         closeConnection();
         first.unlock();
-        QCOMPARE(startInChild(programFolder()), u"0 "_s);
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"0 "_s);
 
         // The lock of a program that died is taken over.
         QProcess holder;
