@@ -314,23 +314,21 @@ private slots:
             for (int pick = 0; pick < 3; ++pick)
                 emit tree->itemDoubleClicked(tree->topLevelItem(pick), 0);
         });
-        grid->setCurrent(1, 2);
-        QTest::keyClick(grid, Qt::Key_F7);
-        QCOMPARE(driver.opened, QStringList{u"Form3"_s});
-        QCOMPARE(QStringList({grid->text(1, 2), grid->text(2, 2), grid->text(3, 2), QString::number(grid->rows())}),
-                 (QStringList{u"1001 库存现金"_s, u"1002 银行存款"_s, u"1012 其他货币资金"_s, u"11"_s}));
-
+        const auto f7 = [grid](int row, int column) {
+            grid->setCurrent(row, column);
+            QTest::keyClick(grid, Qt::Key_F7);
+        };
+        f7(1, 2);
         // No picker below a row without an account.
-        grid->setCurrent(5, 2);
-        QTest::keyClick(grid, Qt::Key_F7);
-        QCOMPARE(driver.opened.size(), 1);
+        f7(5, 2);
+        QCOMPARE(driver.opened + QStringList({grid->text(1, 2), grid->text(2, 2), grid->text(3, 2), QString::number(grid->rows())}),
+                 (QStringList{u"Form3"_s, u"1001 库存现金"_s, u"1002 银行存款"_s, u"1012 其他货币资金"_s, u"11"_s}));
 
         // A pick into the last row adds a row and moves the target past it.
         AccountPicker picker(grid);
         picker.setTargetRow(10);
-        auto* search = child<QLineEdit>(picker, "Text1");
-        QCOMPARE(search->text(), u"请输入内容搜索....."_s);
-        search->setText(u"累计"_s);
+        QCOMPARE(boxTexts(picker, {"Text1"}), u"请输入内容搜索....."_s);
+        fill(picker, {{"Text1", u"累计"_s}});
         picker.search();
         QCOMPARE(child<QTableWidget>(picker, "DataGrid1")->rowCount(), 3);
         picker.pickResult();
@@ -341,7 +339,6 @@ private slots:
         picker.toolbarKey(u"负"_s);
         auto* tree = child<QTreeWidget>(picker, "TreeView1");
         QTreeWidgetItem* payable = tree->findItems(u"2202 应付账款"_s, Qt::MatchExactly).value(0);
-        QVERIFY(payable);
         picker.pickTreeNode(payable);
         picker.pickTreeNode(payable->child(0));
         QCOMPARE(picker.targetRow(), 11);
@@ -354,10 +351,8 @@ private slots:
             auto* list = child<QListWidget>(dialog, "List1");
             emit list->itemDoubleClicked(list->item(1));
         });
-        grid->setCurrent(1, 1);
-        QTest::keyClick(grid, Qt::Key_F7);
-        grid->setCurrent(1, 6);
-        QTest::keyClick(grid, Qt::Key_F7);
+        f7(1, 1);
+        f7(1, 6);
         QCOMPARE(lists.opened, (QStringList{u"Form8"_s, u"Form13"_s}));
         const QStringList phrases = rowsAsText(u"SELECT 名称 FROM 摘要 ORDER BY 1"_s);
         QCOMPARE(form.line(1) + form.line(2), u"1|"_s + phrases.at(1) + u"|1001 库存现金||8.00||102|2||1002 银行存款|||||"_s);
