@@ -172,8 +172,7 @@ private slots:
     {
         smallChart();
         const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
-        QCOMPARE(shown(check.refusal) + shown(check.question),
-                 u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
+        QCOMPARE(shown(check.refusal) + shown(check.question), u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
         renameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
         renameAccount(u"1002"_s, u"存款"_s, u"借"_s);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
@@ -235,8 +234,7 @@ private slots:
 
         QCOMPARE(shown(checkAddLevel1Account({u"1005"_s, u"备用"_s, u"借"_s}).question), u"****注意提示!!||是否增加(1005 备用)?"_s);
         addLevel1Account({u"1005"_s, u"备用"_s, u"借"_s});
-        QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s),
-                 QStringList{u"备用 1 备用 借 Y - -"_s});
+        QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s), QStringList{u"备用 1 备用 借 Y - -"_s});
     }
 
     void trialBalanceThenLoadingTheOpeningRows()

@@ -146,8 +146,7 @@ private slots:
             QCOMPARE(boxTexts(window, {"Text7"}), folder);
 
             click(window, "Command8");
-            QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2),
-                     (QStringList{u"是否备份 2016 年度的数据?"_s, u"数据成功备份到: "_s + folder + u" 文件夹中"_s}));
+            QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2), (QStringList{u"是否备份 2016 年度的数据?"_s, u"数据成功备份到: "_s + folder + u" 文件夹中"_s}));
             QCOMPARE(window.result(), int(QDialog::Accepted));
         }
         const QStringList backups = QDir(folder).entryList({u"*.bam"_s});

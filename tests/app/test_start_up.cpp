@@ -307,8 +307,7 @@ private slots:
                  (QStringList{u"提醒您！|stop|zHANG   此操作员已存在"_s, u"管理员   此操作员已存在"_s, u"请输入新操作员名"_s}));
         QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
 
-        QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text,
-                 u"请输入密码！两次密码输入不一致"_s);
+        QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
         QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
 
         saveBackupFolder(u"/备份"_s);
@@ -446,15 +445,13 @@ private slots:
         execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {QString(), QVariant()});
         const QVariant null = scalar(u"SELECT 名称 FROM 现流 WHERE 代码=''"_s);
         execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {u"x"_s, null});
-        QCOMPARE(rowsAsText(u"SELECT quote(代码), quote(名称) FROM 现流 WHERE 名称 IS NULL ORDER BY 1"_s),
-                 (QStringList{u"'' NULL"_s, u"'x' NULL"_s}));
+        QCOMPARE(rowsAsText(u"SELECT quote(代码), quote(名称) FROM 现流 WHERE 名称 IS NULL ORDER BY 1"_s), (QStringList{u"'' NULL"_s, u"'x' NULL"_s}));
     }
 
     void failingStatementInsideTransactionLeavesNothingWritten()
     {
         const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
-        QCOMPARE(failure([] {
-                     Transaction transaction;
+        QCOMPARE(failure([] { Transaction transaction;
                      execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s});
                      execute(u"INSERT INTO 没有的表 (名称) VALUES (?)"_s, {u"乙"_s});
                      transaction.commit();
@@ -474,8 +471,7 @@ private slots:
         // Another program holds the write lock: a bounded wait, then nothing is written.
         {
             OtherWriter other(databaseFilePath());
-            QCOMPARE(failure([] { addPhrases({u"甲"_s, u"乙"_s}); }),
-                     u"数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"_s);
+            QCOMPARE(failure([] { addPhrases({u"甲"_s, u"乙"_s}); }), u"数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"_s);
         }
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 1);
         addPhrases({u"甲"_s, u"乙"_s});
@@ -583,8 +579,7 @@ private slots:
             shipped << u"%1 %2 1 %2 %3 Y"_s.arg(account.code, account.name, account.direction);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细 FROM 科目表 ORDER BY 科目代码"_s), shipped);
         QVERIFY(shipped.size() == 86 && shipped.contains(u"1602 累计折旧 1 累计折旧 贷 Y"_s));
-        QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s),
-                 QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
+        QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s), QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
         QVERIFY(scalar(u"SELECT count(*) FROM 摘要"_s).toInt() > 0);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 资产表07), (SELECT count(*) FROM 资产表05), (SELECT count(*) FROM 利润表07), "
                             "(SELECT count(*) FROM 利润表05), (SELECT count(*) FROM 现流表)"_s),

@@ -120,8 +120,7 @@ private slots:
     {
         books();
         addLines(u"8030004001 1012 0.1 -|8030004002 1012 0.2 -|8030004003 1012 - 0.3"_s);
-        QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text + buildBalanceTable(kYear, u"3"_s, QString())->text,
-                 u"请选择月份和级数请选择月份和级数"_s);
+        QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text + buildBalanceTable(kYear, u"3"_s, QString())->text, u"请选择月份和级数请选择月份和级数"_s);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"2"_s));
         const RecordSet rows = balanceTableRows();
         QCOMPARE(columnText(rows, 0) + u'|' + rows[2][1].toString() + u'|' + rows[7][1].toString(), u"1001 1002 1002001 1002002 1012 2202 4001 8| 工行|合  计"_s);

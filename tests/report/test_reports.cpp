@@ -106,8 +106,7 @@ private slots:
                                                                           : programFolder() + u"/ledger.pdf"_s;
         const QStringList printed = m_report->printedPages(pdf);
         QVERIFY(printed.size() == 3 && pdfPageSize(pdf) == u"842 x 595 pts (A4)"_s);
-        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s) + pdfLinesWith(printed[1], u"过 次 页"_s),
-                 (QStringList{u"承前页 4,828.30"_s, u"过次页 4,646.50"_s}));
+        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s) + pdfLinesWith(printed[1], u"过 次 页"_s), (QStringList{u"承前页 4,828.30"_s, u"过次页 4,646.50"_s}));
         QVERIFY(pdfLinesWith(printed[2], u"2016年1月至12月"_s).size() == 1 && pdfLinesWith(printed[2], u"3/3"_s).size() == 1);
 
         // The general ledger prints its own title; an empty or non-numeric margin keeps the
@@ -259,8 +258,7 @@ private slots:
         QVERIFY(window.view() == LedgerView::MultiColumnLedger);
         QCOMPARE(press(window, "Command13", recorder), u"多栏帐还没有完成,不能直接打印"_s);
         QVERIFY(window.view() == LedgerView::None);
-        QCOMPARE(QStringList({press(window, "Command13", recorder), press(window, "Command11", recorder)}),
-                 (QStringList{u"请先[查询]"_s, u"请先查询数据"_s}));
+        QCOMPARE(QStringList({press(window, "Command13", recorder), press(window, "Command11", recorder)}), (QStringList{u"请先[查询]"_s, u"请先查询数据"_s}));
 
         OpenedWorkbooks workbooks(programFolder());
         child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);

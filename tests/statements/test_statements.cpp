@@ -338,8 +338,7 @@ private slots:
 
         for (Statement income : {Statement::IncomeStatement05, Statement::IncomeStatement07}) {
             QVERIFY(!evaluateStatement(income, kYear, u"3"_s));
-            QCOMPARE(amounts(statementTable(income), u"本期金额, 本年累计"_s, u"行次"_s, income == Statement::IncomeStatement05 ? 16 : 17),
-                     u"750 750"_s);
+            QCOMPARE(amounts(statementTable(income), u"本期金额, 本年累计"_s, u"行次"_s, income == Statement::IncomeStatement05 ? 16 : 17), u"750 750"_s);
         }
         QCOMPARE(amounts(u"利润表07"_s, u"本期金额"_s, u"行次"_s, 5), u"250"_s);
         // April is not closed: nothing this month, March's amounts to date.

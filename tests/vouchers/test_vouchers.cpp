@@ -336,8 +336,7 @@ private slots:
                                                  u"8030006006 6401 - 600"_s, u"8030006007 6602 - 50.5"_s}));
         QCOMPARE(rowsAsText(u"SELECT DISTINCT 日期, 字号, 号码, 摘要说明, 附件, 审核, 制单 FROM 分2016 WHERE 结帐=2"_s),
                  QStringList{u"2016-03-31 记 6 结转本期损益 1 会计 管理员"_s});
-        QCOMPARE(rowsAsText(u"SELECT 月, 结帐, count(*) FROM 分2016 GROUP BY 月, 结帐"_s),
-                 (QStringList{u"3 1 13"_s, u"3 2 6"_s, u"4 - 2"_s}));
+        QCOMPARE(rowsAsText(u"SELECT 月, 结帐, count(*) FROM 分2016 GROUP BY 月, 结帐"_s), (QStringList{u"3 1 13"_s, u"3 2 6"_s, u"4 - 2"_s}));
 
         QCOMPARE(checkCloseMonth(QDate(kYear, 3, 1), u"会计"_s, kYear).refusal->text, u"3  月份已结帐,请先进行反结帐"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, closeOn12th(3));
@@ -385,22 +384,19 @@ private slots:
         dollarBooks();
         QVERIFY(!checkStartExchangeAdjustment(kYear, 3, u"3"_s));
         fillExchangeTable(kYear, 3);
-        QCOMPARE(exchangeTable(), (QStringList{u"1002001 银行存款/美元户 900 6120 - - -"_s,
-                                               u"1122001 应收账款/美国客户 500 3400 - - -"_s}));
+        QCOMPARE(exchangeTable(), (QStringList{u"1002001 银行存款/美元户 900 6120 - - -"_s, u"1122001 应收账款/美国客户 500 3400 - - -"_s}));
         const std::vector<ExchangeRow> rows = exchangeRows();
         setExchangeValue(rows[0].id, u"汇率"_s, 6.5);
         setExchangeValue(rows[1].id, u"汇率"_s, 6.9);
         QVERIFY(!computeExchangeDifferences());
-        QCOMPARE(exchangeTable(), (QStringList{u"1002001 银行存款/美元户 900 6120 6.5 5850 270"_s,
-                                               u"1122001 应收账款/美国客户 500 3400 6.9 3450 -50"_s}));
+        QCOMPARE(exchangeTable(), (QStringList{u"1002001 银行存款/美元户 900 6120 6.5 5850 270"_s, u"1122001 应收账款/美国客户 500 3400 6.9 3450 -50"_s}));
 
         const QStringList accounts = profitAndLossAccountEntries();
         QVERIFY(accounts.size() == 14 && accounts.first() == u"6001 主营业务收入"_s);
         QCOMPARE(checkPostExchangeVoucher(u"6603 财务费用"_s).question->text, u"是否按此金额进行调汇?  若要打印请先导出EXCEL,可以重复操作"_s);
         const PostingResult result = postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear);
         QVERIFY(result.posted && result.message.text == u"凭证保存成功,请检查凭证是否正确!!"_s);
-        QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 220 -"_s, u"8030003002 1002001 - 270"_s,
-                                               u"8030003003 1122001 - -50"_s}));
+        QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 220 -"_s, u"8030003002 1002001 - 270"_s, u"8030003003 1122001 - -50"_s}));
         QCOMPARE(rowsAsText(u"SELECT DISTINCT 摘要说明, 字号, 日期, 审核, 制单, 附件, 结帐 FROM 分2016 WHERE 号码=3"_s),
                  QStringList{u"调整汇兑损益  转 2016-03-31 管理员 管理员 1 -"_s});
         QCOMPARE(checkStartExchangeAdjustment(kYear, 3, u"4"_s)->text, u"本月已调汇,请删除调汇凭证再进行调汇"_s);
