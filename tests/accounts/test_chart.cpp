@@ -270,8 +270,7 @@ private slots:
 
         QCOMPARE(loadOpeningRows(kYear).text, u"已装入成功"_s);
         QCOMPARE(openingRows(), (QStringList{u"8000000001 年初余额 1001 - 400.25 - -"_s, u"8000000002 年初余额 1002 20 600 - -"_s,
-                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s,
-                                             u"8000000004 年初余额 4001 - - 1000 -"_s}));
+                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s, u"8000000004 年初余额 4001 - - 1000 -"_s}));
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE ID='8030001001'"_s).toInt(), 1);
 
         // Fetched back, edited and rewritten; a row whose account left the chart is dropped.
@@ -283,8 +282,7 @@ private slots:
         setFetchedOpeningValue(fetched[0].lineId, u"借方金额"_s, 450.125);
         QVERIFY(trialBalanceOfWorkCopy().balanced && rewriteOpeningRows(kYear).text == u"已修改成功"_s);
         QCOMPARE(openingRows(), (QStringList{u"8000000001 年初余额 1001 - 450.13 - -"_s, u"8000000002 年初余额 1002 20 550 - -"_s,
-                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s,
-                                             u"8000000004 年初余额 4001 - - 1000 -"_s}));
+                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s, u"8000000004 年初余额 4001 - - 1000 -"_s}));
         QCOMPARE(scalar(u"SELECT 借方金额 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"600"_s);
 
         // No amounts at all: the load only deletes.

@@ -93,8 +93,7 @@ void verifyMonthWhole()
                                         : u"%1 2 1 业务 %2"_s.arg(number).arg(QString::number(number - inserted + 0.25, 'g', 10)));
     QCOMPARE(vouchers, expected);
 
-    QCOMPARE(scalar(QStringLiteral(
-                 "SELECT count(*) FROM 分2016 WHERE 月=? AND (substr(ID,1,3)<>? OR CAST(substr(ID,4,4) AS INTEGER)<>号码 "
+    QCOMPARE(scalar(QStringLiteral( "SELECT count(*) FROM 分2016 WHERE 月=? AND (substr(ID,1,3)<>? OR CAST(substr(ID,4,4) AS INTEGER)<>号码 "
                  "OR CAST(substr(ID,8,3) AS INTEGER) NOT BETWEEN 1 AND 3)"), {kMonth, u"803"_s}).toInt(), 0);
     QCOMPARE(scalar(u"SELECT count(DISTINCT ID) FROM 分2016 WHERE 月=?"_s, {kMonth}).toInt(),
              scalar(u"SELECT count(*) FROM 分2016 WHERE 月=?"_s, {kMonth}).toInt());
@@ -371,8 +370,7 @@ private slots:
         ensureDatabase();
         const QString folder = program.path() + u"/备份/新"_s;
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
-        QCOMPARE(QList<int>({modeOf(dataFolder()), modeOf(databaseFilePath()), modeOf(program.path() + u"/备份"_s), modeOf(folder),
-                             modeOf(backup)}),
+        QCOMPARE(QList<int>({modeOf(dataFolder()), modeOf(databaseFilePath()), modeOf(program.path() + u"/备份"_s), modeOf(folder), modeOf(backup)}),
                  QList<int>({0700, 0600, 0700, 0700, 0600}));
         compactDatabase(2016);
         QCOMPARE(modeOf(databaseFilePath()), 0600);
@@ -582,8 +580,7 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s), QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
         QVERIFY(scalar(u"SELECT count(*) FROM 摘要"_s).toInt() > 0);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 资产表07), (SELECT count(*) FROM 资产表05), (SELECT count(*) FROM 利润表07), "
-                            "(SELECT count(*) FROM 利润表05), (SELECT count(*) FROM 现流表)"_s),
-                 QStringList{u"33 37 20 16 38"_s});
+                            "(SELECT count(*) FROM 利润表05), (SELECT count(*) FROM 现流表)"_s), QStringList{u"33 37 20 16 38"_s});
         QCOMPARE(rowsAsText(u"SELECT (SELECT 行次2 FROM 资产表07 WHERE 行次1=32), (SELECT 公式 FROM 现流表 WHERE 行次=38), "
                             "(SELECT 公式1 FROM 资产表07 WHERE 行次1=1)"_s), QStringList{u"- 999 -"_s});
         for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)

@@ -107,8 +107,7 @@ private slots:
         QVERIFY(!buildAccountSummary(kYear, u"3"_s));
         const RecordSet rows = accountSummaryRows();
         QCOMPARE(QStringList({columnText(rows, 0, u"|"_s), columnText(rows, 1, u"|"_s).section(QLatin1Char('|'), -1), columnText(rows, 2),
-                              columnText(rows, 3)}),
-                 (QStringList{u"1001|1002|2202|8"_s, u"合 计"_s, u"- - 700 701"_s, u"700 200 200 1100"_s}));
+                              columnText(rows, 3)}), (QStringList{u"1001|1002|2202|8"_s, u"合 计"_s, u"- - 700 701"_s, u"700 200 200 1100"_s}));
         QVERIFY(!buildAccountSummary(kYear, u"7"_s) && columnText(accountSummaryRows(), 2) == u"-"_s);
 
         // A half-cent sum: 5.13, not the binary 5.12.
@@ -268,8 +267,7 @@ private slots:
             const RecordSet rows = multiColumn(u"6602"_s);
             QCOMPARE(part(rows, u"ID"_s, 0, 0) + part(rows, u"摘要说明"_s, 0, 0) + u' ' + part(rows, u"余额"_s, 0, 2), u"8009999997年初余额 70 70.1 70.3"_s);
             QCOMPARE(part(rows, u"办公费"_s, 0, 0) + QLatin1Char(' ') + part(rows, u"差旅费"_s, 0, 0) + QLatin1Char(' ')
-                         + part(rows, u"办公费"_s, 3, 3) + QLatin1Char(' ') + part(rows, u"办公费"_s, -1, -1),
-                     u"100 -30 0.3 100.3"_s);
+                         + part(rows, u"办公费"_s, 3, 3) + QLatin1Char(' ') + part(rows, u"办公费"_s, -1, -1), u"100 -30 0.3 100.3"_s);
         }
         {
             TempProgram program;
@@ -328,8 +326,7 @@ private slots:
                     {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line), line * 5.1});
         execute(u"INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"_s);
         QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
-        QCOMPARE(rowsAsText(u"SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 "
-                                           "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"_s),
+        QCOMPARE(rowsAsText(u"SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 " "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"_s),
                  (QStringList{u"0 86.7 1"_s, u"0 86.7 2"_s}));
     }
 };

@@ -193,8 +193,7 @@ private slots:
         click(window, "Command1");
         QVERIFY(window.view() == LedgerView::Journal && grid->model()->rowCount() == 4);
         QCOMPARE(QStringList({result->text(), grid->model()->headerData(0, Qt::Horizontal).toString(), cellText(grid, 0, 9), cellText(grid, 2, 2),
-                              cellText(grid, 3, 0)}),
-                 (QStringList{u"全部 月份分录明细      共4条记录"_s, u"序号"_s, u"1,234.50"_s, u"2016-03-10"_s, u"4"_s}));
+                              cellText(grid, 3, 0)}), (QStringList{u"全部 月份分录明细      共4条记录"_s, u"序号"_s, u"1,234.50"_s, u"2016-03-10"_s, u"4"_s}));
         QCOMPARE(QList<int>({cellAlignment(grid, 0, 9), cellAlignment(grid, 0, 0), cellAlignment(grid, 0, 5)}),
                  QList<int>({Qt::AlignRight | Qt::AlignVCenter, Qt::AlignCenter, 0}));
         QVERIFY(grid->model()->index(0, 5).data(Qt::BackgroundRole).value<QColor>() == stripeColour(1)

@@ -200,8 +200,7 @@ private slots:
         const QStringList printed = m_report->printedPages(pdf);
         QCOMPARE(printed.size(), 2);
         QCOMPARE(QList<qsizetype>({pdfLinesWith(printed[0], u"2016年02月29日"_s).size(), pdfLinesWith(printed[1], u"2016年02月29日"_s).size(),
-                                   pdfLinesWith(printed[0], u" 单位:示范单位"_s).size()}),
-                 QList<qsizetype>({1, 1, 1}));
+                                   pdfLinesWith(printed[0], u" 单位:示范单位"_s).size()}), QList<qsizetype>({1, 1, 1}));
         QCOMPARE(pdfLinesWith(printed[0], u"货币资金"_s).first().section(QLatin1Char(' '), 2, 3), u"10.00 58,010.30"_s);
 
         // Exported with month 3 chosen after that: month 3's figures and date.
@@ -329,8 +328,7 @@ private slots:
         closeMonth(QDate(kYear, 3, 1), u"会计"_s, u"管理员"_s, kYear);
         for (Statement sheet : {Statement::BalanceSheet05, Statement::BalanceSheet07}) {
             QVERIFY(!evaluateStatement(sheet, kYear, u"3"_s));
-            QCOMPARE(amounts(statementTable(sheet), u"年初余额1, 年初余额2, 期末余额1, 期末余额2"_s, u"行次1"_s,
-                             sheet == Statement::BalanceSheet05 ? 37 : 33),
+            QCOMPARE(amounts(statementTable(sheet), u"年初余额1, 年初余额2, 期末余额1, 期末余额2"_s, u"行次1"_s, sheet == Statement::BalanceSheet05 ? 37 : 33),
                      u"8500 8500 9420 9420"_s);
         }
         // A heading line stays empty.

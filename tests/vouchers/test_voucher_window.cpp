@@ -88,8 +88,7 @@ private slots:
         click(form.window, "Command10");
         QCOMPARE(recorder.messages.size(), 1);
         QCOMPARE(QStringList({form.header(), form.line(1), form.line(2), QString::number(form.grid->rows())}),
-                 (QStringList{u"1|2016-03-08|收|李四|张三|1|100.25|100.25"_s, u"1|业务|1001 库存现金||100.25|||"_s,
-                              u"2|业务|6001 主营业务收入|||100.25||"_s, u"11"_s}));
+                 (QStringList{u"1|2016-03-08|收|李四|张三|1|100.25|100.25"_s, u"1|业务|1001 库存现金||100.25|||"_s, u"2|业务|6001 主营业务收入|||100.25||"_s, u"11"_s}));
 
         click(form.window, "Command11");
         QCOMPARE(form.number->text() + u'|' + form.grid->text(1, 4), u"2|200.50"_s);
