@@ -168,20 +168,6 @@ private slots:
         QVERIFY(dumpTable(u"科目表"_s) == chart && dumpTable(u"分2016"_s) == entries);
     }
 
-    void renamingRebuildsTheDescendantsFullNames()
-    {
-        smallChart();
-        const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
-        QCOMPARE(shown(check.refusal) + shown(check.question), u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
-        renameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
-        renameAccount(u"1002"_s, u"存款"_s, u"借"_s);
-        QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
-                 (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
-                              u"1002001001 活期 存款/建设银行/活期 借"_s, u"2202 应付账款 应付账款 贷"_s}));
-        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
-                 u"代码,名称,方向不能为空请先从左边选择科目!"_s);
-    }
-
     void leafUnitsThenDeletingASubtree()
     {
         smallChart();
@@ -217,7 +203,7 @@ private slots:
         QCOMPARE(scalar(u"SELECT group_concat(科目代码) FROM 科目表"_s).toString(), u"1001,2202"_s);
     }
 
-    void level1AccountRefusalsInOrder()
+    void level1AccountsThenRenaming()
     {
         smallChart();
         const QStringList chart = dumpTable(u"科目表"_s);
@@ -235,6 +221,17 @@ private slots:
         QCOMPARE(shown(checkAddLevel1Account({u"1005"_s, u"备用"_s, u"借"_s}).question), u"****注意提示!!||是否增加(1005 备用)?"_s);
         addLevel1Account({u"1005"_s, u"备用"_s, u"借"_s});
         QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s), QStringList{u"备用 1 备用 借 Y - -"_s});
+
+        // Renaming rebuilds the descendants' full names.
+        const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
+        QCOMPARE(shown(check.refusal) + shown(check.question), u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
+        renameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
+        renameAccount(u"1002"_s, u"存款"_s, u"借"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
+                 (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
+                              u"1002001001 活期 存款/建设银行/活期 借"_s, u"1005 备用 备用 借"_s, u"2202 应付账款 应付账款 贷"_s}));
+        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
+                 u"代码,名称,方向不能为空请先从左边选择科目!"_s);
     }
 
     void trialBalanceThenLoadingTheOpeningRows()
