@@ -343,10 +343,8 @@ private slots:
         QCOMPARE(shown(checkReopenMonth(3, kYear).question), u"QM505提示||是否进行反结帐?(3月份)"_s);
         reopenMonth(3, kYear);
         QCOMPARE(dumpTable(u"分2016"_s), before);
-    }
 
-    void closingVoucherBalancesOverAmountsFinerThanACent()
-    {
+        // Over amounts finer than a cent the closing voucher still balances.
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
         addAccount(u"6602001"_s, u"办公"_s, u"管理费用/办公"_s, u"借"_s, false);
         addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公/纸张"_s);
