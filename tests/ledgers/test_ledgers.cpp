@@ -82,7 +82,7 @@ class TestLedgers : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void journals()
+    void journalsAndAccountSummary()
     {
         books();
         buildJournal(kYear, u"全部"_s);
@@ -98,14 +98,10 @@ private slots:
         QVERIFY(buildFilteredJournal(kYear, u"100"_s) && journalRows().count() == 6);
         QVERIFY(buildFilteredJournal(kYear, u"1%"_s) && journalRows().count() == 0);
         QVERIFY(!buildFilteredJournal(kYear, QString()) && journalRows().count() == 0);
-    }
 
-    void accountSummary()
-    {
-        books();
         QCOMPARE(buildAccountSummary(kYear, u"全部"_s)->text, u"请选择月份"_s);
         QVERIFY(!buildAccountSummary(kYear, u"3"_s));
-        const RecordSet rows = accountSummaryRows();
+        rows = accountSummaryRows();
         QCOMPARE(QStringList({columnText(rows, 0, u"|"_s), columnText(rows, 1, u"|"_s).section(QLatin1Char('|'), -1), columnText(rows, 2),
                               columnText(rows, 3)}), (QStringList{u"1001|1002|2202|8"_s, u"合 计"_s, u"- - 700 701"_s, u"700 200 200 1100"_s}));
         QVERIFY(!buildAccountSummary(kYear, u"7"_s) && columnText(accountSummaryRows(), 2) == u"-"_s);
@@ -190,7 +186,7 @@ private slots:
                  (QStringList{u"8000 8011 8012 8031 8032 8123"_s, u"2016-01-31汇"_s, u"500 800 - 600 - 600"_s, u"300 200"_s}));
     }
 
-    void quantityLedger()
+    void quantityAndFixedAssetLedgers()
     {
         addLines(u"8000000001 1405 100 - 10|8030001001 1405 60 - 5|8030002001 1405 - 30 3|8050001001 1405 - 130 12"_s);
         buildQuantityLedger(kYear, u"1405"_s, u"借"_s);
@@ -218,10 +214,7 @@ private slots:
         const RecordSet halves = quantityLedgerRows();
         QCOMPARE(QStringList({part(halves, u"余额"_s, 1, 3), part(halves, u"余单"_s, 1, 3), part(halves, u"贷金"_s, 4, 5), part(halves, u"余额"_s, -1, -1)}),
                  (QStringList{u"0.13 0.25 0.38"_s, u"0.130 0.125 0.127"_s, u"0.38 0.38"_s, u"0.38"_s}));
-    }
 
-    void fixedAssetLedger()
-    {
         QCOMPARE(depreciationTwin(u"1601"_s) + u' ' + depreciationTwin(u"1701003"_s) + u' ' + depreciationTwin(u"1601001002"_s),
                  u"1602 1702003 1602001002"_s);
         QCOMPARE(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s)->text, u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"_s);
@@ -231,11 +224,11 @@ private slots:
 
         addLines(u"8000000001 1601 1000 - 2|8000000002 1602 - 100|8030001001 1602 - 50|8040001001 1601 500 - 1"_s);
         QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
-        const RecordSet rows = fixedAssetLedgerRows();
-        QCOMPARE(columnText(rows, u"ID"_s), u"8000000000 8030001001 8039999998 8039999999 8040001001 8049999998 "
+        const RecordSet assets = fixedAssetLedgerRows();
+        QCOMPARE(columnText(assets, u"ID"_s), u"8000000000 8030001001 8039999998 8039999999 8040001001 8049999998 "
                                                     "8049999999 813"_s);
-        QCOMPARE(columnText(rows, u"余额"_s) + u'|' + part(rows, u"折旧额"_s, 0, 1) + u' ' + part(rows, u"折旧额"_s, 6, 6), u"900 850 - - 1350 - - 1350|100 50 50"_s);
-        QCOMPARE(part(rows, u"贷方金额"_s, 1, 1) + part(rows, u"余数"_s, 4, 4) + QLatin1Char(' ') + part(rows, u"借方金额"_s, 6, 6), u"-3 500"_s);
+        QCOMPARE(columnText(assets, u"余额"_s) + u'|' + part(assets, u"折旧额"_s, 0, 1) + u' ' + part(assets, u"折旧额"_s, 6, 6), u"900 850 - - 1350 - - 1350|100 50 50"_s);
+        QCOMPARE(part(assets, u"贷方金额"_s, 1, 1) + part(assets, u"余数"_s, 4, 4) + QLatin1Char(' ') + part(assets, u"借方金额"_s, 6, 6), u"-3 500"_s);
     }
 
     // Columns by name or by code; openings on both sides, a credit parent's one-sided columns,
@@ -316,10 +309,7 @@ private slots:
         QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 3 && page(2).size() == 20 && page(3).size() == 19);
         QCOMPARE(QStringList({page(2).last(), page(3).at(1), page(3).at(5), page(3).last()}),
                  (QStringList{u"80100010361|  过 次 页|360"_s, u"8010001037|行|370"_s, u"814||"_s, u"827||"_s}));
-    }
 
-    void quantityPagesCarryTheQuantity()
-    {
         // Line 17 has a balance but no quantity; line 18 is the month total.
         for (int line = 1; line <= 17; ++line)
             execute(u"INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"_s,
@@ -329,6 +319,7 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 " "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"_s),
                  (QStringList{u"0 86.7 1"_s, u"0 86.7 2"_s}));
     }
+
 };
 
 QTEST_GUILESS_MAIN(TestLedgers)

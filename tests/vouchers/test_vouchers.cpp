@@ -141,23 +141,7 @@ private slots:
         QCOMPARE(cashLine(5) + cashLine(3), u"5月现余:0.00""3月现余:0.00"_s);
     }
 
-    void numberFormats()
-    {
-        const QList<QPair<QString, QString>> cells = {
-            {u"12.5"_s, u"12.50"_s}, {QString(), QString()}, {u"-"_s, u"-"_s}, {u"abc"_s, u"abc"_s},
-            {u"1,234.5"_s, u"1234.50"_s}, {u".5"_s, u"0.50"_s}, {u"-0.001"_s, u"0.00"_s}, {u"0.125"_s, u"0.13"_s}, {u"2.675"_s, u"2.68"_s}};
-        for (const auto& [typed, expected] : cells)
-            QCOMPARE(formatCellNumber(typed, 2), expected);
-        // Half a cent rounds away from zero on the amount as written, not on its binary neighbour.
-        QStringList thousands;
-        for (double amount : {12345.6, -1234567.891, 0.1 + 0.2 - 0.3, 0.3 - 0.1 - 0.2, 2.675, -1.005, 56717.715, 0.125})
-            thousands << formatThousands(amount);
-        QCOMPARE(thousands.join(u' '), u"12,345.60 -1,234,567.89 0.00 0.00 2.68 -1.01 56,717.72 0.13"_s);
-        QVERIFY(roundToCent(0.1 + 0.2) == 0.3 && !parseNumber(u"-"_s) && *parseNumber(u"1,000.25"_s) == 1000.25);
-        QVERIFY(leadingNumber(u"12ab"_s) == 12 && leadingNumber(u"ab"_s) == 0 && formatCellNumber(u"1.5"_s, 3) == u"1.500"_s);
-    }
-
-    void pickerLists()
+    void pickerListsAndNumberFormats()
     {
         execute(u"DELETE FROM 摘要"_s);
         QCOMPARE(addSummaryPhrase(QString())->text, u"名称不能为空！"_s);
@@ -175,6 +159,19 @@ private slots:
         const std::vector<LeafAccountMatch> banks = searchLeafAccounts(u"abc"_s);
         QVERIFY(banks.size() == 1 && banks.front().fullName == u"银行存款/ABC银行"_s && searchLeafAccounts(u"银行存款"_s).size() == 1);
         QVERIFY(leafAccountFullName(u"1002001"_s) == u"银行存款/ABC银行"_s && !leafAccountFullName(u"1002"_s) && !leafAccountFullName(u"10"_s));
+
+        const QList<QPair<QString, QString>> cells = {
+            {u"12.5"_s, u"12.50"_s}, {QString(), QString()}, {u"-"_s, u"-"_s}, {u"abc"_s, u"abc"_s},
+            {u"1,234.5"_s, u"1234.50"_s}, {u".5"_s, u"0.50"_s}, {u"-0.001"_s, u"0.00"_s}, {u"0.125"_s, u"0.13"_s}, {u"2.675"_s, u"2.68"_s}};
+        for (const auto& [typed, expected] : cells)
+            QCOMPARE(formatCellNumber(typed, 2), expected);
+        // Half a cent rounds away from zero on the amount as written, not on its binary neighbour.
+        QStringList thousands;
+        for (double amount : {12345.6, -1234567.891, 0.1 + 0.2 - 0.3, 0.3 - 0.1 - 0.2, 2.675, -1.005, 56717.715, 0.125})
+            thousands << formatThousands(amount);
+        QCOMPARE(thousands.join(u' '), u"12,345.60 -1,234,567.89 0.00 0.00 2.68 -1.01 56,717.72 0.13"_s);
+        QVERIFY(roundToCent(0.1 + 0.2) == 0.3 && !parseNumber(u"-"_s) && *parseNumber(u"1,000.25"_s) == 1000.25);
+        QVERIFY(leadingNumber(u"12ab"_s) == 12 && leadingNumber(u"ab"_s) == 0 && formatCellNumber(u"1.5"_s, 3) == u"1.500"_s);
     }
 
     void savingWritesOneRowPerLineToTheCent()
