@@ -290,6 +290,18 @@ private slots:
         window.scrollWelcomeLine();
         QTest::mouseDClick(panel, Qt::LeftButton);
         QVERIFY(window.welcomePanelText() == MainWindow::welcomeLine() && !child<QTimer>(window, "Timer1")->isActive());
+
+        // Exit asks, and leaves the printer portrait whatever the answer.
+        setPrinterOrientation(Landscape);
+        recorder.answers.enqueue(MessageAnswer::No);
+        window.exitSystem();
+        QVERIFY(recorder.messages.first().buttons == MessageButtons::YesNo && printerOrientation() == Portrait && m_ended == 0);
+        QCOMPARE(shown(recorder.messages.first()), u"QM505||是否退出系统?"_s);
+
+        setPrinterOrientation(Landscape);
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        window.exitSystem();
+        QVERIFY(printerOrientation() == Portrait && m_ended == 1);
     }
 
     // Each work window opens once; the main window refuses to close while one is open.
@@ -310,42 +322,6 @@ private slots:
         window.findChild<QDialog*>(u"Form11"_s)->close();
         QVERIFY(window.close());
         QCOMPARE(m_ended, 1);
-    }
-
-    void exitAsksAndSetsPortraitWhateverTheAnswer()
-    {
-        MainWindow window;
-        setPrinterOrientation(Landscape);
-        recorder.answers.enqueue(MessageAnswer::No);
-        window.exitSystem();
-        QVERIFY(recorder.messages.first().buttons == MessageButtons::YesNo && printerOrientation() == Portrait && m_ended == 0);
-        QCOMPARE(shown(recorder.messages.first()), u"QM505||是否退出系统?"_s);
-
-        setPrinterOrientation(Landscape);
-        recorder.answers.enqueue(MessageAnswer::Yes);
-        window.exitSystem();
-        QVERIFY(printerOrientation() == Portrait && m_ended == 1);
-    }
-
-    void numKeyFilterCases()
-    {
-        // Without a box neither sign passes; "-" only into an empty box, "." only once.
-        const QList<std::tuple<int, std::optional<QString>, bool>> keys = {
-            {'7', std::nullopt, true}, {kKeyBackspace, std::nullopt, true}, {kKeyEnter, std::nullopt, true},
-            {'a', std::nullopt, false}, {' ', std::nullopt, false}, {'-', std::nullopt, false}, {'.', std::nullopt, false},
-            {'-', QString(), true}, {'.', QString(), true}, {'-', u"12"_s, false}, {'-', u" "_s, false},
-            {'.', u"12"_s, true}, {'.', u"1.2"_s, false}, {'.', u"  "_s, true}, {'x', u"12"_s, false}};
-        for (const auto& [key, box, passes] : keys)
-            QCOMPARE(box ? numKeyFilter(key, *box) : numKeyFilter(key), passes ? key : 0);
-
-        QLineEdit box;
-        installNumKeyFilter(&box);
-        installNumKeyFilter(&box);
-        QTest::keyClicks(&box, u"-1a2.3.4-"_s);
-        QCOMPARE(box.text(), u"-12.34"_s);
-        for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete})
-            QTest::keyClick(&box, key);
-        QCOMPARE(box.text(), u"-12."_s);
     }
 
     void stripesShadeDataRowsAlternately()
@@ -396,7 +372,7 @@ private slots:
         QVERIFY(onePage > 1);
     }
 
-    void progressSpinAndPrinterOrientation()
+    void numKeysProgressAndPrinterOrientation()
     {
         QProgressBar bar;
         bar.setValue(0);
@@ -419,6 +395,24 @@ private slots:
         setPrinterCheck([] { return false; });
         QCOMPARE(QStringList({set(Portrait), set(Landscape)}), QStringList(2, u"0:1"_s));
         setPrinterCheck(previous);
+
+        // Without a box neither sign passes; "-" only into an empty box, "." only once.
+        const QList<std::tuple<int, std::optional<QString>, bool>> keys = {
+            {'7', std::nullopt, true}, {kKeyBackspace, std::nullopt, true}, {kKeyEnter, std::nullopt, true},
+            {'a', std::nullopt, false}, {' ', std::nullopt, false}, {'-', std::nullopt, false}, {'.', std::nullopt, false},
+            {'-', QString(), true}, {'.', QString(), true}, {'-', u"12"_s, false}, {'-', u" "_s, false},
+            {'.', u"12"_s, true}, {'.', u"1.2"_s, false}, {'.', u"  "_s, true}, {'x', u"12"_s, false}};
+        for (const auto& [key, box, passes] : keys)
+            QCOMPARE(box ? numKeyFilter(key, *box) : numKeyFilter(key), passes ? key : 0);
+
+        QLineEdit box;
+        installNumKeyFilter(&box);
+        installNumKeyFilter(&box);
+        QTest::keyClicks(&box, u"-1a2.3.4-"_s);
+        QCOMPARE(box.text(), u"-12.34"_s);
+        for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete})
+            QTest::keyClick(&box, key);
+        QCOMPARE(box.text(), u"-12."_s);
     }
 
     void operatorListSettingsRowAndEntryTables()

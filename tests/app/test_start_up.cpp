@@ -444,10 +444,7 @@ private slots:
         const QVariant null = scalar(u"SELECT 名称 FROM 现流 WHERE 代码=''"_s);
         execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {u"x"_s, null});
         QCOMPARE(rowsAsText(u"SELECT quote(代码), quote(名称) FROM 现流 WHERE 名称 IS NULL ORDER BY 1"_s), (QStringList{u"'' NULL"_s, u"'x' NULL"_s}));
-    }
 
-    void failingStatementInsideTransactionLeavesNothingWritten()
-    {
         const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
         QCOMPARE(failure([] { Transaction transaction;
                      execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s});
@@ -518,10 +515,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT 1; SELECT 2")));
         // A statement that returns no columns runs and gives an empty record set.
         QVERIFY(openRecordset(QStringLiteral("DELETE FROM 摘要 WHERE 名称=?"), {QStringLiteral("无")}).isEmpty());
-    }
 
-    void missingFileIsNeverCreated()
-    {
+        // A missing file is never created.
         TempProgram program(false);
         QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"SELECT 1"_s));
         QVERIFY(!QFile::exists(databaseFilePath()) && !isConnectionOpen());

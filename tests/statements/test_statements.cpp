@@ -71,7 +71,7 @@ private slots:
     }
     void cleanup() { m_report.reset(); BooksTest::cleanup(); }
 
-    void voucherPagesOfSixLines()
+    void voucherPrinting()
     {
         voucher(1, 7);
         voucher(2, 6);
@@ -82,12 +82,7 @@ private slots:
         QCOMPARE(u"%1 %2"_s.arg(buildVoucherPrint(kYear, u"3"_s, u"2"_s).lines.count()).arg(buildVoucherPrint(kYear, u"3"_s, u"9"_s).lines.count()),
                  u"6 0"_s);
         QCOMPARE(u"%1 %2"_s.arg(lastVoucherNumberOrOne(kYear, 3)).arg(lastVoucherNumberOrOne(kYear, 4)), u"2 1"_s);
-    }
 
-    void voucherPrintingWindow()
-    {
-        voucher(1, 7);
-        voucher(2, 2);
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
         // The left and top margins and the orientation of the last report.
         const auto placing = [this] {
