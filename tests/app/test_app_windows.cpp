@@ -324,7 +324,7 @@ private slots:
         QCOMPARE(m_ended, 1);
     }
 
-    void stripesShadeDataRowsAlternately()
+    void stripesAndWheelPaging()
     {
         QTableWidget table;
         fill(table, 3);
@@ -342,33 +342,31 @@ private slots:
         headerOnly.setColumnCount(3);
         gridStripes(&headerOnly);
         QVERIFY(headerOnly.horizontalHeader()->styleSheet().isEmpty());
-    }
 
-    void wheelNotchPagesTheFocusedGridOnce()
-    {
-        QTableWidget table;
-        fill(table, 200);
-        table.resize(300, 200);
-        QVERIFY(showActive(table));
-        table.setFocus();
-        table.setCurrentCell(0, 0);
-        installWheelPaging(&table);
-        installWheelPaging(&table);
+        // A wheel notch pages the focused grid once.
+        QTableWidget grid;
+        fill(grid, 200);
+        grid.resize(300, 200);
+        QVERIFY(showActive(grid));
+        grid.setFocus();
+        grid.setCurrentCell(0, 0);
+        installWheelPaging(&grid);
+        installWheelPaging(&grid);
 
-        QTest::keyClick(&table, Qt::Key_PageDown);
-        const int onePage = table.currentRow();
-        table.setCurrentCell(0, 0);
+        QTest::keyClick(&grid, Qt::Key_PageDown);
+        const int onePage = grid.currentRow();
+        grid.setCurrentCell(0, 0);
         // A notch down and up; Ctrl held, or two notches in one message: no page key.
         QList<int> rows;
         for (const auto& [delta, modifiers] : {std::pair{-120, Qt::KeyboardModifiers()}, {120, {}}, {-120, Qt::ControlModifier}, {-240, {}}}) {
-            wheel(table.viewport(), delta, modifiers);
-            rows << table.currentRow();
+            wheel(grid.viewport(), delta, modifiers);
+            rows << grid.currentRow();
         }
         // Without the focus the grid is left to itself.
         QLineEdit other;
         QVERIFY(showActive(other));
-        wheel(table.viewport(), -120);
-        QCOMPARE(rows << table.currentRow(), QList<int>({onePage, 0, 0, 0, 0}));
+        wheel(grid.viewport(), -120);
+        QCOMPARE(rows << grid.currentRow(), QList<int>({onePage, 0, 0, 0, 0}));
         QVERIFY(onePage > 1);
     }
 

@@ -116,19 +116,7 @@ private slots:
                                      u"QM505||已经是最后一条了|3|-"_s, u"-|-|3 300"_s, u"-|-|-"_s}));
     }
 
-    void loadedVoucherShowsItsHeaderAndLines()
-    {
-        addPayableLeaf();
-        // A line whose account left the chart is not shown.
-        addLines(u"8030001001 1001 12.5 - 1.5|8030001002 2202001001 - 12.5 - 101 12.5|8030001003 9999 1 -"_s);
-        execute(u"UPDATE 分2016 SET 制单='管理员', 审核='会计', 附件=2"_s);
-        pageFirst(kYear, 3);
-        QCOMPARE(scalar(u"SELECT count(*) FROM 分录始表"_s).toInt(), 3);
-        QCOMPARE(loadedText(), (QStringList{u"2016-03-10|记|1|2|管理员|会计"_s, u"业务|1001 库存现金|1.5|12.5|||"_s,
-                                            u"业务|2202001001 应付账款/甲/材料款|||12.5|101|12.5"_s}));
-    }
-
-    void monthCashCountsOpeningAndEarlierMonthsOnly()
+    void monthCashAndTheLoadedVoucher()
     {
         addAccount(u"1001001"_s, u"备用金"_s, u"库存现金/备用金"_s);
         addLines(u"8000000001 1001 10000 -|8020001001 1001001 2345.6 -|8050001001 1001 - 0.1|8050002001 1001 0.2 -|"
@@ -139,6 +127,16 @@ private slots:
         execute(u"DELETE FROM 分2016"_s);
         addLines(u"8050004001 1001 0.3 -|8050004002 1001 - 0.1|8050004003 1001001 - 0.2"_s);
         QCOMPARE(cashLine(5) + cashLine(3), u"5月现余:0.00""3月现余:0.00"_s);
+
+        // A loaded voucher shows its header and lines.
+        addPayableLeaf();
+        // A line whose account left the chart is not shown.
+        addLines(u"8030001001 1001 12.5 - 1.5|8030001002 2202001001 - 12.5 - 101 12.5|8030001003 9999 1 -"_s);
+        execute(u"UPDATE 分2016 SET 制单='管理员', 审核='会计', 附件=2"_s);
+        pageFirst(kYear, 3);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分录始表"_s).toInt(), 3);
+        QCOMPARE(loadedText(), (QStringList{u"2016-03-10|记|1|2|管理员|会计"_s, u"业务|1001 库存现金|1.5|12.5|||"_s,
+                                            u"业务|2202001001 应付账款/甲/材料款|||12.5|101|12.5"_s}));
     }
 
     void pickerListsAndNumberFormats()
