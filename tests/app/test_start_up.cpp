@@ -178,7 +178,7 @@ class TestStartUp : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void newBooksAreMadeAndUsableBooksPass()
+    void newUsableAndDamagedBooks()
     {
         TempProgram program(false);
         BooksLock lock;
@@ -192,10 +192,8 @@ private slots:
         const QByteArray made = fileBytes(databaseFilePath());
         QCOMPARE(shown(prepareBooks(lock)), QString());
         QVERIFY(fileBytes(databaseFilePath()) == made && dataFolderEntries() == QStringList({u"qmdata.lock"_s, u"qmdata.mdb"_s}));
-    }
 
-    void damagedDatabaseIsExplainedAndLeftAlone()
-    {
+        // A damaged database is explained and left alone.
         QByteArray wholeDatabase;
         {
             TempProgram source;

@@ -338,6 +338,16 @@ private slots:
         // The page's last line is a month total: the carried cells hold the balance above it.
         threeColumnLedger(23, 0, 22);
         QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D24"_s, u"H25"_s, u"H28"_s}), u" 本月合计|2100|2100"_s);
+
+        // Quantity pages carry the quantity and the amount.
+        for (int line = 1; line <= 23; ++line)
+            execute(u"INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"_s,
+                    {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
+        const LedgerPagesSheet quantity =
+            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(u"SELECT * FROM 数量式 ORDER BY ID"_s));
+        QCOMPARE(quantity.rows[0][4].toString() + quantity.rows[1][4].toString(), u"借    方借数"_s);
+        QVERIFY(quantity.rows[24][11].isNull());
+        QCOMPARE(quantity.rows[24][13].toString() + QLatin1Char('|') + quantity.rows[27][13].toString(), u"154|154"_s);
     }
 
     // Columns as wide as their texts; the page header escapes "&" and stays within 255
@@ -357,18 +367,6 @@ private slots:
 
         sheet = written(path, QString(300, QChar(0x8D26)));
         QVERIFY(sheet.pageHeader.size() <= 255 && sheet.pageHeader.contains(QChar(0x2026)) && sheet.pageHeader.contains(u"会计期间:2016年1-12月"_s));
-    }
-
-    void quantityPagesCarryQuantityAndAmount()
-    {
-        for (int line = 1; line <= 23; ++line)
-            execute(u"INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"_s,
-                    {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
-        const LedgerPagesSheet sheet =
-            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(u"SELECT * FROM 数量式 ORDER BY ID"_s));
-        QCOMPARE(sheet.rows[0][4].toString() + sheet.rows[1][4].toString(), u"借    方借数"_s);
-        QVERIFY(sheet.rows[24][11].isNull());
-        QCOMPARE(sheet.rows[24][13].toString() + QLatin1Char('|') + sheet.rows[27][13].toString(), u"154|154"_s);
     }
 
     void exportFromTheQueryCentreOutput()

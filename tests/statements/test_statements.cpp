@@ -221,12 +221,8 @@ private slots:
         const QVector<ReportText>& header = m_report->layout.pageHeader.texts;
         QVERIFY(header.at(2).text == u"2016年03月31日"_s);
         QVERIFY(header.at(0).face == ReportFace::FangSong && header.at(0).bold && header.at(1).face == ReportFace::Kai && !header.at(1).bold);
-        for (const ReportText& text : header) {
-            if (text.text == u"行次"_s)
-                QCOMPARE(text.pointSize, 9.0);
-            if (text.text == u"年初数"_s)
-                QVERIFY(text.bold);
-        }
+        for (const ReportText& text : header)
+            QVERIFY((text.text != u"行次"_s || text.pointSize == 9.0) && (text.text != u"年初数"_s || text.bold));
         for (ReportFace face : {ReportFace::Song, ReportFace::FangSong, ReportFace::Kai})
             QVERIFY(QFontDatabase::families().contains(QFontInfo(reportFont(face, true)).family()));
 
