@@ -77,28 +77,6 @@ class TestChart : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void treeOfASmallChart()
-    {
-        clearChart();
-        QVERIFY(loadAccountTree().empty());
-        addAccount(u"6001"_s, u"收入"_s, u"收入"_s, u"贷"_s, false);
-        addAccount(u"1002"_s, u"银行存款  "_s, u"银行存款"_s, u"借"_s, false);
-        addAccount(u"1002002"_s, u"建行"_s, u"银行存款/建行"_s);
-        addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s, u"借"_s, false);
-        addAccount(u"1002001001"_s, u"活期"_s, u"银行存款/工行/活期"_s);
-        addAccount(u"1001"_s, u"现金"_s, u"现金"_s);
-        addAccount(u"3001999"_s, u"孤儿"_s, u"?/孤儿"_s);
-        addAccount(u"6001001"_s, u"主营"_s, u"收入/主营"_s);
-        execute(u"UPDATE 科目表 SET 科目级数=4 WHERE 科目代码='1001'"_s);
-        addAccount(u"1003"_s, u"其他"_s, u"其他"_s);
-
-        const std::vector<AccountTreeNode> all = loadAccountTree();
-        QCOMPARE(nodeTexts(all), (QStringList{u"1002 银行存款"_s, u"1003 其他"_s, u"6001 收入"_s, u"x1002>1002001 工行"_s,
-                                              u"x1002>1002002 建行"_s, u"x6001>6001001 主营"_s, u"x1002001>1002001001 活期"_s}));
-        QCOMPARE(accountCodeOfNodeText(all.back().text) + u'|' + nodeTexts(loadAccountTree(6)).join(u'|') + nodeTexts(loadAccountTree(3)).join(u'|'),
-                 u"1002001001|6001 收入|x6001>6001001 主营"_s);
-    }
-
     void addingTheFirstSubAccountMovesThePostings()
     {
         smallChart();
@@ -286,6 +264,26 @@ private slots:
         execute(u"UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"_s);
         loadOpeningRows(kYear);
         QVERIFY(openingRows().isEmpty() && openingRowId(40000) == u"8000040000"_s);
+
+        // The tree of a small chart of its own.
+        clearChart();
+        QVERIFY(loadAccountTree().empty());
+        addAccount(u"6001"_s, u"收入"_s, u"收入"_s, u"贷"_s, false);
+        addAccount(u"1002"_s, u"银行存款  "_s, u"银行存款"_s, u"借"_s, false);
+        addAccount(u"1002002"_s, u"建行"_s, u"银行存款/建行"_s);
+        addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s, u"借"_s, false);
+        addAccount(u"1002001001"_s, u"活期"_s, u"银行存款/工行/活期"_s);
+        addAccount(u"1001"_s, u"现金"_s, u"现金"_s);
+        addAccount(u"3001999"_s, u"孤儿"_s, u"?/孤儿"_s);
+        addAccount(u"6001001"_s, u"主营"_s, u"收入/主营"_s);
+        execute(u"UPDATE 科目表 SET 科目级数=4 WHERE 科目代码='1001'"_s);
+        addAccount(u"1003"_s, u"其他"_s, u"其他"_s);
+
+        const std::vector<AccountTreeNode> all = loadAccountTree();
+        QCOMPARE(nodeTexts(all), (QStringList{u"1002 银行存款"_s, u"1003 其他"_s, u"6001 收入"_s, u"x1002>1002001 工行"_s,
+                                              u"x1002>1002002 建行"_s, u"x6001>6001001 主营"_s, u"x1002001>1002001001 活期"_s}));
+        QCOMPARE(accountCodeOfNodeText(all.back().text) + u'|' + nodeTexts(loadAccountTree(6)).join(u'|') + nodeTexts(loadAccountTree(3)).join(u'|'),
+                 u"1002001001|6001 收入|x6001>6001001 主营"_s);
     }
 
     void init() { BooksTest::init(); loginState().fiscalYear = kYear; }
@@ -304,6 +302,29 @@ private slots:
         // The level-1 button closes the window and asks for the account window.
         click(window, "Command4");
         QVERIFY(window.level1AccountRequested() && window.result() == QDialog::Accepted);
+
+        // The level-1 account window.
+        Level1AccountWindow level1;
+        auto* code = child<QLineEdit>(level1, "Text1");
+        QTest::keyClicks(code, u"1x93"_s);
+        QTest::keyClick(code, Qt::Key_Backspace);
+        QCOMPARE(level1.windowTitle() + u'|' + code->text(), u"增加总帐科目|193"_s);
+        fill(level1, {{"Text2", u"待摊费用"_s}});
+        child<QComboBox>(level1, "Combo1")->setCurrentIndex(0);
+        level1.show();
+        QCOMPARE(press(level1, "Command1", recorder), u"代码不对!"_s);
+        QVERIFY(level1.isVisible());
+
+        QTest::keyClicks(code, u"1"_s);
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(level1, "Command1", recorder), u"是否增加(1931 待摊费用)?"_s);
+        QVERIFY(!level1.isVisible() && scalar(u"SELECT 1 FROM 科目表 WHERE 科目代码='1931'"_s).isNull());
+
+        Level1AccountWindow again;
+        fill(again, {{"Text1", u"1902"_s}, {"Text2", u"待摊费用"_s}});
+        child<QComboBox>(again, "Combo1")->setCurrentIndex(0);
+        QCOMPARE(press(again, "Command1", recorder), u"增加科目成功"_s);
+        QVERIFY(scalar(u"SELECT 科目全称 FROM 科目表 WHERE 科目代码='1902'"_s).toString() == u"待摊费用"_s && again.result() == QDialog::Accepted);
     }
 
     void addRenameAndDeleteFromTheWindow()
@@ -374,30 +395,6 @@ private slots:
         QCOMPARE(scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"Y"_s);
     }
 
-    void level1AccountWindow()
-    {
-        Level1AccountWindow window;
-        auto* code = child<QLineEdit>(window, "Text1");
-        QTest::keyClicks(code, u"1x93"_s);
-        QTest::keyClick(code, Qt::Key_Backspace);
-        QCOMPARE(window.windowTitle() + u'|' + code->text(), u"增加总帐科目|193"_s);
-        fill(window, {{"Text2", u"待摊费用"_s}});
-        child<QComboBox>(window, "Combo1")->setCurrentIndex(0);
-        window.show();
-        QCOMPARE(press(window, "Command1", recorder), u"代码不对!"_s);
-        QVERIFY(window.isVisible());
-
-        QTest::keyClicks(code, u"1"_s);
-        recorder.answers.enqueue(MessageAnswer::No);
-        QCOMPARE(press(window, "Command1", recorder), u"是否增加(1931 待摊费用)?"_s);
-        QVERIFY(!window.isVisible() && scalar(u"SELECT 1 FROM 科目表 WHERE 科目代码='1931'"_s).isNull());
-
-        Level1AccountWindow again;
-        fill(again, {{"Text1", u"1902"_s}, {"Text2", u"待摊费用"_s}});
-        child<QComboBox>(again, "Combo1")->setCurrentIndex(0);
-        QCOMPARE(press(again, "Command1", recorder), u"增加科目成功"_s);
-        QVERIFY(scalar(u"SELECT 科目全称 FROM 科目表 WHERE 科目代码='1902'"_s).toString() == u"待摊费用"_s && again.result() == QDialog::Accepted);
-    }
 };
 
 QTEST_MAIN(TestChart)
