@@ -350,8 +350,8 @@ private slots:
         QCOMPARE(quantity.rows[24][13].toString() + QLatin1Char('|') + quantity.rows[27][13].toString(), u"154|154"_s);
     }
 
-    // Columns as wide as their texts; the page header escapes "&" and stays within 255
-    // characters however long the account's name.
+    // Exported from the query centre's output; columns as wide as their texts; the page header
+    // escapes "&" and stays within 255 characters however long the account's name.
     void exportsColumnWidthsAndPageHeader()
     {
         loginState().fiscalYear = 2016;
