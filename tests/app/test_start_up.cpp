@@ -291,27 +291,6 @@ private slots:
 
     void init() { BooksTest::init(); loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, QString()}; }
 
-    void yearNameOperatorAndPassword()
-    {
-        QVERIFY(!saveYearAndUnitName(u"2020"_s, u"O'Brien 公司"_s));
-        for (const QString& year : {u"2021"_s, u"abc"_s, QString()})
-            QCOMPARE(saveYearAndUnitName(year, u"x"_s)->text, year.isEmpty() ? u"请选择会计年度"_s : u"超年限不能使用"_s);
-        QVERIFY(loginState().fiscalYear == 2020 && readStoredSettings().unitName == u"O'Brien 公司"_s);
-
-        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', 'Zhang', 'x')"_s);
-        QCOMPARE(QStringList({shown(renameOperator(u"管理员"_s, u"zHANG"_s)), renameOperator(u"管理员"_s, u"管理员"_s)->text,
-                              renameOperator(u"管理员"_s, u"  "_s)->text}),
-                 (QStringList{u"提醒您！|stop|zHANG   此操作员已存在"_s, u"管理员   此操作员已存在"_s, u"请输入新操作员名"_s}));
-        QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
-
-        QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
-        QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
-
-        saveBackupFolder(u"/备份"_s);
-        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
-        QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
-    }
-
     void backupRestoreAndCompaction()
     {
         QCOMPARE(backupFileName(QDateTime(QDate(2011, 6, 8), QTime(14, 30, 5))), u"QM2011-06-08 143005.bam"_s);
@@ -469,6 +448,25 @@ private slots:
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 1);
         addPhrases({u"甲"_s, u"乙"_s});
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 3);
+
+        // The year and unit name, the operator and the password are stored.
+        QVERIFY(!saveYearAndUnitName(u"2020"_s, u"O'Brien 公司"_s));
+        for (const QString& year : {u"2021"_s, u"abc"_s, QString()})
+            QCOMPARE(saveYearAndUnitName(year, u"x"_s)->text, year.isEmpty() ? u"请选择会计年度"_s : u"超年限不能使用"_s);
+        QVERIFY(loginState().fiscalYear == 2020 && readStoredSettings().unitName == u"O'Brien 公司"_s);
+
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', 'Zhang', 'x')"_s);
+        QCOMPARE(QStringList({shown(renameOperator(u"管理员"_s, u"zHANG"_s)), renameOperator(u"管理员"_s, u"管理员"_s)->text,
+                              renameOperator(u"管理员"_s, u"  "_s)->text}),
+                 (QStringList{u"提醒您！|stop|zHANG   此操作员已存在"_s, u"管理员   此操作员已存在"_s, u"请输入新操作员名"_s}));
+        QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
+
+        QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
+        QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
+
+        saveBackupFolder(u"/备份"_s);
+        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
+        QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
     }
 
     void recordSetOutlivesLaterQueriesAndTheConnection()

@@ -273,8 +273,24 @@ private slots:
         QCOMPARE(scalar(u"SELECT 公式 FROM 利润表05 ORDER BY 行次 LIMIT 1"_s).toString(), u"6001"_s);
     }
 
-    void reportData()
+    void definitionsFormulasAndReportData()
     {
+        const RecordSet rows = statementDefinitionRows(Statement::BalanceSheet07);
+        QCOMPARE(rows.fieldNames().mid(1), (QStringList{u"资产"_s, u"行次1"_s, u"公式1"_s, u"负债及所有者权益"_s, u"行次2"_s, u"公式2"_s}));
+        setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
+        QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
+        QVERIFY(formulaCodeList(Statement::CashFlow).first() == u"101 销售商品、提供劳务收到的现金"_s && formulaCodeList(Statement::IncomeStatement05).size() == 86);
+
+        const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5}, {u"1601"_s, 1000.0},
+                                              {u"1602"_s, 300.0}, {u"101"_s, 7.0},    {u"888"_s, 1.0}};
+        // Lines of the balance sheet and income statement (4) take account codes, the cash flow's (3) items.
+        QStringList results;
+        for (const QString& formula : u"1001+1002|1601-1602|1001*1002|1001+1001|-1001|1001 + 1002|9999+1002|100|"_s.split(u'|'))
+            results << QString::number(evaluateFormula(formula, 4, values));
+        results << QString::number(evaluateFormula(u"888+101"_s, 3, values)) << QString::number(evaluateFormula(u"1001"_s, 3, values));
+        QCOMPARE(results.join(QLatin1Char(' ')), u"120.5 700 120.5 200 0 100 20.5 0 0 8 0"_s);
+
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         addLine(u"8030004001"_s, u"1002001"_s, 30.0, QVariant());
@@ -333,24 +349,6 @@ private slots:
                  (QStringList{u"请选择月份"_s, u"0"_s}));
     }
 
-    void definitionsAndFormulas()
-    {
-        const RecordSet rows = statementDefinitionRows(Statement::BalanceSheet07);
-        QCOMPARE(rows.fieldNames().mid(1), (QStringList{u"资产"_s, u"行次1"_s, u"公式1"_s, u"负债及所有者权益"_s, u"行次2"_s, u"公式2"_s}));
-        setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
-        QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
-        QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
-        QVERIFY(formulaCodeList(Statement::CashFlow).first() == u"101 销售商品、提供劳务收到的现金"_s && formulaCodeList(Statement::IncomeStatement05).size() == 86);
-
-        const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5}, {u"1601"_s, 1000.0},
-                                              {u"1602"_s, 300.0}, {u"101"_s, 7.0},    {u"888"_s, 1.0}};
-        // Lines of the balance sheet and income statement (4) take account codes, the cash flow's (3) items.
-        QStringList results;
-        for (const QString& formula : u"1001+1002|1601-1602|1001*1002|1001+1001|-1001|1001 + 1002|9999+1002|100|"_s.split(u'|'))
-            results << QString::number(evaluateFormula(formula, 4, values));
-        results << QString::number(evaluateFormula(u"888+101"_s, 3, values)) << QString::number(evaluateFormula(u"1001"_s, 3, values));
-        QCOMPARE(results.join(QLatin1Char(' ')), u"120.5 700 120.5 200 0 100 20.5 0 0 8 0"_s);
-    }
 };
 
 QTEST_MAIN(TestStatements)
