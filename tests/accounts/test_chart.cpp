@@ -212,7 +212,7 @@ private slots:
                  u"代码,名称,方向不能为空请先从左边选择科目!"_s);
     }
 
-    void trialBalanceThenLoadingTheOpeningRows()
+    void openingRowsAndTheAccountTree()
     {
         addPayableLeaf();
         QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
@@ -288,7 +288,7 @@ private slots:
 
     void init() { BooksTest::init(); loginState().fiscalYear = kYear; }
 
-    void loadsTheChartFillsTheBoxesAndHandsOverLevel1()
+    void chartAndLevel1Windows()
     {
         ChartWindow window;
         auto* tree = child<QTreeWidget>(window, "TreeView1");

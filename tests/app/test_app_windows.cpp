@@ -180,7 +180,7 @@ private slots:
         setFileChooser(previousFile);
     }
 
-    void carryForwardEndsTheProgram()
+    void carryForwardAndPasswords()
     {
         addLines(u"8000000001 1001 5 -"_s);
         SettingsWindow window;
@@ -269,7 +269,7 @@ private slots:
                  (QStringList{u"8000000001 1001 - 200.01 -"_s, u"8000000002 2202001001 2.5 - 200.01"_s}));
     }
 
-    void showsYearOperatorCaptionToolbarMenusAndWelcomeLine()
+    void mainWindowShowsAndExits()
     {
         MainWindow window;
         auto* panel = child<QLabel>(window, "StatusBar1Panel4");

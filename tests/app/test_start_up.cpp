@@ -407,7 +407,7 @@ private slots:
                             "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
     }
 
-    void valuesBindAsTheyAre()
+    void valuesTransactionsAndStoredSettings()
     {
         const QString tricky = u"O'Brien's '现金'; DROP TABLE 信息表; --"_s;
         execute(u"DELETE FROM 摘要"_s);

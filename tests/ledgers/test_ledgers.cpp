@@ -284,7 +284,7 @@ private slots:
         }
     }
 
-    void pagesOfEighteenLines()
+    void ledgerPages()
     {
         ledgerOf(0);
         QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 1 && scalar(u"SELECT count(*) FROM 三栏帐页"_s).toInt() == 0);

@@ -147,7 +147,7 @@ private slots:
     }
 
     // A page whose last line is a month total carries the quantity and balance in effect there.
-    void carriedLinesKeepTheBalance()
+    void carriedLinesAndPreviewWithoutAPrinter()
     {
         cashLines(16);  // opening, 16 lines, the month total as the 18th line
         execute(u"UPDATE 分2016 SET 数量=1"_s);
@@ -158,6 +158,8 @@ private slots:
         QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s) + pdfLinesWith(printed[1], u"承 前 页"_s),
                  (QStringList{u"过次页 -15 4,838.40"_s, u"承前页 -15 4,838.40"_s}));
 
+        // Without a printer the preview still opens, landscape on A4, and prints to a PDF file; a
+        // modal window that asks for it owns it, so it is not blocked.
         buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         m_report.reset();
         auto previousCheck = setPrinterCheck([] { return false; });
@@ -306,7 +308,7 @@ private slots:
         QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s) && opened.size() == 3);
     }
 
-    void pagesOfTwentyFiveRows()
+    void workbookPages()
     {
         threeColumnLedger(22);
         LedgerPagesSheet sheet = laidOut();
