@@ -174,7 +174,7 @@ QStringList columnsOf(const QString& table)
 
 }  // namespace
 
-class TestStartUp : public BooksTest {
+class TestBooks : public BooksTest {
     Q_OBJECT
 
 private slots:
@@ -596,5 +596,5 @@ private slots:
     }
 };
 
-QM_TEST_MAIN_WITH_CHILD(TestStartUp, childMain)
-#include "test_start_up.moc"
+QM_TEST_MAIN_WITH_CHILD(TestBooks, childMain)
+#include "test_books.moc"
