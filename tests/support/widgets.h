@@ -3,7 +3,7 @@
 // Finding a window's controls by name, and driving modal windows instead of waiting on them.
 
 #include "data/dialog_runner.h"
-#include "support/books_test.h"
+#include "support/common.h"
 #include "support/message_recorder.h"
 
 #include <QtTest>
