@@ -58,8 +58,9 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
     // Opening rows have no month; "up to the month" includes them. Each code's nets by month in
     // one pass over the index on (代码, 月, …), summed exactly and rounded to the cent.
     const auto byMonthOf = [&](const QString& codes) {
-        return QStringLiteral("SELECT 代码, 月, sum(%1) AS 净厘, sum(iif(结帐=2, %1, NULL)) AS 结转厘 FROM %2 %3 GROUP BY 代码, 月")
-            .arg(net, table, codes);
+        return QStringLiteral("SELECT 代码, 月, ifnull(%1,0) - ifnull(%2,0) AS 净厘, sum(%3) FILTER (WHERE 结帐=2) AS 结转厘 "
+                              "FROM %4 %5 GROUP BY 代码, 月")
+            .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")), net, table, codes);
     };
     const QString byMonth = byMonthOf(QString());
     // The cash accounts alone, read as a range of the code index rather than a pass over the year.
