@@ -35,10 +35,11 @@ void carryForward(int year)
     execute(QStringLiteral(
                 "INSERT INTO 数量式余额表 (科目代码, 科目名称, 方向, 期末数量, 期末金额) "
                 "SELECT F.科目代码, F.科目全称, F.方向, d.期末数量, d.期末金额 FROM 科目表 AS F JOIN ("
-                "  SELECT 代码, sum(iif(借方金额 IS NULL, -数量, 数量)) AS 期末数量, %2 AS 期末金额 FROM %1 GROUP BY 代码"
+                "  SELECT 代码, sum(iif(借方金额 IS NULL, -数量, 数量)) FILTER (WHERE 数量 IS NOT NULL) AS 期末数量, %2 AS 期末金额 "
+                "  FROM %1 GROUP BY 代码"
                 ") AS d ON F.科目代码=d.代码 WHERE d.期末金额<>0")
-                .arg(from, centsOfThousandths(QStringLiteral("sum(%1 - %2)").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                                                                   thousandthsOf(QStringLiteral("ifnull(贷方金额,0)"))))));
+                .arg(from, centsOfThousandths(QStringLiteral("ifnull(%1,0) - ifnull(%2,0)")
+                                                  .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额"))))));
     // Each balance in the account's own direction: debit-side accounts on the debit, the others
     // negated on the credit.
     execute(QStringLiteral("UPDATE 数量式余额表 SET 期末数量=iif(方向='借', 期末数量, -期末数量), "

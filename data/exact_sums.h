@@ -27,6 +27,14 @@ inline QString exactAmountSum(const QString& amount)
     return centsOfThousandths(QStringLiteral("sum(%1)").arg(thousandthsOf(amount)));
 }
 
+// The exact sum of an amount over a group as whole thousandths; NULL when no row has one. Rows
+// without an amount never reach the sum, and the rounded values add up as whole-number reals
+// (exact below 2^53), made an integer once a group rather than once a line.
+inline QString thousandthsSum(const QString& amount)
+{
+    return QStringLiteral("CAST(sum(round((%1)*1000)) FILTER (WHERE (%1) IS NOT NULL) AS INTEGER)").arg(amount);
+}
+
 // The same in code: a sum of thousandths as whole cents, half away from zero.
 constexpr qint64 centsOfThousandths(qint64 thousandths)
 {

@@ -29,10 +29,12 @@ void insertJournal(int year, const QString& condition, const QVariantList& value
 // deciding the column. Amounts are kept in exact thousandths until a level rolls them up.
 QString balanceCodeSums(int year)
 {
+    // Most lines have no quantity: the filters keep them from three sums that would skip them.
     const QString months = QStringLiteral(
-        "SELECT 代码, 月, sum(iif(借方金额 IS NULL, -数量, 数量)) AS 净数, sum(iif(贷方金额 IS NULL, 数量, NULL)) AS 借数, "
-        "sum(iif(借方金额 IS NULL, 数量, NULL)) AS 贷数, sum(%1) AS 借厘, sum(%2) AS 贷厘 FROM %3 GROUP BY 代码, 月")
-                               .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
+        "SELECT 代码, 月, sum(iif(借方金额 IS NULL, -数量, 数量)) FILTER (WHERE 数量 IS NOT NULL) AS 净数, "
+        "sum(数量) FILTER (WHERE 数量 IS NOT NULL AND 贷方金额 IS NULL) AS 借数, "
+        "sum(数量) FILTER (WHERE 数量 IS NOT NULL AND 借方金额 IS NULL) AS 贷数, %1 AS 借厘, %2 AS 贷厘 FROM %3 GROUP BY 代码, 月")
+                               .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")),
                                     entryTableName(year));
     // Opening rows have no month; "before the month" includes them, "year to date" does not.
     return QStringLiteral(

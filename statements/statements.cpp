@@ -58,8 +58,9 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
     // Opening rows have no month; "up to the month" includes them. Each code's nets by month in
     // one pass over the index on (代码, 月, …), summed exactly and rounded to the cent.
     const auto byMonthOf = [&](const QString& codes) {
-        return QStringLiteral("SELECT 代码, 月, sum(%1) AS 净厘, sum(iif(结帐=2, %1, NULL)) AS 结转厘 FROM %2 %3 GROUP BY 代码, 月")
-            .arg(net, table, codes);
+        return QStringLiteral("SELECT 代码, 月, ifnull(%1,0) - ifnull(%2,0) AS 净厘, sum(%3) FILTER (WHERE 结帐=2) AS 结转厘 "
+                              "FROM %4 %5 GROUP BY 代码, 月")
+            .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")), net, table, codes);
     };
     const QString byMonth = byMonthOf(QString());
     // The cash accounts alone, read as a range of the code index rather than a pass over the year.
@@ -74,15 +75,26 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
                                "WHERE %3 AND substr(代码,1,4)<'1100'")
                     .arg(centsOfThousandths(QStringLiteral("sum(净厘)")), cashByMonth, upToMonth),
                 {month});
-        // One row per cash-flow item, lines without an item first: sorting only the lines that
-        // have one keeps a million lines out of the grouping.
-        const QString itemSum = exactAmountSum(QStringLiteral("ifnull(流金,0)"));
-        execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT NULL, %1 FROM %2 "
-                               "WHERE 流代 IS NULL AND substr(ID,1,3)<=? HAVING count(*)>0").arg(itemSum, table),
-                {periodKey(month)});
+        // One row per cash-flow item, in the order of a grouping by 流代: lines without an item
+        // first (NULL, then empty), each row there when such a line exists. Only lines with a
+        // cash-flow amount add to a sum, and those are read from their own index.
+        const QString period = periodKey(month);
+        const struct {
+            const char* code;
+            const char* lines;
+        } noItems[] = {{"NULL", "流代 IS NULL"}, {"''", "流代=''"}};
+        for (const auto& noItem : noItems) {
+            execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT %1, %2 FROM (SELECT sum(%3) AS 厘 FROM %4 "
+                                   "WHERE %5 AND 流金 IS NOT NULL AND substr(ID,1,3)<=?) "
+                                   "WHERE EXISTS (SELECT 1 FROM %4 WHERE %5 AND substr(ID,1,3)<=?)")
+                        .arg(QString::fromUtf8(noItem.code), centsOfThousandths(QStringLiteral("ifnull(厘,0)")),
+                             thousandthsOf(QStringLiteral("流金")), table, QString::fromUtf8(noItem.lines)),
+                    {period, period});
+        }
         execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT 流代, %1 FROM %2 "
-                               "WHERE 流代 IS NOT NULL AND substr(ID,1,3)<=? GROUP BY 流代").arg(itemSum, table),
-                {periodKey(month)});
+                               "WHERE 流代<>'' AND substr(ID,1,3)<=? GROUP BY 流代")
+                    .arg(exactAmountSum(QStringLiteral("ifnull(流金,0)")), table),
+                {period});
     } else {
         const QString sums = QStringLiteral(
             "SELECT substr(代码,1,4) AS 代码, %1 AS 年初, %2 AS 期末, %3 AS 本期, %4 AS 累计 FROM (%5) "

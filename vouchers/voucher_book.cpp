@@ -30,12 +30,15 @@ int lastVoucherNumber(int year, int month)
         .toInt();
 }
 
+int monthClosedMark(int year, int month)
+{
+    return scalar(QStringLiteral("SELECT ifnull(max(结帐),0) FROM %1 WHERE 月=?").arg(entryTableName(year)), {month})
+        .toInt();
+}
+
 MonthState monthState(int year, int month)
 {
-    const RecordSet rows = openRecordset(
-        QStringLiteral("SELECT ifnull(max(号码),0), ifnull(max(结帐),0) FROM %1 WHERE 月=?").arg(entryTableName(year)),
-        {month});
-    return {rows.value(0, 0).toInt(), rows.value(0, 1).toInt()};
+    return {lastVoucherNumber(year, month), monthClosedMark(year, month)};
 }
 
 double monthCashBalance(int year, int month)

@@ -17,6 +17,9 @@ int lastMonthWithEntries(int year);
 // The month's largest voucher number, 0 when it has none.
 int lastVoucherNumber(int year, int month);
 
+// The month's largest 结帐, 0 while the month is open. Reads every line of the month.
+int monthClosedMark(int year, int month);
+
 struct MonthState {
     int lastNumber = 0;  // the largest voucher number, 0 when none
     int closedMark = 0;  // the largest 结帐, 0 while the month is open

@@ -154,25 +154,27 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
         return refuse(QStringLiteral("凭证号不能超过9999"));
     if (change != VoucherChange::Delete && !attachmentCount(draft.attachmentsText))
         return refuse(QStringLiteral("附单据张数不能超过9999"));
-    const MonthState state = monthState(year, month);
-    if (state.closedMark != 0 && month != 12)
+    // December takes entries after its closing, so its mark, which costs a pass over the month,
+    // is not read.
+    if (month != 12 && monthClosedMark(year, month) != 0)
         return refuse(QString::number(month) + QStringLiteral("  月份已结帐,请先进行反结帐"), MessageIcon::Exclamation);
+    const int lastNumber = lastVoucherNumber(year, month);
 
     switch (change) {
     case VoucherChange::Save:
-        if (number - state.lastNumber != 1)
+        if (number - lastNumber != 1)
             return refuse(QStringLiteral("凭证号不连续，不能保存"));
         break;
     case VoucherChange::Insert:
-        if (number > state.lastNumber)
+        if (number > lastNumber)
             return refuse(QStringLiteral("此号码不在原凭证内,不能插入凭证"));
-        if (state.lastNumber >= kLastVoucherNumber)
+        if (lastNumber >= kLastVoucherNumber)
             return refuse(QStringLiteral("凭证号不能超过9999"));
         break;
     case VoucherChange::Modify:
     case VoucherChange::Delete: {
         const bool modify = change == VoucherChange::Modify;
-        if (number > state.lastNumber)
+        if (number > lastNumber)
             return refuse(modify ? QStringLiteral("不能修改凭证,号码出错") : QStringLiteral("不能删除凭证"));
         const RecordSet loaded = openRecordset(QStringLiteral("SELECT 号码, 月 FROM 分录始表 ORDER BY ID LIMIT 1"));
         if (loaded.isEmpty())
@@ -218,7 +220,7 @@ VoucherChangeDone applyVoucherChange(VoucherChange change, const VoucherDraft& d
         throw DbError(check.refusal->text);
     const int month = draft.date.month();
     const int number = leadingNumber(draft.numberText);
-    const int lastNumber = monthState(year, month).lastNumber;
+    const int lastNumber = lastVoucherNumber(year, month);
 
     Transaction transaction;
     QString done;

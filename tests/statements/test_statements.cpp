@@ -304,6 +304,18 @@ private slots:
         QVERIFY(!buildReportData(kYear, u"3"_s, true));
         QCOMPARE(dataAt(u"累计"_s, {u"888"_s, u"999"_s, u"101"_s}), u"6000 7000 1170"_s);
 
+        // Lines without an item, with no code or an empty one, give a row each ahead of the items,
+        // their cash-flow amounts summed exactly; a row only when such a line falls in the period.
+        execute(u"INSERT INTO 分2016 (ID, 月, 代码, 借方金额, 流金) VALUES ('8030005001', 3, '1001', 0.125, 0.125), "
+                "('8030005002', 3, '1001', 0.1, 0.1)"_s);
+        execute(u"UPDATE 分2016 SET 流金=0.2 WHERE ID='8030001002'"_s);
+        const QString itemRows = u"SELECT quote(代码), 累计 FROM 报表数据 WHERE 代码 IS NULL OR 代码<'888' ORDER BY rowid"_s;
+        QVERIFY(!buildReportData(kYear, u"3"_s, true));
+        QCOMPARE(rowsAsText(itemRows).join(u'|'), u"NULL 0.23|'' 0.2|'101' 1170|'107' 200"_s);
+        QVERIFY(!buildReportData(kYear, u"2"_s, true));
+        QCOMPARE(rowsAsText(itemRows).join(u'|'), u"'' 0"_s);
+        execute(u"DELETE FROM 分2016 WHERE ID LIKE '8030005%'"_s);
+
         // Half-cent sums on a credit account and on a cash-flow item: 5.13, not the binary 5.12.
         addHalfCentSum(u"8040001"_s, u"2241"_s, false);
         addHalfCentSum(u"8040002"_s, u"1001"_s, true, u"102"_s);
