@@ -64,7 +64,7 @@ public:
     Iterator end() const { return Iterator(this, count()); }
 
 private:
-    void startCell(char tag);
+    char* startCell(char tag, qsizetype bytes);
 
     // The values packed one after another (a type byte, then the value: numbers as 8 bytes,
     // texts as UTF-8 with their length), a journal of a hundred thousand lines in a few
