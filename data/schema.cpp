@@ -151,12 +151,10 @@ void createSchema()
 QStringList entryIndexStatements(const QString& table)
 {
     // Renumbering shifts IDs by 1000 row by row, so ID must not be unique. The index by code and
-    // month holds every figure the balance tables and statements sum, so they read it alone. The
-    // index by month and ID hands a month's journal over in ID order, with no sort.
+    // month holds every figure the balance tables and statements sum, so they read it alone.
     return {QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月号码 ON %1 (月, 号码)").arg(table),
             QStringLiteral("CREATE INDEX IF NOT EXISTS %1_ID ON %1 (ID)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (代码, 月, 借方金额, 贷方金额, 数量, 结帐)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月ID ON %1 (月, ID)").arg(table)};
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (代码, 月, 借方金额, 贷方金额, 数量, 结帐)").arg(table)};
 }
 
 void createMissingIndexes()

@@ -66,6 +66,13 @@ private slots:
         QCOMPARE(journalRows().count(), 0);
         QVERIFY(!buildFilteredJournal(kYear, QString()));
         QCOMPARE(journalRows().count(), 0);
+
+        // A March line whose ID names another month still shows, in ID order; an April line
+        // whose ID names March does not.
+        addEntry(kYear, u"8990001001"_s, u"1001"_s, 0.125, QVariant(), 3);
+        addEntry(kYear, u"8030009001"_s, u"1001"_s, 0.125, QVariant(), 4);
+        buildJournal(kYear, u"3"_s);
+        QCOMPARE(columnText(journalRows(), 16), u"8030001001 8030001002 8030002001 8030002002 8990001001"_s);
     }
 
     void accountSummary()
