@@ -28,19 +28,20 @@ RecordSet::RecordSet(QStringList fieldNames)
 }
 
 // Each value starts a cell: its offset is kept so that any cell is read without walking the row.
-// Returns where the cell's `bytes` after its tag go; the buffer grows by doubling, so a journal
-// of a hundred thousand lines is copied a few times, not once a cell.
+// Returns where the cell's `bytes` after its tag go. The buffer grows by doubling and the part in
+// use is counted apart, so a journal of a hundred thousand lines is copied a few times and no
+// cell resizes it.
 char* RecordSet::startCell(char tag, qsizetype bytes)
 {
-    const qsizetype at = m_data.size();
+    const qsizetype at = m_used;
     if (at > qsizetype(std::numeric_limits<quint32>::max()))
         throw DbError(QStringLiteral("记录集太大"));
     m_cellStarts.push_back(quint32(at));
     const qsizetype end = at + 1 + bytes;
-    if (end > m_data.capacity())
-        m_data.reserve(std::max(end, std::max(m_data.capacity() * 2, qsizetype(4096))));
-    m_data.resize(end);
+    if (end > m_data.size())
+        m_data.resize(std::max(end, std::max(m_data.size() * 2, qsizetype(4096))));
     char* cell = m_data.data() + at;
+    m_used = end;
     *cell = tag;
     return cell + 1;
 }

@@ -71,6 +71,7 @@ private:
     // megabytes rather than a QVariant per cell.
     QStringList m_fields;
     QByteArray m_data;
+    qsizetype m_used = 0;               // bytes of m_data that hold cells
     std::vector<quint32> m_cellStarts;  // row * fieldCount() + field
     std::vector<QVariant> m_others;     // values of any other type, by index
     qsizetype m_rowCount = 0;
