@@ -31,6 +31,10 @@ void checkSpreadsheet(lxw_error error);
 // stored in their cells rather than in a shared table).
 enum class WorkbookRows { Anywhere, InOrder };
 
+// Creates `path` readable by its owner only and lets `write` fill it; on any failure the partial
+// file is removed and the error thrown on.
+void writeSpreadsheetFile(const QString& path, const std::function<void()>& write);
+
 // Creates the workbook at `path`, lets `fill` write it, and closes it. On any failure the
 // partial file is removed and the error thrown on.
 void writeWorkbook(const QString& path, const std::function<void(lxw_workbook* workbook)>& fill,

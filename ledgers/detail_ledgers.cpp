@@ -3,7 +3,7 @@
 #include "data/database.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
-#include "data/insert_rows.h"
+#include "data/update_rows.h"
 
 #include <QHash>
 #include <QSet>
@@ -68,62 +68,63 @@ QString quotedName(const QString& name)
 
 void buildQuantityLedger(int year, const QString& code, const QString& direction)
 {
-    const QString table = entryTableName(year);
-    const bool debitSide = isDebitSide(direction);
+    const int sign = isDebitSide(direction) ? 1 : -1;
     const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
                                                       thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
     Transaction transaction;
-    const RecordSet opening = openRecordset(
-        // A quantity counts on the side its amount stands, so a credit opening reads positive on a
-        // credit account.
-        QStringLiteral("SELECT sum(iif(借方金额 IS NULL, -数量, 数量)), ifnull(sum(%1), 0) FROM %2 "
-                       "WHERE 代码=? AND substr(ID,1,3)='800'").arg(net, table),
-        {code});
-    double quantity = opening.value(0, 0).toDouble();
-    qint64 amount = opening.value(0, 1).toLongLong();  // exact thousandths
-    if (!debitSide) {
-        quantity = -quantity;
-        amount = -amount;
-    }
-    const RecordSet entries = openRecordset(
-        QStringLiteral("SELECT ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), iif(借方金额 IS NULL, 数量, NULL), "
-                       "借方金额, 贷方金额, %1 FROM %2 WHERE 代码=? AND substr(ID,1,3)>'800' ORDER BY ID, 号码")
-            .arg(net, table),
-        {code});
+    const QVariant lastBefore = scalar(QStringLiteral("SELECT ifnull(max(rowid), 0) FROM 数量式"));
+    // One reading of the entries writes the opening line and the lines after it in ledger order,
+    // each with its balance in the account's direction: the amount the exact running sum rounded
+    // to the cent, "平" and no amount where it comes to nothing at the cent; the quantity summed
+    // line by line from the opening, where a quantity counts on the side its amount stands.
+    execute(QStringLiteral(
+                "WITH lines AS MATERIALIZED (SELECT ID, 日期, 字号, 号码, 摘要说明, 数量, iif(贷方金额 IS NULL, 数量, NULL) AS 借数, "
+                "借方金额, iif(借方金额 IS NULL, 数量, NULL) AS 贷数, 贷方金额, %2 AS net FROM %1 "
+                "WHERE 代码=? AND substr(ID,1,3)>='800'), "
+                "ledger AS (SELECT '8000' AS ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, '年初余额' AS 摘要说明, NULL AS 借数, "
+                "NULL AS 借方金额, NULL AS 贷数, NULL AS 贷方金额, ? * ifnull(sum(net), 0) AS 厘, "
+                "? * ifnull(sum(iif(借方金额 IS NULL, -数量, 数量)), 0) AS 数 FROM lines WHERE substr(ID,1,3)='800' "
+                "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, ? * net, "
+                "? * (ifnull(借数,0) - ifnull(贷数,0)) FROM lines WHERE substr(ID,1,3)>'800') "
+                "INSERT INTO 数量式 (ID, 日期, 字号, 号码, 摘要说明, 借数, 借金, 贷数, 贷金, 方向, 余数, 余额) "
+                "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, iif(分=0, '平', ?), 数, "
+                "iif(分=0, NULL, 分 / 100.0) FROM (SELECT *, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
+                "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, sum(厘) OVER running AS 厘, "
+                "sum(数) OVER running AS 数 FROM ledger "
+                "WINDOW running AS (ORDER BY ID COLLATE NOCASE, 号码 ROWS UNBOUNDED PRECEDING)))")
+                .arg(entryTableName(year), net),
+            {code, sign, sign, sign, sign, direction});
 
-    // The balance after each line: the amount the exact running sum rounded to the cent, the
-    // quantity summed line by line; "平" and no amount where it comes to nothing at the cent.
-    std::vector<QVariantList> rows;
-    rows.reserve(std::size_t(entries.count()) + 1);
-    const auto balanceColumns = [&](QVariantList& row) {
-        const double shown = double(centsOfThousandths(amount)) / 100.0;
-        const bool level = centsOfThousandths(amount) == 0;
-        row << (level ? QStringLiteral("平") : direction) << (std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity))
-            << (quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3)))
-            << (level ? QVariant() : QVariant(shown));
-    };
-    QVariantList first{QStringLiteral("8000"), QVariant(), QVariant(), QVariant(), QStringLiteral("年初余额"), QVariant(), QVariant(),
-                       QVariant(), QVariant(), QVariant(), QVariant()};
-    balanceColumns(first);
-    rows.push_back(first);
-    for (const auto entry : entries) {
-        const double quantityMovement = entry[5].toDouble() - entry[6].toDouble();
-        amount += debitSide ? entry[9].toLongLong() : -entry[9].toLongLong();
-        quantity = debitSide ? quantity + quantityMovement : quantity - quantityMovement;
-        QVariantList row{entry[0], entry[1], entry[2], entry[3], entry[4], entry[5], unitPrice(entry[7], entry[5].toDouble()),
-                         entry[7], entry[6], unitPrice(entry[8], entry[6].toDouble()), entry[8]};
-        balanceColumns(row);
-        rows.push_back(row);
+    // The unit prices, and the quantity summed again here so that it stays the sum taken line by
+    // line whatever way the database adds.
+    const RecordSet lines = openRecordset(
+        QStringLiteral("SELECT rowid, 借数, 贷数, 借金, 贷金, 余数, 余额 FROM 数量式 WHERE rowid>? ORDER BY ID, 号码, rowid"),
+        {lastBefore});
+    std::vector<QVariantList> prices;
+    prices.reserve(std::size_t(lines.count()));
+    double quantity = 0;
+    double shown = 0;
+    bool opening = true;
+    for (const auto line : lines) {
+        const double debitQuantity = line[1].toDouble();
+        const double creditQuantity = line[2].toDouble();
+        if (opening) {
+            quantity = line[5].toDouble();
+            opening = false;
+        } else {
+            quantity = sign > 0 ? quantity + (debitQuantity - creditQuantity) : quantity - (debitQuantity - creditQuantity);
+            if (line[5].toDouble() != quantity)
+                execute(QStringLiteral("UPDATE 数量式 SET 余数=? WHERE rowid=?"), {quantity, line[0]});
+        }
+        shown = line[6].toDouble();
+        prices.push_back({line[0], unitPrice(line[3], debitQuantity), unitPrice(line[4], creditQuantity),
+                          quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3))});
     }
-    insertRows(QStringLiteral("数量式"),
-               {QStringLiteral("ID"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"), QStringLiteral("摘要说明"),
-                QStringLiteral("借数"), QStringLiteral("借单"), QStringLiteral("借金"), QStringLiteral("贷数"), QStringLiteral("贷单"),
-                QStringLiteral("贷金"), QStringLiteral("方向"), QStringLiteral("余数"), QStringLiteral("余单"), QStringLiteral("余额")},
-               rows);
+    updateRows(QStringLiteral("数量式"), {QStringLiteral("借单"), QStringLiteral("贷单"), QStringLiteral("余单")}, prices);
+    execute(QStringLiteral("UPDATE 数量式 SET 余数=NULL WHERE rowid>? AND abs(余数)<0.01"), {lastBefore});
     insertMonthAndYearLines(QStringLiteral("数量式"), QStringLiteral("SELECT * FROM 数量式 WHERE substr(ID,1,3)>'800'"),
                             {QStringLiteral("借数"), QStringLiteral("贷数")}, {QStringLiteral("借金"), QStringLiteral("贷金")});
-    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
-            {quantity, double(centsOfThousandths(amount)) / 100.0});
+    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"), {quantity, shown});
     transaction.commit();
 }
 
@@ -318,31 +319,41 @@ void buildMultiColumnPivot(const QString& code, const QString& direction)
                           : side == QStringLiteral("credit") ? QStringLiteral("贷方金额")
                                                              : QStringLiteral("ifnull(借方金额, 贷方金额)");
     QStringList columns;
-    QStringList sums;
-    QVariantList values;
+    QStringList cells;
+    QVariantList cellValues;
     for (int index = 0; index < subAccounts.count(); ++index) {
         columns << quotedName(headings[index]) + QStringLiteral(" REAL");
         const int parentSign = debitParent ? 1 : -1;
         const int ownSign = isDebitSide(subAccounts.value(index, 2).toString()) ? 1 : -1;
         if (side == QStringLiteral("both")) {
-            sums << QStringLiteral("round(sum(CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 "
-                                   "WHEN substr(ID,4,6)='999999' THEN %1 ELSE %2 END), 2)")
-                        .arg(net, shown);
-            values << subAccounts.value(index, 0) << ownSign << ownSign;
+            cells << QStringLiteral("CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 "
+                                    "WHEN substr(ID,4,6)='999999' THEN %1 ELSE %2 END")
+                         .arg(net, shown);
+            cellValues << subAccounts.value(index, 0) << ownSign << ownSign;
         } else {
-            sums << QStringLiteral("round(sum(CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 ELSE %2 END), 2)")
-                        .arg(net, shown);
-            values << subAccounts.value(index, 0) << parentSign;
+            cells << QStringLiteral("CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 ELSE %2 END").arg(net, shown);
+            cellValues << subAccounts.value(index, 0) << parentSign;
         }
     }
     execute(QStringLiteral("CREATE TABLE 多栏式 (ID TEXT, 日期 TEXT, 字号 TEXT, 号码 INTEGER, 摘要说明 TEXT, 借方合计 REAL, "
                            "贷方合计 REAL, 方向 TEXT, 余额 REAL%1)")
                 .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(QStringLiteral(", "))));
-    execute(QStringLiteral("INSERT INTO 多栏式 SELECT ID, max(日期), max(字号), max(号码), max(摘要说明), "
-                           "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%1 "
-                           "FROM 多栏式1 WHERE ID>='8009' GROUP BY ID")
-                .arg(sums.isEmpty() ? QString() : QStringLiteral(", ") + sums.join(QStringLiteral(", "))),
-            values);
+    // One row per ID: the rows of the IDs that several rows share (the totals, one per
+    // sub-account) summed, each other row as it stands, which is what summing it alone gives.
+    QString alone;
+    QString summed;
+    for (const QString& cell : cells) {
+        alone += QStringLiteral(", round(%1, 2)").arg(cell);
+        summed += QStringLiteral(", round(sum(%1), 2)").arg(cell);
+    }
+    execute(QStringLiteral("WITH shared AS MATERIALIZED (SELECT ID FROM 多栏式1 WHERE ID>='8009' GROUP BY ID HAVING count(*)>1) "
+                           "INSERT INTO 多栏式 SELECT ID, 日期, 字号, 号码, 摘要说明, round(借方金额, 2), round(贷方金额, 2), 方向, 余额%1 "
+                           "FROM 多栏式1 WHERE ID>='8009' AND ID NOT IN shared "
+                           "UNION ALL SELECT ID, max(日期), max(字号), max(号码), max(摘要说明), "
+                           "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%2 "
+                           "FROM 多栏式1 WHERE ID IN shared GROUP BY ID")
+                .arg(alone, summed),
+            cellValues + cellValues);
     // The opening row's balance is the net of both sides, as the running balance starts from.
     execute(QStringLiteral("UPDATE 多栏式 SET 摘要说明='年初余额', 方向=?, "
                            "余额=round(iif(?='借', ifnull(借方合计,0) - ifnull(贷方合计,0), ifnull(贷方合计,0) - ifnull(借方合计,0)), 2) "

@@ -1,18 +1,12 @@
+#include "support/common.h"
 #include "accounts/account_tree.h"
 #include "accounts/chart.h"
-#include "data/db_error.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
+#include "accounts/chart_window.h"
+#include "accounts/level1_account_window.h"
+#include "accounts/opening_balances.h"
+#include "support/widgets.h"
 
 namespace {
-
-const int kYear = 2015;
 
 QStringList nodeTexts(const std::vector<AccountTreeNode>& nodes)
 {
@@ -40,84 +34,87 @@ void smallChart()
     addAccount(u"2202"_s, u"应付账款"_s, u"应付账款"_s, u"贷"_s);
 }
 
+// Opening values typed into the chart: "code quantity debit credit" each, "-" for none, rows
+// separated by "|".
+void setOpenings(const QString& rows)
+{
+    for (const QString& row : rows.split(QLatin1Char('|'))) {
+        const QStringList fields = row.split(QLatin1Char(' '));
+        for (int field = 1; field <= 3; ++field)
+            setOpeningValue(fields[0], QStringList{u"数量"_s, u"借方金额"_s, u"贷方金额"_s}[field - 1],
+                            fields[field] == u"-"_s ? QVariant() : QVariant(fields[field].toDouble()));
+    }
+}
+
+QStringList openingRows()
+{
+    return rowsAsText(u"SELECT ID, 摘要说明, 代码, 数量, 借方金额, 贷方金额, 月 FROM 分2016 WHERE substr(ID,1,3)='800' ORDER BY ID"_s);
+}
+
+QString totals(const TrialBalance& balance)
+{
+    return balance.debitText + u' ' + balance.creditText + (balance.balanced ? u" 平衡"_s : u" 不平衡"_s);
+}
+
+QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& code)
+{
+    const auto items = tree->findItems(code + QLatin1Char(' '), Qt::MatchStartsWith | Qt::MatchRecursive);
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+// The boxes a double click fills: code, new digits, full name, name, name again, direction.
+QString boxes(QObject& window)
+{
+    QStringList texts;
+    for (const char* name : {"Text1", "Text2", "Text3", "Text4", "Text5"})
+        texts << child<QLineEdit>(window, name)->text();
+    return texts.join(u'|') + u'|' + child<QComboBox>(window, "Combo1")->currentText();
+}
+
 }  // namespace
 
-class TestChart : public QObject {
+class TestChart : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void treeOfASmallChart()
-    {
-        TempProgram program;
-        clearChart();
-        QVERIFY(loadAccountTree().empty());
-        addAccount(u"6001"_s, u"收入"_s, u"收入"_s, u"贷"_s, false);
-        addAccount(u"1002"_s, u"银行存款  "_s, u"银行存款"_s, u"借"_s, false);
-        addAccount(u"1002002"_s, u"建行"_s, u"银行存款/建行"_s);
-        addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s, u"借"_s, false);
-        addAccount(u"1002001001"_s, u"活期"_s, u"银行存款/工行/活期"_s);
-        addAccount(u"1001"_s, u"现金"_s, u"现金"_s);
-        addAccount(u"3001999"_s, u"孤儿"_s, u"?/孤儿"_s);
-        addAccount(u"6001001"_s, u"主营"_s, u"收入/主营"_s);
-        execute(u"UPDATE 科目表 SET 科目级数=4 WHERE 科目代码='1001'"_s);
-        addAccount(u"1003"_s, u"其他"_s, u"其他"_s);
-
-        const std::vector<AccountTreeNode> all = loadAccountTree();
-        QCOMPARE(nodeTexts(all), (QStringList{u"1002 银行存款"_s, u"1003 其他"_s, u"6001 收入"_s, u"x1002>1002001 工行"_s,
-                                              u"x1002>1002002 建行"_s, u"x6001>6001001 主营"_s, u"x1002001>1002001001 活期"_s}));
-        QCOMPARE(accountCodeOfNodeText(all.back().text), u"1002001001"_s);
-        QCOMPARE(nodeTexts(loadAccountTree(6)), (QStringList{u"6001 收入"_s, u"x6001>6001001 主营"_s}));
-        QVERIFY(loadAccountTree(3).empty());
-    }
-
     void addingTheFirstSubAccountMovesThePostings()
     {
-        TempProgram program;
         smallChart();
         execute(u"UPDATE 科目表 SET 数量=5, 贷方金额=100.13 WHERE 科目代码='2202'"_s);
-        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 100.13, 5, QString(), QVariant(), kYear);
-        addLine(u"8030001001"_s, u"2202"_s, 30.1, QVariant(), QVariant(), QString(), QVariant(), kYear);
-        addLine(u"8030001002"_s, u"1001"_s, QVariant(), 30.1, QVariant(), QString(), QVariant(), kYear);
-        addLine(u"8000000001"_s, u"2202"_s, QVariant(), 70.0, QVariant(), QString(), QVariant(), 2016);
+        addLines(u"8000000001 2202 - 100.13 5|8030001001 2202 30.1 -|8030001002 1001 - 30.1"_s);
+        addLines(u"8000000001 2202 - 70"_s, 2017);
 
         const NewSubAccount supplier{u"2202"_s, u"001"_s, u"甲"_s, u"贷"_s};
         const ChangeCheck check = checkAddSubAccount(supplier, kYear);
-        QVERIFY(!check.refusal);
+        QVERIFY(!check.refusal && check.question->buttons == MessageButtons::YesNo);
         QCOMPARE(shown(check.question), u"特别提示||2202---代码已有数据!如果增加明细将默认为此明细.是否增加？"_s);
-        QCOMPARE(check.question->buttons, MessageButtons::YesNo);
         addSubAccount(supplier, kYear);
-        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2015 ORDER BY ID"_s), (QStringList{u"2202001"_s, u"2202001"_s, u"1001"_s}));
-        QCOMPARE(scalar(u"SELECT 代码 FROM 分2016"_s).toString(), u"2202"_s);
-        QCOMPARE(account(u"2202"_s), u"1 应付账款 贷  - - - -"_s);
-        QCOMPARE(account(u"2202001"_s), u"2 应付账款/甲 贷 Y - - - -"_s);
+        QCOMPARE(QStringList({rowsAsText(u"SELECT 代码 FROM 分2016 ORDER BY ID"_s).join(u' '), scalar(u"SELECT 代码 FROM 分2017"_s).toString(),
+                              account(u"2202"_s), account(u"2202001"_s)}),
+                 (QStringList{u"2202001 2202001 1001"_s, u"2202"_s, u"1 应付账款 贷  - - - -"_s, u"2 应付账款/甲 贷 Y - - - -"_s}));
 
         // A second sub-account: the parent has no entries of its own now, so no question.
         const NewSubAccount second{u"2202"_s, nextSiblingDigits(u"001"_s), u"乙"_s, u"贷"_s};
-        QCOMPARE(second.digits, u"002"_s);
         const ChangeCheck secondCheck = checkAddSubAccount(second, kYear);
-        QVERIFY(!secondCheck.refusal && !secondCheck.question);
+        QVERIFY(second.digits == u"002"_s && !secondCheck.refusal && !secondCheck.question);
         addSubAccount(second, kYear);
 
         // A level-3 account under a level-2 one with entries: they move down to it.
         QVERIFY(checkAddSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear).question);
         addSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear);
-        QCOMPARE(account(u"2202001"_s), u"2 应付账款/甲 贷  - - - -"_s);
-        QCOMPARE(account(u"2202001001"_s), u"3 应付账款/甲/材料款 贷 Y - - - -"_s);
-        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 分2015 ORDER BY ID"_s), (QStringList{u"2202001001"_s, u"2202001001"_s, u"1001"_s}));
-
-        QCOMPARE(nextSiblingDigits(u"009"_s), u"010"_s);
-        QCOMPARE(nextSiblingDigits(u"999"_s), u"1000"_s);
+        QCOMPARE(QStringList({account(u"2202001"_s), account(u"2202001001"_s), rowsAsText(u"SELECT 代码 FROM 分2016 ORDER BY ID"_s).join(u' ')}),
+                 (QStringList{u"2 应付账款/甲 贷  - - - -"_s, u"3 应付账款/甲/材料款 贷 Y - - - -"_s, u"2202001001 2202001001 1001"_s}));
+        QCOMPARE(nextSiblingDigits(u"009"_s) + u' ' + nextSiblingDigits(u"999"_s), u"010 1000"_s);
     }
 
     void refusedOrFailedChangesChangeNothing()
     {
-        TempProgram program;
         smallChart();
         addAccount(u"2202001"_s, u"ABC"_s, u"应付账款/ABC"_s, u"贷"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2202'"_s);
-        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        addLine(u"8000000001"_s, u"1001"_s, 100.0, QVariant());
         const QStringList chart = dumpTable(u"科目表"_s);
-        const QStringList entries = dumpTable(u"分2015"_s);
+        const QStringList entries = dumpTable(u"分2016"_s);
         const QList<QPair<NewSubAccount, QString>> cases = {
             {{u"1001"_s, u"001"_s, QString(), u"借"_s}, u"代码,名称,方向不能为空"_s},
             {{u"1001"_s, u"001"_s, u"甲"_s, QString()}, u"代码,名称,方向不能为空"_s},
@@ -146,58 +143,37 @@ private slots:
         refusing(u"INSERT ON 科目表"_s, [] { addSubAccount({u"1001"_s, u"001"_s, u"甲"_s, u"借"_s}, kYear); });
         refusing(u"UPDATE ON 科目表 WHEN NEW.科目代码='1002001001'"_s, [] { renameAccount(u"1002"_s, u"存款"_s, u"借"_s); });
         refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s); });
-        QCOMPARE(dumpTable(u"科目表"_s), chart);
-        QCOMPARE(dumpTable(u"分2015"_s), entries);
-    }
-
-    void renamingRebuildsTheDescendantsFullNames()
-    {
-        TempProgram program;
-        smallChart();
-        const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
-        QVERIFY(!check.refusal);
-        QCOMPARE(shown(check.question),
-                 u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
-        renameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
-        renameAccount(u"1002"_s, u"存款"_s, u"借"_s);
-        QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
-                 (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
-                              u"1002001001 活期 存款/建设银行/活期 借"_s, u"2202 应付账款 应付账款 贷"_s}));
-        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text, u"代码,名称,方向不能为空"_s);
-        QCOMPARE(checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text, u"请先从左边选择科目!"_s);
+        QVERIFY(dumpTable(u"科目表"_s) == chart && dumpTable(u"分2016"_s) == entries);
     }
 
     void leafUnitsThenDeletingASubtree()
     {
-        TempProgram program;
         smallChart();
         QStringList codes;
         for (const LeafAccount& leaf : leafAccounts())
             codes << leaf.code;
-        QCOMPARE(codes, (QStringList{u"1001"_s, u"1002001001"_s, u"2202"_s}));
+        QCOMPARE(codes.join(u' '), u"1001 1002001001 2202"_s);
         setLeafUnitAndFlag(u"2202"_s, u"美元"_s, u"Y"_s);
         setLeafUnitAndFlag(u"1002"_s, u"件"_s, u"Y"_s);
-        QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag, u"美元Y"_s);
-        QCOMPARE(account(u"1002"_s), u"1 银行存款 借  - - - -"_s);
+        QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag + u'|' + account(u"1002"_s), u"美元Y|1 银行存款 借  - - - -"_s);
 
         addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
-        addLine(u"8000000001"_s, u"1002001001"_s, 50.0, QVariant(), QVariant(), QString(), QVariant(), kYear);
+        addLines(u"8000000001 1002001001 50 -"_s);
 
-        QCOMPARE(checkDeleteAccount(u"1002"_s, kYear).refusal->text, u"1002----本级或下级有数据，不能删除!"_s);
-        QCOMPARE(checkDeleteAccount(QString(), kYear).refusal->text, u"请先从左边选择科目!"_s);
-        QCOMPARE(checkDeleteAccount(u"1"_s, kYear).refusal->text, u"请先从左边选择科目!"_s);
+        QCOMPARE(QStringList({checkDeleteAccount(u"1002"_s, kYear).refusal->text, checkDeleteAccount(QString(), kYear).refusal->text,
+                              checkDeleteAccount(u"1"_s, kYear).refusal->text}),
+                 (QStringList{u"1002----本级或下级有数据，不能删除!"_s, u"请先从左边选择科目!"_s, u"请先从左边选择科目!"_s}));
         // Other years' entries do not hold the account back.
-        const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2016);
-        QVERIFY(!allowed.refusal);
-        QCOMPARE(shown(allowed.question), u"注意！特别注意！||如果删除将连同下级一并自动删除!!\n是否真要删除( 1002 )及其下级明细科目？"_s);
+        const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2017);
+        QCOMPARE(shown(allowed.refusal) + shown(allowed.question), u"注意！特别注意！||如果删除将连同下级一并自动删除!!\n是否真要删除( 1002 )及其下级明细科目？"_s);
 
-        execute(u"DELETE FROM 分2015"_s);
+        execute(u"DELETE FROM 分2016"_s);
         // The last child of a level-2 account makes that account a leaf again, not its ancestor.
         deleteAccount(u"1002001001"_s);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
                  (QStringList{u"1002 "_s, u"1002001 Y"_s, u"1002002 Y"_s}));
-        deleteAccount(u"1002001"_s);
-        deleteAccount(u"1002002"_s);
+        for (const QString& code : {u"1002001"_s, u"1002002"_s})
+            deleteAccount(code);
         QCOMPARE(account(u"1002"_s), u"1 银行存款 借 Y - - - -"_s);
         addAccount(u"1002003"_s, u"中行"_s, u"银行存款/中行"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
@@ -205,28 +181,221 @@ private slots:
         QCOMPARE(scalar(u"SELECT group_concat(科目代码) FROM 科目表"_s).toString(), u"1001,2202"_s);
     }
 
-    void level1AccountRefusalsInOrder()
+    void level1AccountsThenRenaming()
     {
-        TempProgram program;
         smallChart();
         const QStringList chart = dumpTable(u"科目表"_s);
         const auto refusal = [](const QString& code, const QString& name) {
             return shown(checkAddLevel1Account({code, name, u"借"_s}).refusal);
         };
-        QCOMPARE(refusal(QString(), u"甲"_s), u"QM505提示|?|代码,名称,方向不能为空"_s);
-        QCOMPARE(shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal), u"QM505提示|?|代码,名称,方向不能为空"_s);
+        QCOMPARE(refusal(QString(), u"甲"_s) + shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal),
+                 u"QM505提示|?|代码,名称,方向不能为空QM505提示|?|代码,名称,方向不能为空"_s);
         for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s})
             QCOMPARE(refusal(code, u"库存现金"_s), u"QM505提示|?|代码不对!"_s);
-        QCOMPARE(refusal(u"1001"_s, u"工商银行"_s), u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s);
-        QCOMPARE(refusal(u"1005"_s, u"工商银行"_s), u"QM505提示|i|1002001工商银行  此科目已存在!"_s);
+        QCOMPARE(QStringList({refusal(u"1001"_s, u"工商银行"_s), refusal(u"1005"_s, u"工商银行"_s)}),
+                 (QStringList{u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s, u"QM505提示|i|1002001工商银行  此科目已存在!"_s}));
         QCOMPARE(dumpTable(u"科目表"_s), chart);
 
         QCOMPARE(shown(checkAddLevel1Account({u"1005"_s, u"备用"_s, u"借"_s}).question), u"****注意提示!!||是否增加(1005 备用)?"_s);
         addLevel1Account({u"1005"_s, u"备用"_s, u"借"_s});
-        QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s),
-                 QStringList{u"备用 1 备用 借 Y - -"_s});
+        QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s), QStringList{u"备用 1 备用 借 Y - -"_s});
+
+        // Renaming rebuilds the descendants' full names.
+        const ChangeCheck check = checkRenameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
+        QCOMPARE(shown(check.refusal) + shown(check.question), u"****注意提示!!||是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
+        renameAccount(u"1002001"_s, u"建设银行"_s, u"贷"_s);
+        renameAccount(u"1002"_s, u"存款"_s, u"借"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
+                 (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
+                              u"1002001001 活期 存款/建设银行/活期 借"_s, u"1005 备用 备用 借"_s, u"2202 应付账款 应付账款 贷"_s}));
+        QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
+                 u"代码,名称,方向不能为空请先从左边选择科目!"_s);
     }
+
+    void openingRowsAndTheAccountTree()
+    {
+        addPayableLeaf();
+        QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
+        setOpenings(u"1001 - 1000.1 -|1002 - 0.2 -|4001 - - 1000.004|2202001001 - - 0.3"_s);
+        QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.30 平衡"_s);
+        setOpenings(u"4001 - - 1000.02"_s);
+        const TrialBalance balance = trialBalanceOfChart();
+        QCOMPARE(totals(balance), u"1,000.30 1,000.32 不平衡"_s);
+
+        QCOMPARE(QStringList({shown(checkOpeningRowsChange(false, true, balance).refusal), checkOpeningRowsChange(false, false, balance).refusal->text,
+                              checkOpeningRowsChange(true, false, balance).refusal->text}),
+                 (QStringList{u"QM505|stop|借贷不平"_s, u"请先点[显示科目]"_s, u"请先点[调出年初数]"_s}));
+        setOpenings(u"4001 - - 1000"_s);
+        QCOMPARE(checkOpeningRowsChange(false, true, trialBalanceOfChart()).question->text + checkOpeningRowsChange(true, true, trialBalanceOfChart()).question->text,
+                 u"是否装入年初数据?是否修改年初数据?"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, setOpeningValue(u"1001"_s, u"科目名称"_s, 1));
+
+        // Loading replaces the opening rows only.
+        addLines(u"8000000001 1122 9 -|8000000002 2202 - 9|8030001001 1001 5 -"_s);
+        // Typed in another order than the codes run; amounts are written to the cent, and one
+        // that rounds to nothing is no amount.
+        setOpenings(u"4001 - - 1000|2202001001 3 - 0.125|1405 10 - -|1002 20 600 0.001|1001 - 400.25 -"_s);
+
+        // A load that fails part way leaves the year as it was.
+        const QStringList before = dumpTable(u"分2016"_s);
+        execute(u"CREATE TRIGGER stop BEFORE INSERT ON 分2016 WHEN NEW.代码='4001' BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, loadOpeningRows(kYear));
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+        execute(u"DROP TRIGGER stop"_s);
+
+        QCOMPARE(loadOpeningRows(kYear).text, u"已装入成功"_s);
+        QCOMPARE(openingRows(), (QStringList{u"8000000001 年初余额 1001 - 400.25 - -"_s, u"8000000002 年初余额 1002 20 600 - -"_s,
+                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s, u"8000000004 年初余额 4001 - - 1000 -"_s}));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE ID='8030001001'"_s).toInt(), 1);
+
+        // Fetched back, edited and rewritten; a row whose account left the chart is dropped.
+        addLines(u"8000000005 9999 1 -"_s);
+        fetchOpeningRows(kYear);
+        std::vector<OpeningRow> fetched = fetchedOpeningRows();
+        QVERIFY(fetched.size() == 4 && fetched[2].fullName == u"应付账款/甲/材料款"_s);
+        setFetchedOpeningValue(fetched[1].lineId, u"借方金额"_s, 550.0);
+        setFetchedOpeningValue(fetched[0].lineId, u"借方金额"_s, 450.125);
+        QVERIFY(trialBalanceOfWorkCopy().balanced && rewriteOpeningRows(kYear).text == u"已修改成功"_s);
+        QCOMPARE(openingRows(), (QStringList{u"8000000001 年初余额 1001 - 450.13 - -"_s, u"8000000002 年初余额 1002 20 550 - -"_s,
+                                             u"8000000003 年初余额 2202001001 3 - 0.13 -"_s, u"8000000004 年初余额 4001 - - 1000 -"_s}));
+        QCOMPARE(scalar(u"SELECT 借方金额 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"600"_s);
+
+        // No amounts at all: the load only deletes.
+        execute(u"UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL"_s);
+        loadOpeningRows(kYear);
+        QVERIFY(openingRows().isEmpty() && openingRowId(40000) == u"8000040000"_s);
+
+        // The tree of a small chart of its own.
+        clearChart();
+        QVERIFY(loadAccountTree().empty());
+        addAccount(u"6001"_s, u"收入"_s, u"收入"_s, u"贷"_s, false);
+        addAccount(u"1002"_s, u"银行存款  "_s, u"银行存款"_s, u"借"_s, false);
+        addAccount(u"1002002"_s, u"建行"_s, u"银行存款/建行"_s);
+        addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s, u"借"_s, false);
+        addAccount(u"1002001001"_s, u"活期"_s, u"银行存款/工行/活期"_s);
+        addAccount(u"1001"_s, u"现金"_s, u"现金"_s);
+        addAccount(u"3001999"_s, u"孤儿"_s, u"?/孤儿"_s);
+        addAccount(u"6001001"_s, u"主营"_s, u"收入/主营"_s);
+        execute(u"UPDATE 科目表 SET 科目级数=4 WHERE 科目代码='1001'"_s);
+        addAccount(u"1003"_s, u"其他"_s, u"其他"_s);
+
+        const std::vector<AccountTreeNode> all = loadAccountTree();
+        QCOMPARE(nodeTexts(all), (QStringList{u"1002 银行存款"_s, u"1003 其他"_s, u"6001 收入"_s, u"x1002>1002001 工行"_s,
+                                              u"x1002>1002002 建行"_s, u"x6001>6001001 主营"_s, u"x1002001>1002001001 活期"_s}));
+        QCOMPARE(accountCodeOfNodeText(all.back().text) + u'|' + nodeTexts(loadAccountTree(6)).join(u'|') + nodeTexts(loadAccountTree(3)).join(u'|'),
+                 u"1002001001|6001 收入|x6001>6001001 主营"_s);
+    }
+
+    void init() { BooksTest::init(); loginState().fiscalYear = kYear; }
+
+    void chartAndLevel1Windows()
+    {
+        ChartWindow window;
+        auto* tree = child<QTreeWidget>(window, "TreeView1");
+        QCOMPARE(QStringList({window.windowTitle(), tree->topLevelItem(0)->text(0), tree->topLevelItem(0)->data(0, Qt::UserRole).toString()}),
+                 (QStringList{u"科目处理(注:增明细请双击上级;修改什么就双击什么)"_s, u"1001 库存现金"_s, u"x1001"_s}));
+        QVERIFY(tree->topLevelItemCount() == 86 && !tree->topLevelItem(0)->isExpanded() && child<QTableWidget>(window, "DataGrid1")->rowCount() == 86);
+
+        emit tree->itemDoubleClicked(findNode(tree, u"1231"_s), 0);
+        QCOMPARE(boxes(window), u"1231||坏账准备||坏账准备|贷"_s);
+
+        // The level-1 button closes the window and asks for the account window.
+        click(window, "Command4");
+        QVERIFY(window.level1AccountRequested() && window.result() == QDialog::Accepted);
+
+        // The level-1 account window.
+        Level1AccountWindow level1;
+        auto* code = child<QLineEdit>(level1, "Text1");
+        QTest::keyClicks(code, u"1x93"_s);
+        QTest::keyClick(code, Qt::Key_Backspace);
+        QCOMPARE(level1.windowTitle() + u'|' + code->text(), u"增加总帐科目|193"_s);
+        fill(level1, {{"Text2", u"待摊费用"_s}});
+        child<QComboBox>(level1, "Combo1")->setCurrentIndex(0);
+        level1.show();
+        QCOMPARE(press(level1, "Command1", recorder), u"代码不对!"_s);
+        QVERIFY(level1.isVisible());
+
+        QTest::keyClicks(code, u"1"_s);
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(level1, "Command1", recorder), u"是否增加(1931 待摊费用)?"_s);
+        QVERIFY(!level1.isVisible() && scalar(u"SELECT 1 FROM 科目表 WHERE 科目代码='1931'"_s).isNull());
+
+        Level1AccountWindow again;
+        fill(again, {{"Text1", u"1902"_s}, {"Text2", u"待摊费用"_s}});
+        child<QComboBox>(again, "Combo1")->setCurrentIndex(0);
+        QCOMPARE(press(again, "Command1", recorder), u"增加科目成功"_s);
+        QVERIFY(scalar(u"SELECT 科目全称 FROM 科目表 WHERE 科目代码='1902'"_s).toString() == u"待摊费用"_s && again.result() == QDialog::Accepted);
+    }
+
+    void addRenameAndDeleteFromTheWindow()
+    {
+        addLines(u"8000000001 1002 500.25 -"_s);
+        ChartWindow window;
+        auto* tree = child<QTreeWidget>(window, "TreeView1");
+        auto* digits = child<QLineEdit>(window, "Text2");
+        auto* name = child<QLineEdit>(window, "Text4");
+        emit tree->itemDoubleClicked(findNode(tree, u"1002"_s), 0);
+        QTest::keyClicks(digits, u"0a0-1"_s);
+        QTest::keyClick(digits, Qt::Key_Backspace);
+        QCOMPARE(digits->text(), u"001"_s);
+        name->setText(u"工商银行"_s);
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(window, "Command1", recorder), u"1002---代码已有数据!如果增加明细将默认为此明细.是否增加？"_s);
+        QVERIFY(scalar(u"SELECT 1 FROM 科目表 WHERE 科目代码='1002001'"_s).isNull());
+        click(window, "Command1");
+        QCOMPARE(shown(recorder.messages.last()) + u'|' + boxTexts(window, {"Text2", "Text4"}) + u'|' + findNode(tree, u"1002001"_s)->parent()->text(0),
+                 u"QM505||增加明细科目成功|002||1002 银行存款"_s);
+
+        // A level-3 account under the new one takes its entries in turn.
+        emit tree->itemDoubleClicked(findNode(tree, u"1002001"_s), 0);
+        fill(window, {{"Text2", u"001"_s}, {"Text4", u"活期"_s}});
+        QCOMPARE(press(window, "Command1", recorder), u"增加明细科目成功"_s);
+        QCOMPARE(findNode(tree, u"1002001001"_s)->parent()->text(0) + scalar(u"SELECT 代码 FROM 分2016"_s).toString(), u"1002001 工商银行1002001001"_s);
+
+        // A hand-edited full name does not reach the descendants: names come from the chart.
+        emit tree->itemDoubleClicked(findNode(tree, u"1002001"_s), 0);
+        fill(window, {{"Text3", u"乱写"_s}, {"Text4", u"建设银行"_s}});
+        QCOMPARE(QStringList{press(window, "Command3", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"修改成功"_s, QString()}));
+        QCOMPARE(rowsAsText(u"SELECT 科目全称, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
+                 (QStringList{u"银行存款 "_s, u"银行存款/建设银行 "_s, u"银行存款/建设银行/活期 Y"_s}));
+
+        execute(u"DELETE FROM 分2016"_s);
+        emit tree->itemDoubleClicked(findNode(tree, u"1002001001"_s), 0);
+        QCOMPARE(press(window, "Command2", recorder), u"删除成功"_s);
+        QVERIFY(boxTexts(window, {"Text1"}).isEmpty() && !findNode(tree, u"1002001001"_s));
+        QCOMPARE(scalar(u"SELECT 明细 FROM 科目表 WHERE 科目代码='1002001'"_s).toString(), u"Y"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"请先从左边选择科目!"_s);
+    }
+
+    void pendingUnitEditIsStoredBeforeAButtonActsAndOnClose()
+    {
+        ChartWindow window;
+        QVERIFY(showActive(window));
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+        const auto type = [grid](int row, int column, const QString& text) {
+            grid->setCurrentCell(row, column);
+            grid->editItem(grid->item(row, column));
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
+        QCOMPARE(grid->item(0, 0)->text(), u"1001"_s);
+        grid->setFocus();
+        type(0, 2, u"kg"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"请先从左边选择科目!"_s);
+        QCOMPARE(scalar(u"SELECT 单位 FROM 科目表 WHERE 科目代码='1001'"_s).toString(), u"kg"_s);
+
+        // The exchange flag is Y in either case, or nothing: anything else is refused and kept out.
+        type(2, 3, u"N"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(recorder.texts().last(), u"调汇标志只能是Y或空白,原值不变"_s);
+        QVERIFY(grid->item(2, 3)->text().isEmpty() && scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(2, 0)->text()}).toString().isEmpty());
+
+        type(1, 3, u"y"_s);
+        window.reject();
+        QCOMPARE(scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码='1002'"_s).toString(), u"Y"_s);
+    }
+
 };
 
-QTEST_GUILESS_MAIN(TestChart)
+QTEST_MAIN(TestChart)
 #include "test_chart.moc"

@@ -1,17 +1,10 @@
+#include "support/common.h"
+#include "ledgers/detail_ledgers.h"
+#include "ledgers/ledger_pages.h"
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
-#include "support/books.h"
-#include "support/temp_program.h"
-
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 // Bank accounts under 1002, cash, capital and a payable; January and March movements.
 void books()
@@ -38,94 +31,115 @@ QHash<QString, QString> byCode(const RecordSet& rows, std::initializer_list<int>
     return lines;
 }
 
+// Fields `from` to `to` of a column joined by spaces.
+QString part(const RecordSet& rows, const QString& name, int from, int to)
+{
+    return columnText(rows, name).section(QLatin1Char(' '), from, to);
+}
+
+// Sub-accounts, each "code name", under 管理费用 (under 应交税费 for 2221…); 销项税额 is credit-side.
+void expenses(const QStringList& accounts)
+{
+    for (const QString& account : accounts) {
+        const QString code = account.section(QLatin1Char(' '), 0, 0);
+        const QString name = account.section(QLatin1Char(' '), 1);
+        addAccount(code, name, (code.startsWith(u"2221"_s) ? u"应交税费/"_s : u"管理费用/"_s) + name,
+                   name == u"销项税额"_s ? u"贷"_s : u"借"_s);
+    }
+}
+
+// Builds the pivoted multi-column ledger of `code`.
+RecordSet multiColumn(const QString& code, const QString& direction = u"借"_s, bool byCode = false)
+{
+    if (const auto message = buildMultiColumnRows(kYear, code, direction, byCode))
+        qFatal("%s", qPrintable(message->text));
+    buildMultiColumnPivot(code, direction);
+    return multiColumnLedgerRows();
+}
+
+// A three-column ledger of `lines` lines, every balance 10 more than the one before; line 18 is
+// an entry, a month total (no direction, no balance of its own) or an entry that leaves the
+// account level (平, no balance).
+void ledgerOf(int lines, const QVariant& line18 = u"借"_s)
+{
+    execute(u"DELETE FROM 三总式"_s);
+    execute(u"DELETE FROM 三栏帐页"_s);
+    for (int line = 1; line <= lines; ++line) {
+        const bool entry = line != 18 || line18 == u"借"_s;
+        execute(u"INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"_s,
+                {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), entry ? u"借"_s : line18, entry ? QVariant(line * 10) : QVariant()});
+    }
+}
+
+QStringList page(int number)
+{
+    return rowsAsText(u"SELECT ID, 摘要说明, 余额 FROM 三栏帐页 WHERE 月=? ORDER BY ID"_s, {number}, u"|"_s, QString());
+}
+
 }  // namespace
 
-class TestLedgers : public QObject {
+class TestLedgers : public BooksTest {
     Q_OBJECT
 
 private slots:
-    void journals()
+    void journalsAndAccountSummary()
     {
-        TempProgram program;
         books();
         buildJournal(kYear, u"全部"_s);
         RecordSet rows = journalRows();
-        QCOMPARE(rows.count(), 9);
-        QCOMPARE(rows.fieldNames().first() + rows.fieldNames().last(), u"月ID"_s);
-        QCOMPARE(rows[0][16].toString() + rows[4][6].toString(), u"8000000001库存现金"_s);
+        QCOMPARE(QString::number(rows.count()) + rows.fieldNames().first() + rows.fieldNames().last() + rows[0][16].toString() + rows[4][6].toString(),
+                 u"9月ID8000000001库存现金"_s);
         buildJournal(kYear, u"年初"_s);
         QCOMPARE(columnText(journalRows(), 16), u"8000000001 8000000002 8000000003"_s);
         buildJournal(kYear, u"3"_s);
         QCOMPARE(journalRows().count(), 4);
 
-        QVERIFY(buildFilteredJournal(kYear, u"1002"_s));
-        QCOMPARE(columnText(journalRows(), 5), u"1002001 1002002 1002001"_s);
-        QVERIFY(buildFilteredJournal(kYear, u"100"_s));
-        QCOMPARE(journalRows().count(), 6);
-        QVERIFY(buildFilteredJournal(kYear, u"1%"_s));
-        QCOMPARE(journalRows().count(), 0);
-        QVERIFY(!buildFilteredJournal(kYear, QString()));
-        QCOMPARE(journalRows().count(), 0);
+        QVERIFY(buildFilteredJournal(kYear, u"1002"_s) && columnText(journalRows(), 5) == u"1002001 1002002 1002001"_s);
+        QVERIFY(buildFilteredJournal(kYear, u"100"_s) && journalRows().count() == 6);
+        QVERIFY(buildFilteredJournal(kYear, u"1%"_s) && journalRows().count() == 0);
+        QVERIFY(!buildFilteredJournal(kYear, QString()) && journalRows().count() == 0);
+
+        QCOMPARE(buildAccountSummary(kYear, u"全部"_s)->text, u"请选择月份"_s);
+        QVERIFY(!buildAccountSummary(kYear, u"3"_s));
+        rows = accountSummaryRows();
+        QCOMPARE(QStringList({columnText(rows, 0, u"|"_s), columnText(rows, 1, u"|"_s).section(QLatin1Char('|'), -1), columnText(rows, 2),
+                              columnText(rows, 3)}), (QStringList{u"1001|1002|2202|8"_s, u"合 计"_s, u"- - 700 701"_s, u"700 200 200 1100"_s}));
+        QVERIFY(!buildAccountSummary(kYear, u"7"_s) && columnText(accountSummaryRows(), 2) == u"-"_s);
+
+        // A half-cent sum: 5.13, not the binary 5.12.
+        addHalfCentSum(u"8040001"_s, u"1122"_s, true);
+        QVERIFY(!buildAccountSummary(kYear, u"4"_s) && columnText(accountSummaryRows(), 2) == u"5.13 5.13"_s);
 
         // A March line whose ID names another month still shows, in ID order; an April line
         // whose ID names March does not.
-        addEntry(kYear, u"8990001001"_s, u"1001"_s, 0.125, QVariant(), 3);
-        addEntry(kYear, u"8030009001"_s, u"1001"_s, 0.125, QVariant(), 4);
+        execute(u"INSERT INTO 分2016 (ID, 月, 代码, 借方金额) VALUES ('8990001001', 3, '1001', 0.125), ('8030009001', 4, '1001', 0.125)"_s);
         buildJournal(kYear, u"3"_s);
         QCOMPARE(columnText(journalRows(), 16), u"8030001001 8030001002 8030002001 8030002002 8990001001"_s);
     }
 
-    void accountSummary()
-    {
-        TempProgram program;
-        books();
-        QCOMPARE(buildAccountSummary(kYear, u"全部"_s)->text, u"请选择月份"_s);
-        QVERIFY(!buildAccountSummary(kYear, u"3"_s));
-        const RecordSet rows = accountSummaryRows();
-        QCOMPARE(columnText(rows, 0, u"|"_s), u"1001|1002|2202|8"_s);
-        QCOMPARE(columnText(rows, 1, u"|"_s).section(QLatin1Char('|'), -1), u"合 计"_s);
-        QCOMPARE(columnText(rows, 2), u"- - 700 701"_s);
-        QCOMPARE(columnText(rows, 3), u"700 200 200 1100"_s);
-        QVERIFY(!buildAccountSummary(kYear, u"7"_s));
-        QCOMPARE(columnText(accountSummaryRows(), 2), u"-"_s);
-
-        // A half-cent sum: 5.13, not the binary 5.12.
-        addHalfCentSum(u"8040001"_s, u"1122"_s, true);
-        QVERIFY(!buildAccountSummary(kYear, u"4"_s));
-        QCOMPARE(columnText(accountSummaryRows(), 2), u"5.13 5.13"_s);
-    }
-
     void balanceTable()
     {
-        TempProgram program;
         books();
         addLines(u"8030004001 1012 0.1 -|8030004002 1012 0.2 -|8030004003 1012 - 0.3"_s);
-        QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text, u"请选择月份和级数"_s);
-        QCOMPARE(buildBalanceTable(kYear, u"3"_s, QString())->text, u"请选择月份和级数"_s);
+        QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text + buildBalanceTable(kYear, u"3"_s, QString())->text, u"请选择月份和级数请选择月份和级数"_s);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"2"_s));
         const RecordSet rows = balanceTableRows();
-        QCOMPARE(columnText(rows, 0), u"1001 1002 1002001 1002002 1012 2202 4001 8"_s);
-        QCOMPARE(rows[2][1].toString(), u" 工行"_s);
-        QCOMPARE(rows[7][1].toString(), u"合  计"_s);
+        QCOMPARE(columnText(rows, 0) + u'|' + rows[2][1].toString() + u'|' + rows[7][1].toString(), u"1001 1002 1002001 1002002 1012 2202 4001 8| 工行|合  计"_s);
         // Direction, quantities and amounts: 1001 opened 1000, January -300, March credit 700;
         // 1002001 took 5 in and 2 out; the credit-side 2202 with a debit balance reads negative;
         // 0.1 + 0.2 - 0.3 reads empty; totals run over the level-1 rows only.
         const QHash<QString, QString> lines = byCode(rows, {2, 3, 4, 6, 7, 8, 10, 12, 13, 14});
-        QCOMPARE(lines.value(u"1001"_s), u"借 - 700 - - 700 - 1000 - -"_s);
-        QCOMPARE(lines.value(u"1002001"_s), u"借 5 500 - 2 200 - 200 3 300"_s);
-        const auto closing = [&lines](const char* code) { return lines.value(QString::fromLatin1(code)).section(QLatin1Char(' '), -1); };
-        QCOMPARE(QStringList({closing("1012"), closing("2202"), closing("4001")}).join(QLatin1Char(' ')), u"- -500 1500"_s);
-        QCOMPARE(lines.value(u"2202"_s).left(1), u"贷"_s);
-        QCOMPARE(lines.value(u"8"_s).section(QLatin1Char(' '), 3) , u"700.3 2 1100.3 1000.3 1400.3 - -"_s);
-
-        QVERIFY(!buildBalanceTable(kYear, u"12"_s, u"1"_s));
-        QCOMPARE(balanceTableRows().count(), 6);
+        QCOMPARE(QStringList({lines[u"1001"_s], lines[u"1002001"_s], lines[u"2202"_s].left(1), lines[u"1012"_s].section(u' ', -1),
+                              lines[u"2202"_s].section(u' ', -1), lines[u"4001"_s].section(u' ', -1), lines[u"8"_s].section(u' ', 3)}),
+                 (QStringList{u"借 - 700 - - 700 - 1000 - -"_s, u"借 5 500 - 2 200 - 200 3 300"_s, u"贷"_s, u"-"_s, u"-500"_s, u"1500"_s,
+                              u"700.3 2 1100.3 1000.3 1400.3 - -"_s}));
+        QVERIFY(!buildBalanceTable(kYear, u"12"_s, u"1"_s) && balanceTableRows().count() == 6);
 
         // Half-cent sums on a level-3 credit account show 5.13 up to level 1, whose closing balance
         // 700 - 205.125 shows -494.88, rounded away from zero.
         addPayableLeaf();
         addHalfCentSum(u"8030005"_s, u"2202001001"_s, false);
-        addLine(u"8030006002"_s, u"1122"_s, 5.125, QVariant());
+        addLines(u"8030006002 1122 5.125 -"_s);
         // Level 3 shows a 10-digit leaf under its parents; a credit account's balance reads positive.
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2241'"_s);
         addAccount(u"2241001"_s, u"押金"_s, u"其他应付款/押金"_s, u"贷"_s, false);
@@ -133,18 +147,15 @@ private slots:
         addVoucher(3, 7, u"1001"_s, u"2241001001"_s, 50.0);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"3"_s));
         const QHash<QString, QString> level3 = byCode(balanceTableRows(), {4, 6, 8, 10, 12, 14});
-        QCOMPARE(level3.value(u"2202001001"_s), u"- - 5.13 - 5.13 5.13"_s);
-        QCOMPARE(level3.value(u"2202001"_s), u"- - 5.13 - 5.13 5.13"_s);
-        QCOMPARE(level3.value(u"2202"_s), u"- 700 205.13 700 205.13 -494.88"_s);
-        QCOMPARE(level3.value(u"1122"_s).section(QLatin1Char(' '), 1, 1), u"5.13"_s);
-        for (const QString& code : {u"2241"_s, u"2241001"_s, u"2241001001"_s})
-            QCOMPARE(level3.value(code).section(QLatin1Char(' '), -1), u"50"_s);
-        QCOMPARE(level3.value(u"8"_s).section(QLatin1Char(' '), 1, 2), u"755.43 1155.43"_s);
+        QCOMPARE(QStringList({level3[u"2202001001"_s], level3[u"2202001"_s], level3[u"2202"_s], level3[u"1122"_s].section(u' ', 1, 1),
+                              level3[u"2241"_s].section(u' ', -1) + level3[u"2241001"_s].section(u' ', -1) + level3[u"2241001001"_s].section(u' ', -1),
+                              level3[u"8"_s].section(u' ', 1, 2)}),
+                 (QStringList{u"- - 5.13 - 5.13 5.13"_s, u"- - 5.13 - 5.13 5.13"_s, u"- 700 205.13 700 205.13 -494.88"_s, u"5.13"_s,
+                              u"505050"_s, u"755.43 1155.43"_s}));
     }
 
     void detailAndGeneralLedgers()
     {
-        TempProgram program;
         books();
         const auto ledger = [](const QString& code, const QString& direction, bool general = false) {
             execute(u"DELETE FROM 三总式"_s);
@@ -154,8 +165,7 @@ private slots:
         RecordSet rows = ledger(u"1001"_s, u"借"_s);
         QCOMPARE(columnText(rows, 0), u"8000 8010001002 8019999998 8019999999 8030001002 8039999998 8039999999 813"_s);
         QCOMPARE(columnText(rows, 8) + u'|' + columnText(rows, 7), u"1000 700 - - - - - 0|借 借 - - 平 - - -"_s);
-        QCOMPARE(columnText(rows, 4, u"|"_s).section(QLatin1Char('|'), 3, 3), u" 本年累计"_s);
-        QCOMPARE(rows[6][6].toString() + rows[7][4].toString(), u"1000结转下年"_s);
+        QCOMPARE(columnText(rows, 4, u"|"_s).section(QLatin1Char('|'), 3, 3) + rows[6][6].toString() + rows[7][4].toString(), u" 本年累计1000结转下年"_s);
 
         // A credit-side account whose balance turns to the debit keeps its direction.
         rows = ledger(u"2202"_s, u"贷"_s);
@@ -172,17 +182,152 @@ private slots:
                  "8040001004 2202001001 0.375 -"_s);
         rows = ledger(u"2202001001"_s, u"贷"_s);
         QCOMPARE(columnText(rows, 8), u"- 0.13 0.25 0.38 - - - 0"_s);
-        QCOMPARE(columnText(rows, 7).section(QLatin1Char(' '), 3, 4), u"贷 平"_s);
-        QCOMPARE(rows[5][5].toString() + QLatin1Char(' ') + rows[5][6].toString(), u"0.38 0.38"_s);
+        QCOMPARE(columnText(rows, 7).section(QLatin1Char(' '), 3, 4) + u' ' + rows[5][5].toString() + u' ' + rows[5][6].toString(), u"贷 平 0.38 0.38"_s);
 
         QCOMPARE(columnText(ledger(u"1101"_s, u"借"_s), 0), u"8000 813"_s);
 
         rows = ledger(u"1002001"_s, u"借"_s, true);
-        QCOMPARE(columnText(rows, 0), u"8000 8011 8012 8031 8032 8123"_s);
-        QCOMPARE(rows[1][1].toString() + rows[1][2].toString(), u"2016-01-31汇"_s);
-        QCOMPARE(columnText(rows, 8), u"500 800 - 600 - 600"_s);
-        QCOMPARE(rows[4][5].toString() + QLatin1Char(' ') + rows[4][6].toString(), u"300 200"_s);
+        QCOMPARE(QStringList({columnText(rows, 0), rows[1][1].toString() + rows[1][2].toString(), columnText(rows, 8),
+                              rows[4][5].toString() + u' ' + rows[4][6].toString()}),
+                 (QStringList{u"8000 8011 8012 8031 8032 8123"_s, u"2016-01-31汇"_s, u"500 800 - 600 - 600"_s, u"300 200"_s}));
     }
+
+    void quantityAndFixedAssetLedgers()
+    {
+        addLines(u"8000000001 1405 100 - 10|8030001001 1405 60 - 5|8030002001 1405 - 30 3|8050001001 1405 - 130 12"_s);
+        buildQuantityLedger(kYear, u"1405"_s, u"借"_s);
+        const RecordSet rows = quantityLedgerRows();
+        QCOMPARE(columnText(rows, u"ID"_s), u"8000 8030001001 8030002001 8039999998 8039999999 8050001001 8059999998 "
+                                                    "8059999999 813"_s);
+        // Everything out (line 5): level, no quantity, no unit price.
+        QCOMPARE(QStringList({part(rows, u"余数"_s, 0, 2), part(rows, u"余单"_s, 0, 2), part(rows, u"借单"_s, 1, 1), part(rows, u"贷单"_s, 2, 2),
+                              part(rows, u"方向"_s, 5, 5) + part(rows, u"余额"_s, 5, 5) + part(rows, u"余数"_s, 5, 5), part(rows, u"借数"_s, 7, 7),
+                              part(rows, u"贷金"_s, 7, 7)}),
+                 (QStringList{u"10 15 12"_s, u"10.000 10.667 10.833"_s, u"12.000"_s, u"10.000"_s, u"平--"_s, u"5"_s, u"160"_s}));
+
+        // A credit account's stock runs in its direction, from an opening on its own side.
+        execute(u"DELETE FROM 数量式"_s);
+        addLines(u"8000000002 2241001001 - 100 10|8030003001 2241001001 - 50 5|8030004001 2241001001 30 - 3"_s);
+        buildQuantityLedger(kYear, u"2241001001"_s, u"贷"_s);
+        const RecordSet credit = quantityLedgerRows();
+        QCOMPARE(part(credit, u"余数"_s, 0, 2) + QLatin1Char('|') + part(credit, u"余额"_s, 0, 2), u"10 15 12|100 150 120"_s);
+
+        // Half-cent lines on a level-3 credit account: the running amount is the exact running
+        // sum rounded (0.125, 0.25, 0.375 show 0.13, 0.25, 0.38), and so is the month's sum.
+        execute(u"DELETE FROM 数量式"_s);
+        addLines(u"8060001001 2202001001 - 0.125 1|8060001002 2202001001 - 0.125 1|8060001003 2202001001 - 0.125 1"_s);
+        buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
+        const RecordSet halves = quantityLedgerRows();
+        QCOMPARE(QStringList({part(halves, u"余额"_s, 1, 3), part(halves, u"余单"_s, 1, 3), part(halves, u"贷金"_s, 4, 5), part(halves, u"余额"_s, -1, -1)}),
+                 (QStringList{u"0.13 0.25 0.38"_s, u"0.130 0.125 0.127"_s, u"0.38 0.38"_s, u"0.38"_s}));
+
+        QCOMPARE(depreciationTwin(u"1601"_s) + u' ' + depreciationTwin(u"1701003"_s) + u' ' + depreciationTwin(u"1601001002"_s),
+                 u"1602 1702003 1602001002"_s);
+        QCOMPARE(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s)->text, u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"_s);
+
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s) && fixedAssetLedgerRows().count() == 1);
+        execute(u"DELETE FROM 固累式"_s);
+
+        addLines(u"8000000001 1601 1000 - 2|8000000002 1602 - 100|8030001001 1602 - 50|8040001001 1601 500 - 1"_s);
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
+        const RecordSet assets = fixedAssetLedgerRows();
+        QCOMPARE(columnText(assets, u"ID"_s), u"8000000000 8030001001 8039999998 8039999999 8040001001 8049999998 "
+                                                    "8049999999 813"_s);
+        QCOMPARE(columnText(assets, u"余额"_s) + u'|' + part(assets, u"折旧额"_s, 0, 1) + u' ' + part(assets, u"折旧额"_s, 6, 6), u"900 850 - - 1350 - - 1350|100 50 50"_s);
+        QCOMPARE(part(assets, u"贷方金额"_s, 1, 1) + part(assets, u"余数"_s, 4, 4) + QLatin1Char(' ') + part(assets, u"借方金额"_s, 6, 6), u"-3 500"_s);
+    }
+
+    // Columns by name or by code; openings on both sides, a credit parent's one-sided columns,
+    // one sub-account, clashing names and sub-accounts with children of their own.
+    void multiColumnLedger()
+    {
+        expenses({u"6602001 办公费"_s, u"6602002 差旅费"_s, u"6602003 招待费"_s, u"2221001 进项税额"_s, u"2221002 销项税额"_s});
+        addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
+        addLines(u"8030001001 6602001 100 -|8030001002 6602002 50 -|8040001001 6602001 30 -|8030001003 2221001 200 -|"
+                 "8030002001 2221002 - 300|8030003001 1002001 5 -"_s);
+        QCOMPARE(buildMultiColumnRows(kYear, u"6603"_s, u"借"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
+        RecordSet rows = multiColumn(u"6602"_s);
+        QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费 招待费"_s);
+        QCOMPARE(columnText(rows, u"ID"_s), u"8030001001 8030001002 8039999997 8039999998 8039999999 8040001001 "
+                                            "8049999997 8049999998 8049999999"_s);
+        QCOMPARE(columnText(rows, u"办公费"_s), u"100 - 100 100 100 30 30 130 130"_s);
+        QCOMPARE(part(rows, u"余额"_s, 1, 1) + QLatin1Char(' ') + part(rows, u"借方合计"_s, 2, 2) + QLatin1Char(' ') + part(rows, u"差旅费"_s, 7, 7),
+                 u"150 150 50"_s);
+        QCOMPARE(multiColumn(u"6602"_s, u"借"_s, true).fieldNames().mid(9).join(QLatin1Char(' ')), u"001办公费 002差旅费 003招待费"_s);
+        rows = multiColumn(u"2221"_s, u"贷"_s);
+        QCOMPARE(columnText(rows, u"ID"_s), u"8030001003 8030002001 8039999997 8039999998 8039999999"_s);
+        QCOMPARE(columnText(rows, u"销项税额"_s) + QLatin1Char('|') + columnText(rows, u"进项税额"_s), u"- 300 300 300 300|200 - 200 200 200"_s);
+        QCOMPARE(part(rows, u"余额"_s, 0, 1) + u'|' + multiColumn(u"1002"_s).fieldNames().mid(9).join(u' '), u"-200 100|工商银行"_s);
+        {
+            TempProgram program;
+            expenses({u"6602001 办公费"_s, u"6602002 差旅费"_s});
+            addLines(u"8000000001 6602001 100 -|8000000002 6602002 - 30|8030001001 6602001 0.1 -|8030001002 6602001 0.2 -"_s);
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(part(rows, u"ID"_s, 0, 0) + part(rows, u"摘要说明"_s, 0, 0) + u' ' + part(rows, u"余额"_s, 0, 2), u"8009999997年初余额 70 70.1 70.3"_s);
+            QCOMPARE(part(rows, u"办公费"_s, 0, 0) + QLatin1Char(' ') + part(rows, u"差旅费"_s, 0, 0) + QLatin1Char(' ')
+                         + part(rows, u"办公费"_s, 3, 3) + QLatin1Char(' ') + part(rows, u"办公费"_s, -1, -1), u"100 -30 0.3 100.3"_s);
+        }
+        {
+            TempProgram program;
+            expenses({u"6602001 办公费"_s, u"6602002 办公费"_s, u"6602003 余额"_s, u"6602004 id"_s});
+            addLines(u"8030001001 6602001 1 -|8030001002 6602002 2 -|8030001003 6602003 3 -|8030001004 6602004 4 -"_s);
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"id(6602004) 余额(6602003) 办公费(6602001) 办公费(6602002)"_s);
+            QCOMPARE(part(rows, u"办公费(6602002)"_s, 1, 1) + part(rows, u"余额(6602003)"_s, 2, 2) + QLatin1Char(' ') + part(rows, u"余额"_s, 3, 3),
+                     u"23 10"_s);
+        }
+        {
+            TempProgram program;
+            addAccount(u"6602001"_s, u"办公费"_s, u"管理费用/办公费"_s, u"借"_s, false);
+            addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公费/纸张"_s);
+            addAccount(u"6602001002"_s, u"邮费"_s, u"管理费用/办公费/邮费"_s);
+            expenses({u"6602002 差旅费"_s});
+            // Two lines under one ID make one row.
+            addLines(u"8030001001 6602001001 40 -|8030001002 6602001002 60 -|8030001002 6602002 5 -"_s);
+            const RecordSet rows = multiColumn(u"6602"_s);
+            QCOMPARE(rows.fieldNames().mid(9).join(u' ') + u'|' + columnText(rows, u"办公费"_s) + u'|' + columnText(rows, u"差旅费"_s)
+                         + u'|' + part(rows, u"借方合计"_s, 1, 1) + u' ' + part(rows, u"余额"_s, 1, 1),
+                     u"办公费 差旅费|40 60 100 100 100|- 5 5 5 5|65 105"_s);
+        }
+    }
+
+    void ledgerPages()
+    {
+        ledgerOf(0);
+        QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 1 && scalar(u"SELECT count(*) FROM 三栏帐页"_s).toInt() == 0);
+        ledgerOf(17);
+        QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 1);
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last(), u"19 815||"_s);
+
+        // A full page whose last line is a month total carries the balance of the line above
+        // it; the next page opens with it.
+        ledgerOf(18, QVariant());
+        QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 1);
+        QCOMPARE(QString::number(page(1).size()) + QLatin1Char(' ') + page(1).last() + u' ' + page(2).join(u','),
+                 u"19 80100010181|  过 次 页|170 80100010182|  承 前 页|170"_s);
+
+        // A last line that leaves the account level carries 0.
+        ledgerOf(19, u"平"_s);
+        QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 2 && page(2).size() == 19);
+        QCOMPARE(QStringList({page(1).last(), page(2).at(0), page(2).at(1), page(2).last()}),
+                 (QStringList{u"80100010181|  过 次 页|0"_s, u"80100010182|  承 前 页|0"_s, u"8010001019|行|190"_s, u"830||"_s}));
+
+        ledgerOf(40);
+        QVERIFY(buildLedgerPages(PagedLedger::ThreeColumn) == 3 && page(2).size() == 20 && page(3).size() == 19);
+        QCOMPARE(QStringList({page(2).last(), page(3).at(1), page(3).at(5), page(3).last()}),
+                 (QStringList{u"80100010361|  过 次 页|360"_s, u"8010001037|行|370"_s, u"814||"_s, u"827||"_s}));
+
+        // Line 17 has a balance but no quantity; line 18 is the month total.
+        for (int line = 1; line <= 17; ++line)
+            execute(u"INSERT INTO 数量式 (ID, 方向, 余数, 余额) VALUES (?, '借', ?, ?)"_s,
+                    {u"8010001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 17 ? QVariant() : QVariant(line), line * 5.1});
+        execute(u"INSERT INTO 数量式 (ID, 摘要说明, 借数, 借金) VALUES ('8019999998', ' 本月合计', 3, 99)"_s);
+        QCOMPARE(buildLedgerPages(PagedLedger::Quantity), 1);
+        QCOMPARE(rowsAsText(u"SELECT ifnull(余数, 0), round(余额, 2), 月 FROM 数量帐页 " "WHERE 摘要说明 IN ('  过 次 页', '  承 前 页') ORDER BY ID"_s),
+                 (QStringList{u"0 86.7 1"_s, u"0 86.7 2"_s}));
+    }
+
 };
 
 QTEST_GUILESS_MAIN(TestLedgers)

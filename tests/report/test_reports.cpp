@@ -1,40 +1,67 @@
-#include "data/login.h"
+#include "support/common.h"
 #include "data/printer.h"
-#include "ledgers/ledger_output.h"
-#include "ledgers/three_column_ledger.h"
+#include "data/spreadsheet.h"
+#include "data/spreadsheet_export.h"
+#include "data/window_helpers.h"
 #include "ledgers/detail_ledgers.h"
+#include "ledgers/ledger_output.h"
+#include "ledgers/ledger_workbook.h"
+#include "ledgers/query_centre_window.h"
+#include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 #include "report/report.h"
-#include "support/books.h"
 #include "support/pdf_text.h"
 #include "support/report_capture.h"
-#include "support/temp_program.h"
+#include "support/widgets.h"
+#include "support/xlsx_reader.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
-
-const int kYear = 2016;
 
 // The opening 5,000.00 of cash and `count` payments of 10.10 in March.
 void cashLines(int count)
 {
-    addLine(u"8000000001"_s, u"1001"_s, 5000.0, QVariant());
+    addLines(u"8000000001 1001 5000 -"_s);
     for (int line = 1; line <= count; ++line)
         addLine(u"803%1001"_s.arg(line, 4, 10, QLatin1Char('0')), u"1001"_s, QVariant(), 10.1);
 }
 
+void books()
+{
+    addLines(u"8000000001 1001 1234.5 -|8000000002 4001 - 1234.5|8030001001 6602 100 -|8030001002 1001 - 100"_s);
+}
+
+// Lines of balance 100, 200, …; the line at `monthTotalAt` is a month total, with no balance.
+void threeColumnLedger(int lines, int emptySummaryAt = 0, int monthTotalAt = 0)
+{
+    execute(u"DELETE FROM 三总式"_s);
+    for (int line = 1; line <= lines; ++line) {
+        const bool total = line == monthTotalAt;
+        execute(u"INSERT INTO 三总式 (ID, 日期, 摘要说明, 借方金额, 方向, 余额) VALUES (?, '2016-03-01', ?, 1, ?, ?)"_s,
+                {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')),
+                 line == emptySummaryAt ? QString() : total ? u" 本月合计"_s : u"第%1行"_s.arg(line),
+                 total ? QVariant() : QVariant(u"借"_s), total ? QVariant() : QVariant(line * 100)});
+    }
+}
+
+LedgerPagesSheet laidOut()
+{
+    return layOutLedgerPages(LedgerPagesKind::ThreeColumn, openRecordset(u"SELECT * FROM 三总式 ORDER BY ID"_s));
+}
+
+// The three-column ledger written to `path` under the headings of `name`, `code`, read back.
+Sheet written(const QString& path, const QString& name, const QString& code = u"1001"_s)
+{
+    writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, laidOut(),
+                             {name + u"   明细帐"_s, u"科目名称:%1 %2"_s.arg(code, name), u"2016"_s});
+    return readFirstSheet(path);
+}
+
 }  // namespace
 
-class TestReports : public QObject {
+class TestReports : public WindowTest {
     Q_OBJECT
 
 private:
@@ -54,38 +81,32 @@ private:
 private slots:
     void init()
     {
+        BooksTest::init();
         loginState() = LoginState{kYear, u"管理员"_s, QString(), QString()};
         m_report = std::make_unique<ReportCapture>();
     }
-    void cleanup() { m_report.reset(); }
+    void cleanup() { m_report.reset(); BooksTest::cleanup(); }
 
     void threeColumnReportPagesTheLedger()
     {
-        TempProgram program;
         cashLines(36);
         buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1.5"_s};
         setPrinterOrientation(Portrait);
         outputLedgerReport(output, true);
-        QCOMPARE(m_report->calls, 1);
-        QVERIFY(m_report->preview);
+        QVERIFY(m_report->calls == 1 && m_report->preview);
         QCOMPARE(layout(), u"三栏帐|851|横|库存现金  明细帐|会计期间:  2016年1月至12月|科目名称: 1001 库存现金"_s);
         // 36 entries, month total, year to date, opening and carry-forward: 40 lines on 3 pages.
         const QVector<ReportPage> pages = paginateReport(m_report->layout, m_report->rows, 11906);
-        QCOMPARE(pages.size(), 3);
-        QCOMPARE(QList<qsizetype>({pages[0].rows.size(), pages[1].rows.size(), pages[2].rows.size()}), QList<qsizetype>({19, 20, 19}));
+        QCOMPARE(QList<qsizetype>({pages.size(), pages[0].rows.size(), pages[1].rows.size(), pages.last().rows.size()}),
+                 QList<qsizetype>({3, 19, 20, 19}));
         QCOMPARE(reportFieldText(m_report->rows.value(2, u"余额"_s), u"#,##0.00"_s), u"4,979.80"_s);
 
-        const QString pdf = qEnvironmentVariableIsSet("QM505_REPORT_PDF") ? qEnvironmentVariable("QM505_REPORT_PDF")
-                                                                          : program.path() + u"/ledger.pdf"_s;
-        writeReportPdf(pdf, m_report->layout, m_report->rows);
-        const QStringList printed = pdfPageTexts(pdf);
-        QCOMPARE(printed.size(), 3);
-        QCOMPARE(pdfPageSize(pdf), u"842 x 595 pts (A4)"_s);
-        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 4,828.30"_s});
-        QCOMPARE(pdfLinesWith(printed[1], u"过 次 页"_s), QStringList{u"过次页 4,646.50"_s});
-        QCOMPARE(pdfLinesWith(printed[2], u"2016年1月至12月"_s).size(), 1);
-        QCOMPARE(pdfLinesWith(printed[2], u"3/3"_s).size(), 1);
+        const QString pdf = programFolder() + u"/ledger.pdf"_s;
+        const QStringList printed = m_report->printedPages(pdf);
+        QVERIFY(printed.size() == 3 && pdfPageSize(pdf) == u"842 x 595 pts (A4)"_s);
+        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s) + pdfLinesWith(printed[1], u"过 次 页"_s), (QStringList{u"承前页 4,828.30"_s, u"过次页 4,646.50"_s}));
+        QVERIFY(pdfLinesWith(printed[2], u"2016年1月至12月"_s).size() == 1 && pdfLinesWith(printed[2], u"3/3"_s).size() == 1);
 
         // The general ledger prints its own title; an empty or non-numeric margin keeps the
         // layout's margin, never its landscape paper.
@@ -97,8 +118,7 @@ private slots:
             setPrinterOrientation(Portrait);
             execute(u"DELETE FROM 三栏帐页"_s);
             outputLedgerReport(output, false);
-            QCOMPARE(layout().section(u'|', 1, 3), u"1100|横|总 分 类 帐"_s);
-            QCOMPARE(printerOrientation(), int(Landscape));
+            QCOMPARE(layout().section(u'|', 1, 3) + u'|' + QString::number(printerOrientation() == Landscape), u"1100|横|总 分 类 帐|1"_s);
         }
 
         // No account, no report.
@@ -109,61 +129,37 @@ private slots:
 
     void balanceAndSummaryReports()
     {
-        TempProgram program;
         cashLines(2);
         execute(u"INSERT INTO 分2016 (ID, 月, 代码, 借方金额) VALUES ('8030009001', 3, '6602', 20)"_s);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"1"_s));
-        LedgerOutput output{LedgerView::AmountBalance, QString(), QString(), QString(), QString(), u"3"_s,
-                            u"1"_s};
+        LedgerOutput output{LedgerView::AmountBalance, QString(), QString(), QString(), QString(), u"3"_s, u"1"_s};
         outputLedgerReport(output, false);
         QCOMPARE(layout().section(u'|', 0, 2) + u'|' + m_report->layout.pageHeader.texts.at(3).text, u"科目余额表|567|横|会计期间:2016年3月"_s);
-        QCOMPARE(m_report->rows.count(), 3);
-        QCOMPARE(m_report->rows.value(2, u"科目名称"_s).toString(), u"合  计"_s);
+        QVERIFY(m_report->rows.count() == 3 && m_report->rows.value(2, u"科目名称"_s).toString() == u"合  计"_s);
 
         QVERIFY(!buildAccountSummary(kYear, u"3"_s));
         output.view = LedgerView::AccountSummary;
         outputLedgerReport(output, true);
         QCOMPARE(layout().section(u'|', 0, 0) + layout().section(u'|', 2, 2), u"凭证汇总表竖"_s);
-        QCOMPARE(m_report->layout.topMargin, 1440);
-        QCOMPARE(m_report->rows.value(m_report->rows.count() - 1, 0).toString(), u"8"_s);
+        QVERIFY(m_report->layout.topMargin == 1440 && m_report->rows.value(m_report->rows.count() - 1, 0).toString() == u"8"_s);
         // One flowing page when the rows fit.
         QCOMPARE(paginateReport(m_report->layout, m_report->rows, 16838).size(), 1);
     }
 
-    // A page whose last line is a month total carries the balance in effect there, in the
-    // quantity report as in the three-column one.
-    void carriedLinesKeepTheBalance()
+    // A page whose last line is a month total carries the quantity and balance in effect there.
+    void carriedLinesAndPreviewWithoutAPrinter()
     {
-        TempProgram program;
         cashLines(16);  // opening, 16 lines, the month total as the 18th line
-        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, u"元"_s,
-                            u"库存现金"_s, u"全部"_s, u"1"_s};
-        buildDetailLedger(kYear, u"1001"_s, u"借"_s);
-        outputLedgerReport(output, true);
-        const QString pdf = program.path() + u"/carried.pdf"_s;
-        writeReportPdf(pdf, m_report->layout, m_report->rows);
-        QStringList printed = pdfPageTexts(pdf);
-        QCOMPARE(printed.size(), 2);
-        QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s), QStringList{u"过次页 4,838.40"_s});
-        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 4,838.40"_s});
-        QCOMPARE(pdfLinesWith(printed[1], u"2/2"_s).size(), 1);
-
         execute(u"UPDATE 分2016 SET 数量=1"_s);
         buildQuantityLedger(kYear, u"1001"_s, u"借"_s);
-        output.view = LedgerView::QuantityLedger;
-        outputLedgerReport(output, true);
-        writeReportPdf(pdf, m_report->layout, m_report->rows);
-        printed = pdfPageTexts(pdf);
-        QCOMPARE(printed.size(), 2);
-        QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s), QStringList{u"承前页 -15 4,838.40"_s});
-    }
+        outputLedgerReport({LedgerView::QuantityLedger, u"1001"_s, u"库存现金"_s, u"元"_s, u"库存现金"_s, u"全部"_s, u"1"_s}, true);
+        const QStringList printed = m_report->printedPages(programFolder() + u"/carried.pdf"_s);
+        QVERIFY(printed.size() == 2 && pdfLinesWith(printed[1], u"2/2"_s).size() == 1);
+        QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s) + pdfLinesWith(printed[1], u"承 前 页"_s),
+                 (QStringList{u"过次页 -15 4,838.40"_s, u"承前页 -15 4,838.40"_s}));
 
-    // Without a printer the preview still opens, landscape on A4, and prints to a PDF file; a
-    // modal window that asks for it owns it, so it is not blocked.
-    void previewWithoutAPrinter()
-    {
-        TempProgram program;
-        cashLines(3);
+        // Without a printer the preview still opens, landscape on A4, and prints to a PDF file; a
+        // modal window that asks for it owns it, so it is not blocked.
         buildDetailLedger(kYear, u"1001"_s, u"借"_s);
         m_report.reset();
         auto previousCheck = setPrinterCheck([] { return false; });
@@ -173,16 +169,262 @@ private slots:
         LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s};
         outputLedgerReport(output, true);
         auto* preview = owner.findChild<QPrintPreviewDialog*>();
-        QVERIFY(preview);
-        QVERIFY(preview->isVisible());
-        QCOMPARE(preview->windowTitle(), u"三栏帐"_s);
-        QCOMPARE(preview->printer()->outputFormat(), QPrinter::PdfFormat);
-        QCOMPARE(preview->printer()->pageLayout().orientation(), QPageLayout::Landscape);
-        QCOMPARE(preview->printer()->pageLayout().pageSize().id(), QPageSize::A4);
+        QVERIFY(preview && preview->isVisible() && preview->windowTitle() == u"三栏帐"_s);
+        QVERIFY(preview->printer()->outputFormat() == QPrinter::PdfFormat && preview->printer()->pageLayout().pageSize().id() == QPageSize::A4
+                && preview->printer()->pageLayout().orientation() == QPageLayout::Landscape);
         preview->close();
         owner.close();
         setPrinterCheck(previousCheck);
     }
+
+    void viewsAndTheirLines()
+    {
+        books();
+        QueryCentreWindow window;
+        QCOMPARE(window.windowTitle(), u"QM505财务---综合查询"_s);
+        auto* grid = child<QTableView>(window, "MSH1");
+        auto* result = child<QLabel>(window, "Label3");
+
+        click(window, "Command1");
+        QVERIFY(window.view() == LedgerView::Journal && grid->model()->rowCount() == 4);
+        QCOMPARE(QStringList({result->text(), grid->model()->headerData(0, Qt::Horizontal).toString(), cellText(grid, 0, 9), cellText(grid, 2, 2),
+                              cellText(grid, 3, 0)}), (QStringList{u"全部 月份分录明细      共4条记录"_s, u"序号"_s, u"1,234.50"_s, u"2016-03-10"_s, u"4"_s}));
+        QCOMPARE(QList<int>({cellAlignment(grid, 0, 9), cellAlignment(grid, 0, 0), cellAlignment(grid, 0, 5)}),
+                 QList<int>({Qt::AlignRight | Qt::AlignVCenter, Qt::AlignCenter, 0}));
+        QVERIFY(grid->model()->index(0, 5).data(Qt::BackgroundRole).value<QColor>() == stripeColour(1)
+                && grid->model()->index(1, 5).data(Qt::BackgroundRole).value<QColor>() == stripeColour(2));
+        QCOMPARE(grid->columnWidth(9), twipsToPixels(1300));
+
+        // An empty code leaves the grid as it was.
+        click(window, "Command14");
+        QCOMPARE(grid->model()->rowCount(), 4);
+
+        QCOMPARE(press(window, "Command2", recorder), u"请选择月份"_s);
+        QVERIFY(window.view() == LedgerView::AccountSummary);
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
+        click(window, "Command2");
+        QCOMPARE(result->text(), u"3 月份科目汇总表      共3条记录"_s);
+
+        click(window, "Command3");
+        QVERIFY(window.view() == LedgerView::AmountBalance && grid->isColumnHidden(4) && !grid->isColumnHidden(5));
+        QCOMPARE(result->text(), u"3 月份金额式余额表      共4条记录"_s);
+        click(window, "Command5");
+        QVERIFY(!grid->isColumnHidden(4) && result->text() == u"3 月份数量式余额      共4条记录"_s);
+
+        QCOMPARE(press(window, "Command7", recorder), u"请选择帐簿格式"_s);
+        fill(window, {{"Text2", u"1001"_s}});
+        QCOMPARE(boxTexts(window, {"Text3", "Text4"}), u"库存现金|借"_s);
+        child<QRadioButton>(window, "Option1")->setChecked(true);
+        click(window, "Command7");
+        QVERIFY(window.view() == LedgerView::DetailLedger && grid->isColumnHidden(1));
+        QCOMPARE(result->text() + u'|' + cellText(grid, 1, 9), u"三栏式  明细帐   共5条记录|1,134.50"_s);
+
+        // A code that is not in the chart empties the full name only.
+        fill(window, {{"Text2", u"1001999"_s}});
+        QCOMPARE(boxTexts(window, {"Text3", "Text4"}), u"|借"_s);
+    }
+
+    void steppingPickingAndOutput()
+    {
+        books();
+        QueryCentreWindow window;
+        QCOMPARE(press(window, "Command9", recorder), u"没有了"_s);
+        child<QRadioButton>(window, "Option2")->setChecked(true);
+        click(window, "Command8");
+        QVERIFY(boxTexts(window, {"Text2"}) == u"1001"_s && window.view() == LedgerView::GeneralLedger);
+        click(window, "Command8");
+        QCOMPARE(boxTexts(window, {"Text2"}), u"1002"_s);
+
+        DialogDriver driver([](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), u"双击选择科目  "_s);
+            auto* tree = child<QTreeWidget>(dialog, "TreeView1");
+            emit tree->itemDoubleClicked(tree->topLevelItem(2), 0);
+        });
+        click(window, "Command12");
+        QCOMPARE(driver.opened.join(u'|') + u'|' + boxTexts(window, {"Text2", "Text6"}), u"Form4|1012|其他货币资金"_s);
+
+        m_report->printer = false;
+        QCOMPARE(press(window, "Command13", recorder), u"你电脑上没有安装打印机!! "_s);
+        m_report->printer = true;
+        child<QRadioButton>(window, "Option4")->setChecked(true);
+        fill(window, {{"Text2", u"6602"_s}});
+        QCOMPARE(press(window, "Command7", recorder), u"没有明细或者明细超过250个,不能生成多栏式"_s);
+        QVERIFY(window.view() == LedgerView::MultiColumnLedger);
+        QCOMPARE(press(window, "Command13", recorder), u"多栏帐还没有完成,不能直接打印"_s);
+        QVERIFY(window.view() == LedgerView::None);
+        QCOMPARE(QStringList({press(window, "Command13", recorder), press(window, "Command11", recorder)}), (QStringList{u"请先[查询]"_s, u"请先查询数据"_s}));
+
+        OpenedWorkbooks workbooks(programFolder());
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
+        click(window, "Command3");
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        QCOMPARE(press(window, "Command4", recorder), u"是否导出到EXCEL工作表？"_s);
+        QVERIFY(workbooks.paths.size() == 1 && window.view() == LedgerView::AmountBalance);
+    }
+
+    void exportingARecordSet()
+    {
+        OpenedWorkbooks workbooks(programFolder() + u"/exports"_s);
+        QStringList& opened = workbooks.paths;
+        const QString statement = QStringLiteral("SELECT 代码, 名称, 1.5 AS 金额 FROM 现流 WHERE 代码 IN ('101','102') ORDER BY 代码");
+        exportRecordsetToExcel(statement);
+        QVERIFY(recorder.messages.isEmpty() && opened.size() == 1 && opened.first().startsWith(programFolder() + u"/exports/"_s));
+
+        const Sheet sheet = readFirstSheet(opened.first());
+        QCOMPARE(cellTexts(sheet, {u"A4"_s, u"B4"_s, u"C4"_s, u"A5"_s, u"B6"_s, u"C6"_s}), u"代码|名称|金额|101|收到的税费返还|1.5"_s);
+        QVERIFY(sheet.cells.size() == 9 && spreadsheetTextWidth(u"a现金"_s) == 5);
+        for (const QString& reference : sheet.cells.keys())
+            QVERIFY2(sheet.borderedStyles.contains(sheet.cells.value(reference).style), qPrintable(reference));
+        // The name column is as wide as its longest Chinese text, counted double.
+        const double nameWidth = spreadsheetTextWidth(u"销售商品、提供劳务收到的现金"_s) + 2;
+        QVERIFY(sheet.columnWidths.value(2) >= nameWidth && sheet.columnWidths.value(2) < nameWidth + 1);
+
+        // A second export in the same second does not overwrite the first.
+        exportRecordsetToExcel(statement);
+        QVERIFY(opened.size() == 2 && opened[0] != opened[1] && QFile::exists(opened[0]));
+
+        // No program opens the workbook: the user learns where it was written.
+        workbooks.openable = false;
+        exportRecordsetToExcel(statement);
+        QVERIFY(opened.size() == 3 && QFile::exists(opened[2]) && recorder.messages.size() == 1);
+        QVERIFY(recorder.texts().last().endsWith(QDir::toNativeSeparators(opened[2])) && recorder.messages.last().title == u"QM505提示"_s);
+
+        // An empty result writes nothing; a failing statement and a folder that cannot be written
+        // to are explained.
+        const QString folder = programFolder() + u"/empty"_s;
+        setExportFolder(folder);
+        exportRecordsetToExcel(u"SELECT * FROM 现流 WHERE 代码=?"_s, {u"999"_s});
+        QVERIFY(recorder.texts().last() == u"没有记录!"_s && opened.size() == 3 && QDir(folder).entryList(QDir::Files).isEmpty());
+
+        exportRecordsetToExcel(u"SELECT * FROM 没有的表"_s);
+        const QStringList lines = recorder.texts().last().split(QLatin1Char('\n'));
+        QVERIFY(lines.size() == 4 && lines[0].startsWith(u"     ErrNumber: "_s) && lines[1].startsWith(u"ErrDescription: "_s));
+        QCOMPARE(lines.mid(2), (QStringList{u"        Module: ClsRs"_s, u"     Procedure: ExporToExcel"_s}));
+        QFile blocker(programFolder() + u"/blocked"_s);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        setExportFolder(blocker.fileName());
+        exportRecordsetToExcel(u"SELECT * FROM 现流"_s);
+        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s) && opened.size() == 3);
+    }
+
+    void exportedValuesReadBackExactly()
+    {
+        const QString path = programFolder() + u"/values.xlsx"_s;
+        // 40,000 characters: more than a cell holds.
+        writeRecordSetWorkbook(openRecordset(u"SELECT '&<>' || char(7) || '\"_x0041_' AS 摘要, '  前导空格' AS 名称, NULL AS 空, "
+                                             "0.125 AS 金额, 0.1 + 0.2 AS 合计, '1002001' AS 代码, 1002001 AS 编号, "
+                                             "replace(hex(zeroblob(20000)), '00', 'ab') AS 长"_s),
+                               path);
+        const Sheet sheet = readFirstSheet(path);
+        QCOMPARE(cellTexts(sheet, {u"A4"_s, u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"F5"_s, u"G5"_s}),
+                 u"摘要|&<>_x0007_\"_x005F_x0041_|  前导空格||0.125|1002001|1002001"_s);
+        QStringList types;
+        for (const QString& reference : {u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"E5"_s, u"F5"_s, u"G5"_s})
+            types << sheet.cells.value(reference).type;
+        QCOMPARE(types.join(u'|'), u"s|s||||s|"_s);
+        QVERIFY(sheet.cells.value(u"E5"_s).text.toDouble() == 0.1 + 0.2 && sheet.cells.contains(u"C5"_s) && sheet.cells.size() == 16);
+        for (const SheetCell& cell : sheet.cells)
+            QVERIFY(sheet.borderedStyles.contains(cell.style));
+        QVERIFY(zipEntry(path, "xl/sharedStrings.xml").contains(u"<t xml:space=\"preserve\">  前导空格</t>"_s.toUtf8()));
+        QCOMPARE(sheet.cells.value(u"H5"_s).text.size(), 32767);
+        // Widths as spreadsheet programs store them: the text's width plus 2, in whole pixels.
+        QCOMPARE((QList<double>{sheet.columnWidths.value(2), sheet.columnWidths.value(3), sheet.columnWidths.value(5),
+                                sheet.columnWidths.value(8)}),
+                 (QList<double>{12.7109375, 4.7109375, 21.7109375, 32769.7109375}));
+
+        // Rows enough to be deflated in several pieces, joined in order into one sound entry.
+        writeRecordSetWorkbook(openRecordset(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                             "SELECT i AS 号, '第' || i || '行' AS 名, i * 0.125 AS 金额, NULL AS 空, 'x' AS 标 FROM n"_s),
+                               path);
+        const Sheet rows = readFirstSheet(path);
+        QVERIFY(rows.cells.size() == 3001 * 5 && rows.columnWidths.value(2) == 10.7109375);
+        QCOMPARE(cellTexts(rows, {u"A1823"_s, u"B3004"_s, u"C3004"_s, u"E3004"_s}), u"1819|第3000行|375|x"_s);
+    }
+
+    void workbookPages()
+    {
+        threeColumnLedger(22);
+        LedgerPagesSheet sheet = laidOut();
+        QVERIFY(sheet.rows.size() == 24 && sheet.pageBreaks.isEmpty());
+        QCOMPARE(sheet.rows[0][0].toString() + sheet.rows[1][7].toString(), u"日期余额"_s);
+
+        threeColumnLedger(23);
+        sheet = laidOut();
+        QVERIFY(sheet.rows.size() == 29 && sheet.pageBreaks == QVector<int>{25});
+
+        // The line at row 25 has no summary: no break there.
+        threeColumnLedger(30, 23);
+        QVERIFY(laidOut().pageBreaks.isEmpty());
+
+        threeColumnLedger(23);
+        const QString path = programFolder() + u"/pages.xlsx"_s;
+        // The page closes with its carried line; the next opens with the headings, the carried line and line 23.
+        QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D25"_s, u"H25"_s, u"A26"_s, u"D28"_s, u"H28"_s, u"D29"_s}),
+                 u"过 次 页|2200|日期|承 前 页|2200|第23行"_s);
+        const QByteArray xml = zipEntry(path, "xl/worksheets/sheet1.xml");
+        QVERIFY(xml.contains("<brk id=\"25\"") && xml.contains("orientation=\"landscape\""));
+
+        // The page's last line is a month total: the carried cells hold the balance above it.
+        threeColumnLedger(23, 0, 22);
+        QCOMPARE(cellTexts(written(path, u"库存现金"_s), {u"D24"_s, u"H25"_s, u"H28"_s}), u" 本月合计|2100|2100"_s);
+
+        // Quantity pages carry the quantity and the amount.
+        for (int line = 1; line <= 23; ++line)
+            execute(u"INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (?, 'x', ?, ?)"_s,
+                    {u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line == 22 ? QVariant() : QVariant(line), line * 7});
+        const LedgerPagesSheet quantity =
+            layOutLedgerPages(LedgerPagesKind::Quantity, openRecordset(u"SELECT * FROM 数量式 ORDER BY ID"_s));
+        QCOMPARE(quantity.rows[0][4].toString() + quantity.rows[1][4].toString(), u"借    方借数"_s);
+        QVERIFY(quantity.rows[24][11].isNull());
+        QCOMPARE(quantity.rows[24][13].toString() + QLatin1Char('|') + quantity.rows[27][13].toString(), u"154|154"_s);
+    }
+
+    // Exported from the query centre's output; columns as wide as their texts; the page header
+    // escapes "&" and stays within 255 characters however long the account's name.
+    void exportsColumnWidthsAndPageHeader()
+    {
+        loginState().fiscalYear = 2016;
+        OpenedWorkbooks workbooks(programFolder());
+        LedgerOutput output{LedgerView::DetailLedger, u"1001"_s, u"库存现金"_s, QString(), u"库存现金"_s, u"全部"_s, u"1"_s, true};
+        exportLedgerPages(output);
+        QCOMPARE(recorder.texts(), QStringList{u"没有记录!"_s});
+        threeColumnLedger(3);
+        exportLedgerPages(output);
+        QCOMPARE(workbooks.paths.size(), 1);
+        output.view = LedgerView::MultiColumnLedger;
+        execute(u"DROP TABLE IF EXISTS 多栏式"_s);
+        exportLedgerPages(output);
+        QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s));
+
+        // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
+        addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
+        addLine(u"8030001001"_s, u"1002001"_s, 5.0, QVariant());
+        QVERIFY(!buildMultiColumnRows(2016, u"1002"_s, u"借"_s, false));
+        buildMultiColumnPivot(u"1002"_s, u"借"_s);
+        const int messages = recorder.messages.size();
+        output.fullName = u"银行存款"_s;
+        exportLedgerPages(output);
+        QVERIFY(recorder.messages.size() == messages && workbooks.paths.size() == 2);
+        const Sheet pivot = readFirstSheet(workbooks.paths.last());
+        QCOMPARE(cellTexts(pivot, {u"I1"_s, u"I2"_s, u"I3"_s}), u" 明细科目|工商银行|5"_s);
+        QVERIFY(pivot.merged.contains(u"H1:H2"_s) && pivot.pageHeader.contains(u"银行存款   明细帐"_s));
+
+        threeColumnLedger(3);
+        execute(u"UPDATE 三总式 SET 摘要说明='收回前欠货款及利息共计三笔款项', 借方金额=1234567.125 WHERE ID='8030001002'"_s);
+        const QString path = programFolder() + u"/pages.xlsx"_s;
+        Sheet sheet = written(path, u"研发&设计"_s, u"5301001001"_s);
+        // The file keeps a width with the spreadsheet's padding of under one character.
+        const auto widthOf = [&sheet](int column) { return int(sheet.columnWidths.value(column)); };
+        QCOMPARE(QList<int>({widthOf(4), widthOf(5), widthOf(1)}),
+                 QList<int>({spreadsheetTextWidth(u"收回前欠货款及利息共计三笔款项"_s) + 2, int(u"1,234,567.13"_s.size()) + 2, 12}));
+        QVERIFY(sheet.pageHeader.contains(u"科目名称:5301001001 研发&&设计&C"_s));
+        QVERIFY(sheet.pageHeader.contains(u"研发&&设计   明细帐&\"宋体,常规\"\n&\"常规\"&10会计期间:2016年1-12月"_s));
+
+        sheet = written(path, QString(300, QChar(0x8D26)));
+        QVERIFY(sheet.pageHeader.size() <= 255 && sheet.pageHeader.contains(QChar(0x2026)) && sheet.pageHeader.contains(u"会计期间:2016年1-12月"_s));
+    }
+
 };
 
 QTEST_MAIN(TestReports)

@@ -1,18 +1,29 @@
-#include "data/db_error.h"
+#include "support/common.h"
+#include "data/spreadsheet_export.h"
 #include "statements/statements.h"
-#include "support/books.h"
-#include "support/temp_program.h"
+#include "statements/statements_window.h"
+#include "statements/voucher_print.h"
+#include "statements/voucher_print_window.h"
+#include "support/pdf_text.h"
+#include "support/report_capture.h"
+#include "support/widgets.h"
+#include "support/xlsx_reader.h"
 #include "vouchers/month_closing.h"
 
-#include <QtTest>
-
-using namespace qm;
-using namespace qm::test;
-using namespace Qt::StringLiterals;
+#include <QPrintPreviewDialog>
 
 namespace {
 
-const int kYear = 2016;
+// Voucher `number` of March with `lines` lines of 10.00 each, debit and credit alternating.
+void voucher(int number, int lines)
+{
+    for (int line = 1; line <= lines; ++line)
+        execute(u"INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 借方金额, 贷方金额) "
+                               "VALUES (?, '2016-03-09', 3, '记', ?, '管理员', '会计', 2, '摘要', ?, ?, ?)"_s,
+                {u"803%1%2"_s.arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), number,
+                 line % 2 ? u"1001"_s : u"1002"_s, line % 2 ? QVariant(10.0) : QVariant(),
+                 line % 2 ? QVariant() : QVariant(10.0)});
+}
 
 // Opening balances, a sale, an expense and depreciation in March.
 void books()
@@ -40,12 +51,237 @@ QString dataAt(const QString& column, const QStringList& codes)
 
 }  // namespace
 
-class TestStatements : public QObject {
+class TestStatements : public WindowTest {
     Q_OBJECT
 
+private:
+    std::unique_ptr<ReportCapture> m_report;
+
 private slots:
-    void formulas()
+    void initTestCase()
     {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QDir::tempPath() + u"/qm505-test-settings"_s);
+    }
+
+    void init()
+    {
+        BooksTest::init();
+        loginState() = LoginState{kYear, u"管理员"_s, QString(), QString()};
+        m_report = std::make_unique<ReportCapture>();
+    }
+    void cleanup() { m_report.reset(); BooksTest::cleanup(); }
+
+    void voucherPrinting()
+    {
+        voucher(1, 7);
+        voucher(2, 6);
+        const VoucherPrint seven = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
+        QCOMPARE(u"%1 %2 %3 %4"_s.arg(seven.pages).arg(seven.lines.count()).arg(seven.debitTotal).arg(seven.creditTotal), u"2 12 40 30"_s);
+        QCOMPARE(seven.lines.value(6, u"月"_s).toString() + u'|' + seven.lines.value(6, u"全称"_s).toString(), u"2|1001.库存现金"_s);
+        QVERIFY(seven.lines.value(7, u"全称"_s).isNull() && checkVoucherPrintRequest(u"3"_s, QString())->text == u"月份或号码不能为空"_s);
+        QCOMPARE(u"%1 %2"_s.arg(buildVoucherPrint(kYear, u"3"_s, u"2"_s).lines.count()).arg(buildVoucherPrint(kYear, u"3"_s, u"9"_s).lines.count()),
+                 u"6 0"_s);
+        QCOMPARE(u"%1 %2"_s.arg(lastVoucherNumberOrOne(kYear, 3)).arg(lastVoucherNumberOrOne(kYear, 4)), u"2 1"_s);
+
+        QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
+        // The left and top margins and the orientation of the last report.
+        const auto placing = [this] {
+            return u"%1 %2 %3"_s.arg(m_report->layout.leftMargin).arg(m_report->layout.topMargin)
+                .arg(m_report->layout.orientation == QPageLayout::Landscape ? u"landscape"_s : u"portrait"_s);
+        };
+        VoucherPrintWindow window;
+        QVERIFY(window.windowTitle() == u"凭证打印"_s && child<QLineEdit>(window, "Text3")->text().isEmpty());
+        // Shown the modeless way, it is maximised as soon as it is activated.
+        QVERIFY(showActive(window));
+        QTRY_VERIFY(window.windowState() & Qt::WindowMaximized);
+        auto* month = child<QComboBox>(window, "Combo1");
+        month->setCurrentIndex(2);
+        emit month->activated(2);
+        QCOMPARE(child<QLineEdit>(window, "Text2")->text(), u"2"_s);
+
+        click(window, "Command1");
+        QVERIFY(m_report->calls == 1 && m_report->preview && m_report->layout.caption == u"凭证打印"_s);
+        const auto& header = m_report->layout.pageHeader.texts;
+        const auto& footer = m_report->layout.groupFooter.texts;
+        QCOMPARE(QStringList({header.at(3).text, header.at(1).text, footer.at(2).text, footer.at(0).text}).join(u'|'),
+                 u"记 字第1号(%p/%P)|日期:  2016年03月09日|40.00|附单据 2 张"_s);
+        QVERIFY(paginateReport(m_report->layout, m_report->rows, 16838).size() == 2 && m_report->layout.orientation == QPageLayout::Portrait);
+
+        click(window, "Command7");
+        fill(window, {{"Text3", u"2"_s}, {"Text4", u"1.5"_s}});
+        child<QCheckBox>(window, "Check1")->setChecked(true);
+        QCOMPARE(press(window, "Command6", recorder), u"保存OK"_s);
+
+        VoucherPrintWindow again;
+        QVERIFY(child<QLineEdit>(again, "Text3")->text() == u"2"_s && child<QCheckBox>(again, "Check1")->isChecked());
+        child<QComboBox>(again, "Combo1")->setCurrentIndex(2);
+        click(again, "Command2");
+        QCOMPARE(child<QLineEdit>(again, "Text1")->text() + u' ' + placing(), u"2 1134 851 landscape"_s);
+
+        fill(again, {{"Text1", u"2"_s}, {"Text2", u"1"_s}});
+        QCOMPARE(press(again, "Command4", recorder), u"号码要前小后大"_s);
+        // A range skips the numbers that have no voucher.
+        voucher(4, 2);
+        fill(again, {{"Text1", u"1"_s}, {"Text2", u"4"_s}});
+        const int before = m_report->calls;
+        QCOMPARE(press(again, "Command4", recorder), u"是否进行连续打印凭证？"_s);
+        QVERIFY(m_report->calls == before + 3 && !m_report->preview && boxTexts(again, {"Text1"}) == u"4"_s);
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, u"记 字第4号(%p/%P)"_s);
+
+        // A left margin typed without a top margin is applied; the top keeps the layout's.
+        fill(again, {{"Text4", QString()}, {"Text1", u"1"_s}});
+        click(again, "Command1");
+        QCOMPARE(placing(), u"1134 %1 landscape"_s.arg(ReportLayout().topMargin));
+
+        // A number without a voucher previews an empty form: no number, attachments or totals.
+        fill(again, {{"Text1", u"3"_s}});
+        click(again, "Command1");
+        QCOMPARE(m_report->rows.count(), 0);
+        const QString pdf = programFolder() + u"/voucher.pdf"_s;
+        const QStringList printed = m_report->printedPages(pdf);
+        QVERIFY(printed.size() == 1 && printed[0].contains(u"记帐凭证"_s));
+        for (const QString& absent : {u"字第"_s, u"附单据"_s, u"0.00"_s})
+            QVERIFY2(!printed[0].contains(absent), qPrintable(absent));
+
+        // Without a printer the preview still works, in the saved orientation; printing does not.
+        m_report->printer = false;
+        const int calls = m_report->calls;
+        fill(again, {{"Text1", u"1"_s}});
+        click(again, "Command1");
+        QVERIFY(m_report->calls == calls + 1 && m_report->layout.orientation == QPageLayout::Landscape);
+        QCOMPARE(QStringList{press(again, "Command4", recorder)} << QString::number(m_report->calls - calls), (QStringList{u"你电脑上没有安装打印机!! "_s, u"1"_s}));
+
+        // Opened modally, as from the toolbar, the window owns its preview, which stays usable.
+        m_report.reset();
+        auto previousCheck = setPrinterCheck([] { return false; });
+        again.setWindowModality(Qt::ApplicationModal);
+        again.show();
+        click(again, "Command1");
+        auto* preview = again.findChild<QPrintPreviewDialog*>();
+        QVERIFY(preview && preview->isVisible());
+        preview->close();
+        again.close();
+        setPrinterCheck(previousCheck);
+        QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
+    }
+
+    // The preview and the export evaluate the option and month chosen now: heading and figures
+    // belong together, and the headings name the year logged in.
+    void statementsWindow()
+    {
+        execute(u"UPDATE 信息表 SET 年度=2020 WHERE 代号='QM'"_s);
+        addLines(u"8000000001 1001 10 -|8010001001 1001 58000 -|8010001002 4001 - 58000|8020001001 1002 0.1 -|"
+                 "8020001002 1002 0.2 -|8020001003 4001 - 0.3"_s);
+        voucher(1, 2);
+        StatementsWindow window;
+        QVERIFY(window.windowTitle() + u'|' + boxTexts(window, {"Text1"}) == u"报表|示范单位"_s && child<QRadioButton>(window, "Option1")->isChecked());
+        auto* result = child<QTableView>(window, "MSH1");
+        auto* month = child<QComboBox>(window, "Combo1");
+        OpenedWorkbooks workbooks(programFolder());
+        QStringList& opened = workbooks.paths;
+
+        // Exported before any query: month 1 is evaluated and written.
+        click(window, "Command3");
+        QVERIFY(recorder.messages.isEmpty() && opened.size() == 1);
+        QCOMPARE(cellTexts(readFirstSheet(opened.last()), {u"A6"_s, u"D6"_s}), u"货币资金|58010"_s);
+
+        // Computed for month 1, previewed with month 2 chosen: month 2's figures under month 2.
+        click(window, "Command4");
+        QVERIFY(cellText(result, 1, 5) == u"58,010.00"_s && cellAlignment(result, 1, 2) == Qt::AlignCenter);
+        month->setCurrentText(u"2"_s);
+        click(window, "Command2");
+        QCOMPARE(m_report->layout.caption + cellText(result, 1, 5) + QString::number(m_report->layout.orientation), u"资产负债表58,010.300"_s);
+        const QString pdf = qEnvironmentVariable("QM505_STATEMENT_PDF", programFolder() + u"/statement.pdf"_s);
+        const QStringList printed = m_report->printedPages(pdf);
+        QCOMPARE(printed.size(), 2);
+        QCOMPARE(QList<qsizetype>({pdfLinesWith(printed[0], u"2016年02月29日"_s).size(), pdfLinesWith(printed[1], u"2016年02月29日"_s).size(),
+                                   pdfLinesWith(printed[0], u" 单位:示范单位"_s).size()}), QList<qsizetype>({1, 1, 1}));
+        QCOMPARE(pdfLinesWith(printed[0], u"货币资金"_s).first().section(QLatin1Char(' '), 2, 3), u"10.00 58,010.30"_s);
+
+        // Exported with month 3 chosen after that: month 3's figures and date.
+        month->setCurrentText(u"3"_s);
+        child<QRadioButton>(window, "Option3")->setChecked(true);
+        click(window, "Command3");
+        QCOMPARE(opened.size(), 2);
+        // The date cell holds 2016-03-31 as a spreadsheet day number.
+        QCOMPARE(cellTexts(readFirstSheet(opened.last()), {u"A1"_s, u"A4"_s, u"H4"_s, u"E3"_s, u"D6"_s}),
+                 u"资 产 负 债  表|资  产|期末数|%1|58010.3"_s.arg(QDate(1899, 12, 30).daysTo(QDate(2016, 3, 31))));
+        QVERIFY(result->model()->rowCount() == 33 && result->isColumnHidden(3));
+        QCOMPARE(QList<int>({cellAlignment(result, 1, 2), cellAlignment(result, 1, 7)}), QList<int>(2, Qt::AlignCenter));
+
+        click(window, "Command5");
+        auto* definitions = child<QTableWidget>(window, "DataGrid1");
+        auto* codes = child<QListWidget>(window, "List1");
+        QVERIFY(!definitions->isHidden() && !codes->isHidden() && !(definitions->item(1, 1)->flags() & Qt::ItemIsEditable));
+        QCOMPARE(codes->item(0)->text(), u"1001 库存现金"_s);
+
+        // The titles in 仿宋 bold, the unit and period in 楷体, the headings bold, the balance
+        // sheet's 行次 headings at 9 points; every face resolves to one that is installed.
+        click(window, "Command2");
+        const QVector<ReportText>& header = m_report->layout.pageHeader.texts;
+        QVERIFY(header.at(2).text == u"2016年03月31日"_s);
+        QVERIFY(header.at(0).face == ReportFace::FangSong && header.at(0).bold && header.at(1).face == ReportFace::Kai && !header.at(1).bold);
+        for (const ReportText& text : header)
+            QVERIFY((text.text != u"行次"_s || text.pointSize == 9.0) && (text.text != u"年初数"_s || text.bold));
+        for (ReportFace face : {ReportFace::Song, ReportFace::FangSong, ReportFace::Kai})
+            QVERIFY(QFontDatabase::families().contains(QFontInfo(reportFont(face, true)).family()));
+
+        for (const auto& [option, heading] : {std::pair{"Option4", u"利润表|2016年3月"_s}, {"Option5", u"现金流量表|2016年1-3月"_s}}) {
+            child<QRadioButton>(window, option)->setChecked(true);
+            click(window, "Command2");
+            QCOMPARE(m_report->layout.caption + u'|' + m_report->layout.pageHeader.texts.at(2).text, heading);
+        }
+        QCOMPARE(pdfLinesWith(m_report->printedPages(pdf).value(0), u"2016年1-3月"_s).size(), 1);
+
+        // No printer: the preview still opens.
+        m_report->printer = false;
+        const int calls = m_report->calls;
+        click(window, "Command2");
+        QCOMPARE(m_report->calls, calls + 1);
+        click(window, "Command1");
+    }
+
+    void formulaEditsGoToTheStatementOnScreen()
+    {
+        StatementsWindow window;
+        child<QRadioButton>(window, "Option3")->setChecked(true);
+        click(window, "Command5");
+        auto* definitions = child<QTableWidget>(window, "DataGrid1");
+        const QStringList statements05 = dumpTable(u"资产表05"_s) + dumpTable(u"利润表05"_s);
+
+        // Ticking another statement does not move the edits: they go where the rows came from.
+        child<QRadioButton>(window, "Option1")->setChecked(true);
+        definitions->item(1, 2)->setText(u"1002+1012"_s);
+        child<QRadioButton>(window, "Option2")->setChecked(true);
+        definitions->item(1, 5)->setText(u"2001"_s);
+        QVERIFY(recorder.messages.isEmpty() && dumpTable(u"资产表05"_s) + dumpTable(u"利润表05"_s) == statements05);
+        QCOMPARE(scalar(u"SELECT 公式1 || '|' || 公式2 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1002+1012|2001"_s);
+
+        // 行次2 takes a whole number; anything else is refused and the old one kept.
+        const QString lineNumber = definitions->item(1, 4)->text();
+        definitions->item(1, 4)->setText(u"3O"_s);
+        QCOMPARE(recorder.texts(), QStringList{u"“3O”不是整数,原值不变"_s});
+        QCOMPARE(definitions->item(1, 4)->text() + u'|' + scalar(u"SELECT ifnull(行次2,'') FROM 资产表07 WHERE 行次1=2"_s).toString(),
+                 lineNumber + u'|' + lineNumber);
+        definitions->item(1, 4)->setText(u"40"_s);
+        QCOMPARE(scalar(u"SELECT 行次2 FROM 资产表07 WHERE 行次1=2"_s).toInt(), 40);
+
+        // Loading again follows the option ticked now.
+        click(window, "Command5");
+        QCOMPARE(definitions->columnCount(), 3);
+        definitions->item(0, 2)->setText(u"6001"_s);
+        QCOMPARE(scalar(u"SELECT 公式 FROM 利润表05 ORDER BY 行次 LIMIT 1"_s).toString(), u"6001"_s);
+    }
+
+    void definitionsFormulasAndReportData()
+    {
+        const RecordSet rows = statementDefinitionRows(Statement::BalanceSheet07);
+        QCOMPARE(rows.fieldNames().mid(1), (QStringList{u"资产"_s, u"行次1"_s, u"公式1"_s, u"负债及所有者权益"_s, u"行次2"_s, u"公式2"_s}));
+        setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
+        QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
+        QVERIFY(formulaCodeList(Statement::CashFlow).first() == u"101 销售商品、提供劳务收到的现金"_s && formulaCodeList(Statement::IncomeStatement05).size() == 86);
+
         const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5}, {u"1601"_s, 1000.0},
                                               {u"1602"_s, 300.0}, {u"101"_s, 7.0},    {u"888"_s, 1.0}};
         // Lines of the balance sheet and income statement (4) take account codes, the cash flow's (3) items.
@@ -54,16 +290,12 @@ private slots:
             results << QString::number(evaluateFormula(formula, 4, values));
         results << QString::number(evaluateFormula(u"888+101"_s, 3, values)) << QString::number(evaluateFormula(u"1001"_s, 3, values));
         QCOMPARE(results.join(QLatin1Char(' ')), u"120.5 700 120.5 200 0 100 20.5 0 0 8 0"_s);
-    }
 
-    void reportData()
-    {
-        TempProgram program;
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         addLine(u"8030004001"_s, u"1002001"_s, 30.0, QVariant());
-        QCOMPARE(buildReportData(kYear, QString(), false)->text, u"请选择月份"_s);
-        QCOMPARE(scalar(u"SELECT count(*) FROM 报表数据"_s).toInt(), 0);
+        QCOMPARE(QStringList{buildReportData(kYear, QString(), false)->text} << scalar(u"SELECT count(*) FROM 报表数据"_s).toString(),
+                 (QStringList{u"请选择月份"_s, u"0"_s}));
         QVERIFY(!buildReportData(kYear, u"3"_s, false));
         QCOMPARE(dataAt(u"期末"_s, {u"1002"_s, u"4001"_s}) + u' ' + dataAt(u"年初"_s, {u"1602"_s}), u"6200 8500 500"_s);
         // Not closed: no closing movements yet.
@@ -76,14 +308,13 @@ private slots:
         addHalfCentSum(u"8040001"_s, u"2241"_s, false);
         addHalfCentSum(u"8040002"_s, u"1001"_s, true, u"102"_s);
         QVERIFY(!buildReportData(kYear, u"4"_s, false));
-        QCOMPARE(dataAt(u"期末"_s, {u"2241"_s}), u"5.13"_s);
+        const QString closing = dataAt(u"期末"_s, {u"2241"_s});
         QVERIFY(!buildReportData(kYear, u"4"_s, true));
-        QCOMPARE(dataAt(u"累计"_s, {u"102"_s}), u"5.13"_s);
+        QCOMPARE(closing + u' ' + dataAt(u"累计"_s, {u"102"_s}), u"5.13 5.13"_s);
     }
 
     void shippedStatementsAgree()
     {
-        TempProgram program;
         books();
         // Before closing the balance sheet balances too.
         QVERIFY(!evaluateStatement(Statement::BalanceSheet07, kYear, u"3"_s));
@@ -92,8 +323,7 @@ private slots:
         closeMonth(QDate(kYear, 3, 1), u"会计"_s, u"管理员"_s, kYear);
         for (Statement sheet : {Statement::BalanceSheet05, Statement::BalanceSheet07}) {
             QVERIFY(!evaluateStatement(sheet, kYear, u"3"_s));
-            QCOMPARE(amounts(statementTable(sheet), u"年初余额1, 年初余额2, 期末余额1, 期末余额2"_s, u"行次1"_s,
-                             sheet == Statement::BalanceSheet05 ? 37 : 33),
+            QCOMPARE(amounts(statementTable(sheet), u"年初余额1, 年初余额2, 期末余额1, 期末余额2"_s, u"行次1"_s, sheet == Statement::BalanceSheet05 ? 37 : 33),
                      u"8500 8500 9420 9420"_s);
         }
         // A heading line stays empty.
@@ -101,8 +331,7 @@ private slots:
 
         for (Statement income : {Statement::IncomeStatement05, Statement::IncomeStatement07}) {
             QVERIFY(!evaluateStatement(income, kYear, u"3"_s));
-            QCOMPARE(amounts(statementTable(income), u"本期金额, 本年累计"_s, u"行次"_s, income == Statement::IncomeStatement05 ? 16 : 17),
-                     u"750 750"_s);
+            QCOMPARE(amounts(statementTable(income), u"本期金额, 本年累计"_s, u"行次"_s, income == Statement::IncomeStatement05 ? 16 : 17), u"750 750"_s);
         }
         QCOMPARE(amounts(u"利润表07"_s, u"本期金额"_s, u"行次"_s, 5), u"250"_s);
         // April is not closed: nothing this month, March's amounts to date.
@@ -116,22 +345,11 @@ private slots:
                  u"1 -|36 970|37 6000|38 6970"_s);
 
         // Without a month every amount is emptied.
-        QCOMPARE(evaluateStatement(Statement::CashFlow, kYear, QString())->text, u"请选择月份"_s);
-        QCOMPARE(scalar(u"SELECT count(金额) FROM 现流表"_s).toInt(), 0);
+        QCOMPARE(QStringList{evaluateStatement(Statement::CashFlow, kYear, QString())->text} << scalar(u"SELECT count(金额) FROM 现流表"_s).toString(),
+                 (QStringList{u"请选择月份"_s, u"0"_s}));
     }
 
-    void definitionsAreEditable()
-    {
-        TempProgram program;
-        const RecordSet rows = statementDefinitionRows(Statement::BalanceSheet07);
-        QCOMPARE(rows.fieldNames().mid(1), (QStringList{u"资产"_s, u"行次1"_s, u"公式1"_s, u"负债及所有者权益"_s, u"行次2"_s, u"公式2"_s}));
-        setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
-        QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
-        QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
-        QCOMPARE(formulaCodeList(Statement::CashFlow).first(), u"101 销售商品、提供劳务收到的现金"_s);
-        QCOMPARE(formulaCodeList(Statement::IncomeStatement05).size(), 86);
-    }
 };
 
-QTEST_GUILESS_MAIN(TestStatements)
+QTEST_MAIN(TestStatements)
 #include "test_statements.moc"

@@ -25,16 +25,6 @@ inline void addAccount(const QString& code, const QString& name, const QString& 
             {code, name, level, fullName, direction, leaf ? QStringLiteral("Y") : QStringLiteral("")});
 }
 
-// One entry row: an opening row when month is 0.
-inline void addEntry(int year, const QString& id, const QString& code, const QVariant& debit,
-                     const QVariant& credit, int month = 0)
-{
-    execute(QStringLiteral("INSERT INTO %1 (ID, 月, 摘要说明, 代码, 借方金额, 贷方金额) VALUES (?, ?, ?, ?, ?, ?)")
-                .arg(entryTableName(year)),
-            {id, month == 0 ? QVariant() : QVariant(month),
-             month == 0 ? QStringLiteral("年初余额") : QStringLiteral("摘要"), code, debit, credit});
-}
-
 // One row of the year's entry table: an opening row when the ID begins with 800, else line of
 // the voucher whose month and number the ID holds, dated the 10th.
 inline void addLine(const QString& id, const QString& code, const QVariant& debit, const QVariant& credit,
@@ -52,7 +42,7 @@ inline void addLine(const QString& id, const QString& code, const QVariant& debi
 
 // Several addLine rows in one text: "ID code debit credit [quantity item itemAmount]" each,
 // rows separated by "|", "-" for an empty field.
-inline void addLines(const QString& rows)
+inline void addLines(const QString& rows, int year = 2016)
 {
     for (const QString& row : rows.split(QLatin1Char('|'))) {
         const QStringList fields = row.simplified().split(QLatin1Char(' '));
@@ -61,7 +51,7 @@ inline void addLines(const QString& rows)
             return text == QStringLiteral("-") ? QVariant() : QVariant(text.toDouble());
         };
         addLine(fields.at(0), fields.at(1), field(2), field(3), field(4), fields.value(5) == QStringLiteral("-") ? QString() : fields.value(5),
-                field(6));
+                field(6), year);
     }
 }
 

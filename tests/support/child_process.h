@@ -3,9 +3,6 @@
 // Tests that need a second process run their own program again: "--child" followed by the
 // child's arguments runs the child routine instead of the tests.
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QStringList>
 #include <QtTest>
 
 #include <cstdio>
@@ -19,16 +16,16 @@ inline void startChild(QProcess& process, const QStringList& arguments)
     process.start();
 }
 
-// Runs a child to its end and returns what it wrote to its standard output.
-inline QString runChild(const QStringList& arguments, int* exitCode = nullptr)
+// Runs a child to its end: its exit code (-1 when it did not end by itself), a blank, and what it
+// wrote to its standard output, trimmed.
+inline QString runChild(const QStringList& arguments)
 {
     QProcess process;
     startChild(process, arguments);
     if (!process.waitForFinished(60000))
         process.kill();
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const int exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::number(exitCode) + QLatin1Char(' ') + QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
 // Writes a child's report where the parent reads it.

@@ -13,12 +13,10 @@ class OtherWriter {
 public:
     explicit OtherWriter(const QString& path)
     {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
-        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
     }
     ~OtherWriter()
     {

@@ -1,10 +1,11 @@
 #pragma once
 
 // Takes the place of the printer and the preview window: keeps the last report asked for, and
-// says a printer is installed.
+// says a printer is installed unless `printer` is false.
 
 #include "data/printer.h"
 #include "report/report.h"
+#include "support/pdf_text.h"
 
 namespace qm::test {
 
@@ -18,7 +19,7 @@ public:
             this->preview = preview;
             ++calls;
         });
-        m_previousPrinter = setPrinterCheck([] { return true; });
+        m_previousPrinter = setPrinterCheck([this] { return printer; });
     }
     ~ReportCapture()
     {
@@ -26,10 +27,18 @@ public:
         setPrinterCheck(m_previousPrinter);
     }
 
+    // The last report printed to a PDF file at `path`, one text per page.
+    QStringList printedPages(const QString& path) const
+    {
+        writeReportPdf(path, layout, rows);
+        return pdfPageTexts(path);
+    }
+
     ReportLayout layout;
     RecordSet rows;
     bool preview = false;
     int calls = 0;
+    bool printer = true;
 
 private:
     ReportOutputHandler m_previousOutput;

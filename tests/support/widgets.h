@@ -3,13 +3,11 @@
 // Finding a window's controls by name, and driving modal windows instead of waiting on them.
 
 #include "data/dialog_runner.h"
+#include "support/common.h"
 #include "support/message_recorder.h"
 
-#include <QAbstractItemView>
-#include <QDialog>
-#include <QPushButton>
-#include <QStringList>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace qm::test {
 
@@ -20,6 +18,35 @@ T* child(QObject& window, const char* name)
     if (!found)
         qFatal("no control %s", name);
     return found;
+}
+
+// Shows a window and waits until it is the active one.
+inline bool showActive(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+inline void click(QObject& window, const char* button)
+{
+    child<QPushButton>(window, button)->click();
+}
+
+// Sets the texts of several boxes of a window.
+inline void fill(QObject& window, std::initializer_list<std::pair<const char*, QString>> boxes)
+{
+    for (const auto& [name, text] : boxes)
+        child<QLineEdit>(window, name)->setText(text);
+}
+
+// The texts of several boxes of a window, joined by "|".
+inline QString boxTexts(QObject& window, std::initializer_list<const char*> boxes)
+{
+    QStringList texts;
+    for (const char* name : boxes)
+        texts << child<QLineEdit>(window, name)->text();
+    return texts.join(QLatin1Char('|'));
 }
 
 // Clicks a button of a window: the text of the last message box shown since, empty when none came.
@@ -56,6 +83,18 @@ public:
 
 private:
     DialogRunner m_previous;
+};
+
+// A window test: books of its own for each test function, and every message box answered by
+// `recorder`, emptied before each test.
+class WindowTest : public BooksTest {
+protected:
+    void prepare() override
+    {
+        recorder.messages.clear();
+        recorder.answers.clear();
+    }
+    MessageRecorder recorder;
 };
 
 }  // namespace qm::test

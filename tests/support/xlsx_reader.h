@@ -2,14 +2,37 @@
 
 // Reads back the cells of the first sheet of an .xlsx file, for tests of what was written.
 
+#include "data/spreadsheet_export.h"
+
 #include <QByteArray>
 #include <QMap>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <unzip.h>
 
 namespace qm::test {
+
+// Takes the place of the program that opens a written workbook: exports go to `folder`, and the
+// paths asked to be opened are kept; the opening fails when `openable` is false.
+class OpenedWorkbooks {
+public:
+    explicit OpenedWorkbooks(const QString& folder)
+    {
+        setExportFolder(folder);
+        m_previous = setSpreadsheetOpener([this](const QString& path) {
+            paths << path;
+            return openable;
+        });
+    }
+    ~OpenedWorkbooks() { setSpreadsheetOpener(m_previous); }
+    QStringList paths;
+    bool openable = true;
+
+private:
+    SpreadsheetOpener m_previous;
+};
 
 inline QByteArray zipEntry(const QString& path, const char* entry)
 {
@@ -22,7 +45,9 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
         int read = 0;
         while ((read = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
             content.append(buffer, read);
-        unzCloseCurrentFile(zip);
+        // An entry whose checksum does not match its content reads as nothing.
+        if (read < 0 || unzCloseCurrentFile(zip) != UNZ_OK)
+            content.clear();
     }
     unzClose(zip);
     return content;
@@ -31,6 +56,7 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
 struct SheetCell {
     QString text;
     int style = 0;
+    QString type;  // "s" or "inlineStr" for a text, empty for a number or a blank
 };
 
 struct Sheet {
@@ -50,62 +76,43 @@ inline Sheet readFirstSheet(const QString& path)
         if (shared.readNext() == QXmlStreamReader::StartElement && shared.name() == QLatin1String("t"))
             strings << shared.readElementText();
 
-    QXmlStreamReader styles(zipEntry(path, "xl/styles.xml"));
+    // A border counts as thin all round when its four sides are; a style by the border it takes.
+    const QString styles = QString::fromUtf8(zipEntry(path, "xl/styles.xml"));
     QList<bool> thinBorders;
-    bool inBorders = false;
-    bool inCellXfs = false;
-    int thinSides = 0;
+    static const QRegularExpression border(u"<border\\b.*?</border>|<border\\b[^>]*/>"_qs,
+                                           QRegularExpression::DotMatchesEverythingOption);
+    for (const auto& match : border.globalMatch(styles.section(u"<borders"_qs, 1).section(u"</borders>"_qs, 0, 0)))
+        thinBorders << (match.captured().count(u"style=\"thin\""_qs) == 4);
+    static const QRegularExpression styleBorder(u"<xf\\b[^>]*borderId=\"(\\d+)\""_qs);
     int styleIndex = 0;
-    while (!styles.atEnd()) {
-        const auto token = styles.readNext();
-        const QStringView name = styles.name();
-        if (token == QXmlStreamReader::StartElement) {
-            if (name == QLatin1String("borders"))
-                inBorders = true;
-            else if (name == QLatin1String("cellXfs"))
-                inCellXfs = true;
-            else if (inBorders && name == QLatin1String("border"))
-                thinSides = 0;
-            else if (inBorders && styles.attributes().value(QLatin1String("style")) == QLatin1String("thin"))
-                ++thinSides;
-            else if (inCellXfs && name == QLatin1String("xf")) {
-                const int border = styles.attributes().value(QLatin1String("borderId")).toInt();
-                if (border < thinBorders.size() && thinBorders[border])
-                    sheet.borderedStyles << styleIndex;
-                ++styleIndex;
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (name == QLatin1String("borders"))
-                inBorders = false;
-            else if (name == QLatin1String("cellXfs"))
-                inCellXfs = false;
-            else if (inBorders && name == QLatin1String("border"))
-                thinBorders << (thinSides == 4);
-        }
+    for (const auto& match : styleBorder.globalMatch(styles.section(u"<cellXfs"_qs, 1).section(u"</cellXfs>"_qs, 0, 0))) {
+        if (thinBorders.value(match.captured(1).toInt()))
+            sheet.borderedStyles << styleIndex;
+        ++styleIndex;
     }
 
     QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
     QString reference;
-    SheetCell cell;
     bool sharedString = false;
     while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("col")) {
-            const int first = xml.attributes().value(QLatin1String("min")).toInt();
-            sheet.columnWidths[first] = xml.attributes().value(QLatin1String("width")).toDouble();
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("c")) {
-            reference = xml.attributes().value(QLatin1String("r")).toString();
-            cell = {QString(), xml.attributes().value(QLatin1String("s")).toInt()};
-            sharedString = xml.attributes().value(QLatin1String("t")) == QLatin1String("s");
-            sheet.cells[reference] = cell;
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("oddHeader")) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QString name = xml.name().toString();
+        if (name == u"col"_qs) {
+            sheet.columnWidths[attributes.value(u"min"_qs).toInt()] = attributes.value(u"width"_qs).toDouble();
+        } else if (name == u"c"_qs) {
+            reference = attributes.value(u"r"_qs).toString();
+            sheet.cells[reference] = {QString(), attributes.value(u"s"_qs).toInt(), attributes.value(u"t"_qs).toString()};
+            sharedString = attributes.value(u"t"_qs) == u"s"_qs;
+        } else if (name == u"oddHeader"_qs) {
             sheet.pageHeader = xml.readElementText();
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("mergeCell")) {
-            sheet.merged << xml.attributes().value(QLatin1String("ref")).toString();
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("v")) {
+        } else if (name == u"mergeCell"_qs) {
+            sheet.merged << attributes.value(u"ref"_qs).toString();
+        } else if (name == u"v"_qs) {
             const QString value = xml.readElementText();
             sheet.cells[reference].text = sharedString ? strings.value(value.toInt()) : value;
-        } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("t")) {
+        } else if (name == u"t"_qs) {
             // A text written row by row is stored in its cell: <is><t>…</t></is>.
             sheet.cells[reference].text = xml.readElementText();
         }

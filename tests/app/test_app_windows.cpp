@@ -1,0 +1,506 @@
+#include "support/common.h"
+#include "accounts/opening_balances_window.h"
+#include "app/login_window.h"
+#include "app/main_window.h"
+#include "app/settings_window.h"
+#include "data/choosers.h"
+#include "data/dialog_runner.h"
+#include "data/fiscal_year.h"
+#include "data/num_key_filter.h"
+#include "data/printer.h"
+#include "data/process.h"
+#include "data/window_helpers.h"
+#include "support/widgets.h"
+
+namespace {
+
+// Types into a cell of a bound grid, and leaves it with Enter unless `leaveOpen`; a locked cell
+// opens no editor.
+void typeIntoCell(QTableWidget* grid, const QString& code, int column, const QString& text, bool leaveOpen = false)
+{
+    const int row = grid->findItems(code, Qt::MatchExactly).first()->row();
+    grid->setFocus();
+    grid->setCurrentCell(row, column);
+    grid->editItem(grid->item(row, column));
+    QWidget* editor = QApplication::focusWidget();
+    if (!editor || !grid->viewport()->isAncestorOf(editor))
+        return;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    if (leaveOpen)
+        return;
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The grid stores the cell once the key has been handled.
+    QCoreApplication::processEvents();
+}
+
+// Quantity, debit and credit of an account, in the chart or in the working copy.
+QString values(const QString& table, const QString& code)
+{
+    return rowsAsText(u"SELECT 数量, 借方金额, 贷方金额 FROM %1 WHERE %2=?"_s.arg(table, table == u"科目表"_s ? u"科目代码"_s : u"代码"_s),
+                      {code}).value(0);
+}
+
+void fill(QTableWidget& table, int rows)
+{
+    table.setRowCount(rows);
+    table.setColumnCount(3);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < 3; ++column)
+            table.setItem(row, column, new QTableWidgetItem(QString::number(row)));
+}
+
+void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPointF at(10, 10);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+class TestAppWindows : public WindowTest {
+    Q_OBJECT
+
+private:
+    int m_ended = 0;
+    ProcessEndHandler m_previousEnd;
+    std::function<bool()> m_previousPrinter;
+
+private slots:
+    void init()
+    {
+        BooksTest::init();
+        loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, u"示范单位"_s};
+        m_ended = 0;
+        m_previousEnd = setProcessEndHandler([this](int) { ++m_ended; });
+        m_previousPrinter = setPrinterCheck([] { return true; });
+    }
+    void cleanup()
+    {
+        setProcessEndHandler(m_previousEnd);
+        setPrinterCheck(m_previousPrinter);
+        BooksTest::cleanup();
+    }
+
+    void yearOperatorAndPassword()
+    {
+        SettingsWindow window;
+        QCOMPARE(window.windowTitle() + u'|' + boxTexts(window, {"Text2", "Text1"}), u"信息设置|管理员|示范单位"_s);
+        for (const char* name : {"Text4", "Text5", "Text6"}) {
+            child<QLineEdit>(window, name)->setText(u"123456"_s);
+            child<QLineEdit>(window, name)->ensurePolished();
+            QCOMPARE(child<QLineEdit>(window, name)->displayText(), u"******"_s);
+        }
+        auto* year = child<QComboBox>(window, "Combo1");
+        QVERIFY(year->count() == 11 && year->itemText(10) == u"2020"_s && year->currentText().isEmpty() && !year->isEnabled());
+        QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
+
+        QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
+        click(window, "Command1");
+        click(window, "Command2");
+        QCOMPARE(recorder.texts(), QStringList{u"请选择会计年度"_s});
+        // A year typed into the box: one without an entry table is refused.
+        QTest::keyClicks(year->lineEdit(), u"2009"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"超年限不能使用"_s);
+        year->lineEdit()->clear();
+        QTest::keyClicks(year->lineEdit(), u"2020"_s);
+        fill(window, {{"Text1", u"新单位"_s}});
+        QCOMPARE(press(window, "Command2", recorder), u"年度\\单位保存成功"_s);
+        QVERIFY(yearChanged.size() == 1 && yearChanged.first().first().toInt() == 2020 && !year->isEnabled());
+        // The caption keeps the name read at login.
+        QCOMPARE(loginState().unitName, u"示范单位"_s);
+
+        MainWindow main;
+        connect(&window, &SettingsWindow::yearChanged, &main, &MainWindow::showYear);
+        connect(&window, &SettingsWindow::operatorRenamed, &main, &MainWindow::showRenamedOperator);
+        emit window.yearChanged(2017);
+        QCOMPARE(child<QLabel>(main, "Label1")->text(), u"2017年"_s);
+        fill(window, {{"Text3", u"会计"_s}});
+        QCOMPARE(press(window, "Command4", recorder), u"修改成功"_s);
+        QCOMPARE(child<QLabel>(main, "StatusBar1Panel3")->text() + u'|' + boxTexts(window, {"Text2"}), u"会计|会计"_s);
+        fill(window, {{"Text3", u"会计"_s}});
+        QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"会计   此操作员已存在"_s, QString()}));
+
+        fill(window, {{"Text5", u"abc"_s}, {"Text6", u"abd"_s}});
+        QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text5"}), (QStringList{u"两次密码输入不一致"_s, QString()}));
+    }
+
+    void backupFolderBackupAndRestore()
+    {
+        const QString folder = programFolder() + u"/备份"_s;
+        auto previousFolder = setFolderChooser([folder](const QString& prompt) {
+            return prompt == u"请选择一个备份文件夹>>>>>>点[确定]"_s ? folder : QString();
+        });
+        QString chosenFile;
+        auto previousFile = setFileChooser([&chosenFile](const QString&, const QString& filter) {
+            return filter == u"BAM文件(*.bam)"_s ? chosenFile : QString();
+        });
+        {
+            SettingsWindow window;
+            QCOMPARE(press(window, "Command8", recorder), u"请选择备份路径"_s);
+            recorder.answers.enqueue(MessageAnswer::No);
+            QCOMPARE(press(window, "Command9", recorder), u"是否修改路径?"_s);
+            QCOMPARE(boxTexts(window, {"Text7"}) + scalar(u"SELECT 备份路径 FROM 信息表 WHERE 代号='QM'"_s).toString(), QString());
+            QCOMPARE(press(window, "Command9", recorder), u"已修改成功"_s);
+            QCOMPARE(boxTexts(window, {"Text7"}), folder);
+
+            click(window, "Command8");
+            QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2), (QStringList{u"是否备份 2016 年度的数据?"_s, u"数据成功备份到: "_s + folder + u" 文件夹中"_s}));
+            QCOMPARE(window.result(), int(QDialog::Accepted));
+        }
+        const QStringList backups = QDir(folder).entryList({u"*.bam"_s});
+        QCOMPARE(backups.size(), 1);
+        {
+            // A folder typed into the box serves as well as a chosen one.
+            SettingsWindow window;
+            const QString typed = programFolder() + u"/typed"_s;
+            for (const QString& path : {u"relative/dir"_s, typed}) {
+                child<QLineEdit>(window, "Text7")->clear();
+                QTest::keyClicks(child<QLineEdit>(window, "Text7"), path);
+                QCOMPARE(press(window, "Command8", recorder), path == typed ? u"数据成功备份到: "_s + typed + u" 文件夹中"_s : u"请选择备份路径"_s);
+            }
+            QCOMPARE(QDir(typed).entryList({u"*.bam"_s}).size(), 1);
+        }
+
+        execute(u"DELETE FROM 科目表"_s);
+        SettingsWindow window;
+        QCOMPARE(press(window, "Command10", recorder), u"请选择文件!"_s);
+        chosenFile = folder + u"/upper.BAM"_s;
+        QFile::copy(folder + u"/"_s + backups.first(), chosenFile);
+        QCOMPARE(press(window, "Command10", recorder), u"文件错误!!导入失败!"_s);
+        chosenFile = folder + u"/"_s + backups.first();
+        recorder.answers << MessageAnswer::Yes << MessageAnswer::No;
+        QCOMPARE(press(window, "Command10", recorder), u"最后一次提示:是否导入数据?"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
+        QCOMPARE(press(window, "Command10", recorder), u"导入文件成功!"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 86);
+
+        setFolderChooser(previousFolder);
+        setFileChooser(previousFile);
+    }
+
+    void carryForwardAndPasswords()
+    {
+        addLines(u"8000000001 1001 5 -"_s);
+        SettingsWindow window;
+        QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
+        QCOMPARE(press(window, "Command12", recorder), u"年度过帐成功"_s);
+        QVERIFY(m_ended == 1 && yearChanged.first().first().toInt() == 2017 && scalar(u"SELECT count(*) FROM 分2017"_s).toInt() == 1);
+
+        loginState().fiscalYear = 2020;
+        SettingsWindow last;
+        QCOMPARE(press(last, "Command12", recorder), u"只到2020年的数据库"_s);
+        QCOMPARE(m_ended, 1);
+
+        // Passwords compare exactly, names without regard to case.
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', 'Zhang', ' Pw1 '), ('03', 'Li', NULL), ('04', 'Wang', '')"_s);
+        const QList<std::tuple<QString, QString, bool>> cases = {
+            {u"Zhang"_s, u" Pw1 "_s, true}, {u"zHANG"_s, u" Pw1 "_s, true}, {u"Zhang"_s, u" pw1 "_s, false},
+            {u"Zhang"_s, u"Pw1"_s, false}, {u"Zhang "_s, u" Pw1 "_s, false}, {u"Li"_s, QString(), false},
+            {u"Li"_s, u""_s, false}, {u"Wang"_s, u""_s, true}, {u"nobody"_s, u""_s, false},
+            // A crafted name is a name, not a statement.
+            {u"x' OR '1'='1"_s, u" Pw1 "_s, false}, {u"' UNION SELECT 密码 FROM 信息表 WHERE 操作员='Zhang"_s, u" Pw1 "_s, false}};
+        for (const auto& [name, password, accepted] : cases)
+            QVERIFY2(checkLogin(name, password) == accepted, qPrintable(name + u'/' + password));
+    }
+
+    // Enter leaves a cell for the next row, once. Edits of the shown accounts go to the chart, edits of the fetched rows to their working
+    // copy only, before and after a rewrite.
+    void openingBalancesWindow()
+    {
+        addPayableLeaf();
+        const QString cash = u"1001"_s;
+        const QString payable = u"2202001001"_s;
+        OpeningBalancesWindow window;
+        QCOMPARE(window.windowTitle(), u"科目初始余额处理(可以随时重复操作)"_s);
+        click(window, "Command2");
+        click(window, "Command4");
+        QVERIFY(recorder.messages.isEmpty());
+
+        QVERIFY(showActive(window));
+        click(window, "Command1");
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+        QVERIFY(grid->rowCount() == 86 && grid->item(0, 0)->text() == cash);
+        typeIntoCell(grid, cash, 4, u"1000.125"_s);
+        QCOMPARE(grid->currentRow(), 1);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->currentRow(), 2);
+        QCOMPARE(grid->item(0, 4)->text() + u'|' + values(u"科目表"_s, cash), u"1,000.13|- 1000.13 -"_s);
+        QCOMPARE(press(window, "Command2", recorder), u"借贷不平"_s);
+        QCOMPARE(boxTexts(window, {"Text1", "Text3"}), u"1,000.13|不平衡"_s);
+
+        // Not a number, in an amount and in a quantity: refused, the old value kept in table and cell.
+        typeIntoCell(grid, payable, 3, u"2.5"_s);
+        typeIntoCell(grid, cash, 4, u"1O00"_s);
+        typeIntoCell(grid, payable, 3, u"abc"_s);
+        QCOMPARE(recorder.texts().mid(1), (QStringList{u"“1O00”不是数字,原值不变"_s, u"“abc”不是数字,原值不变"_s}));
+        QCOMPARE(grid->item(0, 4)->text() + u'|' + values(u"科目表"_s, payable), u"1,000.13|2.5 - -"_s);
+
+        // An edit still open when a button is pressed counts.
+        typeIntoCell(grid, payable, 5, u"1000.13"_s, true);
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().mid(3) << boxTexts(window, {"Text3"}), (QStringList{u"是否装入年初数据?"_s, u"已装入成功"_s, u"平衡"_s}));
+        QCOMPARE(rowsAsText(u"SELECT ID, 代码, 数量, 借方金额, 贷方金额 FROM 分2016 ORDER BY ID"_s),
+                 (QStringList{u"8000000001 1001 - 1000.13 -"_s, u"8000000002 2202001001 2.5 - 1000.13"_s}));
+        click(window, "Command2");
+        QCOMPARE(recorder.texts().size(), 5);
+
+        // The account grid stays, and writes each column into its own column of the chart.
+        for (const auto& [column, text] : {std::pair{3, u"3"_s}, {4, u"7"_s}, {5, u"8"_s}, {0, u"9"_s}, {1, u"9"_s}, {2, u"9"_s}})
+            typeIntoCell(grid, cash, column, text);
+        QCOMPARE(values(u"科目表"_s, cash), u"3 7 8"_s);
+        const QStringList chart = dumpTable(u"科目表"_s);
+
+        click(window, "Command3");
+        QVERIFY(grid->rowCount() == 2 && grid->columnCount() == 5);
+        QCOMPARE(press(window, "Command2", recorder), u"请先点[显示科目]"_s);
+        typeIntoCell(grid, cash, 3, u"200.005"_s);
+        typeIntoCell(grid, payable, 4, u"200.01"_s);
+        typeIntoCell(grid, payable, 3, u"x"_s);
+        QCOMPARE(values(u"分录始表"_s, cash) + u'|' + values(u"分录始表"_s, payable), u"- 200.01 -|2.5 - 200.01"_s);
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(window, "Command4", recorder), u"是否修改年初数据?"_s);
+        QCOMPARE(press(window, "Command4", recorder), u"已修改成功"_s);
+        for (int column = 0; column < grid->columnCount(); ++column)
+            typeIntoCell(grid, payable, column, u"5"_s);
+        QVERIFY(values(u"分录始表"_s, payable) == u"5 5 5"_s && dumpTable(u"科目表"_s) == chart);
+        QCOMPARE(rowsAsText(u"SELECT ID, 代码, 数量, 借方金额, 贷方金额 FROM 分2016 ORDER BY ID"_s),
+                 (QStringList{u"8000000001 1001 - 200.01 -"_s, u"8000000002 2202001001 2.5 - 200.01"_s}));
+    }
+
+    void mainWindowShowsAndExits()
+    {
+        MainWindow window;
+        auto* panel = child<QLabel>(window, "StatusBar1Panel4");
+        QCOMPARE(QStringList({window.objectName(), window.windowTitle(), child<QLabel>(window, "Label1")->text(),
+                              child<QLabel>(window, "StatusBar1Panel3")->text(), panel->toolTip()}),
+                 (QStringList{u"QM505"_s, u"QM505系统--示范单位"_s, u"2016年"_s, u"操作员:管理员"_s, u"双击停止滚动"_s}));
+        QCOMPARE(child<QTimer>(window, "Timer1")->interval(), 400);
+        const auto texts = [](const QList<QAction*>& actions) {
+            QStringList texts;
+            for (QAction* action : actions)
+                texts << (action->isSeparator() ? u"-"_s : action->text());
+            return texts.join(u',');
+        };
+        QCOMPARE(texts(child<QToolBar>(window, "Toolbar1")->actions()) + u'|' + texts(window.menuBar()->actions()) + u'|'
+                     + texts(window.menuBar()->actions().first()->menu()->actions()),
+                 u"凭证录入,凭证打印,综合查询,报表查看,科目设置,系统设置|系统设置(F),凭证处理(E),报表查看(T),综合查询(G),关于系统(S),退出系统(E)|"
+                 "科目处理,-,初始设置"_s);
+
+        // The welcome line scrolls a character a tick, round to its start, and a double click stops it.
+        const QString start = window.welcomePanelText();
+        QVERIFY(start.size() == 95 && start.startsWith(u"欢迎使用QM505系统(VB"_s) && MainWindow::welcomeLine().endsWith(u"版)"_s));
+
+        window.scrollWelcomeLine();
+        QCOMPARE(window.welcomePanelText(), start.mid(1) + start.at(0));
+        for (int tick = 1; tick < 95; ++tick)
+            window.scrollWelcomeLine();
+        QCOMPARE(window.welcomePanelText(), start);
+
+        window.scrollWelcomeLine();
+        QTest::mouseDClick(panel, Qt::LeftButton);
+        QVERIFY(window.welcomePanelText() == MainWindow::welcomeLine() && !child<QTimer>(window, "Timer1")->isActive());
+
+        // Exit asks, and leaves the printer portrait whatever the answer.
+        setPrinterOrientation(Landscape);
+        recorder.answers.enqueue(MessageAnswer::No);
+        window.exitSystem();
+        QVERIFY(recorder.messages.first().buttons == MessageButtons::YesNo && printerOrientation() == Portrait && m_ended == 0);
+        QCOMPARE(shown(recorder.messages.first()), u"QM505||是否退出系统?"_s);
+
+        setPrinterOrientation(Landscape);
+        recorder.answers.enqueue(MessageAnswer::Yes);
+        window.exitSystem();
+        QVERIFY(printerOrientation() == Portrait && m_ended == 1);
+    }
+
+    // Each work window opens once; the main window refuses to close while one is open.
+    void workWindowsOpenOnceEach()
+    {
+        MainWindow window;
+        window.show();
+        window.openQueryCentre();
+        window.openStatements();
+        window.openQueryCentre();
+        QVERIFY(window.workArea()->subWindowList().size() == 2 && window.workArea()->activeSubWindow()->widget()->objectName() == u"Form5"_s);
+        QVERIFY(!window.close());
+        window.workArea()->closeAllSubWindows();
+        window.openVoucherPrinting(false);
+        window.openVoucherPrinting(false);
+        QCOMPARE(window.findChildren<QDialog*>(u"Form11"_s).size(), 1);
+        QVERIFY(!window.close() && m_ended == 0 && window.isVisible());
+        window.findChild<QDialog*>(u"Form11"_s)->close();
+        QVERIFY(window.close());
+        QCOMPARE(m_ended, 1);
+    }
+
+    void stripesAndWheelPaging()
+    {
+        QTableWidget table;
+        fill(table, 3);
+        gridStripes(&table);
+        QCOMPARE(QList<QColor>({table.item(0, 0)->background().color(), table.item(1, 2)->background().color(), table.item(2, 1)->background().color()}),
+                 QList<QColor>({QColor(240, 255, 255), QColor(236, 235, 234), QColor(240, 255, 255)}));
+        // The header is painted flat in the fixed cells' colour, as the rendered pixels show.
+        table.resize(300, 150);
+        table.show();
+        const QImage header = table.horizontalHeader()->grab().toImage();
+        QCOMPARE(QList<QColor>({QColor(header.pixel(4, 2)), QColor(header.pixel(4, header.height() - 4))}), QList<QColor>(2, QColor(210, 210, 253)));
+        QCOMPARE(table.currentRow(), 0);
+
+        QTableWidget headerOnly;
+        headerOnly.setColumnCount(3);
+        gridStripes(&headerOnly);
+        QVERIFY(headerOnly.horizontalHeader()->styleSheet().isEmpty());
+
+        // A wheel notch pages the focused grid once.
+        QTableWidget grid;
+        fill(grid, 200);
+        grid.resize(300, 200);
+        QVERIFY(showActive(grid));
+        grid.setFocus();
+        grid.setCurrentCell(0, 0);
+        installWheelPaging(&grid);
+        installWheelPaging(&grid);
+
+        QTest::keyClick(&grid, Qt::Key_PageDown);
+        const int onePage = grid.currentRow();
+        grid.setCurrentCell(0, 0);
+        // A notch down and up; Ctrl held, or two notches in one message: no page key.
+        QList<int> rows;
+        for (const auto& [delta, modifiers] : {std::pair{-120, Qt::KeyboardModifiers()}, {120, {}}, {-120, Qt::ControlModifier}, {-240, {}}}) {
+            wheel(grid.viewport(), delta, modifiers);
+            rows << grid.currentRow();
+        }
+        // Without the focus the grid is left to itself.
+        QLineEdit other;
+        QVERIFY(showActive(other));
+        wheel(grid.viewport(), -120);
+        QCOMPARE(rows << grid.currentRow(), QList<int>({onePage, 0, 0, 0, 0}));
+        QVERIFY(onePage > 1);
+    }
+
+    void numKeysProgressAndPrinterOrientation()
+    {
+        QProgressBar bar;
+        bar.setValue(0);
+        setProgressBar(&bar);
+        progressSpin();
+        QVERIFY(bar.maximum() == 3000 && bar.value() == 1 && bar.isHidden());
+        progressSpin();
+        QCOMPARE(bar.value(), 1);
+        setProgressBar(nullptr);
+        progressSpin();
+
+        // The orientation is kept with or without a printer.
+        // Each change as "printer told:orientation kept".
+        const auto set = [](int orientation) {
+            const bool told = setPrinterOrientation(orientation);
+            return u"%1:%2"_s.arg(told).arg(printerOrientation() == orientation);
+        };
+        auto previous = setPrinterCheck([] { return true; });
+        QCOMPARE(QStringList({set(Landscape), set(Portrait), set(Landscape)}), QStringList(3, u"1:1"_s));
+        setPrinterCheck([] { return false; });
+        QCOMPARE(QStringList({set(Portrait), set(Landscape)}), QStringList(2, u"0:1"_s));
+        setPrinterCheck(previous);
+
+        // Without a box neither sign passes; "-" only into an empty box, "." only once.
+        const QList<std::tuple<int, std::optional<QString>, bool>> keys = {
+            {'7', std::nullopt, true}, {kKeyBackspace, std::nullopt, true}, {kKeyEnter, std::nullopt, true},
+            {'a', std::nullopt, false}, {' ', std::nullopt, false}, {'-', std::nullopt, false}, {'.', std::nullopt, false},
+            {'-', QString(), true}, {'.', QString(), true}, {'-', u"12"_s, false}, {'-', u" "_s, false},
+            {'.', u"12"_s, true}, {'.', u"1.2"_s, false}, {'.', u"  "_s, true}, {'x', u"12"_s, false}};
+        for (const auto& [key, box, passes] : keys)
+            QCOMPARE(box ? numKeyFilter(key, *box) : numKeyFilter(key), passes ? key : 0);
+
+        QLineEdit box;
+        installNumKeyFilter(&box);
+        installNumKeyFilter(&box);
+        QTest::keyClicks(&box, u"-1a2.3.4-"_s);
+        QCOMPARE(box.text(), u"-12.34"_s);
+        for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete})
+            QTest::keyClick(&box, key);
+        QCOMPARE(box.text(), u"-12."_s);
+    }
+
+    void operatorsSettingsRowAndLoggingIn()
+    {
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', '', 'x'), ('03', NULL, 'y'), ('04', '会计', 'z')"_s);
+        QCOMPARE(operatorNames(), (QStringList{u"管理员"_s, QString(), u"会计"_s}));
+
+        execute(u"UPDATE 信息表 SET 年度=2016, 帐套名称=? WHERE 代号='QM'"_s, {u"某某公司"_s});
+        QCOMPARE(readSettingsRow().yearText + u'|' + readSettingsRow().unitName, u"2016|某某公司"_s);
+
+        // Entry tables exist for 2010 to 2020 only.
+        QCOMPARE(entryTableName(2010) + entryTableName(2020), u"分2010分2020"_s);
+        for (int year : {2021, 0})
+            QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(year));
+        QCOMPARE(parseFiscalYear(u"2020"_s), std::optional<int>(2020));
+
+        loginState() = LoginState{};
+        const QString name = u"管理员"_s;
+        const QString password = u"123456"_s;
+        QCOMPARE(shown(logIn(QString(), u"1"_s, u"abc"_s)), u"QM505提示|!|请输入操作员！"_s);
+        QCOMPARE(shown(logIn(name, u"12345"_s, u"abc"_s)), u"QM505提示|stop|操作员或密码不正确!"_s);
+        for (const QString& year : {u"2009"_s, u"2021"_s, u"abc"_s, u""_s, u"20 20"_s, u"2015.5"_s, u"-2015"_s, u"99999"_s,
+                                    u"+2015"_s}) {
+            QCOMPARE(logIn(name, password, year).value_or(Message{}).text, u"超年限不能使用"_s);
+            QVERIFY(loginState().fiscalYear == 0 && loginState().operatorName.isEmpty());
+        }
+        QVERIFY(!logIn(name, password, u" 2010 "_s));
+        QCOMPARE(u"%1|"_s.arg(loginState().fiscalYear) + loginState().operatorName + u'|' + loginState().operatorPassword, u"2010|管理员|123456"_s);
+        // The typed year is the open year; the settings row keeps its own.
+        QCOMPARE(readSettingsRow().yearText, u"2016"_s);
+    }
+
+    // The window lists the operators and proposes the stored year; refusals keep it open and
+    // what was typed; Enter logs in from a filled password box; Cancel ends the program.
+    void loginWindow()
+    {
+        loginState() = LoginState{};
+        execute(u"UPDATE 信息表 SET 年度=2015, 帐套名称=? WHERE 代号='QM'"_s, {u"甲公司"_s});
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', '', 'x')"_s);
+        LoginWindow window;
+        auto* combo = child<QComboBox>(window, "Combo1");
+        auto* password = child<QLineEdit>(window, "Text1");
+        auto* year = child<QLineEdit>(window, "Text2");
+        QCOMPARE(QStringList({window.windowTitle(), combo->itemText(0), combo->itemText(1), year->text(), loginState().unitName}),
+                 (QStringList{u"QM505系统登陆窗口(登陆后可以修改年度)"_s, u"管理员"_s, QString(), u"2015"_s, u"甲公司"_s}));
+        QCOMPARE(combo->count(), 2);
+        password->setText(u"12"_s);
+        password->ensurePolished();
+        QCOMPARE(password->displayText(), u"**"_s);
+        QVERIFY(!isConnectionOpen());
+
+        combo->setCurrentIndex(1);
+        QCOMPARE(press(window, "Command1", recorder), u"请输入操作员！"_s);
+        window.show();
+        combo->setEditText(u"管理员"_s);
+        password->setText(u"654321"_s);
+        QCOMPARE(press(window, "Command1", recorder), u"操作员或密码不正确!"_s);
+        QCOMPARE(password->text(), u"654321"_s);
+        password->setText(u"123456"_s);
+        year->setText(u"2021"_s);
+        QCOMPARE(press(window, "Command1", recorder), u"超年限不能使用"_s);
+        QVERIFY(window.result() == QDialog::Rejected && loginState().fiscalYear == 0);
+
+        password->clear();
+        password->setFocus();
+        QTest::keyClick(password, Qt::Key_Return);
+        QVERIFY(recorder.messages.size() == 3 && window.isVisible());
+        year->setText(u"2012"_s);
+        QTest::keyClicks(password, u"123456"_s);
+        QTest::keyClick(password, Qt::Key_Return);
+        QCOMPARE(recorder.messages.size(), 3);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword + u'|' + QString::number(loginState().fiscalYear),
+                 u"管理员|123456|2012"_s);
+
+        click(window, "Command2");
+        QCOMPARE(m_ended, 1);
+    }
+};
+
+QTEST_MAIN(TestAppWindows)
+#include "test_app_windows.moc"

@@ -1,0 +1,611 @@
+#include "support/common.h"
+#include "app/database_maintenance.h"
+#include "app/settings_store.h"
+#include "app/start_up.h"
+#include "app/year_end.h"
+#include "data/default_data.h"
+#include "data/fiscal_year.h"
+#include "data/private_files.h"
+#include "data/schema.h"
+#include "data/spreadsheet.h"
+#include "data/update_rows.h"
+#include "support/child_process.h"
+#include "support/other_writer.h"
+#include "vouchers/voucher_posting.h"
+#include "vouchers/work_copy.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A user other than the one running the tests, for files that even root must find read-only.
+constexpr uid_t kOtherUser = 65534;
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QStringList dataFolderEntries()
+{
+    return QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Files of the program folder handed to another user, so that the test's own modes bind even
+// when the tests run as root. False when that cannot be done.
+bool handToChildUser(const QString& programFolder)
+{
+    if (::geteuid() != 0)
+        return true;
+    for (QDir above(QFileInfo(programFolder).absolutePath()); !above.isRoot(); above.cdUp()) {
+        if (!(QFileInfo(above.path()).permissions() & QFile::ExeOther))
+            return false;
+    }
+    if (!QFile::setPermissions(programFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther))
+        return false;
+    for (const QString& path : {dataFolder(), databaseFilePath()}) {
+        if (::chown(QFile::encodeName(path).constData(), kOtherUser, kOtherUser) != 0)
+            return false;
+    }
+    return true;
+}
+
+const int kMonth = 3;
+const int kVouchers = 1500;
+const int kChanges = 400;
+
+// Voucher n of the month as first written: its debit is n and a quarter, so its place can be
+// told from its figures.
+void writeMonth()
+{
+    Transaction transaction;
+    for (int number = 1; number <= kVouchers; ++number) {
+        const double amount = number + 0.25;
+        addLine(entryId(kMonth, number, 1), u"1001"_s, amount, QVariant());
+        addLine(entryId(kMonth, number, 2), u"6001"_s, QVariant(), amount);
+    }
+    addVoucher(kMonth + 1, 1, u"1001"_s, u"6001"_s, 7.0);
+    transaction.commit();
+}
+
+VoucherDraft insertedVoucher()
+{
+    const ParsedLines parsed = parseVoucherLines({{u"插入"_s, u"1001 库存现金"_s, QString(), u"0.30"_s, QString(), QString(), QString()},
+                                                  {QString(), u"6001"_s, QString(), QString(), u"0.10"_s, QString(), QString()},
+                                                  {QString(), u"6001"_s, QString(), QString(), u"0.20"_s, QString(), QString()}});
+    return {QDate(kYear, kMonth, 1), u"记"_s, u"1"_s, u"1"_s, u"会计"_s, u"插入"_s, parsed.lines, parsed.rowWithoutAccount};
+}
+
+// The next start finds usable books, and in them every voucher balanced, numbers 1..n, the
+// inserted ones (if any) first and the vouchers first written after them in their order; each key
+// made of its month, number and line 1..k.
+void verifyMonthWhole()
+{
+    BooksLock lock;
+    QCOMPARE(shown(prepareBooks(lock)), QString());
+    const QStringList vouchers = rowsAsText(u"SELECT 号码, count(*), round(sum(ifnull(借方金额,0)),2)=round(sum(ifnull(贷方金额,0)),2), "
+                                            "min(摘要说明), max(借方金额) FROM 分2016 WHERE 月=? GROUP BY 号码 ORDER BY 号码"_s, {kMonth});
+    const int inserted = int(vouchers.size()) - kVouchers;
+    QStringList expected;
+    for (int number = 1; number <= vouchers.size(); ++number)
+        expected << (number <= inserted ? u"%1 3 1 插入 0.3"_s.arg(number)
+                                        : u"%1 2 1 业务 %2"_s.arg(number).arg(QString::number(number - inserted + 0.25, 'g', 10)));
+    QCOMPARE(vouchers, expected);
+
+    QCOMPARE(scalar(QStringLiteral( "SELECT count(*) FROM 分2016 WHERE 月=? AND (substr(ID,1,3)<>? OR CAST(substr(ID,4,4) AS INTEGER)<>号码 "
+                 "OR CAST(substr(ID,8,3) AS INTEGER) NOT BETWEEN 1 AND 3)"), {kMonth, u"803"_s}).toInt(), 0);
+    QCOMPARE(scalar(u"SELECT count(DISTINCT ID) FROM 分2016 WHERE 月=?"_s, {kMonth}).toInt(),
+             scalar(u"SELECT count(*) FROM 分2016 WHERE 月=?"_s, {kMonth}).toInt());
+    QCOMPARE(scalar(u"SELECT group_concat(ID) FROM (SELECT ID FROM 分2016 WHERE 月=? ORDER BY ID)"_s, {kMonth + 1}).toString(),
+             u"8040001001,8040001002"_s);
+}
+
+// The child: starts the books, holds their lock, or inserts a voucher before the first and
+// deletes it again, over and over, each change moving every key of the month.
+int childMain(const QStringList& arguments)
+{
+    const QString command = arguments.value(0);
+    setProgramFolder(arguments.value(1));
+    if (command == QLatin1String("start")) {
+        // Run as the books' owner: root would write to any file, read-only or not.
+        if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
+            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)) return 9;
+        BooksLock lock;
+        const auto refusal = prepareBooks(lock);
+        if (refusal)
+            report(refusal->text);
+        return refusal ? 3 : 0;
+    }
+    if (command == QLatin1String("renumber")) {
+        report(u"started"_s);
+        for (int change = 0; change < kChanges; ++change) {
+            if (change % 2 == 0) {
+                applyVoucherChange(VoucherChange::Insert, insertedVoucher(), kYear, u"管理员"_s);
+            } else {
+                copyVoucherToWorkCopy(kYear, kMonth, 1);
+                applyVoucherChange(VoucherChange::Delete, insertedVoucher(), kYear, u"管理员"_s);
+            }
+        }
+        return 0;
+    }
+    if (command == QLatin1String("hold-lock")) {
+        BooksLock lock;
+        if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
+            return 4;
+        report(u"locked"_s);
+        QThread::sleep(60);
+        return 0;
+    }
+    return 2;
+}
+
+// The permission bits of a file or folder.
+int modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+// The text of the error a piece of work throws, empty when it throws none.
+QString failure(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const DbError& error) {
+        return error.text();
+    }
+    return QString();
+}
+
+void addPhrases(const QStringList& phrases, bool commit = true)
+{
+    Transaction transaction;
+    for (const QString& phrase : phrases)
+        execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {phrase});
+    if (commit)
+        transaction.commit();
+}
+
+QStringList columnsOf(const QString& table)
+{
+    return rowsAsText(u"SELECT name FROM pragma_table_info(?) ORDER BY cid"_s, {table});
+}
+
+}  // namespace
+
+class TestBooks : public BooksTest {
+    Q_OBJECT
+
+private slots:
+    void newUsableAndDamagedBooks()
+    {
+        TempProgram program(false);
+        BooksLock lock;
+        QCOMPARE(shown(prepareBooks(lock)), QString());
+        QVERIFY(lock.isLocked() && isDatabaseOfThisProgram(databaseFilePath()));
+        QCOMPARE(dataFolderEntries(), (QStringList{u"qmdata.lock"_s, u"qmdata.mdb"_s}));
+        lock.unlock();
+        QVERIFY(!QFile::exists(booksLockFilePath(dataFolder())));
+
+        // The next start finds the same file and leaves it exactly as it is.
+        const QByteArray made = fileBytes(databaseFilePath());
+        QCOMPARE(shown(prepareBooks(lock)), QString());
+        QVERIFY(fileBytes(databaseFilePath()) == made && dataFolderEntries() == QStringList({u"qmdata.lock"_s, u"qmdata.mdb"_s}));
+
+        // A damaged database is explained and left alone.
+        QByteArray wholeDatabase;
+        {
+            TempProgram source;
+            closeConnection();
+            wholeDatabase = fileBytes(databaseFilePath());
+        }
+        QVERIFY(wholeDatabase.size() > 8192);
+        // Zero bytes, cut short, not a database at all; with what the database says of each.
+        for (const auto& damaged : {std::pair{QByteArray(), u"0 字节"_s}, {wholeDatabase.left(wholeDatabase.size() / 2), QString()},
+                                    {QByteArray("凭证\n").repeated(2000), u"file is not a database"_s}}) {
+            TempProgram program(false);
+            QVERIFY(makePrivateFolder(dataFolder()));
+            QFile file(databaseFilePath());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged.first) == damaged.first.size());
+            file.close();
+            const QDateTime modified = QFileInfo(databaseFilePath()).lastModified();
+
+            BooksLock lock;
+            const QString said = shown(prepareBooks(lock));
+            QVERIFY2(said.startsWith(u"QM505提示|stop|数据库文件已损坏，无法使用:\n"_s + databaseFilePath()) && said.contains(u".bam"_s)
+                         && said.contains(u"\n\n数据库的提示: "_s) && said.contains(damaged.second), qPrintable(said));
+            // The file is neither repaired nor replaced, and nothing is written beside it.
+            QVERIFY(fileBytes(databaseFilePath()) == damaged.first && QFileInfo(databaseFilePath()).lastModified() == modified);
+            QVERIFY(dataFolderEntries() == QStringList({u"qmdata.lock"_s, u"qmdata.mdb"_s}) && !isConnectionOpen());
+        }
+    }
+
+    void readOnlyBooksAreNamedBeforeTheLogin()
+    {
+        closeConnection();
+        const QByteArray books = fileBytes(databaseFilePath());
+        if (!handToChildUser(programFolder()))
+            QSKIP("run as root, and the temporary folder cannot be handed to another user");
+
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner));
+        QString said = runChild({u"start"_s, programFolder()});
+        QVERIFY2(said.startsWith(u"3 数据库文件是只读的，不能记帐:\n"_s + databaseFilePath()), qPrintable(said));
+
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner)
+                && QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
+        said = runChild({u"start"_s, programFolder()});
+        QVERIFY2(said.startsWith(u"3 数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
+
+        QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
+    }
+
+    void secondStartIsRefusedUntilTheFirstEnds()
+    {
+        BooksLock first;
+        QCOMPARE(shown(prepareBooks(first)), QString());
+        addLines(u"8030001001 1001 10 -"_s);
+        const QStringList before = dumpTable(u"分2016"_s);
+
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
+
+        // The first keeps its lock and its books, and goes on writing.
+        QVERIFY(first.isLocked() && QFile::exists(booksLockFilePath(dataFolder())) && dumpTable(u"分2016"_s) == before);
+        addLines(u"8030001002 6001 - 10"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016"_s).toInt(), 2);
+
+        // Once the first has ended, the books open again.
+        closeConnection();
+        first.unlock();
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"0 "_s);
+
+        // The lock of a program that died is taken over.
+        QProcess holder;
+        startChild(holder, {u"hold-lock"_s, programFolder()});
+        QVERIFY(holder.waitForReadyRead(30000) && QString::fromUtf8(holder.readAllStandardOutput()).trimmed() == u"locked"_s);
+
+        QCOMPARE(first.lock(dataFolder()), BooksLock::Result::HeldByAnother);
+        holder.kill();
+        QVERIFY(holder.waitForFinished(30000) && QFile::exists(booksLockFilePath(dataFolder())));
+        QVERIFY(!prepareBooks(first) && first.isLocked());
+    }
+
+    void monthStaysWholeWhenTheProgramIsKilledWhileRenumbering()
+    {
+        writeMonth();
+        closeConnection();
+        // The kill comes at once, early and late, so that it lands before, during and after
+        // the work on any machine; each time the month must be whole.
+        for (const int delay : {0, 40, 150, 400}) {
+            QProcess child;
+            startChild(child, {u"renumber"_s, programFolder()});
+            QVERIFY(child.waitForReadyRead(30000));
+            QThread::msleep(delay);
+            child.kill();
+            QVERIFY(child.waitForFinished(30000));
+            verifyMonthWhole();
+            closeConnection();
+        }
+    }
+
+    void init() { BooksTest::init(); loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, QString()}; }
+
+    void backupRestoreAndCompaction()
+    {
+        QCOMPARE(backupFileName(QDateTime(QDate(2011, 6, 8), QTime(14, 30, 5))), u"QM2011-06-08 143005.bam"_s);
+
+        addLines(u"8030001001 1001 5 -"_s);
+        const QStringList saved = dumpTable(u"分2016"_s);
+        // A backup of an earlier version, made before the entry tables had their code index.
+        execute(u"DROP INDEX 分2016_代码月"_s);
+        const QString folder = programFolder() + u"/备份/新"_s;
+        const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        QVERIFY(backup == folder + u"/QM2016-05-01 80001.bam"_s && QFile::exists(backup));
+
+        execute(u"DELETE FROM 分2016"_s);
+        execute(u"DELETE FROM 科目表 WHERE 科目代码='1001'"_s);
+        restoreDatabase(backup);
+        QCOMPARE(dumpTable(u"分2016"_s), saved);
+        QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 科目表), count(*) FROM pragma_index_list('分2016') WHERE name='分2016_代码月'"_s),
+                 QStringList{u"86 1"_s});
+
+        // Anything but a database of this program leaves the database as it is.
+        const QString notABackup = programFolder() + u"/notes.bam"_s;
+        QFile notes(notABackup);
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a database") > 0);
+        notes.close();
+        QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(notABackup));
+        QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(programFolder() + u"/missing.bam"_s));
+        QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(databaseFilePath() + u".restore"_s));
+
+        execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
+        compactDatabase(2016);
+        QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
+
+        // A compaction that cannot write its copy keeps the database.
+        QVERIFY(QDir(programFolder()).mkdir(u"qmdata888.mdb"_s));
+        QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
+        QCOMPARE(dumpTable(u"分2016"_s), saved);
+
+        // One that fails after the rows without an account were dropped leaves them in the books.
+        QVERIFY(QDir(programFolder()).rmdir(u"qmdata888.mdb"_s));
+        execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
+        const QStringList withEmptyRow = dumpTable(u"分2016"_s);
+        execute(u"CREATE TRIGGER spoil AFTER DELETE ON 分2016 BEGIN DELETE FROM 信息表; END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
+        QVERIFY(dumpTable(u"分2016"_s) == withEmptyRow && !QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
+    }
+
+    void booksFilesAreForTheirOwnerOnly()
+    {
+        // With the usual umask every file would be readable by all; the books must not be.
+        const mode_t previousMask = ::umask(022);
+        const auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
+        TempProgram program(false);
+        ensureDatabase();
+        const QString folder = program.path() + u"/备份/新"_s;
+        const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        QCOMPARE(QList<int>({modeOf(dataFolder()), modeOf(databaseFilePath()), modeOf(program.path() + u"/备份"_s), modeOf(folder), modeOf(backup)}),
+                 QList<int>({0700, 0600, 0700, 0700, 0600}));
+        compactDatabase(2016);
+        QCOMPARE(modeOf(databaseFilePath()), 0600);
+
+        // A backup that was copied about carelessly still comes back private.
+        QVERIFY(QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        restoreDatabase(backup);
+        QVERIFY(modeOf(databaseFilePath()) == 0600 && isDatabaseOfThisProgram(databaseFilePath()));
+
+        const QString workbook = program.path() + u"/导出/账.xlsx"_s;
+        writeRecordSetWorkbook(openRecordset(u"SELECT 科目代码, 科目名称 FROM 科目表"_s), workbook);
+        QVERIFY(modeOf(program.path() + u"/导出"_s) == 0700 && modeOf(workbook) == 0600);
+        QFile written(workbook);
+        QVERIFY(written.open(QIODevice::ReadOnly) && written.read(2) == "PK");
+
+        // A folder the user made keeps the mode the user gave it.
+        const QString ownFolder = program.path() + u"/自己的"_s;
+        QVERIFY(QDir().mkdir(ownFolder));
+        QVERIFY(QFile::setPermissions(ownFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        QCOMPARE(modeOf(QFileInfo(backupDatabase(ownFolder, QDateTime::currentDateTime())).absolutePath()), 0705);
+    }
+
+    void carryingTheYearForwardThenClearingIt()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 1001 800 -|8000000002 4001 - 800|8030001001 1001 200 -|8030001002 4001 - 200|"
+                 "8030002001 1405 100 - 10|8030002002 2202001001 - 100|8030003001 2202001001 130 -|8030003002 1001 - 130|"
+                 "8030004001 1122 0.1 -|8030004002 1122 0.2 -|8030006001 1012 0.1 -|8030006002 1012 0.2 -|8030006003 1012 - 0.3|"
+                 "8030007001 2241 - 100 10|8030007002 1001 100 -"_s);
+        // No amount left, though a quantity is: nothing to carry.
+        addLines(u"8030005001 6001 50 -|8030005002 6001 - 50 5"_s);
+        // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
+        addHalfCentSum(u"8040001"_s, u"2211"_s, false);
+        addLines(u"8000000001 1231 1 -|8020001001 1001 7 -"_s, 2017);
+
+        QVERIFY(carryForwardQuestion().text.startsWith(u"1.是否把各科目余额过入下一年度?\n2."_s));
+        carryForward(2016);
+        // A credit account's balance and quantity are carried on its own side, unsigned.
+        const QStringList expected = {u"8000000001 年初余额 1001 库存现金 - 970 - -"_s, u"8000000002 年初余额 1122 应收账款 - 0.3 - -"_s,
+                                      u"8000000003 年初余额 1405 库存商品 10 100 - -"_s,
+                                      u"8000000004 年初余额 2202001001 应付账款/甲/材料款 - - -30 -"_s,
+                                      u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s, u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
+                                      u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
+        const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
+        QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
+        carryForward(2016);
+        QCOMPARE(rowsAsText(sql), expected);
+
+        QVERIFY(checkCarryForward(2020)->text == u"只到2020年的数据库"_s && !checkCarryForward(2019));
+        QVERIFY_THROWS_EXCEPTION(DbError, carryForward(2020));
+
+        // Clearing a year empties its table and the chart's opening values, not the next year.
+        execute(u"UPDATE 科目表 SET 数量=1, 借方金额=10 WHERE 科目代码='1001'"_s);
+        QCOMPARE(clearYearQuestion(2016).text + u'|' + clearYearLastQuestion(2016).text, u"是否清空 2016 年的所有数据?|最后一次提示,是否要清空 2016 年的所有数据?"_s);
+        clearYear(2016);
+        QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
+                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
+    }
+
+    void valuesTransactionsAndStoredSettings()
+    {
+        const QString tricky = u"O'Brien's '现金'; DROP TABLE 信息表; --"_s;
+        execute(u"DELETE FROM 摘要"_s);
+        QCOMPARE(execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {tricky}), 1);
+        const QString changed = tricky + u"''"_s;
+        QVERIFY(execute(u"UPDATE 摘要 SET 名称=? WHERE 名称=?"_s, {changed, tricky}) == 1 && rowsAsText(u"SELECT 名称 FROM 摘要"_s) == QStringList{changed});
+        QVERIFY(execute(u"DELETE FROM 摘要 WHERE 名称=?"_s, {changed}) == 1 && scalar(u"SELECT count(*) FROM 信息表"_s).toInt() == 2);
+
+        // A box's empty text is empty text in the table, never NULL; a NULL read back binds as NULL.
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {QString(), QVariant()});
+        const QVariant null = scalar(u"SELECT 名称 FROM 现流 WHERE 代码=''"_s);
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"_s, {u"x"_s, null});
+        QCOMPARE(rowsAsText(u"SELECT quote(代码), quote(名称) FROM 现流 WHERE 名称 IS NULL ORDER BY 1"_s), (QStringList{u"'' NULL"_s, u"'x' NULL"_s}));
+
+        // Values written back into rows in one go arrive as they are, quotes, backslashes and
+        // line breaks included.
+        execute(u"INSERT INTO 现流 (代码, 名称) VALUES ('y', 'old'), ('z', 'old')"_s);
+        const QString awkward = tricky + u"\"\\\n\t"_s;
+        updateRows(u"现流"_s, {u"名称"_s, u"代码"_s},
+                   {{scalar(u"SELECT rowid FROM 现流 WHERE 代码='y'"_s), awkward, 7},
+                    {scalar(u"SELECT rowid FROM 现流 WHERE 代码='z'"_s), QVariant(), u"z"_s}});
+        QVERIFY(scalar(u"SELECT 名称 FROM 现流 WHERE 代码='7'"_s).toString() == awkward
+                && scalar(u"SELECT 名称 IS NULL FROM 现流 WHERE 代码='z'"_s).toBool());
+
+        const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
+        QCOMPARE(failure([] { Transaction transaction;
+                     execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s});
+                     execute(u"INSERT INTO 没有的表 (名称) VALUES (?)"_s, {u"乙"_s});
+                     transaction.commit();
+                 }),
+                 u"数据库操作失败。\nno such table: 没有的表"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before);
+
+        // An inner guard that fails rolls back its own work only.
+        {
+            Transaction outer;
+            execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"外"_s});
+            addPhrases({u"内"_s}, false);
+            outer.commit();
+        }
+        QCOMPARE(rowsAsText(u"SELECT 名称 FROM 摘要 WHERE 名称 IN ('外', '内')"_s), QStringList{u"外"_s});
+
+        // Another program holds the write lock: a bounded wait, then nothing is written.
+        {
+            OtherWriter other(databaseFilePath());
+            QCOMPARE(failure([] { addPhrases({u"甲"_s, u"乙"_s}); }), u"数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"_s);
+        }
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 1);
+        addPhrases({u"甲"_s, u"乙"_s});
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 3);
+
+        // The year and unit name, the operator and the password are stored.
+        QVERIFY(!saveYearAndUnitName(u"2020"_s, u"O'Brien 公司"_s));
+        for (const QString& year : {u"2021"_s, u"abc"_s, QString()})
+            QCOMPARE(saveYearAndUnitName(year, u"x"_s)->text, year.isEmpty() ? u"请选择会计年度"_s : u"超年限不能使用"_s);
+        QVERIFY(loginState().fiscalYear == 2020 && readStoredSettings().unitName == u"O'Brien 公司"_s);
+
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', 'Zhang', 'x')"_s);
+        QCOMPARE(QStringList({shown(renameOperator(u"管理员"_s, u"zHANG"_s)), renameOperator(u"管理员"_s, u"管理员"_s)->text,
+                              renameOperator(u"管理员"_s, u"  "_s)->text}),
+                 (QStringList{u"提醒您！|stop|zHANG   此操作员已存在"_s, u"管理员   此操作员已存在"_s, u"请输入新操作员名"_s}));
+        QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
+
+        QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
+        QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
+
+        saveBackupFolder(u"/备份"_s);
+        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
+        QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
+    }
+
+    void recordSetOutlivesLaterQueriesAndTheConnection()
+    {
+        const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);
+        QCOMPARE(accounts.count(), 86);
+        execute(u"DELETE FROM 科目表"_s);
+        const RecordSet empty = openRecordset(u"SELECT * FROM 科目表"_s);
+        QVERIFY(empty.isEmpty() && empty.fieldNames().first() == u"序号"_s);
+        closeConnection();
+        QVERIFY(!isConnectionOpen());
+        closeConnection();
+
+        QCOMPARE(accounts.value(0, u"科目代码"_s).toString() + accounts[85][1].toString(), u"1001所得税费用"_s);
+        QVERIFY(accounts.fieldIndex(u"科目名称"_s) == 1 && accounts.fieldIndex(u"没有"_s) == -1);
+        QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(0, u"没有"_s));
+        QVERIFY_THROWS_EXCEPTION(DbError, accounts.value(86, 0));
+        int walked = 0;
+        for (const auto row : accounts)
+            walked += row[0].toString().size() == 4 ? 1 : 0;
+        QCOMPARE(walked, 86);
+
+        // The next statement opens the connection again.
+        QVERIFY(scalar(u"SELECT count(*) FROM 科目表"_s).toInt() == 0 && isConnectionOpen());
+
+        // Every kind of value reads back as the SQL driver gives it, bound or written, and a
+        // quoted alias loses its quotes.
+        const RecordSet kinds = openRecordset(
+            QStringLiteral("SELECT ?, ?, ?, ?, ?, ?, ?, 12, 2.675, '银行存款/工行 O''x', x'00ff' AS \"引号\""),
+            {QVariant(), 7, qint64(1) << 40, 0.125, true, QStringLiteral("现金"), QByteArray("\x01\x02", 2)});
+        QStringList read;
+        for (int field = 0; field < kinds.fieldCount(); ++field) {
+            const QVariant value = kinds.value(0, field);
+            read << QString::fromLatin1(value.typeName()) + u' '
+                        + (value.isNull() ? u"null"_s : value.typeId() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray().toHex()) : value.toString());
+        }
+        QCOMPARE(read, (QStringList{u"QString null"_s, u"qlonglong 7"_s, u"qlonglong 1099511627776"_s, u"double 0.125"_s, u"qlonglong 1"_s,
+                                    u"QString 现金"_s, u"QByteArray 0102"_s, u"qlonglong 12"_s, u"double 2.675"_s, u"QString 银行存款/工行 O'x"_s,
+                                    u"QByteArray 00ff"_s}));
+        QCOMPARE(kinds.fieldNames().last(), QStringLiteral("引号"));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT ?, ?"), {1}));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT 1; SELECT 2")));
+        // A statement that returns no columns runs and gives an empty record set.
+        QVERIFY(openRecordset(QStringLiteral("DELETE FROM 摘要 WHERE 名称=?"), {QStringLiteral("无")}).isEmpty());
+
+        // A missing file is never created.
+        TempProgram program(false);
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"SELECT 1"_s));
+        QVERIFY(!QFile::exists(databaseFilePath()) && !isConnectionOpen());
+    }
+
+    void everyTableWithItsColumnsAndTheShippedRows()
+    {
+        for (const QString& table : {u"信息表"_s, u"科目表"_s, u"摘要"_s, u"现流"_s, u"调汇"_s, u"分录始表"_s, u"凭证汇总表"_s,
+                                     u"数量式余额表"_s, u"三总式"_s, u"数量式"_s, u"固累式"_s, u"多栏式1"_s, u"三栏帐页"_s,
+                                     u"数量帐页"_s, u"固累帐页"_s, u"报表数据"_s, u"资产表05"_s, u"资产表07"_s, u"利润表05"_s,
+                                     u"利润表07"_s, u"现流表"_s})
+            QVERIFY2(!columnsOf(table).isEmpty(), qPrintable(table));
+        QVERIFY(columnsOf(u"信息表"_s).contains(u"备份路径"_s) && columnsOf(u"数量式余额表"_s).size() == 15);
+        QCOMPARE(QStringList({columnsOf(u"信息表"_s).mid(2, 2).join(u' '), columnsOf(u"科目表"_s).mid(1, 4).join(u' '),
+                              columnsOf(u"数量式余额表"_s).first(), columnsOf(u"三栏帐页"_s).mid(9).join(u' '), columnsOf(u"多栏式1"_s).last()}),
+                 (QStringList{u"年度 帐套名称"_s, u"科目代码 科目名称 科目级数 科目全称"_s, u"科目代码"_s, u"顺序 月"_s, u"科目名称"_s}));
+        for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+            QCOMPARE(columnsOf(entryTableName(year)), entryColumns());
+        QCOMPARE(columnsOf(u"分录始表"_s), entryColumns());
+        QVERIFY(columnsOf(u"分2009"_s).isEmpty() && columnsOf(u"分2021"_s).isEmpty());
+
+        // No index is unique: renumbering shifts IDs through values other rows still hold. The
+        // ledgers' covering index holds code, month, amounts, quantity and closing mark.
+        QCOMPARE(rowsAsText(u"SELECT \"unique\" FROM pragma_index_list(?)"_s, {u"分2015"_s}), QStringList(3, u"0"_s));
+        const QString ledgerColumns = u"SELECT group_concat(name, ',') FROM pragma_index_info(?)"_s;
+        QCOMPARE(scalar(ledgerColumns, {u"分2015_代码月"_s}).toString(), u"代码,月,借方金额,贷方金额,数量,结帐"_s);
+        execute(u"INSERT INTO 分2015 (ID, 月, 号码) VALUES ('8030001001', 3, 1), ('8030002001', 3, 2)"_s);
+        execute(u"UPDATE 分2015 SET ID=? WHERE ID=?"_s, {u"8030002001"_s, u"8030001001"_s});
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2015 WHERE ID='8030002001'"_s).toInt(), 2);
+
+        // A database of an earlier version gets the index when it is opened, and keeps its rows.
+        execute(u"INSERT INTO 分2014 (ID, 月, 代码, 借方金额) VALUES ('8010001001', 1, '1001', 0.125)"_s);
+        for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+            execute(u"DROP INDEX %1_代码月"_s.arg(entryTableName(year)));
+        closeConnection();
+        QCOMPARE(scalar(ledgerColumns, {u"分2020_代码月"_s}).toString() + u'|'
+                     + scalar(u"SELECT 借方金额 FROM 分2014 INDEXED BY 分2014_代码月 WHERE 代码='1001'"_s).toString(), u"代码,月,借方金额,贷方金额,数量,结帐|0.125"_s);
+        execute(u"DELETE FROM 分2014"_s);
+
+        // QMID of the working copy numbers the lines afresh once the table has been emptied.
+        execute(u"INSERT INTO 分录始表 (代码) VALUES ('1001'), ('1002')"_s);
+        execute(u"DELETE FROM 分录始表"_s);
+        execute(u"INSERT INTO 分录始表 (代码) VALUES ('1001')"_s);
+        QCOMPARE(scalar(u"SELECT QMID FROM 分录始表"_s).toInt(), 1);
+        execute(u"DELETE FROM 分2015"_s);
+
+        // The shipped rows.
+        QCOMPARE(rowsAsText(u"SELECT 代号='QM', 操作员, 年度, 密码 FROM 信息表 ORDER BY rowid"_s),
+                 (QStringList{u"1 - 2020 -"_s, u"0 %1 - %2"_s.arg(shippedOperatorName(), shippedOperatorPassword())}));
+
+        QStringList shipped;
+        for (const ShippedAccount& account : shippedAccounts())
+            shipped << u"%1 %2 1 %2 %3 Y"_s.arg(account.code, account.name, account.direction);
+        QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细 FROM 科目表 ORDER BY 科目代码"_s), shipped);
+        QVERIFY(shipped.size() == 86 && shipped.contains(u"1602 累计折旧 1 累计折旧 贷 Y"_s));
+        QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s), QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
+        QVERIFY(scalar(u"SELECT count(*) FROM 摘要"_s).toInt() > 0);
+        QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 资产表07), (SELECT count(*) FROM 资产表05), (SELECT count(*) FROM 利润表07), "
+                            "(SELECT count(*) FROM 利润表05), (SELECT count(*) FROM 现流表)"_s), QStringList{u"33 37 20 16 38"_s});
+        QCOMPARE(rowsAsText(u"SELECT (SELECT 行次2 FROM 资产表07 WHERE 行次1=32), (SELECT 公式 FROM 现流表 WHERE 行次=38), "
+                            "(SELECT 公式1 FROM 资产表07 WHERE 行次1=1)"_s), QStringList{u"- 999 -"_s});
+        for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+            QCOMPARE(scalar(u"SELECT count(*) FROM "_s + entryTableName(year)).toInt(), 0);
+
+        // Both balance sheets' totals take every account once, profit and loss with a minus.
+        for (const QString& table : {u"资产表05"_s, u"资产表07"_s}) {
+            const QStringList last = rowsAsText(
+                u"SELECT 资产, 负债及所有者权益, 公式1 || '+' || 公式2 FROM %1 ORDER BY 行次1 DESC LIMIT 1"_s.arg(table), {}, u"|"_s);
+            QVERIFY(last.value(0).startsWith(u"资产总计|负债和所有者权益(或股东权益)总计|"_s));
+            QMap<QString, int> seen;
+            static const QRegularExpression term(u"([+-]?)(\\d+)"_s);
+            for (const auto& match : term.globalMatch(last.value(0).section(u'|', 2))) {
+                ++seen[match.captured(2)];
+                if (match.captured(2).startsWith(u'6'))
+                    QCOMPARE(match.captured(1), u"-"_s);
+            }
+            QCOMPARE(seen.size(), 86);
+            for (const ShippedAccount& account : shippedAccounts())
+                QVERIFY2(seen.value(account.code) == 1, qPrintable(table + u' ' + account.code));
+        }
+    }
+};
+
+QM_TEST_MAIN_WITH_CHILD(TestBooks, childMain)
+#include "test_books.moc"

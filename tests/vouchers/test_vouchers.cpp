@@ -1,0 +1,429 @@
+#include "support/common.h"
+#include "data/number_format.h"
+#include "vouchers/exchange_adjustment.h"
+#include "vouchers/month_closing.h"
+#include "vouchers/picker_lists.h"
+#include "vouchers/voucher_book.h"
+#include "vouchers/voucher_posting.h"
+
+namespace {
+
+// The voucher in the working copy: its header, then one line per voucher line.
+QStringList loadedText()
+{
+    const std::optional<LoadedVoucher> voucher = loadedVoucher();
+    if (!voucher)
+        return {};
+    QStringList text{QStringList{voucher->date.toString(Qt::ISODate), voucher->word, voucher->number, voucher->attachments,
+                                 voucher->preparer, voucher->reviewer}.join(u'|')};
+    for (const VoucherLineText& line : voucher->lines)
+        text << QStringList{line.summary, line.account, line.quantity, line.debit, line.credit, line.cashFlowCode,
+                            line.cashFlowAmount}.join(u'|');
+    return text;
+}
+
+QString cashLine(int month)
+{
+    return monthCashLine(month, monthCashBalance(kYear, month));
+}
+
+VoucherLineText line(const QString& summary, const QString& account, const QString& debit, const QString& credit)
+{
+    return {summary, account, QString(), debit, credit, QString(), QString()};
+}
+
+VoucherDraft draft(int month, const QString& number, QVector<VoucherLineText> lines = {})
+{
+    if (lines.isEmpty())
+        lines = {line(u"提现"_s, u"1001 库存现金"_s, u"500.00"_s, QString()), line(QString(), u"1002 银行存款"_s, QString(), u"500.00"_s)};
+    const ParsedLines parsed = parseVoucherLines(lines);
+    return {QDate(kYear, month, 15), u"记"_s, number, u"2"_s, u"会计"_s, lines.first().summary, parsed.lines,
+            parsed.rowWithoutAccount};
+}
+
+// The month's vouchers, one per row: their keys, number and debit.
+QStringList monthVouchers(int month)
+{
+    return rowsAsText(u"SELECT group_concat(ID, ' '), 号码, sum(借方金额) FROM (SELECT * FROM 分2016 WHERE 月=? ORDER BY ID) "
+                      "GROUP BY 号码 ORDER BY 号码"_s, {month});
+}
+
+QString refusal(VoucherChange change, const VoucherDraft& voucher)
+{
+    return shown(checkVoucherChange(change, voucher, kYear).refusal);
+}
+
+QStringList closingVoucher(int month)
+{
+    return rowsAsText(u"SELECT ID, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 结帐=2 AND 月=? ORDER BY ID"_s, {month});
+}
+
+ClosingResult closeOn12th(int month)
+{
+    return closeMonth(QDate(kYear, month, 12), u"会计"_s, u"管理员"_s, kYear);
+}
+
+const ExchangeVoucherHeader kHeader{QDate(kYear, 3, 31), u"转"_s, 3, u"管理员"_s};
+
+// Dollars in the bank and in receivables, flagged; a third flagged account without a balance.
+void dollarBooks()
+{
+    addAccount(u"1002001"_s, u"美元户"_s, u"银行存款/美元户"_s);
+    addAccount(u"1122001"_s, u"美国客户"_s, u"应收账款/美国客户"_s);
+    addAccount(u"1122002"_s, u"欧洲客户"_s, u"应收账款/欧洲客户"_s);
+    execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码 IN ('1002','1122')"_s);
+    execute(u"UPDATE 科目表 SET 调汇='Y' WHERE 科目代码 IN ('1002001','1122001','1122002')"_s);
+    addLines(u"8000000001 1002001 6800 - 1000|8030001001 1002001 - 680 100|8030001002 1001 680 -|8030002001 1122001 3400 - 500|"
+             "8030002002 6001 - 3400|8040001001 1122001 70 -|8040001002 6001 - 70"_s);
+}
+
+QStringList exchangeTable()
+{
+    return rowsAsText(u"SELECT 代码, 科目全称, 数量, 调整前金额, 汇率, 调整后金额, 损益 FROM 调汇 ORDER BY ID"_s);
+}
+
+QStringList postedVoucher()
+{
+    return rowsAsText(u"SELECT ID, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 号码=3 AND 月=3 ORDER BY ID"_s);
+}
+
+}  // namespace
+
+class TestVouchers : public BooksTest {
+    Q_OBJECT
+
+private slots:
+    void pagingThroughAMonth()
+    {
+        // A step as "refusal|number shown|voucher loaded and its first debit", "-" for none.
+        const auto step = [](const PageStep& step) {
+            const auto loaded = loadedVoucher();
+            return QStringList{step.refusal ? shown(step.refusal) : u"-"_s, step.numberText.value_or(u"-"_s),
+                               loaded ? loaded->number + u' ' + loaded->lines.first().debit : u"-"_s}.join(u'|');
+        };
+        QCOMPARE(lastMonthWithEntries(kYear), 1);
+        QCOMPARE(step(pageNext(kYear, 1, u"5"_s)), u"QM505||已经是最后一条了|0|-"_s);
+        for (int number = 1; number <= 3; ++number)
+            addVoucher(3, number, u"1001"_s, u"1002"_s, number * 100);
+        addVoucher(6, 1, u"1001"_s, u"1002"_s, 7);
+        QCOMPARE(QList<int>({lastMonthWithEntries(kYear), lastVoucherNumber(kYear, 3), lastVoucherNumber(kYear, 4)}), QList<int>({6, 3, 0}));
+        const QStringList steps{step(pagePrevious(kYear, 3, QString())), step(pageNext(kYear, 3, u"  "_s)), step(pageFirst(kYear, 3)),
+                                step(pagePrevious(kYear, 3, u"1"_s)),  step(pagePrevious(kYear, 3, u"3"_s)), step(pagePrevious(kYear, 3, u"0"_s)),
+                                step(pageNext(kYear, 3, u"2"_s)),      step(pageNext(kYear, 3, u"3"_s)),      step(pageLast(kYear, 3)),
+                                step(pageLast(kYear, 4))};
+        QCOMPARE(steps, (QStringList{u"QM505提示|stop|号码不能为空!!|-|-"_s, u"QM505提示|stop|号码不能为空!!|-|-"_s, u"-|-|1 100"_s,
+                                     u"QM505提示|stop|已经是第一张了!!|-|-"_s, u"-|2|2 200"_s, u"-|-1|-"_s, u"-|3|3 300"_s,
+                                     u"QM505||已经是最后一条了|3|-"_s, u"-|-|3 300"_s, u"-|-|-"_s}));
+    }
+
+    void monthCashAndTheLoadedVoucher()
+    {
+        addAccount(u"1001001"_s, u"备用金"_s, u"库存现金/备用金"_s);
+        addLines(u"8000000001 1001 10000 -|8020001001 1001001 2345.6 -|8050001001 1001 - 0.1|8050002001 1001 0.2 -|"
+                 "8050003001 1002 99 -|8060001001 1001 - 500"_s);
+        QCOMPARE(cashLine(1) + cashLine(5) + cashLine(12), u"1月现余:10,000.00""5月现余:12,345.70""12月现余:11,845.70"_s);
+
+        // 0.3 - (0.1 + 0.2) is not 0 in binary, nor positive; the line must still read 0.00.
+        execute(u"DELETE FROM 分2016"_s);
+        addLines(u"8050004001 1001 0.3 -|8050004002 1001 - 0.1|8050004003 1001001 - 0.2"_s);
+        QCOMPARE(cashLine(5) + cashLine(3), u"5月现余:0.00""3月现余:0.00"_s);
+
+        // A loaded voucher shows its header and lines.
+        addPayableLeaf();
+        // A line whose account left the chart is not shown.
+        addLines(u"8030001001 1001 12.5 - 1.5|8030001002 2202001001 - 12.5 - 101 12.5|8030001003 9999 1 -"_s);
+        execute(u"UPDATE 分2016 SET 制单='管理员', 审核='会计', 附件=2"_s);
+        pageFirst(kYear, 3);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分录始表"_s).toInt(), 3);
+        QCOMPARE(loadedText(), (QStringList{u"2016-03-10|记|1|2|管理员|会计"_s, u"业务|1001 库存现金|1.5|12.5|||"_s,
+                                            u"业务|2202001001 应付账款/甲/材料款|||12.5|101|12.5"_s}));
+    }
+
+    void pickerListsAndNumberFormats()
+    {
+        execute(u"DELETE FROM 摘要"_s);
+        QCOMPARE(addSummaryPhrase(QString())->text, u"名称不能为空！"_s);
+        QVERIFY(!addSummaryPhrase(u"付'O'Neil'货款"_s) && !addSummaryPhrase(u" 报销 "_s) && !addSummaryPhrase(u"报销"_s));
+        QCOMPARE(shown(addSummaryPhrase(u"报销"_s)), u"QM505提示|stop|名称重复,不能增加"_s);
+        deleteSummaryPhrase(u"付'O'Neil'货款"_s);
+        deleteSummaryPhrase(u"没有这个"_s);
+        QCOMPARE(summaryPhrases(), (QStringList{u" 报销 "_s, u"报销"_s}));
+
+        const QStringList items = cashFlowItemEntries();
+        QVERIFY(items.size() == 23 && items.first() == u"101 销售商品、提供劳务收到的现金"_s && items.last().left(3) == u"401"_s);
+        QVERIFY(searchLeafAccounts(QString()).size() == 86 && searchLeafAccounts(u"%"_s).empty() && searchLeafAccounts(u"_"_s).empty());
+        addAccount(u"1002001"_s, u"ABC银行"_s, u"银行存款/ABC银行"_s);
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
+        const std::vector<LeafAccountMatch> banks = searchLeafAccounts(u"abc"_s);
+        QVERIFY(banks.size() == 1 && banks.front().fullName == u"银行存款/ABC银行"_s && searchLeafAccounts(u"银行存款"_s).size() == 1);
+        QVERIFY(leafAccountFullName(u"1002001"_s) == u"银行存款/ABC银行"_s && !leafAccountFullName(u"1002"_s) && !leafAccountFullName(u"10"_s));
+
+        const QList<QPair<QString, QString>> cells = {
+            {u"12.5"_s, u"12.50"_s}, {QString(), QString()}, {u"-"_s, u"-"_s}, {u"abc"_s, u"abc"_s},
+            {u"1,234.5"_s, u"1234.50"_s}, {u".5"_s, u"0.50"_s}, {u"-0.001"_s, u"0.00"_s}, {u"0.125"_s, u"0.13"_s}, {u"2.675"_s, u"2.68"_s}};
+        for (const auto& [typed, expected] : cells)
+            QCOMPARE(formatCellNumber(typed, 2), expected);
+        // Half a cent rounds away from zero on the amount as written, not on its binary neighbour.
+        QStringList thousands;
+        for (double amount : {12345.6, -1234567.891, 0.1 + 0.2 - 0.3, 0.3 - 0.1 - 0.2, 2.675, -1.005, 56717.715, 0.125})
+            thousands << formatThousands(amount);
+        QCOMPARE(thousands.join(u' '), u"12,345.60 -1,234,567.89 0.00 0.00 2.68 -1.01 56,717.72 0.13"_s);
+        QVERIFY(roundToCent(0.1 + 0.2) == 0.3 && !parseNumber(u"-"_s) && *parseNumber(u"1,000.25"_s) == 1000.25);
+        QVERIFY(leadingNumber(u"12ab"_s) == 12 && leadingNumber(u"ab"_s) == 0 && formatCellNumber(u"1.5"_s, 3) == u"1.500"_s);
+    }
+
+    void savingWritesOneRowPerLineToTheCent()
+    {
+        addPayableLeaf();
+        for (int number = 1; number <= 6; ++number)
+            addVoucher(3, number, u"1001"_s, u"1002"_s, 100);
+        VoucherDraft voucher = draft(3, u"7"_s, {line(u"提现"_s, u"1001 库存现金"_s, u"0.125"_s, QString()),
+                                                line(QString(), u"1001"_s, u"0.2"_s, QString()),
+                                                line(QString(), u"2202001001 应付账款/甲/材料款"_s, QString(), u"0.33"_s)});
+        voucher.lines[0].quantity = 2.5;
+        voucher.lines[2].cashFlowCode = u"101"_s;
+        voucher.lines[2].cashFlowCents = 33;
+        QCOMPARE(refusal(VoucherChange::Save, voucher), QString());
+        const VoucherChangeDone done = applyVoucherChange(VoucherChange::Save, voucher, kYear, u"管理员"_s);
+        QCOMPARE(done.numberText + u' ' + shown(done.message), u"8 QM505系统|i|凭证保存成功"_s);
+        // Each line to the cent; later lines take the first line's summary.
+        QCOMPARE(rowsAsText(u"SELECT ID, 日期, 月, 字号, 号码, 制单, 审核, 附件, 摘要说明, 代码, 数量, 借方金额, 贷方金额, "
+                            "quote(流代), 流金, 结帐 FROM 分2016 WHERE 号码=7 ORDER BY ID"_s),
+                 (QStringList{u"8030007001 2016-03-15 3 记 7 管理员 会计 2 提现 1001 2.5 0.13 - '' - -"_s,
+                              u"8030007002 2016-03-15 3 记 7 管理员 会计 2 提现 1001 - 0.2 - '' - -"_s,
+                              u"8030007003 2016-03-15 3 记 7 管理员 会计 2 提现 2202001001 - - 0.33 '101' 0.33 -"_s}));
+    }
+
+    // Each draft has two faults: the first test that fails names its own.
+    void refusalsInTheirOrderChangeNothing()
+    {
+        addPayableLeaf();
+        for (const auto& [month, number] : {std::pair{3, 1}, {5, 9999}, {12, 1}})
+            addVoucher(month, number, u"1001"_s, u"1002"_s, 100);
+        const QStringList before = dumpTable(u"分2016"_s);
+        const auto with = [](const std::function<void(VoucherDraft&)>& change, int month = 3, const QString& number = u"2"_s) {
+            VoucherDraft voucher = draft(month, number);
+            change(voucher);
+            return voucher;
+        };
+        const auto unbalanced = [](VoucherDraft& v) { v.lines[1].creditCents = 49999; };
+        const QList<QPair<VoucherDraft, QString>> cases = {
+            {with([](VoucherDraft& v) { v.date = QDate(2015, 3, 15); v.reviewer.clear(); }), u"QM505||会计年度不一致"_s},
+            {with([](VoucherDraft& v) { v.reviewer.clear(); v.numberText = u"10000"_s; }), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
+            {draft(3, QString()), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
+            {draft(3, u"0"_s), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
+            {with(unbalanced, 3, u"10000"_s), u"QM505提示|stop|凭证号不能超过9999"_s},
+            {with([](VoucherDraft& v) { v.attachmentsText = u"10000"_s; }, 3, u"1"_s), u"QM505提示|stop|附单据张数不能超过9999"_s},
+            {with([](VoucherDraft& v) { v.firstSummary.clear(); }, 3, u"1"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
+            {draft(3, u"3"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
+            {with([&](VoucherDraft& v) { v.firstSummary.clear(); unbalanced(v); }), u"QM505提示|stop|第一行摘要不能为空"_s},
+            {with([&](VoucherDraft& v) { unbalanced(v); v.lines.removeLast(); }), u"QM505提示|!|借贷不平!"_s},
+            {with([](VoucherDraft& v) { v.lines.removeLast(); v.lines[0].debitCents.reset(); }), u"提示窗口||没有要保存的数据！"_s},
+            {with([](VoucherDraft& v) { v.rowWithoutAccount = 4; v.lines[1].accountCode = u"9999"_s; }),
+             u"QM505提示|stop|第4行没有科目,不能保存:请输入科目或清空该行"_s},
+            {with([](VoucherDraft& v) { v.lines[1].accountCode = u"2202"_s; }), u"QM505||科目代码不正确或不是最明细代码"_s},
+            {with([](VoucherDraft& v) { v.lines[1].accountCode = u"2202001001"_s; v.attachmentsText = u"9999"_s; }), QString()},
+            // 0.1 + 0.2 against 0.3 balances to the cent.
+            {draft(3, u"2"_s, {line(u"a"_s, u"1001"_s, u"0.10"_s, QString()), line(QString(), u"1001"_s, u"0.20"_s, QString()),
+                               line(QString(), u"1002"_s, QString(), u"0.30"_s)}), QString()},
+        };
+        for (const auto& [voucher, expected] : cases) {
+            QCOMPARE(refusal(VoucherChange::Save, voucher), expected);
+            if (!expected.isEmpty())
+                QVERIFY_THROWS_EXCEPTION(DbError, applyVoucherChange(VoucherChange::Save, voucher, kYear, u"管理员"_s));
+        }
+        QCOMPARE(QStringList({refusal(VoucherChange::Insert, draft(5, u"1"_s)), refusal(VoucherChange::Insert, draft(3, u"2"_s)),
+                              refusal(VoucherChange::Delete, draft(3, u"2"_s)), refusal(VoucherChange::Modify, draft(3, u"2"_s))}),
+                 (QStringList{u"QM505提示|stop|凭证号不能超过9999"_s, u"QM505提示|stop|此号码不在原凭证内,不能插入凭证"_s,
+                              u"QM505提示|stop|不能删除凭证"_s, u"QM505提示|stop|不能修改凭证,号码出错"_s}));
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+
+        // A closed month refuses every change before looking at the number; a closed December
+        // still takes vouchers, as open lines.
+        execute(u"UPDATE 分2016 SET 结帐=1"_s);
+        for (VoucherChange change : {VoucherChange::Save, VoucherChange::Insert, VoucherChange::Modify, VoucherChange::Delete})
+            QCOMPARE(refusal(change, draft(3, u"9"_s)), u"QM505提示|!|3  月份已结帐,请先进行反结帐"_s);
+        applyVoucherChange(VoucherChange::Save, draft(12, u"2"_s), kYear, u"管理员"_s);
+        QCOMPARE(rowsAsText(u"SELECT ID, 结帐 FROM 分2016 WHERE 号码=2"_s), (QStringList{u"8120002001 -"_s, u"8120002002 -"_s}));
+    }
+
+    void insertingShiftsTheLaterVouchersUpOrNothing()
+    {
+        for (int number = 1; number <= 3; ++number)
+            addVoucher(3, number, u"1001"_s, u"1002"_s, number * 10);
+        addVoucher(4, 2, u"1001"_s, u"1002"_s, 40);
+        const ChangeCheck check = checkVoucherChange(VoucherChange::Insert, draft(3, u"2"_s), kYear);
+        QCOMPARE(shown(check.question), u"QM505提示||真要插入此张凭证吗?原来的2号凭证及以后的号码会自动增号"_s);
+        const VoucherChangeDone done = applyVoucherChange(VoucherChange::Insert, draft(3, u"2"_s), kYear, u"管理员"_s);
+        QCOMPARE(done.numberText + u' ' + done.message.text, u"4 凭证插入成功"_s);
+        QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 10"_s, u"8030002001 8030002002 2 500"_s,
+                                                u"8030003001 8030003002 3 20"_s, u"8030004001 8030004002 4 30"_s}));
+        QCOMPARE(monthVouchers(4), QStringList{u"8040002001 8040002002 2 40"_s});
+
+        // A renumbering that fails part way, inserting or deleting, leaves the month as it was.
+        const QStringList before = dumpTable(u"分2016"_s);
+        execute(u"CREATE TRIGGER stop_shift BEFORE UPDATE ON 分2016 WHEN OLD.号码=4 BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, applyVoucherChange(VoucherChange::Insert, draft(3, u"2"_s), kYear, u"管理员"_s));
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+        pageFirst(kYear, 3);
+        pageNext(kYear, 3, u"1"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, applyVoucherChange(VoucherChange::Delete, draft(3, u"2"_s), kYear, u"管理员"_s));
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+    }
+
+    void deletingAndModifyingThePagedVoucher()
+    {
+        for (int number = 1; number <= 5; ++number)
+            addVoucher(3, number, u"1001"_s, u"1002"_s, number * 10);
+        addVoucher(4, 3, u"1001"_s, u"1002"_s, 99);
+
+        QCOMPARE(refusal(VoucherChange::Delete, draft(3, u"2"_s)) + refusal(VoucherChange::Modify, draft(3, u"2"_s)),
+                 u"QM505提示|stop|没有数据QM505提示|stop|没有数据"_s);
+        pagePrevious(kYear, 3, u"4"_s);
+        // Voucher 3 of March is loaded; the same number in April is not that voucher.
+        QCOMPARE(QStringList({refusal(VoucherChange::Delete, draft(3, u"2"_s)), refusal(VoucherChange::Modify, draft(3, u"2"_s)),
+                              refusal(VoucherChange::Modify, draft(4, u"3"_s))}),
+                 (QStringList{u"QM505提示|stop|不能删除凭证,要查询出来的号码才能删除"_s, u"QM505提示|stop|不能修改凭证,要查询出来的号码才能修改"_s,
+                              u"QM505提示|stop|不能修改凭证,要查询出来的号码才能修改"_s}));
+
+        pageNext(kYear, 3, u"1"_s);
+        const ChangeCheck question = checkVoucherChange(VoucherChange::Delete, draft(3, u"2"_s), kYear);
+        QCOMPARE(question.question->text, u"真要删除此张凭证吗?(2号凭证),以后的号码会自动减号)"_s);
+        VoucherDraft deletion = draft(3, u"2"_s);
+        deletion.lines.clear();
+        deletion.firstSummary.clear();
+        const VoucherChangeDone deleted = applyVoucherChange(VoucherChange::Delete, deletion, kYear, u"管理员"_s);
+        QCOMPARE(deleted.numberText + u' ' + deleted.message.text, u"6 凭证删除成功"_s);
+        QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 10"_s, u"8030002001 8030002002 2 30"_s,
+                                                u"8030003001 8030003002 3 40"_s, u"8030004001 8030004002 4 50"_s}));
+
+        pagePrevious(kYear, 3, u"4"_s);
+        const VoucherDraft three = draft(3, u"3"_s, {line(u"改"_s, u"1001 库存现金"_s, u"0.30"_s, QString()),
+                                                      line(QString(), u"1002 银行存款"_s, QString(), u"0.10"_s),
+                                                      line(u"又"_s, u"1002 银行存款"_s, QString(), u"0.20"_s)});
+        QCOMPARE(checkVoucherChange(VoucherChange::Modify, three, kYear).question->text, u"真要修改此张凭证吗?(3号凭证)"_s);
+        const VoucherChangeDone modified = applyVoucherChange(VoucherChange::Modify, three, kYear, u"会计乙"_s);
+        QCOMPARE(modified.numberText + u' ' + modified.message.text, u"5 凭证修改成功"_s);
+        QCOMPARE(rowsAsText(u"SELECT ID, 摘要说明, 制单, 借方金额, 贷方金额 FROM 分2016 WHERE 月=3 AND 号码>=3 ORDER BY ID"_s),
+                 (QStringList{u"8030003001 改 会计乙 0.3 -"_s, u"8030003002 改 会计乙 - 0.1"_s, u"8030003003 又 会计乙 - 0.2"_s,
+                              u"8030004001 业务 - 50 -"_s, u"8030004002 业务 - - 50"_s}));
+    }
+
+    void closingAndReopeningMonths()
+    {
+        addLines(u"8030001001 1122 1000 -|8030001002 6001 - 1000|8030002001 6401 600 -|8030002002 1405 - 600|8030003001 6602 50.5 -|"
+                 "8030003002 1001 - 50.5|8030004001 5001 30 -|8030004002 1403 - 30|8030005001 1001 0.3 -|8030005002 6051 - 0.1|"
+                 "8030005003 6051 - 0.2|8030005004 6301 20 -|8030005005 6301 - 20|8040001001 1122 77 -|8040001002 6001 - 77"_s);
+        const QStringList before = dumpTable(u"分2016"_s);
+
+        // A closing that fails part way leaves the month open and as it was.
+        execute(u"CREATE TRIGGER no_closing BEFORE INSERT ON 分2016 WHEN NEW.结帐=2 BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, closeOn12th(3));
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+        execute(u"DROP TRIGGER no_closing"_s);
+
+        QVERIFY(!checkCloseMonth(QDate(kYear, 3, 12), u"会计"_s, kYear).refusal);
+        const ClosingResult result = closeOn12th(3);
+        QVERIFY(result.carried && shown(result.message) == u"QM505系统|i|收入/费用已成功结转！"_s);
+        // Lines keep the working copy's counter: the cancelled 6301 line leaves a gap at 003.
+        QCOMPARE(closingVoucher(3), (QStringList{u"8030006001 6001 1000 -"_s, u"8030006002 6051 0.3 -"_s,
+                                                 u"8030006004 4103 - 1000.3"_s, u"8030006005 4103 650.5 -"_s,
+                                                 u"8030006006 6401 - 600"_s, u"8030006007 6602 - 50.5"_s}));
+        QCOMPARE(rowsAsText(u"SELECT DISTINCT 日期, 字号, 号码, 摘要说明, 附件, 审核, 制单 FROM 分2016 WHERE 结帐=2"_s),
+                 QStringList{u"2016-03-31 记 6 结转本期损益 1 会计 管理员"_s});
+        QCOMPARE(rowsAsText(u"SELECT 月, 结帐, count(*) FROM 分2016 GROUP BY 月, 结帐"_s), (QStringList{u"3 1 13"_s, u"3 2 6"_s, u"4 - 2"_s}));
+
+        QCOMPARE(checkCloseMonth(QDate(kYear, 3, 1), u"会计"_s, kYear).refusal->text, u"3  月份已结帐,请先进行反结帐"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, closeOn12th(3));
+        QCOMPARE(shown(checkReopenMonth(3, kYear).question), u"QM505提示||是否进行反结帐?(3月份)"_s);
+        reopenMonth(3, kYear);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+
+        // Over amounts finer than a cent the closing voucher still balances.
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
+        addAccount(u"6602001"_s, u"办公"_s, u"管理费用/办公"_s, u"借"_s, false);
+        addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/办公/纸张"_s);
+        addLines(u"8060001001 1001 0.25 -|8060001002 6001 - 0.125|8060001003 6051 - 0.125|8060002001 6601 0.375 -|"
+                 "8060002002 6602001001 0.375 -|8060002003 1001 - 0.75"_s);
+        closeOn12th(6);
+        // Each line is rounded on its own, and 4103 takes the sum of the rounded lines.
+        QCOMPARE(closingVoucher(6), (QStringList{u"8060003001 6001 0.13 -"_s, u"8060003002 6051 0.13 -"_s,
+                                                 u"8060003003 4103 - 0.26"_s, u"8060003004 4103 0.76 -"_s,
+                                                 u"8060003005 6601 - 0.38"_s, u"8060003006 6602001001 - 0.38"_s}));
+
+        // A month with nothing to carry, and the refusals.
+        addVoucher(5, 1, u"1001"_s, u"1002"_s, 10);
+        addVoucher(12, 1, u"1122"_s, u"6001"_s, 10);
+        const QStringList beforeMay = dumpTable(u"分2016"_s);
+        const ClosingResult nothing = closeOn12th(5);
+        QVERIFY(!nothing.carried && shown(nothing.message) == u"QM505|!|没有要结转的数据"_s);
+        QCOMPARE(rowsAsText(u"SELECT 月, 结帐 FROM 分2016 WHERE 月 IN (5, 12) ORDER BY ID"_s), (QStringList{u"5 1"_s, u"5 1"_s, u"12 -"_s, u"12 -"_s}));
+        QVERIFY(!checkReopenMonth(5, kYear).refusal);
+        reopenMonth(5, kYear);
+        QCOMPARE(dumpTable(u"分2016"_s), beforeMay);
+
+        QCOMPARE(QStringList({checkCloseMonth(QDate(2015, 12, 1), QString(), kYear).refusal->text,
+                              shown(checkCloseMonth(QDate(kYear, 12, 1), QString(), kYear).refusal), shown(checkReopenMonth(12, kYear).refusal)}),
+                 (QStringList{u"会计年度不一致"_s, u"QM505提示|stop|审核不能为空"_s, u"QM505提示|!|12  月份未结帐"_s}));
+        // A closed December takes vouchers but is not closed twice.
+        closeOn12th(12);
+        QCOMPARE(checkCloseMonth(QDate(kYear, 12, 1), u"会计"_s, kYear).refusal->text, u"12  月份已结帐,请先进行反结帐"_s);
+    }
+
+    void adjustingTwoAccounts()
+    {
+        dollarBooks();
+        QVERIFY(!checkStartExchangeAdjustment(kYear, 3, u"3"_s));
+        fillExchangeTable(kYear, 3);
+        QCOMPARE(exchangeTable(), (QStringList{u"1002001 银行存款/美元户 900 6120 - - -"_s, u"1122001 应收账款/美国客户 500 3400 - - -"_s}));
+        const std::vector<ExchangeRow> rows = exchangeRows();
+        setExchangeValue(rows[0].id, u"汇率"_s, 6.5);
+        setExchangeValue(rows[1].id, u"汇率"_s, 6.9);
+        QVERIFY(!computeExchangeDifferences());
+        QCOMPARE(exchangeTable(), (QStringList{u"1002001 银行存款/美元户 900 6120 6.5 5850 270"_s, u"1122001 应收账款/美国客户 500 3400 6.9 3450 -50"_s}));
+
+        const QStringList accounts = profitAndLossAccountEntries();
+        QVERIFY(accounts.size() == 14 && accounts.first() == u"6001 主营业务收入"_s);
+        QCOMPARE(checkPostExchangeVoucher(u"6603 财务费用"_s).question->text, u"是否按此金额进行调汇?  若要打印请先导出EXCEL,可以重复操作"_s);
+        const PostingResult result = postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear);
+        QVERIFY(result.posted && result.message.text == u"凭证保存成功,请检查凭证是否正确!!"_s);
+        QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 220 -"_s, u"8030003002 1002001 - 270"_s, u"8030003003 1122001 - -50"_s}));
+        QCOMPARE(rowsAsText(u"SELECT DISTINCT 摘要说明, 字号, 日期, 审核, 制单, 附件, 结帐 FROM 分2016 WHERE 号码=3"_s),
+                 QStringList{u"调整汇兑损益  转 2016-03-31 管理员 管理员 1 -"_s});
+        QCOMPARE(checkStartExchangeAdjustment(kYear, 3, u"4"_s)->text, u"本月已调汇,请删除调汇凭证再进行调汇"_s);
+    }
+
+    void refusalsAndRounding()
+    {
+        dollarBooks();
+        QCOMPARE(checkStartExchangeAdjustment(kYear, 3, QString())->text, u"年度,凭证号不能为空"_s);
+        fillExchangeTable(kYear, 3);
+        QCOMPARE(checkPostExchangeVoucher(QString()).refusal->text, u"请选择对应损益类科目"_s);
+
+        // Before any computation there is nothing to post; a row without a rate posts nothing.
+        const QStringList before = dumpTable(u"分2016"_s);
+        PostingResult result = postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear);
+        QVERIFY(!result.posted && result.message.text == u"没有数据,不用保存"_s);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+
+        // The posted debit is the sum of the rounded credits.
+        setExchangeValue(exchangeRows()[0].id, u"损益"_s, 1.004);
+        setExchangeValue(exchangeRows()[1].id, u"损益"_s, 2.004);
+        QVERIFY(postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear).posted);
+        QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 3 -"_s, u"8030003002 1002001 - 1"_s, u"8030003003 1122001 - 2"_s}));
+        execute(u"DELETE FROM 分2016 WHERE 月=3 AND 号码=3"_s);
+
+        setExchangeValue(exchangeRows()[1].id, u"汇率"_s, 6.9);
+        computeExchangeDifferences();
+        QVERIFY(postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear).posted);
+        QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 -50 -"_s, u"8030003003 1122001 - -50"_s}));
+
+        execute(u"DELETE FROM 调汇"_s);
+        QCOMPARE(computeExchangeDifferences()->text, u"没有数据"_s);
+        execute(u"UPDATE 分2016 SET 结帐=1 WHERE 月=4"_s);
+        QCOMPARE(checkStartExchangeAdjustment(kYear, 4, u"2"_s)->text, u"4  月份已结帐,请先进行反结帐"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVouchers)
+#include "test_vouchers.moc"
