@@ -235,18 +235,20 @@ int runStatement(const QString& statement, const QVariantList& values, RecordSet
     while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
         if (!rows)
             continue;
+        // One call to the statement a cell: each sqlite3_column_* call takes the connection's
+        // lock, the value's own accessors do not.
         for (int i = 0; i < columns; ++i) {
-            switch (sqlite3_column_type(prepared, i)) {
+            sqlite3_value* value = sqlite3_column_value(prepared, i);
+            switch (sqlite3_value_type(value)) {
             case SQLITE_NULL: rows->appendNull(); break;
-            case SQLITE_INTEGER: rows->appendInteger(sqlite3_column_int64(prepared, i)); break;
-            case SQLITE_FLOAT: rows->appendReal(sqlite3_column_double(prepared, i)); break;
+            case SQLITE_INTEGER: rows->appendInteger(sqlite3_value_int64(value)); break;
+            case SQLITE_FLOAT: rows->appendReal(sqlite3_value_double(value)); break;
             case SQLITE_BLOB:
-                rows->appendOther(QByteArray(static_cast<const char*>(sqlite3_column_blob(prepared, i)),
-                                             sqlite3_column_bytes(prepared, i)));
+                rows->appendOther(QByteArray(static_cast<const char*>(sqlite3_value_blob(value)), sqlite3_value_bytes(value)));
                 break;
             default: {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
-                rows->appendText(text, sqlite3_column_bytes(prepared, i));
+                const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+                rows->appendText(text, sqlite3_value_bytes(value));
             }
             }
         }

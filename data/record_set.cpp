@@ -2,6 +2,7 @@
 
 #include "db_error.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -27,44 +28,52 @@ RecordSet::RecordSet(QStringList fieldNames)
 }
 
 // Each value starts a cell: its offset is kept so that any cell is read without walking the row.
-void RecordSet::startCell(char tag)
+// Returns where the cell's `bytes` after its tag go. The buffer grows by doubling and the part in
+// use is counted apart, so a journal of a hundred thousand lines is copied a few times and no
+// cell resizes it.
+char* RecordSet::startCell(char tag, qsizetype bytes)
 {
-    if (m_data.size() > qsizetype(std::numeric_limits<quint32>::max()))
+    const qsizetype at = m_used;
+    if (at > qsizetype(std::numeric_limits<quint32>::max()))
         throw DbError(QStringLiteral("记录集太大"));
-    m_cellStarts.push_back(quint32(m_data.size()));
-    m_data.append(tag);
+    m_cellStarts.push_back(quint32(at));
+    const qsizetype end = at + 1 + bytes;
+    if (end > m_data.size())
+        m_data.resize(std::max(end, std::max(m_data.size() * 2, qsizetype(4096))));
+    char* cell = m_data.data() + at;
+    m_used = end;
+    *cell = tag;
+    return cell + 1;
 }
 
 void RecordSet::appendNull()
 {
-    startCell(Null);
+    startCell(Null, 0);
 }
 
 void RecordSet::appendInteger(qint64 value)
 {
-    startCell(Integer);
-    m_data.append(reinterpret_cast<const char*>(&value), sizeof value);
+    std::memcpy(startCell(Integer, sizeof value), &value, sizeof value);
 }
 
 void RecordSet::appendReal(double value)
 {
-    startCell(Real);
-    m_data.append(reinterpret_cast<const char*>(&value), sizeof value);
+    std::memcpy(startCell(Real, sizeof value), &value, sizeof value);
 }
 
 void RecordSet::appendText(const char* utf8, int bytes)
 {
-    startCell(Text);
     const qint32 length = bytes;
-    m_data.append(reinterpret_cast<const char*>(&length), sizeof length);
-    m_data.append(utf8, bytes);
+    char* cell = startCell(Text, qsizetype(sizeof length) + bytes);
+    std::memcpy(cell, &length, sizeof length);
+    if (bytes > 0)
+        std::memcpy(cell + sizeof length, utf8, std::size_t(bytes));
 }
 
 void RecordSet::appendOther(const QVariant& value)
 {
-    startCell(Other);
     const qint64 index = qint64(m_others.size());
-    m_data.append(reinterpret_cast<const char*>(&index), sizeof index);
+    std::memcpy(startCell(Other, sizeof index), &index, sizeof index);
     m_others.push_back(value);
 }
 

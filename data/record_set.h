@@ -64,13 +64,14 @@ public:
     Iterator end() const { return Iterator(this, count()); }
 
 private:
-    void startCell(char tag);
+    char* startCell(char tag, qsizetype bytes);
 
     // The values packed one after another (a type byte, then the value: numbers as 8 bytes,
     // texts as UTF-8 with their length), a journal of a hundred thousand lines in a few
     // megabytes rather than a QVariant per cell.
     QStringList m_fields;
     QByteArray m_data;
+    qsizetype m_used = 0;               // bytes of m_data that hold cells
     std::vector<quint32> m_cellStarts;  // row * fieldCount() + field
     std::vector<QVariant> m_others;     // values of any other type, by index
     qsizetype m_rowCount = 0;

@@ -109,6 +109,12 @@ private slots:
         // A half-cent sum: 5.13, not the binary 5.12.
         addHalfCentSum(u"8040001"_s, u"1122"_s, true);
         QVERIFY(!buildAccountSummary(kYear, u"4"_s) && columnText(accountSummaryRows(), 2) == u"5.13 5.13"_s);
+
+        // A March line whose ID names another month still shows, in ID order; an April line
+        // whose ID names March does not.
+        execute(u"INSERT INTO 分2016 (ID, 月, 代码, 借方金额) VALUES ('8990001001', 3, '1001', 0.125), ('8030009001', 4, '1001', 0.125)"_s);
+        buildJournal(kYear, u"3"_s);
+        QCOMPARE(columnText(journalRows(), 16), u"8030001001 8030001002 8030002001 8030002002 8990001001"_s);
     }
 
     void balanceTable()
