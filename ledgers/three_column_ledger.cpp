@@ -17,50 +17,40 @@ int directionSign(const QString& direction)
 const QString kNet = QStringLiteral("(%1 - %2)").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
                                                       thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
 
-// `lines` (which have a column `net`, debit less credit in thousandths) with 方向 and 余额 after
-// each: the exact running sum from the opening net, rounded to the cent, never a sum of rounded
-// steps; "平" and no balance where it comes to nothing at the cent. Binds the direction and its
-// sign, in that order, before the values of `lines`.
-QString withRunningBalance(const QString& lines, const QString& order)
-{
-    return QStringLiteral(
-               "SELECT *, iif(分=0, '平', ?) AS 方向, iif(分=0, NULL, 分 / 100.0) AS 余额 FROM ("
-               "SELECT *, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
-               "SELECT *, ? * ((SELECT 厘 FROM opening) + sum(net) OVER (ORDER BY %1 ROWS UNBOUNDED PRECEDING)) AS 厘 FROM (%2)))")
-        .arg(order, lines);
-}
-
 // The whole ledger in one statement over one reading of the entries. `lines` (ID, 日期, 字号,
 // 号码, 摘要说明, 借方金额, 贷方金额 and the exact 借厘, 贷厘 and net) are the opening lines, under
 // month key 800, and the ledger's lines after them. Writes the opening line with the opening
-// net, each later line with its running balance in `order`, then per month key a month total
-// (unless `monthSuffix` is empty) and a year-to-date line, each an exact sum rounded to the cent,
-// and the carry-forward line `carryId` with the last balance. Binds the values of `lines`, then
-// the direction and its sign twice, then the sign again.
+// net, each later line with its balance, then per month key a month total (unless `monthSuffix`
+// is empty) and a year-to-date line, each an exact sum rounded to the cent, and the carry-forward
+// line `carryId` with the last balance. A balance is the exact running sum in `order`, rounded to
+// the cent, never a sum of rounded steps; "平" and no balance where it comes to nothing at the
+// cent. The opening lines sort ahead of every later line, so one running sum over all of them
+// starts each later line from the opening net. Binds the values of `lines`, then the sign of the
+// account's direction twice, the direction twice, and the sign again.
 QString ledgerLines(const QString& lines, const QString& order, const QString& monthSuffix, const QString& yearSuffix,
                     const QString& carryId)
 {
-    const QString debit = centsOfThousandths(QStringLiteral("借厘"));
-    const QString credit = centsOfThousandths(QStringLiteral("贷厘"));
     const QString cents = QStringLiteral("((厘 + iif(厘<0, -5, 5)) / 10)");
     QString statement = QStringLiteral(
-        "WITH lines AS MATERIALIZED (%1), "
-        "opening AS MATERIALIZED (SELECT ifnull(sum(net), 0) AS 厘 FROM lines WHERE substr(ID,1,3)='800'), "
-        "later AS (SELECT * FROM lines WHERE substr(ID,1,3)>'800'), "
-        "months AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM later GROUP BY 1) "
+        "WITH lines AS MATERIALIZED (SELECT *, substr(ID,1,3) AS 月份 FROM (%1)), "
+        "run AS MATERIALIZED (SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 月份, "
+        "? * sum(net) OVER (ORDER BY %2 ROWS UNBOUNDED PRECEDING) AS 厘 FROM lines), "
+        "opening AS MATERIALIZED (SELECT ? * ifnull(sum(net), 0) AS 厘 FROM lines WHERE 月份='800'), "
+        "months AS MATERIALIZED (SELECT 月份, sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM lines WHERE 月份>'800' GROUP BY 1) "
         "INSERT INTO 三总式 (ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额) "
         "SELECT '8000', NULL, NULL, NULL, '年初余额', NULL, NULL, iif(分=0, '平', ?), iif(分=0, NULL, 分 / 100.0) "
-        "FROM (SELECT %2 AS 分 FROM (SELECT ? * 厘 AS 厘 FROM opening)) "
-        "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额 FROM (%3) ")
-                            .arg(lines, cents, withRunningBalance(QStringLiteral("SELECT * FROM later"), order));
+        "FROM (SELECT %3 AS 分 FROM opening) "
+        "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, iif(分=0, '平', ?), iif(分=0, NULL, 分 / 100.0) "
+        "FROM (SELECT *, %3 AS 分 FROM run WHERE 月份>'800') ")
+                            .arg(lines, order, cents);
     if (!monthSuffix.isEmpty())
         statement += QStringLiteral("UNION ALL SELECT 月份 || '%1', NULL, NULL, NULL, ' 本月合计', %2, %3, NULL, NULL FROM months ")
-                         .arg(monthSuffix, debit, credit);
+                         .arg(monthSuffix, centsOfThousandths(QStringLiteral("借厘")), centsOfThousandths(QStringLiteral("贷厘")));
     statement += QStringLiteral("UNION ALL SELECT 月份 || '%1', NULL, NULL, NULL, ' 本年累计', %2, %3, NULL, NULL FROM months ")
                      .arg(yearSuffix, centsOfThousandths(QStringLiteral("sum(借厘) OVER (ORDER BY 月份)")),
                           centsOfThousandths(QStringLiteral("sum(贷厘) OVER (ORDER BY 月份)")));
     statement += QStringLiteral("UNION ALL SELECT '%1', NULL, NULL, NULL, '结转下年', NULL, NULL, NULL, %2 / 100.0 "
-                                "FROM (SELECT ? * ((SELECT 厘 FROM opening) + ifnull(sum(net), 0)) AS 厘 FROM later)")
+                                "FROM (SELECT ? * ifnull(sum(net), 0) AS 厘 FROM lines)")
                      .arg(carryId, cents);
     return statement;
 }
@@ -79,7 +69,7 @@ void buildDetailLedger(int year, const QString& code, const QString& direction)
                                 .arg(kLineThousandths, kNet, entryTableName(year));
     execute(ledgerLines(entries, QStringLiteral("ID, 号码"), QStringLiteral("9999998"), QStringLiteral("9999999"),
                         QStringLiteral("813")),
-            {code, direction, sign, direction, sign, sign});
+            {code, sign, sign, direction, direction, sign});
 }
 
 void buildGeneralLedger(int year, const QString& codeText, const QString& direction)
@@ -99,7 +89,7 @@ void buildGeneralLedger(int year, const QString& codeText, const QString& direct
                               .arg(kLineThousandths, entryTableName(year), centsOfThousandths(QStringLiteral("借厘")),
                                    centsOfThousandths(QStringLiteral("贷厘")));
     execute(ledgerLines(lines, QStringLiteral("ID, 日期"), QString(), QStringLiteral("2"), QStringLiteral("8123")),
-            {code, direction, sign, direction, sign, sign});
+            {code, sign, sign, direction, direction, sign});
 }
 
 RecordSet threeColumnLedgerRows()
