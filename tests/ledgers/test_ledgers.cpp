@@ -171,9 +171,11 @@ private slots:
         rows = ledger(u"2202"_s, u"贷"_s);
         QCOMPARE(columnText(rows, 8) + u'|' + rows[0][7].toString(), u"- -700 -500 - - -500|平"_s);
 
-        // A credit account at level 3 runs in its own direction, to the cent: 0.1 and 0.2 make 0.3.
-        addLines(u"8040001001 2241001001 - 0.1|8040002001 2241001001 - 0.2"_s);
-        QCOMPARE(columnText(ledger(u"2241001001"_s, u"贷"_s), 8).left(9), u"- 0.1 0.3"_s);
+        // A credit account at level 3 runs in its own direction from its opening, to the cent:
+        // 1.125 opens at 1.13, then 0.1 and 0.2 make 1.23 and 1.43 (1.225 and 1.425 exactly).
+        addLines(u"8000000007 2241001001 - 1.125|8040001001 2241001001 - 0.1|8040002001 2241001001 - 0.2"_s);
+        rows = ledger(u"2241001001"_s, u"贷"_s);
+        QCOMPARE(columnText(rows, 8).left(14) + u'|' + columnText(rows, 7).left(5), u"1.13 1.23 1.43|贷 贷 贷"_s);
 
         // Half-cent lines on a level-3 credit account: each balance is the exact running sum
         // rounded (0.125, 0.25, 0.375), not a sum of rounded steps (0.13, 0.26, 0.39).
