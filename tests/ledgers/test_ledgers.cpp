@@ -139,7 +139,7 @@ private slots:
         // 700 - 205.125 shows -494.88, rounded away from zero.
         addPayableLeaf();
         addHalfCentSum(u"8030005"_s, u"2202001001"_s, false);
-        addLines(u"8030006002 1122 5.125 -"_s);
+        addLines(u"8030006002 1122 1.005 -"_s);  // 1004.9999999999999 thousandths as a binary product
         // Level 3 shows a 10-digit leaf under its parents; a credit account's balance reads positive.
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='2241'"_s);
         addAccount(u"2241001"_s, u"押金"_s, u"其他应付款/押金"_s, u"贷"_s, false);
@@ -150,8 +150,8 @@ private slots:
         QCOMPARE(QStringList({level3[u"2202001001"_s], level3[u"2202001"_s], level3[u"2202"_s], level3[u"1122"_s].section(u' ', 1, 1),
                               level3[u"2241"_s].section(u' ', -1) + level3[u"2241001"_s].section(u' ', -1) + level3[u"2241001001"_s].section(u' ', -1),
                               level3[u"8"_s].section(u' ', 1, 2)}),
-                 (QStringList{u"- - 5.13 - 5.13 5.13"_s, u"- - 5.13 - 5.13 5.13"_s, u"- 700 205.13 700 205.13 -494.88"_s, u"5.13"_s,
-                              u"505050"_s, u"755.43 1155.43"_s}));
+                 (QStringList{u"- - 5.13 - 5.13 5.13"_s, u"- - 5.13 - 5.13 5.13"_s, u"- 700 205.13 700 205.13 -494.88"_s, u"1.01"_s,
+                              u"505050"_s, u"751.31 1155.43"_s}));
     }
 
     void detailAndGeneralLedgers()
