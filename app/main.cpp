@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "app/start_up.h"
 #include "data/database.h"
+#include "data/keyboard_state.h"
 #include "data/message_box.h"
 #include "data/process.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM505"));
+    // Insert toggles overwrite from the login window on.
+    qm::installKeyboardWatch();
 
     qm::setProgramFolder(QCoreApplication::applicationDirPath());
     // Held until main returns: the books are this program's alone while it runs.

@@ -8,6 +8,7 @@
 #include "statements/voucher_print_window.h"
 #include "vouchers/voucher_window.h"
 #include "data/dialog_runner.h"
+#include "data/keyboard_state.h"
 #include "data/login.h"
 #include "data/message_box.h"
 #include "data/printer.h"
@@ -51,6 +52,19 @@ QLabel* makePanel(QStatusBar* bar, const QString& name, const QString& text = QS
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setContentsMargins(4, 0, 4, 0);
     return panel;
+}
+
+// Greyed in the colour of disabled text rather than disabled itself, so that a double click on it
+// still stops the welcome line.
+void showKeyPanel(QLabel* panel, bool on)
+{
+    QPalette palette;  // nothing of its own: the status bar's colours
+    if (!on) {
+        const QColor grey = panel->parentWidget()->palette().color(QPalette::Disabled, QPalette::WindowText);
+        palette.setColor(QPalette::Active, QPalette::WindowText, grey);
+        palette.setColor(QPalette::Inactive, QPalette::WindowText, grey);
+    }
+    panel->setPalette(palette);
 }
 
 }  // namespace
@@ -188,9 +202,16 @@ void MainWindow::buildStatusBar()
     bar->addWidget(m_timePanel);
     bar->addWidget(m_operatorPanel);
     bar->addWidget(m_welcomePanel, 1);
-    bar->addPermanentWidget(makePanel(bar, QStringLiteral("StatusBar1Panel5"), QStringLiteral("CAPS")));
-    bar->addPermanentWidget(makePanel(bar, QStringLiteral("StatusBar1Panel6"), QStringLiteral("NUM")));
-    bar->addPermanentWidget(makePanel(bar, QStringLiteral("StatusBar1Panel7"), QStringLiteral("Ins")));
+    m_capsPanel = makePanel(bar, QStringLiteral("StatusBar1Panel5"), QStringLiteral("CAPS"));
+    m_numPanel = makePanel(bar, QStringLiteral("StatusBar1Panel6"), QStringLiteral("NUM"));
+    m_insertPanel = makePanel(bar, QStringLiteral("StatusBar1Panel7"), QStringLiteral("Ins"));
+    bar->addPermanentWidget(m_capsPanel);
+    bar->addPermanentWidget(m_numPanel);
+    bar->addPermanentWidget(m_insertPanel);
+    installKeyboardWatch();
+    connect(KeyboardStateNotifier::instance(), &KeyboardStateNotifier::changed, this,
+            &MainWindow::showKeyboardState);
+    showKeyboardState();
 
     bar->installEventFilter(this);
     for (QLabel* panel : bar->findChildren<QLabel*>())
@@ -305,6 +326,13 @@ void MainWindow::openSettings()
 void MainWindow::showYear(int year)
 {
     m_yearLabel->setText(QString::number(year) + QStringLiteral("年"));
+}
+
+void MainWindow::showKeyboardState()
+{
+    showKeyPanel(m_capsPanel, lockKeyState(LockKey::CapsLock).value_or(false));
+    showKeyPanel(m_numPanel, lockKeyState(LockKey::NumLock).value_or(false));
+    showKeyPanel(m_insertPanel, insertMode());
 }
 
 void MainWindow::showRenamedOperator(const QString& name)

@@ -12,7 +12,7 @@ class QTimer;
 namespace qm {
 
 // The main window: menus and toolbar open the work windows; the status bar shows date, time,
-// operator and the scrolling welcome line.
+// operator, the scrolling welcome line and the keyboard states.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -32,6 +32,8 @@ public slots:
 
     void showYear(int year);
     void showRenamedOperator(const QString& name);
+    // Caps Lock, Num Lock and insert shown normally when on, greyed when off or unknown.
+    void showKeyboardState();
 
     void openAccounts();
     void openSettings();
@@ -60,6 +62,9 @@ private:
     QLabel* m_timePanel;
     QLabel* m_operatorPanel;
     QLabel* m_welcomePanel;
+    QLabel* m_capsPanel;
+    QLabel* m_numPanel;
+    QLabel* m_insertPanel;
     QProgressBar* m_progress;
     QTimer* m_scrollTimer;
     QPointer<QWidget> m_voucherPrinting;  // the modeless one opened from the menu

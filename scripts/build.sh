@@ -13,7 +13,7 @@ case "${1:-run}" in
 esac
 
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-          libxlsxwriter-dev libminizip-dev fonts-wqy-microhei poppler-utils)
+          libxlsxwriter-dev libminizip-dev libxcb-xkb-dev fonts-wqy-microhei poppler-utils)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

@@ -6,11 +6,14 @@
 #include "data/choosers.h"
 #include "data/dialog_runner.h"
 #include "data/fiscal_year.h"
+#include "data/keyboard_state.h"
 #include "data/num_key_filter.h"
 #include "data/printer.h"
 #include "data/process.h"
 #include "data/window_helpers.h"
 #include "support/widgets.h"
+#include "vouchers/voucher_grid.h"
+#include "vouchers/voucher_window.h"
 
 namespace {
 
@@ -78,6 +81,8 @@ private slots:
     }
     void cleanup()
     {
+        setInsertMode(true);
+        setLockStateReader({});
         setProcessEndHandler(m_previousEnd);
         setPrinterCheck(m_previousPrinter);
         BooksTest::cleanup();
@@ -313,6 +318,97 @@ private slots:
         recorder.answers.enqueue(MessageAnswer::Yes);
         window.exitSystem();
         QVERIFY(printerOrientation() == Portrait && m_ended == 1);
+    }
+
+    // CAPS and NUM follow the keyboard as the platform tells it, greyed when off or unknown, and are
+    // read again when a window becomes active or a lock key is pressed.
+    void keyboardPanels()
+    {
+        std::optional<bool> caps;
+        std::optional<bool> num;
+        setLockStateReader([&](LockKey key) { return key == LockKey::CapsLock ? caps : num; });
+        MainWindow window;
+        const QColor normal = window.statusBar()->palette().color(QPalette::Active, QPalette::WindowText);
+        const auto shown = [&] {
+            QStringList panels;
+            for (const char* name : {"StatusBar1Panel5", "StatusBar1Panel6", "StatusBar1Panel7"}) {
+                const QLabel* panel = child<QLabel>(window, name);
+                const QPalette palette = panel->palette();
+                const QColor grey = palette.color(QPalette::Disabled, QPalette::WindowText);
+                const QColor active = palette.color(QPalette::Active, QPalette::WindowText);
+                const QColor inactive = palette.color(QPalette::Inactive, QPalette::WindowText);
+                panels << panel->text() + (active == grey && inactive == grey ? u"-"_s
+                                           : active == normal && inactive != grey ? u"+"_s
+                                                                                   : u"?"_s);
+            }
+            return panels.join(u' ');
+        };
+        QVERIFY(normal != window.statusBar()->palette().color(QPalette::Disabled, QPalette::WindowText));
+        QCOMPARE(shown(), u"CAPS- NUM- Ins+"_s);
+
+        QEvent activate(QEvent::WindowActivate);
+        const struct {
+            std::optional<bool> caps, num;
+            std::function<void()> trigger;
+            QString expected;
+        } steps[] = {
+            {true, false, [&] { QApplication::sendEvent(&window, &activate); }, u"CAPS+ NUM- Ins+"_s},
+            {false, true, [&] { QTest::keyClick(&window, Qt::Key_CapsLock); }, u"CAPS- NUM+ Ins+"_s},
+            {true, true, [&] { QTest::keyClick(&window, Qt::Key_NumLock); }, u"CAPS+ NUM+ Ins+"_s},
+            {std::nullopt, true, [&] { QApplication::sendEvent(&window, &activate); }, u"CAPS- NUM+ Ins+"_s},
+            {false, false, [] {}, u"CAPS- NUM+ Ins+"_s},  // nothing asked again without a cause
+        };
+        for (const auto& step : steps) {
+            caps = step.caps;
+            num = step.num;
+            step.trigger();
+            QCoreApplication::processEvents();
+            QCOMPARE(shown(), step.expected);
+        }
+
+        // Insert toggles overwrite for every line editor and greys "Ins"; a typed character then
+        // replaces the next one, still through the box's key filter or validator.
+        QWidget boxes;
+        auto* plain = new QLineEdit(u"12345"_s, &boxes);
+        auto* filtered = new QLineEdit(u"1.5"_s, &boxes);
+        installNumKeyFilter(filtered);
+        auto* validated = new QLineEdit(u"1.5"_s, &boxes);
+        validated->setValidator(new QRegularExpressionValidator(QRegularExpression(u"-?[0-9]*\\.?[0-9]*"_s), validated));
+        const auto typeAt = [](QLineEdit* box, int at, const QString& keys) {
+            box->setCursorPosition(at);
+            QTest::keyClicks(box, keys);
+            return box->text() + u'@' + QString::number(box->cursorPosition());
+        };
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(plain, Qt::Key_Insert, Qt::ShiftModifier);  // paste, not a toggle
+        QVERIFY(insertMode());
+        QTest::keyClick(plain, Qt::Key_Insert);
+        QCoreApplication::processEvents();
+        QVERIFY(!insertMode());
+        QCOMPARE(shown(), u"CAPS- NUM- Ins-"_s);  // every state read again
+        QCOMPARE((QStringList{typeAt(plain, 1, u"ab"_s), typeAt(plain, 3, u"cde"_s), typeAt(filtered, 1, u".-"_s),
+                              typeAt(filtered, 0, u"2"_s), typeAt(validated, 1, u"x"_s), typeAt(validated, 1, u"7"_s)}),
+                 (QStringList{u"1ab45@3"_s, u"1abcde@6"_s, u"1.5@1"_s, u"2.5@1"_s, u"1.5@1"_s, u"175@2"_s}));
+        // A selection is replaced as always, not the character after it too.
+        plain->setSelection(1, 2);
+        QTest::keyClicks(plain, u"z"_s);
+        QCOMPARE(plain->text(), u"1zcde"_s);
+
+        // The voucher grid's cell editor keeps its own key filter.
+        VoucherWindow vouchers;
+        VoucherGrid* grid = vouchers.grid();
+        grid->setCurrent(1, VoucherGrid::QuantityColumn);
+        grid->setFocus();
+        QTest::keyClicks(grid, u"1"_s);
+        QTest::keyClicks(grid->cellEditor(), u".5"_s);
+        QCOMPARE((QStringList{typeAt(grid->cellEditor(), 1, u"-."_s), typeAt(grid->cellEditor(), 0, u"34"_s)}),
+                 (QStringList{u"1.5@1"_s, u"345@2"_s}));
+
+        QTest::keyClick(plain, Qt::Key_Insert);
+        QCoreApplication::processEvents();
+        QVERIFY(insertMode());
+        QCOMPARE(shown(), u"CAPS- NUM- Ins+"_s);
+        QCOMPARE(typeAt(plain, 1, u"9"_s), u"19zcde@2"_s);
     }
 
     // Each work window opens once; the main window refuses to close while one is open.
