@@ -40,6 +40,7 @@ ChartWindow::ChartWindow(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form6"));
+    keepOpenOnEscape(this);
     setWindowTitle(QStringLiteral("科目处理(注:增明细请双击上级;修改什么就双击什么)"));
     resize(980, 640);
 

@@ -56,6 +56,7 @@ OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form9"));
+    keepOpenOnEscape(this);
     setWindowTitle(QStringLiteral("科目初始余额处理(可以随时重复操作)"));
     resize(760, 560);
 

@@ -11,6 +11,7 @@
 #include "data/controls.h"
 #include "data/message_box.h"
 #include "data/process.h"
+#include "data/window_helpers.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -36,6 +37,7 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form2"));
+    keepOpenOnEscape(this);
     setWindowTitle(QStringLiteral("信息设置"));
 
     m_year = new QComboBox(this);

@@ -84,6 +84,21 @@ private:
     bool m_digitsOnly;
 };
 
+class EscapeKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // The same test a dialog makes before it rejects itself.
+        if (event->type() != QEvent::KeyPress || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel))
+            return false;
+        event->accept();
+        return true;
+    }
+};
+
 void installKeyGuard(QLineEdit* box, bool digitsOnly)
 {
     if (box->property("qmKeyGuard").toBool())
@@ -187,6 +202,14 @@ void closeWorkWindow(QWidget* window)
         frame->close();
     else
         window->close();
+}
+
+void keepOpenOnEscape(QWidget* window)
+{
+    if (window->property("qmKeepOpenOnEscape").toBool())
+        return;
+    window->setProperty("qmKeepOpenOnEscape", true);
+    window->installEventFilter(new EscapeKeeper(window));
 }
 
 void commitPendingEdit(QAbstractItemView* grid)

@@ -45,6 +45,11 @@ void setCompactRows(QTableView* grid);
 // Closes a modeless work window: its frame in the main window's work area, or the window itself.
 void closeWorkWindow(QWidget* window);
 
+// Esc that reaches a work window does nothing, so a key meant for a cell or a box never throws
+// away what the window holds. Cell editors and pickers still take their own Esc, and the window's
+// close button still closes it.
+void keepOpenOnEscape(QWidget* window);
+
 // Stores the cell the operator is still editing, as if the cursor had left it.
 void commitPendingEdit(QAbstractItemView* grid);
 

@@ -47,6 +47,7 @@ StatementsWindow::StatementsWindow(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form12"));
+    keepOpenOnEscape(this);
     setWindowTitle(QStringLiteral("报表"));
     resize(1000, 640);
 

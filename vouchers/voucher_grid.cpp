@@ -59,8 +59,13 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     m_editor->setFrame(false);
     m_editor->hide();
     m_editor->installEventFilter(this);
-    m_numberValidator =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*\\.?[0-9]*")), this);
+    const auto numberValidator = [this](const char* pattern) {
+        return new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(pattern)), this);
+    };
+    m_amountValidator = numberValidator("-?[0-9]*\\.?[0-9]{0,2}");
+    // Quantities are stored as typed and shown "0.000".
+    m_quantityValidator = numberValidator("-?[0-9]*\\.?[0-9]{0,3}");
+    m_codeValidator = numberValidator("-?[0-9]*\\.?[0-9]*");
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (m_editColumn >= QuantityColumn && parseNumber(text)) {
             const TypedValue typed = m_editColumn == QuantityColumn ? readTypedQuantity(text) : readTypedAmount(text);
@@ -182,7 +187,9 @@ void VoucherGrid::keyPressEvent(QKeyEvent* event)
         const QString cell = text(row(), col());
         if (!cell.isEmpty())
             setText(row(), col(), cell.left(cell.size() - 1));
-        openEditor(QString());
+        openEditor(QString(), EditorStart::KeepText);
+        // Esc gives back the cell as it was before the Backspace.
+        m_textAtOpen = cell;
         return;
     }
     case Qt::Key_F7:
@@ -190,13 +197,14 @@ void VoucherGrid::keyPressEvent(QKeyEvent* event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        openEditor(QString());
+    case Qt::Key_F2:
+        openEditor(QString(), EditorStart::KeepText);
         return;
     default:
         break;
     }
     if (isTypedCharacter(event)) {
-        openEditor(event->text());
+        openEditor(event->text(), EditorStart::ReplaceText);
         return;
     }
     QTableWidget::keyPressEvent(event);
@@ -206,30 +214,65 @@ void VoucherGrid::inputMethodEvent(QInputMethodEvent* event)
 {
     // Text composed by an input method opens the editor like a typed key.
     if (!event->commitString().isEmpty())
-        openEditor(event->commitString());
+        openEditor(event->commitString(), EditorStart::ReplaceText);
     event->accept();
 }
 
 void VoucherGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid() && index.column() != NumberColumn)
+    const bool onCell = index.isValid() && index.column() != NumberColumn;
+    if (onCell)
         setCurrentIndex(index);
-    requestPicker();
+    const int column = col();
+    if (column == SummaryColumn || column == AccountColumn || column == CashFlowCodeColumn)
+        requestPicker();
+    else if (onCell)
+        openEditor(QString(), EditorStart::KeepText);
 }
 
-void VoucherGrid::openEditor(const QString& typed)
+bool VoucherGrid::focusNextPrevChild(bool next)
+{
+    if (m_editor->isVisible())
+        editorTab(next);
+    else
+        tabFrom(row(), col(), next);
+    return true;
+}
+
+bool VoucherGrid::typesSomething(const QString& typed) const
+{
+    if (col() < QuantityColumn)
+        return !typed.isEmpty();
+    for (const QChar c : typed)
+        if (numKeyFilter(c.unicode(), QString()) != 0)
+            return true;
+    return false;
+}
+
+void VoucherGrid::openEditor(const QString& typed, EditorStart start)
 {
     if (row() < 1 || col() < SummaryColumn)
         return;
+    // A key the cell refuses types nothing, so it does not wipe the cell either.
+    if (start == EditorStart::ReplaceText && !typesSomething(typed))
+        return;
     m_editRow = row();
     m_editColumn = col();
+    m_textAtOpen = text(m_editRow, m_editColumn);
     const QRect cell = visualRect(model()->index(m_editRow - 1, m_editColumn));
     m_editor->setGeometry(cell.adjusted(1, 1, -1, -1));
-    m_editor->setValidator(m_editColumn >= QuantityColumn ? m_numberValidator : nullptr);
+    QValidator* validator = nullptr;
+    if (m_editColumn == QuantityColumn)
+        validator = m_quantityValidator;
+    else if (m_editColumn == CashFlowCodeColumn)
+        validator = m_codeValidator;
+    else if (m_editColumn >= DebitColumn)
+        validator = m_amountValidator;
+    m_editor->setValidator(validator);
     {
         const QSignalBlocker quiet(m_editor);
-        m_editor->setText(text(m_editRow, m_editColumn));
+        m_editor->setText(start == EditorStart::KeepText ? m_textAtOpen : QString());
     }
     m_acceptedText = m_editor->text();
     m_accountChecked = false;
@@ -304,6 +347,15 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Down:
         editorUpDown(key->key());
         return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        editorTab(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+        return true;
+    case Qt::Key_Escape:
+        editorEscape();
+        return true;
     case Qt::Key_Backspace:
         return false;
     default:
@@ -338,15 +390,69 @@ void VoucherGrid::editorUpDown(int key)
     setFocus();
 }
 
-void VoucherGrid::checkAccount(int row, bool moveOnSuccess)
+void VoucherGrid::editorTab(bool forward)
 {
+    const int row = m_editRow;
+    const int column = m_editColumn;
+    bool accepted = true;
+    if (column == AccountColumn) {
+        m_accountChecked = true;
+        accepted = checkAccount(row, false);
+    }
+    setCurrent(row, column);
+    setFocus();
+    // A refused account keeps the cell, as Enter does, so the code can be typed again.
+    if (accepted)
+        tabFrom(row, column, forward);
+}
+
+void VoucherGrid::tabFrom(int row, int column, bool forward)
+{
+    if (row < 1 || column < SummaryColumn) {
+        setCurrent(1, SummaryColumn);
+        return;
+    }
+    if (forward) {
+        if (column < CashFlowAmountColumn) {
+            setCurrent(row, column + 1);
+            return;
+        }
+        // Past the last cell of the grid comes a new line, as Enter on the last row gives.
+        if (row + 1 >= rows())
+            addRow();
+        setCurrent(row + 1, SummaryColumn);
+        return;
+    }
+    if (column > SummaryColumn)
+        setCurrent(row, column - 1);
+    else if (row > 1)
+        setCurrent(row - 1, CashFlowAmountColumn);
+}
+
+void VoucherGrid::editorEscape()
+{
+    setText(m_editRow, m_editColumn, m_textAtOpen);
+    // The cell is as it was: nothing of this edit is checked.
+    m_accountChecked = true;
+    emit cellsEdited();
+    setCurrent(m_editRow, m_editColumn);
+    setFocus();
+}
+
+bool VoucherGrid::checkAccount(int row, bool moveOnSuccess)
+{
+    // A failing look-up leaves the code unchecked: not accepted.
+    bool accepted = false;
     guarded([&] {
         const QString typed = text(row, AccountColumn).trimmed();
-        if (typed.isEmpty())
+        if (typed.isEmpty()) {
+            accepted = true;
             return;
+        }
         const QString code = typed.section(QLatin1Char(' '), 0, 0).trimmed();
         if (const std::optional<QString> fullName = leafAccountFullName(code)) {
             setText(row, AccountColumn, code + QLatin1Char(' ') + *fullName);
+            accepted = true;
             if (moveOnSuccess)
                 setCurrent(row, QuantityColumn);
             return;
@@ -354,6 +460,7 @@ void VoucherGrid::checkAccount(int row, bool moveOnSuccess)
         setText(row, AccountColumn, QString());
         showMessage(QStringLiteral("科目代码不正确或不是最明细代码"));
     });
+    return accepted;
 }
 
 void VoucherGrid::requestPicker()

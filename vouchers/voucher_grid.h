@@ -60,21 +60,34 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab walk the cells and never take the keyboard out of the grid.
+    bool focusNextPrevChild(bool next) override;
 
 private:
-    void openEditor(const QString& typed);
+    // A key typed over a cell replaces its text, as in a spreadsheet; Enter, F2, Backspace and a
+    // double-click keep it.
+    enum class EditorStart { ReplaceText, KeepText };
+    void openEditor(const QString& typed, EditorStart start);
+    bool typesSomething(const QString& typed) const;
     void typeIntoEditor(const QString& typed);
     void applyEditorText(const QString& text);
     void editorEnter();
     void editorUpDown(int key);
-    void checkAccount(int row, bool moveOnSuccess);
+    void editorTab(bool forward);
+    void editorEscape();
+    void tabFrom(int row, int column, bool forward);
+    bool checkAccount(int row, bool moveOnSuccess);
     void requestPicker();
     void renumber();
 
     QLineEdit* m_editor;
-    // Numeric cells take only what the key filter lets through, however the text arrives.
-    QValidator* m_numberValidator;
+    // Numeric cells take only what the key filter lets through, however the text arrives, and
+    // no more decimals than the cell keeps: the editor never shows what the cell would not hold.
+    QValidator* m_amountValidator;
+    QValidator* m_quantityValidator;
+    QValidator* m_codeValidator;
     QString m_acceptedText;  // the editor's text before the change being looked at
+    QString m_textAtOpen;    // what Esc puts back
     int m_editRow = 0;
     int m_editColumn = 0;
     bool m_accountChecked = false;

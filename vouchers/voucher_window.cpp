@@ -31,6 +31,7 @@ VoucherWindow::VoucherWindow(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form15"));
+    keepOpenOnEscape(this);
     setWindowTitle(QStringLiteral("QM505财务--凭证录入"));
     resize(1120, 620);
 

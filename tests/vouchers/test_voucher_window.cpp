@@ -1,4 +1,8 @@
 #include "support/common.h"
+#include "accounts/chart_window.h"
+#include "accounts/opening_balances_window.h"
+#include "app/main_window.h"
+#include "app/settings_window.h"
 #include "data/dialog_runner.h"
 #include "support/other_writer.h"
 #include "support/widgets.h"
@@ -51,6 +55,23 @@ struct Form {
     }
     QString cashLine() { return child<QLabel>(window, "Label2")->text(); }
 };
+
+// Keys as a keyboard delivers them: each to the widget that has the focus at that moment.
+void typeKeys(const QString& keys)
+{
+    for (const QChar key : keys)
+        QTest::keyClicks(QApplication::focusWidget(), QString(key));
+}
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+void doubleClickCell(VoucherGrid* grid, int row, int column)
+{
+    const QPoint centre = grid->visualRect(grid->model()->index(row - 1, column)).center();
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
 
 QString enteredLines()
 {
@@ -209,8 +230,9 @@ private slots:
         for (const auto& [row, account] : {std::pair{1, u"1001"_s}, {2, u"1001"_s}, {3, u"2202001001"_s}, {4, u"1001"_s}})
             typeIntoCell(grid, row, 2, account, Qt::Key_Return);
 
-        typeIntoCell(grid, 1, 4, u"0.125"_s);
-        QCOMPARE(grid->text(1, 4), u"0.13"_s);
+        // A third decimal is refused: the editor shows what the cell holds.
+        typeIntoCell(grid, 1, 4, u"0.135"_s);
+        QCOMPARE(editor->text() + u'|' + grid->text(1, 4), u"0.13|0.13"_s);
         // Composed by an input method into the grid, and into the open editor; pasted.
         grid->setCurrent(2, 4);
         grid->setFocus();
@@ -231,6 +253,7 @@ private slots:
 
         // The largest amount is taken to the cent; one digit more is refused.
         typeIntoCell(grid, 4, 4, u"999999999999.99"_s);
+        QTest::keyClick(editor, Qt::Key_Home);
         QTest::keyClicks(editor, u"9"_s);
         QCOMPARE(recorder.texts() << grid->text(4, 4) << form.debit->text(),
                  (QStringList{u"金额不能超过999,999,999,999.99"_s, u"999999999999.99"_s, u"1,000,000,000,000.32"_s}));
@@ -302,6 +325,211 @@ private slots:
         QCOMPARE(scalar(u"SELECT group_concat(ID || ':' || 代码) FROM (SELECT * FROM 分2016 WHERE 号码=2 ORDER BY ID)"_s).toString(),
                  u"8030002001:6603,8030002002:1122"_s);
         QCOMPARE(press(form.window, "Command4", recorder), u"本月已调汇,请删除调汇凭证再进行调汇"_s);
+    }
+
+    void tabWalksTheCellsAndTheKeysFollow()
+    {
+        addPayableLeaf();
+        Form form;
+        QVERIFY(showActive(form.window));
+        VoucherGrid* grid = form.grid;
+        form.at(3);
+        form.number->setText(u"1"_s);
+        const struct {
+            int row, column;
+            QString keys;
+            Qt::Key leave;
+            QString expected;  // the cell typed into, then where the keyboard is
+        } steps[] = {
+            {1, 1, u"abc"_s, Qt::Key_Tab, u"abc 1,2"_s},
+            {1, 2, u"2202001001"_s, Qt::Key_Tab, u"2202001001 应付账款/甲/材料款 1,3"_s},
+            {1, 3, u"1.2345"_s, Qt::Key_Tab, u"1.234 1,4"_s},
+            {1, 4, u"0.135"_s, Qt::Key_Tab, u"0.13 1,5"_s},
+            {1, 5, QString(), Qt::Key_Tab, u" 1,6"_s},
+            {1, 6, u"102"_s, Qt::Key_Tab, u"102 1,7"_s},
+            {1, 7, u"0.125"_s, Qt::Key_Tab, u"0.12 2,1"_s},
+            {2, 1, QString(), Qt::Key_Backtab, u" 1,7"_s},
+            {1, 7, u"0.5"_s, Qt::Key_Backtab, u"0.5 1,6"_s},
+            {1, 6, u"101"_s, Qt::Key_Backtab, u"101 1,5"_s},
+            {1, 5, QString(), Qt::Key_Backtab, u" 1,4"_s},
+            {1, 4, u"25"_s, Qt::Key_Backtab, u"25.00 1,3"_s},
+            {1, 3, QString(), Qt::Key_Backtab, u"1.234 1,2"_s},
+            {1, 2, u"1001"_s, Qt::Key_Backtab, u"1001 库存现金 1,1"_s},
+            {1, 1, u"d"_s, Qt::Key_Backtab, u"d 1,1"_s},
+            {2, 2, u"2202001001"_s, Qt::Key_Tab, u"2202001001 应付账款/甲/材料款 2,3"_s},
+            {2, 3, QString(), Qt::Key_Tab, u" 2,4"_s},
+            {2, 4, QString(), Qt::Key_Tab, u" 2,5"_s},
+            {2, 5, u"25"_s, Qt::Key_Tab, u"25.00 2,6"_s},
+            // A refused account is emptied and keeps the keyboard, as Enter does.
+            {3, 2, u"9999"_s, Qt::Key_Tab, u" 3,2"_s},
+            {3, 2, u"9999"_s, Qt::Key_Backtab, u" 3,2"_s},
+            // Past the last cell comes a new line.
+            {10, 7, QString(), Qt::Key_Tab, u" 11,1"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& step : steps) {
+            if (grid->row() != step.row || grid->col() != step.column)
+                grid->setCurrent(step.row, step.column);
+            grid->setFocus();
+            typeKeys(step.keys);
+            pressKey(step.leave, step.leave == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            expected << step.expected + u" grid"_s;
+            actual << u"%1 %2,%3 "_s.arg(grid->text(step.row, step.column)).arg(grid->row()).arg(grid->col())
+                          + (QApplication::focusWidget() == grid ? u"grid"_s : u"elsewhere"_s);
+        }
+        QCOMPARE(actual, expected);
+        QCOMPARE(recorder.texts(), QStringList(2, u"科目代码不正确或不是最明细代码"_s));
+        QVERIFY(grid->rows() == 12 && grid->text(11, 0) == u"11"_s);
+
+        QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
+        QCOMPARE(rowsAsText(u"SELECT 摘要说明, 代码, 数量, 借方金额, 贷方金额, 流代, 流金 FROM 分2016 ORDER BY ID"_s, {}, u"|"_s),
+                 (QStringList{u"d|1001|1.234|25|-|101|0.5"_s, u"d|2202001001|-|-|25||-"_s}));
+    }
+
+    void typingOverACellAndOpeningItsEditor()
+    {
+        addVoucher(3, 1, u"1001"_s, u"6001"_s, 20.0);
+        Form form;
+        QVERIFY(showActive(form.window));
+        VoucherGrid* grid = form.grid;
+        QLineEdit* editor = grid->cellEditor();
+        form.at(3);
+        form.number->setText(u"1"_s);
+        click(form.window, "Command10");
+        form.reviewer->setCurrentText(u"管理员"_s);
+        DialogDriver pickers([](QDialog&) {});
+        enum Open { Typed, F2, Enter, DoubleClick };
+        const struct {
+            int row, column;
+            Open open;
+            QString keys;
+            QString expected;  // editor, caret, cell
+        } cases[] = {
+            {1, 4, Typed, u"25"_s, u"25|2|25.00"_s},
+            {1, 1, Typed, u"x"_s, u"x|1|x"_s},
+            {1, 1, F2, u"y"_s, u"xy|2|xy"_s},
+            // A third decimal is refused as any other key.
+            {2, 5, Enter, u"1"_s, u"20.00|5|20.00"_s},
+            {2, 5, DoubleClick, QString(), u"20.00|5|20.00"_s},
+            {1, 4, DoubleClick, QString(), u"25.00|5|25.00"_s},
+            {1, 3, Typed, u"0.0005"_s, u"0.000|5|0.000"_s},
+            // A key the cell refuses types nothing: the cell is not wiped.
+            {2, 5, Typed, u"a"_s, u"hidden|20.00"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& sample : cases) {
+            grid->setCurrent(sample.row, sample.column);
+            grid->setFocus();
+            if (sample.open == DoubleClick)
+                doubleClickCell(grid, sample.row, sample.column);
+            else if (sample.open != Typed)
+                pressKey(sample.open == F2 ? Qt::Key_F2 : Qt::Key_Return);
+            typeKeys(sample.keys);
+            expected << sample.expected;
+            actual << (QApplication::focusWidget() == editor ? u"%1|%2|"_s.arg(editor->text()).arg(editor->cursorPosition()) : u"hidden|"_s)
+                          + grid->text(sample.row, sample.column);
+            pressKey(Qt::Key_Return);
+        }
+        QCOMPARE(actual, expected);
+        QVERIFY(pickers.opened.isEmpty());
+
+        // Double-click and F7 still open the pickers of the summary, account and cash-flow cells.
+        for (const int column : {1, 2, 6})
+            doubleClickCell(grid, 1, column);
+        grid->setCurrent(2, 6);
+        pressKey(Qt::Key_F7);
+        QCOMPARE(pickers.opened, (QStringList{u"Form8"_s, u"Form3"_s, u"Form13"_s, u"Form13"_s}));
+        QVERIFY(!editor->isVisible());
+
+        grid->setText(2, 5, u"25.00"_s);
+        QCOMPARE(press(form.window, "Command3", recorder), u"凭证修改成功"_s);
+        QCOMPARE(rowsAsText(u"SELECT 摘要说明, 代码, 数量, 借方金额, 贷方金额 FROM 分2016 ORDER BY ID"_s, {}, u"|"_s),
+                 (QStringList{u"xy|1001|0|25|-"_s, u"业务|6001|-|-|25"_s}));
+    }
+
+    void escapeGivesTheCellBackAndKeepsTheWindow()
+    {
+        addVoucher(3, 1, u"1001"_s, u"6001"_s, 0.3);
+        Form form;
+        QVERIFY(showActive(form.window));
+        VoucherGrid* grid = form.grid;
+        form.at(3);
+        form.number->setText(u"1"_s);
+        click(form.window, "Command10");
+        form.reviewer->setCurrentText(u"管理员"_s);
+        const struct {
+            int row, column;
+            Qt::Key open;  // Qt::Key_unknown: the keys type over the cell
+            QString keys;
+            QString whileTyped;  // the cell and the debit total while the editor is open
+        } cases[] = {
+            {1, 4, Qt::Key_unknown, u"7.1"_s, u"7.10|7.10"_s},
+            {1, 4, Qt::Key_Backspace, u"9"_s, u"0.39|0.39"_s},
+            {1, 2, Qt::Key_unknown, u"9999"_s, u"9999|0.30"_s},
+            {1, 1, Qt::Key_F2, u"abc"_s, u"业务abc|0.30"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& sample : cases) {
+            const QString before = grid->text(sample.row, sample.column);
+            grid->setCurrent(sample.row, sample.column);
+            grid->setFocus();
+            if (sample.open != Qt::Key_unknown)
+                pressKey(sample.open);
+            typeKeys(sample.keys);
+            actual << grid->text(sample.row, sample.column) + u'|' + form.debit->text();
+            expected << sample.whileTyped;
+            pressKey(Qt::Key_Escape);
+            actual << u"%1|%2|%3,%4|%5"_s.arg(grid->text(sample.row, sample.column), form.debit->text())
+                          .arg(grid->row()).arg(grid->col())
+                          .arg(QApplication::focusWidget() == grid && !grid->cellEditor()->isVisible());
+            expected << u"%1|0.30|%2,%3|1"_s.arg(before).arg(sample.row).arg(sample.column);
+        }
+        QCOMPARE(actual, expected);
+        QVERIFY(recorder.messages.isEmpty());
+        // Esc on the grid itself: the window stays.
+        QSignalSpy finished(&form.window, &QDialog::finished);
+        pressKey(Qt::Key_Escape);
+        QVERIFY(form.window.isVisible() && finished.isEmpty());
+        QCOMPARE(press(form.window, "Command3", recorder), u"凭证修改成功"_s);
+        QCOMPARE(enteredLines(), u"8030001001 1001 0.3 - 0,8030001002 6001 - 0.3 0"_s);
+    }
+
+    void escapeClosesNoWorkWindow()
+    {
+        MainWindow main;
+        main.openStatements();
+        QWidget* statements = main.findChild<QWidget*>(u"Form12"_s);
+        QVERIFY(statements);
+        VoucherWindow vouchers;
+        ChartWindow chart;
+        OpeningBalancesWindow opening;
+        SettingsWindow settings;
+        const struct {
+            QWidget* window;
+            QWidget* shown;
+            const char* closeButton;
+        } windows[] = {{&vouchers, &vouchers, "Command18"}, {&chart, &chart, "Command5"}, {&opening, &opening, "Command5"},
+                       {&settings, &settings, "Command7"}, {statements, &main, "Command1"}};
+        QStringList open;
+        for (const auto& entry : windows) {
+            QVERIFY(showActive(*entry.shown));
+            std::optional<QSignalSpy> finished;
+            if (auto* dialog = qobject_cast<QDialog*>(entry.window))
+                finished.emplace(dialog, &QDialog::finished);
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : entry.window, Qt::Key_Escape);
+            QTest::keyClick(entry.window, Qt::Key_Escape);
+            open << entry.window->objectName() + (entry.window->isVisible() && (!finished || finished->isEmpty()) ? u" open"_s : u" closed"_s);
+        }
+        QCOMPARE(open.join(u','), u"Form15 open,Form6 open,Form9 open,Form2 open,Form12 open"_s);
+        open.clear();
+        for (const auto& entry : windows) {
+            const QPointer<QWidget> window = entry.window;
+            click(*window, entry.closeButton);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            open << (window && window->isVisible() ? u"open"_s : u"closed"_s);
+        }
+        QCOMPARE(open, QStringList(5, u"closed"_s));
     }
 
     void pickersFillTheirCells()
