@@ -165,6 +165,61 @@ private slots:
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
     }
 
+    // A long full name wraps inside its field and its line grows, rules and totals with it; seven
+    // lines still print six and one on two A4 pages, in either orientation, however long the name.
+    void longAccountNameGrowsItsLine()
+    {
+        const QString name = u"应收账款/北京市海淀区某某科技发展有限公司/货款"_s;
+        for (const auto& [fullName, landscape] : {std::pair{name, false}, {name.repeated(4), true}}) {
+            execute(u"DELETE FROM 分2016"_s);
+            execute(u"DELETE FROM 科目表 WHERE 科目代码='1122001001'"_s);
+            addAccount(u"1122001001"_s, u"货款"_s, fullName);
+            voucher(1, 7);
+            // The debit lines (1, 3, 5, 7) go to the long account: 0.1 + 0.2 + 0.125 + 0.125.
+            execute(u"UPDATE 分2016 SET 代码='1122001001', 借方金额=CASE substr(ID, 8) WHEN '001' THEN 0.1 WHEN '003' THEN 0.2 ELSE 0.125 END "
+                    "WHERE 借方金额 IS NOT NULL"_s);
+            ReportLayout layout = voucherReportLayout(buildVoucherPrint(kYear, u"3"_s, u"1"_s), u"示范单位"_s);
+            orientReport(layout, landscape ? Landscape : Portrait);
+            const VoucherPrint print = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
+            const QVector<int> heights = reportLineHeights(layout, print.lines, landscape ? 11906 : 16838);
+            QVERIFY(heights[0] > layout.detail.height && heights[1] == layout.detail.height);
+
+            const QString pdf = qEnvironmentVariable("QM505_VOUCHER_PDF", programFolder() + u"/voucher"_s) + (landscape ? u"-landscape.pdf"_s : u".pdf"_s);
+            writeReportPdf(pdf, layout, print.lines);
+            const QStringList printed = pdfPageTexts(pdf);
+            QCOMPARE(printed.size(), 2);
+            QCOMPARE(pdfPageSize(pdf), landscape ? u"842 x 595 pts (A4)"_s : u"595 x 842 pts (A4)"_s);
+            QCOMPARE(pdfLinesWith(printed[0], u"(1/2)"_s).size() + pdfLinesWith(printed[1], u"(2/2)"_s).size(), 2);
+            for (const QString& page : printed)
+                QCOMPARE(pdfLinesWith(page, u"总  计"_s).value(0).section(u' ', -2), u"0.55 30.00"_s);
+
+            // In the account's column, between its left and right rules: the whole name of each
+            // debit line, no word running past the field; six summaries on page 1, one on page 2.
+            const double left = (layout.leftMargin + 1770) / 20.0;
+            const double right = (layout.leftMargin + 1770 + 3300) / 20.0;
+            const QVector<QVector<PdfWord>> pages = pdfPageWords(pdf);
+            QString account;
+            QList<int> summaries;
+            for (const QVector<PdfWord>& words : pages) {
+                summaries << 0;
+                // The lines lie between the heading row and the totals.
+                const double top = (layout.topMargin + 1420) / 20.0;
+                double bottom = 842;
+                for (const PdfWord& word : words)
+                    bottom = word.text.startsWith(u"总"_s) ? qMin(bottom, word.box.top()) : bottom;
+                for (const PdfWord& word : words) {
+                    summaries.last() += word.text == u"摘要"_s;
+                    if (word.box.left() < left - 1 || word.box.left() > right || word.box.top() < top || word.box.bottom() > bottom)
+                        continue;
+                    QVERIFY2(word.box.right() <= right, qPrintable(word.text));
+                    account += word.text;
+                }
+            }
+            QCOMPARE(summaries, (QList<int>{6, 1}));
+            QCOMPARE(account.count(u"1122001001."_s + fullName), 4);
+        }
+    }
+
     // The preview and the export evaluate the option and month chosen now: heading and figures
     // belong together, and the headings name the year logged in.
     void statementsWindow()
