@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace qm {
@@ -72,7 +73,7 @@ int wrapText(QTextLayout& text, int width, Qt::Alignment alignment)
     return qCeil(y);
 }
 
-// Lays a growing field's text out in the report's detail font, set smaller only while the line
+// Lays a growing field's text out in the report's detail font, set smaller only while its line
 // would be taller than `limit` twips (0: no limit); returns the height of the text.
 int growText(QTextLayout& text, const ReportLayout& layout, const ReportField& field, int limit)
 {
@@ -86,14 +87,33 @@ int growText(QTextLayout& text, const ReportLayout& layout, const ReportField& f
     }
 }
 
-// The tallest a detail line may grow on a page `pageHeight` twips high; 0 when it may grow freely.
-int lineLimit(const ReportLayout& layout, int pageHeight)
+// Twips a page has for its detail lines once every band that can print on it has its room.
+int detailRoom(const ReportLayout& layout, int pageHeight)
 {
-    if (layout.linesPerPage <= 0)
-        return 0;
-    const int body = pageHeight - layout.bottomMargin - layout.pageFooter.height - layout.topMargin - layout.pageHeader.height
-                     - layout.reportHeader.height - layout.groupFooter.height - layout.reportFooter.height;
-    return qMax(layout.detail.height, body / layout.linesPerPage);
+    return pageHeight - layout.bottomMargin - layout.pageFooter.height - layout.topMargin - layout.pageHeader.height
+           - layout.reportHeader.height - layout.groupFooter.height - layout.reportFooter.height;
+}
+
+// Holds the lines of one page to `room` twips: the lines that fit their share keep their height,
+// the tallest are cut to the one height that fills the room (never below the layout's own).
+void holdToRoom(QVector<int>& heights, int first, int count, int room, int lowest)
+{
+    QVector<int> sorted = heights.mid(first, count);
+    std::sort(sorted.begin(), sorted.end());
+    int left = room;
+    int cap = -1;
+    for (int index = 0; index < count; ++index) {
+        const int share = left / (count - index);
+        if (sorted[index] > share) {
+            cap = qMax(share, lowest);
+            break;
+        }
+        left -= sorted[index];
+    }
+    if (cap < 0)
+        return;
+    for (int row = first; row < first + count; ++row)
+        heights[row] = qMin(heights[row], cap);
 }
 
 QVector<ReportPage> paginate(const ReportLayout& layout, const RecordSet& rows, int pageHeight, const QVector<int>& heights);
@@ -125,7 +145,8 @@ public:
         }
     }
 
-    void detail(const RecordSet& rows, int row, int top, int height, int limit)
+    // A growing text that needs more than `height` is set smaller to fit it.
+    void detail(const RecordSet& rows, int row, int top, int height)
     {
         setFont(0, m_layout.face, false);
         for (const ReportField& field : m_layout.fields) {
@@ -135,7 +156,7 @@ public:
             const QString shown = reportFieldText(value, field.format);
             if (field.grows) {
                 QTextLayout text(shown);
-                const int textHeight = growText(text, m_layout, field, limit);
+                const int textHeight = growText(text, m_layout, field, height);
                 text.draw(&m_painter, QPointF(area.left(), area.top() + (area.height() - textHeight) / 2.0));
                 continue;
             }
@@ -240,7 +261,6 @@ QString reportFieldText(const QVariant& value, const QString& format)
 QVector<int> reportLineHeights(const ReportLayout& layout, const RecordSet& rows, int pageHeight)
 {
     QVector<int> heights(rows.count(), layout.detail.height);
-    const int limit = lineLimit(layout, pageHeight);
     for (const ReportField& field : layout.fields) {
         const int index = field.grows ? rows.fieldIndex(field.field) : -1;
         if (index < 0)
@@ -250,8 +270,20 @@ QVector<int> reportLineHeights(const ReportLayout& layout, const RecordSet& rows
             if (shown.isEmpty())
                 continue;
             QTextLayout text(shown);
-            const int needed = growText(text, layout, field, limit) + 2 * kGrowPadding;
-            heights[row] = qMax(heights[row], limit > 0 ? qMin(needed, limit) : needed);
+            heights[row] = qMax(heights[row], growText(text, layout, field, 0) + 2 * kGrowPadding);
+        }
+    }
+    if (layout.linesPerPage <= 0)
+        return heights;
+    // The lines of a page: a group, or each run of linesPerPage lines of it.
+    const int room = detailRoom(layout, pageHeight);
+    const int groupField = layout.groupField.isEmpty() ? -1 : rows.fieldIndex(layout.groupField);
+    int first = 0;
+    for (int row = 1; row <= rows.count(); ++row) {
+        if (row == rows.count() || row - first == layout.linesPerPage
+            || (groupField >= 0 && rows.value(row, groupField) != rows.value(first, groupField))) {
+            holdToRoom(heights, first, row - first, room, layout.detail.height);
+            first = row;
         }
     }
     return heights;
@@ -302,7 +334,6 @@ void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const R
     const int pageHeight = pageHeightOf(device);
     const QVector<int> heights = reportLineHeights(layout, rows, pageHeight);
     const QVector<ReportPage> pages = paginate(layout, rows, pageHeight, heights);
-    const int limit = lineLimit(layout, pageHeight);
     Painter painter(device, layout);
     for (int index = 0; index < pages.size(); ++index) {
         if (index > 0)
@@ -316,7 +347,7 @@ void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const R
             y += layout.reportHeader.height;
         }
         for (int row : page.rows) {
-            painter.detail(rows, row, y, heights[row], limit);
+            painter.detail(rows, row, y, heights[row]);
             y += heights[row];
             if (page.groupFootersAfter.contains(row)) {
                 painter.section(layout.groupFooter, y, number, int(pages.size()));

@@ -95,8 +95,9 @@ struct ReportLayout {
     ReportSection pageFooter;
     ReportSection reportFooter;
     QString groupField;  // when set, each value of this field starts a group on a new page
-    // When set, that many detail lines always fit on a page with its bands: a growing line takes
-    // at most its share of the page, its text set smaller beyond that rather than cut.
+    // When set, that many detail lines always fit on a page with its bands: where growing lines
+    // would run past the page, the tallest are held to what the page has room for and their text
+    // is set smaller rather than cut.
     int linesPerPage = 0;
     // A new preview of this report replaces what the open one shows and raises it, instead of
     // opening another window.

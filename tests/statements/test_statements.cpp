@@ -170,7 +170,7 @@ private slots:
     void longAccountNameGrowsItsLine()
     {
         const QString name = u"应收账款/北京市海淀区某某科技发展有限公司/货款"_s;
-        for (const auto& [fullName, landscape] : {std::pair{name, false}, {name.repeated(4), true}}) {
+        for (const auto& [fullName, landscape] : {std::pair{name, false}, {name.repeated(8), true}}) {
             execute(u"DELETE FROM 分2016"_s);
             execute(u"DELETE FROM 科目表 WHERE 科目代码='1122001001'"_s);
             addAccount(u"1122001001"_s, u"货款"_s, fullName);
