@@ -11,6 +11,7 @@
 #include "vouchers/month_closing.h"
 
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 
 namespace {
 
@@ -163,6 +164,75 @@ private slots:
         again.close();
         setPrinterCheck(previousCheck);
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
+    }
+
+    // 打印 prints the voucher of the number box straight away, or says there is no printer.
+    void printButtonPrintsTheNumberedVoucher()
+    {
+        voucher(5, 2);
+        VoucherPrintWindow window;
+        child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
+        fill(window, {{"Text1", u"5"_s}});
+        QCOMPARE(press(window, "Command3", recorder), QString());
+        QVERIFY(m_report->calls == 1 && !m_report->preview && m_report->rows.count() == 6);
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, u"记 字第5号(%p/%P)"_s);
+
+        m_report->printer = false;
+        QCOMPARE(press(window, "Command3", recorder), u"你电脑上没有安装打印机!! "_s);
+        QVERIFY(m_report->calls == 1 && recorder.messages.size() == 1 && recorder.messages.last().title == u"QM505提示 "_s);
+    }
+
+    // One preview window per report: paging through vouchers, or previewing a statement again,
+    // replaces what it shows; a closed preview gives way to a new one.
+    void onePreviewPerReport()
+    {
+        for (int number = 1; number <= 3; ++number)
+            voucher(number, 1);
+        m_report.reset();
+        auto previousCheck = setPrinterCheck([] { return false; });
+        const auto previews = [] {
+            QStringList titles;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (qobject_cast<QPrintPreviewDialog*>(widget) && widget->isVisible())
+                    titles << widget->windowTitle();
+            titles.sort();
+            return titles;
+        };
+        VoucherPrintWindow window;
+        child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
+        for (const char* button : {"Command1", "Command2", "Command2"})
+            click(window, button);
+        QCOMPARE(previews(), QStringList{u"凭证打印"_s});
+
+        // What the preview prints now: the last voucher.
+        QPrintPreviewDialog* preview = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            preview = qobject_cast<QPrintPreviewDialog*>(widget) && widget->isVisible() ? qobject_cast<QPrintPreviewDialog*>(widget) : preview;
+        const QString pdf = programFolder() + u"/preview.pdf"_s;
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setFullPage(true);
+            printer.setPageLayout(preview->printer()->pageLayout());
+            emit preview->paintRequested(&printer);
+        }
+        QCOMPARE(pdfLinesWith(pdfPageTexts(pdf).value(0), u"字第"_s).value(0).section(u' ', -2), u"记 字第3号(1/1)"_s);
+
+        StatementsWindow statements;
+        for (const char* option : {"Option1", "Option1", "Option3", "Option2"}) {
+            child<QRadioButton>(statements, option)->setChecked(true);
+            click(statements, "Command2");
+        }
+        QCOMPARE(previews(), (QStringList{u"凭证打印"_s, u"利润表"_s, u"资产负债表"_s}));
+
+        preview->close();
+        click(window, "Command1");
+        QTRY_COMPARE(previews().size(), 3);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QPrintPreviewDialog*>(widget))
+                widget->close();
+        setPrinterCheck(previousCheck);
     }
 
     // A long full name wraps inside its field and its line grows, rules and totals with it; seven
