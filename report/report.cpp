@@ -9,14 +9,38 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <memory>
 
 namespace qm {
 
 namespace {
 
 ReportOutputHandler g_handler;
+
+// Twips between a field's text and the rules on either side of it.
+constexpr int kFieldInset = 20;
+// Twips above and below the text of a line that grew.
+constexpr int kGrowPadding = 60;
+// The smallest size, in twips, a growing text is set in to keep its page.
+constexpr int kSmallestText = 60;
+
+// The report an open preview shows; replaced when the same report is previewed again.
+struct ShownReport {
+    ReportLayout layout;
+    RecordSet rows;
+};
+struct OpenPreview {
+    QPointer<QPrintPreviewDialog> dialog;
+    std::shared_ptr<ShownReport> shown;
+};
+QHash<QString, OpenPreview> g_previews;
 
 int pageHeightOf(QPagedPaintDevice& device)
 {
@@ -31,6 +55,69 @@ QString substitute(QString text, int page, int pages)
     return text;
 }
 
+// Breaks a text into lines `width` twips wide, at word boundaries or anywhere in a word too long
+// for the width, so no line runs past it; returns the height of the lines.
+int wrapText(QTextLayout& text, int width, Qt::Alignment alignment)
+{
+    QTextOption option(alignment & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    text.setTextOption(option);
+    text.beginLayout();
+    qreal y = 0;
+    for (QTextLine line = text.createLine(); line.isValid(); line = text.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    text.endLayout();
+    return qCeil(y);
+}
+
+// Lays a growing field's text out in the report's detail font, set smaller only while its line
+// would be taller than `limit` twips (0: no limit); returns the height of the text.
+int growText(QTextLayout& text, const ReportLayout& layout, const ReportField& field, int limit)
+{
+    QFont font = reportFont(layout.face, false);
+    for (int pixels = qRound(layout.pointSize * 20);; pixels = pixels * 9 / 10) {
+        font.setPixelSize(pixels);
+        text.setFont(font);
+        const int height = wrapText(text, field.width - 2 * kFieldInset, field.alignment);
+        if (limit <= 0 || height + 2 * kGrowPadding <= limit || pixels <= kSmallestText)
+            return height;
+    }
+}
+
+// Twips a page has for its detail lines once every band that can print on it has its room.
+int detailRoom(const ReportLayout& layout, int pageHeight)
+{
+    return pageHeight - layout.bottomMargin - layout.pageFooter.height - layout.topMargin - layout.pageHeader.height
+           - layout.reportHeader.height - layout.groupFooter.height - layout.reportFooter.height;
+}
+
+// Holds the lines of one page to `room` twips: the lines that fit their share keep their height,
+// the tallest are cut to the one height that fills the room (never below the layout's own).
+void holdToRoom(QVector<int>& heights, int first, int count, int room, int lowest)
+{
+    QVector<int> sorted = heights.mid(first, count);
+    std::sort(sorted.begin(), sorted.end());
+    int left = room;
+    int cap = -1;
+    for (int index = 0; index < count; ++index) {
+        const int share = left / (count - index);
+        if (sorted[index] > share) {
+            cap = qMax(share, lowest);
+            break;
+        }
+        left -= sorted[index];
+    }
+    if (cap < 0)
+        return;
+    for (int row = first; row < first + count; ++row)
+        heights[row] = qMin(heights[row], cap);
+}
+
+QVector<ReportPage> paginate(const ReportLayout& layout, const RecordSet& rows, int pageHeight, const QVector<int>& heights);
+
 class Painter {
 public:
     Painter(QPagedPaintDevice& device, const ReportLayout& layout) : m_painter(&device), m_layout(layout)
@@ -41,7 +128,8 @@ public:
         m_painter.setPen(pen);
     }
 
-    void section(const ReportSection& section, int top, int page, int pages)
+    // `grow`: how much taller than the section this occurrence prints; what lies at its foot moves down.
+    void section(const ReportSection& section, int top, int page, int pages, int grow = 0)
     {
         for (const ReportText& text : section.texts) {
             setFont(text.pointSize, text.face, text.bold);
@@ -50,17 +138,28 @@ public:
                 m_painter.drawRect(area);
             m_painter.drawText(area, int(text.alignment), substitute(text.text, page, pages));
         }
-        rules(section.rules, top);
+        for (const ReportRule& rule : section.rules) {
+            const int y1 = rule.y1 >= section.height ? rule.y1 + grow : rule.y1;
+            const int y2 = rule.y2 >= section.height ? rule.y2 + grow : rule.y2;
+            m_painter.drawLine(m_layout.leftMargin + rule.x1, top + y1, m_layout.leftMargin + rule.x2, top + y2);
+        }
     }
 
-    void detail(const RecordSet& rows, int row, int top)
+    // A growing text that needs more than `height` is set smaller to fit it.
+    void detail(const RecordSet& rows, int row, int top, int height)
     {
         setFont(0, m_layout.face, false);
         for (const ReportField& field : m_layout.fields) {
             const int index = rows.fieldIndex(field.field);
             const QVariant value = index >= 0 ? rows.value(row, index) : QVariant();
-            const QRect area(m_layout.leftMargin + field.left + 20, top, field.width - 40, m_layout.detail.height);
+            const QRect area(m_layout.leftMargin + field.left + kFieldInset, top, field.width - 2 * kFieldInset, height);
             const QString shown = reportFieldText(value, field.format);
+            if (field.grows) {
+                QTextLayout text(shown);
+                const int textHeight = growText(text, m_layout, field, height);
+                text.draw(&m_painter, QPointF(area.left(), area.top() + (area.height() - textHeight) / 2.0));
+                continue;
+            }
             // A long caption is set smaller rather than cut off, down to two thirds of the size.
             const int wide = m_painter.fontMetrics().horizontalAdvance(shown);
             if (wide > area.width() && area.width() > 0) {
@@ -71,7 +170,7 @@ public:
             m_painter.drawText(area, int(field.alignment), shown);
             setFont(0, m_layout.face, false);
         }
-        section(m_layout.detail, top, 0, 0);
+        section(m_layout.detail, top, 0, 0, height - m_layout.detail.height);
     }
 
     void newPage(QPagedPaintDevice& device) { device.newPage(); }
@@ -82,12 +181,6 @@ private:
         QFont font = reportFont(face, bold);
         font.setPixelSize(qRound((pointSize > 0 ? pointSize : m_layout.pointSize) * 20));
         m_painter.setFont(font);
-    }
-
-    void rules(const QVector<ReportRule>& rules, int top)
-    {
-        for (const ReportRule& rule : rules)
-            m_painter.drawLine(m_layout.leftMargin + rule.x1, top + rule.y1, m_layout.leftMargin + rule.x2, top + rule.y2);
     }
 
     QPainter m_painter;
@@ -165,7 +258,45 @@ QString reportFieldText(const QVariant& value, const QString& format)
     return value.toString();
 }
 
+QVector<int> reportLineHeights(const ReportLayout& layout, const RecordSet& rows, int pageHeight)
+{
+    QVector<int> heights(rows.count(), layout.detail.height);
+    for (const ReportField& field : layout.fields) {
+        const int index = field.grows ? rows.fieldIndex(field.field) : -1;
+        if (index < 0)
+            continue;
+        for (int row = 0; row < rows.count(); ++row) {
+            const QString shown = reportFieldText(rows.value(row, index), field.format);
+            if (shown.isEmpty())
+                continue;
+            QTextLayout text(shown);
+            heights[row] = qMax(heights[row], growText(text, layout, field, 0) + 2 * kGrowPadding);
+        }
+    }
+    if (layout.linesPerPage <= 0)
+        return heights;
+    // The lines of a page: a group, or each run of linesPerPage lines of it.
+    const int room = detailRoom(layout, pageHeight);
+    const int groupField = layout.groupField.isEmpty() ? -1 : rows.fieldIndex(layout.groupField);
+    int first = 0;
+    for (int row = 1; row <= rows.count(); ++row) {
+        if (row == rows.count() || row - first == layout.linesPerPage
+            || (groupField >= 0 && rows.value(row, groupField) != rows.value(first, groupField))) {
+            holdToRoom(heights, first, row - first, room, layout.detail.height);
+            first = row;
+        }
+    }
+    return heights;
+}
+
 QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& rows, int pageHeight)
+{
+    return paginate(layout, rows, pageHeight, reportLineHeights(layout, rows, pageHeight));
+}
+
+namespace {
+
+QVector<ReportPage> paginate(const ReportLayout& layout, const RecordSet& rows, int pageHeight, const QVector<int>& heights)
 {
     const int bodyBottom = pageHeight - layout.bottomMargin - layout.pageFooter.height;
     const int bodyTop = layout.topMargin + layout.pageHeader.height;
@@ -179,10 +310,10 @@ QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& 
     };
     for (int row = 0; row < rows.count(); ++row) {
         const bool newGroup = groupField >= 0 && row > 0 && rows.value(row, groupField) != rows.value(row - 1, groupField);
-        if ((newGroup && !pages.last().rows.isEmpty()) || (y + layout.detail.height > bodyBottom && !pages.last().rows.isEmpty()))
+        if ((newGroup && !pages.last().rows.isEmpty()) || (y + heights[row] > bodyBottom && !pages.last().rows.isEmpty()))
             startPage();
         pages.last().rows.append(row);
-        y += layout.detail.height;
+        y += heights[row];
         const bool groupEnds = groupField >= 0
                                && (row + 1 == rows.count() || rows.value(row + 1, groupField) != rows.value(row, groupField));
         if (groupEnds) {
@@ -196,10 +327,13 @@ QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& 
     return pages;
 }
 
+}  // namespace
+
 void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const RecordSet& rows)
 {
-    const QVector<ReportPage> pages = paginateReport(layout, rows, pageHeightOf(device));
     const int pageHeight = pageHeightOf(device);
+    const QVector<int> heights = reportLineHeights(layout, rows, pageHeight);
+    const QVector<ReportPage> pages = paginate(layout, rows, pageHeight, heights);
     Painter painter(device, layout);
     for (int index = 0; index < pages.size(); ++index) {
         if (index > 0)
@@ -213,8 +347,8 @@ void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const R
             y += layout.reportHeader.height;
         }
         for (int row : page.rows) {
-            painter.detail(rows, row, y);
-            y += layout.detail.height;
+            painter.detail(rows, row, y, heights[row]);
+            y += heights[row];
             if (page.groupFootersAfter.contains(row)) {
                 painter.section(layout.groupFooter, y, number, int(pages.size()));
                 y += layout.groupFooter.height;
@@ -247,12 +381,44 @@ void writeReportPdf(const QString& path, const ReportLayout& layout, const Recor
     renderReport(writer, layout, rows);
 }
 
+namespace {
+
+// Shows `layout` in the open preview of its report, if there is one the user can reach from where
+// the preview is asked for; true when it did.
+bool replaceOpenPreview(const ReportLayout& layout, const RecordSet& rows, QWidget* owner)
+{
+    const auto found = g_previews.constFind(layout.caption);
+    if (found == g_previews.constEnd())
+        return false;
+    QPrintPreviewDialog* dialog = found->dialog;
+    // One left open under another modal window would be blocked: it gives way to a new one.
+    if (!dialog || !dialog->isVisible() || dialog->parentWidget() != owner) {
+        if (dialog)
+            dialog->close();
+        g_previews.remove(layout.caption);
+        return false;
+    }
+    *found->shown = ShownReport{layout, rows};
+    dialog->printer()->setPageLayout(reportPageLayout(layout));
+    if (auto* pages = dialog->findChild<QPrintPreviewWidget*>())
+        pages->updatePreview();
+    dialog->raise();
+    dialog->activateWindow();
+    return true;
+}
+
+}  // namespace
+
 void outputReport(const ReportLayout& layout, const RecordSet& rows, bool preview)
 {
     if (g_handler) {
         g_handler(layout, rows, preview);
         return;
     }
+    // A modal window that asks for a preview owns it, or the modal window would block it.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (preview && layout.onePreview && replaceOpenPreview(layout, rows, owner))
+        return;
     auto* printer = new QPrinter(QPrinter::HighResolution);
     if (!printerInstalled())
         printer->setOutputFormat(QPrinter::PdfFormat);
@@ -264,13 +430,15 @@ void outputReport(const ReportLayout& layout, const RecordSet& rows, bool previe
         delete printer;
         return;
     }
-    // A modal window that asks for a preview owns it, or the modal window would block it.
-    auto* dialog = new QPrintPreviewDialog(printer, QApplication::activeModalWidget());
+    auto* dialog = new QPrintPreviewDialog(printer, owner);
     QObject::connect(dialog, &QObject::destroyed, [printer] { delete printer; });
     dialog->setWindowTitle(layout.caption);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto shown = std::make_shared<ShownReport>(ShownReport{layout, rows});
     QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
-                     [layout, rows](QPrinter* target) { renderReport(*target, layout, rows); });
+                     [shown](QPrinter* target) { renderReport(*target, shown->layout, shown->rows); });
+    if (layout.onePreview)
+        g_previews.insert(layout.caption, OpenPreview{dialog, shown});
     dialog->setModal(false);
     dialog->show();
 }

@@ -47,6 +47,9 @@ struct ReportField {
     int width = 0;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     QString format;  // "#,##0.00", "0.000", "yyyy-MM-dd" or none
+    // Grows to fit its text: wraps onto as many lines as the text needs, and its printed line
+    // grows with it (the other fields centre in the taller line, the rules follow its foot).
+    bool grows = false;
 };
 
 // A column of a report: its heading in the page header and its field in the detail line.
@@ -92,6 +95,13 @@ struct ReportLayout {
     ReportSection pageFooter;
     ReportSection reportFooter;
     QString groupField;  // when set, each value of this field starts a group on a new page
+    // When set, that many detail lines always fit on a page with its bands: where growing lines
+    // would run past the page, the tallest are held to what the page has room for and their text
+    // is set smaller rather than cut.
+    int linesPerPage = 0;
+    // A new preview of this report replaces what the open one shows and raises it, instead of
+    // opening another window.
+    bool onePreview = false;
 };
 
 // One printed page: the rows it shows and the bands that close on it.
@@ -109,6 +119,10 @@ void addReportColumns(ReportLayout& layout, const std::vector<ReportColumn>& col
 // How the rows fall on pages `pageHeight` twips high (margins included).
 QVector<ReportPage> paginateReport(const ReportLayout& layout, const RecordSet& rows, int pageHeight);
 
+// The printed height of each detail line on a page `pageHeight` twips high: the layout's own
+// height, or taller where a growing field needs more.
+QVector<int> reportLineHeights(const ReportLayout& layout, const RecordSet& rows, int pageHeight);
+
 // A value as a report field shows it.
 QString reportFieldText(const QVariant& value, const QString& format);
 
@@ -123,7 +137,8 @@ void renderReport(QPagedPaintDevice& device, const ReportLayout& layout, const R
 void writeReportPdf(const QString& path, const ReportLayout& layout, const RecordSet& rows);
 
 // Prints on the default printer, or opens the preview window. A preview needs no printer: its
-// print button then writes a PDF file. Tests replace the output.
+// print button then writes a PDF file. A layout marked onePreview keeps one preview window per
+// caption. Tests replace the output.
 void outputReport(const ReportLayout& layout, const RecordSet& rows, bool preview);
 using ReportOutputHandler = std::function<void(const ReportLayout&, const RecordSet&, bool preview)>;
 ReportOutputHandler setReportOutputHandler(ReportOutputHandler handler);

@@ -21,6 +21,7 @@ ReportLayout statementLayout(const QString& caption, int width, int headerHeight
 {
     ReportLayout layout;
     layout.caption = caption;
+    layout.onePreview = true;
     layout.width = width;
     layout.pointSize = detailSize;
     layout.pageHeader.height = headerHeight;

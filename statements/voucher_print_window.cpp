@@ -43,6 +43,7 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
 
     ReportLayout layout;
     layout.caption = QStringLiteral("凭证打印");
+    layout.onePreview = true;
     layout.width = 9700;
     layout.pointSize = 10.5;
     layout.groupField = QStringLiteral("月");
@@ -74,6 +75,9 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
                      ReportField{QStringLiteral("数量"), 5120, 940, centre, QString()},
                      ReportField{QStringLiteral("借方金额"), 6120, 1670, right, QStringLiteral("#,##0.00")},
                      ReportField{QStringLiteral("贷方金额"), 7880, 1670, right, QStringLiteral("#,##0.00")}};
+    // The account grows to show the whole full name that was posted; six lines still fit a page.
+    layout.fields[1].grows = true;
+    layout.linesPerPage = kVoucherLinesPerPage;
     layout.detail.height = 430;
     for (int x : rules)
         layout.detail.rules.append(ReportRule{x, 0, x, 430});
@@ -150,6 +154,7 @@ VoucherPrintWindow::VoucherPrintWindow(QWidget* parent)
     connect(m_month, &QComboBox::activated, this, [this] { guarded([this] { monthChosen(); }); });
     connect(preview, &QPushButton::clicked, this, [this] { guarded([this] { previewClicked(); }); });
     connect(next, &QPushButton::clicked, this, [this] { guarded([this] { nextClicked(); }); });
+    connect(print, &QPushButton::clicked, this, [this] { guarded([this] { printClicked(); }); });
     connect(range, &QPushButton::clicked, this, [this] { guarded([this] { rangeClicked(); }); });
     connect(save, &QPushButton::clicked, this, [this] { guarded([this] { saveSettingsClicked(); }); });
     connect(setup, &QPushButton::clicked, m_settings, &QWidget::show);
@@ -204,6 +209,11 @@ void VoucherPrintWindow::nextClicked()
 {
     m_from->setText(QString::number(m_from->text().toInt() + 1));
     output(true);
+}
+
+void VoucherPrintWindow::printClicked()
+{
+    output(false);
 }
 
 void VoucherPrintWindow::rangeClicked()

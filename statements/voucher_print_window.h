@@ -23,6 +23,8 @@ public:
     void monthChosen();
     void previewClicked();
     void nextClicked();
+    // Prints the voucher of the number box, as one step of a range, without asking.
+    void printClicked();
     void rangeClicked();
     void saveSettingsClicked();
 

@@ -11,6 +11,7 @@
 #include "vouchers/month_closing.h"
 
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 
 namespace {
 
@@ -163,6 +164,130 @@ private slots:
         again.close();
         setPrinterCheck(previousCheck);
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
+    }
+
+    // 打印 prints the voucher of the number box straight away, or says there is no printer.
+    void printButtonPrintsTheNumberedVoucher()
+    {
+        voucher(5, 2);
+        VoucherPrintWindow window;
+        child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
+        fill(window, {{"Text1", u"5"_s}});
+        QCOMPARE(press(window, "Command3", recorder), QString());
+        QVERIFY(m_report->calls == 1 && !m_report->preview && m_report->rows.count() == 6);
+        QCOMPARE(m_report->layout.pageHeader.texts.at(3).text, u"记 字第5号(%p/%P)"_s);
+
+        m_report->printer = false;
+        QCOMPARE(press(window, "Command3", recorder), u"你电脑上没有安装打印机!! "_s);
+        QVERIFY(m_report->calls == 1 && recorder.messages.size() == 1 && recorder.messages.last().title == u"QM505提示 "_s);
+    }
+
+    // One preview window per report: paging through vouchers, or previewing a statement again,
+    // replaces what it shows; a closed preview gives way to a new one.
+    void onePreviewPerReport()
+    {
+        for (int number = 1; number <= 3; ++number)
+            voucher(number, 1);
+        m_report.reset();
+        auto previousCheck = setPrinterCheck([] { return false; });
+        const auto previews = [] {
+            QStringList titles;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (qobject_cast<QPrintPreviewDialog*>(widget) && widget->isVisible())
+                    titles << widget->windowTitle();
+            titles.sort();
+            return titles;
+        };
+        VoucherPrintWindow window;
+        child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
+        for (const char* button : {"Command1", "Command2", "Command2"})
+            click(window, button);
+        QCOMPARE(previews(), QStringList{u"凭证打印"_s});
+
+        // What the preview prints now: the last voucher.
+        QPrintPreviewDialog* preview = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            preview = qobject_cast<QPrintPreviewDialog*>(widget) && widget->isVisible() ? qobject_cast<QPrintPreviewDialog*>(widget) : preview;
+        const QString pdf = programFolder() + u"/preview.pdf"_s;
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setFullPage(true);
+            printer.setPageLayout(preview->printer()->pageLayout());
+            emit preview->paintRequested(&printer);
+        }
+        QCOMPARE(pdfLinesWith(pdfPageTexts(pdf).value(0), u"字第"_s).value(0).section(u' ', -2), u"记 字第3号(1/1)"_s);
+
+        StatementsWindow statements;
+        for (const char* option : {"Option1", "Option1", "Option3", "Option2"}) {
+            child<QRadioButton>(statements, option)->setChecked(true);
+            click(statements, "Command2");
+        }
+        QCOMPARE(previews(), (QStringList{u"凭证打印"_s, u"利润表"_s, u"资产负债表"_s}));
+
+        preview->close();
+        click(window, "Command1");
+        QTRY_COMPARE(previews().size(), 3);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QPrintPreviewDialog*>(widget))
+                widget->close();
+        setPrinterCheck(previousCheck);
+    }
+
+    // A long full name wraps inside its field and its line grows, rules and totals with it; seven
+    // lines still print six and one on two A4 pages, in either orientation, however long the name.
+    void longAccountNameGrowsItsLine()
+    {
+        const QString name = u"应收账款/北京市海淀区某某科技发展有限公司/货款"_s;
+        for (const auto& [fullName, landscape] : {std::pair{name, false}, {name.repeated(8), true}}) {
+            execute(u"DELETE FROM 分2016"_s);
+            execute(u"DELETE FROM 科目表 WHERE 科目代码='1122001001'"_s);
+            addAccount(u"1122001001"_s, u"货款"_s, fullName);
+            voucher(1, 7);
+            // The debit lines (1, 3, 5, 7) go to the long account: 0.1 + 0.2 + 0.125 + 0.125.
+            execute(u"UPDATE 分2016 SET 代码='1122001001', 借方金额=CASE substr(ID, 8) WHEN '001' THEN 0.1 WHEN '003' THEN 0.2 ELSE 0.125 END "
+                    "WHERE 借方金额 IS NOT NULL"_s);
+            ReportLayout layout = voucherReportLayout(buildVoucherPrint(kYear, u"3"_s, u"1"_s), u"示范单位"_s);
+            orientReport(layout, landscape ? Landscape : Portrait);
+            const VoucherPrint print = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
+            const QVector<int> heights = reportLineHeights(layout, print.lines, landscape ? 11906 : 16838);
+            QVERIFY(heights[0] > layout.detail.height && heights[1] == layout.detail.height);
+
+            const QString pdf = qEnvironmentVariable("QM505_VOUCHER_PDF", programFolder() + u"/voucher"_s) + (landscape ? u"-landscape.pdf"_s : u".pdf"_s);
+            writeReportPdf(pdf, layout, print.lines);
+            const QStringList printed = pdfPageTexts(pdf);
+            QCOMPARE(printed.size(), 2);
+            QCOMPARE(pdfPageSize(pdf), landscape ? u"842 x 595 pts (A4)"_s : u"595 x 842 pts (A4)"_s);
+            QCOMPARE(pdfLinesWith(printed[0], u"(1/2)"_s).size() + pdfLinesWith(printed[1], u"(2/2)"_s).size(), 2);
+            for (const QString& page : printed)
+                QCOMPARE(pdfLinesWith(page, u"总  计"_s).value(0).section(u' ', -2), u"0.55 30.00"_s);
+
+            // In the account's column, between its left and right rules: the whole name of each
+            // debit line, no word running past the field; six summaries on page 1, one on page 2.
+            const double left = (layout.leftMargin + 1770) / 20.0;
+            const double right = (layout.leftMargin + 1770 + 3300) / 20.0;
+            const QVector<QVector<PdfWord>> pages = pdfPageWords(pdf);
+            QString account;
+            QList<int> summaries;
+            for (const QVector<PdfWord>& words : pages) {
+                summaries << 0;
+                // The lines lie between the heading row and the totals.
+                const double top = (layout.topMargin + 1420) / 20.0;
+                double bottom = 842;
+                for (const PdfWord& word : words)
+                    bottom = word.text.startsWith(u"总"_s) ? qMin(bottom, word.box.top()) : bottom;
+                for (const PdfWord& word : words) {
+                    summaries.last() += word.text == u"摘要"_s;
+                    if (word.box.left() < left - 1 || word.box.left() > right || word.box.top() < top || word.box.bottom() > bottom)
+                        continue;
+                    QVERIFY2(word.box.right() <= right, qPrintable(word.text));
+                    account += word.text;
+                }
+            }
+            QCOMPARE(summaries, (QList<int>{6, 1}));
+            QCOMPARE(account.count(u"1122001001."_s + fullName), 4);
+        }
     }
 
     // The preview and the export evaluate the option and month chosen now: heading and figures

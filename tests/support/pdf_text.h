@@ -4,7 +4,10 @@
 // each page, and the page size.
 
 #include <QProcess>
+#include <QRectF>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QVector>
 
 namespace qm::test {
 
@@ -50,6 +53,33 @@ inline QString pdfPageSize(const QString& path)
             return line.mid(10).trimmed();
     }
     return QString();
+}
+
+// A word as drawn on a page, its box in points from the page's top left corner.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+
+// The words of each page with their boxes, in the order they are read. A text cut off at the
+// edge of its field is still whole in a PDF's text: only its box tells how far it runs.
+inline QVector<QVector<PdfWord>> pdfPageWords(const QString& path)
+{
+    const QString html = popplerOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-enc"),
+                                                                      QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QVector<QVector<PdfWord>> pages;
+    for (const QString& page : html.split(QStringLiteral("<page ")).mid(1)) {
+        QVector<PdfWord> words;
+        for (const QRegularExpressionMatch& match : word.globalMatch(page)) {
+            const QPointF topLeft(match.captured(1).toDouble(), match.captured(2).toDouble());
+            const QPointF bottomRight(match.captured(3).toDouble(), match.captured(4).toDouble());
+            words.append(PdfWord{match.captured(5), QRectF(topLeft, bottomRight)});
+        }
+        pages.append(words);
+    }
+    return pages;
 }
 
 }  // namespace qm::test
