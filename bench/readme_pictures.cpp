@@ -136,7 +136,8 @@ bool queryCentrePicture(const QString& path)
     return save(window, path);
 }
 
-// The report a preview would show, written to PDF and its first page to PNG.
+// The report a preview would show, written to PDF; the top third of its first page (where a
+// voucher's six lines, totals and signatures are) to PNG.
 bool printedVoucherPicture(const QString& path, const QString& scratch)
 {
     ReportLayout layout;
@@ -160,7 +161,8 @@ bool printedVoucherPicture(const QString& path, const QString& scratch)
     base.chop(4);
     const int status = QProcess::execute(QStringLiteral("pdftoppm"),
                                          {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"), QStringLiteral("-f"),
-                                          QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, base});
+                                          QStringLiteral("1"), QStringLiteral("-singlefile"), QStringLiteral("-W"),
+                                          QStringLiteral("661"), QStringLiteral("-H"), QStringLiteral("360"), pdf, base});
     std::printf("%s %s\n", status == 0 ? "wrote" : "could not write (pdftoppm)", qPrintable(path));
     return status == 0;
 }
