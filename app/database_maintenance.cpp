@@ -43,6 +43,8 @@ std::optional<Message> checkBackupFolder(const QString& folder)
 
 QString backupDatabase(const QString& folder, const QDateTime& when)
 {
+    // A file put in the books' place by someone else is not backed up as the books.
+    checkBooksFileInPlace();
     closeConnection();
     makePrivateFolder(folder);
     const QString target = QDir(folder).filePath(backupFileName(when));
@@ -54,6 +56,7 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
 
 void restoreDatabase(const QString& backupPath)
 {
+    checkBooksFileInPlace();
     closeConnection();
     const QString staged = databaseFilePath() + QStringLiteral(".restore");
     QFile::remove(staged);

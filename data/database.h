@@ -22,6 +22,10 @@ QString databaseFilePath();
 bool openConnection();
 void closeConnection();
 bool isConnectionOpen();
+// Throws when the open books file was moved, deleted or replaced since it was opened; from then
+// on every statement is refused the same way until the program starts again. Each statement
+// outside a transaction checks it; so does work that copies or replaces the file.
+void checkBooksFileInPlace();
 
 // Runs one statement (trimmed) with its values bound in order. A SELECT returns its rows;
 // any other statement returns an empty record set. A null QString binds as empty text; a null
