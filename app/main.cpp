@@ -11,6 +11,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM505"));
+    qm::installQtTranslation();
 
     qm::setProgramFolder(QCoreApplication::applicationDirPath());
     // Held until main returns: the books are this program's alone while it runs.

@@ -3,6 +3,7 @@
 #include "app/login_window.h"
 #include "app/main_window.h"
 #include "app/settings_window.h"
+#include "app/start_up.h"
 #include "data/choosers.h"
 #include "data/dialog_runner.h"
 #include "data/fiscal_year.h"
@@ -81,6 +82,24 @@ private slots:
         setProcessEndHandler(m_previousEnd);
         setPrinterCheck(m_previousPrinter);
         BooksTest::cleanup();
+    }
+
+    void qtOwnDialogsSpeakChinese()
+    {
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_zh_CN.qm"_s))
+            QSKIP("Qt's translations are not installed (Debian package qt6-translations-l10n)");
+        QTranslator* translator = installQtTranslation();
+        QVERIFY(translator);
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:") + u'|' + QCoreApplication::translate("QPrintDialog", "Print"),
+                 u"查找范围：|打印"_s);
+        // The dialog Qt draws itself where the desktop offers none.
+        QFileDialog dialog(nullptr, u"请选择文件"_s, programFolder(), u"BAM文件(*.bam)"_s);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        const auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons);
+        QCOMPARE(buttons->button(QDialogButtonBox::Open)->text() + u'|' + buttons->button(QDialogButtonBox::Cancel)->text(), u"打开(&O)|取消"_s);
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
     }
 
     void yearOperatorAndPassword()
