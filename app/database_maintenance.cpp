@@ -67,6 +67,7 @@ void restoreDatabase(const QString& backupPath)
         throw DbError(QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
     }
     swapInto(staged, databaseFilePath());
+    adoptBooksFile();
 }
 
 void compactDatabase(int year)
@@ -88,6 +89,7 @@ void compactDatabase(int year)
         if (!isDatabaseOfThisProgram(target))
             throw DbError(QStringLiteral("压缩后的数据库不完整"));
         swapInto(target, databaseFilePath());
+        adoptBooksFile();
     } catch (...) {
         closeConnection();
         QFile::remove(target);

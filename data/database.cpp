@@ -15,7 +15,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace qm {
 
@@ -42,6 +44,23 @@ int g_transactionDepth = 0;
 // Set once the open file is found moved or replaced: every later statement is refused, so no
 // window shows or writes figures of a file that is no longer the books.
 bool g_booksMoved = false;
+
+// The file this run works on, from its first opening: the connection is closed now and then
+// (backup, the login), and the file found at reopening must still be that one.
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+};
+std::optional<FileId> g_booksFile;
+
+std::optional<FileId> fileIdOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
 
 // What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
 QString explanation(int resultCode)
@@ -167,6 +186,7 @@ void setProgramFolder(const QString& folder)
     closeConnection();
     g_programFolder = folder;
     g_booksMoved = false;
+    g_booksFile.reset();
 }
 
 QString programFolder()
@@ -189,11 +209,22 @@ bool openConnection()
     if (isConnectionOpen())
         return true;
     const QString path = databaseFilePath();
+    if (g_booksFile && fileIdOf(path) != g_booksFile)
+        g_booksMoved = true;
+    if (g_booksMoved)
+        checkBooksFileInPlace();
     if (!QFileInfo::exists(path))
         throw DbError(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     openFile(path, false);
+    if (!g_booksFile)
+        g_booksFile = fileIdOf(path);
     createMissingIndexes();
     return true;
+}
+
+void adoptBooksFile()
+{
+    g_booksFile.reset();
 }
 
 void closeConnection()
@@ -384,6 +415,7 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
         QFile::remove(partial);
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     }
+    adoptBooksFile();
 }
 
 Transaction::Transaction()

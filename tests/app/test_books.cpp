@@ -483,9 +483,13 @@ private slots:
     void booksFileMovedOrReplacedWhileOpenIsNeverWritten()
     {
         const QString explained = u"帐套的数据库文件在本程序运行时被移走或替换了，这次操作没有完成，什么也没有写入。请关闭本程序，再重新启动。"_s;
-        // The file renamed away or a copy renamed over it; before any change, or while one is under way.
-        for (const auto& [replaced, duringChange] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
-            const QString tag = u"replaced %1, during a change %2"_s.arg(replaced).arg(duringChange);
+        // The file renamed away or a copy renamed over it: between two changes, while one is
+        // under way, or while the connection is closed (as after a backup).
+        enum When { BetweenChanges, DuringChange, ConnectionClosed };
+        for (const bool replaced : {false, true})
+        for (const When when : {BetweenChanges, DuringChange, ConnectionClosed}) {
+            const bool duringChange = when == DuringChange;
+            const QString tag = u"replaced %1, case %2"_s.arg(replaced).arg(int(when));
             TempProgram program;
             const QString path = databaseFilePath();
             const QString aside = program.path() + u"/aside.mdb"_s;
@@ -495,6 +499,8 @@ private slots:
                 change.emplace();
                 QVERIFY(!scalar(u"SELECT count(*) FROM 分2016"_s).isNull());
             }
+            if (when == ConnectionClosed)
+                closeConnection();
             if (replaced)
                 QVERIFY(QFile::copy(path, aside));
             QVERIFY(replaced ? std::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData()) == 0 : QFile::rename(path, aside));
