@@ -99,6 +99,15 @@ QString databaseText(const QSqlError& error)
     return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
 }
 
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
+    if (!sqlite)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    return sqlite;
+}
+
 void openFile(const QString& path, bool create)
 {
     closeConnection();
@@ -114,9 +123,7 @@ void openFile(const QString& path, bool create)
         throw DbError(text);
     }
     // A file moved or replaced under the connection must be told apart from a read-only one.
-    const QVariant handle = db.driver()->handle();
-    if (sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr)
-        sqlite3_extended_result_codes(sqlite, 1);
+    sqlite3_extended_result_codes(sqliteHandle(db), 1);
     // One self-contained file, so that a copy of it is a whole backup.
     QSqlQuery(QStringLiteral("PRAGMA journal_mode=DELETE"), db).finish();
 }
@@ -125,15 +132,6 @@ QSqlDatabase connection()
 {
     openConnection();
     return QSqlDatabase::database(kConnectionName, false);
-}
-
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver()->handle();
-    sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
-    if (!sqlite)
-        throw DbError(QStringLiteral("数据库没有打开"));
-    return sqlite;
 }
 
 // The user reads the explanation and the database's own words; the statement is for whoever
