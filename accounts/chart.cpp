@@ -167,12 +167,13 @@ ChangeCheck checkDeleteAccount(const QString& code, int year)
                QStringLiteral("注意！特别注意！"));
 }
 
-void deleteAccount(const QString& code)
+void deleteAccount(const QString& code, int year)
 {
-    if (code.isEmpty() || !findAccount(code))
-        throw DbError(kChooseAccount);
     const QString parent = code.left(code.size() - 3);
     Transaction transaction;
+    // Checked here as well as before the question: the lines of a deleted account would vanish
+    // from every voucher.
+    throwOnRefusal(checkDeleteAccount(code, year));
     execute(QStringLiteral("DELETE FROM 科目表 WHERE ") + kCodePrefix, {code, code});
     if (code.size() > 4) {
         const bool hasOtherChild =

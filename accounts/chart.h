@@ -43,8 +43,8 @@ void renameAccount(const QString& code, const QString& newName, const QString& d
 
 ChangeCheck checkDeleteAccount(const QString& code, int year);
 // Deletes the account with its descendants; the parent is a leaf again once it has no
-// sub-account left.
-void deleteAccount(const QString& code);
+// sub-account left. Refuses, as the check does, an account with entries in the year.
+void deleteAccount(const QString& code, int year);
 
 struct NewLevel1Account {
     QString code;

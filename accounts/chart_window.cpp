@@ -235,7 +235,7 @@ void ChartWindow::deleteClicked()
     }
     if (showMessage(*check.question) != MessageAnswer::Yes)
         return;
-    deleteAccount(code);
+    deleteAccount(code, fiscalYear());
     m_code->clear();
     load();
     showMessage(QStringLiteral("删除成功"));

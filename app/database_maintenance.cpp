@@ -43,6 +43,8 @@ std::optional<Message> checkBackupFolder(const QString& folder)
 
 QString backupDatabase(const QString& folder, const QDateTime& when)
 {
+    // A file put in the books' place by someone else is not backed up as the books.
+    checkBooksFileInPlace();
     closeConnection();
     makePrivateFolder(folder);
     const QString target = QDir(folder).filePath(backupFileName(when));
@@ -54,6 +56,7 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
 
 void restoreDatabase(const QString& backupPath)
 {
+    checkBooksFileInPlace();
     closeConnection();
     const QString staged = databaseFilePath() + QStringLiteral(".restore");
     QFile::remove(staged);
@@ -64,6 +67,7 @@ void restoreDatabase(const QString& backupPath)
         throw DbError(QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
     }
     swapInto(staged, databaseFilePath());
+    adoptBooksFile();
 }
 
 void compactDatabase(int year)
@@ -85,6 +89,7 @@ void compactDatabase(int year)
         if (!isDatabaseOfThisProgram(target))
             throw DbError(QStringLiteral("压缩后的数据库不完整"));
         swapInto(target, databaseFilePath());
+        adoptBooksFile();
     } catch (...) {
         closeConnection();
         QFile::remove(target);

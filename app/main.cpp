@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM505"));
+    qm::installQtTranslation();
     // Insert toggles overwrite from the login window on.
     qm::installKeyboardWatch();
 

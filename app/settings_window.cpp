@@ -236,7 +236,9 @@ void SettingsWindow::restoreClicked()
     if (!askYes(QStringLiteral("是否导入数据?导入时会替代原有数据"), QStringLiteral("提示信息"))
         || !askYes(QStringLiteral("最后一次提示:是否导入数据?"), QStringLiteral("最后一次提示")))
         return;
-    const QString file = chooseOpenFile(QStringLiteral("请选择文件"), QStringLiteral("BAM文件(*.bam)"));
+    // The backups are most likely where the backup button puts them.
+    const QString file = chooseOpenFile(QStringLiteral("请选择文件"), QStringLiteral("BAM文件(*.bam)"),
+                                        readStoredSettings().backupFolder);
     if (file.isEmpty()) {
         showMessage(QStringLiteral("请选择文件!"), QStringLiteral("请选择文件"), MessageIcon::Information);
         return;

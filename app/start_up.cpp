@@ -4,9 +4,12 @@
 #include "data/private_files.h"
 #include "data/schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLockFile>
+#include <QTranslator>
 
 namespace qm {
 
@@ -84,6 +87,18 @@ bool BooksLock::isLocked() const
 void BooksLock::unlock()
 {
     m_file.reset();
+}
+
+QTranslator* installQtTranslation()
+{
+    // Owned by the application, so it lives as long as the dialogs that use it.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 std::optional<Message> prepareBooks(BooksLock& lock)

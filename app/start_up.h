@@ -10,6 +10,7 @@
 #include <optional>
 
 class QLockFile;
+class QTranslator;
 
 namespace qm {
 
@@ -33,6 +34,11 @@ private:
 };
 
 QString booksLockFilePath(const QString& dataFolder);
+
+// Installs Qt's own Simplified Chinese texts (qtbase_zh_CN), so that the file, folder, print and
+// page set-up dialogs speak the program's language. Returns the installed translator (owned by the
+// application), or null when the translation is not installed: those dialogs then stay in English.
+QTranslator* installQtTranslation();
 
 // Makes the data folder (0700) when missing, takes the lock, creates a new database when there is
 // none, and checks an existing one: writable, readable as SQLite, passing the quick check and

@@ -19,11 +19,12 @@ QString chooseFolder(const QString& prompt)
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), prompt, QDir::homePath());
 }
 
-QString chooseOpenFile(const QString& title, const QString& filter)
+QString chooseOpenFile(const QString& title, const QString& filter, const QString& startFolder)
 {
     if (g_fileChooser)
-        return g_fileChooser(title, filter);
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QDir::homePath(), filter);
+        return g_fileChooser(title, filter, startFolder);
+    const QString folder = !startFolder.isEmpty() && QDir(startFolder).exists() ? startFolder : QDir::homePath();
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
 }
 
 FolderChooser setFolderChooser(FolderChooser chooser)

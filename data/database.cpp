@@ -15,7 +15,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace qm {
 
@@ -34,13 +36,38 @@ constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
 constexpr int kSqliteCantOpen = 14;
 constexpr int kSqliteNotADatabase = 26;
+// The extended code of a write to a file that was renamed, deleted or replaced after it was opened.
+constexpr int kSqliteReadOnlyDbMoved = kSqliteReadOnly | (4 << 8);
 
 QString g_programFolder;
 int g_transactionDepth = 0;
+// Set once the open file is found moved or replaced: every later statement is refused, so no
+// window shows or writes figures of a file that is no longer the books.
+bool g_booksMoved = false;
+
+// The file this run works on, from its first opening: the connection is closed now and then
+// (backup, the login), and the file found at reopening must still be that one.
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+};
+std::optional<FileId> g_booksFile;
+
+std::optional<FileId> fileIdOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
 
 // What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
 QString explanation(int resultCode)
 {
+    if (resultCode == kSqliteReadOnlyDbMoved)
+        return QStringLiteral("帐套的数据库文件在本程序运行时被移走或替换了，这次操作没有完成，什么也没有写入。"
+                              "请关闭本程序，再重新启动。");
     switch (resultCode & 0xff) {
     case kSqliteBusy:
     case kSqliteLocked:
@@ -72,6 +99,15 @@ QString databaseText(const QSqlError& error)
     return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
 }
 
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
+    if (!sqlite)
+        throw DbError(QStringLiteral("数据库没有打开"));
+    return sqlite;
+}
+
 void openFile(const QString& path, bool create)
 {
     closeConnection();
@@ -86,6 +122,8 @@ void openFile(const QString& path, bool create)
         QSqlDatabase::removeDatabase(kConnectionName);
         throw DbError(text);
     }
+    // A file moved or replaced under the connection must be told apart from a read-only one.
+    sqlite3_extended_result_codes(sqliteHandle(db), 1);
     // One self-contained file, so that a copy of it is a whole backup.
     QSqlQuery(QStringLiteral("PRAGMA journal_mode=DELETE"), db).finish();
 }
@@ -94,15 +132,6 @@ QSqlDatabase connection()
 {
     openConnection();
     return QSqlDatabase::database(kConnectionName, false);
-}
-
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver()->handle();
-    sqlite3* sqlite = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
-    if (!sqlite)
-        throw DbError(QStringLiteral("数据库没有打开"));
-    return sqlite;
 }
 
 // The user reads the explanation and the database's own words; the statement is for whoever
@@ -154,6 +183,8 @@ void setProgramFolder(const QString& folder)
 {
     closeConnection();
     g_programFolder = folder;
+    g_booksMoved = false;
+    g_booksFile.reset();
 }
 
 QString programFolder()
@@ -176,11 +207,22 @@ bool openConnection()
     if (isConnectionOpen())
         return true;
     const QString path = databaseFilePath();
+    if (g_booksFile && fileIdOf(path) != g_booksFile)
+        g_booksMoved = true;
+    if (g_booksMoved)
+        checkBooksFileInPlace();
     if (!QFileInfo::exists(path))
         throw DbError(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     openFile(path, false);
+    if (!g_booksFile)
+        g_booksFile = fileIdOf(path);
     createMissingIndexes();
     return true;
+}
+
+void adoptBooksFile()
+{
+    g_booksFile.reset();
 }
 
 void closeConnection()
@@ -201,6 +243,17 @@ bool isConnectionOpen()
            && QSqlDatabase::database(kConnectionName, false).isOpen();
 }
 
+void checkBooksFileInPlace()
+{
+    if (!g_booksMoved && isConnectionOpen()) {
+        int moved = 0;
+        sqlite3* db = sqliteHandle(QSqlDatabase::database(kConnectionName, false));
+        g_booksMoved = sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+    }
+    if (g_booksMoved)
+        throw DbError(explanation(kSqliteReadOnlyDbMoved) + QStringLiteral("\n") + QDir::toNativeSeparators(databaseFilePath()));
+}
+
 namespace {
 
 // Runs one statement on the connection's SQLite handle, its values bound in order; the rows of
@@ -210,6 +263,9 @@ int runStatement(const QString& statement, const QVariantList& values, RecordSet
 {
     const QString sql = statement.trimmed();
     sqlite3* db = sqliteHandle(connection());
+    // Once a change has begun its file is checked by SQLite itself when it first writes.
+    if (g_transactionDepth == 0)
+        checkBooksFileInPlace();
     sqlite3_stmt* prepared = nullptr;
     const void* tail = nullptr;
     if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, &tail) != SQLITE_OK) {
@@ -254,8 +310,11 @@ int runStatement(const QString& statement, const QVariantList& values, RecordSet
         }
         rows->endRow();
     }
-    if (step != SQLITE_DONE)
+    if (step != SQLITE_DONE) {
+        if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
+            g_booksMoved = true;
         throw DbError(sqliteErrorText(db, sql));
+    }
     return columns;
 }
 
@@ -354,6 +413,7 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
         QFile::remove(partial);
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     }
+    adoptBooksFile();
 }
 
 Transaction::Transaction()

@@ -22,6 +22,14 @@ QString databaseFilePath();
 bool openConnection();
 void closeConnection();
 bool isConnectionOpen();
+// Throws when the books file was moved, deleted or replaced since this run first opened it; from
+// then on every statement is refused the same way until the program starts again. Each statement
+// outside a transaction checks it, and each reopening of the connection; so does work that
+// copies or replaces the file.
+void checkBooksFileInPlace();
+// The file now at the database's place is the books (a restore, a compaction or new books put it
+// there): the next opening takes it as this run's file.
+void adoptBooksFile();
 
 // Runs one statement (trimmed) with its values bound in order. A SELECT returns its rows;
 // any other statement returns an empty record set. A null QString binds as empty text; a null

@@ -12,8 +12,17 @@ case "${1:-run}" in
     ;;
 esac
 
+# Build jobs: every core unless QM505_JOBS asks for fewer (a shared machine).
+jobs="${QM505_JOBS:-$(nproc)}"
+if ! [[ "$jobs" =~ ^[0-9]{1,6}$ ]] || [ "$((10#$jobs))" -eq 0 ]; then
+  echo "QM505_JOBS must be a positive whole number (the number of build jobs), not '${QM505_JOBS}'" >&2
+  exit 2
+fi
+jobs="$((10#$jobs))"
+
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-          libxlsxwriter-dev libminizip-dev libxcb-xkb-dev fonts-wqy-microhei poppler-utils)
+          libxlsxwriter-dev libminizip-dev libxcb-xkb-dev fonts-wqy-microhei poppler-utils
+          qt6-translations-l10n)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
@@ -33,11 +42,11 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 case "${1:-run}" in
   run)
     # Only the program: the test programs are built by "test".
-    cmake --build build --target qm505 --parallel "$(nproc)"
+    cmake --build build --target qm505 --parallel "$jobs"
     exec build/qm505
     ;;
   test)
-    cmake --build build --parallel "$(nproc)"
+    cmake --build build --parallel "$jobs"
     cd build
     QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" ctest --output-on-failure
     ;;

@@ -142,7 +142,7 @@ private slots:
         };
         refusing(u"INSERT ON 科目表"_s, [] { addSubAccount({u"1001"_s, u"001"_s, u"甲"_s, u"借"_s}, kYear); });
         refusing(u"UPDATE ON 科目表 WHEN NEW.科目代码='1002001001'"_s, [] { renameAccount(u"1002"_s, u"存款"_s, u"借"_s); });
-        refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s); });
+        refusing(u"UPDATE ON 科目表 WHEN NEW.明细='Y'"_s, [] { deleteAccount(u"1002001"_s, kYear); });
         QVERIFY(dumpTable(u"科目表"_s) == chart && dumpTable(u"分2016"_s) == entries);
     }
 
@@ -167,17 +167,35 @@ private slots:
         const ChangeCheck allowed = checkDeleteAccount(u"1002"_s, 2017);
         QCOMPARE(shown(allowed.refusal) + shown(allowed.question), u"注意！特别注意！||如果删除将连同下级一并自动删除!!\n是否真要删除( 1002 )及其下级明细科目？"_s);
 
+        // A caller that skips the check is refused by the work itself: an opening row or a
+        // March line of the level-3 leaf holds the leaf and its ancestors.
+        for (const QString& line : {u"8000000001 1002001001 0.125 -"_s, u"8030001001 1002001001 - 0.125"_s}) {
+            execute(u"DELETE FROM 分2016"_s);
+            addLines(line);
+            const QStringList chart = dumpTable(u"科目表"_s);
+            const QStringList entries = dumpTable(u"分2016"_s);
+            for (const QString& code : {u"1002001001"_s, u"1002001"_s, u"1002"_s}) {
+                try {
+                    deleteAccount(code, kYear);
+                    QFAIL(qPrintable(code + u" deleted with "_s + line));
+                } catch (const DbError& error) {
+                    QCOMPARE(error.text(), code + u"----本级或下级有数据，不能删除!"_s);
+                }
+            }
+            QVERIFY(dumpTable(u"科目表"_s) == chart && dumpTable(u"分2016"_s) == entries);
+        }
+
         execute(u"DELETE FROM 分2016"_s);
         // The last child of a level-2 account makes that account a leaf again, not its ancestor.
-        deleteAccount(u"1002001001"_s);
+        deleteAccount(u"1002001001"_s, kYear);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
                  (QStringList{u"1002 "_s, u"1002001 Y"_s, u"1002002 Y"_s}));
         for (const QString& code : {u"1002001"_s, u"1002002"_s})
-            deleteAccount(code);
+            deleteAccount(code, kYear);
         QCOMPARE(account(u"1002"_s), u"1 银行存款 借 Y - - - -"_s);
         addAccount(u"1002003"_s, u"中行"_s, u"银行存款/中行"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
-        deleteAccount(u"1002"_s);
+        deleteAccount(u"1002"_s, kYear);
         QCOMPARE(scalar(u"SELECT group_concat(科目代码) FROM 科目表"_s).toString(), u"1001,2202"_s);
     }
 

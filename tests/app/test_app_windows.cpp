@@ -3,6 +3,7 @@
 #include "app/login_window.h"
 #include "app/main_window.h"
 #include "app/settings_window.h"
+#include "app/start_up.h"
 #include "data/choosers.h"
 #include "data/dialog_runner.h"
 #include "data/fiscal_year.h"
@@ -88,6 +89,24 @@ private slots:
         BooksTest::cleanup();
     }
 
+    void qtOwnDialogsSpeakChinese()
+    {
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_zh_CN.qm"_s))
+            QSKIP("Qt's translations are not installed (Debian package qt6-translations-l10n)");
+        QTranslator* translator = installQtTranslation();
+        QVERIFY(translator);
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:") + u'|' + QCoreApplication::translate("QPrintDialog", "Print"),
+                 u"查找范围：|打印"_s);
+        // The dialog Qt draws itself where the desktop offers none.
+        QFileDialog dialog(nullptr, u"请选择文件"_s, programFolder(), u"BAM文件(*.bam)"_s);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        const auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons);
+        QCOMPARE(buttons->button(QDialogButtonBox::Open)->text() + u'|' + buttons->button(QDialogButtonBox::Cancel)->text(), u"打开(&O)|取消"_s);
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+
     void yearOperatorAndPassword()
     {
         SettingsWindow window;
@@ -138,11 +157,16 @@ private slots:
             return prompt == u"请选择一个备份文件夹>>>>>>点[确定]"_s ? folder : QString();
         });
         QString chosenFile;
-        auto previousFile = setFileChooser([&chosenFile](const QString&, const QString& filter) {
+        QString startedIn = u"<not asked>"_s;
+        auto previousFile = setFileChooser([&chosenFile, &startedIn](const QString&, const QString& filter, const QString& startFolder) {
+            startedIn = startFolder;
             return filter == u"BAM文件(*.bam)"_s ? chosenFile : QString();
         });
         {
             SettingsWindow window;
+            // No backup folder saved yet: the restore's chooser is given none to start in.
+            QCOMPARE(press(window, "Command10", recorder), u"请选择文件!"_s);
+            QCOMPARE(startedIn, QString());
             QCOMPARE(press(window, "Command8", recorder), u"请选择备份路径"_s);
             recorder.answers.enqueue(MessageAnswer::No);
             QCOMPARE(press(window, "Command9", recorder), u"是否修改路径?"_s);
@@ -170,7 +194,10 @@ private slots:
 
         execute(u"DELETE FROM 科目表"_s);
         SettingsWindow window;
+        // The saved backup folder, not the one last typed into the box.
+        child<QLineEdit>(window, "Text7")->setText(programFolder() + u"/typed"_s);
         QCOMPARE(press(window, "Command10", recorder), u"请选择文件!"_s);
+        QCOMPARE(startedIn, folder);
         chosenFile = folder + u"/upper.BAM"_s;
         QFile::copy(folder + u"/"_s + backups.first(), chosenFile);
         QCOMPARE(press(window, "Command10", recorder), u"文件错误!!导入失败!"_s);

@@ -480,6 +480,53 @@ private slots:
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
     }
 
+    void booksFileMovedOrReplacedWhileOpenIsNeverWritten()
+    {
+        const QString explained = u"帐套的数据库文件在本程序运行时被移走或替换了，这次操作没有完成，什么也没有写入。请关闭本程序，再重新启动。"_s;
+        // The file renamed away or a copy renamed over it: between two changes, while one is
+        // under way, or while the connection is closed (as after a backup).
+        enum When { BetweenChanges, DuringChange, ConnectionClosed };
+        for (const bool replaced : {false, true})
+        for (const When when : {BetweenChanges, DuringChange, ConnectionClosed}) {
+            const bool duringChange = when == DuringChange;
+            const QString tag = u"replaced %1, case %2"_s.arg(replaced).arg(int(when));
+            TempProgram program;
+            const QString path = databaseFilePath();
+            const QString aside = program.path() + u"/aside.mdb"_s;
+            QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
+            std::optional<Transaction> change;
+            if (duringChange) {
+                change.emplace();
+                QVERIFY(!scalar(u"SELECT count(*) FROM 分2016"_s).isNull());
+            }
+            if (when == ConnectionClosed)
+                closeConnection();
+            if (replaced)
+                QVERIFY(QFile::copy(path, aside));
+            QVERIFY(replaced ? std::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData()) == 0 : QFile::rename(path, aside));
+            const QString standing = replaced ? path : aside;
+            const QByteArray before = fileBytes(standing);
+
+            if (duringChange) {
+                // SQLite itself refuses the first write of a change begun on the old file.
+                QVERIFY2(failure([] { execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {u"甲"_s}); }).startsWith(explained + u'\n'), qPrintable(tag));
+                change.reset();
+            }
+            const QStringList refused = {
+                failure([] { saveYearAndUnitName(u"2017"_s, u"新单位"_s); }),
+                failure([] { applyVoucherChange(VoucherChange::Save, insertedVoucher(), kYear, u"管理员"_s); }),
+                failure([] { scalar(u"SELECT count(*) FROM 科目表"_s); }),
+                failure([&] { backupDatabase(program.path() + u"/备份"_s, QDateTime::currentDateTime()); }),
+            };
+            for (const QString& text : refused)
+                QVERIFY2(text == explained + u'\n' + path, qPrintable(tag + u": "_s + text));
+            QCOMPARE(loginState().fiscalYear, 2016);
+            QVERIFY2(fileBytes(standing) == before && QFile::exists(path) == replaced, qPrintable(tag));
+            QCOMPARE(dataFolderEntries(), replaced ? (QStringList{u"qmdata.mdb"_s}) : QStringList());
+            QVERIFY(!QFile::exists(program.path() + u"/备份"_s));
+        }
+    }
+
     void recordSetOutlivesLaterQueriesAndTheConnection()
     {
         const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);
