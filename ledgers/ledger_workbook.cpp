@@ -183,9 +183,17 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
             return format;
         };
         lxw_format* headerFormat = makeFormat(nullptr, true);
+        // One format object per number format: a second object equal to the first never gets an
+        // index of its own, and the library would look it up again for every cell.
+        QHash<QByteArray, lxw_format*> formats;
         QVector<lxw_format*> cellFormats(columns);
-        for (int column = 0; column < columns; ++column)
-            cellFormats[column] = makeFormat(columnFormat(kind, column), false);
+        for (int column = 0; column < columns; ++column) {
+            const char* numberFormat = columnFormat(kind, column);
+            lxw_format*& format = formats[QByteArray(numberFormat)];
+            if (!format)
+                format = makeFormat(numberFormat, false);
+            cellFormats[column] = format;
+        }
 
         QVector<bool> headerRows(sheet.rows.size() + 1, false);
         for (int top : sheet.headerRows) {
@@ -209,9 +217,26 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
             }
         }
         for (int column = 0; column < columns; ++column) {
+            const char* format = columnFormat(kind, column);
             int width = 0;
-            for (const QVector<QVariant>& row : sheet.rows)
-                width = std::max(width, spreadsheetTextWidth(cellDisplay(row.value(column), columnFormat(kind, column))));
+            // A formatted number shows wider the further it lies from zero on its side: only the
+            // largest and the smallest of a column need formatting.
+            QVariant largest;
+            QVariant smallest;
+            for (const QVector<QVariant>& row : sheet.rows) {
+                const QVariant& value = row.at(column);
+                if (format && isNumber(value)) {
+                    const double number = value.toDouble();
+                    if (largest.isNull() || number > largest.toDouble())
+                        largest = value;
+                    if (smallest.isNull() || number < smallest.toDouble())
+                        smallest = value;
+                    continue;
+                }
+                width = std::max(width, spreadsheetTextWidth(cellDisplay(value, format)));
+            }
+            for (const QVariant& value : {largest, smallest})
+                width = std::max(width, spreadsheetTextWidth(cellDisplay(value, format)));
             checkSpreadsheet(worksheet_set_column(worksheet, lxw_col_t(column), lxw_col_t(column),
                                                   std::clamp(width + 2, 6, 60), nullptr));
         }
