@@ -153,8 +153,8 @@ LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source
             sheet.rows.append(carriedLine(entry, QStringLiteral("过 次 页")));
             // The copied header opens the next printed page.
             const int header = int(sheet.rows.size());
-            sheet.rows.append(sheet.rows[0]);
-            sheet.rows.append(sheet.rows[1]);
+            sheet.rows.append(groups);
+            sheet.rows.append(names);
             sheet.headerRows.append(header);
             sheet.pageBreaks.append(header);
             break;
