@@ -55,8 +55,6 @@ QVector<LedgerPageLine> cutLedgerPages(const RecordSet& ledger, const LedgerPagi
 
 enum class PagedLedger { ThreeColumn, Quantity, FixedAsset };
 
-constexpr int kLedgerLinesPerPage = kPrintedLedgerPaging.pageLines;
-
 // Copies the ledger's table (三总式, 数量式 or 固累式) into its page table (三栏帐页, 数量帐页,
 // 固累帐页), which the caller has emptied, cut into the printed pages. Returns the number of
 // pages that hold ledger lines.
