@@ -1,7 +1,10 @@
 #include "ledger_pages.h"
 
 #include "data/database.h"
-#include "data/schema.h"
+#include "data/update_rows.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace qm {
 
@@ -25,6 +28,63 @@ QString ledgerPageTable(PagedLedger ledger)
     return {};
 }
 
+QVector<LedgerPageLine> cutLedgerPages(const RecordSet& ledger, const LedgerPaging& paging, bool carriesQuantity)
+{
+    const int summary = ledger.fieldIndex(QStringLiteral("摘要说明"));
+    const int direction = ledger.fieldIndex(QStringLiteral("方向"));
+    QVector<int> balances{ledger.fieldIndex(QStringLiteral("余额"))};
+    if (carriesQuantity)
+        balances.append(ledger.fieldIndex(QStringLiteral("余数")));
+    const auto hasBalance = [&](int line) {
+        if (direction >= 0 && !ledger.value(line, direction).toString().isEmpty())
+            return true;
+        for (int column : balances) {
+            if (column >= 0 && !ledger.value(line, column).isNull())
+                return true;
+        }
+        return false;
+    };
+
+    const int lines = ledger.count();
+    QVector<LedgerPageLine> cut;
+    cut.reserve(lines + lines / qMax(1, paging.pageLines) * 2 + paging.fillLastPageTo + 2);
+    int page = 1;
+    int onPage = 0;  // lines of any kind on the current page
+    int nextPageAt = paging.firstPageLines;
+    int inEffect = -1;
+    const auto closePage = [&](int last) {
+        cut.append({LedgerPageLine::CarriedForward, page, last, inEffect});
+        ++page;
+        cut.append({LedgerPageLine::BroughtForward, page, last, inEffect});
+        onPage = 1;
+        nextPageAt += paging.pageLines;
+    };
+    for (int line = 0; line < lines; ++line) {
+        if (line == nextPageAt) {
+            if (paging.runOnLines > 0 && (summary < 0 || ledger.value(line, summary).toString().isEmpty()))
+                nextPageAt += paging.runOnLines;
+            else
+                closePage(line - 1);
+        }
+        cut.append({LedgerPageLine::Line, page, line, -1});
+        ++onPage;
+        if (hasBalance(line))
+            inEffect = line;
+    }
+    if (lines == 0)
+        return cut;
+    // The page of the last line is filled; a brought-forward line alone after it is not.
+    const int lastPage = page;
+    int onLastPage = onPage;
+    if (paging.closeLastFullPage && lines == nextPageAt) {
+        closePage(lines - 1);
+        ++onLastPage;
+    }
+    for (int filler = onLastPage; filler < paging.fillLastPageTo; ++filler)
+        cut.append({LedgerPageLine::Filler, lastPage, -1, -1});
+    return cut;
+}
+
 int buildLedgerPages(PagedLedger ledger)
 {
     const QString source = ledgerTable(ledger);
@@ -39,39 +99,48 @@ int buildLedgerPages(PagedLedger ledger)
     // 顺序 is each line's rank in the text order of ID.
     execute(QStringLiteral("INSERT INTO %1 (%2, 顺序) SELECT %2, row_number() OVER (ORDER BY ID) FROM %3")
                 .arg(pages, list, source));
-    const int lines = scalar(QStringLiteral("SELECT ifnull(max(顺序), 1) FROM %1").arg(pages)).toInt();
-    const int pageCount = (lines - 1) / kLedgerLinesPerPage + 1;
-    for (int page = pageCount; page >= 1; --page) {
-        const int last = kLedgerLinesPerPage * page;
-        execute(QStringLiteral("UPDATE %1 SET 月=? WHERE 顺序<=?").arg(pages), {page, last});
-        const QVariant lastId = scalar(QStringLiteral("SELECT ID FROM %1 WHERE 顺序=?").arg(pages), {last});
-        if (lastId.isNull())
-            continue;
-        const QString id = lastId.toString();
-        // A month total or year-to-date line has no balance of its own: the page carries the
-        // balance of the last line above it that has one (a level line's is 0).
-        const RecordSet full = openRecordset(
-            QStringLiteral("SELECT ifnull(余额, 0)%2 FROM %1 WHERE 顺序<=? AND (方向 IS NOT NULL OR 余额 IS NOT NULL) "
-                           "ORDER BY 顺序 DESC LIMIT 1")
-                .arg(pages, carriesQuantity ? QStringLiteral(", ifnull(余数, 0)") : QString()),
-            {last});
-        const QVariant carriedBalance = full.isEmpty() ? QVariant(0) : full.value(0, 0);
-        const QVariant carriedQuantity = full.isEmpty() || !carriesQuantity ? QVariant(0) : full.value(0, 1);
-        for (const auto& [digit, summary, onPage] : {std::tuple{QStringLiteral("1"), QStringLiteral("  过 次 页"), page},
-                                                     std::tuple{QStringLiteral("2"), QStringLiteral("  承 前 页"), page + 1}}) {
-            if (carriesQuantity)
-                execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, 余额, 余数, 月) VALUES (?, ?, ?, ?, ?)").arg(pages),
-                        {id + digit, summary, carriedBalance, carriedQuantity, onPage});
-            else
-                execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, 余额, 月) VALUES (?, ?, ?, ?)").arg(pages),
-                        {id + digit, summary, carriedBalance, onPage});
+    const RecordSet lines =
+        openRecordset(QStringLiteral("SELECT rowid, ID, 摘要说明, 方向, 余额%2 FROM %1 WHERE 顺序 IS NOT NULL ORDER BY 顺序")
+                          .arg(pages, carriesQuantity ? QStringLiteral(", 余数") : QString()));
+    const QVector<LedgerPageLine> cut = cutLedgerPages(lines, kPrintedLedgerPaging, carriesQuantity);
+
+    std::vector<QVariantList> pageOfLine;
+    pageOfLine.reserve(std::size_t(lines.count()));
+    // The carried lines: ID, summary, page and the rowid of the line whose balance they repeat.
+    QJsonArray carried;
+    int pageCount = 1;
+    QVector<int> fillerPages;
+    for (const LedgerPageLine& entry : cut) {
+        switch (entry.kind) {
+        case LedgerPageLine::Line:
+            pageOfLine.push_back({lines.value(entry.line, 0), entry.page});
+            pageCount = entry.page;
+            break;
+        case LedgerPageLine::CarriedForward:
+        case LedgerPageLine::BroughtForward: {
+            const bool forward = entry.kind == LedgerPageLine::CarriedForward;
+            carried.append(QJsonArray{lines.value(entry.line, 1).toString() + (forward ? u'1' : u'2'),
+                                      forward ? QStringLiteral("  过 次 页") : QStringLiteral("  承 前 页"), entry.page,
+                                      entry.balanceLine < 0 ? QJsonValue() : QJsonValue(lines.value(entry.balanceLine, 0).toLongLong())});
+            break;
+        }
+        case LedgerPageLine::Filler:
+            fillerPages.append(entry.page);
+            break;
         }
     }
-    const int onLastPage = scalar(QStringLiteral("SELECT count(月) FROM %1 WHERE 月=?").arg(pages), {pageCount}).toInt();
-    if (onLastPage != 0) {
-        for (int filler = 814; filler <= 814 + kLedgerLinesPerPage - onLastPage; ++filler)
-            execute(QStringLiteral("INSERT INTO %1 (月, ID) VALUES (?, ?)").arg(pages), {pageCount, QString::number(filler)});
+    updateRows(pages, {QStringLiteral("月")}, pageOfLine);
+    if (!carried.isEmpty()) {
+        // The balance (0 where there is none) is copied from its line as stored.
+        execute(QStringLiteral("INSERT INTO %1 (ID, 摘要说明, 余额%2, 月) SELECT c.value->>0, c.value->>1, ifnull(s.余额, 0)%3, "
+                               "c.value->>2 FROM json_each(?) AS c LEFT JOIN %1 AS s ON s.rowid=c.value->>3 ORDER BY c.key")
+                    .arg(pages, carriesQuantity ? QStringLiteral(", 余数") : QString(),
+                         carriesQuantity ? QStringLiteral(", ifnull(s.余数, 0)") : QString()),
+                {QString::fromUtf8(QJsonDocument(carried).toJson(QJsonDocument::Compact))});
     }
+    // Fillers sort after every ledger ID: "814", "815", …
+    for (int filler = 0; filler < fillerPages.size(); ++filler)
+        execute(QStringLiteral("INSERT INTO %1 (月, ID) VALUES (?, ?)").arg(pages), {fillerPages[filler], QString::number(814 + filler)});
     transaction.commit();
     return pageCount;
 }

@@ -1,5 +1,7 @@
 #include "ledger_workbook.h"
 
+#include "ledger_pages.h"
+
 #include "data/number_format.h"
 #include "data/spreadsheet.h"
 
@@ -9,7 +11,6 @@ namespace qm {
 
 namespace {
 
-constexpr int kRowsPerPage = 25;
 constexpr int kSummaryColumn = 3;  // D
 
 bool isNumber(const QVariant& value)
@@ -24,24 +25,6 @@ QVector<int> carriedColumns(LedgerPagesKind kind)
     case LedgerPagesKind::Quantity: return {11, 13};  // L 余数, N 余额
     default: return {7};                              // H 余额
     }
-}
-
-int directionColumn(LedgerPagesKind kind)
-{
-    return kind == LedgerPagesKind::Quantity ? 10 : 6;  // K or G 方向
-}
-
-// A line has a balance of its own when it shows a direction or a carried value; month totals
-// and year-to-date lines show neither.
-bool hasBalance(LedgerPagesKind kind, const QVector<QVariant>& line)
-{
-    if (!line.value(directionColumn(kind)).toString().isEmpty())
-        return true;
-    for (int column : carriedColumns(kind)) {
-        if (!line.value(column).isNull())
-            return true;
-    }
-    return false;
 }
 
 QString cellDisplay(const QVariant& value, const char* format)
@@ -145,38 +128,40 @@ LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source
     }
     sheet.rows = {groups, names};
     sheet.headerRows = {0};
-    // Beside each row, the line whose balance is in effect there.
-    QVector<QVector<QVariant>> inEffect = {{}, {}};
-    QVector<QVariant> lastWithBalance(columns);
-    for (int row = 0; row < source.count(); ++row) {
+    const QVector<LedgerPageLine> cut = cutLedgerPages(source, kWorkbookLedgerPaging, kind == LedgerPagesKind::Quantity);
+    sheet.rows.reserve(sheet.rows.size() + cut.size() * 2);
+    const QVector<int> carried = carriedColumns(kind);
+    const auto carriedLine = [&](const LedgerPageLine& entry, const QString& summary) {
         QVector<QVariant> cells(columns);
-        for (int column = 0; column < columns; ++column)
-            cells[column] = source.value(row, column + 1);
-        if (hasBalance(kind, cells))
-            lastWithBalance = cells;
-        sheet.rows.append(cells);
-        inEffect.append(lastWithBalance);
-    }
-    for (int k = 1; kRowsPerPage * k - 1 < sheet.rows.size(); ++k) {
-        const int at = kRowsPerPage * k - 1;
-        if (sheet.rows[at].value(kSummaryColumn).toString().isEmpty())
-            continue;
-        const QVector<QVariant> last = inEffect[at - 1];
-        QVector<QVariant> carriedOut(columns);
-        QVector<QVariant> carriedIn(columns);
-        carriedOut[kSummaryColumn] = QStringLiteral("过 次 页");
-        carriedIn[kSummaryColumn] = QStringLiteral("承 前 页");
-        for (int column : carriedColumns(kind)) {
-            carriedOut[column] = last.value(column);
-            carriedIn[column] = last.value(column);
+        cells[kSummaryColumn] = summary;
+        if (entry.balanceLine >= 0) {
+            for (int column : carried)
+                cells[column] = source.value(entry.balanceLine, column + 1);
         }
-        sheet.rows.insert(at, carriedIn);
-        sheet.rows.insert(at, sheet.rows[1]);
-        sheet.rows.insert(at, sheet.rows[0]);
-        sheet.rows.insert(at, carriedOut);
-        inEffect.insert(at, 4, last);
-        sheet.headerRows.append(at + 1);
-        sheet.pageBreaks.append(at + 1);
+        return cells;
+    };
+    for (const LedgerPageLine& entry : cut) {
+        switch (entry.kind) {
+        case LedgerPageLine::Line: {
+            QVector<QVariant> cells(columns);
+            for (int column = 0; column < columns; ++column)
+                cells[column] = source.value(entry.line, column + 1);
+            sheet.rows.append(std::move(cells));
+            break;
+        }
+        case LedgerPageLine::CarriedForward: {
+            sheet.rows.append(carriedLine(entry, QStringLiteral("过 次 页")));
+            // The copied header opens the next printed page.
+            const int header = int(sheet.rows.size());
+            sheet.rows.append(groups);
+            sheet.rows.append(names);
+            sheet.headerRows.append(header);
+            sheet.pageBreaks.append(header);
+            break;
+        }
+        case LedgerPageLine::BroughtForward: sheet.rows.append(carriedLine(entry, QStringLiteral("承 前 页"))); break;
+        case LedgerPageLine::Filler: break;
+        }
     }
     return sheet;
 }
@@ -198,13 +183,26 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
             return format;
         };
         lxw_format* headerFormat = makeFormat(nullptr, true);
+        // One format object per number format: a second object equal to the first never gets an
+        // index of its own, and the library would look it up again for every cell.
+        QHash<QByteArray, lxw_format*> formats;
         QVector<lxw_format*> cellFormats(columns);
-        for (int column = 0; column < columns; ++column)
-            cellFormats[column] = makeFormat(columnFormat(kind, column), false);
+        for (int column = 0; column < columns; ++column) {
+            const char* numberFormat = columnFormat(kind, column);
+            lxw_format*& format = formats[QByteArray(numberFormat)];
+            if (!format)
+                format = makeFormat(numberFormat, false);
+            cellFormats[column] = format;
+        }
 
+        QVector<bool> headerRows(sheet.rows.size() + 1, false);
+        for (int top : sheet.headerRows) {
+            headerRows[top] = true;
+            headerRows[top + 1] = true;
+        }
         for (int row = 0; row < sheet.rows.size(); ++row) {
             checkSpreadsheet(worksheet_set_row(worksheet, lxw_row_t(row), 17.25, nullptr));
-            const bool headerRow = sheet.headerRows.contains(row) || sheet.headerRows.contains(row - 1);
+            const bool headerRow = headerRows[row];
             for (int column = 0; column < columns; ++column) {
                 const QVariant value = sheet.rows[row].value(column);
                 lxw_format* format = headerRow ? headerFormat : cellFormats[column];
@@ -219,9 +217,26 @@ void writeLedgerPagesWorkbook(const QString& path, LedgerPagesKind kind, const L
             }
         }
         for (int column = 0; column < columns; ++column) {
+            const char* format = columnFormat(kind, column);
             int width = 0;
-            for (const QVector<QVariant>& row : sheet.rows)
-                width = std::max(width, spreadsheetTextWidth(cellDisplay(row.value(column), columnFormat(kind, column))));
+            // A formatted number shows wider the further it lies from zero on its side: only the
+            // largest and the smallest of a column need formatting.
+            QVariant largest;
+            QVariant smallest;
+            for (const QVector<QVariant>& row : sheet.rows) {
+                const QVariant& value = row.at(column);
+                if (format && isNumber(value)) {
+                    const double number = value.toDouble();
+                    if (largest.isNull() || number > largest.toDouble())
+                        largest = value;
+                    if (smallest.isNull() || number < smallest.toDouble())
+                        smallest = value;
+                    continue;
+                }
+                width = std::max(width, spreadsheetTextWidth(cellDisplay(value, format)));
+            }
+            for (const QVariant& value : {largest, smallest})
+                width = std::max(width, spreadsheetTextWidth(cellDisplay(value, format)));
             checkSpreadsheet(worksheet_set_column(worksheet, lxw_col_t(column), lxw_col_t(column),
                                                   std::clamp(width + 2, 6, 60), nullptr));
         }

@@ -1,9 +1,9 @@
 #pragma once
 
 // Ledger pages in a spreadsheet workbook: the built ledger under a two-row header, cut every 25
-// rows by a carried-forward line, a copy of the header and a brought-forward line, with a page
-// break before each copied header; landscape A4 with the ledger's page header and footer, each
-// column as wide as its widest text.
+// rows (by the page cutter of ledger_pages.h) by a carried-forward line, a copy of the header
+// and a brought-forward line, with a page break before each copied header; landscape A4 with the
+// ledger's page header and footer, each column as wide as its widest text.
 
 #include "data/record_set.h"
 

@@ -148,9 +148,14 @@ public:
     // A growing text that needs more than `height` is set smaller to fit it.
     void detail(const RecordSet& rows, int row, int top, int height)
     {
+        if (m_fieldIndices.size() != m_layout.fields.size()) {
+            for (const ReportField& field : m_layout.fields)
+                m_fieldIndices.append(rows.fieldIndex(field.field));
+        }
         setFont(0, m_layout.face, false);
-        for (const ReportField& field : m_layout.fields) {
-            const int index = rows.fieldIndex(field.field);
+        for (qsizetype column = 0; column < m_layout.fields.size(); ++column) {
+            const ReportField& field = m_layout.fields[column];
+            const int index = m_fieldIndices[column];
             const QVariant value = index >= 0 ? rows.value(row, index) : QVariant();
             const QRect area(m_layout.leftMargin + field.left + kFieldInset, top, field.width - 2 * kFieldInset, height);
             const QString shown = reportFieldText(value, field.format);
@@ -166,6 +171,7 @@ public:
                 QFont smaller = m_painter.font();
                 smaller.setPixelSize(qMax(smaller.pixelSize() * 2 / 3, smaller.pixelSize() * area.width() / wide));
                 m_painter.setFont(smaller);
+                m_fontKey = 0;
             }
             m_painter.drawText(area, int(field.alignment), shown);
             setFont(0, m_layout.face, false);
@@ -176,15 +182,28 @@ public:
     void newPage(QPagedPaintDevice& device) { device.newPage(); }
 
 private:
+    // Each font is made once: a font made afresh is looked up again in the font database.
     void setFont(double pointSize, ReportFace face, bool bold)
     {
-        QFont font = reportFont(face, bold);
-        font.setPixelSize(qRound((pointSize > 0 ? pointSize : m_layout.pointSize) * 20));
-        m_painter.setFont(font);
+        const int pixels = qRound((pointSize > 0 ? pointSize : m_layout.pointSize) * 20);
+        const quint64 key = (quint64(pixels) << 8) | (quint64(face) << 1) | quint64(bold);
+        if (key == m_fontKey)
+            return;
+        m_fontKey = key;
+        auto found = m_fonts.constFind(key);
+        if (found == m_fonts.constEnd()) {
+            QFont font = reportFont(face, bold);
+            font.setPixelSize(pixels);
+            found = m_fonts.insert(key, font);
+        }
+        m_painter.setFont(*found);
     }
 
     QPainter m_painter;
     const ReportLayout& m_layout;
+    QHash<quint64, QFont> m_fonts;
+    quint64 m_fontKey = 0;  // of the painter's font; 0 when it is none of them
+    QVector<int> m_fieldIndices;  // of the layout's fields in the rows
 };
 
 }  // namespace

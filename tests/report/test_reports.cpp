@@ -5,6 +5,7 @@
 #include "data/window_helpers.h"
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_output.h"
+#include "ledgers/ledger_pages.h"
 #include "ledgers/ledger_workbook.h"
 #include "ledgers/query_centre_window.h"
 #include "ledgers/three_column_ledger.h"
@@ -57,6 +58,71 @@ Sheet written(const QString& path, const QString& name, const QString& code = u"
     writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, laidOut(),
                              {name + u"   明细帐"_s, u"科目名称:%1 %2"_s.arg(code, name), u"2016"_s});
     return readFirstSheet(path);
+}
+
+// A ledger of `lines` lines for the page cutter: each has a summary, a direction and a balance
+// but the line `totalAt` (a month total: neither), the line `quantityOnlyAt` (a quantity and
+// nothing else) and the line `noSummaryAt` (no summary); lines counted from 1.
+RecordSet cutterLedger(int lines, int totalAt = 0, int quantityOnlyAt = 0, int noSummaryAt = 0)
+{
+    RecordSet ledger(QStringList{u"摘要说明"_s, u"方向"_s, u"余额"_s, u"余数"_s});
+    for (int line = 1; line <= lines; ++line) {
+        const bool bare = line == totalAt || line == quantityOnlyAt;
+        const QByteArray summary = line == noSummaryAt ? QByteArray() : QByteArray("行");
+        if (summary.isEmpty())
+            ledger.appendNull();
+        else
+            ledger.appendText(summary.constData(), int(summary.size()));
+        if (bare) {
+            ledger.appendNull();
+            ledger.appendNull();
+        } else {
+            ledger.appendText("贷", int(qstrlen("贷")));
+            ledger.appendReal(line * 0.125);
+        }
+        if (line == quantityOnlyAt)
+            ledger.appendReal(line);
+        else
+            ledger.appendNull();
+        ledger.endRow();
+    }
+    return ledger;
+}
+
+// The cut in short: runs of ledger lines "a-b", "过n@p" for a carried-forward line on page p
+// repeating the balance of line n (0: none), "承@p" for a brought-forward line, "Fk" for k fillers.
+QString describedCut(const QVector<LedgerPageLine>& cut)
+{
+    QStringList parts;
+    int first = -1;
+    int previous = -1;
+    int fillers = 0;
+    const auto closeRun = [&] {
+        if (first >= 0)
+            parts << u"%1-%2"_s.arg(first + 1).arg(previous + 1);
+        first = -1;
+    };
+    for (const LedgerPageLine& entry : cut) {
+        switch (entry.kind) {
+        case LedgerPageLine::Line:
+            if (first < 0 || entry.line != previous + 1) {
+                closeRun();
+                first = entry.line;
+            }
+            previous = entry.line;
+            break;
+        case LedgerPageLine::CarriedForward:
+            closeRun();
+            parts << u"过%1@%2"_s.arg(entry.balanceLine + 1).arg(entry.page);
+            break;
+        case LedgerPageLine::BroughtForward: parts << u"承@%1"_s.arg(entry.page); break;
+        case LedgerPageLine::Filler: ++fillers; break;
+        }
+    }
+    closeRun();
+    if (fillers > 0)
+        parts << u"F%1"_s.arg(fillers);
+    return parts.join(u' ');
 }
 
 }  // namespace
@@ -378,6 +444,95 @@ private slots:
         QCOMPARE(quantity.rows[0][4].toString() + quantity.rows[1][4].toString(), u"借    方借数"_s);
         QVERIFY(quantity.rows[24][11].isNull());
         QCOMPARE(quantity.rows[24][13].toString() + QLatin1Char('|') + quantity.rows[27][13].toString(), u"154|154"_s);
+    }
+
+    // Both outputs take their pages from one cutter: printed pages of 18 lines, workbook pages of
+    // 22 and then 21; a page filled exactly closes without losing or adding a line.
+    void cutterAtItsThresholds()
+    {
+        const struct {
+            bool printed;
+            RecordSet ledger;
+            bool quantity;
+            QString cut;
+        } cases[] = {
+            {true, cutterLedger(0), false, QString()},
+            {true, cutterLedger(17), false, u"1-17 F2"_s},
+            {true, cutterLedger(18), false, u"1-18 过18@1 承@2"_s},
+            {true, cutterLedger(19), false, u"1-18 过18@1 承@2 19-19 F17"_s},
+            {true, cutterLedger(36, 36), false, u"1-18 过18@1 承@2 19-36 过35@2 承@3"_s},
+            // The page's last line is a month total: the balance above it is carried.
+            {true, cutterLedger(20, 18), false, u"1-18 过17@1 承@2 19-20 F16"_s},
+            // A quantity alone is a balance only where the ledger carries quantities.
+            {true, cutterLedger(20, 0, 18), true, u"1-18 过18@1 承@2 19-20 F16"_s},
+            {true, cutterLedger(20, 0, 18), false, u"1-18 过17@1 承@2 19-20 F16"_s},
+            {false, cutterLedger(22), false, u"1-22"_s},
+            {false, cutterLedger(23, 22), false, u"1-22 过21@1 承@2 23-23"_s},
+            {false, cutterLedger(43), false, u"1-22 过22@1 承@2 23-43"_s},
+            {false, cutterLedger(44), false, u"1-22 过22@1 承@2 23-43 过43@2 承@3 44-44"_s},
+            // No page starts at a line without summary: the next chance is 25 rows on.
+            {false, cutterLedger(60, 0, 0, 23), false, u"1-47 过47@1 承@2 48-60"_s},
+        };
+        for (const auto& each : cases) {
+            const QVector<LedgerPageLine> cut = cutLedgerPages(each.ledger, each.printed ? kPrintedLedgerPaging : kWorkbookLedgerPaging,
+                                                               each.quantity);
+            QCOMPARE(describedCut(cut), each.cut);
+        }
+    }
+
+    // A credit account at level 3 whose pages close on month totals, in the printed report and the
+    // workbook; the quantity ledger carries its quantity in both; the fixed-asset report carries
+    // the net value of a depreciation line.
+    void carriedBalancesInPrintAndWorkbook()
+    {
+        OpenedWorkbooks workbooks(programFolder());
+        // March: 0.1 + 0.2 out, fifteen times 0.125 in; April: 0.125 in twice.
+        addLine(u"8000000001"_s, u"2202001001"_s, QVariant(), 1000);
+        addLine(u"8030001001"_s, u"2202001001"_s, 0.1 + 0.2, QVariant());
+        for (int voucher = 2; voucher <= 16; ++voucher)
+            addLine(u"803%1001"_s.arg(voucher, 4, 10, QLatin1Char('0')), u"2202001001"_s, QVariant(), 0.125);
+        addLines(u"8040001001 2202001001 - 0.125|8040002001 2202001001 - 0.125"_s);
+        buildDetailLedger(kYear, u"2202001001"_s, u"贷"_s);
+        LedgerOutput output{LedgerView::DetailLedger, u"2202001001"_s, u"应付账款/甲公司/一部"_s, QString(), u"应付账款"_s, u"全部"_s,
+                            u"1"_s, true};
+        outputLedgerReport(output, true);
+        QCOMPARE(m_report->rows.count(), 24 + 2 + 12);
+        const QStringList printed = m_report->printedPages(programFolder() + u"/credit.pdf"_s);
+        QCOMPARE(printed.size(), 2);
+        QCOMPARE(pdfLinesWith(printed[0], u"过 次 页"_s) + pdfLinesWith(printed[1], u"承 前 页"_s),
+                 (QStringList{u"过次页 1,001.58"_s, u"承前页 1,001.58"_s}));
+        exportLedgerPages(output);
+        Sheet sheet = readFirstSheet(workbooks.paths.last());
+        QCOMPARE(cellTexts(sheet, {u"D24"_s, u"D25"_s, u"H25"_s, u"A26"_s, u"D28"_s, u"H28"_s, u"D29"_s, u"D30"_s, u"H30"_s, u"D31"_s}),
+                 u" 本月合计|过 次 页|1001.83|日期|承 前 页|1001.83| 本年累计|结转下年|1001.83|"_s);
+
+        addLines(u"8000000001 1405001001 100 - 10"_s);
+        for (int voucher = 1; voucher <= 16; ++voucher)
+            addLine(u"803%1001"_s.arg(voucher, 4, 10, QLatin1Char('0')), u"1405001001"_s, 0.125, QVariant(), 1);
+        addLines(u"8040001001 1405001001 - 0.125 1"_s);
+        addLine(u"8040002001"_s, u"1405001001"_s, QVariant(), 0.1 + 0.2, 2);
+        buildQuantityLedger(kYear, u"1405001001"_s, u"借"_s);
+        output = LedgerOutput{LedgerView::QuantityLedger, u"1405001001"_s, u"库存商品/甲类/一号"_s, u"件"_s, u"库存商品"_s, u"全部"_s, u"1"_s};
+        outputLedgerReport(output, true);
+        QCOMPARE(rowsAsText(u"SELECT 余数, 余额, 月 FROM 数量帐页 WHERE 顺序 IS NULL AND 摘要说明 IS NOT NULL ORDER BY ID"_s),
+                 (QStringList{u"26 102 1"_s, u"26 102 2"_s}));
+        const QStringList quantityPages = m_report->printedPages(programFolder() + u"/quantity.pdf"_s);
+        QCOMPARE(quantityPages.size(), 2);
+        QCOMPARE(pdfLinesWith(quantityPages[1], u"承 前 页"_s), QStringList{u"承前页 26 102.00"_s});
+        exportLedgerPages(output);
+        sheet = readFirstSheet(workbooks.paths.last());
+        QCOMPARE(cellTexts(sheet, {u"D25"_s, u"L25"_s, u"N25"_s, u"D28"_s, u"L28"_s, u"N28"_s, u"D30"_s}),
+                 u"过 次 页|23|101.58|承 前 页|23|101.58|结转下年"_s);
+
+        addLines(u"8000000001 1601001 1000 - 2|8000000002 1602001 - 100"_s);
+        for (int voucher = 1; voucher <= 17; ++voucher)
+            addLine(u"803%1001"_s.arg(voucher, 4, 10, QLatin1Char('0')), u"1602001"_s, QVariant(), 0.125);
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601001"_s, u"借"_s));
+        output = LedgerOutput{LedgerView::FixedAssetLedger, u"1601001"_s, u"固定资产/设备"_s, u"台"_s, u"固定资产"_s, u"全部"_s, u"1"_s};
+        outputLedgerReport(output, true);
+        QCOMPARE(rowsAsText(u"SELECT 摘要说明, 余数, 余额, 月 FROM 固累帐页 WHERE 顺序 IS NULL AND 摘要说明 IS NOT NULL ORDER BY ID"_s),
+                 (QStringList{u"  过 次 页 2 897.88 1"_s, u"  承 前 页 2 897.88 2"_s}));
+        QCOMPARE(m_report->rows.count(), 21 + 2 + 15);
     }
 
     // Exported from the query centre's output; columns as wide as their texts; the page header
