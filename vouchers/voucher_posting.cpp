@@ -154,8 +154,7 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
         return refuse(QStringLiteral("凭证号不能超过9999"));
     if (change != VoucherChange::Delete && !attachmentCount(draft.attachmentsText))
         return refuse(QStringLiteral("附单据张数不能超过9999"));
-    // December takes entries after its closing, so its mark, which costs a pass over the month,
-    // is not read.
+    // December takes entries after its closing, so its mark is not read.
     if (month != 12 && monthClosedMark(year, month) != 0)
         return refuse(QString::number(month) + QStringLiteral("  月份已结帐,请先进行反结帐"), MessageIcon::Exclamation);
     const int lastNumber = lastVoucherNumber(year, month);
@@ -215,6 +214,9 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
 VoucherChangeDone applyVoucherChange(VoucherChange change, const VoucherDraft& draft, int year,
                                      const QString& preparer)
 {
+    // The checks read the month inside the change's own transaction, so nothing slips in
+    // between them and the writes.
+    Transaction transaction;
     const ChangeCheck check = checkVoucherChange(change, draft, year);
     if (check.refusal)
         throw DbError(check.refusal->text);
@@ -222,7 +224,6 @@ VoucherChangeDone applyVoucherChange(VoucherChange change, const VoucherDraft& d
     const int number = leadingNumber(draft.numberText);
     const int lastNumber = lastVoucherNumber(year, month);
 
-    Transaction transaction;
     QString done;
     switch (change) {
     case VoucherChange::Save:
