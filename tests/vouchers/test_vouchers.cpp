@@ -353,6 +353,31 @@ private slots:
         QCOMPARE(dumpTable(u"分2016"_s), before);
     }
 
+    // A month entered in one stretch, or between the vouchers of one or two other months: each
+    // insertion moves March's later vouchers and nothing else, and the deletion undoes it.
+    void shiftingAMonthWhoseRowsLieAmongOtherMonths()
+    {
+        addPayableLeaf();
+        for (int others = 0; others <= 2; ++others) {
+            execute(u"DELETE FROM 分2016"_s);
+            for (int number = 1; number <= 4; ++number) {
+                addVoucher(3, number, u"1001"_s, u"2202001001"_s, number == 4 ? QVariant(0.125) : QVariant(number * 10));
+                for (int month = 4; month < 4 + others; ++month)
+                    addVoucher(month, number, u"1001"_s, u"1002"_s, month);
+            }
+            const QStringList before = dumpTable(u"分2016"_s);
+            const QStringList otherMonths = rowsAsText(u"SELECT ID, 号码 FROM 分2016 WHERE 月<>3 ORDER BY ID"_s);
+            applyVoucherChange(VoucherChange::Insert, draft(3, u"2"_s), kYear, u"管理员"_s);
+            QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 10"_s, u"8030002001 8030002002 2 500"_s,
+                                                    u"8030003001 8030003002 3 20"_s, u"8030004001 8030004002 4 30"_s,
+                                                    u"8030005001 8030005002 5 0.125"_s}));
+            QCOMPARE(rowsAsText(u"SELECT ID, 号码 FROM 分2016 WHERE 月<>3 ORDER BY ID"_s), otherMonths);
+            pageNext(kYear, 3, u"1"_s);
+            applyVoucherChange(VoucherChange::Delete, draft(3, u"2"_s), kYear, u"管理员"_s);
+            QCOMPARE(dumpTable(u"分2016"_s), before);
+        }
+    }
+
     // The closing test reads the month's largest mark, however few lines carry one: a month is
     // open only while none of its lines carries a mark other than 0, and other months' marks do
     // not count. Books made before the index of closed lines answer the same.
