@@ -17,7 +17,7 @@ int lastMonthWithEntries(int year);
 // The month's largest voucher number, 0 when it has none.
 int lastVoucherNumber(int year, int month);
 
-// The month's largest 结帐, 0 while the month is open. Reads every line of the month.
+// The month's largest 结帐, 0 while the month is open.
 int monthClosedMark(int year, int month);
 
 struct MonthState {

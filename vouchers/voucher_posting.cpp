@@ -25,6 +25,8 @@ ChangeCheck ask(const QString& text)
 }
 
 constexpr int kMostAttachments = 9999;
+// Past two rows read for each row moved, the rows of the month are too scattered to walk.
+constexpr qint64 kMostRowsWalkedPerRowMoved = 2;
 
 QString accountCode(const QString& accountCell)
 {
@@ -90,9 +92,23 @@ void writeLines(const VoucherDraft& draft, int year, int number, const QString& 
 // Moves voucher `from` and every later voucher of the month by `step` numbers, keys included.
 void shiftVouchers(int year, int month, int from, int step)
 {
-    execute(QStringLiteral("UPDATE %1 SET ID=CAST(CAST(ID AS INTEGER)+? AS TEXT), 号码=号码+? WHERE 号码>=? AND 月=?")
-                .arg(entryTableName(year)),
-            {step * 1000, step, from, month});
+    const QString table = entryTableName(year);
+    const RecordSet moved = openRecordset(
+        QStringLiteral("SELECT count(*), min(rowid), max(rowid) FROM %1 WHERE 月=? AND 号码>=?").arg(table), {month, from});
+    const qint64 rows = moved.value(0, 0).toLongLong();
+    if (rows == 0)
+        return;
+    const qint64 first = moved.value(0, 1).toLongLong();
+    const qint64 last = moved.value(0, 2).toLongLong();
+    const QString shift = QStringLiteral("UPDATE %1 SET ID=CAST(CAST(ID AS INTEGER)+? AS TEXT), 号码=号码+? WHERE ").arg(table);
+    // Found through (月, 号码), which the shift changes, the rows are all collected before the
+    // first is changed. A month entered in one stretch lies in one run of rows, and walking that
+    // run changes each row as it is read; the rows of other months in the run are passed over.
+    if (last - first + 1 <= kMostRowsWalkedPerRowMoved * rows)
+        execute(shift + QStringLiteral("rowid BETWEEN ? AND ? AND +月=? AND +号码>=?"),
+                {step * 1000, step, first, last, month, from});
+    else
+        execute(shift + QStringLiteral("号码>=? AND 月=?"), {step * 1000, step, from, month});
 }
 
 void deleteVoucher(int year, int month, int number)
@@ -154,8 +170,7 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
         return refuse(QStringLiteral("凭证号不能超过9999"));
     if (change != VoucherChange::Delete && !attachmentCount(draft.attachmentsText))
         return refuse(QStringLiteral("附单据张数不能超过9999"));
-    // December takes entries after its closing, so its mark, which costs a pass over the month,
-    // is not read.
+    // December takes entries after its closing, so its mark is not read.
     if (month != 12 && monthClosedMark(year, month) != 0)
         return refuse(QString::number(month) + QStringLiteral("  月份已结帐,请先进行反结帐"), MessageIcon::Exclamation);
     const int lastNumber = lastVoucherNumber(year, month);
@@ -215,6 +230,9 @@ ChangeCheck checkVoucherChange(VoucherChange change, const VoucherDraft& draft, 
 VoucherChangeDone applyVoucherChange(VoucherChange change, const VoucherDraft& draft, int year,
                                      const QString& preparer)
 {
+    // The checks read the month inside the change's own transaction, so nothing slips in
+    // between them and the writes.
+    Transaction transaction;
     const ChangeCheck check = checkVoucherChange(change, draft, year);
     if (check.refusal)
         throw DbError(check.refusal->text);
@@ -222,7 +240,6 @@ VoucherChangeDone applyVoucherChange(VoucherChange change, const VoucherDraft& d
     const int number = leadingNumber(draft.numberText);
     const int lastNumber = lastVoucherNumber(year, month);
 
-    Transaction transaction;
     QString done;
     switch (change) {
     case VoucherChange::Save:

@@ -594,13 +594,14 @@ private slots:
 
         // No index is unique: renumbering shifts IDs through values other rows still hold. The
         // ledgers' covering index holds code, month, amounts, quantity and closing mark; the
-        // cash-flow lines' index holds only them.
+        // cash-flow lines' index holds only them; the closed lines' index month and mark.
         QCOMPARE(rowsAsText(u"SELECT name, \"unique\", partial FROM pragma_index_list(?) ORDER BY name"_s, {u"分2015"_s}),
-                 (QStringList{u"分2015_ID 0 0"_s, u"分2015_代码月 0 0"_s, u"分2015_月号码 0 0"_s, u"分2015_流代 0 0"_s,
-                              u"分2015_现流 0 1"_s}));
+                 (QStringList{u"分2015_ID 0 0"_s, u"分2015_代码月 0 0"_s, u"分2015_月号码 0 0"_s, u"分2015_月结帐 0 1"_s,
+                              u"分2015_流代 0 0"_s, u"分2015_现流 0 1"_s}));
         const QString ledgerColumns = u"SELECT group_concat(name, ',') FROM pragma_index_info(?)"_s;
-        QCOMPARE(scalar(ledgerColumns, {u"分2015_代码月"_s}).toString() + u'|' + scalar(ledgerColumns, {u"分2015_现流"_s}).toString(),
-                 u"代码,月,借方金额,贷方金额,数量,结帐|流代,流金,ID"_s);
+        QCOMPARE(scalar(ledgerColumns, {u"分2015_代码月"_s}).toString() + u'|' + scalar(ledgerColumns, {u"分2015_现流"_s}).toString()
+                     + u'|' + scalar(ledgerColumns, {u"分2015_月结帐"_s}).toString(),
+                 u"代码,月,借方金额,贷方金额,数量,结帐|流代,流金,ID|月,结帐"_s);
         execute(u"INSERT INTO 分2015 (ID, 月, 号码) VALUES ('8030001001', 3, 1), ('8030002001', 3, 2)"_s);
         execute(u"UPDATE 分2015 SET ID=? WHERE ID=?"_s, {u"8030002001"_s, u"8030001001"_s});
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2015 WHERE ID='8030002001'"_s).toInt(), 2);

@@ -309,6 +309,103 @@ private slots:
                               u"8030004001 业务 - 50 -"_s, u"8030004002 业务 - - 50"_s}));
     }
 
+    // Voucher numbers past 999 and lines past 9: the shift of a whole month moves the number part
+    // of every key, and a deletion right after gives back the month as it was.
+    void insertingAndDeletingBeforeVoucherOneOfALongMonth()
+    {
+        addPayableLeaf();
+        // 1,000 vouchers of two lines in November, the last one of twelve; a voucher in October and
+        // December that must not move.
+        execute(u"WITH RECURSIVE v(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM v WHERE n < 1000), "
+                "l(n, line) AS (SELECT n, 1 FROM v UNION ALL SELECT n, line + 1 FROM l "
+                "WHERE line < CASE WHEN n = 1000 THEN 12 ELSE 2 END) "
+                "INSERT INTO 分2016 (ID, 日期, 月, 字号, 号码, 摘要说明, 代码, 借方金额, 贷方金额) "
+                "SELECT printf('811%04d%03d', n, line), '2016-11-10', 11, '记', n, '业务', "
+                "iif(line % 2 = 1, '1001', '2202001001'), iif(line % 2 = 1, 0.125, NULL), iif(line % 2 = 0, 0.125, NULL) FROM l"_s);
+        addVoucher(10, 1, u"1001"_s, u"1002"_s, 7);
+        addVoucher(12, 1, u"1001"_s, u"1002"_s, 8);
+        const QStringList before = dumpTable(u"分2016"_s);
+        const auto keys = [](const QString& where) {
+            return rowsAsText(u"SELECT group_concat(ID || ':' || 号码, ' ') FROM (SELECT ID, 号码 FROM 分2016 WHERE %1 ORDER BY ID)"_s.arg(where));
+        };
+
+        const VoucherDraft first = draft(11, u"1"_s, {line(u"插"_s, u"1001 库存现金"_s, u"0.10"_s, QString()),
+                                                      line(QString(), u"1001"_s, u"0.20"_s, QString()),
+                                                      line(QString(), u"2202001001 应付账款/甲/材料款"_s, QString(), u"0.30"_s)});
+        const VoucherChangeDone inserted = applyVoucherChange(VoucherChange::Insert, first, kYear, u"管理员"_s);
+        QCOMPARE(inserted.numberText + u' ' + inserted.message.text, u"1001 凭证插入成功"_s);
+        QCOMPARE(rowsAsText(u"SELECT ID, 号码, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 月=11 AND 号码<=2 ORDER BY ID"_s),
+                 (QStringList{u"8110001001 1 1001 0.1 -"_s, u"8110001002 1 1001 0.2 -"_s, u"8110001003 1 2202001001 - 0.3"_s,
+                              u"8110002001 2 1001 0.125 -"_s, u"8110002002 2 2202001001 - 0.125"_s}));
+        QCOMPARE(keys(u"月=11 AND 号码 IN (999, 1000)"_s), QStringList{u"8110999001:999 8110999002:999 8111000001:1000 8111000002:1000"_s});
+        QCOMPARE(keys(u"号码=1001"_s), QStringList{u"8111001001:1001 8111001002:1001 8111001003:1001 8111001004:1001 "
+                                                  "8111001005:1001 8111001006:1001 8111001007:1001 8111001008:1001 "
+                                                  "8111001009:1001 8111001010:1001 8111001011:1001 8111001012:1001"_s});
+        QCOMPARE(keys(u"月<>11"_s), QStringList{u"8100001001:1 8100001002:1 8120001001:1 8120001002:1"_s});
+        // Every key still holds its own month, number and line, and no key is held twice.
+        QCOMPARE(rowsAsText(u"SELECT count(*), count(DISTINCT ID) FROM 分2016 WHERE 月=11 AND "
+                            "ID = printf('811%04d', 号码) || substr(ID, 8)"_s), QStringList{u"2013 2013"_s});
+
+        pageFirst(kYear, 11);
+        VoucherDraft deletion = draft(11, u"1"_s);
+        const VoucherChangeDone deleted = applyVoucherChange(VoucherChange::Delete, deletion, kYear, u"管理员"_s);
+        QCOMPARE(deleted.numberText + u' ' + deleted.message.text, u"1002 凭证删除成功"_s);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+    }
+
+    // A month entered in one stretch, or between the vouchers of one or two other months: each
+    // insertion moves March's later vouchers and nothing else, and the deletion undoes it.
+    void shiftingAMonthWhoseRowsLieAmongOtherMonths()
+    {
+        addPayableLeaf();
+        for (int others = 0; others <= 2; ++others) {
+            execute(u"DELETE FROM 分2016"_s);
+            for (int number = 1; number <= 4; ++number) {
+                addVoucher(3, number, u"1001"_s, u"2202001001"_s, number == 4 ? QVariant(0.125) : QVariant(number * 10));
+                for (int month = 4; month < 4 + others; ++month)
+                    addVoucher(month, number, u"1001"_s, u"1002"_s, month);
+            }
+            const QStringList before = dumpTable(u"分2016"_s);
+            const QStringList otherMonths = rowsAsText(u"SELECT ID, 号码 FROM 分2016 WHERE 月<>3 ORDER BY ID"_s);
+            applyVoucherChange(VoucherChange::Insert, draft(3, u"2"_s), kYear, u"管理员"_s);
+            QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 10"_s, u"8030002001 8030002002 2 500"_s,
+                                                    u"8030003001 8030003002 3 20"_s, u"8030004001 8030004002 4 30"_s,
+                                                    u"8030005001 8030005002 5 0.125"_s}));
+            QCOMPARE(rowsAsText(u"SELECT ID, 号码 FROM 分2016 WHERE 月<>3 ORDER BY ID"_s), otherMonths);
+            pageNext(kYear, 3, u"1"_s);
+            applyVoucherChange(VoucherChange::Delete, draft(3, u"2"_s), kYear, u"管理员"_s);
+            QCOMPARE(dumpTable(u"分2016"_s), before);
+        }
+    }
+
+    // The closing test reads the month's largest mark, however few lines carry one: a month is
+    // open only while none of its lines carries a mark other than 0, and other months' marks do
+    // not count. Books made before the index of closed lines answer the same.
+    void closedMonthsByTheirMarks()
+    {
+        for (int month = 3; month <= 8; ++month)
+            addVoucher(month, 1, u"1001"_s, u"1002"_s, 10);
+        execute(u"UPDATE 分2016 SET 结帐=2 WHERE 月=4 AND ID LIKE '%002'"_s);
+        execute(u"UPDATE 分2016 SET 结帐=1 WHERE 月=5 AND ID LIKE '%001'"_s);
+        execute(u"UPDATE 分2016 SET 结帐=0 WHERE 月=6"_s);
+        execute(u"UPDATE 分2016 SET 结帐=1 WHERE 月 IN (7, 12)"_s);
+        const auto marks = [] {
+            QStringList seen;
+            for (int month = 2; month <= 8; ++month)
+                seen << QString::number(monthClosedMark(kYear, month));
+            return seen.join(u' ') + u' ' + refusal(VoucherChange::Save, draft(5, u"2"_s)) + u' '
+                   + refusal(VoucherChange::Save, draft(6, u"2"_s));
+        };
+        const QString expected = u"0 0 2 1 0 1 0 QM505提示|!|5  月份已结帐,请先进行反结帐 "_s;
+        QCOMPARE(marks(), expected);
+        execute(u"DROP INDEX 分2016_月结帐"_s);
+        QCOMPARE(marks(), expected);
+        closeConnection();
+        openConnection();
+        QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE name='分2016_月结帐'"_s).toInt(), 1);
+        QCOMPARE(marks(), expected);
+    }
+
     void closingAndReopeningMonths()
     {
         addLines(u"8030001001 1122 1000 -|8030001002 6001 - 1000|8030002001 6401 600 -|8030002002 1405 - 600|8030003001 6602 50.5 -|"
