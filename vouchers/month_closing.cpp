@@ -95,7 +95,7 @@ ClosingResult closeMonth(const QDate& date, const QString& reviewer, const QStri
 
 ChangeCheck checkReopenMonth(int month, int year)
 {
-    if (scalar(QStringLiteral("SELECT max(结帐) FROM %1 WHERE 月=?").arg(entryTableName(year)), {month}).isNull())
+    if (monthClosedMark(year, month) == 0)
         return {Message{QString::number(month) + QStringLiteral("  月份未结帐"), kTitle, MessageIcon::Exclamation},
                 std::nullopt};
     return {std::nullopt, Message{QStringLiteral("是否进行反结帐?(") + QString::number(month) + QStringLiteral("月份)"),
