@@ -338,10 +338,9 @@ void QueryCentreWindow::queryClicked()
         break;
     case 3:
         setView(LedgerView::MultiColumnLedger);
-        if (const auto refusal = buildMultiColumnRows(year, code, direction, m_codeOrder->isChecked()))
+        if (const auto refusal = buildMultiColumnRows(code, m_codeOrder->isChecked()))
             showMessage(*refusal);
-        buildMultiColumnPivot(code, direction);
-        showInResultGrid(m_grid, multiColumnLedgerRows(), kMultiColumnLayout, CellFormat::Amount);
+        showInResultGrid(m_grid, buildMultiColumnPivot(year, code, direction), kMultiColumnLayout, CellFormat::Amount);
         showCount(QStringLiteral("多栏式  明细帐   共"));
         break;
     default:

@@ -51,9 +51,9 @@ void expenses(const QStringList& accounts)
 // Builds the pivoted multi-column ledger of `code`.
 RecordSet multiColumn(const QString& code, const QString& direction = u"借"_s, bool byCode = false)
 {
-    if (const auto message = buildMultiColumnRows(kYear, code, direction, byCode))
+    if (const auto message = buildMultiColumnRows(code, byCode))
         qFatal("%s", qPrintable(message->text));
-    buildMultiColumnPivot(code, direction);
+    buildMultiColumnPivot(kYear, code, direction);
     return multiColumnLedgerRows();
 }
 
@@ -248,7 +248,7 @@ private slots:
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
         addLines(u"8030001001 6602001 100 -|8030001002 6602002 50 -|8040001001 6602001 30 -|8030001003 2221001 200 -|"
                  "8030002001 2221002 - 300|8030003001 1002001 5 -"_s);
-        QCOMPARE(buildMultiColumnRows(kYear, u"6603"_s, u"借"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
+        QCOMPARE(buildMultiColumnRows(u"6603"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
         RecordSet rows = multiColumn(u"6602"_s);
         QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费 招待费"_s);
         QCOMPARE(columnText(rows, u"ID"_s), u"8030001001 8030001002 8039999997 8039999998 8039999999 8040001001 "

@@ -400,8 +400,8 @@ private slots:
         // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
         addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
         addLine(u"8030001001"_s, u"1002001"_s, 5.0, QVariant());
-        QVERIFY(!buildMultiColumnRows(2016, u"1002"_s, u"借"_s, false));
-        buildMultiColumnPivot(u"1002"_s, u"借"_s);
+        QVERIFY(!buildMultiColumnRows(u"1002"_s, false));
+        buildMultiColumnPivot(2016, u"1002"_s, u"借"_s);
         const int messages = recorder.messages.size();
         output.fullName = u"银行存款"_s;
         exportLedgerPages(output);
