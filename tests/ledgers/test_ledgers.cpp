@@ -294,6 +294,52 @@ private slots:
         }
     }
 
+    // Lines in several months, an opening line, a posting on a level-3 leaf and half-cent amounts:
+    // the running balance, the month, year-to-date and balance lines and the columns, in the
+    // table and in the rows handed to the grid alike.
+    void multiColumnLedgerAcrossMonths()
+    {
+        expenses({u"2221001 进项税额"_s, u"2221002 销项税额"_s});
+        addAccount(u"2221002001"_s, u"销项"_s, u"应交税费/销项税额/销项"_s, u"贷"_s);
+        addAccount(u"6001001"_s, u"主营"_s, u"主营业务收入/主营"_s, u"贷"_s);
+        addAccount(u"6001002"_s, u"其他"_s, u"主营业务收入/其他"_s, u"贷"_s);
+        addLines(u"8000000001 2221001 10.125 -|8010001001 2221002 - 0.1|8010001002 2221002 - 0.2|"
+                 "8030001001 2221002001 - 0.125|8030001002 2221001 5 -|8020001001 6001001 - 100|8020001002 6001002 30 -"_s);
+        const auto both = [](const QString& code) {
+            QVERIFY(!buildMultiColumnRows(code, false));
+            const RecordSet shown = buildMultiColumnPivot(kYear, code, u"贷"_s);
+            QStringList lines;
+            for (const auto row : shown) {
+                QStringList fields;
+                for (int field = 0; field < shown.fieldCount(); ++field)
+                    fields << (row[field].isNull() ? u"-"_s : row[field].toString());
+                lines << fields.join(u'|');
+            }
+            QCOMPARE(shown.fieldNames(), openRecordset(u"SELECT * FROM 多栏式"_s).fieldNames());
+            QCOMPARE(lines, rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s));
+        };
+        both(u"2221"_s);
+        QCOMPARE(rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s),
+                 (QStringList{u"8009999997|-|-|-|年初余额|10.13|-|贷|-10.13|10.13|-"_s,
+                              u"8010001001|2016-01-10|记|1|业务|-|0.1|贷|-10.03|-|0.1"_s,
+                              u"8010001002|2016-01-10|记|1|业务|-|0.2|贷|-9.83|-|0.2"_s,
+                              u"8019999997|-|-|-|本月合计|-|0.3|-|-|-|0.3"_s,
+                              u"8019999998|-|-|-|本年累计|-|0.3|-|-|-|0.3"_s,
+                              u"8019999999|-|-|-|余额|10.13|0.3|-|-|10.13|0.3"_s,
+                              u"8030001001|2016-03-10|记|1|业务|-|0.13|贷|-9.7|-|0.13"_s,
+                              u"8030001002|2016-03-10|记|1|业务|5|-|贷|-14.7|5|-"_s,
+                              u"8039999997|-|-|-|本月合计|5|0.13|-|-|5|0.13"_s,
+                              u"8039999998|-|-|-|本年累计|5|0.43|-|-|5|0.43"_s,
+                              u"8039999999|-|-|-|余额|15.13|0.43|-|-|15.13|0.43"_s}));
+        both(u"6001"_s);
+        QCOMPARE(rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s),
+                 (QStringList{u"8020001001|2016-02-10|记|1|业务|-|100|贷|100|100|-"_s,
+                              u"8020001002|2016-02-10|记|1|业务|30|-|贷|70|-|-"_s,
+                              u"8029999997|-|-|-|本月合计|30|100|-|-|100|-"_s,
+                              u"8029999998|-|-|-|本年累计|30|100|-|-|100|-"_s,
+                              u"8029999999|-|-|-|余额|-|70|-|-|100|-30"_s}));
+    }
+
     void ledgerPages()
     {
         ledgerOf(0);
