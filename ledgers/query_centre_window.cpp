@@ -318,14 +318,12 @@ void QueryCentreWindow::queryClicked()
     switch (chosen) {
     case 0:
         setView(LedgerView::DetailLedger);
-        buildDetailLedger(year, code, direction);
-        showInResultGrid(m_grid, threeColumnLedgerRows(), kThreeColumnLayout);
+        showInResultGrid(m_grid, buildDetailLedger(year, code, direction), kThreeColumnLayout);
         showCount(QStringLiteral("三栏式  明细帐   共"));
         break;
     case 1:
         setView(LedgerView::GeneralLedger);
-        buildGeneralLedger(year, code, direction);
-        showInResultGrid(m_grid, threeColumnLedgerRows(), kThreeColumnLayout);
+        showInResultGrid(m_grid, buildGeneralLedger(year, code, direction), kThreeColumnLayout);
         showCount(QStringLiteral("三栏式  总帐   共"));
         break;
     case 2:
