@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/exact_sums.h"
+#include "data/month_totals.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 
@@ -27,7 +28,7 @@ void carryForward(int year)
 {
     if (const auto refusal = checkCarryForward(year))
         throw DbError(refusal->text);
-    const QString from = entryTableName(year);
+    const QString from = monthTotalsTableName(year);
     const QString into = entryTableName(year + 1);
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM %1 WHERE substr(ID,1,3)='800'").arg(into));
@@ -35,11 +36,10 @@ void carryForward(int year)
     execute(QStringLiteral(
                 "INSERT INTO 数量式余额表 (科目代码, 科目名称, 方向, 期末数量, 期末金额) "
                 "SELECT F.科目代码, F.科目全称, F.方向, d.期末数量, d.期末金额 FROM 科目表 AS F JOIN ("
-                "  SELECT 代码, sum(iif(借方金额 IS NULL, -数量, 数量)) FILTER (WHERE 数量 IS NOT NULL) AS 期末数量, %2 AS 期末金额 "
+                "  SELECT 代码, sum(净数厘) FILTER (WHERE 数笔>0) / 1000.0 AS 期末数量, %2 AS 期末金额 "
                 "  FROM %1 GROUP BY 代码"
                 ") AS d ON F.科目代码=d.代码 WHERE d.期末金额<>0")
-                .arg(from, centsOfThousandths(QStringLiteral("ifnull(%1,0) - ifnull(%2,0)")
-                                                  .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额"))))));
+                .arg(from, centsOfThousandths(QStringLiteral("sum(借厘) - sum(贷厘)"))));
     // Each balance in the account's own direction: debit-side accounts on the debit, the others
     // negated on the credit.
     execute(QStringLiteral("UPDATE 数量式余额表 SET 期末数量=iif(方向='借', 期末数量, -期末数量), "
@@ -73,7 +73,7 @@ Message clearYearLastQuestion(int year)
 void clearYear(int year)
 {
     Transaction transaction;
-    execute(QStringLiteral("DELETE FROM %1").arg(entryTableName(year)));
+    clearEntryLines(year);
     execute(QStringLiteral("UPDATE 科目表 SET 数量=NULL, 借方金额=NULL, 贷方金额=NULL WHERE length(科目代码)>0"));
     transaction.commit();
 }

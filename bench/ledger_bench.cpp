@@ -6,8 +6,11 @@
 //   build/bench/ledger_bench [--dir FOLDER] [--lines N] [--runs R] [--only 0,5,...] [--grab FOLDER]
 //
 // The year is generated once into FOLDER (kept and reused); each operation runs in a process
-// of its own, so that its peak memory is its own. --grab saves the query centre as each
-// operation left it, as a picture.
+// of its own, so that its peak memory is its own. --grab saves the window each operation
+// clicked in as it left it, as a picture. The operations after the first twenty are timed from
+// the click on a window's button to the result shown (statements, saving in the voucher window,
+// the paged report written as the preview would show it, the ledger pages workbook), and the
+// paged report at 10,000, 20,000 and 40,000 lines shows how its time grows.
 #include "accounts/opening_balances.h"
 #include "app/year_end.h"
 #include "data/database.h"
@@ -17,10 +20,14 @@
 #include "data/schema.h"
 #include "data/spreadsheet_export.h"
 #include "ledgers/query_centre_window.h"
+#include "report/report.h"
 #include "statements/statements.h"
+#include "statements/statements_window.h"
 #include "vouchers/month_closing.h"
 #include "vouchers/voucher_book.h"
+#include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_posting.h"
+#include "vouchers/voucher_window.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -28,10 +35,12 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDate>
+#include <QDateEdit>
 #include <QDir>
 #include <QPixmap>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -307,6 +316,53 @@ T* child(QWidget* window, const char* name)
     return found;
 }
 
+// The windows besides the query centre that an operation clicks in, made when first asked for.
+struct Windows {
+    StatementsWindow* statements()
+    {
+        if (!m_statements)
+            m_statements = show(std::make_unique<StatementsWindow>());
+        return static_cast<StatementsWindow*>(m_statements.get());
+    }
+    VoucherWindow* voucher()
+    {
+        if (!m_voucher)
+            m_voucher = show(std::make_unique<VoucherWindow>());
+        return static_cast<VoucherWindow*>(m_voucher.get());
+    }
+    // The last window made, for its picture.
+    QWidget* last() const { return m_last; }
+
+private:
+    std::unique_ptr<QWidget> show(std::unique_ptr<QWidget> window)
+    {
+        window->show();
+        QApplication::processEvents();
+        m_last = window.get();
+        return window;
+    }
+    std::unique_ptr<QWidget> m_statements;
+    std::unique_ptr<QWidget> m_voucher;
+    QWidget* m_last = nullptr;
+};
+
+// Where the report an operation previews is written, as the preview would draw it.
+QString reportPdfPath(const QString& folder)
+{
+    return QDir(folder).filePath(QStringLiteral("report.pdf"));
+}
+
+// Every page's text of a PDF.
+void addPdf(QCryptographicHash& hash, const QString& path)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    text.waitForFinished(-1);
+    if (text.exitCode() != 0)
+        qFatal("pdftotext failed on %s", qPrintable(path));
+    hash.addData(text.readAllStandardOutput());
+}
+
 VoucherDraft benchDraft(int month, int number)
 {
     VoucherDraft draft;
@@ -328,8 +384,9 @@ VoucherDraft benchDraft(int month, int number)
     return draft;
 }
 
-std::vector<Operation> operations(QWidget* window, const QString& exportFolderPath)
+std::vector<Operation> operations(QWidget* window, Windows* windows, const QString& folder)
 {
+    const QString exportFolderPath = QDir(folder).filePath(QStringLiteral("export"));
     const auto click = [window](const char* name) { child<QPushButton>(window, name)->click(); };
     const auto period = [window](const QString& text) { child<QComboBox>(window, "Combo1")->setCurrentText(text); };
     const auto level = [window](const QString& text) { child<QComboBox>(window, "Combo2")->setCurrentText(text); };
@@ -424,6 +481,89 @@ std::vector<Operation> operations(QWidget* window, const QString& exportFolderPa
     list.push_back({QStringLiteral("fixed-asset ledger of 1601001"), [account] { account(QStringLiteral("1601001"), 5); },
                     [click] { click("Command7"); },
                     tableAndGrid(QStringLiteral("SELECT * FROM 固累式 ORDER BY ID, 号码, 摘要说明"))});
+
+    // ---- from here on, each timed from the click on a window's button ----
+    const struct {
+        const char* name;
+        const char* option;
+        const char* table;
+    } statementClicks[] = {{"balance sheet, month 12 (查询报表)", "Option2", "资产表07"},
+                           {"income statement, month 12 (查询报表)", "Option4", "利润表07"},
+                           {"cash-flow statement, month 12 (查询报表)", "Option5", "现流表"}};
+    for (const auto& statement : statementClicks) {
+        const char* option = statement.option;
+        list.push_back({QString::fromUtf8(statement.name),
+                        [windows, option] {
+                            child<QRadioButton>(windows->statements(), option)->setChecked(true);
+                            child<QComboBox>(windows->statements(), "Combo1")->setCurrentText(QStringLiteral("12"));
+                        },
+                        [windows] { child<QPushButton>(windows->statements(), "Command4")->click(); },
+                        [windows, table = QString::fromUtf8(statement.table)](QCryptographicHash& hash) {
+                            addRows(hash, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+                            addGrid(hash, child<QAbstractItemView>(windows->statements(), "MSH1"));
+                        }});
+    }
+    // A ten-line voucher typed at the end of December (the open month), saved with 保存 and the
+    // window refreshed, ready for the next one; the voucher is taken away again before each run.
+    list.push_back({QStringLiteral("saving a voucher in the voucher window (保存 to ready again)"),
+                    [windows] {
+                        execute(QStringLiteral("DELETE FROM 分2016 WHERE 月=12 AND 号码>?"), {kVouchersPerMonth});
+                        VoucherWindow* form = windows->voucher();
+                        child<QDateEdit>(form, "DTPicker1")->setDate(QDate(kYear, 12, 28));
+                        child<QComboBox>(form, "Combo1")->setCurrentText(QStringLiteral("审核"));
+                        child<QLineEdit>(form, "Text4")->setText(QString::number(kVouchersPerMonth + 1));
+                        const VoucherDraft draft = benchDraft(12, kVouchersPerMonth + 1);
+                        for (int line = 0; line < int(draft.lines.size()); ++line) {
+                            const VoucherLine& entry = draft.lines.at(line);
+                            const QString fullName = scalar(QStringLiteral("SELECT 科目全称 FROM 科目表 WHERE 科目代码=?"), {entry.accountCode}).toString();
+                            form->grid()->setText(line + 1, VoucherGrid::SummaryColumn, entry.summary);
+                            form->grid()->setText(line + 1, VoucherGrid::AccountColumn, entry.accountCode + QLatin1Char(' ') + fullName);
+                            const bool debit = entry.debitCents.has_value();
+                            const qint64 cents = debit ? *entry.debitCents : entry.creditCents.value_or(0);
+                            form->grid()->setText(line + 1, debit ? VoucherGrid::DebitColumn : VoucherGrid::CreditColumn,
+                                                  QString::number(cents / 100.0, 'f', 2));
+                        }
+                    },
+                    [windows] { child<QPushButton>(windows->voucher(), "Command14")->click(); },
+                    [windows, monthRows](QCryptographicHash& hash) {
+                        addRows(hash, monthRows);
+                        VoucherWindow* form = windows->voucher();
+                        for (const char* box : {"Text1", "Text2", "Text4"})
+                            hash.addData(child<QLineEdit>(form, box)->text().toUtf8());
+                        hash.addData(child<QLabel>(form, "Label2")->text().toUtf8());
+                    }});
+    // The paged three-column report of the busiest account, as its preview draws it.
+    const QString pdf = reportPdfPath(folder);
+    const auto queried = [account, click, pdf](const QString& code) {
+        QFile::remove(pdf);
+        account(code, 1);
+        click("Command7");
+    };
+    list.push_back({QStringLiteral("paged report of the busiest account (预览)"), [queried] { queried(kHotBank); },
+                    [click] { click("Command10"); }, [pdf](QCryptographicHash& hash) { addPdf(hash, pdf); }});
+    list.push_back({QStringLiteral("ledger pages workbook of the busiest account (EXCEL帐页)"),
+                    [queried, exportFolderPath] {
+                        QDir(exportFolderPath).removeRecursively();
+                        queried(kHotBank);
+                    },
+                    [click] { click("Command11"); },
+                    [exportFolderPath](QCryptographicHash& hash) {
+                        const QFileInfoList files = QDir(exportFolderPath).entryInfoList({QStringLiteral("*.xlsx")});
+                        if (files.size() != 1)
+                            qFatal("expected one workbook");
+                        addWorkbook(hash, files.first().filePath());
+                    }});
+    // The same report cut down to its first N ledger lines (the rest of the year left out of the
+    // work table), to show how the time grows with the lines.
+    for (const int lines : {10000, 20000, 40000}) {
+        list.push_back({QStringLiteral("paged report of the first %1 lines (预览)").arg(lines),
+                        [queried, lines] {
+                            queried(kHotBank);
+                            execute(QStringLiteral("DELETE FROM 三总式 WHERE ID > (SELECT ID FROM 三总式 ORDER BY ID LIMIT 1 OFFSET ?)"),
+                                    {lines - 1});
+                        },
+                        [click] { click("Command10"); }, [pdf](QCryptographicHash& hash) { addPdf(hash, pdf); }});
+    }
     return list;
 }
 
@@ -442,13 +582,16 @@ int runOperation(const QString& folder, int index, int runs, const QString& grab
     loginState().fiscalYear = kYear;
     loginState().operatorName = QStringLiteral("制单");
     setMessageHandler([](const Message&) { return MessageAnswer::Yes; });
-    const QString exportFolderPath = QDir(folder).filePath(QStringLiteral("export"));
-    setExportFolder(exportFolderPath);
+    setExportFolder(QDir(folder).filePath(QStringLiteral("export")));
     setSpreadsheetOpener([](const QString&) { return true; });
+    setReportOutputHandler([folder](const ReportLayout& layout, const RecordSet& rows, bool) {
+        writeReportPdf(reportPdfPath(folder), layout, rows);
+    });
     QueryCentreWindow window;
     window.show();
     QApplication::processEvents();
-    const std::vector<Operation> list = operations(&window, exportFolderPath);
+    Windows others;
+    const std::vector<Operation> list = operations(&window, &others, folder);
     const Operation& operation = list.at(index);
     // An inserted voucher is deleted again after each run, untimed, so the year stays as generated.
     const auto undo = [&] {
@@ -472,7 +615,7 @@ int runOperation(const QString& folder, int index, int runs, const QString& grab
     }
     const long peak = peakKilobytes();
     if (!grabFolder.isEmpty())
-        window.grab().save(QDir(grabFolder).filePath(QStringLiteral("operation%1.png").arg(index)));
+        (others.last() ? others.last() : static_cast<QWidget*>(&window))->grab().save(QDir(grabFolder).filePath(QStringLiteral("operation%1.png").arg(index)));
     QCryptographicHash hash(QCryptographicHash::Md5);
     operation.output(hash);
     undo();
@@ -516,7 +659,7 @@ int main(int argc, char* argv[])
     closeConnection();
 
     const QStringList only = option(QStringLiteral("--only"), QString()).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    const std::vector<Operation> list = operations(nullptr, QString());
+    const std::vector<Operation> list = operations(nullptr, nullptr, folder);
     std::printf("| operation | median ms | min | max | peak MB | output |\n|---|---:|---:|---:|---:|---|\n");
     for (int index = 0; index < int(list.size()); ++index) {
         if (!only.isEmpty() && !only.contains(QString::number(index)))

@@ -2,6 +2,7 @@
 
 #include "db_error.h"
 #include "private_files.h"
+#include "month_totals.h"
 #include "schema.h"
 
 #include <QDir>
@@ -217,6 +218,7 @@ bool openConnection()
     if (!g_booksFile)
         g_booksFile = fileIdOf(path);
     createMissingIndexes();
+    ensureMonthTotals();
     return true;
 }
 

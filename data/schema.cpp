@@ -3,6 +3,7 @@
 #include "database.h"
 #include "default_data.h"
 #include "fiscal_year.h"
+#include "month_totals.h"
 
 #include <QFileInfo>
 
@@ -144,6 +145,8 @@ void createSchema()
         execute(QStringLiteral("CREATE TABLE %1 (").arg(table) + kEntryColumnsSql
                 + QStringLiteral("QMID INTEGER)"));
         for (const QString& statement : entryIndexStatements(table))
+            execute(statement);
+        for (const QString& statement : monthTotalsSchemaStatements(year))
             execute(statement);
     }
 }

@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/fiscal_year.h"
 #include "data/exact_sums.h"
+#include "data/month_totals.h"
 #include "data/number_format.h"
 
 namespace qm {
@@ -45,27 +46,24 @@ void insertMonthJournal(int year, int month)
     transaction.commit();
 }
 
-// Each account's figures of the month in one pass over the year's entries: sums by code and
-// month first (an index on (代码, 月, …) serves them in order), then by code with the month
-// deciding the column. Amounts are kept in exact thousandths until a level rolls them up.
+// Each account's figures of the month from the year's month totals, by code with the month
+// deciding the column. Amounts and quantities stay whole thousandths until a level rolls them up.
 QString balanceCodeSums(int year)
 {
-    // Most lines have no quantity: the filters keep them from three sums that would skip them.
+    // A sum of a side that no line has stays NULL, as a sum over the lines would.
     const QString months = QStringLiteral(
-        "SELECT 代码, 月, sum(iif(借方金额 IS NULL, -数量, 数量)) FILTER (WHERE 数量 IS NOT NULL) AS 净数, "
-        "sum(数量) FILTER (WHERE 数量 IS NOT NULL AND 贷方金额 IS NULL) AS 借数, "
-        "sum(数量) FILTER (WHERE 数量 IS NOT NULL AND 借方金额 IS NULL) AS 贷数, %1 AS 借厘, %2 AS 贷厘 FROM %3 GROUP BY 代码, 月")
-                               .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")),
-                                    entryTableName(year));
+        "SELECT 代码, 月, iif(数笔>0, 净数厘, NULL) AS 净数, iif(借数笔>0, 借数厘, NULL) AS 借数, "
+        "iif(贷数笔>0, 贷数厘, NULL) AS 贷数, iif(借笔>0, 借厘, NULL) AS 借厘, iif(贷笔>0, 贷厘, NULL) AS 贷厘 FROM %1")
+                               .arg(monthTotalsTableName(year));
     // Opening rows have no month; "before the month" includes them, "year to date" does not.
     return QStringLiteral(
-               "SELECT 代码, sum(iif(月 IS NULL OR 月<p.m, 净数, NULL)) AS 期初数量, "
+               "SELECT 代码, sum(iif(月 IS NULL OR 月<p.m, 净数, NULL)) AS 期初数厘, "
                "sum(iif(月 IS NULL OR 月<p.m, ifnull(借厘,0) - ifnull(贷厘,0), NULL)) AS 期初厘, "
-               "sum(iif(月=p.m, 借数, NULL)) AS 本期借数, sum(iif(月=p.m, 借厘, NULL)) AS 本期借厘, "
-               "sum(iif(月=p.m, 贷数, NULL)) AS 本期贷数, sum(iif(月=p.m, 贷厘, NULL)) AS 本期贷厘, "
-               "sum(iif(月 BETWEEN 1 AND p.m, 借数, NULL)) AS 累计借数, sum(iif(月 BETWEEN 1 AND p.m, 借厘, NULL)) AS 累计借厘, "
-               "sum(iif(月 BETWEEN 1 AND p.m, 贷数, NULL)) AS 累计贷数, sum(iif(月 BETWEEN 1 AND p.m, 贷厘, NULL)) AS 累计贷厘, "
-               "sum(iif(月 IS NULL OR 月<=p.m, 净数, NULL)) AS 期末数量, "
+               "sum(iif(月=p.m, 借数, NULL)) AS 本期借数厘, sum(iif(月=p.m, 借厘, NULL)) AS 本期借厘, "
+               "sum(iif(月=p.m, 贷数, NULL)) AS 本期贷数厘, sum(iif(月=p.m, 贷厘, NULL)) AS 本期贷厘, "
+               "sum(iif(月 BETWEEN 1 AND p.m, 借数, NULL)) AS 累计借数厘, sum(iif(月 BETWEEN 1 AND p.m, 借厘, NULL)) AS 累计借厘, "
+               "sum(iif(月 BETWEEN 1 AND p.m, 贷数, NULL)) AS 累计贷数厘, sum(iif(月 BETWEEN 1 AND p.m, 贷厘, NULL)) AS 累计贷厘, "
+               "sum(iif(月 IS NULL OR 月<=p.m, 净数, NULL)) AS 期末数厘, "
                "sum(iif(月 IS NULL OR 月<=p.m, ifnull(借厘,0) - ifnull(贷厘,0), NULL)) AS 期末厘 "
                "FROM (%1) CROSS JOIN (SELECT ? AS m) AS p GROUP BY 代码")
         .arg(months);
@@ -78,13 +76,13 @@ QString balanceLevelRows(int level)
     const int length = level == 1 ? 4 : level == 2 ? 7 : 10;
     const QString indent = level == 1 ? QString() : level == 2 ? QStringLiteral(" ") : QStringLiteral("   ");
     QStringList sums;
-    for (const char* column : {"期初数量", "本期借数", "本期贷数", "累计借数", "累计贷数", "期末数量"})
-        sums << QStringLiteral("sum(%1) AS %1").arg(QString::fromUtf8(column));
+    for (const char* column : {"期初数", "本期借数", "本期贷数", "累计借数", "累计贷数", "期末数"})
+        sums << QStringLiteral("sum(%1厘) / 1000.0 AS %1").arg(QString::fromUtf8(column));
     for (const char* column : {"期初", "本期借", "本期贷", "累计借", "累计贷", "期末"})
         sums << QStringLiteral("%2 AS %1金").arg(QString::fromUtf8(column), centsOfThousandths(QStringLiteral("sum(%1厘)").arg(QString::fromUtf8(column))));
     return QStringLiteral(
-               "SELECT F.科目代码, '%1' || F.科目名称, F.方向, r.期初数量, r.期初金, r.本期借数, r.本期借金, r.本期贷数, "
-               "r.本期贷金, r.累计借数, r.累计借金, r.累计贷数, r.累计贷金, r.期末数量, r.期末金 FROM 科目表 AS F JOIN ("
+               "SELECT F.科目代码, '%1' || F.科目名称, F.方向, r.期初数, r.期初金, r.本期借数, r.本期借金, r.本期贷数, "
+               "r.本期贷金, r.累计借数, r.累计借金, r.累计贷数, r.累计贷金, r.期末数, r.期末金 FROM 科目表 AS F JOIN ("
                "SELECT substr(代码,1,%2) AS 科目代码, %3 FROM codes GROUP BY 1) AS r ON F.科目代码=r.科目代码 "
                "WHERE length(F.科目代码)=%2 AND (r.累计借金<>0 OR r.累计贷金<>0 OR r.期初金<>0)")
         .arg(indent)
@@ -140,16 +138,18 @@ std::optional<Message> buildAccountSummary(int year, const QString& monthText)
     const std::optional<int> month = monthOfText(monthText);
     if (!month)
         return Message{QStringLiteral("请选择月份"), QStringLiteral("QM505"), MessageIcon::Stop};
-    const QString table = entryTableName(year);
+    const QString table = monthTotalsTableName(year);
+    const QString debits = centsOfThousandths(QStringLiteral("sum(iif(借笔>0, 借厘, NULL))"));
+    const QString credits = centsOfThousandths(QStringLiteral("sum(iif(贷笔>0, 贷厘, NULL))"));
     Transaction transaction;
     execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) "
                            "SELECT F.科目代码, F.科目全称, a.借方金额, a.贷方金额 FROM 科目表 AS F JOIN ("
                            "  SELECT substr(代码,1,4) AS 科目代码, %2 AS 借方金额, %3 AS 贷方金额 FROM %1 WHERE 月=? GROUP BY 1"
                            ") AS a ON F.科目代码=a.科目代码 WHERE a.贷方金额<>0 OR a.借方金额<>0 ORDER BY 1")
-                .arg(table, exactAmountSum(QStringLiteral("借方金额")), exactAmountSum(QStringLiteral("贷方金额"))),
+                .arg(table, debits, credits),
             {*month});
     execute(QStringLiteral("INSERT INTO 凭证汇总表 (科目代码, 科目名称, 借方金额, 贷方金额) SELECT '8', '合 计', %2, %3 FROM %1 WHERE 月=?")
-                .arg(table, exactAmountSum(QStringLiteral("借方金额")), exactAmountSum(QStringLiteral("贷方金额"))),
+                .arg(table, debits, credits),
             {*month});
     transaction.commit();
     return std::nullopt;

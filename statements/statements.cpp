@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/exact_sums.h"
+#include "data/month_totals.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 
@@ -53,17 +54,14 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
     if (!ok || month < 1 || month > 12)
         return Message{QStringLiteral("请选择月份"), QStringLiteral("QM505"), MessageIcon::Stop};
     const QString table = entryTableName(year);
-    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
-    // Opening rows have no month; "up to the month" includes them. Each code's nets by month in
-    // one pass over the index on (代码, 月, …), summed exactly and rounded to the cent.
+    // Opening rows have no month; "up to the month" includes them. Each code's nets by month
+    // from the year's month totals.
     const auto byMonthOf = [&](const QString& codes) {
-        return QStringLiteral("SELECT 代码, 月, ifnull(%1,0) - ifnull(%2,0) AS 净厘, sum(%3) FILTER (WHERE 结帐=2) AS 结转厘 "
-                              "FROM %4 %5 GROUP BY 代码, 月")
-            .arg(thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")), net, table, codes);
+        return QStringLiteral("SELECT 代码, 月, 借厘 - 贷厘 AS 净厘, iif(结转笔>0, 结转厘, NULL) AS 结转厘 FROM %1 %2")
+            .arg(monthTotalsTableName(year), codes);
     };
     const QString byMonth = byMonthOf(QString());
-    // The cash accounts alone, read as a range of the code index rather than a pass over the year.
+    // The cash accounts alone.
     const QString cashByMonth = byMonthOf(QStringLiteral("WHERE 代码<'1100'"));
     const QString upToMonth = QStringLiteral("(月 IS NULL OR 月<=p.m)");
     Transaction transaction;

@@ -1,7 +1,9 @@
 #include "voucher_book.h"
 
 #include "data/database.h"
+#include "data/exact_sums.h"
 #include "data/fiscal_year.h"
+#include "data/month_totals.h"
 #include "data/number_format.h"
 #include "work_copy.h"
 
@@ -43,13 +45,12 @@ MonthState monthState(int year, int month)
 
 double monthCashBalance(int year, int month)
 {
-    const QString period = QStringLiteral("8%1").arg(month, 2, 10, QLatin1Char('0'));
+    // The opening rows (no month) and every month up to this one, from the month totals.
     const QVariant balance = scalar(
-        QStringLiteral("SELECT sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)) FROM %1 "
-                       "WHERE substr(代码,1,4)='1001' AND substr(ID,1,3)<=?")
-            .arg(entryTableName(year)),
-        {period});
-    return roundToCent(balance.toDouble());
+        QStringLiteral("SELECT %1 FROM %2 WHERE substr(代码,1,4)='1001' AND (月 IS NULL OR 月<=?)")
+            .arg(centsOfThousandths(QStringLiteral("sum(借厘) - sum(贷厘)")), monthTotalsTableName(year)),
+        {month});
+    return balance.toDouble();
 }
 
 QString monthCashLine(int month, double balance)
