@@ -66,6 +66,16 @@ QByteArray firstCharacters(const RecordSet::Cell& text, int count)
     return QString::fromUtf8(text.utf8, text.bytes).left(count).toUtf8();
 }
 
+QString codePrefixCondition(const QString& code)
+{
+    return QStringLiteral("+%1>=? AND +%1<? AND substr(%1,1,length(?))=?").arg(code);
+}
+
+QVariantList codePrefixValues(const QString& prefix)
+{
+    return {prefix, prefix + QChar(0xFFFF), prefix, prefix};
+}
+
 RecordSet::Cell textCell(const QByteArray& text)
 {
     RecordSet::Cell cell;

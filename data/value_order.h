@@ -6,6 +6,8 @@
 #include "data/record_set.h"
 
 #include <QByteArray>
+#include <QString>
+#include <QVariantList>
 
 namespace qm {
 
@@ -16,6 +18,12 @@ int compareText(const char* a, int aBytes, const char* b, int bBytes, bool noCas
 
 // The first `count` characters of a text cell, as substr(x, 1, count) gives them.
 QByteArray firstCharacters(const RecordSet::Cell& text, int count);
+
+// Where an entry's code (the column `code`) begins with a prefix, for statements that read the
+// whole entry table: comparing the code with the bounds of the prefix first spares most lines the
+// prefix test. Binds codePrefixValues(prefix) in order.
+QString codePrefixCondition(const QString& code);
+QVariantList codePrefixValues(const QString& prefix);
 
 // A text cell over `text`, valid while `text` lives unchanged.
 RecordSet::Cell textCell(const QByteArray& text);

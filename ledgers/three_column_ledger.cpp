@@ -206,10 +206,11 @@ RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& d
 {
     const QString code = codeText.left(4);
     // The opening lines as they stand, then one line per month key and calendar month, dated
-    // the month's last day.
+    // the month's last day. The bounds of the code spare most lines the prefix test.
     const RecordSet lines = openRecordset(
         QStringLiteral(
-            "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE substr(代码,1,4)=? AND substr(ID,1,3)>='800') "
+            "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE +代码>=? AND +代码<? AND substr(代码,1,4)=? "
+            "AND substr(ID,1,3)>='800') "
             "SELECT ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, NULL AS 摘要说明, NULL AS 借方金额, NULL AS 贷方金额, 借厘, 贷厘 "
             "FROM source WHERE substr(ID,1,3)='800' "
             "UNION ALL SELECT ID, 日期, '汇', 1, ' 本月合计', %3, %4, 借厘, 贷厘 FROM ("
@@ -218,7 +219,7 @@ RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& d
             "GROUP BY substr(ID,1,3), strftime('%Y-%m', 日期))")
             .arg(kLineThousandths, entryTableName(year), centsOfThousandths(QStringLiteral("借厘")),
                  centsOfThousandths(QStringLiteral("贷厘"))),
-        {code});
+        {code, code + QChar(0xFFFF), code});
     return writeLedger(lines, true, direction, QString(), QStringLiteral("2"), QStringLiteral("8123"));
 }
 
