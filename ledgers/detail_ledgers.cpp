@@ -421,39 +421,42 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         if (group.first > QByteArray("800"))
             months.insert(group.first);
     }
+    const std::size_t columnCount = std::size_t(subAccounts.count());
     for (const QByteArray& key : months) {
-        for (int column = 0; column < subAccounts.count(); ++column) {
-            Thousandths yearToDate;
-            Thousandths balance;
-            bool inYear = false;
-            bool inBalance = false;
-            for (auto group = groups.begin(); group != groups.end(); ++group) {
-                if (group->first.second != column || group->first.first > key)
-                    continue;
-                const Thousandths& sums = group->second;
-                inBalance = true;
-                balance.debit += sums.debit;
-                balance.credit += sums.credit;
-                if (group->first.first == QByteArray("800"))
-                    continue;
-                inYear = true;
-                yearToDate.debit += sums.debit;
-                yearToDate.credit += sums.credit;
-                yearToDate.hasDebit = yearToDate.hasDebit || sums.hasDebit;
-                yearToDate.hasCredit = yearToDate.hasCredit || sums.hasCredit;
-            }
-            if (inYear)
-                totals.push_back({key + "9999998", column, QStringLiteral("本年累计").toUtf8(), amountOf(yearToDate.debit, yearToDate.hasDebit),
-                                  amountOf(yearToDate.credit, yearToDate.hasCredit)});
-            if (!inBalance)
+        std::vector<Thousandths> yearToDate(columnCount);
+        std::vector<Thousandths> balance(columnCount);
+        std::vector<bool> inYear(columnCount);
+        std::vector<bool> inBalance(columnCount);
+        for (const auto& [group, sums] : groups) {
+            if (group.first > key)
+                break;
+            const std::size_t column = std::size_t(group.second);
+            inBalance[column] = true;
+            balance[column].debit += sums.debit;
+            balance[column].credit += sums.credit;
+            if (group.first == QByteArray("800"))
                 continue;
+            inYear[column] = true;
+            yearToDate[column].debit += sums.debit;
+            yearToDate[column].credit += sums.credit;
+            yearToDate[column].hasDebit = yearToDate[column].hasDebit || sums.hasDebit;
+            yearToDate[column].hasCredit = yearToDate[column].hasCredit || sums.hasCredit;
+        }
+        for (std::size_t column = 0; column < columnCount; ++column) {
+            const Thousandths& upToKey = yearToDate[column];
+            if (inYear[column])
+                totals.push_back({key + "9999998", int(column), QStringLiteral("本年累计").toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
+                                  amountOf(upToKey.credit, upToKey.hasCredit)});
+            if (!inBalance[column])
+                continue;
+            const Thousandths& sums = balance[column];
             const QByteArray label = QStringLiteral("余额").toUtf8();
             if (side == QStringLiteral("debit"))
-                totals.push_back({key + "9999999", column, label, amountOf(balance.debit - balance.credit, true), std::nullopt});
+                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
             else if (both)
-                totals.push_back({key + "9999999", column, label, amountOf(balance.debit, true), amountOf(balance.credit, true)});
+                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
             else
-                totals.push_back({key + "9999999", column, label, std::nullopt, amountOf(balance.credit - balance.debit, true)});
+                totals.push_back({key + "9999999", int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
         }
     }
 
