@@ -194,6 +194,37 @@ private slots:
                  (QStringList{u"8000 8011 8012 8031 8032 8123"_s, u"2016-01-31汇"_s, u"500 800 - 600 - 600"_s, u"300 200"_s}));
     }
 
+    // Lines written out of ledger order, an April line dated in May (two general-ledger lines
+    // under one ID): the rows handed to the grid are the table's, in its order.
+    void ledgerRowsInLedgerOrder()
+    {
+        addAccount(u"2241001"_s, u"押金"_s, u"其他应付款/押金"_s, u"贷"_s, false);
+        addAccount(u"2241001001"_s, u"房东"_s, u"其他应付款/押金/房东"_s, u"贷"_s);
+        addLines(u"8050001001 2241001001 - 0.2|8040002001 2241001001 0.125 -|8040001001 2241001001 - 0.1|8000000001 2241001001 - 1.125"_s);
+        execute(u"UPDATE 分2016 SET 日期='2016-05-02' WHERE ID='8040002001'"_s);
+        const auto text = [](const RecordSet& rows) {
+            QStringList lines;
+            for (const auto row : rows) {
+                QStringList fields;
+                for (int field = 0; field < rows.fieldCount(); ++field)
+                    fields << (row[field].isNull() ? u"-"_s : row[field].toString());
+                lines << fields.join(u'|');
+            }
+            return lines;
+        };
+        execute(u"DELETE FROM 三总式"_s);
+        RecordSet rows = buildDetailLedger(kYear, u"2241001001"_s, u"贷"_s);
+        QCOMPARE(text(rows), text(threeColumnLedgerRows()));
+        QCOMPARE(columnText(rows, 0) + u'|' + columnText(rows, 5) + u'|' + columnText(rows, 6) + u'|' + columnText(rows, 8),
+                 u"8000 8040001001 8040002001 8049999998 8049999999 8050001001 8059999998 8059999999 813|"
+                 "- - 0.125 0.13 0.13 - - 0.13 -|- 0.1 - 0.1 0.1 0.2 0.2 0.3 -|1.13 1.23 1.1 - - 1.3 - - 1.3"_s);
+        execute(u"DELETE FROM 三总式"_s);
+        rows = buildGeneralLedger(kYear, u"2241001001"_s, u"贷"_s);
+        QCOMPARE(text(rows), text(threeColumnLedgerRows()));
+        QCOMPARE(columnText(rows, 0) + u'|' + columnText(rows, 1) + u'|' + columnText(rows, 8),
+                 u"8000 8041 8041 8042 8051 8052 8123|- 2016-04-30 2016-05-31 - 2016-05-31 - -|1.13 1.23 1.1 - 1.3 - 1.3"_s);
+    }
+
     void quantityAndFixedAssetLedgers()
     {
         addLines(u"8000000001 1405 100 - 10|8030001001 1405 60 - 5|8030002001 1405 - 30 3|8050001001 1405 - 130 12"_s);
