@@ -366,12 +366,14 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     std::vector<std::pair<RecordSet::Cell, RecordSet::Cell>> keys(std::size_t(entries.count()));
     for (const int row : lines)
         keys[std::size_t(row)] = {entries.cell(row, Id), entries.cell(row, Summary)};
-    std::stable_sort(lines.begin(), lines.end(), [&](int a, int b) {
+    const auto ledgerOrder = [&](int a, int b) {
         const auto& first = keys[std::size_t(a)];
         const auto& second = keys[std::size_t(b)];
         const int byId = compareCells(first.first, second.first, true);
         return byId != 0 ? byId < 0 : compareCells(first.second, second.second, true) < 0;
-    });
+    };
+    if (!std::is_sorted(lines.begin(), lines.end(), ledgerOrder))
+        std::stable_sort(lines.begin(), lines.end(), ledgerOrder);
 
     // The running balance of the parent from nothing: the exact running sum rounded to the cent,
     // "平" where it comes to nothing. Per month key and sub-account the sums of the lines (the

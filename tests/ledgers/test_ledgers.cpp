@@ -325,17 +325,17 @@ private slots:
         }
     }
 
-    // Lines in several months, an opening line, a posting on a level-3 leaf and half-cent amounts:
-    // the running balance, the month, year-to-date and balance lines and the columns, in the
-    // table and in the rows handed to the grid alike.
+    // Lines of several months written out of ledger order, an opening line, a posting on a
+    // level-3 leaf and half-cent amounts: the running balance, the month, year-to-date and balance
+    // lines and the columns, in the table and in the rows handed to the grid alike.
     void multiColumnLedgerAcrossMonths()
     {
         expenses({u"2221001 进项税额"_s, u"2221002 销项税额"_s});
         addAccount(u"2221002001"_s, u"销项"_s, u"应交税费/销项税额/销项"_s, u"贷"_s);
         addAccount(u"6001001"_s, u"主营"_s, u"主营业务收入/主营"_s, u"贷"_s);
         addAccount(u"6001002"_s, u"其他"_s, u"主营业务收入/其他"_s, u"贷"_s);
-        addLines(u"8000000001 2221001 10.125 -|8010001001 2221002 - 0.1|8010001002 2221002 - 0.2|"
-                 "8030001001 2221002001 - 0.125|8030001002 2221001 5 -|8020001001 6001001 - 100|8020001002 6001002 30 -"_s);
+        addLines(u"8030001002 2221001 5 -|8000000001 2221001 10.125 -|8010001002 2221002 - 0.2|8010001001 2221002 - 0.1|"
+                 "8030001001 2221002001 - 0.125|8020001002 6001002 30 -|8020001001 6001001 - 100"_s);
         const auto both = [](const QString& code) {
             QVERIFY(!buildMultiColumnRows(code, false));
             const RecordSet shown = buildMultiColumnPivot(kYear, code, u"贷"_s);
