@@ -307,6 +307,85 @@ std::optional<double> amountOf(qint64 thousandths, bool present)
     return double(centsOfThousandths(thousandths)) / 100.0;
 }
 
+// Per month key and sub-account the month's totals (the opening rows' under key 800); for each
+// month with entries the totals of the year so far and the balance, the opening rows included:
+// for a debit parent the net on the debit, for a two-sided one both sides, else the net on the
+// credit.
+std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, int>, Thousandths>& groups, int columns,
+                                         const QString& side)
+{
+    std::vector<TotalLine> totals;
+    std::set<QByteArray> months;
+    for (const auto& [group, sums] : groups) {
+        totals.push_back({group.first + "9999997", group.second, QStringLiteral("本月合计").toUtf8(), amountOf(sums.debit, sums.hasDebit),
+                          amountOf(sums.credit, sums.hasCredit)});
+        if (group.first > QByteArray("800"))
+            months.insert(group.first);
+    }
+    const std::size_t columnCount = std::size_t(columns);
+    const QByteArray label = QStringLiteral("余额").toUtf8();
+    for (const QByteArray& key : months) {
+        std::vector<Thousandths> yearToDate(columnCount);
+        std::vector<Thousandths> balance(columnCount);
+        std::vector<bool> inYear(columnCount);
+        std::vector<bool> inBalance(columnCount);
+        for (const auto& [group, sums] : groups) {
+            if (group.first > key)
+                break;
+            const std::size_t column = std::size_t(group.second);
+            inBalance[column] = true;
+            balance[column].debit += sums.debit;
+            balance[column].credit += sums.credit;
+            if (group.first == QByteArray("800"))
+                continue;
+            inYear[column] = true;
+            yearToDate[column].debit += sums.debit;
+            yearToDate[column].credit += sums.credit;
+            yearToDate[column].hasDebit = yearToDate[column].hasDebit || sums.hasDebit;
+            yearToDate[column].hasCredit = yearToDate[column].hasCredit || sums.hasCredit;
+        }
+        for (std::size_t column = 0; column < columnCount; ++column) {
+            const Thousandths& upToKey = yearToDate[column];
+            if (inYear[column])
+                totals.push_back({key + "9999998", int(column), QStringLiteral("本年累计").toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
+                                  amountOf(upToKey.credit, upToKey.hasCredit)});
+            if (!inBalance[column])
+                continue;
+            const Thousandths& sums = balance[column];
+            if (side == QStringLiteral("debit"))
+                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
+            else if (side == QStringLiteral("both"))
+                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
+            else
+                totals.push_back({key + "9999999", int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
+        }
+    }
+    return totals;
+}
+
+// The rows in ID order, then 摘要说明: as they stand unless an ID holds a capital letter, which
+// sorts apart from its small one.
+RecordSet inIdOrder(RecordSet rows)
+{
+    const auto before = [&rows](int a, int b) {
+        const int byId = compareCells(rows.cell(a, 0), rows.cell(b, 0), false);
+        return byId != 0 ? byId < 0 : compareCells(rows.cell(a, 4), rows.cell(b, 4), false) < 0;
+    };
+    std::vector<int> order(std::size_t(rows.count()));
+    for (int row = 0; row < rows.count(); ++row)
+        order[std::size_t(row)] = row;
+    if (std::is_sorted(order.begin(), order.end(), before))
+        return rows;
+    std::stable_sort(order.begin(), order.end(), before);
+    RecordSet ordered(rows.fieldNames());
+    for (const int row : order) {
+        for (int field = 0; field < rows.fieldCount(); ++field)
+            ordered.appendCell(rows, row, field);
+        ordered.endRow();
+    }
+    return ordered;
+}
+
 }  // namespace
 
 RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& direction)
@@ -413,54 +492,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
             shownLines.push_back(row);
     }
 
-    // Per month key and sub-account the month's totals; for each month with entries the totals
-    // of the year so far and the balance, the opening rows included.
-    std::vector<TotalLine> totals;
-    std::set<QByteArray> months;
-    for (const auto& [group, sums] : groups) {
-        totals.push_back({group.first + "9999997", group.second, QStringLiteral("本月合计").toUtf8(), amountOf(sums.debit, sums.hasDebit),
-                          amountOf(sums.credit, sums.hasCredit)});
-        if (group.first > QByteArray("800"))
-            months.insert(group.first);
-    }
-    const std::size_t columnCount = std::size_t(subAccounts.count());
-    for (const QByteArray& key : months) {
-        std::vector<Thousandths> yearToDate(columnCount);
-        std::vector<Thousandths> balance(columnCount);
-        std::vector<bool> inYear(columnCount);
-        std::vector<bool> inBalance(columnCount);
-        for (const auto& [group, sums] : groups) {
-            if (group.first > key)
-                break;
-            const std::size_t column = std::size_t(group.second);
-            inBalance[column] = true;
-            balance[column].debit += sums.debit;
-            balance[column].credit += sums.credit;
-            if (group.first == QByteArray("800"))
-                continue;
-            inYear[column] = true;
-            yearToDate[column].debit += sums.debit;
-            yearToDate[column].credit += sums.credit;
-            yearToDate[column].hasDebit = yearToDate[column].hasDebit || sums.hasDebit;
-            yearToDate[column].hasCredit = yearToDate[column].hasCredit || sums.hasCredit;
-        }
-        for (std::size_t column = 0; column < columnCount; ++column) {
-            const Thousandths& upToKey = yearToDate[column];
-            if (inYear[column])
-                totals.push_back({key + "9999998", int(column), QStringLiteral("本年累计").toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
-                                  amountOf(upToKey.credit, upToKey.hasCredit)});
-            if (!inBalance[column])
-                continue;
-            const Thousandths& sums = balance[column];
-            const QByteArray label = QStringLiteral("余额").toUtf8();
-            if (side == QStringLiteral("debit"))
-                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
-            else if (both)
-                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
-            else
-                totals.push_back({key + "9999999", int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
-        }
-    }
+    const std::vector<TotalLine> totals = multiColumnTotals(groups, subAccounts.count(), side);
 
     // One row per ID from the opening total on: the lines of an ID, entries in ledger order,
     // then its totals, one per sub-account, summed, each rounded to the cent.
@@ -488,7 +520,6 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     const QByteArray openingTotal("8009999997");
     const QByteArray yearEndMark("999999");
     const QByteArray openingSummary = QStringLiteral("年初余额").toUtf8();
-    const int width = int(fields.size());
     RecordSet result(fields);
     std::vector<std::optional<double>> cells(std::size_t(subAccounts.count()));
     std::size_t at = 0;
@@ -608,28 +639,8 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         result.endRow();
         at = end;
     }
-    // The rows go in, and are shown, in ID order: as they stand unless an ID holds a capital
-    // letter, which sorts apart from its small one.
-    const auto before = [&](const RecordSet& rows, int a, int b) {
-        const int byId = compareCells(rows.cell(a, 0), rows.cell(b, 0), false);
-        return byId != 0 ? byId < 0 : compareCells(rows.cell(a, 4), rows.cell(b, 4), false) < 0;
-    };
-    bool inOrder = true;
-    for (int row = 1; row < result.count() && inOrder; ++row)
-        inOrder = !before(result, row, row - 1);
-    if (!inOrder) {
-        std::vector<int> order(std::size_t(result.count()));
-        for (int row = 0; row < result.count(); ++row)
-            order[std::size_t(row)] = row;
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return before(result, a, b); });
-        RecordSet ordered(fields);
-        for (const int row : order) {
-            for (int field = 0; field < width; ++field)
-                ordered.appendCell(result, row, field);
-            ordered.endRow();
-        }
-        result = std::move(ordered);
-    }
+    // The rows go in, and are shown, in ID order.
+    result = inIdOrder(std::move(result));
     insertRows(QStringLiteral("多栏式"), result);
     transaction.commit();
     return result;
