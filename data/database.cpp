@@ -334,6 +334,48 @@ int execute(const QString& statement, const QVariantList& values)
     return sqlite3_changes(sqliteHandle(connection()));
 }
 
+void insertRows(const QString& table, const RecordSet& rows)
+{
+    if (rows.isEmpty())
+        return;
+    QStringList marks;
+    for (int field = 0; field < rows.fieldCount(); ++field)
+        marks << QStringLiteral("?");
+    const QString sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QLatin1Char(',')));
+    sqlite3* db = sqliteHandle(connection());
+    if (g_transactionDepth == 0)
+        checkBooksFileInPlace();
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw DbError(sqliteErrorText(db, sql));
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
+    // Bindings stay from row to row; only the values that are not NULL are bound.
+    for (int row = 0; row < rows.count(); ++row) {
+        sqlite3_clear_bindings(prepared);
+        for (int field = 0; field < rows.fieldCount(); ++field) {
+            const RecordSet::Cell cell = rows.cell(row, field);
+            int result = SQLITE_OK;
+            switch (cell.kind) {
+            case RecordSet::Cell::Null: break;
+            case RecordSet::Cell::Integer: result = sqlite3_bind_int64(prepared, field + 1, cell.integer); break;
+            case RecordSet::Cell::Real: result = sqlite3_bind_double(prepared, field + 1, cell.real); break;
+            case RecordSet::Cell::Text: result = sqlite3_bind_text(prepared, field + 1, cell.utf8, cell.bytes, SQLITE_STATIC); break;
+            case RecordSet::Cell::Other: bindValue(db, prepared, field + 1, rows.value(row, field), sql); break;
+            }
+            if (result != SQLITE_OK)
+                throw DbError(sqliteErrorText(db, sql));
+        }
+        if (sqlite3_step(prepared) != SQLITE_DONE) {
+            if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
+                g_booksMoved = true;
+            throw DbError(sqliteErrorText(db, sql));
+        }
+        sqlite3_reset(prepared);
+    }
+}
+
 QVariant scalar(const QString& statement, const QVariantList& values)
 {
     const RecordSet rows = openRecordset(statement, values);

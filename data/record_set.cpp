@@ -108,6 +108,44 @@ QVariant RecordSet::value(int row, int field) const
     return {};
 }
 
+RecordSet::Cell RecordSet::cell(int row, int field) const
+{
+    if (row < 0 || row >= count() || field < 0 || field >= fieldCount())
+        return {};
+    const char* at = m_data.constData() + m_cellStarts[std::size_t(row) * std::size_t(fieldCount()) + std::size_t(field)];
+    Cell cell;
+    switch (Tag(*at)) {
+    case Null: break;
+    case Integer:
+        cell.kind = Cell::Integer;
+        cell.integer = readNumber<qint64>(at + 1);
+        break;
+    case Real:
+        cell.kind = Cell::Real;
+        cell.real = readNumber<double>(at + 1);
+        break;
+    case Text:
+        cell.kind = Cell::Text;
+        cell.bytes = readNumber<qint32>(at + 1);
+        cell.utf8 = at + 1 + sizeof(qint32);
+        break;
+    case Other: cell.kind = Cell::Other; break;
+    }
+    return cell;
+}
+
+void RecordSet::appendCell(const RecordSet& from, int row, int field)
+{
+    const Cell cell = from.cell(row, field);
+    switch (cell.kind) {
+    case Cell::Null: appendNull(); break;
+    case Cell::Integer: appendInteger(cell.integer); break;
+    case Cell::Real: appendReal(cell.real); break;
+    case Cell::Text: appendText(cell.utf8, cell.bytes); break;
+    case Cell::Other: appendOther(from.value(row, field)); break;
+    }
+}
+
 QVariant RecordSet::value(int row, const QString& field) const
 {
     const int index = fieldIndex(field);

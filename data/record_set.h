@@ -59,6 +59,19 @@ public:
     QVariant value(int row, int field) const;
     QVariant value(int row, const QString& field) const;
 
+    // A value as it is kept, to copy or bind it without a QVariant: for text its UTF-8 bytes,
+    // valid while the record set lives; `Other` is read through value().
+    struct Cell {
+        enum Kind : char { Null, Integer, Real, Text, Other } kind = Null;
+        qint64 integer = 0;
+        double real = 0;
+        const char* utf8 = nullptr;
+        int bytes = 0;
+    };
+    Cell cell(int row, int field) const;
+    // Appends a cell of another record set as it is kept there.
+    void appendCell(const RecordSet& from, int row, int field);
+
     Row operator[](int row) const { return Row(this, row); }
     Iterator begin() const { return Iterator(this, 0); }
     Iterator end() const { return Iterator(this, count()); }

@@ -4,11 +4,17 @@
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/update_rows.h"
+#include "data/value_order.h"
 
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <set>
 
 namespace qm {
 
@@ -201,7 +207,7 @@ RecordSet fixedAssetLedgerRows()
     return openRecordset(QStringLiteral("SELECT * FROM 固累式 ORDER BY 2, 5"));
 }
 
-std::optional<Message> buildMultiColumnRows(int year, const QString& code, const QString& direction, bool codeOrder)
+std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder)
 {
     execute(QStringLiteral("DELETE FROM 多栏式1"));
     const QVariantList parent{code, code, code};
@@ -212,60 +218,10 @@ std::optional<Message> buildMultiColumnRows(int year, const QString& code, const
     if (count == 0 || count > 245)
         return Message{QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"), QStringLiteral("QM505提示"),
                        MessageIcon::Information};
-    const bool debitSide = isDebitSide(direction);
-    Transaction transaction;
-    execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 科目名称) SELECT '1111', 科目代码, 科目名称 FROM 科目表 "
-                           "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3"),
+    execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 方向, 余额, 科目名称) SELECT '1111', 科目代码, '平', 0, %1 FROM 科目表 "
+                           "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3")
+                .arg(codeOrder ? QStringLiteral("substr(科目代码, -3) || 科目名称") : QStringLiteral("科目名称")),
             parent);
-    // Postings stand on leaves, which may lie deeper than the direct sub-accounts: each entry
-    // goes to the column of the direct sub-account above it.
-    const QString entries = QStringLiteral(
-        "SELECT ID, substr(代码,1,length(?)+3) AS 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额 FROM %1 "
-        "WHERE substr(代码,1,length(?))=? AND length(代码)>length(?)").arg(entryTableName(year));
-    const QVariantList entryValues{code, code, code, code};
-    const QString named = QStringLiteral(
-        "INSERT INTO 多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 科目名称) "
-        "SELECT a.ID, a.代码, a.日期, a.字号, a.号码, a.摘要说明, a.借方金额, a.贷方金额, a.方向, F.科目名称 "
-        "FROM (%1) AS a JOIN 科目表 AS F ON F.科目代码=a.代码");
-    execute(named.arg(QStringLiteral("SELECT *, ? AS 方向 FROM (%1)").arg(entries)), QVariantList{direction} + entryValues);
-
-    // The running balance from nothing, over the header rows and the entries in ledger order:
-    // the exact running sum rounded to the cent; "平" where it comes to nothing.
-    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
-    execute(QStringLiteral("UPDATE 多栏式1 SET 余额=w.分 / 100.0, 方向=iif(w.分=0, '平', 方向) FROM ("
-                           "SELECT r, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
-                           "SELECT rowid AS r, ? * sum(%1) OVER (ORDER BY ID, 摘要说明 ROWS UNBOUNDED PRECEDING) AS 厘 FROM 多栏式1)) AS w "
-                           "WHERE 多栏式1.rowid=w.r").arg(net),
-            {debitSide ? 1 : -1});
-
-    // Per month key and sub-account: the month's totals (the opening rows' under key 800), and
-    // for each month with entries the totals of the year so far and the balance, all exact sums
-    // of the rows just written, rounded to the cent.
-    const QString balanceSums =
-        multiColumnSide(code, direction) == QStringLiteral("debit")
-            ? QStringLiteral("%1 AS 借方金额, NULL AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.借厘,0)) - sum(ifnull(g.贷厘,0))")))
-        : multiColumnSide(code, direction) == QStringLiteral("both")
-            ? QStringLiteral("%1 AS 借方金额, %2 AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.借厘,0))")),
-                                                          centsOfThousandths(QStringLiteral("sum(ifnull(g.贷厘,0))")))
-            : QStringLiteral("NULL AS 借方金额, %1 AS 贷方金额").arg(centsOfThousandths(QStringLiteral("sum(ifnull(g.贷厘,0)) - sum(ifnull(g.借厘,0))")));
-    execute(QStringLiteral(
-                "WITH groups AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, 代码, sum(%1) AS 借厘, sum(%2) AS 贷厘 "
-                "FROM 多栏式1 WHERE ID<>'1111' GROUP BY 1, 2), "
-                "keys AS (SELECT DISTINCT 月份 AS 键 FROM groups WHERE 月份>'800') "
-                "INSERT INTO 多栏式1 (ID, 代码, 摘要说明, 借方金额, 贷方金额, 科目名称) "
-                "SELECT a.ID, a.代码, a.摘要说明, a.借方金额, a.贷方金额, F.科目名称 FROM ("
-                "SELECT 月份 || '9999997' AS ID, 代码, '本月合计' AS 摘要说明, %3 AS 借方金额, %4 AS 贷方金额 FROM groups "
-                "UNION ALL SELECT k.键 || '9999998', g.代码, '本年累计', %5, %6 FROM keys AS k JOIN groups AS g "
-                "ON g.月份<=k.键 AND g.月份<>'800' GROUP BY k.键, g.代码 "
-                "UNION ALL SELECT k.键 || '9999999', g.代码, '余额', %7 FROM keys AS k JOIN groups AS g ON g.月份<=k.键 "
-                "GROUP BY k.键, g.代码) AS a JOIN 科目表 AS F ON F.科目代码=a.代码")
-                .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
-                     centsOfThousandths(QStringLiteral("借厘")), centsOfThousandths(QStringLiteral("贷厘")),
-                     centsOfThousandths(QStringLiteral("sum(g.借厘)")), centsOfThousandths(QStringLiteral("sum(g.贷厘)")), balanceSums));
-    if (codeOrder)
-        execute(QStringLiteral("UPDATE 多栏式1 SET 科目名称=substr(代码, -3) || 科目名称 WHERE length(代码)>0"));
-    transaction.commit();
     return std::nullopt;
 }
 
@@ -299,67 +255,395 @@ QStringList multiColumnHeadings(const RecordSet& columns)
     return headings;
 }
 
+double numberOf(const RecordSet::Cell& cell, const RecordSet& rows, int row, int field)
+{
+    switch (cell.kind) {
+    case RecordSet::Cell::Integer: return double(cell.integer);
+    case RecordSet::Cell::Real: return cell.real;
+    default: return rows.value(row, field).toDouble();
+    }
+}
+
+// round(x, 2) as the database takes it. An amount that is already a whole number of cents
+// comes back as it is; any other is asked of the database once.
+class CentRounder {
+public:
+    double operator()(double value)
+    {
+        if (std::isfinite(value) && std::abs(value) < 1e13 && double(std::llround(value * 100)) / 100.0 == value)
+            return value;
+        const auto known = m_asked.constFind(value);
+        if (known != m_asked.constEnd())
+            return *known;
+        const double rounded = scalar(QStringLiteral("SELECT round(?, 2)"), {value}).toDouble();
+        m_asked.insert(value, rounded);
+        return rounded;
+    }
+
+private:
+    QHash<double, double> m_asked;
+};
+
+// A month total, year-to-date or balance line of one sub-account.
+struct TotalLine {
+    QByteArray id;
+    int column;
+    QByteArray summary;
+    std::optional<double> debit;
+    std::optional<double> credit;
+};
+
+struct Thousandths {
+    qint64 debit = 0;
+    bool hasDebit = false;
+    qint64 credit = 0;
+    bool hasCredit = false;
+};
+
+std::optional<double> amountOf(qint64 thousandths, bool present)
+{
+    if (!present)
+        return std::nullopt;
+    return double(centsOfThousandths(thousandths)) / 100.0;
+}
+
+// Per month key and sub-account the month's totals (the opening rows' under key 800); for each
+// month with entries the totals of the year so far and the balance, the opening rows included:
+// for a debit parent the net on the debit, for a two-sided one both sides, else the net on the
+// credit.
+std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, int>, Thousandths>& groups, int columns,
+                                         const QString& side)
+{
+    std::vector<TotalLine> totals;
+    std::set<QByteArray> months;
+    for (const auto& [group, sums] : groups) {
+        totals.push_back({group.first + "9999997", group.second, QStringLiteral("本月合计").toUtf8(), amountOf(sums.debit, sums.hasDebit),
+                          amountOf(sums.credit, sums.hasCredit)});
+        if (group.first > QByteArray("800"))
+            months.insert(group.first);
+    }
+    const std::size_t columnCount = std::size_t(columns);
+    const QByteArray label = QStringLiteral("余额").toUtf8();
+    for (const QByteArray& key : months) {
+        std::vector<Thousandths> yearToDate(columnCount);
+        std::vector<Thousandths> balance(columnCount);
+        std::vector<bool> inYear(columnCount);
+        std::vector<bool> inBalance(columnCount);
+        for (const auto& [group, sums] : groups) {
+            if (group.first > key)
+                break;
+            const std::size_t column = std::size_t(group.second);
+            inBalance[column] = true;
+            balance[column].debit += sums.debit;
+            balance[column].credit += sums.credit;
+            if (group.first == QByteArray("800"))
+                continue;
+            inYear[column] = true;
+            yearToDate[column].debit += sums.debit;
+            yearToDate[column].credit += sums.credit;
+            yearToDate[column].hasDebit = yearToDate[column].hasDebit || sums.hasDebit;
+            yearToDate[column].hasCredit = yearToDate[column].hasCredit || sums.hasCredit;
+        }
+        for (std::size_t column = 0; column < columnCount; ++column) {
+            const Thousandths& upToKey = yearToDate[column];
+            if (inYear[column])
+                totals.push_back({key + "9999998", int(column), QStringLiteral("本年累计").toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
+                                  amountOf(upToKey.credit, upToKey.hasCredit)});
+            if (!inBalance[column])
+                continue;
+            const Thousandths& sums = balance[column];
+            if (side == QStringLiteral("debit"))
+                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
+            else if (side == QStringLiteral("both"))
+                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
+            else
+                totals.push_back({key + "9999999", int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
+        }
+    }
+    return totals;
+}
+
+// The rows in ID order, then 摘要说明: as they stand unless an ID holds a capital letter, which
+// sorts apart from its small one.
+RecordSet inIdOrder(RecordSet rows)
+{
+    const auto before = [&rows](int a, int b) {
+        const int byId = compareCells(rows.cell(a, 0), rows.cell(b, 0), false);
+        return byId != 0 ? byId < 0 : compareCells(rows.cell(a, 4), rows.cell(b, 4), false) < 0;
+    };
+    std::vector<int> order(std::size_t(rows.count()));
+    for (int row = 0; row < rows.count(); ++row)
+        order[std::size_t(row)] = row;
+    if (std::is_sorted(order.begin(), order.end(), before))
+        return rows;
+    std::stable_sort(order.begin(), order.end(), before);
+    RecordSet ordered(rows.fieldNames());
+    for (const int row : order) {
+        for (int field = 0; field < rows.fieldCount(); ++field)
+            ordered.appendCell(rows, row, field);
+        ordered.endRow();
+    }
+    return ordered;
+}
+
 }  // namespace
 
-void buildMultiColumnPivot(const QString& code, const QString& direction)
+RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& direction)
 {
     const QString side = multiColumnSide(code, direction);
     const bool debitParent = isDebitSide(direction);
+    const bool both = side == QStringLiteral("both");
     Transaction transaction;
     execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
     const RecordSet subAccounts = openRecordset(QStringLiteral(
         "SELECT s.代码, s.科目名称, k.方向 FROM 多栏式1 AS s LEFT JOIN 科目表 AS k ON k.科目代码=s.代码 "
         "WHERE s.ID='1111' ORDER BY s.科目名称, s.代码"));
     const QStringList headings = multiColumnHeadings(subAccounts);
-    // Entry rows show the side the ledger shows. The opening row, and in the two-sided ledger
-    // every total and balance row, show each column's own net: the opening in the parent's
-    // direction, the two-sided totals in the direction of the column's sub-account.
-    const QString net = QStringLiteral("? * (ifnull(借方金额,0) - ifnull(贷方金额,0))");
-    const QString shown = side == QStringLiteral("debit")    ? QStringLiteral("借方金额")
-                          : side == QStringLiteral("credit") ? QStringLiteral("贷方金额")
-                                                             : QStringLiteral("ifnull(借方金额, 贷方金额)");
     QStringList columns;
-    QStringList cells;
-    QVariantList cellValues;
+    QStringList fields{QStringLiteral("ID"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"),
+                       QStringLiteral("摘要说明"), QStringLiteral("借方合计"), QStringLiteral("贷方合计"), QStringLiteral("方向"),
+                       QStringLiteral("余额")};
+    QHash<QByteArray, int> columnOfCode;
+    // The opening row, and in the two-sided ledger every total and balance row, show each
+    // column's own net: the opening in the parent's direction, the two-sided totals in the
+    // direction of the column's sub-account.
+    std::vector<int> netSigns;
     for (int index = 0; index < subAccounts.count(); ++index) {
         columns << quotedName(headings[index]) + QStringLiteral(" REAL");
-        const int parentSign = debitParent ? 1 : -1;
-        const int ownSign = isDebitSide(subAccounts.value(index, 2).toString()) ? 1 : -1;
-        if (side == QStringLiteral("both")) {
-            cells << QStringLiteral("CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 "
-                                    "WHEN substr(ID,4,6)='999999' THEN %1 ELSE %2 END")
-                         .arg(net, shown);
-            cellValues << subAccounts.value(index, 0) << ownSign << ownSign;
-        } else {
-            cells << QStringLiteral("CASE WHEN 代码<>? THEN NULL WHEN ID='8009999997' THEN %1 ELSE %2 END").arg(net, shown);
-            cellValues << subAccounts.value(index, 0) << parentSign;
-        }
+        fields << QString(headings[index]).remove(QLatin1Char('"'));
+        columnOfCode.insert(subAccounts.value(index, 0).toString().toUtf8().toLower(), index);
+        netSigns.push_back(both ? (isDebitSide(subAccounts.value(index, 2).toString()) ? 1 : -1) : debitParent ? 1 : -1);
     }
     execute(QStringLiteral("CREATE TABLE 多栏式 (ID TEXT, 日期 TEXT, 字号 TEXT, 号码 INTEGER, 摘要说明 TEXT, 借方合计 REAL, "
                            "贷方合计 REAL, 方向 TEXT, 余额 REAL%1)")
                 .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(QStringLiteral(", "))));
-    // One row per ID: the rows of the IDs that several rows share (the totals, one per
-    // sub-account) summed, each other row as it stands, which is what summing it alone gives.
-    QString alone;
-    QString summed;
-    for (const QString& cell : cells) {
-        alone += QStringLiteral(", round(%1, 2)").arg(cell);
-        summed += QStringLiteral(", round(sum(%1), 2)").arg(cell);
+
+    // One reading of the entries of the sub-accounts: postings on leaves deeper than a direct
+    // sub-account go to its column. Reading the whole table costs less than following the code
+    // index to every line.
+    enum { Id, Code, Date, Word, Number, Summary, Debit, Credit, DebitThousandths, CreditThousandths };
+    const RecordSet entries = subAccounts.isEmpty() ? RecordSet() : openRecordset(
+        QStringLiteral("SELECT ID, substr(代码,1,length(?)+3), 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %2, %3 FROM %1 "
+                       "WHERE %4 AND length(代码)>length(?)")
+            .arg(entryTableName(year), thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
+                 codePrefixCondition(QStringLiteral("代码"))),
+        QVariantList{code} + codePrefixValues(code) + QVariantList{code});
+    std::vector<int> lines;
+    std::vector<int> columnOfLine(std::size_t(entries.count()), -1);
+    lines.reserve(std::size_t(entries.count()));
+    for (int row = 0; row < entries.count(); ++row) {
+        const RecordSet::Cell cell = entries.cell(row, Code);
+        if (cell.kind != RecordSet::Cell::Text)
+            continue;
+        const auto found = columnOfCode.constFind(QByteArray(cell.utf8, cell.bytes).toLower());
+        if (found == columnOfCode.constEnd())
+            continue;
+        columnOfLine[std::size_t(row)] = *found;
+        lines.push_back(row);
     }
-    execute(QStringLiteral("WITH shared AS MATERIALIZED (SELECT ID FROM 多栏式1 WHERE ID>='8009' GROUP BY ID HAVING count(*)>1) "
-                           "INSERT INTO 多栏式 SELECT ID, 日期, 字号, 号码, 摘要说明, round(借方金额, 2), round(贷方金额, 2), 方向, 余额%1 "
-                           "FROM 多栏式1 WHERE ID>='8009' AND ID NOT IN shared "
-                           "UNION ALL SELECT ID, max(日期), max(字号), max(号码), max(摘要说明), "
-                           "round(sum(借方金额), 2), round(sum(贷方金额), 2), max(方向), max(余额)%2 "
-                           "FROM 多栏式1 WHERE ID IN shared GROUP BY ID")
-                .arg(alone, summed),
-            cellValues + cellValues);
-    // The opening row's balance is the net of both sides, as the running balance starts from.
-    execute(QStringLiteral("UPDATE 多栏式 SET 摘要说明='年初余额', 方向=?, "
-                           "余额=round(iif(?='借', ifnull(借方合计,0) - ifnull(贷方合计,0), ifnull(贷方合计,0) - ifnull(借方合计,0)), 2) "
-                           "WHERE substr(ID,1,4)='8009'"),
-            {direction, direction});
+    // Ledger order: by ID, then summary.
+    std::vector<std::pair<RecordSet::Cell, RecordSet::Cell>> keys(std::size_t(entries.count()));
+    for (const int row : lines)
+        keys[std::size_t(row)] = {entries.cell(row, Id), entries.cell(row, Summary)};
+    const auto ledgerOrder = [&](int a, int b) {
+        const auto& first = keys[std::size_t(a)];
+        const auto& second = keys[std::size_t(b)];
+        const int byId = compareCells(first.first, second.first, true);
+        return byId != 0 ? byId < 0 : compareCells(first.second, second.second, true) < 0;
+    };
+    if (!std::is_sorted(lines.begin(), lines.end(), ledgerOrder))
+        std::stable_sort(lines.begin(), lines.end(), ledgerOrder);
+
+    // The running balance of the parent from nothing: the exact running sum rounded to the cent,
+    // "平" where it comes to nothing. Per month key and sub-account the sums of the lines (the
+    // opening rows' under key 800).
+    const int sign = debitParent ? 1 : -1;
+    const QByteArray directionText = direction.toUtf8();
+    const QByteArray level = QStringLiteral("平").toUtf8();
+    const QByteArray firstKept("8009");
+    std::vector<double> balances(std::size_t(entries.count()));
+    std::vector<bool> levelLines(std::size_t(entries.count()));
+    std::map<std::pair<QByteArray, int>, Thousandths> groups;
+    std::vector<int> shownLines;
+    qint64 running = 0;
+    for (const int row : lines) {
+        const RecordSet::Cell debit = entries.cell(row, DebitThousandths);
+        const RecordSet::Cell credit = entries.cell(row, CreditThousandths);
+        const qint64 debitThousandths = debit.kind == RecordSet::Cell::Integer ? debit.integer : 0;
+        const qint64 creditThousandths = credit.kind == RecordSet::Cell::Integer ? credit.integer : 0;
+        running += sign * (debitThousandths - creditThousandths);
+        const qint64 cents = centsOfThousandths(running);
+        balances[std::size_t(row)] = double(cents) / 100.0;
+        levelLines[std::size_t(row)] = cents == 0;
+        const RecordSet::Cell id = entries.cell(row, Id);
+        if (id.kind != RecordSet::Cell::Text)
+            continue;
+        const QByteArray month = firstCharacters(id, 3);
+        Thousandths& sums = groups[{month, columnOfLine[std::size_t(row)]}];
+        if (debit.kind == RecordSet::Cell::Integer) {
+            sums.debit += debit.integer;
+            sums.hasDebit = true;
+        }
+        if (credit.kind == RecordSet::Cell::Integer) {
+            sums.credit += credit.integer;
+            sums.hasCredit = true;
+        }
+        if (compareText(id.utf8, id.bytes, firstKept.constData(), int(firstKept.size()), true) >= 0)
+            shownLines.push_back(row);
+    }
+
+    const std::vector<TotalLine> totals = multiColumnTotals(groups, subAccounts.count(), side);
+
+    // One row per ID from the opening total on: the lines of an ID, entries in ledger order,
+    // then its totals, one per sub-account, summed, each rounded to the cent.
+    struct Piece {
+        int line;   // an entry row, or -1 - the index of a total
+        RecordSet::Cell id;
+    };
+    // The entries are in ID order already: the totals, sorted, are merged in after them.
+    std::vector<Piece> entryPieces;
+    entryPieces.reserve(shownLines.size());
+    for (const int row : shownLines)
+        entryPieces.push_back({row, keys[std::size_t(row)].first});
+    std::vector<Piece> totalPieces;
+    for (int index = 0; index < int(totals.size()); ++index) {
+        const RecordSet::Cell id = textCell(totals[std::size_t(index)].id);
+        if (compareCells(id, textCell(firstKept), true) >= 0)
+            totalPieces.push_back({-1 - index, id});
+    }
+    const auto byId = [](const Piece& a, const Piece& b) { return compareCells(a.id, b.id, true) < 0; };
+    std::stable_sort(totalPieces.begin(), totalPieces.end(), byId);
+    std::vector<Piece> pieces(entryPieces.size() + totalPieces.size());
+    std::merge(entryPieces.begin(), entryPieces.end(), totalPieces.begin(), totalPieces.end(), pieces.begin(), byId);
+
+    CentRounder round;
+    const QByteArray openingTotal("8009999997");
+    const QByteArray yearEndMark("999999");
+    const QByteArray openingSummary = QStringLiteral("年初余额").toUtf8();
+    RecordSet result(fields);
+    std::vector<std::optional<double>> cells(std::size_t(subAccounts.count()));
+    std::size_t at = 0;
+    while (at < pieces.size()) {
+        std::size_t end = at + 1;
+        while (end < pieces.size() && compareCells(pieces[end].id, pieces[at].id, true) == 0)
+            ++end;
+        std::optional<double> debitSum;
+        std::optional<double> creditSum;
+        std::fill(cells.begin(), cells.end(), std::nullopt);
+        // The largest of each text and number column, the first of equals, as the database's max().
+        RecordSet::Cell best[4];
+        int bestRow[4] = {-1, -1, -1, -1};
+        RecordSet::Cell bestDirection;
+        std::optional<double> bestBalance;
+        QByteArray totalSummary;
+        const auto add = [](std::optional<double>& sum, std::optional<double> value) {
+            if (value)
+                sum = sum ? *sum + *value : *value;
+        };
+        const auto keepLargest = [](RecordSet::Cell& kept, const RecordSet::Cell& candidate, bool noCase) {
+            if (candidate.kind == RecordSet::Cell::Null)
+                return false;
+            if (kept.kind != RecordSet::Cell::Null && compareCells(candidate, kept, noCase) <= 0)
+                return false;
+            kept = candidate;
+            return true;
+        };
+        const RecordSet::Cell id = pieces[at].id;
+        const bool netRow = compareText(id.utf8, id.bytes, openingTotal.constData(), int(openingTotal.size()), true) == 0
+                            || (both && QString::fromUtf8(id.utf8, id.bytes).mid(3, 6).toUtf8() == yearEndMark);
+        for (std::size_t piece = at; piece < end; ++piece) {
+            std::optional<double> debit;
+            std::optional<double> credit;
+            int column = 0;
+            if (pieces[piece].line >= 0) {
+                const int row = pieces[piece].line;
+                column = columnOfLine[std::size_t(row)];
+                const RecordSet::Cell debitCell = entries.cell(row, Debit);
+                const RecordSet::Cell creditCell = entries.cell(row, Credit);
+                if (debitCell.kind != RecordSet::Cell::Null)
+                    debit = numberOf(debitCell, entries, row, Debit);
+                if (creditCell.kind != RecordSet::Cell::Null)
+                    credit = numberOf(creditCell, entries, row, Credit);
+                const int fieldsKept[4] = {Date, Word, Number, Summary};
+                const bool noCase[4] = {false, true, false, true};
+                for (int kept = 0; kept < 4; ++kept) {
+                    if (keepLargest(best[kept], entries.cell(row, fieldsKept[kept]), noCase[kept]))
+                        bestRow[kept] = row;
+                }
+                keepLargest(bestDirection, textCell(levelLines[std::size_t(row)] ? level : directionText), true);
+                const double balance = balances[std::size_t(row)];
+                if (!bestBalance || balance > *bestBalance)
+                    bestBalance = balance;
+            } else {
+                const TotalLine& total = totals[std::size_t(-1 - pieces[piece].line)];
+                column = total.column;
+                debit = total.debit;
+                credit = total.credit;
+                if (keepLargest(best[3], textCell(total.summary), true)) {
+                    bestRow[3] = -1;
+                    totalSummary = total.summary;
+                }
+            }
+            add(debitSum, debit);
+            add(creditSum, credit);
+            std::optional<double> cell;
+            if (netRow)
+                cell = netSigns[std::size_t(column)] * ((debit ? *debit : 0) - (credit ? *credit : 0));
+            else if (side == QStringLiteral("debit"))
+                cell = debit;
+            else if (side == QStringLiteral("credit"))
+                cell = credit;
+            else
+                cell = debit ? debit : credit;
+            add(cells[std::size_t(column)], cell);
+        }
+        const auto appendAmount = [&](std::optional<double> value) {
+            if (value)
+                result.appendReal(round(*value));
+            else
+                result.appendNull();
+        };
+        const bool opening = id.bytes >= 4 && std::memcmp(id.utf8, "8009", 4) == 0;
+        result.appendText(id.utf8, id.bytes);
+        for (int kept = 0; kept < 3; ++kept) {
+            if (bestRow[kept] >= 0)
+                result.appendCell(entries, bestRow[kept], kept == 0 ? Date : kept == 1 ? Word : Number);
+            else
+                result.appendNull();
+        }
+        if (opening)
+            result.appendText(openingSummary.constData(), int(openingSummary.size()));
+        else if (bestRow[3] >= 0)
+            result.appendCell(entries, bestRow[3], Summary);
+        else if (!totalSummary.isNull())
+            result.appendText(totalSummary.constData(), int(totalSummary.size()));
+        else
+            result.appendNull();
+        appendAmount(debitSum);
+        appendAmount(creditSum);
+        if (opening) {
+            // The opening row's balance is the net of both sides, as the running balance starts from.
+            result.appendText(directionText.constData(), int(directionText.size()));
+            const double debit = debitSum ? round(*debitSum) : 0;
+            const double credit = creditSum ? round(*creditSum) : 0;
+            result.appendReal(round(debitParent ? debit - credit : credit - debit));
+        } else {
+            if (bestDirection.kind == RecordSet::Cell::Text)
+                result.appendText(bestDirection.utf8, bestDirection.bytes);
+            else
+                result.appendNull();
+            appendAmount(bestBalance);
+        }
+        for (const std::optional<double>& cell : cells)
+            appendAmount(cell);
+        result.endRow();
+        at = end;
+    }
+    // The rows go in, and are shown, in ID order.
+    result = inIdOrder(std::move(result));
+    insertRows(QStringLiteral("多栏式"), result);
     transaction.commit();
+    return result;
 }
 
 RecordSet multiColumnLedgerRows()

@@ -20,11 +20,13 @@ QString depreciationTwin(const QString& code);
 std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction);
 RecordSet fixedAssetLedgerRows();
 
-// The source rows of the multi-column ledger of an account's direct sub-accounts, then the
-// result table 多栏式 with one amount column per sub-account. `codeOrder` puts the last three
-// digits of each sub-account's code before its name, so the columns follow code order.
-std::optional<Message> buildMultiColumnRows(int year, const QString& code, const QString& direction, bool codeOrder);
-void buildMultiColumnPivot(const QString& code, const QString& direction);
+// The multi-column ledger of an account's direct sub-accounts: first their column seeds in
+// 多栏式1 (refused when there are none or more than 245), `codeOrder` putting the last three
+// digits of each sub-account's code before its name so that the columns follow code order; then
+// the result table 多栏式 with one amount column per seed, made from the year's entries.
+std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder);
+// Returns the rows of 多栏式 as they went in, in ID order.
+RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& direction);
 RecordSet multiColumnLedgerRows();
 
 }  // namespace qm

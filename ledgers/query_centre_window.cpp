@@ -318,14 +318,12 @@ void QueryCentreWindow::queryClicked()
     switch (chosen) {
     case 0:
         setView(LedgerView::DetailLedger);
-        buildDetailLedger(year, code, direction);
-        showInResultGrid(m_grid, threeColumnLedgerRows(), kThreeColumnLayout);
+        showInResultGrid(m_grid, buildDetailLedger(year, code, direction), kThreeColumnLayout);
         showCount(QStringLiteral("三栏式  明细帐   共"));
         break;
     case 1:
         setView(LedgerView::GeneralLedger);
-        buildGeneralLedger(year, code, direction);
-        showInResultGrid(m_grid, threeColumnLedgerRows(), kThreeColumnLayout);
+        showInResultGrid(m_grid, buildGeneralLedger(year, code, direction), kThreeColumnLayout);
         showCount(QStringLiteral("三栏式  总帐   共"));
         break;
     case 2:
@@ -338,10 +336,9 @@ void QueryCentreWindow::queryClicked()
         break;
     case 3:
         setView(LedgerView::MultiColumnLedger);
-        if (const auto refusal = buildMultiColumnRows(year, code, direction, m_codeOrder->isChecked()))
+        if (const auto refusal = buildMultiColumnRows(code, m_codeOrder->isChecked()))
             showMessage(*refusal);
-        buildMultiColumnPivot(code, direction);
-        showInResultGrid(m_grid, multiColumnLedgerRows(), kMultiColumnLayout, CellFormat::Amount);
+        showInResultGrid(m_grid, buildMultiColumnPivot(year, code, direction), kMultiColumnLayout, CellFormat::Amount);
         showCount(QStringLiteral("多栏式  明细帐   共"));
         break;
     default:

@@ -3,6 +3,12 @@
 #include "data/database.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
+#include "data/value_order.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <vector>
 
 namespace qm {
 
@@ -14,82 +20,207 @@ int directionSign(const QString& direction)
     return direction == QStringLiteral("借") ? 1 : -1;
 }
 
-const QString kNet = QStringLiteral("(%1 - %2)").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
-
-// The whole ledger in one statement over one reading of the entries. `lines` (ID, 日期, 字号,
-// 号码, 摘要说明, 借方金额, 贷方金额 and the exact 借厘, 贷厘 and net) are the opening lines, under
-// month key 800, and the ledger's lines after them. Writes the opening line with the opening
-// net, each later line with its balance, then per month key a month total (unless `monthSuffix`
-// is empty) and a year-to-date line, each an exact sum rounded to the cent, and the carry-forward
-// line `carryId` with the last balance. A balance is the exact running sum in `order`, rounded to
-// the cent, never a sum of rounded steps; "平" and no balance where it comes to nothing at the
-// cent. The opening lines sort ahead of every later line, so one running sum over all of them
-// starts each later line from the opening net. Binds the values of `lines`, then the sign of the
-// account's direction twice, the direction twice, and the sign again.
-QString ledgerLines(const QString& lines, const QString& order, const QString& monthSuffix, const QString& yearSuffix,
-                    const QString& carryId)
-{
-    const QString cents = QStringLiteral("((厘 + iif(厘<0, -5, 5)) / 10)");
-    QString statement = QStringLiteral(
-        "WITH lines AS MATERIALIZED (SELECT *, substr(ID,1,3) AS 月份 FROM (%1)), "
-        "run AS MATERIALIZED (SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 月份, "
-        "? * sum(net) OVER (ORDER BY %2 ROWS UNBOUNDED PRECEDING) AS 厘 FROM lines), "
-        "opening AS MATERIALIZED (SELECT ? * ifnull(sum(net), 0) AS 厘 FROM lines WHERE 月份='800'), "
-        "months AS MATERIALIZED (SELECT 月份, sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM lines WHERE 月份>'800' GROUP BY 1) "
-        "INSERT INTO 三总式 (ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额) "
-        "SELECT '8000', NULL, NULL, NULL, '年初余额', NULL, NULL, iif(分=0, '平', ?), iif(分=0, NULL, 分 / 100.0) "
-        "FROM (SELECT %3 AS 分 FROM opening) "
-        "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, iif(分=0, '平', ?), iif(分=0, NULL, 分 / 100.0) "
-        "FROM (SELECT *, %3 AS 分 FROM run WHERE 月份>'800') ")
-                            .arg(lines, order, cents);
-    if (!monthSuffix.isEmpty())
-        statement += QStringLiteral("UNION ALL SELECT 月份 || '%1', NULL, NULL, NULL, ' 本月合计', %2, %3, NULL, NULL FROM months ")
-                         .arg(monthSuffix, centsOfThousandths(QStringLiteral("借厘")), centsOfThousandths(QStringLiteral("贷厘")));
-    statement += QStringLiteral("UNION ALL SELECT 月份 || '%1', NULL, NULL, NULL, ' 本年累计', %2, %3, NULL, NULL FROM months ")
-                     .arg(yearSuffix, centsOfThousandths(QStringLiteral("sum(借厘) OVER (ORDER BY 月份)")),
-                          centsOfThousandths(QStringLiteral("sum(贷厘) OVER (ORDER BY 月份)")));
-    statement += QStringLiteral("UNION ALL SELECT '%1', NULL, NULL, NULL, '结转下年', NULL, NULL, NULL, %2 / 100.0 "
-                                "FROM (SELECT ? * ifnull(sum(net), 0) AS 厘 FROM lines)")
-                     .arg(carryId, cents);
-    return statement;
-}
-
-// Exact thousandths of a line's amounts and its net, for the ledger's sums.
+// Exact thousandths of a line's amounts, for the ledger's sums.
 const QString kLineThousandths = QStringLiteral("%1 AS 借厘, %2 AS 贷厘")
                                      .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")));
 
-}  // namespace
-
-void buildDetailLedger(int year, const QString& code, const QString& direction)
+// The whole ledger from one reading of its lines: `lines` (ID, 日期, 字号, 号码, 摘要说明,
+// 借方金额, 贷方金额 and the exact 借厘, 贷厘) are the opening lines, under month key 800, and the
+// ledger's lines after them. Writes into 三总式 the opening line with the opening net, each later
+// line with its balance, then per month key a month total (unless `monthSuffix` is empty) and a
+// year-to-date line, each an exact sum rounded to the cent, and the carry-forward line `carryId`
+// with the last balance. A balance is the exact running sum in ledger order (ID, then 号码, or
+// the date when `byDate`), rounded to the cent, never a sum of rounded steps; "平" and no balance
+// where it comes to nothing at the cent. The opening lines sort ahead of every later line, so one
+// running sum over all of them starts each later line from the opening net. Returns the rows of
+// 三总式 in the order the grid shows them (ID, then 号码), without reading them back.
+RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direction, const QString& monthSuffix,
+                      const QString& yearSuffix, const QString& carryId)
 {
+    enum { Id, Date, Word, Number, Summary, Debit, Credit, DebitThousandths, CreditThousandths };
     const int sign = directionSign(direction);
-    const QString entries = QStringLiteral(
-        "SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %1, %2 AS net FROM %3 WHERE 代码=? AND substr(ID,1,3)>='800'")
-                                .arg(kLineThousandths, kNet, entryTableName(year));
-    execute(ledgerLines(entries, QStringLiteral("ID, 号码"), QStringLiteral("9999998"), QStringLiteral("9999999"),
-                        QStringLiteral("813")),
-            {code, sign, sign, direction, direction, sign});
+    const QByteArray directionText = direction.toUtf8();
+    const QByteArray level = QStringLiteral("平").toUtf8();
+    const QByteArray openingKey("800");
+
+    std::vector<int> order(std::size_t(lines.count()));
+    std::vector<std::pair<RecordSet::Cell, RecordSet::Cell>> keys(order.size());
+    for (int row = 0; row < lines.count(); ++row) {
+        order[std::size_t(row)] = row;
+        keys[std::size_t(row)] = {lines.cell(row, Id), lines.cell(row, byDate ? Date : Number)};
+    }
+    const auto ledgerOrder = [&](int a, int b) {
+        const auto& first = keys[std::size_t(a)];
+        const auto& second = keys[std::size_t(b)];
+        const int byId = compareCells(first.first, second.first, true);
+        return byId != 0 ? byId < 0 : compareCells(first.second, second.second, false) < 0;
+    };
+    if (!std::is_sorted(order.begin(), order.end(), ledgerOrder))
+        std::stable_sort(order.begin(), order.end(), ledgerOrder);
+
+    // The running balance over every line in ledger order; the opening net, and the sums of
+    // each later month.
+    const auto addTo = [](std::optional<qint64>& sum, const RecordSet::Cell& cell) {
+        if (cell.kind == RecordSet::Cell::Integer)
+            sum = sum.value_or(0) + cell.integer;
+    };
+    qint64 opening = 0;
+    std::map<QByteArray, std::pair<std::optional<qint64>, std::optional<qint64>>> months;
+    qint64 running = 0;
+    std::vector<std::pair<int, qint64>> later;  // line, balance in thousandths
+    later.reserve(order.size());
+    for (const int row : order) {
+        const RecordSet::Cell debit = lines.cell(row, DebitThousandths);
+        const RecordSet::Cell credit = lines.cell(row, CreditThousandths);
+        const qint64 net = (debit.kind == RecordSet::Cell::Integer ? debit.integer : 0)
+                           - (credit.kind == RecordSet::Cell::Integer ? credit.integer : 0);
+        running += net;
+        const RecordSet::Cell id = lines.cell(row, Id);
+        if (id.kind != RecordSet::Cell::Text)
+            continue;
+        const QByteArray month = firstCharacters(id, 3);
+        if (month == openingKey) {
+            opening += net;
+        } else if (month > openingKey) {
+            later.push_back({row, sign * running});
+            auto& sums = months[month];
+            addTo(sums.first, debit);
+            addTo(sums.second, credit);
+        }
+    }
+    // The month totals, year-to-date lines and the carry-forward line, in the grid's order (by
+    // ID; they have no 号码), go in among the lines, which are in that order already.
+    struct Total {
+        QByteArray id;
+        QString label;
+        std::optional<qint64> debit;
+        std::optional<qint64> credit;
+        bool carry = false;
+    };
+    std::vector<Total> totals;
+    if (!monthSuffix.isEmpty()) {
+        for (const auto& [month, sums] : months)
+            totals.push_back({month + monthSuffix.toUtf8(), QStringLiteral(" 本月合计"), sums.first, sums.second});
+    }
+    std::optional<qint64> yearDebit;
+    std::optional<qint64> yearCredit;
+    for (const auto& [month, sums] : months) {
+        if (sums.first)
+            yearDebit = yearDebit.value_or(0) + *sums.first;
+        if (sums.second)
+            yearCredit = yearCredit.value_or(0) + *sums.second;
+        totals.push_back({month + yearSuffix.toUtf8(), QStringLiteral(" 本年累计"), yearDebit, yearCredit});
+    }
+    totals.push_back({carryId.toUtf8(), QStringLiteral("结转下年"), std::nullopt, std::nullopt, true});
+    std::stable_sort(totals.begin(), totals.end(), [](const Total& a, const Total& b) {
+        return compareCells(textCell(a.id), textCell(b.id), true) < 0;
+    });
+
+    RecordSet rows({QStringLiteral("ID"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"),
+                    QStringLiteral("摘要说明"), QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("方向"),
+                    QStringLiteral("余额")});
+    const auto appendText = [&rows](const QByteArray& text) { rows.appendText(text.constData(), int(text.size())); };
+    const auto appendCents = [&rows](std::optional<qint64> thousandths) {
+        if (thousandths)
+            rows.appendReal(double(centsOfThousandths(*thousandths)) / 100.0);
+        else
+            rows.appendNull();
+    };
+    const auto appendBalance = [&](qint64 thousandths) {
+        const qint64 cents = centsOfThousandths(thousandths);
+        appendText(cents == 0 ? level : directionText);
+        if (cents == 0)
+            rows.appendNull();
+        else
+            rows.appendReal(double(cents) / 100.0);
+    };
+    const auto appendTotal = [&](const Total& total) {
+        appendText(total.id);
+        for (int field = 0; field < 3; ++field)
+            rows.appendNull();
+        appendText(total.label.toUtf8());
+        appendCents(total.debit);
+        appendCents(total.credit);
+        rows.appendNull();
+        if (total.carry)
+            rows.appendReal(double(centsOfThousandths(sign * running)) / 100.0);
+        else
+            rows.appendNull();
+        rows.endRow();
+    };
+    const auto appendLine = [&](int row, qint64 balance) {
+        for (const int field : {Id, Date, Word, Number, Summary})
+            rows.appendCell(lines, row, field);
+        for (const int field : {Debit, Credit}) {
+            const RecordSet::Cell cell = lines.cell(row, field);
+            if (cell.kind == RecordSet::Cell::Integer)
+                rows.appendReal(double(cell.integer));
+            else
+                rows.appendCell(lines, row, field);
+        }
+        appendBalance(balance);
+        rows.endRow();
+    };
+
+    rows.appendText("8000", 4);
+    for (int field = 0; field < 3; ++field)
+        rows.appendNull();
+    appendText(QStringLiteral("年初余额").toUtf8());
+    rows.appendNull();
+    rows.appendNull();
+    appendBalance(sign * opening);
+    rows.endRow();
+    const RecordSet::Cell noNumber;
+    std::size_t next = 0;
+    for (const auto& [row, balance] : later) {
+        const auto& key = keys[std::size_t(row)];
+        while (next < totals.size()) {
+            const int byId = compareCells(textCell(totals[next].id), key.first, true);
+            if (byId > 0 || (byId == 0 && compareCells(noNumber, lines.cell(row, Number), false) >= 0))
+                break;
+            appendTotal(totals[next++]);
+        }
+        appendLine(row, balance);
+    }
+    while (next < totals.size())
+        appendTotal(totals[next++]);
+
+    Transaction transaction;
+    insertRows(QStringLiteral("三总式 (ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额)"), rows);
+    transaction.commit();
+    return rows;
 }
 
-void buildGeneralLedger(int year, const QString& codeText, const QString& direction)
+}  // namespace
+
+RecordSet buildDetailLedger(int year, const QString& code, const QString& direction)
+{
+    const RecordSet lines = openRecordset(
+        QStringLiteral("SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %1 FROM %2 WHERE 代码=? AND substr(ID,1,3)>='800'")
+            .arg(kLineThousandths, entryTableName(year)),
+        {code});
+    return writeLedger(lines, false, direction, QStringLiteral("9999998"), QStringLiteral("9999999"), QStringLiteral("813"));
+}
+
+RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& direction)
 {
     const QString code = codeText.left(4);
-    const int sign = directionSign(direction);
     // The opening lines as they stand, then one line per month key and calendar month, dated
-    // the month's last day.
-    const QString lines = QStringLiteral(
-        "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE substr(代码,1,4)=? AND substr(ID,1,3)>='800') "
-        "SELECT ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, NULL AS 摘要说明, NULL AS 借方金额, NULL AS 贷方金额, 借厘, 贷厘, "
-        "ifnull(借厘,0) - ifnull(贷厘,0) AS net FROM source WHERE substr(ID,1,3)='800' "
-        "UNION ALL SELECT ID, 日期, '汇', 1, ' 本月合计', %3, %4, 借厘, 贷厘, ifnull(借厘,0) - ifnull(贷厘,0) FROM ("
-        "SELECT substr(ID,1,3) || '1' AS ID, date(strftime('%Y-%m-01', 日期), '+1 month', '-1 day') AS 日期, "
-        "sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM source WHERE substr(ID,1,3)>'800' "
-        "GROUP BY substr(ID,1,3), strftime('%Y-%m', 日期))")
-                              .arg(kLineThousandths, entryTableName(year), centsOfThousandths(QStringLiteral("借厘")),
-                                   centsOfThousandths(QStringLiteral("贷厘")));
-    execute(ledgerLines(lines, QStringLiteral("ID, 日期"), QString(), QStringLiteral("2"), QStringLiteral("8123")),
-            {code, sign, sign, direction, direction, sign});
+    // the month's last day. The bounds of the code spare most lines the prefix test.
+    const RecordSet lines = openRecordset(
+        QStringLiteral(
+            "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE +代码>=? AND +代码<? AND substr(代码,1,4)=? "
+            "AND substr(ID,1,3)>='800') "
+            "SELECT ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, NULL AS 摘要说明, NULL AS 借方金额, NULL AS 贷方金额, 借厘, 贷厘 "
+            "FROM source WHERE substr(ID,1,3)='800' "
+            "UNION ALL SELECT ID, 日期, '汇', 1, ' 本月合计', %3, %4, 借厘, 贷厘 FROM ("
+            "SELECT substr(ID,1,3) || '1' AS ID, date(strftime('%Y-%m-01', 日期), '+1 month', '-1 day') AS 日期, "
+            "sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM source WHERE substr(ID,1,3)>'800' "
+            "GROUP BY substr(ID,1,3), strftime('%Y-%m', 日期))")
+            .arg(kLineThousandths, entryTableName(year), centsOfThousandths(QStringLiteral("借厘")),
+                 centsOfThousandths(QStringLiteral("贷厘"))),
+        {code, code + QChar(0xFFFF), code});
+    return writeLedger(lines, true, direction, QString(), QStringLiteral("2"), QStringLiteral("8123"));
 }
 
 RecordSet threeColumnLedgerRows()

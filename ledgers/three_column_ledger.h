@@ -10,10 +10,11 @@
 
 namespace qm {
 
-// `direction` is the account's 方向; anything but "借" counts as a credit direction.
-void buildDetailLedger(int year, const QString& code, const QString& direction);
+// `direction` is the account's 方向; anything but "借" counts as a credit direction. Both return
+// the rows written, in the order of threeColumnLedgerRows().
+RecordSet buildDetailLedger(int year, const QString& code, const QString& direction);
 // Sums the level-1 account given by the first four characters of `code` and everything below it.
-void buildGeneralLedger(int year, const QString& code, const QString& direction);
+RecordSet buildGeneralLedger(int year, const QString& code, const QString& direction);
 // 三总式 in ledger order.
 RecordSet threeColumnLedgerRows();
 

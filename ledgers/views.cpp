@@ -5,6 +5,7 @@
 #include "data/exact_sums.h"
 #include "data/month_totals.h"
 #include "data/number_format.h"
+#include "data/value_order.h"
 
 namespace qm {
 
@@ -121,7 +122,7 @@ bool buildFilteredJournal(int year, const QString& codePrefix)
         execute(QStringLiteral("DELETE FROM 分录始表"));
         return false;
     }
-    insertJournal(year, QStringLiteral("substr(a.代码,1,length(?))=?"), {codePrefix, codePrefix});
+    insertJournal(year, codePrefixCondition(QStringLiteral("a.代码")), codePrefixValues(codePrefix));
     return true;
 }
 

@@ -51,9 +51,9 @@ void expenses(const QStringList& accounts)
 // Builds the pivoted multi-column ledger of `code`.
 RecordSet multiColumn(const QString& code, const QString& direction = u"借"_s, bool byCode = false)
 {
-    if (const auto message = buildMultiColumnRows(kYear, code, direction, byCode))
+    if (const auto message = buildMultiColumnRows(code, byCode))
         qFatal("%s", qPrintable(message->text));
-    buildMultiColumnPivot(code, direction);
+    buildMultiColumnPivot(kYear, code, direction);
     return multiColumnLedgerRows();
 }
 
@@ -194,6 +194,37 @@ private slots:
                  (QStringList{u"8000 8011 8012 8031 8032 8123"_s, u"2016-01-31汇"_s, u"500 800 - 600 - 600"_s, u"300 200"_s}));
     }
 
+    // Lines written out of ledger order, an April line dated in May (two general-ledger lines
+    // under one ID): the rows handed to the grid are the table's, in its order.
+    void ledgerRowsInLedgerOrder()
+    {
+        addAccount(u"2241001"_s, u"押金"_s, u"其他应付款/押金"_s, u"贷"_s, false);
+        addAccount(u"2241001001"_s, u"房东"_s, u"其他应付款/押金/房东"_s, u"贷"_s);
+        addLines(u"8050001001 2241001001 - 0.2|8040002001 2241001001 0.125 -|8040001001 2241001001 - 0.1|8000000001 2241001001 - 1.125"_s);
+        execute(u"UPDATE 分2016 SET 日期='2016-05-02' WHERE ID='8040002001'"_s);
+        const auto text = [](const RecordSet& rows) {
+            QStringList lines;
+            for (const auto row : rows) {
+                QStringList fields;
+                for (int field = 0; field < rows.fieldCount(); ++field)
+                    fields << (row[field].isNull() ? u"-"_s : row[field].toString());
+                lines << fields.join(u'|');
+            }
+            return lines;
+        };
+        execute(u"DELETE FROM 三总式"_s);
+        RecordSet rows = buildDetailLedger(kYear, u"2241001001"_s, u"贷"_s);
+        QCOMPARE(text(rows), text(threeColumnLedgerRows()));
+        QCOMPARE(columnText(rows, 0) + u'|' + columnText(rows, 5) + u'|' + columnText(rows, 6) + u'|' + columnText(rows, 8),
+                 u"8000 8040001001 8040002001 8049999998 8049999999 8050001001 8059999998 8059999999 813|"
+                 "- - 0.125 0.13 0.13 - - 0.13 -|- 0.1 - 0.1 0.1 0.2 0.2 0.3 -|1.13 1.23 1.1 - - 1.3 - - 1.3"_s);
+        execute(u"DELETE FROM 三总式"_s);
+        rows = buildGeneralLedger(kYear, u"2241001001"_s, u"贷"_s);
+        QCOMPARE(text(rows), text(threeColumnLedgerRows()));
+        QCOMPARE(columnText(rows, 0) + u'|' + columnText(rows, 1) + u'|' + columnText(rows, 8),
+                 u"8000 8041 8041 8042 8051 8052 8123|- 2016-04-30 2016-05-31 - 2016-05-31 - -|1.13 1.23 1.1 - 1.3 - 1.3"_s);
+    }
+
     void quantityAndFixedAssetLedgers()
     {
         addLines(u"8000000001 1405 100 - 10|8030001001 1405 60 - 5|8030002001 1405 - 30 3|8050001001 1405 - 130 12"_s);
@@ -248,7 +279,7 @@ private slots:
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='6602'"_s);
         addLines(u"8030001001 6602001 100 -|8030001002 6602002 50 -|8040001001 6602001 30 -|8030001003 2221001 200 -|"
                  "8030002001 2221002 - 300|8030003001 1002001 5 -"_s);
-        QCOMPARE(buildMultiColumnRows(kYear, u"6603"_s, u"借"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
+        QCOMPARE(buildMultiColumnRows(u"6603"_s, false)->text, u"没有明细或者明细超过250个,不能生成多栏式"_s);
         RecordSet rows = multiColumn(u"6602"_s);
         QCOMPARE(rows.fieldNames().mid(9).join(QLatin1Char(' ')), u"办公费 差旅费 招待费"_s);
         QCOMPARE(columnText(rows, u"ID"_s), u"8030001001 8030001002 8039999997 8039999998 8039999999 8040001001 "
@@ -292,6 +323,52 @@ private slots:
                          + u'|' + part(rows, u"借方合计"_s, 1, 1) + u' ' + part(rows, u"余额"_s, 1, 1),
                      u"办公费 差旅费|40 60 100 100 100|- 5 5 5 5|65 105"_s);
         }
+    }
+
+    // Lines of several months written out of ledger order, an opening line, a posting on a
+    // level-3 leaf and half-cent amounts: the running balance, the month, year-to-date and balance
+    // lines and the columns, in the table and in the rows handed to the grid alike.
+    void multiColumnLedgerAcrossMonths()
+    {
+        expenses({u"2221001 进项税额"_s, u"2221002 销项税额"_s});
+        addAccount(u"2221002001"_s, u"销项"_s, u"应交税费/销项税额/销项"_s, u"贷"_s);
+        addAccount(u"6001001"_s, u"主营"_s, u"主营业务收入/主营"_s, u"贷"_s);
+        addAccount(u"6001002"_s, u"其他"_s, u"主营业务收入/其他"_s, u"贷"_s);
+        addLines(u"8030001002 2221001 5 -|8000000001 2221001 10.125 -|8010001002 2221002 - 0.2|8010001001 2221002 - 0.1|"
+                 "8030001001 2221002001 - 0.125|8020001002 6001002 30 -|8020001001 6001001 - 100"_s);
+        const auto both = [](const QString& code) {
+            QVERIFY(!buildMultiColumnRows(code, false));
+            const RecordSet shown = buildMultiColumnPivot(kYear, code, u"贷"_s);
+            QStringList lines;
+            for (const auto row : shown) {
+                QStringList fields;
+                for (int field = 0; field < shown.fieldCount(); ++field)
+                    fields << (row[field].isNull() ? u"-"_s : row[field].toString());
+                lines << fields.join(u'|');
+            }
+            QCOMPARE(shown.fieldNames(), openRecordset(u"SELECT * FROM 多栏式"_s).fieldNames());
+            QCOMPARE(lines, rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s));
+        };
+        both(u"2221"_s);
+        QCOMPARE(rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s),
+                 (QStringList{u"8009999997|-|-|-|年初余额|10.13|-|贷|-10.13|10.13|-"_s,
+                              u"8010001001|2016-01-10|记|1|业务|-|0.1|贷|-10.03|-|0.1"_s,
+                              u"8010001002|2016-01-10|记|1|业务|-|0.2|贷|-9.83|-|0.2"_s,
+                              u"8019999997|-|-|-|本月合计|-|0.3|-|-|-|0.3"_s,
+                              u"8019999998|-|-|-|本年累计|-|0.3|-|-|-|0.3"_s,
+                              u"8019999999|-|-|-|余额|10.13|0.3|-|-|10.13|0.3"_s,
+                              u"8030001001|2016-03-10|记|1|业务|-|0.13|贷|-9.7|-|0.13"_s,
+                              u"8030001002|2016-03-10|记|1|业务|5|-|贷|-14.7|5|-"_s,
+                              u"8039999997|-|-|-|本月合计|5|0.13|-|-|5|0.13"_s,
+                              u"8039999998|-|-|-|本年累计|5|0.43|-|-|5|0.43"_s,
+                              u"8039999999|-|-|-|余额|15.13|0.43|-|-|15.13|0.43"_s}));
+        both(u"6001"_s);
+        QCOMPARE(rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s),
+                 (QStringList{u"8020001001|2016-02-10|记|1|业务|-|100|贷|100|100|-"_s,
+                              u"8020001002|2016-02-10|记|1|业务|30|-|贷|70|-|-"_s,
+                              u"8029999997|-|-|-|本月合计|30|100|-|-|100|-"_s,
+                              u"8029999998|-|-|-|本年累计|30|100|-|-|100|-"_s,
+                              u"8029999999|-|-|-|余额|-|70|-|-|100|-30"_s}));
     }
 
     void ledgerPages()

@@ -1,5 +1,6 @@
 #include "support/common.h"
 #include "data/printer.h"
+#include "data/result_grid.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
 #include "data/window_helpers.h"
@@ -290,6 +291,84 @@ private slots:
         QCOMPARE(boxTexts(window, {"Text3", "Text4"}), u"|借"_s);
     }
 
+    // Each ledger view shows its work table as it stands, cell for cell: texts formatted by the
+    // column's format, alignment and stripes, whether the rows were read back or handed over by
+    // the builder; a row scrolled to is formatted when it is shown.
+    void gridsShowTheirTables()
+    {
+        addAccount(u"2202001"_s, u"甲公司"_s, u"应付账款/甲公司"_s, u"贷"_s, false);
+        addAccount(u"2202001001"_s, u"一部"_s, u"应付账款/甲公司/一部"_s, u"贷"_s);
+        addAccount(u"2202002"_s, u"乙公司"_s, u"应付账款/乙公司"_s, u"贷"_s);
+        addLines(u"8000000001 2202001001 - 500.125|8010001001 2202001001 0.1 -|8010001002 2202002 0.2 - 0.125|"
+                 "8030001001 2202001001 1000 -|8030001002 2202002 - 0.125"_s);
+        for (int line = 1; line <= 60; ++line)
+            addLine(u"805%1001"_s.arg(line, 4, 10, QLatin1Char('0')), u"2202002"_s, QVariant(), 1.5);
+        QueryCentreWindow window;
+        window.resize(900, 400);
+        window.show();
+        auto* grid = child<QTableView>(window, "MSH1");
+        using F = CellFormat;
+        const std::vector<F> journal{F::None, F::None, F::Date, F::None, F::None, F::None, F::None, F::None, F::Quantity,
+                                     F::Amount, F::Amount, F::None, F::Amount};
+        const std::vector<F> ledger{F::None, F::None, F::Date, F::None, F::None, F::None, F::Amount, F::Amount, F::None, F::Amount};
+        const auto sameAsTable = [grid](const QString& statement, std::vector<F> formats) {
+            const RecordSet rows = openRecordset(statement);
+            std::vector<GridColumn> layout;
+            for (const F format : formats)
+                layout.push_back({500, format});
+            ResultGridModel table(rows, layout, formats.size() == 10 ? F::Amount : F::None, nullptr);
+            const QAbstractItemModel* shown = grid->model();
+            QCOMPARE(shown->rowCount(), table.rowCount());
+            QCOMPARE(shown->columnCount(), table.columnCount());
+            for (int column = 0; column < table.columnCount(); ++column)
+                QCOMPARE(shown->headerData(column, Qt::Horizontal), table.headerData(column, Qt::Horizontal));
+            for (int row = 0; row < table.rowCount(); ++row) {
+                for (int column = 0; column < table.columnCount(); ++column) {
+                    for (const int role : {int(Qt::DisplayRole), int(Qt::TextAlignmentRole), int(Qt::BackgroundRole)})
+                        QCOMPARE(shown->index(row, column).data(role), table.index(row, column).data(role));
+                }
+            }
+        };
+        const auto query = [&window](const QString& code, const char* format) {
+            fill(window, {{"Text2", code}});
+            child<QRadioButton>(window, format)->setChecked(true);
+            click(window, "Command7");
+        };
+
+        query(u"2202001001"_s, "Option1");
+        sameAsTable(u"SELECT * FROM 三总式 ORDER BY 1, 4"_s, ledger);
+        // The opening credit of 500.125 less 0.1 and 1,000.00 of debits: a negative balance.
+        QCOMPARE(QStringList({cellText(grid, 0, 9), cellText(grid, 1, 2), cellText(grid, 1, 9), cellText(grid, 4, 9)}),
+                 (QStringList{u"500.13"_s, u"2016-01-10"_s, u"500.03"_s, u"-499.98"_s}));
+        query(u"2202"_s, "Option2");
+        sameAsTable(u"SELECT * FROM 三总式 ORDER BY 1, 4"_s, ledger);
+        query(u"2202"_s, "Option4");
+        sameAsTable(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s,
+                    {F::None, F::None, F::Date, F::None, F::None, F::None, F::Amount, F::Amount, F::Amount, F::Amount});
+        // A credit parent shows the credit side: 0.125 to the cent, half up.
+        QCOMPARE(grid->model()->headerData(10, Qt::Horizontal).toString() + u'|' + cellText(grid, 7, 10) + u'|' + cellText(grid, 1, 11)
+                     + u'|' + cellText(grid, 0, 8),
+                 u"乙公司|0.13||贷"_s);
+
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"全部"_s);
+        click(window, "Command1");
+        sameAsTable(u"SELECT 月, 日期, 字号, 号码, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 流代, 流金, 制单, 审核, 附件, 结帐, ID "
+                    "FROM 分录始表 ORDER BY ID"_s,
+                    journal);
+        QCOMPARE(cellText(grid, 2, 8), u"0.125"_s);
+        fill(window, {{"Text2", u"2202002"_s}});
+        click(window, "Command14");
+        sameAsTable(u"SELECT 月, 日期, 字号, 号码, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 流代, 流金, 制单, 审核, 附件, 结帐, ID "
+                    "FROM 分录始表 ORDER BY ID"_s,
+                    journal);
+        // The last row, scrolled to, shows as any other.
+        grid->scrollToBottom();
+        QCoreApplication::processEvents();
+        const QModelIndex last = grid->indexAt(QPoint(grid->columnViewportPosition(10) + 2, grid->viewport()->height() - 3));
+        QCOMPARE(QString::number(last.row()) + u'|' + last.data().toString() + u'|' + QString::number(last.data(Qt::TextAlignmentRole).toInt()),
+                 u"61|1.50|%1"_s.arg(int(Qt::AlignRight | Qt::AlignVCenter)));
+    }
+
     void steppingPickingAndOutput()
     {
         books();
@@ -555,8 +634,8 @@ private slots:
         // A parent with a single sub-account: one column under " 明细科目", nothing to merge.
         addAccount(u"1002001"_s, u"工商银行"_s, u"银行存款/工商银行"_s);
         addLine(u"8030001001"_s, u"1002001"_s, 5.0, QVariant());
-        QVERIFY(!buildMultiColumnRows(2016, u"1002"_s, u"借"_s, false));
-        buildMultiColumnPivot(u"1002"_s, u"借"_s);
+        QVERIFY(!buildMultiColumnRows(u"1002"_s, false));
+        buildMultiColumnPivot(2016, u"1002"_s, u"借"_s);
         const int messages = recorder.messages.size();
         output.fullName = u"银行存款"_s;
         exportLedgerPages(output);

@@ -1,0 +1,88 @@
+#include "value_order.h"
+
+#include <QString>
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+int kindRank(const RecordSet::Cell& cell)
+{
+    switch (cell.kind) {
+    case RecordSet::Cell::Null: return 0;
+    case RecordSet::Cell::Integer:
+    case RecordSet::Cell::Real: return 1;
+    case RecordSet::Cell::Text: return 2;
+    case RecordSet::Cell::Other: return 3;
+    }
+    return 3;
+}
+
+}  // namespace
+
+int compareText(const char* a, int aBytes, const char* b, int bBytes, bool noCase)
+{
+    const int common = std::min(aBytes, bBytes);
+    for (int i = 0; i < common; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (noCase) {
+            x = x >= 'A' && x <= 'Z' ? x + 32 : x;
+            y = y >= 'A' && y <= 'Z' ? y + 32 : y;
+        }
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return aBytes == bBytes ? 0 : aBytes < bBytes ? -1 : 1;
+}
+
+int compareCells(const RecordSet::Cell& a, const RecordSet::Cell& b, bool noCase)
+{
+    const int rankA = kindRank(a);
+    const int rankB = kindRank(b);
+    if (rankA != rankB)
+        return rankA < rankB ? -1 : 1;
+    if (rankA == 1) {
+        if (a.kind == RecordSet::Cell::Integer && b.kind == RecordSet::Cell::Integer)
+            return a.integer == b.integer ? 0 : a.integer < b.integer ? -1 : 1;
+        const double x = a.kind == RecordSet::Cell::Integer ? double(a.integer) : a.real;
+        const double y = b.kind == RecordSet::Cell::Integer ? double(b.integer) : b.real;
+        return x == y ? 0 : x < y ? -1 : 1;
+    }
+    if (rankA == 2)
+        return compareText(a.utf8, a.bytes, b.utf8, b.bytes, noCase);
+    return 0;
+}
+
+QByteArray firstCharacters(const RecordSet::Cell& text, int count)
+{
+    int ascii = 0;
+    while (ascii < count && ascii < text.bytes && static_cast<unsigned char>(text.utf8[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == count || ascii == text.bytes)
+        return QByteArray(text.utf8, ascii);
+    return QString::fromUtf8(text.utf8, text.bytes).left(count).toUtf8();
+}
+
+QString codePrefixCondition(const QString& code)
+{
+    return QStringLiteral("+%1>=? AND +%1<? AND substr(%1,1,length(?))=?").arg(code);
+}
+
+QVariantList codePrefixValues(const QString& prefix)
+{
+    return {prefix, prefix + QChar(0xFFFF), prefix, prefix};
+}
+
+RecordSet::Cell textCell(const QByteArray& text)
+{
+    RecordSet::Cell cell;
+    cell.kind = RecordSet::Cell::Text;
+    cell.utf8 = text.constData();
+    cell.bytes = int(text.size());
+    return cell;
+}
+
+}  // namespace qm
