@@ -487,7 +487,7 @@ std::vector<Operation> operations(QWidget* window, Windows* windows, const QStri
         const char* name;
         const char* option;
         const char* table;
-    } statementClicks[] = {{"balance sheet, month 12 (查询报表)", "Option2", "资产表07"},
+    } statementClicks[] = {{"balance sheet, month 12 (查询报表)", "Option3", "资产表07"},
                            {"income statement, month 12 (查询报表)", "Option4", "利润表07"},
                            {"cash-flow statement, month 12 (查询报表)", "Option5", "现流表"}};
     for (const auto& statement : statementClicks) {
