@@ -386,6 +386,51 @@ RecordSet inIdOrder(RecordSet rows)
     return ordered;
 }
 
+// The source rows in 多栏式1 after the seeds: each entry under its direct sub-account with the
+// parent's running balance, exact, "平" below a cent; then the month, year-to-date and balance
+// lines. Names come from the seeds, which carry the code prefix when it was asked for.
+void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& lines, const std::vector<int>& columnOfLine,
+                            const std::vector<qint64>& runningThousandths, const std::vector<TotalLine>& totals,
+                            const RecordSet& subAccounts, const QByteArray& direction)
+{
+    enum { Id, Code, Date, Word, Number, Summary, Debit, Credit };
+    const QByteArray level = QStringLiteral("平").toUtf8();
+    RecordSet rows({QStringLiteral("ID"), QStringLiteral("代码"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"),
+                    QStringLiteral("摘要说明"), QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("方向"),
+                    QStringLiteral("余额"), QStringLiteral("科目名称")});
+    for (const int row : lines) {
+        for (int field = Id; field <= Credit; ++field)
+            rows.appendCell(entries, row, field);
+        const qint64 running = runningThousandths[std::size_t(row)];
+        const QByteArray& shown = std::abs(running) < 10 ? level : direction;
+        rows.appendText(shown.constData(), int(shown.size()));
+        rows.appendReal(double(running) / 1000.0);
+        rows.appendCell(subAccounts, columnOfLine[std::size_t(row)], 1);
+        rows.endRow();
+    }
+    const auto appendAmount = [&rows](std::optional<double> value) {
+        if (value)
+            rows.appendReal(*value);
+        else
+            rows.appendNull();
+    };
+    for (const TotalLine& total : totals) {
+        rows.appendText(total.id.constData(), int(total.id.size()));
+        rows.appendCell(subAccounts, total.column, 0);
+        rows.appendNull();
+        rows.appendNull();
+        rows.appendNull();
+        rows.appendText(total.summary.constData(), int(total.summary.size()));
+        appendAmount(total.debit);
+        appendAmount(total.credit);
+        rows.appendNull();
+        rows.appendNull();
+        rows.appendCell(subAccounts, total.column, 1);
+        rows.endRow();
+    }
+    insertRows(QStringLiteral("多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额, 科目名称)"), rows);
+}
+
 }  // namespace
 
 RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& direction)
@@ -455,13 +500,14 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         std::stable_sort(lines.begin(), lines.end(), ledgerOrder);
 
     // The running balance of the parent from nothing: the exact running sum rounded to the cent,
-    // "平" where it comes to nothing. Per month key and sub-account the sums of the lines (the
+    // "平" where the exact sum is below a cent. Per month key and sub-account the sums of the lines (the
     // opening rows' under key 800).
     const int sign = debitParent ? 1 : -1;
     const QByteArray directionText = direction.toUtf8();
     const QByteArray level = QStringLiteral("平").toUtf8();
     const QByteArray firstKept("8009");
     std::vector<double> balances(std::size_t(entries.count()));
+    std::vector<qint64> runningThousandths(std::size_t(entries.count()));
     std::vector<bool> levelLines(std::size_t(entries.count()));
     std::map<std::pair<QByteArray, int>, Thousandths> groups;
     std::vector<int> shownLines;
@@ -472,9 +518,10 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         const qint64 debitThousandths = debit.kind == RecordSet::Cell::Integer ? debit.integer : 0;
         const qint64 creditThousandths = credit.kind == RecordSet::Cell::Integer ? credit.integer : 0;
         running += sign * (debitThousandths - creditThousandths);
+        runningThousandths[std::size_t(row)] = running;
         const qint64 cents = centsOfThousandths(running);
         balances[std::size_t(row)] = double(cents) / 100.0;
-        levelLines[std::size_t(row)] = cents == 0;
+        levelLines[std::size_t(row)] = std::abs(running) < 10;
         const RecordSet::Cell id = entries.cell(row, Id);
         if (id.kind != RecordSet::Cell::Text)
             continue;
@@ -493,6 +540,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     }
 
     const std::vector<TotalLine> totals = multiColumnTotals(groups, subAccounts.count(), side);
+    writeMultiColumnSource(entries, lines, columnOfLine, runningThousandths, totals, subAccounts, directionText);
 
     // One row per ID from the opening total on: the lines of an ID, entries in ledger order,
     // then its totals, one per sub-account, summed, each rounded to the cent.
