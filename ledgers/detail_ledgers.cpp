@@ -209,19 +209,26 @@ RecordSet fixedAssetLedgerRows()
 
 std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder)
 {
-    execute(QStringLiteral("DELETE FROM 多栏式1"));
+    // The last result goes here too rather than in the pivot's change: pages that are free when
+    // a change begins are filled again without being copied to its journal first.
+    Transaction transaction;
+    clearWorkTable(QStringLiteral("DELETE FROM 多栏式1"));
+    clearWorkTable(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
     const QVariantList parent{code, code, code};
     const int count = scalar(QStringLiteral("SELECT count(*) FROM 科目表 "
                                             "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3"),
                              parent)
                           .toInt();
-    if (count == 0 || count > 245)
+    if (count == 0 || count > 245) {
+        transaction.commit();
         return Message{QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"), QStringLiteral("QM505提示"),
                        MessageIcon::Information};
+    }
     execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 方向, 余额, 科目名称) SELECT '1111', 科目代码, '平', 0, %1 FROM 科目表 "
                            "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3")
                 .arg(codeOrder ? QStringLiteral("substr(科目代码, -3) || 科目名称") : QStringLiteral("科目名称")),
             parent);
+    transaction.commit();
     return std::nullopt;
 }
 
@@ -395,15 +402,13 @@ void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& li
 {
     enum { Id, Code, Date, Word, Number, Summary, Debit, Credit };
     const QByteArray level = QStringLiteral("平").toUtf8();
-    RecordSet rows({QStringLiteral("ID"), QStringLiteral("代码"), QStringLiteral("日期"), QStringLiteral("字号"), QStringLiteral("号码"),
-                    QStringLiteral("摘要说明"), QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("方向"),
-                    QStringLiteral("余额"), QStringLiteral("科目名称")});
+    RowWriter rows(QStringLiteral("多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额, 科目名称)"), 11,
+                   int(lines.size() + totals.size()));
     for (const int row : lines) {
         for (int field = Id; field <= Credit; ++field)
             rows.appendCell(entries, row, field);
         const qint64 running = runningThousandths[std::size_t(row)];
-        const QByteArray& shown = std::abs(running) < 10 ? level : direction;
-        rows.appendText(shown.constData(), int(shown.size()));
+        rows.appendText(std::abs(running) < 10 ? level : direction);
         rows.appendReal(double(running) / 1000.0);
         rows.appendCell(subAccounts, columnOfLine[std::size_t(row)], 1);
         rows.endRow();
@@ -415,12 +420,12 @@ void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& li
             rows.appendNull();
     };
     for (const TotalLine& total : totals) {
-        rows.appendText(total.id.constData(), int(total.id.size()));
+        rows.appendText(total.id);
         rows.appendCell(subAccounts, total.column, 0);
         rows.appendNull();
         rows.appendNull();
         rows.appendNull();
-        rows.appendText(total.summary.constData(), int(total.summary.size()));
+        rows.appendText(total.summary);
         appendAmount(total.debit);
         appendAmount(total.credit);
         rows.appendNull();
@@ -428,7 +433,7 @@ void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& li
         rows.appendCell(subAccounts, total.column, 1);
         rows.endRow();
     }
-    insertRows(QStringLiteral("多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额, 科目名称)"), rows);
+    rows.finish();
 }
 
 }  // namespace
@@ -439,7 +444,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     const bool debitParent = isDebitSide(direction);
     const bool both = side == QStringLiteral("both");
     Transaction transaction;
-    execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+    clearWorkTable(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
     const RecordSet subAccounts = openRecordset(QStringLiteral(
         "SELECT s.代码, s.科目名称, k.方向 FROM 多栏式1 AS s LEFT JOIN 科目表 AS k ON k.科目代码=s.代码 "
         "WHERE s.ID='1111' ORDER BY s.科目名称, s.代码"));
