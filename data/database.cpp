@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -338,42 +339,149 @@ void insertRows(const QString& table, const RecordSet& rows)
 {
     if (rows.isEmpty())
         return;
-    QStringList marks;
-    for (int field = 0; field < rows.fieldCount(); ++field)
-        marks << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QLatin1Char(',')));
-    sqlite3* db = sqliteHandle(connection());
-    if (g_transactionDepth == 0)
-        checkBooksFileInPlace();
+    RowWriter writer(table, rows.fieldCount(), rows.count());
+    for (int row = 0; row < rows.count(); ++row) {
+        for (int field = 0; field < rows.fieldCount(); ++field)
+            writer.appendCell(rows, row, field);
+        writer.endRow();
+    }
+    writer.finish();
+}
+
+namespace {
+
+// Rows a statement of the writer takes: more save little once the statement's own cost is
+// shared, and the database caps the values of one statement.
+constexpr int kRowsPerStatement = 50;
+
+sqlite3_stmt* prepareRows(sqlite3* db, const QString& table, int columns, int rows)
+{
+    QString marks = QStringLiteral("(?");
+    for (int column = 1; column < columns; ++column)
+        marks += QStringLiteral(",?");
+    marks += QLatin1Char(')');
+    QStringList all;
+    for (int row = 0; row < rows; ++row)
+        all << marks;
+    const QString sql = QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, all.join(QLatin1Char(',')));
     sqlite3_stmt* prepared = nullptr;
-    if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare16_v3(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), SQLITE_PREPARE_PERSISTENT, &prepared, nullptr)
+        != SQLITE_OK) {
         sqlite3_finalize(prepared);
         throw DbError(sqliteErrorText(db, sql));
     }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
-    // Bindings stay from row to row; only the values that are not NULL are bound.
-    for (int row = 0; row < rows.count(); ++row) {
-        sqlite3_clear_bindings(prepared);
-        for (int field = 0; field < rows.fieldCount(); ++field) {
-            const RecordSet::Cell cell = rows.cell(row, field);
-            int result = SQLITE_OK;
-            switch (cell.kind) {
-            case RecordSet::Cell::Null: break;
-            case RecordSet::Cell::Integer: result = sqlite3_bind_int64(prepared, field + 1, cell.integer); break;
-            case RecordSet::Cell::Real: result = sqlite3_bind_double(prepared, field + 1, cell.real); break;
-            case RecordSet::Cell::Text: result = sqlite3_bind_text(prepared, field + 1, cell.utf8, cell.bytes, SQLITE_STATIC); break;
-            case RecordSet::Cell::Other: bindValue(db, prepared, field + 1, rows.value(row, field), sql); break;
-            }
-            if (result != SQLITE_OK)
-                throw DbError(sqliteErrorText(db, sql));
-        }
-        if (sqlite3_step(prepared) != SQLITE_DONE) {
-            if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
-                g_booksMoved = true;
-            throw DbError(sqliteErrorText(db, sql));
-        }
-        sqlite3_reset(prepared);
+    return prepared;
+}
+
+}  // namespace
+
+RowWriter::RowWriter(const QString& table, int columns, int rows)
+    : m_table(table),
+      m_columns(std::max(columns, 1)),
+      m_rowsLeft(rows),
+      m_rowsPerStatement(std::max(1, std::min(kRowsPerStatement,
+                                              sqlite3_limit(sqliteHandle(connection()), SQLITE_LIMIT_VARIABLE_NUMBER, -1) / m_columns)))
+{
+    if (g_transactionDepth == 0)
+        checkBooksFileInPlace();
+    startStatement();
+}
+
+RowWriter::~RowWriter()
+{
+    sqlite3_finalize(static_cast<sqlite3_stmt*>(m_full));
+    sqlite3_finalize(static_cast<sqlite3_stmt*>(m_tail));
+}
+
+void RowWriter::startStatement()
+{
+    m_cell = 0;
+    m_cellsInStatement = 0;
+    m_current = nullptr;
+    if (m_rowsLeft <= 0)
+        return;
+    sqlite3* db = sqliteHandle(connection());
+    const int rows = std::min(m_rowsLeft, m_rowsPerStatement);
+    void*& statement = rows == m_rowsPerStatement ? m_full : m_tail;
+    if (!statement)
+        statement = prepareRows(db, m_table, m_columns, rows);
+    m_current = statement;
+    m_cellsInStatement = rows * m_columns;
+    m_rowsLeft -= rows;
+}
+
+void RowWriter::check(int result)
+{
+    if (result != SQLITE_OK)
+        throw DbError(sqliteErrorText(sqliteHandle(connection()), m_table));
+}
+
+void RowWriter::appendInteger(qint64 value)
+{
+    check(sqlite3_bind_int64(static_cast<sqlite3_stmt*>(m_current), ++m_cell, value));
+}
+
+void RowWriter::appendReal(double value)
+{
+    check(sqlite3_bind_double(static_cast<sqlite3_stmt*>(m_current), ++m_cell, value));
+}
+
+void RowWriter::appendText(const char* utf8, int bytes)
+{
+    check(sqlite3_bind_text(static_cast<sqlite3_stmt*>(m_current), ++m_cell, utf8, bytes, SQLITE_STATIC));
+}
+
+void RowWriter::appendCell(const RecordSet& from, int row, int field)
+{
+    const RecordSet::Cell cell = from.cell(row, field);
+    switch (cell.kind) {
+    case RecordSet::Cell::Null: appendNull(); break;
+    case RecordSet::Cell::Integer: appendInteger(cell.integer); break;
+    case RecordSet::Cell::Real: appendReal(cell.real); break;
+    case RecordSet::Cell::Text: appendText(cell.utf8, cell.bytes); break;
+    case RecordSet::Cell::Other:
+        bindValue(sqliteHandle(connection()), static_cast<sqlite3_stmt*>(m_current), ++m_cell, from.value(row, field), m_table);
+        break;
     }
+}
+
+void RowWriter::endRow()
+{
+    if (!m_current || m_cell % m_columns != 0 || m_cell > m_cellsInStatement)
+        throw DbError(QStringLiteral("Parameter count mismatch\n") + m_table);
+    if (m_cell < m_cellsInStatement)
+        return;
+    auto* prepared = static_cast<sqlite3_stmt*>(m_current);
+    if (sqlite3_step(prepared) != SQLITE_DONE) {
+        sqlite3* db = sqliteHandle(connection());
+        if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
+            g_booksMoved = true;
+        const QString text = sqliteErrorText(db, m_table);
+        sqlite3_reset(prepared);
+        throw DbError(text);
+    }
+    sqlite3_reset(prepared);
+    sqlite3_clear_bindings(prepared);
+    startStatement();
+}
+
+void RowWriter::finish()
+{
+    if (m_current)
+        throw DbError(QStringLiteral("Parameter count mismatch\n") + m_table);
+}
+
+void clearWorkTable(const QString& statement)
+{
+    const int before = scalar(QStringLiteral("PRAGMA secure_delete")).toInt();
+    execute(QStringLiteral("PRAGMA secure_delete=FAST"));
+    try {
+        execute(statement);
+    } catch (...) {
+        execute(QStringLiteral("PRAGMA secure_delete=%1").arg(before));
+        throw;
+    }
+    execute(QStringLiteral("PRAGMA secure_delete=%1").arg(before));
 }
 
 QVariant scalar(const QString& statement, const QVariantList& values)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <vector>
 
 namespace qm {
 
@@ -42,6 +43,47 @@ int execute(const QString& statement, const QVariantList& values = {});
 // in code costs no statement a row. Runs inside the caller's transaction; without one, each row
 // is a transaction of its own.
 void insertRows(const QString& table, const RecordSet& rows);
+
+// Writes `rows` rows into `table` ("表 (列, 列)" names the columns) cell by cell as the caller
+// makes them, straight into prepared statements of many rows each, with no record set in between.
+// Texts are bound where they lie, so they must stay valid until finish(), which checks that
+// every row came. Runs inside the caller's transaction; a writer dropped before finish() leaves
+// its last rows unwritten.
+class RowWriter {
+public:
+    RowWriter(const QString& table, int columns, int rows);
+    ~RowWriter();
+    RowWriter(const RowWriter&) = delete;
+    RowWriter& operator=(const RowWriter&) = delete;
+
+    void appendNull() { ++m_cell; }  // the bindings are cleared after every statement
+    void appendInteger(qint64 value);
+    void appendReal(double value);
+    void appendText(const char* utf8, int bytes);
+    void appendText(const QByteArray& utf8) { appendText(utf8.constData(), int(utf8.size())); }
+    void appendCell(const RecordSet& from, int row, int field);
+    void endRow();
+    void finish();
+
+private:
+    void check(int result);
+    void startStatement();
+
+    QString m_table;
+    int m_columns;
+    int m_rowsLeft;           // rows not yet begun
+    int m_rowsPerStatement;
+    void* m_full = nullptr;   // the statement of m_rowsPerStatement rows
+    void* m_tail = nullptr;   // the statement of the last, shorter run of rows
+    void* m_current = nullptr;
+    int m_cell = 0;           // cells bound to the current statement
+    int m_cellsInStatement = 0;
+};
+
+// Empties a work table ("DELETE FROM 表") or drops one ("DROP TABLE IF EXISTS 表"). Its freed
+// pages are not overwritten with zeros on the way, which would cost writing and journalling each
+// of them: the work tables hold only copies of what the books hold.
+void clearWorkTable(const QString& statement);
 // The first column of the first row, or a null QVariant when there is no row.
 QVariant scalar(const QString& statement, const QVariantList& values = {});
 

@@ -209,19 +209,26 @@ RecordSet fixedAssetLedgerRows()
 
 std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder)
 {
-    execute(QStringLiteral("DELETE FROM 多栏式1"));
+    // The last result goes here too rather than in the pivot's change: pages that are free when
+    // a change begins are filled again without being copied to its journal first.
+    Transaction transaction;
+    clearWorkTable(QStringLiteral("DELETE FROM 多栏式1"));
+    clearWorkTable(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
     const QVariantList parent{code, code, code};
     const int count = scalar(QStringLiteral("SELECT count(*) FROM 科目表 "
                                             "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3"),
                              parent)
                           .toInt();
-    if (count == 0 || count > 245)
+    if (count == 0 || count > 245) {
+        transaction.commit();
         return Message{QStringLiteral("没有明细或者明细超过250个,不能生成多栏式"), QStringLiteral("QM505提示"),
                        MessageIcon::Information};
+    }
     execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 方向, 余额, 科目名称) SELECT '1111', 科目代码, '平', 0, %1 FROM 科目表 "
                            "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3")
                 .arg(codeOrder ? QStringLiteral("substr(科目代码, -3) || 科目名称") : QStringLiteral("科目名称")),
             parent);
+    transaction.commit();
     return std::nullopt;
 }
 
@@ -386,6 +393,49 @@ RecordSet inIdOrder(RecordSet rows)
     return ordered;
 }
 
+// The source rows in 多栏式1 after the seeds: each entry under its direct sub-account with the
+// parent's running balance, exact, "平" below a cent; then the month, year-to-date and balance
+// lines. Names come from the seeds, which carry the code prefix when it was asked for.
+void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& lines, const std::vector<int>& columnOfLine,
+                            const std::vector<qint64>& runningThousandths, const std::vector<TotalLine>& totals,
+                            const RecordSet& subAccounts, const QByteArray& direction)
+{
+    enum { Id, Code, Date, Word, Number, Summary, Debit, Credit };
+    const QByteArray level = QStringLiteral("平").toUtf8();
+    RowWriter rows(QStringLiteral("多栏式1 (ID, 代码, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额, 科目名称)"), 11,
+                   int(lines.size() + totals.size()));
+    for (const int row : lines) {
+        for (int field = Id; field <= Credit; ++field)
+            rows.appendCell(entries, row, field);
+        const qint64 running = runningThousandths[std::size_t(row)];
+        rows.appendText(std::abs(running) < 10 ? level : direction);
+        rows.appendReal(double(running) / 1000.0);
+        rows.appendCell(subAccounts, columnOfLine[std::size_t(row)], 1);
+        rows.endRow();
+    }
+    const auto appendAmount = [&rows](std::optional<double> value) {
+        if (value)
+            rows.appendReal(*value);
+        else
+            rows.appendNull();
+    };
+    for (const TotalLine& total : totals) {
+        rows.appendText(total.id);
+        rows.appendCell(subAccounts, total.column, 0);
+        rows.appendNull();
+        rows.appendNull();
+        rows.appendNull();
+        rows.appendText(total.summary);
+        appendAmount(total.debit);
+        appendAmount(total.credit);
+        rows.appendNull();
+        rows.appendNull();
+        rows.appendCell(subAccounts, total.column, 1);
+        rows.endRow();
+    }
+    rows.finish();
+}
+
 }  // namespace
 
 RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& direction)
@@ -394,7 +444,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     const bool debitParent = isDebitSide(direction);
     const bool both = side == QStringLiteral("both");
     Transaction transaction;
-    execute(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
+    clearWorkTable(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
     const RecordSet subAccounts = openRecordset(QStringLiteral(
         "SELECT s.代码, s.科目名称, k.方向 FROM 多栏式1 AS s LEFT JOIN 科目表 AS k ON k.科目代码=s.代码 "
         "WHERE s.ID='1111' ORDER BY s.科目名称, s.代码"));
@@ -455,13 +505,14 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         std::stable_sort(lines.begin(), lines.end(), ledgerOrder);
 
     // The running balance of the parent from nothing: the exact running sum rounded to the cent,
-    // "平" where it comes to nothing. Per month key and sub-account the sums of the lines (the
+    // "平" where the exact sum is below a cent. Per month key and sub-account the sums of the lines (the
     // opening rows' under key 800).
     const int sign = debitParent ? 1 : -1;
     const QByteArray directionText = direction.toUtf8();
     const QByteArray level = QStringLiteral("平").toUtf8();
     const QByteArray firstKept("8009");
     std::vector<double> balances(std::size_t(entries.count()));
+    std::vector<qint64> runningThousandths(std::size_t(entries.count()));
     std::vector<bool> levelLines(std::size_t(entries.count()));
     std::map<std::pair<QByteArray, int>, Thousandths> groups;
     std::vector<int> shownLines;
@@ -472,9 +523,10 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         const qint64 debitThousandths = debit.kind == RecordSet::Cell::Integer ? debit.integer : 0;
         const qint64 creditThousandths = credit.kind == RecordSet::Cell::Integer ? credit.integer : 0;
         running += sign * (debitThousandths - creditThousandths);
+        runningThousandths[std::size_t(row)] = running;
         const qint64 cents = centsOfThousandths(running);
         balances[std::size_t(row)] = double(cents) / 100.0;
-        levelLines[std::size_t(row)] = cents == 0;
+        levelLines[std::size_t(row)] = std::abs(running) < 10;
         const RecordSet::Cell id = entries.cell(row, Id);
         if (id.kind != RecordSet::Cell::Text)
             continue;
@@ -493,6 +545,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     }
 
     const std::vector<TotalLine> totals = multiColumnTotals(groups, subAccounts.count(), side);
+    writeMultiColumnSource(entries, lines, columnOfLine, runningThousandths, totals, subAccounts, directionText);
 
     // One row per ID from the opening total on: the lines of an ID, entries in ledger order,
     // then its totals, one per sub-account, summed, each rounded to the cent.

@@ -527,6 +527,45 @@ private slots:
         }
     }
 
+    // Rows written many to a statement: two whole statements and a short one, a NULL after a
+    // value in the same place of the statement before, every kind of cell, rows in order.
+    void rowsWrittenManyToAStatement()
+    {
+        execute(u"CREATE TABLE 写入 (a INTEGER, b REAL, c TEXT, d BLOB)"_s);
+        RecordSet rows({u"a"_s, u"b"_s, u"c"_s, u"d"_s});
+        QStringList expected;
+        for (int row = 0; row < 123; ++row) {
+            const QByteArray text = row % 3 == 0 ? QByteArray() : u"行%1"_s.arg(row).toUtf8();
+            rows.appendInteger(row);
+            row % 3 == 1 ? rows.appendNull() : rows.appendReal(row + 0.125);
+            text.isNull() ? rows.appendNull() : rows.appendText(text.constData(), int(text.size()));
+            row == 60 ? rows.appendOther(QByteArray("\x01", 1)) : rows.appendNull();
+            rows.endRow();
+            expected << QStringList{QString::number(row), row % 3 == 1 ? u"-"_s : QString::number(row + 0.125),
+                                    text.isNull() ? u"-"_s : QString::fromUtf8(text), row == 60 ? u"\x01"_s : u"-"_s}
+                            .join(u' ');
+        }
+        {
+            Transaction transaction;
+            insertRows(u"写入 (a, b, c, d)"_s, rows);
+            transaction.commit();
+        }
+        QCOMPARE(rowsAsText(u"SELECT * FROM 写入 ORDER BY rowid"_s), expected);
+
+        RowWriter writer(u"写入"_s, 4, 2);
+        writer.appendInteger(1);
+        QVERIFY_THROWS_EXCEPTION(DbError, writer.endRow());
+        RowWriter unfinished(u"写入"_s, 4, 1);
+        QVERIFY_THROWS_EXCEPTION(DbError, unfinished.finish());
+
+        // Clearing a work table leaves the zeroing of freed pages as it was.
+        const int zeroing = scalar(u"PRAGMA secure_delete"_s).toInt();
+        clearWorkTable(u"DELETE FROM 写入"_s);
+        QVERIFY(scalar(u"SELECT count(*) FROM 写入"_s).toInt() == 0 && scalar(u"PRAGMA secure_delete"_s).toInt() == zeroing);
+        QVERIFY_THROWS_EXCEPTION(DbError, clearWorkTable(u"DELETE FROM 没有"_s));
+        QCOMPARE(scalar(u"PRAGMA secure_delete"_s).toInt(), zeroing);
+    }
+
     void recordSetOutlivesLaterQueriesAndTheConnection()
     {
         const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);

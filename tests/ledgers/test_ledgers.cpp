@@ -336,8 +336,8 @@ private slots:
         addAccount(u"6001002"_s, u"其他"_s, u"主营业务收入/其他"_s, u"贷"_s);
         addLines(u"8030001002 2221001 5 -|8000000001 2221001 10.125 -|8010001002 2221002 - 0.2|8010001001 2221002 - 0.1|"
                  "8030001001 2221002001 - 0.125|8020001002 6001002 30 -|8020001001 6001001 - 100"_s);
-        const auto both = [](const QString& code) {
-            QVERIFY(!buildMultiColumnRows(code, false));
+        const auto both = [](const QString& code, bool codeOrder = false) {
+            QVERIFY(!buildMultiColumnRows(code, codeOrder));
             const RecordSet shown = buildMultiColumnPivot(kYear, code, u"贷"_s);
             QStringList lines;
             for (const auto row : shown) {
@@ -362,13 +362,62 @@ private slots:
                               u"8039999997|-|-|-|本月合计|5|0.13|-|-|5|0.13"_s,
                               u"8039999998|-|-|-|本年累计|5|0.43|-|-|5|0.43"_s,
                               u"8039999999|-|-|-|余额|15.13|0.43|-|-|15.13|0.43"_s}));
-        both(u"6001"_s);
-        QCOMPARE(rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s),
-                 (QStringList{u"8020001001|2016-02-10|记|1|业务|-|100|贷|100|100|-"_s,
-                              u"8020001002|2016-02-10|记|1|业务|30|-|贷|70|-|-"_s,
-                              u"8029999997|-|-|-|本月合计|30|100|-|-|100|-"_s,
-                              u"8029999998|-|-|-|本年累计|30|100|-|-|100|-"_s,
-                              u"8029999999|-|-|-|余额|-|70|-|-|100|-30"_s}));
+        // The source rows: the seeds, every entry under its direct sub-account (the level-3 leaf's
+        // under 2221002) with the running balance unrounded, and the sums per sub-account rounded.
+        const QString source = u"SELECT * FROM 多栏式1 ORDER BY ID, 代码"_s;
+        QCOMPARE(rowsAsText(source, {}, u"|"_s),
+                 (QStringList{u"1111|2221001|-|-|-|-|-|-|平|0|进项税额"_s,
+                              u"1111|2221002|-|-|-|-|-|-|平|0|销项税额"_s,
+                              u"8000000001|2221001|-|记|-|年初余额|10.125|-|贷|-10.125|进项税额"_s,
+                              u"8009999997|2221001|-|-|-|本月合计|10.13|-|-|-|进项税额"_s,
+                              u"8010001001|2221002|2016-01-10|记|1|业务|-|0.1|贷|-10.025|销项税额"_s,
+                              u"8010001002|2221002|2016-01-10|记|1|业务|-|0.2|贷|-9.825|销项税额"_s,
+                              u"8019999997|2221002|-|-|-|本月合计|-|0.3|-|-|销项税额"_s,
+                              u"8019999998|2221002|-|-|-|本年累计|-|0.3|-|-|销项税额"_s,
+                              u"8019999999|2221001|-|-|-|余额|10.13|0|-|-|进项税额"_s,
+                              u"8019999999|2221002|-|-|-|余额|0|0.3|-|-|销项税额"_s,
+                              u"8030001001|2221002|2016-03-10|记|1|业务|-|0.125|贷|-9.7|销项税额"_s,
+                              u"8030001002|2221001|2016-03-10|记|1|业务|5|-|贷|-14.7|进项税额"_s,
+                              u"8039999997|2221001|-|-|-|本月合计|5|-|-|-|进项税额"_s,
+                              u"8039999997|2221002|-|-|-|本月合计|-|0.13|-|-|销项税额"_s,
+                              u"8039999998|2221001|-|-|-|本年累计|5|-|-|-|进项税额"_s,
+                              u"8039999998|2221002|-|-|-|本年累计|-|0.43|-|-|销项税额"_s,
+                              u"8039999999|2221001|-|-|-|余额|15.13|0|-|-|进项税额"_s,
+                              u"8039999999|2221002|-|-|-|余额|0|0.43|-|-|销项税额"_s}));
+        const QStringList pivot6001{u"8020001001|2016-02-10|记|1|业务|-|100|贷|100|100|-"_s,
+                                    u"8020001002|2016-02-10|记|1|业务|30|-|贷|70|-|-"_s,
+                                    u"8029999997|-|-|-|本月合计|30|100|-|-|100|-"_s,
+                                    u"8029999998|-|-|-|本年累计|30|100|-|-|100|-"_s,
+                                    u"8029999999|-|-|-|余额|-|70|-|-|100|-30"_s};
+        // A later query leaves only its own source rows; with the code order the names carry the
+        // code's last three digits, and the pivot stays as it was.
+        for (const bool codeOrder : {false, true}) {
+            both(u"6001"_s, codeOrder);
+            QCOMPARE(rowsAsText(u"SELECT * FROM 多栏式 ORDER BY 1, 5"_s, {}, u"|"_s), pivot6001);
+            const QString main = codeOrder ? u"001主营"_s : u"主营"_s;
+            const QString other = codeOrder ? u"002其他"_s : u"其他"_s;
+            QCOMPARE(rowsAsText(source, {}, u"|"_s),
+                     (QStringList{u"1111|6001001|-|-|-|-|-|-|平|0|"_s + main, u"1111|6001002|-|-|-|-|-|-|平|0|"_s + other,
+                                  u"8020001001|6001001|2016-02-10|记|1|业务|-|100|贷|100|"_s + main,
+                                  u"8020001002|6001002|2016-02-10|记|1|业务|30|-|贷|70|"_s + other,
+                                  u"8029999997|6001001|-|-|-|本月合计|-|100|-|-|"_s + main,
+                                  u"8029999997|6001002|-|-|-|本月合计|30|-|-|-|"_s + other,
+                                  u"8029999998|6001001|-|-|-|本年累计|-|100|-|-|"_s + main,
+                                  u"8029999998|6001002|-|-|-|本年累计|30|-|-|-|"_s + other,
+                                  u"8029999999|6001001|-|-|-|余额|-|100|-|-|"_s + main,
+                                  u"8029999999|6001002|-|-|-|余额|-|-30|-|-|"_s + other}));
+        }
+        QVERIFY(buildMultiColumnRows(u"6603"_s, false));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 多栏式1"_s).toInt(), 0);
+
+        // Below a cent the running balance shows "平" and keeps its value; the grid rounds it.
+        TempProgram program;
+        expenses({u"6602001 办公费"_s});
+        addLines(u"8010001001 6602001 0.125 -|8010001002 6602001 - 0.12|8010001003 6602001 - 0.005"_s);
+        const RecordSet rows = multiColumn(u"6602"_s);
+        QCOMPARE(part(rows, u"方向"_s, 0, 2) + u'|' + part(rows, u"余额"_s, 0, 2) + u'|'
+                     + rowsAsText(u"SELECT 方向, 余额 FROM 多栏式1 WHERE 日期 IS NOT NULL ORDER BY ID"_s).join(u','),
+                 u"借 平 平|0.13 0.01 0|借 0.125,平 0.005,平 0"_s);
     }
 
     void ledgerPages()
