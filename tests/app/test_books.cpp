@@ -480,6 +480,24 @@ private slots:
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
     }
 
+    // The disk fills during a change (forced by capping the file at the pages it has): the user
+    // is told the disk is full, not that something failed, and nothing of the change is kept;
+    // with room again, the same change goes in.
+    void aFullDiskIsExplainedAndWritesNothing()
+    {
+        const int before = scalar(u"SELECT count(*) FROM 摘要"_s).toInt();
+        execute(u"PRAGMA max_page_count=%1"_s.arg(scalar(u"PRAGMA page_count"_s).toInt()));
+        QStringList phrases;
+        for (int phrase = 0; phrase < 200; ++phrase)
+            phrases << QString::number(phrase) + QString(2000, QChar(0x8D26));
+        // The text the window's guard shows the user.
+        QCOMPARE(failure([&phrases] { addPhrases(phrases); }), u"磁盘已满，这次修改没有保存。\ndatabase or disk is full"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before);
+        execute(u"PRAGMA max_page_count=1073741823"_s);
+        addPhrases(phrases);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 200);
+    }
+
     void booksFileMovedOrReplacedWhileOpenIsNeverWritten()
     {
         const QString explained = u"帐套的数据库文件在本程序运行时被移走或替换了，这次操作没有完成，什么也没有写入。请关闭本程序，再重新启动。"_s;

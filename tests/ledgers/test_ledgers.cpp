@@ -117,6 +117,34 @@ private slots:
         QCOMPARE(columnText(journalRows(), 16), u"8030001001 8030001002 8030002001 8030002002 8990001001"_s);
     }
 
+    // A month is read by its range of IDs: January's first voucher, December's last (its range
+    // ends at 813) and a month without lines, each built after a month with lines so that
+    // nothing of the last build stays behind.
+    void monthJournalAtTheYearsEdges()
+    {
+        addLines(u"8000000001 1001 100 -|8010001001 1001 0.125 -|8010001002 6001 - 0.125|8020001001 1001 1 -|"
+                 "8020001002 6001 - 1|8110001001 1001 2 -|8110001002 6001 - 2|8120009001 1001 - 0.3|8120009002 6001 0.3 -"_s);
+        const struct {
+            const char16_t* month;
+            const char16_t* lines;  // ID and the two amounts of each line
+        } cases[] = {
+            {u"1", u"8010001001 0.125 -|8010001002 - 0.125"},
+            {u"12", u"8120009001 - 0.3|8120009002 0.3 -"},
+            {u"6", u""},
+            {u"11", u"8110001001 2 -|8110001002 - 2"},
+            {u"6", u""},
+        };
+        for (const auto& each : cases) {
+            buildJournal(kYear, QString::fromUtf16(each.month));
+            const RecordSet rows = journalRows();
+            QStringList lines;
+            for (const auto row : rows)
+                lines << QStringList{row[16].toString(), row[8].isNull() ? u"-"_s : row[8].toString(),
+                                     row[9].isNull() ? u"-"_s : row[9].toString()}.join(u' ');
+            QCOMPARE(lines.join(u'|'), QString::fromUtf16(each.lines));
+        }
+    }
+
     void balanceTable()
     {
         books();

@@ -487,6 +487,60 @@ private slots:
         QCOMPARE(cellTexts(rows, {u"A1823"_s, u"B3004"_s, u"C3004"_s, u"E3004"_s}), u"1819|第3000行|375|x"_s);
     }
 
+    // Red amounts keep their sign, integers and reals alike, and a summary keeps the blanks at
+    // either end, in the query export, the ledger pages and (in its own test) the statements.
+    void exportedSignsAndBlanks()
+    {
+        const QString path = programFolder() + u"/signs.xlsx"_s;
+        writeRecordSetWorkbook(openRecordset(u"SELECT '冲红 ' AS 摘要, -12.5 AS 金额, -3 AS 张数, -(0.1 + 0.2) AS 合计, "
+                                             "' 两端 ' AS 名称, -0.000125 AS 小"_s),
+                               path);
+        const Sheet sheet = readFirstSheet(path);
+        QCOMPARE(cellTexts(sheet, {u"A5"_s, u"B5"_s, u"C5"_s, u"E5"_s, u"F5"_s}), u"冲红 |-12.5|-3| 两端 |-0.000125"_s);
+        QVERIFY(sheet.cells.value(u"D5"_s).text.toDouble() == -(0.1 + 0.2));
+        const QByteArray shared = zipEntry(path, "xl/sharedStrings.xml");
+        QVERIFY(shared.contains(u"<t xml:space=\"preserve\">冲红 </t>"_s.toUtf8())
+                && shared.contains(u"<t xml:space=\"preserve\"> 两端 </t>"_s.toUtf8()));
+
+        // The ledger pages: a red debit line whose summary ends in a blank, balance 100 - 112.5.
+        threeColumnLedger(2);
+        execute(u"UPDATE 三总式 SET 摘要说明='红字冲回 ', 借方金额=-112.5, 方向='贷', 余额=-12.5 WHERE ID='8030001002'"_s);
+        const Sheet pages = written(path, u"应付账款"_s, u"2202001001"_s);
+        QCOMPARE(cellTexts(pages, {u"D4"_s, u"E4"_s, u"H4"_s, u"D3"_s, u"H3"_s}), u"红字冲回 |-112.5|-12.5|第1行|100"_s);
+    }
+
+    // The sheet's rows go to be deflated in batches of 16,384 cells: rows at each batch's edge and
+    // the last land where they belong. Row r of the sheet holds the value of row r - 4 (the
+    // headings are row 4), its negative and a text, so any row written one off shows.
+    void exportBatchesKeepEveryRowInPlace()
+    {
+        const QString path = programFolder() + u"/batches.xlsx"_s;
+        const struct {
+            int columns;
+            int rows;  // 16,383 rows and the headings fill one batch of one column exactly
+        } cases[] = {{1, 16382}, {1, 16383}, {1, 16384}, {1, 20000}, {3, 40000}};
+        for (const auto& each : cases) {
+            const QString columns = each.columns == 1 ? u"i AS 号"_s : u"i AS 号, -i * 0.125 AS 金额, '行' || i || ' ' AS 摘要"_s;
+            writeRecordSetWorkbook(openRecordset(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                                                 "SELECT %1 FROM n"_s.arg(columns),
+                                                 {each.rows}),
+                                   path);
+            const Sheet sheet = readFirstSheet(path);
+            QCOMPARE(sheet.cells.size(), qsizetype(each.columns) * (each.rows + 1));
+            for (int i = 1; i <= each.rows; ++i) {
+                const QString row = QString::number(i + 4);
+                QString expected = QString::number(i);
+                QString found = sheet.cells.value(u"A"_s + row).text;
+                if (each.columns == 3) {
+                    expected += u'|' + QString::number(-i * 0.125, 'g', QLocale::FloatingPointShortest) + u"|行%1 "_s.arg(i);
+                    found += u'|' + sheet.cells.value(u"B"_s + row).text + u'|' + sheet.cells.value(u"C"_s + row).text;
+                }
+                if (found != expected)
+                    QFAIL(qPrintable(u"%1 rows of %2: row %3 holds %4, not %5"_s.arg(each.rows).arg(each.columns).arg(row, found, expected)));
+            }
+        }
+    }
+
     void workbookPages()
     {
         threeColumnLedger(22);

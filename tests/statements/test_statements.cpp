@@ -1,5 +1,6 @@
 #include "support/common.h"
 #include "data/spreadsheet_export.h"
+#include "statements/statement_workbook.h"
 #include "statements/statements.h"
 #include "statements/statements_window.h"
 #include "statements/voucher_print.h"
@@ -364,6 +365,20 @@ private slots:
         click(window, "Command2");
         QCOMPARE(m_report->calls, calls + 1);
         click(window, "Command1");
+    }
+
+    // The statement workbook keeps a red amount's sign and an item's trailing blank; the formula
+    // column stays out, so the amounts are columns C and D of row 5.
+    void statementWorkbookKeepsSignsAndBlanks()
+    {
+        const QString path = programFolder() + u"/statement.xlsx"_s;
+        writeStatementWorkbook(path, Statement::IncomeStatement07,
+                               openRecordset(u"SELECT '  减：营业成本 ' AS 项目, 2 AS 行次, '6401' AS 公式, -300.125 AS 本期金额, "
+                                             "-(0.1 + 0.2) AS 本年累计"_s),
+                               u"示范单位"_s, kYear, 3);
+        const Sheet sheet = readFirstSheet(path);
+        // Numbers are written to 16 digits: -(0.1 + 0.2) reads back as -0.3.
+        QCOMPARE(cellTexts(sheet, {u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"E5"_s}), u"  减：营业成本 |2|-300.125|-0.3|"_s);
     }
 
     void formulaEditsGoToTheStatementOnScreen()

@@ -53,6 +53,15 @@ inline QByteArray zipEntry(const QString& path, const char* entry)
     return content;
 }
 
+// The text of a <t> element as spreadsheet programs read it: blanks at either end are dropped
+// unless the element says to preserve them.
+inline QString keptText(QXmlStreamReader& xml)
+{
+    const bool preserve = xml.attributes().value(QLatin1String("xml:space")) == QLatin1String("preserve");
+    const QString text = xml.readElementText();
+    return preserve ? text : text.trimmed();
+}
+
 struct SheetCell {
     QString text;
     int style = 0;
@@ -74,7 +83,7 @@ inline Sheet readFirstSheet(const QString& path)
     QXmlStreamReader shared(zipEntry(path, "xl/sharedStrings.xml"));
     while (!shared.atEnd())
         if (shared.readNext() == QXmlStreamReader::StartElement && shared.name() == QLatin1String("t"))
-            strings << shared.readElementText();
+            strings << keptText(shared);
 
     // A border counts as thin all round when its four sides are; a style by the border it takes.
     const QString styles = QString::fromUtf8(zipEntry(path, "xl/styles.xml"));
@@ -114,7 +123,7 @@ inline Sheet readFirstSheet(const QString& path)
             sheet.cells[reference].text = sharedString ? strings.value(value.toInt()) : value;
         } else if (name == u"t"_qs) {
             // A text written row by row is stored in its cell: <is><t>…</t></is>.
-            sheet.cells[reference].text = xml.readElementText();
+            sheet.cells[reference].text = keptText(xml);
         }
     }
     return sheet;
