@@ -1,5 +1,6 @@
 #include "support/common.h"
 #include "data/spreadsheet_export.h"
+#include "statements/statement_workbook.h"
 #include "statements/statements.h"
 #include "statements/statements_window.h"
 #include "statements/voucher_print.h"
@@ -579,6 +580,24 @@ private slots:
             QCOMPARE(statementTable(c.statement) + u' ' + QString::fromLatin1(c.month) + u' ' + lines.join(u'|'),
                      statementTable(c.statement) + u' ' + QString::fromLatin1(c.month) + u' ' + c.expected);
         }
+    }
+
+    // The exported income statement: the month in its heading, both amount columns as numbers,
+    // a red amount with its sign. The figures are those of incomeStatementsOverClosedMonths.
+    void incomeStatementExportKeepsSignsAndColumns()
+    {
+        closedMonthsBooks();
+        QVERIFY(!evaluateStatement(Statement::IncomeStatement07, kYear, u"3"_s));
+        const QString path = programFolder() + u"/income.xlsx"_s;
+        writeStatementWorkbook(path, Statement::IncomeStatement07, statementRows(Statement::IncomeStatement07), u"示范单位"_s, kYear, 3);
+        const Sheet sheet = readFirstSheet(path);
+        // Line n is on row n + 4: 营业收入, 财务费用 (red), 净利润.
+        QCOMPARE(cellTexts(sheet, {u"C3"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"C10"_s, u"D10"_s, u"C21"_s, u"D21"_s}),
+                 u"2016年3月    |1|1000|1400|-20|-20|769.7|1069.7"_s);
+        QStringList types;
+        for (const QString& cell : {u"C5"_s, u"D5"_s, u"C10"_s, u"D10"_s})
+            types << sheet.cells.value(cell).type;
+        QCOMPARE(types.join(u'|'), u"|||"_s);
     }
 
     void shippedStatementsAgree()
