@@ -212,6 +212,39 @@ private slots:
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
     }
 
+    // A voucher prints six lines to a page, padded to whole pages: one exactly full page stays one
+    // page, twelve lines two, thirteen three. Numbers restart each month, so voucher 1 of March
+    // and of April are told apart by month. March's is a purchase on account (the credit-direction
+    // level-3 2202001001 with a quantity) and a red return: debits 0.1 + 0.2 - 40, credits 0.3 - 40.
+    void voucherPagesAtFullPages()
+    {
+        addPayableLeaf();
+        addLines(u"8030001001 1405 0.1 -|8030001002 1405 0.2 -|8030001003 2202001001 - 0.3 5|8030001004 1405 -40 -|"
+                 "8030001005 2202001001 - -40 -2|8030001006 1001 - -"_s);
+        // April: voucher 1 of twelve lines, voucher 2 of thirteen, 10.00 each, debit and credit alternating.
+        for (const auto& [number, count] : {std::pair{1, 12}, {2, 13}})
+            for (int line = 1; line <= count; ++line)
+                addLine(u"804%1%2"_s.arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), line % 2 ? u"1001"_s : u"6001"_s,
+                        line % 2 ? QVariant(10.0) : QVariant(), line % 2 ? QVariant() : QVariant(10.0));
+        const struct {
+            const char* month;
+            const char* number;
+            QString expected;  // pages, lines, totals, the page of the last line, the quantities
+        } cases[] = {
+            {"3", "1", u"1 6 -39.7 -39.7 1 - - 5 - -2 -"_s},
+            {"4", "1", u"2 12 60 60 2"_s},
+            {"4", "2", u"3 18 70 60 3"_s},
+        };
+        for (const auto& c : cases) {
+            const VoucherPrint print = buildVoucherPrint(kYear, QString::fromLatin1(c.month), QString::fromLatin1(c.number));
+            QString shown = u"%1 %2 %3 %4 %5"_s.arg(print.pages).arg(print.lines.count()).arg(print.debitTotal).arg(print.creditTotal)
+                                .arg(print.lines.value(print.lines.count() - 1, u"月"_s).toString());
+            if (print.pages == 1)
+                shown += u' ' + columnText(print.lines, u"数量"_s);
+            QCOMPARE(shown, c.expected);
+        }
+    }
+
     // 打印 prints the voucher of the number box straight away, or says there is no printer.
     void printButtonPrintsTheNumberedVoucher()
     {
