@@ -35,6 +35,51 @@ void books()
              "8030002001 6602 200 -|8030002002 1001 - 200 - 107 200|8030003001 6602 50 -|8030003002 1602 - 50"_s);
 }
 
+// Two months closed and an open one, voucher numbers restarting each month. February: sales 400,
+// cost 100. March: sales 1000, cost 300 (6401, the first expense code), income tax 0.1 + 0.2
+// (6801, the last), 营业外收入 50 (6301, the last income code) and a red financial expense of
+// -20 (6603). April, left open: sales 77, cost 33.
+void closedMonthsBooks()
+{
+    addLines(u"8020001001 1002 400 -|8020001002 6001 - 400|8020002001 6401 100 -|8020002002 1405 - 100|"
+             "8030001001 1002 1000 -|8030001002 6001 - 1000|8030002001 6401 300 -|8030002002 1405 - 300|"
+             "8030003001 6801 0.1 -|8030003002 6801 0.2 -|8030003003 2221 - 0.3|8030004001 1001 50 -|8030004002 6301 - 50|"
+             "8030005001 6603 -20 -|8030005002 1002 - -20|"
+             "8040001001 1002 77 -|8040001002 6001 - 77|8040002001 6401 33 -|8040002002 1405 - 33"_s);
+    for (int month : {2, 3})
+        QVERIFY(closeMonth(QDate(kYear, month, 12), u"会计"_s, u"管理员"_s, kYear).carried);
+}
+
+// Cash at both ends of its range, 1001 and 1012, and a level-3 bank account; items across months.
+// Opening cash 1001 300 and 1012 1000. February: item 101 receives 100. March: item 101 receives
+// 50 and a red -20 (a return), a loan of 200 comes into 1012 (item 302), the level-3 bank account
+// pays 0.1 + 0.2 (item 107). April: item 101 receives 999; December: 5 more.
+void cashFlowBooks()
+{
+    addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s, u"借"_s, false);
+    addAccount(u"1002001001"_s, u"基本户"_s, u"银行存款/工行/基本户"_s);
+    addLines(u"8000000001 1001 300 -|8000000002 1012 1000 -|8000000003 1002001001 5 -|8000000004 4001 - 1305|"
+             "8020001001 1001 100 - - 101 100|8020001002 6001 - 100|"
+             "8030001001 1001 50 - - 101 50|8030001002 6001 - 50|8030002001 1012 200 - - 302 200|8030002002 2001 - 200|"
+             "8030003001 6602 0.3 -|8030003002 1002001001 - 0.1 - 107 0.1|8030003003 1002001001 - 0.2 - 107 0.2|"
+             "8030004001 1001 -20 - - 101 -20|8030004002 6001 - -20|"
+             "8040001001 1001 999 - - 101 999|8040001002 6001 - 999|8120001001 1001 5 - - 101 5|8120001002 6001 - 5"_s);
+}
+
+// Opening: 1001 300, 1012 1000, 1122 500 less its credit-direction allowance 1231 50, capital
+// 1750. February: goods 400 bought on account (2202, credit-direction, its level-3 leaf). March:
+// 150 of it paid from 1012, goods of 40 returned in red (-40 on both sides), allowance raised by
+// 0.1 + 0.2 (6701 not closed). April: 1000 more bought, 70 collected into 1001.
+void balanceSheetBooks()
+{
+    addPayableLeaf();
+    addLines(u"8000000001 1001 300 -|8000000002 1012 1000 -|8000000003 1122 500 -|8000000004 1231 - 50|8000000005 4001 - 1750|"
+             "8020001001 1405 400 -|8020001002 2202001001 - 400|"
+             "8030001001 2202001001 150 -|8030001002 1012 - 150|8030002001 1405 -40 -|8030002002 2202001001 - -40|"
+             "8030003001 6701 0.3 -|8030003002 1231 - 0.1|8030003003 1231 - 0.2|"
+             "8040001001 1405 1000 -|8040001002 2202001001 - 1000|8040002001 1001 70 -|8040002002 1122 - 70"_s);
+}
+
 // The listed columns of a statement's line as text, NULL as "-".
 QString amounts(const QString& table, const QString& columns, const QString& lineColumn, int line)
 {
@@ -165,6 +210,39 @@ private slots:
         again.close();
         setPrinterCheck(previousCheck);
         QSettings(QSettings::UserScope, u"QM505"_s, u"QM505"_s).clear();
+    }
+
+    // A voucher prints six lines to a page, padded to whole pages: one exactly full page stays one
+    // page, twelve lines two, thirteen three. Numbers restart each month, so voucher 1 of March
+    // and of April are told apart by month. March's is a purchase on account (the credit-direction
+    // level-3 2202001001 with a quantity) and a red return: debits 0.1 + 0.2 - 40, credits 0.3 - 40.
+    void voucherPagesAtFullPages()
+    {
+        addPayableLeaf();
+        addLines(u"8030001001 1405 0.1 -|8030001002 1405 0.2 -|8030001003 2202001001 - 0.3 5|8030001004 1405 -40 -|"
+                 "8030001005 2202001001 - -40 -2|8030001006 1001 - -"_s);
+        // April: voucher 1 of twelve lines, voucher 2 of thirteen, 10.00 each, debit and credit alternating.
+        for (const auto& [number, count] : {std::pair{1, 12}, {2, 13}})
+            for (int line = 1; line <= count; ++line)
+                addLine(u"804%1%2"_s.arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), line % 2 ? u"1001"_s : u"6001"_s,
+                        line % 2 ? QVariant(10.0) : QVariant(), line % 2 ? QVariant() : QVariant(10.0));
+        const struct {
+            const char* month;
+            const char* number;
+            QString expected;  // pages, lines, totals, the page of the last line, the quantities
+        } cases[] = {
+            {"3", "1", u"1 6 -39.7 -39.7 1 - - 5 - -2 -"_s},
+            {"4", "1", u"2 12 60 60 2"_s},
+            {"4", "2", u"3 18 70 60 3"_s},
+        };
+        for (const auto& c : cases) {
+            const VoucherPrint print = buildVoucherPrint(kYear, QString::fromLatin1(c.month), QString::fromLatin1(c.number));
+            QString shown = u"%1 %2 %3 %4 %5"_s.arg(print.pages).arg(print.lines.count()).arg(print.debitTotal).arg(print.creditTotal)
+                                .arg(print.lines.value(print.lines.count() - 1, u"月"_s).toString());
+            if (print.pages == 1)
+                shown += u' ' + columnText(print.lines, u"数量"_s);
+            QCOMPARE(shown, c.expected);
+        }
     }
 
     // 打印 prints the voucher of the number box straight away, or says there is no printer.
@@ -463,6 +541,110 @@ private slots:
         const QString closing = dataAt(u"期末"_s, {u"2241"_s});
         QVERIFY(!buildReportData(kYear, u"4"_s, true));
         QCOMPARE(closing + u' ' + dataAt(u"累计"_s, {u"102"_s}), u"5.13 5.13"_s);
+    }
+
+    // The income statements read the closing vouchers only: a month's own for 本月数, the year's
+    // closed months for 本年累计. Worked out by hand from closedMonthsBooks: March's operating
+    // profit 1000 - 300 + 20 = 720, with 营业外收入 770, less tax 0.3 = 769.7; February's 400 - 100
+    // add to date; April's figures are not closed and count nowhere.
+    void incomeStatementsOverClosedMonths()
+    {
+        closedMonthsBooks();
+        const struct {
+            Statement statement;
+            const char* month;
+            QList<int> lines;
+            QString expected;  // "本期金额 本年累计" of each line
+        } cases[] = {
+            {Statement::IncomeStatement05, "3", {1, 2, 4, 8, 9, 12, 14, 15, 16},
+             u"1000 1400|300 400|700 1000|-20 -20|720 1020|50 50|770 1070|0.3 0.3|769.7 1069.7"_s},
+            {Statement::IncomeStatement05, "2", {1, 2, 8, 16}, u"400 400|100 100|- -|300 300"_s},
+            {Statement::IncomeStatement07, "3", {1, 2, 6, 11, 12, 15, 16, 17},
+             u"1000 1400|300 400|-20 -20|720 1020|50 50|770 1070|0.3 0.3|769.7 1069.7"_s},
+            {Statement::IncomeStatement07, "2", {1, 2, 17}, u"400 400|100 100|300 300"_s},
+            {Statement::IncomeStatement07, "4", {1, 2, 17}, u"- 1400|- 400|- 1069.7"_s},
+        };
+        for (const auto& c : cases) {
+            QVERIFY(!evaluateStatement(c.statement, kYear, QString::fromLatin1(c.month)));
+            QStringList lines;
+            for (int line : c.lines)
+                lines << amounts(statementTable(c.statement), u"本期金额, 本年累计"_s, u"行次"_s, line);
+            QCOMPARE(statementTable(c.statement) + u' ' + QString::fromLatin1(c.month) + u' ' + lines.join(u'|'),
+                     statementTable(c.statement) + u' ' + QString::fromLatin1(c.month) + u' ' + c.expected);
+        }
+    }
+
+    // The cash-flow statement sums each item from January to the month chosen, and the cash
+    // accounts 1001 to 1012 at the opening and up to the month. By hand from cashFlowBooks: item 101
+    // to March 100 + 50 - 20 = 130; item 107 0.1 + 0.2; opening cash 300 + 1000 + 5 = 1305; the
+    // increase 130 - 0.3 + 200 = 329.7; by December 999 + 5 more.
+    void cashFlowOverMonths()
+    {
+        cashFlowBooks();
+        const struct {
+            const char* month;
+            QString expected;  // "行次 金额" of lines 2, 9, 11, 27, 36, 37 and 38
+        } cases[] = {
+            {"1", u"2 -|9 -|11 -|27 -|36 -|37 1305|38 1305"_s},
+            {"2", u"2 100|9 -|11 100|27 -|36 100|37 1305|38 1405"_s},
+            {"3", u"2 130|9 0.3|11 129.7|27 200|36 329.7|37 1305|38 1634.7"_s},
+            {"12", u"2 1134|9 0.3|11 1133.7|27 200|36 1333.7|37 1305|38 2638.7"_s},
+        };
+        for (const auto& c : cases) {
+            QVERIFY(!evaluateStatement(Statement::CashFlow, kYear, QString::fromLatin1(c.month)));
+            QCOMPARE(QString::fromLatin1(c.month) + u' ' +
+                         rowsAsText(u"SELECT 行次, 金额 FROM 现流表 WHERE 行次 IN (2, 9, 11, 27, 36, 37, 38) ORDER BY 行次"_s).join(u'|'),
+                     QString::fromLatin1(c.month) + u' ' + c.expected);
+        }
+    }
+
+    // Both balance sheets at the opening and at the end of the month chosen, later months left
+    // out. By hand from balanceSheetBooks: cash 300 + 1000, less 150 in March; receivables 500
+    // less the allowance 50 + 0.1 + 0.2; payables 400 - 150 - 40 = 210 by March; goods 400 - 40;
+    // the unclosed 6701 makes 未分配利润 -0.3; March totals 1150 + 449.7 + 360 = 210 + 1750 - 0.3,
+    // February's 1300 + 450 + 400 = 400 + 1750.
+    void balanceSheetsOverMonths()
+    {
+        balanceSheetBooks();
+        const struct {
+            Statement statement;
+            const char* month;
+            QList<int> lines;
+            QString expected;  // "年初余额1 期末余额1 年初余额2 期末余额2" of each line
+        } cases[] = {
+            {Statement::BalanceSheet07, "3", {2, 5, 10, 30, 33},
+             u"1300 1150 - -|450 449.7 - 210|- 360 - -|- - - -0.3|1750 1959.7 1750 1959.7"_s},
+            {Statement::BalanceSheet07, "2", {2, 5, 10, 30, 33}, u"1300 1300 - -|450 450 - 400|- 400 - -|- - - -|1750 2150 1750 2150"_s},
+            {Statement::BalanceSheet07, "12", {2, 5, 10, 33}, u"1300 1220 - -|450 379.7 - 1210|- 1360 - -|1750 2959.7 1750 2959.7"_s},
+            {Statement::BalanceSheet05, "3", {2, 4, 7, 11, 34, 37},
+             u"1300 1150 - -|- - - 210|450 449.7 - -|- 360 - -|- - - -0.3|1750 1959.7 1750 1959.7"_s},
+        };
+        for (const auto& c : cases) {
+            QVERIFY(!evaluateStatement(c.statement, kYear, QString::fromLatin1(c.month)));
+            QStringList lines;
+            for (int line : c.lines)
+                lines << amounts(statementTable(c.statement), u"年初余额1, 期末余额1, 年初余额2, 期末余额2"_s, u"行次1"_s, line);
+            QCOMPARE(statementTable(c.statement) + u' ' + QString::fromLatin1(c.month) + u' ' + lines.join(u'|'),
+                     statementTable(c.statement) + u' ' + QString::fromLatin1(c.month) + u' ' + c.expected);
+        }
+    }
+
+    // The exported income statement: the month in its heading, both amount columns as numbers,
+    // a red amount with its sign. The figures are those of incomeStatementsOverClosedMonths.
+    void incomeStatementExportKeepsSignsAndColumns()
+    {
+        closedMonthsBooks();
+        QVERIFY(!evaluateStatement(Statement::IncomeStatement07, kYear, u"3"_s));
+        const QString path = programFolder() + u"/income.xlsx"_s;
+        writeStatementWorkbook(path, Statement::IncomeStatement07, statementRows(Statement::IncomeStatement07), u"示范单位"_s, kYear, 3);
+        const Sheet sheet = readFirstSheet(path);
+        // Line n is on row n + 4: 营业收入, 财务费用 (red), 净利润.
+        QCOMPARE(cellTexts(sheet, {u"C3"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"C10"_s, u"D10"_s, u"C21"_s, u"D21"_s}),
+                 u"2016年3月    |1|1000|1400|-20|-20|769.7|1069.7"_s);
+        QStringList types;
+        for (const QString& cell : {u"C5"_s, u"D5"_s, u"C10"_s, u"D10"_s})
+            types << sheet.cells.value(cell).type;
+        QCOMPARE(types.join(u'|'), u"|||"_s);
     }
 
     void shippedStatementsAgree()
