@@ -373,15 +373,15 @@ private slots:
 
     // Every ledger over March and April, voucher numbers restarting in April: cash (voucher 2 of
     // March debits 100, voucher 1 of April credits 30), a level-3 credit account with quantities
-    // (opening 100 for 10, March 50 for 5, an April red line -20 for -2), a fixed asset and an
+    // (opening 100 for 10, voucher 3 of March 50 for 5, voucher 1 of April a red -20 for -2), a fixed asset and an
     // expense column with a red April line. Worked by hand: cash runs 100 then 70, its year-to-date
     // debits are 100 in March and in April; the payable runs 150 then 130, 15 then 13 units.
     void ledgersAcrossMonths()
     {
         addPayableLeaf();
         expenses({u"6602001 办公费"_s});
-        addLines(u"8000000001 2202001001 - 100 10|8030001001 2202001001 - 50 5|8030002001 1001 100 -|8040001001 1001 - 30|"
-                 "8040002001 2202001001 - -20 -2|8000000002 1601 1000 - 2|8000000003 1602 - 100|8030002002 1601 500 - 1|"
+        addLines(u"8000000001 2202001001 - 100 10|8030003001 2202001001 - 50 5|8030002001 1001 100 -|8040001001 1001 - 30|"
+                 "8040001004 2202001001 - -20 -2|8000000002 1601 1000 - 2|8000000003 1602 - 100|8030002002 1601 500 - 1|"
                  "8040001002 1602 - 50|8030002003 6602001 100 -|8040001003 6602001 -30 -"_s);
         const auto threeColumn = [](const QString& code, const QString& direction, bool general) {
             execute(u"DELETE FROM 三总式"_s);
@@ -401,8 +401,8 @@ private slots:
              {u"8000 - - 平 -"_s, u"8031 100 - 借 100"_s, u"8032 100 - - -"_s, u"8041 - 30 借 70"_s, u"8042 100 30 - -"_s,
               u"8123 - - - 70"_s}},
             {u"2202001001"_s, u"贷"_s, false,
-             {u"8000 - - 贷 100"_s, u"8030001001 - 50 贷 150"_s, u"8039999998 - 50 - -"_s, u"8039999999 - 50 - -"_s,
-              u"8040002001 - -20 贷 130"_s, u"8049999998 - -20 - -"_s, u"8049999999 - 30 - -"_s, u"813 - - - 130"_s}},
+             {u"8000 - - 贷 100"_s, u"8030003001 - 50 贷 150"_s, u"8039999998 - 50 - -"_s, u"8039999999 - 50 - -"_s,
+              u"8040001004 - -20 贷 130"_s, u"8049999998 - -20 - -"_s, u"8049999999 - 30 - -"_s, u"813 - - - 130"_s}},
             // The level-1 general ledger sums its level-3 leaf.
             {u"2202"_s, u"贷"_s, true,
              {u"8000 - - 贷 100"_s, u"8031 - 50 贷 150"_s, u"8032 - 50 - -"_s, u"8041 - -20 贷 130"_s, u"8042 - 30 - -"_s,
@@ -415,8 +415,8 @@ private slots:
         // and the year to date after it (3 units and 30 by April).
         buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
         QCOMPARE(rowsAsText(u"SELECT ID, 贷数, 贷金, 方向, 余数, 余额 FROM 数量式 ORDER BY ID"_s),
-                 (QStringList{u"8000 - - 贷 10 100"_s, u"8030001001 5 50 贷 15 150"_s, u"8039999998 5 50 - - -"_s,
-                              u"8039999999 5 50 - - -"_s, u"8040002001 -2 -20 贷 13 130"_s, u"8049999998 -2 -20 - - -"_s,
+                 (QStringList{u"8000 - - 贷 10 100"_s, u"8030003001 5 50 贷 15 150"_s, u"8039999998 5 50 - - -"_s,
+                              u"8039999999 5 50 - - -"_s, u"8040001004 -2 -20 贷 13 130"_s, u"8049999998 -2 -20 - - -"_s,
                               u"8049999999 3 30 - - -"_s, u"813 - - - 13 130"_s}));
 
         // The fixed asset: 1000 less 100 depreciated opens at 900 net; 500 bought in March for
@@ -440,8 +440,8 @@ private slots:
     void balanceTableAcrossMonths()
     {
         addPayableLeaf();
-        addLines(u"8000000001 2202001001 - 100 10|8030001001 2202001001 - 50 5|8030002001 1001 100 -|8040001001 1001 - 30|"
-                 "8040002001 2202001001 - -20 -2"_s);
+        addLines(u"8000000001 2202001001 - 100 10|8030003001 2202001001 - 50 5|8030002001 1001 100 -|8040001001 1001 - 30|"
+                 "8040001004 2202001001 - -20 -2"_s);
         const auto table = [](const QString& month, const QString& level) {
             [&] { QVERIFY(!buildBalanceTable(kYear, month, level)); }();
             return rowsAsText(u"SELECT 科目代码, 方向, 期初数量, 期初金额, 本期借金, 本期贷数, 本期贷金, 累计借金, 累计贷数, 累计贷金, "
