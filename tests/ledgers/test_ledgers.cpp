@@ -325,6 +325,19 @@ private slots:
         }
     }
 
+    // 245 direct sub-accounts still make a multi-column ledger, one column each; the 246th is
+    // refused. Grandchildren never count.
+    void multiColumnAtItsLimit()
+    {
+        for (int account = 1; account <= 245; ++account)
+            addAccount(u"6602%1"_s.arg(account, 3, 10, QLatin1Char('0')), u"费%1"_s.arg(account), u"管理费用/费%1"_s.arg(account));
+        addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/费1/纸张"_s);
+        QVERIFY(!buildMultiColumnRows(u"6602"_s, false));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 多栏式1"_s).toInt(), 245);
+        addAccount(u"6602246"_s, u"费246"_s, u"管理费用/费246"_s);
+        QCOMPARE(shown(buildMultiColumnRows(u"6602"_s, false)), u"QM505提示|i|没有明细或者明细超过250个,不能生成多栏式"_s);
+    }
+
     // Lines of several months written out of ledger order, an opening line, a posting on a
     // level-3 leaf and half-cent amounts: the running balance, the month, year-to-date and balance
     // lines and the columns, in the table and in the rows handed to the grid alike.
