@@ -353,6 +353,19 @@ private slots:
         }
     }
 
+    // 245 direct sub-accounts still make a multi-column ledger, one column each; the 246th is
+    // refused. Grandchildren never count.
+    void multiColumnAtItsLimit()
+    {
+        for (int account = 1; account <= 245; ++account)
+            addAccount(u"6602%1"_s.arg(account, 3, 10, QLatin1Char('0')), u"费%1"_s.arg(account), u"管理费用/费%1"_s.arg(account));
+        addAccount(u"6602001001"_s, u"纸张"_s, u"管理费用/费1/纸张"_s);
+        QVERIFY(!buildMultiColumnRows(u"6602"_s, false));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 多栏式1"_s).toInt(), 245);
+        addAccount(u"6602246"_s, u"费246"_s, u"管理费用/费246"_s);
+        QCOMPARE(shown(buildMultiColumnRows(u"6602"_s, false)), u"QM505提示|i|没有明细或者明细超过250个,不能生成多栏式"_s);
+    }
+
     // Lines of several months written out of ledger order, an opening line, a posting on a
     // level-3 leaf and half-cent amounts: the running balance, the month, year-to-date and balance
     // lines and the columns, in the table and in the rows handed to the grid alike.
@@ -446,6 +459,88 @@ private slots:
         QCOMPARE(part(rows, u"方向"_s, 0, 2) + u'|' + part(rows, u"余额"_s, 0, 2) + u'|'
                      + rowsAsText(u"SELECT 方向, 余额 FROM 多栏式1 WHERE 日期 IS NOT NULL ORDER BY ID"_s).join(u','),
                  u"借 平 平|0.13 0.01 0|借 0.125,平 0.005,平 0"_s);
+    }
+
+    // Every ledger over March and April, voucher numbers restarting in April: cash (voucher 2 of
+    // March debits 100, voucher 1 of April credits 30), a level-3 credit account with quantities
+    // (opening 100 for 10, voucher 3 of March 50 for 5, voucher 1 of April a red -20 for -2), a fixed asset and an
+    // expense column with a red April line. Worked by hand: cash runs 100 then 70, its year-to-date
+    // debits are 100 in March and in April; the payable runs 150 then 130, 15 then 13 units.
+    void ledgersAcrossMonths()
+    {
+        addPayableLeaf();
+        expenses({u"6602001 办公费"_s});
+        addLines(u"8000000001 2202001001 - 100 10|8030003001 2202001001 - 50 5|8030002001 1001 100 -|8040001001 1001 - 30|"
+                 "8040001004 2202001001 - -20 -2|8000000002 1601 1000 - 2|8000000003 1602 - 100|8030002002 1601 500 - 1|"
+                 "8040001002 1602 - 50|8030002003 6602001 100 -|8040001003 6602001 -30 -"_s);
+        const auto threeColumn = [](const QString& code, const QString& direction, bool general) {
+            execute(u"DELETE FROM 三总式"_s);
+            general ? buildGeneralLedger(kYear, code, direction) : buildDetailLedger(kYear, code, direction);
+            return rowsAsText(u"SELECT ID, 借方金额, 贷方金额, 方向, 余额 FROM 三总式 ORDER BY ID, 号码"_s);
+        };
+        const struct {
+            QString code;
+            QString direction;
+            bool general;
+            QStringList rows;
+        } ledgers[] = {
+            {u"1001"_s, u"借"_s, false,
+             {u"8000 - - 平 -"_s, u"8030002001 100 - 借 100"_s, u"8039999998 100 - - -"_s, u"8039999999 100 - - -"_s,
+              u"8040001001 - 30 借 70"_s, u"8049999998 - 30 - -"_s, u"8049999999 100 30 - -"_s, u"813 - - - 70"_s}},
+            {u"1001"_s, u"借"_s, true,
+             {u"8000 - - 平 -"_s, u"8031 100 - 借 100"_s, u"8032 100 - - -"_s, u"8041 - 30 借 70"_s, u"8042 100 30 - -"_s,
+              u"8123 - - - 70"_s}},
+            {u"2202001001"_s, u"贷"_s, false,
+             {u"8000 - - 贷 100"_s, u"8030003001 - 50 贷 150"_s, u"8039999998 - 50 - -"_s, u"8039999999 - 50 - -"_s,
+              u"8040001004 - -20 贷 130"_s, u"8049999998 - -20 - -"_s, u"8049999999 - 30 - -"_s, u"813 - - - 130"_s}},
+            // The level-1 general ledger sums its level-3 leaf.
+            {u"2202"_s, u"贷"_s, true,
+             {u"8000 - - 贷 100"_s, u"8031 - 50 贷 150"_s, u"8032 - 50 - -"_s, u"8041 - -20 贷 130"_s, u"8042 - 30 - -"_s,
+              u"8123 - - - 130"_s}},
+        };
+        for (const auto& ledger : ledgers)
+            QCOMPARE(threeColumn(ledger.code, ledger.direction, ledger.general), ledger.rows);
+
+        // The quantity ledger: units and amounts run in the credit direction, each month's total
+        // and the year to date after it (3 units and 30 by April).
+        buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
+        QCOMPARE(rowsAsText(u"SELECT ID, 贷数, 贷金, 方向, 余数, 余额 FROM 数量式 ORDER BY ID"_s),
+                 (QStringList{u"8000 - - 贷 10 100"_s, u"8030003001 5 50 贷 15 150"_s, u"8039999998 5 50 - - -"_s,
+                              u"8039999999 5 50 - - -"_s, u"8040001004 -2 -20 贷 13 130"_s, u"8049999998 -2 -20 - - -"_s,
+                              u"8049999999 3 30 - - -"_s, u"813 - - - 13 130"_s}));
+
+        // The fixed asset: 1000 less 100 depreciated opens at 900 net; 500 bought in March for
+        // one unit, 50 depreciated in April: 1400, then 1350.
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
+        QCOMPARE(rowsAsText(u"SELECT ID, 借方金额, 折旧额, 余数, 余额 FROM 固累式 ORDER BY ID"_s),
+                 (QStringList{u"8000000000 1000 100 2 900"_s, u"8030002002 500 - 3 1400"_s, u"8039999998 500 - - -"_s,
+                              u"8039999999 500 - - -"_s, u"8040001002 - 50 3 1350"_s, u"8049999998 - 50 - -"_s,
+                              u"8049999999 500 50 - -"_s, u"813 - - 3 1350"_s}));
+
+        // The expense column: 100 in March, a red -30 in April: 100, then 70.
+        const RecordSet columns = multiColumn(u"6602"_s);
+        QCOMPARE(columnText(columns, u"ID"_s) + u'|' + columnText(columns, u"办公费"_s) + u'|' + columnText(columns, u"余额"_s),
+                 u"8030002003 8039999997 8039999998 8039999999 8040001003 8049999997 8049999998 8049999999|"
+                 "100 100 100 100 -30 -30 70 70|100 - - - 70 - - -"_s);
+    }
+
+    // The balance table of March and of April, by level, across the two months: the level-3
+    // credit account's quantities and amounts read in its direction (closing 15 units, 150 in
+    // March; 13 and 130 in April after the red -20 for -2), cash opens April at 100.
+    void balanceTableAcrossMonths()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 2202001001 - 100 10|8030003001 2202001001 - 50 5|8030002001 1001 100 -|8040001001 1001 - 30|"
+                 "8040001004 2202001001 - -20 -2"_s);
+        const auto table = [](const QString& month, const QString& level) {
+            [&] { QVERIFY(!buildBalanceTable(kYear, month, level)); }();
+            return rowsAsText(u"SELECT 科目代码, 方向, 期初数量, 期初金额, 本期借金, 本期贷数, 本期贷金, 累计借金, 累计贷数, 累计贷金, "
+                              "期末数量, 期末金额 FROM 数量式余额表 WHERE 科目代码 IN ('1001', '2202', '2202001001') ORDER BY 1"_s);
+        };
+        QCOMPARE(table(u"3"_s, u"1"_s), (QStringList{u"1001 借 - - 100 - - 100 - - - 100"_s, u"2202 贷 10 100 - 5 50 - 5 50 15 150"_s}));
+        QCOMPARE(table(u"4"_s, u"3"_s), (QStringList{u"1001 借 - 100 - - 30 100 - 30 - 70"_s,
+                                                     u"2202 贷 15 150 - -2 -20 - 3 30 13 130"_s,
+                                                     u"2202001001 贷 15 150 - -2 -20 - 3 30 13 130"_s}));
     }
 
     void ledgerPages()

@@ -12,6 +12,8 @@
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 #include "report/report.h"
+#include "statements/voucher_print.h"
+#include "statements/voucher_print_window.h"
 #include "support/pdf_text.h"
 #include "support/report_capture.h"
 #include "support/widgets.h"
@@ -577,6 +579,78 @@ private slots:
         QCOMPARE(quantity.rows[0][4].toString() + quantity.rows[1][4].toString(), u"借    方借数"_s);
         QVERIFY(quantity.rows[24][11].isNull());
         QCOMPARE(quantity.rows[24][13].toString() + QLatin1Char('|') + quantity.rows[27][13].toString(), u"154|154"_s);
+    }
+
+    // Each printed report on a page exactly as tall as its header, lines and footers need (worked
+    // out by hand from the layout: top margin + page header + lines + group and report footers +
+    // page footer + bottom margin) prints on one page; a twip less and the report footer moves to
+    // a second page. A page whose lines alone fill it to the foot keeps every line.
+    void pagesFilledExactly()
+    {
+        const auto captured = [this](LedgerView view, const QString& code) {
+            outputLedgerReport({view, code, u"库存现金"_s, u"元"_s, u"库存现金"_s, u"3"_s, u"1"_s}, true);
+            return std::pair{m_report->layout, m_report->rows};
+        };
+        // 13 payments in March: opening, 13 lines, month total, year to date and carry-forward
+        // make 17 lines, filled to 19.
+        cashLines(13);
+        execute(u"UPDATE 分2016 SET 数量=1"_s);
+        buildDetailLedger(kYear, u"1001"_s, u"借"_s);
+        const auto threeColumn = captured(LedgerView::DetailLedger, u"1001"_s);
+        buildQuantityLedger(kYear, u"1001"_s, u"借"_s);
+        const auto quantity = captured(LedgerView::QuantityLedger, u"1001"_s);
+        addLines(u"8000000002 1601 1000 - 2|8000000003 1602 - 100|8030001002 1602 - 50|8040001002 1601 500 - 1"_s);
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
+        const auto fixedAsset = captured(LedgerView::FixedAssetLedger, u"1601"_s);
+        // Level 1 of March: 1001, 1601, 1602 and the totals; the March summary: 1001, 1602, totals.
+        QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"1"_s));
+        const auto balance = captured(LedgerView::AmountBalance, QString());
+        QVERIFY(!buildAccountSummary(kYear, u"3"_s));
+        const auto summary = captured(LedgerView::AccountSummary, QString());
+        // A voucher of exactly six lines: one page, every line on it.
+        execute(u"DELETE FROM 分2016 WHERE 月=3"_s);
+        for (int line = 1; line <= 6; ++line)
+            addLine(u"8030001%1"_s.arg(line, 3, 10, QLatin1Char('0')), line % 2 ? u"1001"_s : u"6001"_s, line % 2 ? QVariant(0.125) : QVariant(),
+                    line % 2 ? QVariant() : QVariant(0.125));
+        const VoucherPrint six = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
+        QCOMPARE(u"%1 %2 %3"_s.arg(six.pages).arg(columnText(six.lines, u"月"_s)).arg(six.debitTotal), u"1 1 1 1 1 1 1 0.38"_s);
+        const ReportLayout voucher = voucherReportLayout(six, u"示范单位"_s);
+        // Six lines whose names wrap far past a line: held to a sixth each of a room of 6000.
+        execute(u"UPDATE 科目表 SET 科目全称=科目全称 || ? WHERE 科目代码 IN ('1001', '6001')"_s, {u"/北京市海淀区某某科技发展有限公司"_s.repeated(6)});
+        const VoucherPrint tall = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
+
+        const struct {
+            const char* report;
+            ReportLayout layout;
+            RecordSet rows;
+            int height;   // the page that holds everything exactly
+            int footers;  // the group and report footers under the lines
+            bool held;    // lines held to the room the page has: a smaller page holds them too
+        } cases[] = {
+            {"三栏帐", threeColumn.first, threeColumn.second, 1000 + 1505 + 19 * 350 + 325 + 360 + 500, 325 + 360, false},
+            {"数量帐", quantity.first, quantity.second, 1000 + 1860 + 19 * 355 + 315 + 360 + 500, 315 + 360, false},
+            {"固累帐", fixedAsset.first, fixedAsset.second, 1000 + 2060 + 19 * 375 + 320 + 360 + 15 + 500, 320 + 360, false},
+            {"科目余额表", balance.first, balance.second, 1000 + 1205 + 4 * 295 + 410 + 500, 410, false},
+            {"凭证汇总表", summary.first, summary.second, 1440 + 1455 + 3 * 345 + 195 + 500, 195, false},
+            {"凭证", voucher, six.lines, 1000 + 1470 + 6 * 430 + 740 + 225 + 500, 740 + 225, false},
+            {"长科目凭证", voucher, tall.lines, 1000 + 1470 + 6000 + 740 + 225 + 500, 740 + 225, true},
+        };
+        for (const auto& each : cases) {
+            const auto shape = [&each](int height) {
+                QStringList pages;
+                for (const ReportPage& page : paginateReport(each.layout, each.rows, height))
+                    pages << QString::number(page.rows.size()) + (page.reportFooter ? u"+"_s : QString());
+                return QString::fromUtf8(each.report) + u' ' + pages.join(u' ');
+            };
+            const QString all = QString::fromUtf8(each.report) + u' ' + QString::number(each.rows.count());
+            QCOMPARE(shape(each.height), all + u'+');
+            if (each.held) {
+                QCOMPARE(reportLineHeights(each.layout, each.rows, each.height), QVector<int>(6, 1000));
+                continue;
+            }
+            QCOMPARE(shape(each.height - 1), all + u" 0+"_s);
+            QCOMPARE(shape(each.height - each.footers), all + u" 0+"_s);
+        }
     }
 
     // Both outputs take their pages from one cutter: printed pages of 18 lines, workbook pages of
