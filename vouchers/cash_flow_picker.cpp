@@ -38,12 +38,13 @@ void CashFlowPicker::setTargetRow(int row)
 
 void CashFlowPicker::itemDoubleClicked(QListWidgetItem* item)
 {
-    m_code->setText(item->text().left(3));
+    const QString code = item->text().left(3);
+    m_code->setText(code);
     if (!m_targetRow)
         return;
     const int row = *m_targetRow;
     if (row >= 1 && row < m_target->rows())
-        m_target->setText(row, VoucherGrid::CashFlowCodeColumn, m_code->text());
+        m_target->setText(row, VoucherGrid::CashFlowCodeColumn, code);
     m_code->clear();
     accept();
 }

@@ -86,16 +86,17 @@ void SummaryPicker::deleteClicked()
 
 void SummaryPicker::phraseDoubleClicked(QListWidgetItem* item)
 {
-    m_phrase->setText(item->text());
+    const QString phrase = item->text();
+    m_phrase->setText(phrase);
     if (!m_targetRow) {
         reject();
         return;
     }
-    if (m_phrase->text().isEmpty())
+    if (phrase.isEmpty())
         return;
     const int row = *m_targetRow;
     if (row >= 1 && row < m_target->rows())
-        m_target->setText(row, VoucherGrid::SummaryColumn, m_phrase->text());
+        m_target->setText(row, VoucherGrid::SummaryColumn, phrase);
     m_phrase->clear();
     accept();
 }
