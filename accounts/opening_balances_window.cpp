@@ -22,9 +22,6 @@ namespace qm {
 
 namespace {
 
-const QString kAccountsMode = QStringLiteral("1");
-const QString kFetchedMode = QStringLiteral("2");
-
 QString valueText(const QVariant& value, bool amount)
 {
     if (value.isNull())
@@ -126,6 +123,18 @@ OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
     });
 }
 
+void OpeningBalancesWindow::setShown(Shown shown)
+{
+    m_shown = shown;
+    setAwaitingLoad(shown);
+}
+
+void OpeningBalancesWindow::setAwaitingLoad(Shown waiting)
+{
+    m_awaitingLoad = waiting;
+    m_mode->setText(waiting == Shown::Accounts ? QStringLiteral("1") : waiting == Shown::WorkCopy ? QStringLiteral("2") : QString());
+}
+
 void OpeningBalancesWindow::clearTotals()
 {
     m_debitTotal->clear();
@@ -159,8 +168,7 @@ void OpeningBalancesWindow::showAccountsClicked()
         m_grid->setItem(row, 5, valueItem(account.credit, true));
     }
     m_filling = false;
-    m_shown = Shown::Accounts;
-    m_mode->setText(kAccountsMode);
+    setShown(Shown::Accounts);
     clearTotals();
 }
 
@@ -185,9 +193,8 @@ void OpeningBalancesWindow::fetchClicked()
         m_grid->setItem(row, 4, valueItem(opening.credit, true));
     }
     m_filling = false;
-    m_shown = Shown::WorkCopy;
+    setShown(Shown::WorkCopy);
     clearTotals();
-    m_mode->setText(kFetchedMode);
 }
 
 void OpeningBalancesWindow::cellEdited(int row, int column)
@@ -217,12 +224,12 @@ void OpeningBalancesWindow::cellEdited(int row, int column)
 void OpeningBalancesWindow::changeOpeningRows(bool rewrite)
 {
     commitPendingEdit(m_grid);
-    if (m_mode->text().isEmpty())
+    if (m_awaitingLoad == Shown::Nothing)
         return;
     const TrialBalance balance = rewrite ? trialBalanceOfWorkCopy() : trialBalanceOfChart();
     showTrialBalance(balance);
     const ChangeCheck check =
-        checkOpeningRowsChange(rewrite, m_mode->text() == (rewrite ? kFetchedMode : kAccountsMode), balance);
+        checkOpeningRowsChange(rewrite, m_awaitingLoad == (rewrite ? Shown::WorkCopy : Shown::Accounts), balance);
     if (check.refusal) {
         showMessage(*check.refusal);
         return;
@@ -231,7 +238,7 @@ void OpeningBalancesWindow::changeOpeningRows(bool rewrite)
         return;
     const int year = loginState().fiscalYear;
     showMessage(rewrite ? rewriteOpeningRows(year) : loadOpeningRows(year));
-    m_mode->clear();
+    setAwaitingLoad(Shown::Nothing);
 }
 
 void OpeningBalancesWindow::loadClicked()

@@ -33,13 +33,20 @@ private:
     void changeOpeningRows(bool rewrite);
     void moveToNextRow();
 
+    enum class Shown { Nothing, Accounts, WorkCopy };
+    void setShown(Shown shown);
+    void setAwaitingLoad(Shown waiting);
+
     QTableWidget* m_grid;
     QLineEdit* m_debitTotal;
     QLineEdit* m_creditTotal;
     QLineEdit* m_balanceWord;
     QLineEdit* m_mode;
     // What the grid shows, set when it is filled: its edits go to that table and no other.
-    enum class Shown { Nothing, Accounts, WorkCopy } m_shown = Shown::Nothing;
+    Shown m_shown = Shown::Nothing;
+    // The rows that wait for their load (装入) or rewrite (修改): those shown, until one succeeds.
+    // The hidden mode box mirrors it.
+    Shown m_awaitingLoad = Shown::Nothing;
     bool m_filling = false;
 };
 

@@ -103,12 +103,12 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     m_level->setEditable(true);
     m_level->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
 
-    auto* formats = new QButtonGroup(this);
+    m_formats = new QButtonGroup(this);
     const char* const formatNames[] = {"三栏式", "总帐式", "数量式", "多栏式", "固累式"};
     for (int index = 0; index < 5; ++index) {
-        m_formats[index] = new QRadioButton(QString::fromUtf8(formatNames[index]), this);
-        m_formats[index]->setObjectName(QStringLiteral("Option%1").arg(index + 1));
-        formats->addButton(m_formats[index]);
+        auto* option = new QRadioButton(QString::fromUtf8(formatNames[index]), this);
+        option->setObjectName(QStringLiteral("Option%1").arg(index + 1));
+        m_formats->addButton(option, index);
     }
     m_codeOrder = new QCheckBox(QStringLiteral("多栏帐明细排序"), this);
     m_codeOrder->setObjectName(QStringLiteral("Check1"));
@@ -173,7 +173,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     account->addWidget(made.value(QStringLiteral("Command12")));
     for (QLineEdit* box : {m_code, m_fullName, m_direction, m_unit, m_levelOneName})
         account->addWidget(box);
-    for (QRadioButton* format : m_formats)
+    for (QAbstractButton* format : m_formats->buttons())
         account->addWidget(format);
     account->addWidget(m_codeOrder);
 
@@ -202,12 +202,19 @@ int QueryCentreWindow::fiscalYear() const
 
 LedgerView QueryCentreWindow::view() const
 {
-    return LedgerView(m_mode->text().toInt());
+    return m_view;
 }
 
 void QueryCentreWindow::setView(LedgerView view)
 {
+    m_view = view;
     m_mode->setText(view == LedgerView::None ? QString() : QString::number(int(view)));
+}
+
+// The option buttons hold the chosen format themselves; this reads it typed.
+QueryCentreWindow::LedgerFormat QueryCentreWindow::format() const
+{
+    return LedgerFormat(m_formats->checkedId());
 }
 
 void QueryCentreWindow::setAccountCode(const QString& code)
@@ -302,12 +309,8 @@ void QueryCentreWindow::queryClicked()
 {
     execute(QStringLiteral("DELETE FROM 三总式"));
     execute(QStringLiteral("DELETE FROM 三栏帐页"));
-    int chosen = -1;
-    for (int index = 0; index < 5; ++index) {
-        if (m_formats[index]->isChecked())
-            chosen = index;
-    }
-    if (chosen < 0) {
+    const LedgerFormat chosen = format();
+    if (chosen == LedgerFormat::None) {
         showMessage(QStringLiteral("请选择帐簿格式"));
         return;
     }
@@ -316,17 +319,17 @@ void QueryCentreWindow::queryClicked()
     const QString code = m_code->text();
     const QString direction = m_direction->text();
     switch (chosen) {
-    case 0:
+    case LedgerFormat::ThreeColumn:
         setView(LedgerView::DetailLedger);
         showInResultGrid(m_grid, buildDetailLedger(year, code, direction), kThreeColumnLayout);
         showCount(QStringLiteral("三栏式  明细帐   共"));
         break;
-    case 1:
+    case LedgerFormat::General:
         setView(LedgerView::GeneralLedger);
         showInResultGrid(m_grid, buildGeneralLedger(year, code, direction), kThreeColumnLayout);
         showCount(QStringLiteral("三栏式  总帐   共"));
         break;
-    case 2:
+    case LedgerFormat::Quantity:
         setView(LedgerView::QuantityLedger);
         execute(QStringLiteral("DELETE FROM 数量式"));
         execute(QStringLiteral("DELETE FROM 数量帐页"));
@@ -334,14 +337,14 @@ void QueryCentreWindow::queryClicked()
         showInResultGrid(m_grid, quantityLedgerRows(), kQuantityLayout);
         showCount(QStringLiteral("数量式  明细帐   共"));
         break;
-    case 3:
+    case LedgerFormat::MultiColumn:
         setView(LedgerView::MultiColumnLedger);
         if (const auto refusal = buildMultiColumnRows(code, m_codeOrder->isChecked()))
             showMessage(*refusal);
         showInResultGrid(m_grid, buildMultiColumnPivot(year, code, direction), kMultiColumnLayout, CellFormat::Amount);
         showCount(QStringLiteral("多栏式  明细帐   共"));
         break;
-    default:
+    case LedgerFormat::FixedAsset:
         execute(QStringLiteral("DELETE FROM 固累式"));
         execute(QStringLiteral("DELETE FROM 固累帐页"));
         setView(LedgerView::FixedAssetLedger);
@@ -350,13 +353,15 @@ void QueryCentreWindow::queryClicked()
         showInResultGrid(m_grid, fixedAssetLedgerRows(), kFixedAssetLayout);
         showCount(QStringLiteral("固累式  明细帐   共"));
         break;
+    case LedgerFormat::None:  // refused above
+        break;
     }
     progressSpin();
 }
 
 void QueryCentreWindow::stepAccount(bool forward)
 {
-    const bool levelOneOnly = m_formats[1]->isChecked();
+    const bool levelOneOnly = format() == LedgerFormat::General;
     const std::optional<LedgerAccount> account = forward ? nextLedgerAccount(m_code->text(), levelOneOnly)
                                                          : previousLedgerAccount(m_code->text(), levelOneOnly);
     if (!account) {
@@ -399,13 +404,13 @@ LedgerOutput QueryCentreWindow::output() const
     out.levelOneName = m_levelOneName->text();
     out.period = m_period->currentText();
     out.leftMarginCm = m_leftMargin->text();
-    out.detailFormat = m_formats[0]->isChecked();
+    out.detailFormat = format() == LedgerFormat::ThreeColumn;
     return out;
 }
 
 bool QueryCentreWindow::outputChecks(const QString& emptyMessage, bool toPrinter)
 {
-    if (m_mode->text().isEmpty()) {
+    if (m_view == LedgerView::None) {
         showMessage(emptyMessage, QStringLiteral("QM505"), MessageIcon::Exclamation);
         return false;
     }
@@ -451,7 +456,7 @@ void QueryCentreWindow::ledgerPagesClicked()
 
 void QueryCentreWindow::exportClicked()
 {
-    if (m_mode->text().isEmpty())
+    if (m_view == LedgerView::None)
         return;
     if (showMessage(QStringLiteral("是否导出到EXCEL工作表？"), QStringLiteral("QM505"), MessageIcon::None,
                     MessageButtons::YesNo)

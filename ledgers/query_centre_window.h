@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -42,6 +43,10 @@ public:
     void exportClicked();
 
 private:
+    // The ledger formats in the order of their option buttons.
+    enum class LedgerFormat { None = -1, ThreeColumn, General, Quantity, MultiColumn, FixedAsset };
+
+    LedgerFormat format() const;
     void setView(LedgerView view);
     void showAccountDetails();
     void showAccount(const LedgerAccount& account);
@@ -52,6 +57,8 @@ private:
     LedgerOutput output() const;
     int fiscalYear() const;
 
+    // What the grid shows and the output commands act on; the mode box only mirrors it.
+    LedgerView m_view = LedgerView::None;
     QLineEdit* m_mode;
     QLineEdit* m_code;
     QLineEdit* m_fullName;
@@ -61,7 +68,7 @@ private:
     QLineEdit* m_leftMargin;
     QComboBox* m_period;
     QComboBox* m_level;
-    QRadioButton* m_formats[5];
+    QButtonGroup* m_formats;
     QCheckBox* m_codeOrder;
     QLabel* m_result;
     QTableView* m_grid;

@@ -1,7 +1,6 @@
 #include "account_picker.h"
 
 #include "picker_lists.h"
-#include "voucher_book.h"
 #include "voucher_grid.h"
 #include "accounts/account_tree.h"
 #include "accounts/account_tree_view.h"
@@ -64,9 +63,9 @@ AccountPicker::AccountPicker(VoucherGrid* target, QWidget* parent)
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
-    m_targetRow = new QLineEdit(this);
-    m_targetRow->setObjectName(QStringLiteral("Text2"));
-    m_targetRow->hide();
+    m_targetRowBox = new QLineEdit(this);
+    m_targetRowBox->setObjectName(QStringLiteral("Text2"));
+    m_targetRowBox->hide();
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_search);
@@ -88,12 +87,13 @@ AccountPicker::AccountPicker(VoucherGrid* target, QWidget* parent)
 
 void AccountPicker::setTargetRow(int row)
 {
-    m_targetRow->setText(QString::number(row));
+    m_targetRow = row;
+    m_targetRowBox->setText(QString::number(row));
 }
 
 int AccountPicker::targetRow() const
 {
-    return leadingNumber(m_targetRow->text());
+    return m_targetRow.value_or(0);
 }
 
 bool AccountPicker::eventFilter(QObject* watched, QEvent* event)
@@ -143,7 +143,7 @@ void AccountPicker::pickResult()
 
 void AccountPicker::pickTreeNode(QTreeWidgetItem* item)
 {
-    if (m_targetRow->text().isEmpty() || !item || item->childCount() > 0)
+    if (!m_targetRow || !item || item->childCount() > 0)
         return;
     const std::optional<Account> account = findAccount(accountCodeOfNodeText(item->text(0)));
     if (!account)

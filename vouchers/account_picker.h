@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLineEdit;
 class QTableWidget;
 class QTreeWidget;
@@ -37,7 +39,9 @@ private:
     QLineEdit* m_search;
     QTableWidget* m_results;
     QTreeWidget* m_tree;
-    QLineEdit* m_targetRow;
+    // The grid row the next pick goes to; the hidden box only mirrors it.
+    std::optional<int> m_targetRow;
+    QLineEdit* m_targetRowBox;
 };
 
 }  // namespace qm

@@ -1,7 +1,6 @@
 #include "cash_flow_picker.h"
 
 #include "picker_lists.h"
-#include "voucher_book.h"
 #include "voucher_grid.h"
 #include "data/controls.h"
 #include "data/message_box.h"
@@ -19,8 +18,8 @@ CashFlowPicker::CashFlowPicker(VoucherGrid* target, QWidget* parent)
     setWindowTitle(QStringLiteral("双击选择项目"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
-    m_targetRow = makeLineEdit(QStringLiteral("Text1"), this);
-    m_targetRow->hide();
+    m_targetRowBox = makeLineEdit(QStringLiteral("Text1"), this);
+    m_targetRowBox->hide();
     m_code = makeLineEdit(QStringLiteral("Text2"), this);
     m_code->hide();
     auto* layout = new QVBoxLayout(this);
@@ -33,17 +32,19 @@ CashFlowPicker::CashFlowPicker(VoucherGrid* target, QWidget* parent)
 
 void CashFlowPicker::setTargetRow(int row)
 {
-    m_targetRow->setText(QString::number(row));
+    m_targetRow = row;
+    m_targetRowBox->setText(QString::number(row));
 }
 
 void CashFlowPicker::itemDoubleClicked(QListWidgetItem* item)
 {
-    m_code->setText(item->text().left(3));
-    if (m_targetRow->text().isEmpty())
+    const QString code = item->text().left(3);
+    m_code->setText(code);
+    if (!m_targetRow)
         return;
-    const int row = leadingNumber(m_targetRow->text());
+    const int row = *m_targetRow;
     if (row >= 1 && row < m_target->rows())
-        m_target->setText(row, VoucherGrid::CashFlowCodeColumn, m_code->text());
+        m_target->setText(row, VoucherGrid::CashFlowCodeColumn, code);
     m_code->clear();
     accept();
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -22,7 +24,9 @@ public:
 private:
     VoucherGrid* m_target;
     QListWidget* m_list;
-    QLineEdit* m_targetRow;
+    // The grid row a pick goes to; the hidden box only mirrors it.
+    std::optional<int> m_targetRow;
+    QLineEdit* m_targetRowBox;
     QLineEdit* m_code;
 };
 

@@ -1,7 +1,6 @@
 #include "summary_picker.h"
 
 #include "picker_lists.h"
-#include "voucher_book.h"
 #include "voucher_grid.h"
 #include "data/controls.h"
 #include "data/message_box.h"
@@ -22,8 +21,8 @@ SummaryPicker::SummaryPicker(VoucherGrid* target, QWidget* parent)
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
     m_phrase = makeLineEdit(QStringLiteral("Text2"), this);
-    m_targetRow = makeLineEdit(QStringLiteral("Text3"), this);
-    m_targetRow->hide();
+    m_targetRowBox = makeLineEdit(QStringLiteral("Text3"), this);
+    m_targetRowBox->hide();
     QPushButton* add = makeButton(QStringLiteral("Command1"), QStringLiteral("增补"), this);
     QPushButton* remove = makeButton(QStringLiteral("Command2"), QStringLiteral("删除"), this);
     QPushButton* close = makeButton(QStringLiteral("Command3"), QStringLiteral("关闭"), this);
@@ -49,7 +48,8 @@ SummaryPicker::SummaryPicker(VoucherGrid* target, QWidget* parent)
 
 void SummaryPicker::setTargetRow(int row)
 {
-    m_targetRow->setText(QString::number(row));
+    m_targetRow = row;
+    m_targetRowBox->setText(QString::number(row));
 }
 
 void SummaryPicker::loadList()
@@ -86,16 +86,17 @@ void SummaryPicker::deleteClicked()
 
 void SummaryPicker::phraseDoubleClicked(QListWidgetItem* item)
 {
-    m_phrase->setText(item->text());
-    if (m_targetRow->text().isEmpty()) {
+    const QString phrase = item->text();
+    m_phrase->setText(phrase);
+    if (!m_targetRow) {
         reject();
         return;
     }
-    if (m_phrase->text().isEmpty())
+    if (phrase.isEmpty())
         return;
-    const int row = leadingNumber(m_targetRow->text());
+    const int row = *m_targetRow;
     if (row >= 1 && row < m_target->rows())
-        m_target->setText(row, VoucherGrid::SummaryColumn, m_phrase->text());
+        m_target->setText(row, VoucherGrid::SummaryColumn, phrase);
     m_phrase->clear();
     accept();
 }

@@ -299,6 +299,17 @@ private slots:
         QVERIFY(values(u"分录始表"_s, payable) == u"5 5 5"_s && dumpTable(u"科目表"_s) == chart);
         QCOMPARE(rowsAsText(u"SELECT ID, 代码, 数量, 借方金额, 贷方金额 FROM 分2016 ORDER BY ID"_s),
                  (QStringList{u"8000000001 1001 - 200.01 -"_s, u"8000000002 2202001001 2.5 - 200.01"_s}));
+
+        // The hidden mode box mirrors what waits for its load; what is typed into it is never read back.
+        auto* mode = child<QLineEdit>(window, "Text4");
+        const qsizetype before = recorder.texts().size();
+        mode->setText(u"2"_s);
+        click(window, "Command4");
+        const QString silent = QString::number(recorder.texts().size() - before);
+        click(window, "Command3");
+        const QString mirrored = mode->text();
+        mode->setText(u"1"_s);
+        QCOMPARE(QStringList({silent, mirrored, press(window, "Command2", recorder)}), (QStringList{u"0"_s, u"2"_s, u"请先点[显示科目]"_s}));
     }
 
     void mainWindowShowsAndExits()

@@ -409,6 +409,25 @@ private slots:
         QVERIFY(workbooks.paths.size() == 1 && window.view() == LedgerView::AmountBalance);
     }
 
+    // The mode box only mirrors the view shown: what is typed into it is never read back.
+    void printFollowsTheViewShown()
+    {
+        books();
+        QueryCentreWindow window;
+        auto* mode = child<QLineEdit>(window, "Text1");
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
+        click(window, "Command3");
+        const QString afterBalance = mode->text();
+        click(window, "Command2");
+        const QString afterSummary = mode->text();
+        mode->setText(u"3"_s);
+        click(window, "Command13");
+        QCOMPARE(QStringList({afterBalance, afterSummary, layout().section(u'|', 0, 0), mode->text()}),
+                 (QStringList{u"3"_s, u"2"_s, u"凭证汇总表"_s, QString()}));
+        mode->setText(u"2"_s);
+        QVERIFY(press(window, "Command13", recorder) == u"请先[查询]"_s && m_report->calls == 1 && window.view() == LedgerView::None);
+    }
+
     void exportingARecordSet()
     {
         OpenedWorkbooks workbooks(programFolder() + u"/exports"_s);

@@ -601,6 +601,38 @@ private slots:
         cashFlow.itemDoubleClicked(child<QListWidget>(cashFlow, "List1")->item(0));
         QVERIFY(cashFlow.result() == QDialog::Rejected && grid->text(1, 6) == u"102"_s);
     }
+
+    // A picker's hidden row box only mirrors its target row: text typed into it is never read back.
+    void pickersKeepTheirOwnTargetRow()
+    {
+        Form form;
+        VoucherGrid* grid = form.grid;
+        AccountPicker picker(grid);
+        auto* accountBox = child<QLineEdit>(picker, "Text2");
+        auto* tree = child<QTreeWidget>(picker, "TreeView1");
+        picker.setTargetRow(2);
+        accountBox->setText(u"5"_s);
+        picker.pickTreeNode(tree->topLevelItem(0));
+        const QString mirrored = accountBox->text();
+        accountBox->setText(u"abc"_s);
+        picker.pickTreeNode(tree->topLevelItem(1));
+        QCOMPARE(QStringList({grid->text(2, 2), grid->text(3, 2), grid->text(5, 2), mirrored, accountBox->text()}),
+                 (QStringList{u"1001 库存现金"_s, u"1002 银行存款"_s, QString(), u"3"_s, u"4"_s}));
+
+        SummaryPicker summary(grid);
+        summary.setTargetRow(2);
+        child<QLineEdit>(summary, "Text3")->clear();
+        QListWidgetItem* phrase = child<QListWidget>(summary, "List1")->item(0);
+        summary.phraseDoubleClicked(phrase);
+        CashFlowPicker cashFlow(grid);
+        cashFlow.setTargetRow(3);
+        child<QLineEdit>(cashFlow, "Text1")->setText(u"2"_s);
+        QListWidgetItem* item = child<QListWidget>(cashFlow, "List1")->item(0);
+        cashFlow.itemDoubleClicked(item);
+        QVERIFY(summary.result() == QDialog::Accepted && cashFlow.result() == QDialog::Accepted);
+        QCOMPARE(QStringList({grid->text(2, 1), grid->text(2, 6), grid->text(3, 6)}),
+                 (QStringList{phrase->text(), QString(), item->text().left(3)}));
+    }
 };
 
 QTEST_MAIN(TestVoucherWindow)
