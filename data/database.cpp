@@ -218,8 +218,14 @@ bool openConnection()
     openFile(path, false);
     if (!g_booksFile)
         g_booksFile = fileIdOf(path);
-    createMissingIndexes();
-    ensureMonthTotals();
+    // Books that could not be brought up to date are not worked on; the next opening tries again.
+    try {
+        upgradeSchema();
+        ensureMonthTotals();
+    } catch (...) {
+        closeConnection();
+        throw;
+    }
     return true;
 }
 

@@ -18,8 +18,9 @@ QString programFolder();
 QString dataFolder();
 QString databaseFilePath();
 
-// Opens the database file when no connection is open. Never creates a file: a missing or
-// unreadable file throws.
+// Opens the database file when no connection is open, brings books of an earlier version up to
+// date and checks the month totals. Never creates a file: a missing or unreadable file throws,
+// and so do books that cannot be brought up to date, leaving the connection closed.
 bool openConnection();
 void closeConnection();
 bool isConnectionOpen();

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <iterator>
+
 namespace qm {
 
 namespace {
@@ -131,6 +133,77 @@ QString shippedOperatorPassword()
     return QStringLiteral("123456");
 }
 
+namespace {
+
+// A step brings every year's entry table to `version`; the transaction is the caller's.
+struct SchemaStep {
+    int version;
+    void (*run)(const QString& entryTable, int year);
+};
+
+bool exists(const QString& name)
+{
+    return !scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name=?"), {name}).isNull();
+}
+
+void addEntryIndexes(const QString& table, int)
+{
+    // Earlier books hold the code index without 结帐, which the statement data needs to read it
+    // alone; an index of that name is only kept when it holds these columns.
+    const QString codeIndex = table + QStringLiteral("_代码月");
+    if (exists(codeIndex)
+        && scalar(QStringLiteral("SELECT group_concat(name, ',') FROM (SELECT name FROM pragma_index_info(?) ORDER BY seqno)"), {codeIndex})
+               .toString()
+               != QStringLiteral("代码,月,借方金额,贷方金额,数量,结帐"))
+        execute(QStringLiteral("DROP INDEX %1").arg(codeIndex));
+    const QString closedLines = table + QStringLiteral("_月结帐");
+    for (const QString& statement : entryIndexStatements(table)) {
+        if (!statement.contains(closedLines))
+            execute(statement);
+    }
+}
+
+void addMonthTotals(const QString&, int year)
+{
+    const bool kept = exists(monthTotalsTableName(year));
+    for (const QString& statement : monthTotalsSchemaStatements(year))
+        execute(statement);
+    // Totals already kept are checked at every open, as those of any books are.
+    if (!kept)
+        rebuildMonthTotals(year);
+}
+
+void addClosedLinesIndex(const QString& table, int)
+{
+    const QString closedLines = table + QStringLiteral("_月结帐");
+    for (const QString& statement : entryIndexStatements(table)) {
+        if (statement.contains(closedLines))
+            execute(statement);
+    }
+}
+
+const SchemaStep kSteps[] = {
+    {SchemaVersion::EntryIndexes, addEntryIndexes},
+    {SchemaVersion::MonthTotals, addMonthTotals},
+    {SchemaVersion::ClosedLinesIndex, addClosedLinesIndex},
+};
+static_assert(std::size(kSteps) == SchemaVersion::Latest);
+
+void runStep(const SchemaStep& step)
+{
+    Transaction transaction;
+    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
+        const QString table = entryTableName(year);
+        if (exists(table))
+            step.run(table, year);
+    }
+    // A pragma takes no bound value; the version is the program's own number.
+    execute(QStringLiteral("PRAGMA user_version=%1").arg(step.version));
+    transaction.commit();
+}
+
+}  // namespace
+
 void createSchema()
 {
     for (const char* statement : kFixedTables)
@@ -140,15 +213,10 @@ void createSchema()
     // again at 1 whenever the table has been emptied.
     execute(QStringLiteral("CREATE TABLE 分录始表 (") + kEntryColumnsSql
             + QStringLiteral("QMID INTEGER PRIMARY KEY)"));
-    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
-        const QString table = entryTableName(year);
-        execute(QStringLiteral("CREATE TABLE %1 (").arg(table) + kEntryColumnsSql
+    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+        execute(QStringLiteral("CREATE TABLE %1 (").arg(entryTableName(year)) + kEntryColumnsSql
                 + QStringLiteral("QMID INTEGER)"));
-        for (const QString& statement : entryIndexStatements(table))
-            execute(statement);
-        for (const QString& statement : monthTotalsSchemaStatements(year))
-            execute(statement);
-    }
+    upgradeSchema();
 }
 
 QStringList entryIndexStatements(const QString& table)
@@ -168,17 +236,22 @@ QStringList entryIndexStatements(const QString& table)
             QStringLiteral("CREATE INDEX IF NOT EXISTS %1_现流 ON %1 (流代, 流金, ID) WHERE 流代<>'' OR 流金 IS NOT NULL").arg(table)};
 }
 
-void createMissingIndexes()
+int schemaVersion()
 {
-    Transaction transaction;
-    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
-        const QString table = entryTableName(year);
-        if (scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?"), {table}).isNull())
-            continue;
-        for (const QString& statement : entryIndexStatements(table))
-            execute(statement);
+    return scalar(QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+QList<int> upgradeSchema()
+{
+    QList<int> reached;
+    const int version = schemaVersion();
+    for (const SchemaStep& step : kSteps) {
+        if (step.version > version) {
+            runStep(step);
+            reached << step.version;
+        }
     }
-    transaction.commit();
+    return reached;
 }
 
 void insertShippedRows()
