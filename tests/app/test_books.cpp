@@ -10,6 +10,7 @@
 #include "data/schema.h"
 #include "data/spreadsheet.h"
 #include "data/update_rows.h"
+#include "data/value_order.h"
 #include "support/child_process.h"
 #include "support/other_writer.h"
 #include "vouchers/voucher_posting.h"
@@ -585,6 +586,44 @@ private slots:
         QVERIFY(scalar(u"SELECT count(*) FROM 写入"_s).toInt() == 0 && scalar(u"PRAGMA secure_delete"_s).toInt() == zeroing);
         QVERIFY_THROWS_EXCEPTION(DbError, clearWorkTable(u"DELETE FROM 没有"_s));
         QCOMPARE(scalar(u"PRAGMA secure_delete"_s).toInt(), zeroing);
+    }
+
+    // A value bound by name reaches every place its name stands; a name without a value, a value
+    // without its name or a "?" among names is refused before anything runs.
+    void valuesBoundByName()
+    {
+        // Under a level-3 code's parent: two lines begin with it, one is the parent itself.
+        addLines(u"8030001001 2202001001 - 0.125|8030001002 2202001 0.1 -|8030001003 22020019 0.2 -|8030001004 220200 0.3 -"_s);
+        const RecordSet once = openRecordset(u"SELECT :code || '/' || :code, :amount + :amount, :none IS NULL, '[' || :blank || ']'"_s,
+                                             QVariantMap{{u":code"_s, u"2202001"_s}, {u":amount"_s, 0.125}, {u":none"_s, QVariant()},
+                                                         {u":blank"_s, QString()}});
+        QCOMPARE(QStringList({once.value(0, 0).toString(), once.value(0, 1).toString(), once.value(0, 2).toString(), once.value(0, 3).toString()}),
+                 (QStringList{u"2202001/2202001"_s, u"0.25"_s, u"1"_s, u"[]"_s}));
+        QCOMPARE(execute(u"UPDATE 分2016 SET 借方金额=:amount, 流金=:amount WHERE ID=:id"_s,
+                         QVariantMap{{u":amount"_s, 0.1 + 0.2}, {u":id"_s, u"8030001003"_s}}),
+                 1);
+        QCOMPARE(rowsAsText(u"SELECT 借方金额=流金, round(借方金额, 2) FROM 分2016 WHERE ID='8030001003'"_s), QStringList{u"1 0.3"_s});
+
+        // The code prefix by name, sharing its name with the rest of the statement, finds what the
+        // one bound in order finds.
+        const QString longer = u"SELECT group_concat(代码, ',') FROM (SELECT 代码 FROM 分2016 WHERE %1 AND length(代码)>length(%2) ORDER BY 代码)"_s;
+        for (const QString& prefix : {u"2202001"_s, u"220200"_s, u"2202001001"_s}) {
+            const QVariant named = scalar(longer.arg(codePrefixCondition(u"代码"_s, u":code"_s), u":code"_s),
+                                          codePrefixValues(prefix, u":code"_s));
+            QCOMPARE(named, scalar(longer.arg(codePrefixCondition(u"代码"_s), u"?"_s), codePrefixValues(prefix) + QVariantList{prefix}));
+        }
+        QCOMPARE(scalar(longer.arg(codePrefixCondition(u"代码"_s, u":code"_s), u":code"_s), codePrefixValues(u"2202001"_s, u":code"_s))
+                     .toString(),
+                 u"2202001001,22020019"_s);
+
+        const QString remove = u"DELETE FROM 分2016 WHERE ID=:id OR 代码=:code"_s;
+        for (const QVariantMap& values : {QVariantMap{{u":id"_s, u"8030001001"_s}},
+                                          QVariantMap{{u":id"_s, u"8030001001"_s}, {u":code"_s, u"220200"_s}, {u":extra"_s, 1}},
+                                          QVariantMap{{u"id"_s, u"8030001001"_s}, {u"code"_s, u"220200"_s}}})
+            QVERIFY_THROWS_EXCEPTION(DbError, execute(remove, values));
+        QVERIFY_THROWS_EXCEPTION(DbError, execute(u"DELETE FROM 分2016 WHERE ID=:id OR 代码=?"_s, QVariantMap{{u":id"_s, u"8030001001"_s}}));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016"_s).toInt(), 4);
+        QCOMPARE(execute(remove, QVariantMap{{u":id"_s, u"8030001001"_s}, {u":code"_s, u"220200"_s}}), 2);
     }
 
     void recordSetOutlivesLaterQueriesAndTheConnection()
