@@ -135,6 +135,30 @@ QString shippedOperatorPassword()
 
 namespace {
 
+// The code index's columns; books of an earlier version hold one without 结帐.
+const QString kCodeIndexColumns = QStringLiteral("代码, 月, 借方金额, 贷方金额, 数量, 结帐");
+
+QStringList ledgerIndexStatements(const QString& table)
+{
+    // Renumbering shifts IDs by 1000 row by row, so ID must not be unique. The index by code and
+    // month holds every figure the balance tables and statements sum, so they read it alone.
+    // The cash-flow statement reads the few lines with an item or a cash-flow amount from an index
+    // of their own, and finds whether any line has no item (NULL or empty) by 流代. Neither holds
+    // 号码, and only the small one holds ID, so renumbering hardly touches them.
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月号码 ON %1 (月, 号码)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_ID ON %1 (ID)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (%2)").arg(table, kCodeIndexColumns),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_流代 ON %1 (流代)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_现流 ON %1 (流代, 流金, ID) WHERE 流代<>'' OR 流金 IS NOT NULL").arg(table)};
+}
+
+// Every change of a voucher first asks whether its month is closed: the closed lines by month
+// answer that without reading the month; open lines, the ones a voucher writes, stay out.
+QString closedLinesIndexStatement(const QString& table)
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月结帐 ON %1 (月, 结帐) WHERE 结帐 IS NOT NULL").arg(table);
+}
+
 // A step brings every year's entry table to `version`; the transaction is the caller's.
 struct SchemaStep {
     int version;
@@ -148,19 +172,16 @@ bool exists(const QString& name)
 
 void addEntryIndexes(const QString& table, int)
 {
-    // Earlier books hold the code index without 结帐, which the statement data needs to read it
-    // alone; an index of that name is only kept when it holds these columns.
+    // An index of the code index's name is kept only when it holds the columns the statement
+    // data reads from it alone.
     const QString codeIndex = table + QStringLiteral("_代码月");
     if (exists(codeIndex)
-        && scalar(QStringLiteral("SELECT group_concat(name, ',') FROM (SELECT name FROM pragma_index_info(?) ORDER BY seqno)"), {codeIndex})
+        && scalar(QStringLiteral("SELECT group_concat(name, ', ') FROM (SELECT name FROM pragma_index_info(?) ORDER BY seqno)"), {codeIndex})
                .toString()
-               != QStringLiteral("代码,月,借方金额,贷方金额,数量,结帐"))
+               != kCodeIndexColumns)
         execute(QStringLiteral("DROP INDEX %1").arg(codeIndex));
-    const QString closedLines = table + QStringLiteral("_月结帐");
-    for (const QString& statement : entryIndexStatements(table)) {
-        if (!statement.contains(closedLines))
-            execute(statement);
-    }
+    for (const QString& statement : ledgerIndexStatements(table))
+        execute(statement);
 }
 
 void addMonthTotals(const QString&, int year)
@@ -175,11 +196,7 @@ void addMonthTotals(const QString&, int year)
 
 void addClosedLinesIndex(const QString& table, int)
 {
-    const QString closedLines = table + QStringLiteral("_月结帐");
-    for (const QString& statement : entryIndexStatements(table)) {
-        if (statement.contains(closedLines))
-            execute(statement);
-    }
+    execute(closedLinesIndexStatement(table));
 }
 
 const SchemaStep kSteps[] = {
@@ -221,19 +238,7 @@ void createSchema()
 
 QStringList entryIndexStatements(const QString& table)
 {
-    // Renumbering shifts IDs by 1000 row by row, so ID must not be unique. The index by code and
-    // month holds every figure the balance tables and statements sum, so they read it alone.
-    // The cash-flow statement reads the few lines with an item or a cash-flow amount from an index
-    // of their own, and finds whether any line has no item (NULL or empty) by 流代. Neither holds
-    // 号码, and only the small one holds ID, so renumbering hardly touches them.
-    // Every change of a voucher first asks whether its month is closed: the closed lines by month
-    // answer that without reading the month; open lines, the ones a voucher writes, stay out.
-    return {QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月号码 ON %1 (月, 号码)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月结帐 ON %1 (月, 结帐) WHERE 结帐 IS NOT NULL").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_ID ON %1 (ID)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (代码, 月, 借方金额, 贷方金额, 数量, 结帐)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_流代 ON %1 (流代)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_现流 ON %1 (流代, 流金, ID) WHERE 流代<>'' OR 流金 IS NOT NULL").arg(table)};
+    return ledgerIndexStatements(table) << closedLinesIndexStatement(table);
 }
 
 int schemaVersion()
