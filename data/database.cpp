@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -218,8 +219,14 @@ bool openConnection()
     openFile(path, false);
     if (!g_booksFile)
         g_booksFile = fileIdOf(path);
-    createMissingIndexes();
-    ensureMonthTotals();
+    // Books that could not be brought up to date are not worked on; the next opening tries again.
+    try {
+        upgradeSchema();
+        ensureMonthTotals();
+    } catch (...) {
+        closeConnection();
+        throw;
+    }
     return true;
 }
 
@@ -259,10 +266,42 @@ void checkBooksFileInPlace()
 
 namespace {
 
-// Runs one statement on the connection's SQLite handle, its values bound in order; the rows of
+using Binder = std::function<void(sqlite3*, sqlite3_stmt*, const QString& sql)>;
+
+Binder inOrder(const QVariantList& values)
+{
+    return [&values](sqlite3* db, sqlite3_stmt* prepared, const QString& sql) {
+        if (sqlite3_bind_parameter_count(prepared) != values.size())
+            throw DbError(QStringLiteral("Parameter count mismatch\n") + sql);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(db, prepared, i + 1, values[i], sql);
+    };
+}
+
+// Every parameter of the statement is named and has a value; every value has its parameter.
+Binder byName(const QVariantMap& values)
+{
+    return [&values](sqlite3* db, sqlite3_stmt* prepared, const QString& sql) {
+        const int count = sqlite3_bind_parameter_count(prepared);
+        QSet<QString> used;
+        for (int i = 1; i <= count; ++i) {
+            const char* name = sqlite3_bind_parameter_name(prepared, i);
+            const auto value = name ? values.constFind(QString::fromUtf8(name)) : values.constEnd();
+            if (value == values.constEnd())
+                throw DbError(QStringLiteral("Parameter without a value: %1\n").arg(name ? QString::fromUtf8(name) : QStringLiteral("?"))
+                              + sql);
+            bindValue(db, prepared, i, *value, sql);
+            used.insert(value.key());
+        }
+        if (used.size() != values.size())
+            throw DbError(QStringLiteral("Parameter count mismatch\n") + sql);
+    };
+}
+
+// Runs one statement on the connection's SQLite handle, its values bound by `bind`; the rows of
 // a statement that returns columns go straight into `rows`, with no QVariant per cell on the
 // way. Returns the number of columns.
-int runStatement(const QString& statement, const QVariantList& values, RecordSet* rows)
+int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
 {
     const QString sql = statement.trimmed();
     sqlite3* db = sqliteHandle(connection());
@@ -278,10 +317,7 @@ int runStatement(const QString& statement, const QVariantList& values, RecordSet
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
     if (tail && !QString(static_cast<const QChar*>(tail)).trimmed().isEmpty())
         throw DbError(QStringLiteral("Unable to execute multiple statements at a time\n") + sql);
-    if (sqlite3_bind_parameter_count(prepared) != values.size())
-        throw DbError(QStringLiteral("Parameter count mismatch\n") + sql);
-    for (int i = 0; i < values.size(); ++i)
-        bindValue(db, prepared, i + 1, values[i], sql);
+    bind(db, prepared, sql);
 
     const int columns = sqlite3_column_count(prepared);
     if (rows) {
@@ -326,12 +362,24 @@ int runStatement(const QString& statement, const QVariantList& values, RecordSet
 RecordSet openRecordset(const QString& statement, const QVariantList& values)
 {
     RecordSet rows;
-    return runStatement(statement, values, &rows) == 0 ? RecordSet() : rows;
+    return runStatement(statement, inOrder(values), &rows) == 0 ? RecordSet() : rows;
+}
+
+RecordSet openRecordset(const QString& statement, const QVariantMap& values)
+{
+    RecordSet rows;
+    return runStatement(statement, byName(values), &rows) == 0 ? RecordSet() : rows;
 }
 
 int execute(const QString& statement, const QVariantList& values)
 {
-    runStatement(statement, values, nullptr);
+    runStatement(statement, inOrder(values), nullptr);
+    return sqlite3_changes(sqliteHandle(connection()));
+}
+
+int execute(const QString& statement, const QVariantMap& values)
+{
+    runStatement(statement, byName(values), nullptr);
     return sqlite3_changes(sqliteHandle(connection()));
 }
 
@@ -484,12 +532,25 @@ void clearWorkTable(const QString& statement)
     execute(QStringLiteral("PRAGMA secure_delete=%1").arg(before));
 }
 
-QVariant scalar(const QString& statement, const QVariantList& values)
+namespace {
+
+QVariant firstCell(const RecordSet& rows)
 {
-    const RecordSet rows = openRecordset(statement, values);
     if (rows.isEmpty() || rows.fieldCount() == 0)
         return {};
     return rows.value(0, 0);
+}
+
+}  // namespace
+
+QVariant scalar(const QString& statement, const QVariantList& values)
+{
+    return firstCell(openRecordset(statement, values));
+}
+
+QVariant scalar(const QString& statement, const QVariantMap& values)
+{
+    return firstCell(openRecordset(statement, values));
 }
 
 DatabaseFileCheck checkDatabaseFile(const QString& path)

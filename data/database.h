@@ -18,8 +18,9 @@ QString programFolder();
 QString dataFolder();
 QString databaseFilePath();
 
-// Opens the database file when no connection is open. Never creates a file: a missing or
-// unreadable file throws.
+// Opens the database file when no connection is open, brings books of an earlier version up to
+// date and checks the month totals. Never creates a file: a missing or unreadable file throws,
+// and so do books that cannot be brought up to date, leaving the connection closed.
 bool openConnection();
 void closeConnection();
 bool isConnectionOpen();
@@ -36,8 +37,13 @@ void adoptBooksFile();
 // any other statement returns an empty record set. A null QString binds as empty text; a null
 // value (QVariant(), or a NULL read from the database) binds as NULL.
 RecordSet openRecordset(const QString& statement, const QVariantList& values = {});
+// The same with values bound by name: each key is a parameter as the statement spells it
+// (":code"), which may stand there many times. Every parameter is named and has a value, and
+// every value is used, or the statement throws.
+RecordSet openRecordset(const QString& statement, const QVariantMap& values);
 // Runs an action statement and returns the number of rows it changed.
 int execute(const QString& statement, const QVariantList& values = {});
+int execute(const QString& statement, const QVariantMap& values);
 // Writes every row of `rows` into `table`, the fields to the table's columns in order ("表 (列,
 // 列)" names them), through one prepared statement: a work table of a hundred thousand rows made
 // in code costs no statement a row. Runs inside the caller's transaction; without one, each row
@@ -86,6 +92,7 @@ private:
 void clearWorkTable(const QString& statement);
 // The first column of the first row, or a null QVariant when there is no row.
 QVariant scalar(const QString& statement, const QVariantList& values = {});
+QVariant scalar(const QString& statement, const QVariantMap& values);
 
 enum class DatabaseFileState { Usable, Missing, NoAccess, Busy, Damaged };
 struct DatabaseFileCheck {

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <iterator>
+
 namespace qm {
 
 namespace {
@@ -131,6 +133,94 @@ QString shippedOperatorPassword()
     return QStringLiteral("123456");
 }
 
+namespace {
+
+// The code index's columns; books of an earlier version hold one without 结帐.
+const QString kCodeIndexColumns = QStringLiteral("代码, 月, 借方金额, 贷方金额, 数量, 结帐");
+
+QStringList ledgerIndexStatements(const QString& table)
+{
+    // Renumbering shifts IDs by 1000 row by row, so ID must not be unique. The index by code and
+    // month holds every figure the balance tables and statements sum, so they read it alone.
+    // The cash-flow statement reads the few lines with an item or a cash-flow amount from an index
+    // of their own, and finds whether any line has no item (NULL or empty) by 流代. Neither holds
+    // 号码, and only the small one holds ID, so renumbering hardly touches them.
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月号码 ON %1 (月, 号码)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_ID ON %1 (ID)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (%2)").arg(table, kCodeIndexColumns),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_流代 ON %1 (流代)").arg(table),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_现流 ON %1 (流代, 流金, ID) WHERE 流代<>'' OR 流金 IS NOT NULL").arg(table)};
+}
+
+// Every change of a voucher first asks whether its month is closed: the closed lines by month
+// answer that without reading the month; open lines, the ones a voucher writes, stay out.
+QString closedLinesIndexStatement(const QString& table)
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月结帐 ON %1 (月, 结帐) WHERE 结帐 IS NOT NULL").arg(table);
+}
+
+// A step brings every year's entry table to `version`; the transaction is the caller's.
+struct SchemaStep {
+    int version;
+    void (*run)(const QString& entryTable, int year);
+};
+
+bool exists(const QString& name)
+{
+    return !scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name=?"), {name}).isNull();
+}
+
+void addEntryIndexes(const QString& table, int)
+{
+    // An index of the code index's name is kept only when it holds the columns the statement
+    // data reads from it alone.
+    const QString codeIndex = table + QStringLiteral("_代码月");
+    if (exists(codeIndex)
+        && scalar(QStringLiteral("SELECT group_concat(name, ', ') FROM (SELECT name FROM pragma_index_info(?) ORDER BY seqno)"), {codeIndex})
+               .toString()
+               != kCodeIndexColumns)
+        execute(QStringLiteral("DROP INDEX %1").arg(codeIndex));
+    for (const QString& statement : ledgerIndexStatements(table))
+        execute(statement);
+}
+
+void addMonthTotals(const QString&, int year)
+{
+    const bool kept = exists(monthTotalsTableName(year));
+    for (const QString& statement : monthTotalsSchemaStatements(year))
+        execute(statement);
+    // Totals already kept are checked at every open, as those of any books are.
+    if (!kept)
+        rebuildMonthTotals(year);
+}
+
+void addClosedLinesIndex(const QString& table, int)
+{
+    execute(closedLinesIndexStatement(table));
+}
+
+const SchemaStep kSteps[] = {
+    {SchemaVersion::EntryIndexes, addEntryIndexes},
+    {SchemaVersion::MonthTotals, addMonthTotals},
+    {SchemaVersion::ClosedLinesIndex, addClosedLinesIndex},
+};
+static_assert(std::size(kSteps) == SchemaVersion::Latest);
+
+void runStep(const SchemaStep& step)
+{
+    Transaction transaction;
+    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
+        const QString table = entryTableName(year);
+        if (exists(table))
+            step.run(table, year);
+    }
+    // A pragma takes no bound value; the version is the program's own number.
+    execute(QStringLiteral("PRAGMA user_version=%1").arg(step.version));
+    transaction.commit();
+}
+
+}  // namespace
+
 void createSchema()
 {
     for (const char* statement : kFixedTables)
@@ -140,45 +230,33 @@ void createSchema()
     // again at 1 whenever the table has been emptied.
     execute(QStringLiteral("CREATE TABLE 分录始表 (") + kEntryColumnsSql
             + QStringLiteral("QMID INTEGER PRIMARY KEY)"));
-    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
-        const QString table = entryTableName(year);
-        execute(QStringLiteral("CREATE TABLE %1 (").arg(table) + kEntryColumnsSql
+    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+        execute(QStringLiteral("CREATE TABLE %1 (").arg(entryTableName(year)) + kEntryColumnsSql
                 + QStringLiteral("QMID INTEGER)"));
-        for (const QString& statement : entryIndexStatements(table))
-            execute(statement);
-        for (const QString& statement : monthTotalsSchemaStatements(year))
-            execute(statement);
-    }
+    upgradeSchema();
 }
 
 QStringList entryIndexStatements(const QString& table)
 {
-    // Renumbering shifts IDs by 1000 row by row, so ID must not be unique. The index by code and
-    // month holds every figure the balance tables and statements sum, so they read it alone.
-    // The cash-flow statement reads the few lines with an item or a cash-flow amount from an index
-    // of their own, and finds whether any line has no item (NULL or empty) by 流代. Neither holds
-    // 号码, and only the small one holds ID, so renumbering hardly touches them.
-    // Every change of a voucher first asks whether its month is closed: the closed lines by month
-    // answer that without reading the month; open lines, the ones a voucher writes, stay out.
-    return {QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月号码 ON %1 (月, 号码)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_月结帐 ON %1 (月, 结帐) WHERE 结帐 IS NOT NULL").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_ID ON %1 (ID)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_代码月 ON %1 (代码, 月, 借方金额, 贷方金额, 数量, 结帐)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_流代 ON %1 (流代)").arg(table),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS %1_现流 ON %1 (流代, 流金, ID) WHERE 流代<>'' OR 流金 IS NOT NULL").arg(table)};
+    return ledgerIndexStatements(table) << closedLinesIndexStatement(table);
 }
 
-void createMissingIndexes()
+int schemaVersion()
 {
-    Transaction transaction;
-    for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year) {
-        const QString table = entryTableName(year);
-        if (scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?"), {table}).isNull())
-            continue;
-        for (const QString& statement : entryIndexStatements(table))
-            execute(statement);
+    return scalar(QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+QList<int> upgradeSchema()
+{
+    QList<int> reached;
+    const int version = schemaVersion();
+    for (const SchemaStep& step : kSteps) {
+        if (step.version > version) {
+            runStep(step);
+            reached << step.version;
+        }
     }
-    transaction.commit();
+    return reached;
 }
 
 void insertShippedRows()

@@ -18,14 +18,28 @@ bool ensureDatabase();
 QString shippedOperatorName();
 QString shippedOperatorPassword();
 
-// Run on an empty, open database inside a transaction (ensureDatabase does so).
+// Run on an empty, open database inside a transaction (ensureDatabase does so): every table,
+// then every step below, so that new books are at the latest version.
 void createSchema();
 void insertShippedRows();
 
 // The indexes of an entry table, each created only when it is missing.
 QStringList entryIndexStatements(const QString& table);
-// Gives a database made by an earlier version, or restored from its backup, the indexes of
-// this one; on a database that has them it changes nothing.
-void createMissingIndexes();
+
+// The schema's versions, kept in the file's user_version. A file made before versions were
+// kept reads 0 and may hold the objects of any step; every step creates only what is missing.
+namespace SchemaVersion {
+inline constexpr int EntryIndexes = 1;      // the entry tables' indexes but the closed lines'
+inline constexpr int MonthTotals = 2;       // month totals with their triggers, filled
+inline constexpr int ClosedLinesIndex = 3;  // the closed lines by month
+inline constexpr int Latest = ClosedLinesIndex;
+}  // namespace SchemaVersion
+
+// The version the open database is at.
+int schemaVersion();
+// Brings the open database up to the latest version: each step it lacks runs in a transaction
+// of its own that sets the version with it. Returns the versions it reached, in order; a file
+// at the latest version (or a later program's) runs none.
+QList<int> upgradeSchema();
 
 }  // namespace qm

@@ -76,6 +76,16 @@ QVariantList codePrefixValues(const QString& prefix)
     return {prefix, prefix + QChar(0xFFFF), prefix, prefix};
 }
 
+QString codePrefixCondition(const QString& code, const QString& name)
+{
+    return QStringLiteral("+%1>=%2 AND +%1<%2_end AND substr(%1,1,length(%2))=%2").arg(code, name);
+}
+
+QVariantMap codePrefixValues(const QString& prefix, const QString& name)
+{
+    return {{name, prefix}, {name + QStringLiteral("_end"), prefix + QChar(0xFFFF)}};
+}
+
 RecordSet::Cell textCell(const QByteArray& text)
 {
     RecordSet::Cell cell;

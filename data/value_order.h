@@ -24,6 +24,10 @@ QByteArray firstCharacters(const RecordSet::Cell& text, int count);
 // prefix test. Binds codePrefixValues(prefix) in order.
 QString codePrefixCondition(const QString& code);
 QVariantList codePrefixValues(const QString& prefix);
+// The same for a statement bound by name: the prefix is the parameter `name` (":code"), which the
+// rest of the statement may use too, and its bound `name` followed by "_end".
+QString codePrefixCondition(const QString& code, const QString& name);
+QVariantMap codePrefixValues(const QString& prefix, const QString& name);
 
 // A text cell over `text`, valid while `text` lives unchanged.
 RecordSet::Cell textCell(const QByteArray& text);

@@ -86,20 +86,20 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
     execute(QStringLiteral(
                 "WITH lines AS MATERIALIZED (SELECT ID, 日期, 字号, 号码, 摘要说明, 数量, iif(贷方金额 IS NULL, 数量, NULL) AS 借数, "
                 "借方金额, iif(借方金额 IS NULL, 数量, NULL) AS 贷数, 贷方金额, %2 AS net FROM %1 "
-                "WHERE 代码=? AND substr(ID,1,3)>='800'), "
+                "WHERE 代码=:code AND substr(ID,1,3)>='800'), "
                 "ledger AS (SELECT '8000' AS ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, '年初余额' AS 摘要说明, NULL AS 借数, "
-                "NULL AS 借方金额, NULL AS 贷数, NULL AS 贷方金额, ? * ifnull(sum(net), 0) AS 厘, "
-                "? * ifnull(sum(iif(借方金额 IS NULL, -数量, 数量)), 0) AS 数 FROM lines WHERE substr(ID,1,3)='800' "
-                "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, ? * net, "
-                "? * (ifnull(借数,0) - ifnull(贷数,0)) FROM lines WHERE substr(ID,1,3)>'800') "
+                "NULL AS 借方金额, NULL AS 贷数, NULL AS 贷方金额, :sign * ifnull(sum(net), 0) AS 厘, "
+                ":sign * ifnull(sum(iif(借方金额 IS NULL, -数量, 数量)), 0) AS 数 FROM lines WHERE substr(ID,1,3)='800' "
+                "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, :sign * net, "
+                ":sign * (ifnull(借数,0) - ifnull(贷数,0)) FROM lines WHERE substr(ID,1,3)>'800') "
                 "INSERT INTO 数量式 (ID, 日期, 字号, 号码, 摘要说明, 借数, 借金, 贷数, 贷金, 方向, 余数, 余额) "
-                "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, iif(分=0, '平', ?), 数, "
+                "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, iif(分=0, '平', :direction), 数, "
                 "iif(分=0, NULL, 分 / 100.0) FROM (SELECT *, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
                 "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, sum(厘) OVER running AS 厘, "
                 "sum(数) OVER running AS 数 FROM ledger "
                 "WINDOW running AS (ORDER BY ID COLLATE NOCASE, 号码 ROWS UNBOUNDED PRECEDING)))")
                 .arg(entryTableName(year), net),
-            {code, sign, sign, sign, sign, direction});
+            QVariantMap{{QStringLiteral(":code"), code}, {QStringLiteral(":sign"), sign}, {QStringLiteral(":direction"), direction}});
 
     // The unit prices, and the quantity summed again here so that it stays the sum taken line by
     // line whatever way the database adds.
@@ -214,9 +214,9 @@ std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder)
     Transaction transaction;
     clearWorkTable(QStringLiteral("DELETE FROM 多栏式1"));
     clearWorkTable(QStringLiteral("DROP TABLE IF EXISTS 多栏式"));
-    const QVariantList parent{code, code, code};
+    const QVariantMap parent{{QStringLiteral(":parent"), code}};
     const int count = scalar(QStringLiteral("SELECT count(*) FROM 科目表 "
-                                            "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3"),
+                                            "WHERE substr(科目代码,1,length(:parent))=:parent AND length(科目代码)=length(:parent)+3"),
                              parent)
                           .toInt();
     if (count == 0 || count > 245) {
@@ -225,7 +225,7 @@ std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder)
                        MessageIcon::Information};
     }
     execute(QStringLiteral("INSERT INTO 多栏式1 (ID, 代码, 方向, 余额, 科目名称) SELECT '1111', 科目代码, '平', 0, %1 FROM 科目表 "
-                           "WHERE substr(科目代码,1,length(?))=? AND length(科目代码)=length(?)+3")
+                           "WHERE substr(科目代码,1,length(:parent))=:parent AND length(科目代码)=length(:parent)+3")
                 .arg(codeOrder ? QStringLiteral("substr(科目代码, -3) || 科目名称") : QStringLiteral("科目名称")),
             parent);
     transaction.commit();
@@ -473,11 +473,11 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     // index to every line.
     enum { Id, Code, Date, Word, Number, Summary, Debit, Credit, DebitThousandths, CreditThousandths };
     const RecordSet entries = subAccounts.isEmpty() ? RecordSet() : openRecordset(
-        QStringLiteral("SELECT ID, substr(代码,1,length(?)+3), 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %2, %3 FROM %1 "
-                       "WHERE %4 AND length(代码)>length(?)")
+        QStringLiteral("SELECT ID, substr(代码,1,length(:code)+3), 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %2, %3 FROM %1 "
+                       "WHERE %4 AND length(代码)>length(:code)")
             .arg(entryTableName(year), thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")),
-                 codePrefixCondition(QStringLiteral("代码"))),
-        QVariantList{code} + codePrefixValues(code) + QVariantList{code});
+                 codePrefixCondition(QStringLiteral("代码"), QStringLiteral(":code"))),
+        codePrefixValues(code, QStringLiteral(":code")));
     std::vector<int> lines;
     std::vector<int> columnOfLine(std::size_t(entries.count()), -1);
     lines.reserve(std::size_t(entries.count()));

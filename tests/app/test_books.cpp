@@ -5,10 +5,12 @@
 #include "app/year_end.h"
 #include "data/default_data.h"
 #include "data/fiscal_year.h"
+#include "data/month_totals.h"
 #include "data/private_files.h"
 #include "data/schema.h"
 #include "data/spreadsheet.h"
 #include "data/update_rows.h"
+#include "data/value_order.h"
 #include "support/child_process.h"
 #include "support/other_writer.h"
 #include "vouchers/voucher_posting.h"
@@ -300,6 +302,7 @@ private slots:
         const QStringList saved = dumpTable(u"分2016"_s);
         // A backup of an earlier version, made before the entry tables had their code index.
         execute(u"DROP INDEX 分2016_代码月"_s);
+        execute(u"PRAGMA user_version=0"_s);
         const QString folder = programFolder() + u"/备份/新"_s;
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         QVERIFY(backup == folder + u"/QM2016-05-01 80001.bam"_s && QFile::exists(backup));
@@ -323,6 +326,7 @@ private slots:
         execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
         compactDatabase(2016);
         QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
+        QCOMPARE(schemaVersion(), SchemaVersion::Latest);
 
         // A compaction that cannot write its copy keeps the database.
         QVERIFY(QDir(programFolder()).mkdir(u"qmdata888.mdb"_s));
@@ -584,6 +588,44 @@ private slots:
         QCOMPARE(scalar(u"PRAGMA secure_delete"_s).toInt(), zeroing);
     }
 
+    // A value bound by name reaches every place its name stands; a name without a value, a value
+    // without its name or a "?" among names is refused before anything runs.
+    void valuesBoundByName()
+    {
+        // Under a level-3 code's parent: two lines begin with it, one is the parent itself.
+        addLines(u"8030001001 2202001001 - 0.125|8030001002 2202001 0.1 -|8030001003 22020019 0.2 -|8030001004 220200 0.3 -"_s);
+        const RecordSet once = openRecordset(u"SELECT :code || '/' || :code, :amount + :amount, :none IS NULL, '[' || :blank || ']'"_s,
+                                             QVariantMap{{u":code"_s, u"2202001"_s}, {u":amount"_s, 0.125}, {u":none"_s, QVariant()},
+                                                         {u":blank"_s, QString()}});
+        QCOMPARE(QStringList({once.value(0, 0).toString(), once.value(0, 1).toString(), once.value(0, 2).toString(), once.value(0, 3).toString()}),
+                 (QStringList{u"2202001/2202001"_s, u"0.25"_s, u"1"_s, u"[]"_s}));
+        QCOMPARE(execute(u"UPDATE 分2016 SET 借方金额=:amount, 流金=:amount WHERE ID=:id"_s,
+                         QVariantMap{{u":amount"_s, 0.1 + 0.2}, {u":id"_s, u"8030001003"_s}}),
+                 1);
+        QCOMPARE(rowsAsText(u"SELECT 借方金额=流金, round(借方金额, 2) FROM 分2016 WHERE ID='8030001003'"_s), QStringList{u"1 0.3"_s});
+
+        // The code prefix by name, sharing its name with the rest of the statement, finds what the
+        // one bound in order finds.
+        const QString longer = u"SELECT group_concat(代码, ',') FROM (SELECT 代码 FROM 分2016 WHERE %1 AND length(代码)>length(%2) ORDER BY 代码)"_s;
+        for (const QString& prefix : {u"2202001"_s, u"220200"_s, u"2202001001"_s}) {
+            const QVariant named = scalar(longer.arg(codePrefixCondition(u"代码"_s, u":code"_s), u":code"_s),
+                                          codePrefixValues(prefix, u":code"_s));
+            QCOMPARE(named, scalar(longer.arg(codePrefixCondition(u"代码"_s), u"?"_s), codePrefixValues(prefix) + QVariantList{prefix}));
+        }
+        QCOMPARE(scalar(longer.arg(codePrefixCondition(u"代码"_s, u":code"_s), u":code"_s), codePrefixValues(u"2202001"_s, u":code"_s))
+                     .toString(),
+                 u"2202001001,22020019"_s);
+
+        const QString remove = u"DELETE FROM 分2016 WHERE ID=:id OR 代码=:code"_s;
+        for (const QVariantMap& values : {QVariantMap{{u":id"_s, u"8030001001"_s}},
+                                          QVariantMap{{u":id"_s, u"8030001001"_s}, {u":code"_s, u"220200"_s}, {u":extra"_s, 1}},
+                                          QVariantMap{{u"id"_s, u"8030001001"_s}, {u"code"_s, u"220200"_s}}})
+            QVERIFY_THROWS_EXCEPTION(DbError, execute(remove, values));
+        QVERIFY_THROWS_EXCEPTION(DbError, execute(u"DELETE FROM 分2016 WHERE ID=:id OR 代码=?"_s, QVariantMap{{u":id"_s, u"8030001001"_s}}));
+        QCOMPARE(scalar(u"SELECT count(*) FROM 分2016"_s).toInt(), 4);
+        QCOMPARE(execute(remove, QVariantMap{{u":id"_s, u"8030001001"_s}, {u":code"_s, u"220200"_s}}), 2);
+    }
+
     void recordSetOutlivesLaterQueriesAndTheConnection()
     {
         const RecordSet accounts = openRecordset(u"  \n SELECT 科目代码, 科目名称 FROM 科目表 ORDER BY 科目代码 \n "_s);
@@ -667,6 +709,7 @@ private slots:
         execute(u"INSERT INTO 分2014 (ID, 月, 代码, 借方金额) VALUES ('8010001001', 1, '1001', 0.125)"_s);
         for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
             execute(u"DROP INDEX %1_代码月"_s.arg(entryTableName(year)));
+        execute(u"PRAGMA user_version=0"_s);
         closeConnection();
         QCOMPARE(scalar(ledgerColumns, {u"分2020_代码月"_s}).toString() + u'|'
                      + scalar(u"SELECT 借方金额 FROM 分2014 INDEXED BY 分2014_代码月 WHERE 代码='1001'"_s).toString(), u"代码,月,借方金额,贷方金额,数量,结帐|0.125"_s);
@@ -713,6 +756,115 @@ private slots:
             for (const ShippedAccount& account : shippedAccounts())
                 QVERIFY2(seen.value(account.code) == 1, qPrintable(table + u' ' + account.code));
         }
+    }
+
+    // Books of each earlier shape are brought up to the latest version once, step by step, and
+    // then hold what new books hold; the next opening changes nothing.
+    void earlierBooksUpgradedOnce()
+    {
+        const QString objects = u"SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name"_s;
+        const QStringList fresh = rowsAsText(objects, {}, u"|"_s);
+        QCOMPARE(schemaVersion(), SchemaVersion::Latest);
+        QVERIFY(fresh.size() > 11 * 10);
+        addLines(u"8030001001 2202001001 - 0.125 2|8030001002 1001 0.1 -|8030001003 1403 0.2 - 1.5|8040001001 6001 - 0.3"_s);
+        addLines(u"8000000001 1001 5 -"_s, 2017);
+        const QString totals = u"SELECT * FROM 月合计%1 ORDER BY 代码, 月"_s;
+        const QStringList kept2016 = rowsAsText(totals.arg(2016));
+        const QStringList kept2017 = rowsAsText(totals.arg(2017));
+        QCOMPARE(kept2016, rowsAsText(monthTotalsRecompute(2016) + u" ORDER BY 1, 2"_s));
+        const QStringList lines = dumpTable(u"分2016"_s);
+
+        const auto dropEach = [](const QString& pattern, const QString& type) {
+            for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+                execute(u"DROP "_s + type + u' '
+                        + QString(pattern).replace(u"%1"_s, entryTableName(year)).replace(u"%2"_s, QString::number(year)));
+        };
+        const auto dropMonthTotals = [&] {
+            for (const char* trigger : {"增", "删", "改"})
+                dropEach(u"%1_月合计_"_s + QString::fromUtf8(trigger), u"TRIGGER"_s);
+            dropEach(u"月合计%2"_s, u"TABLE"_s);
+        };
+        struct Shape {
+            const char* name;
+            std::function<void()> make;
+            QList<int> steps;
+        };
+        const std::vector<Shape> shapes = {
+            {"no version, no index",
+             [&] {
+                 for (const char* index : {"月号码", "月结帐", "ID", "代码月", "流代", "现流"})
+                     dropEach(u"%1_"_s + QString::fromUtf8(index), u"INDEX"_s);
+                 dropMonthTotals();
+                 execute(u"PRAGMA user_version=0"_s);
+             },
+             {SchemaVersion::EntryIndexes, SchemaVersion::MonthTotals, SchemaVersion::ClosedLinesIndex}},
+            // The code index then held no closing mark.
+            {"no version, indexes, no month totals",
+             [&] {
+                 dropEach(u"%1_月结帐"_s, u"INDEX"_s);
+                 dropEach(u"%1_代码月"_s, u"INDEX"_s);
+                 for (int year = kFirstFiscalYear; year <= kLastFiscalYear; ++year)
+                     execute(u"CREATE INDEX %1_代码月 ON %1 (代码, 月, 借方金额, 贷方金额, 数量)"_s.arg(entryTableName(year)));
+                 dropMonthTotals();
+                 execute(u"PRAGMA user_version=0"_s);
+             },
+             {SchemaVersion::EntryIndexes, SchemaVersion::MonthTotals, SchemaVersion::ClosedLinesIndex}},
+            {"the previous version",
+             [&] {
+                 dropEach(u"%1_月结帐"_s, u"INDEX"_s);
+                 execute(u"PRAGMA user_version=%1"_s.arg(SchemaVersion::Latest - 1));
+             },
+             {SchemaVersion::Latest}},
+            {"no version, every object", [&] { execute(u"PRAGMA user_version=0"_s); },
+             {SchemaVersion::EntryIndexes, SchemaVersion::MonthTotals, SchemaVersion::ClosedLinesIndex}},
+        };
+        for (const Shape& shape : shapes) {
+            shape.make();
+            QVERIFY2(rowsAsText(objects, {}, u"|"_s) != fresh || schemaVersion() == 0, shape.name);
+            // What a step runs is seen in its own words; the open below runs the same steps.
+            {
+                Transaction trial;
+                QCOMPARE(upgradeSchema(), shape.steps);
+            }
+            closeConnection();
+            openConnection();
+            QCOMPARE(schemaVersion(), SchemaVersion::Latest);
+            QVERIFY2(rowsAsText(objects, {}, u"|"_s) == fresh, shape.name);
+            QVERIFY2(dumpTable(u"分2016"_s) == lines && rowsAsText(totals.arg(2016)) == kept2016
+                         && rowsAsText(totals.arg(2017)) == kept2017,
+                     shape.name);
+
+            closeConnection();
+            const QByteArray upgraded = fileBytes(databaseFilePath());
+            openConnection();
+            QCOMPARE(upgradeSchema(), QList<int>());
+            closeConnection();
+            QVERIFY2(fileBytes(databaseFilePath()) == upgraded, shape.name);
+        }
+
+        // A step that fails leaves the books at the version before it, and the next opening tries
+        // it again.
+        dropMonthTotals();
+        execute(u"CREATE TABLE 月合计2016 (x)"_s);
+        execute(u"PRAGMA user_version=%1"_s.arg(SchemaVersion::MonthTotals - 1));
+        closeConnection();
+        QVERIFY_THROWS_EXCEPTION(DbError, openConnection());
+        QVERIFY(!isConnectionOpen());
+        {
+            QSqlDatabase peek = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"peek"_s);
+            peek.setDatabaseName(databaseFilePath());
+            QVERIFY(peek.open());
+            QSqlQuery query(u"PRAGMA user_version"_s, peek);
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), SchemaVersion::MonthTotals - 1);
+            QVERIFY(query.exec(u"DROP TABLE 月合计2016"_s));
+            query.finish();
+            peek.close();
+        }
+        QSqlDatabase::removeDatabase(u"peek"_s);
+        openConnection();
+        QVERIFY(schemaVersion() == SchemaVersion::Latest && rowsAsText(objects, {}, u"|"_s) == fresh);
+        QCOMPARE(rowsAsText(totals.arg(2016)), kept2016);
     }
 };
 

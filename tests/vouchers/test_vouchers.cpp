@@ -414,7 +414,9 @@ private slots:
         };
         const QString expected = u"0 0 2 1 0 1 0 QM505提示|!|5  月份已结帐,请先进行反结帐 "_s;
         QCOMPARE(marks(), expected);
+        // Books of the version before the index.
         execute(u"DROP INDEX 分2016_月结帐"_s);
+        execute(u"PRAGMA user_version=%1"_s.arg(SchemaVersion::ClosedLinesIndex - 1));
         QCOMPARE(marks(), expected);
         closeConnection();
         openConnection();
