@@ -78,7 +78,7 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
     const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
                                                       thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
     Transaction transaction;
-    const QVariant lastBefore = scalar(QStringLiteral("SELECT ifnull(max(rowid), 0) FROM 数量式"));
+    execute(QStringLiteral("DELETE FROM 数量式"));
     // One reading of the entries writes the opening line and the lines after it in ledger order,
     // each with its balance in the account's direction: the amount the exact running sum rounded
     // to the cent, "平" and no amount where it comes to nothing at the cent; the quantity summed
@@ -104,8 +104,7 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
     // The unit prices, and the quantity summed again here so that it stays the sum taken line by
     // line whatever way the database adds.
     const RecordSet lines = openRecordset(
-        QStringLiteral("SELECT rowid, 借数, 贷数, 借金, 贷金, 余数, 余额 FROM 数量式 WHERE rowid>? ORDER BY ID, 号码, rowid"),
-        {lastBefore});
+        QStringLiteral("SELECT rowid, 借数, 贷数, 借金, 贷金, 余数, 余额 FROM 数量式 ORDER BY ID, 号码, rowid"));
     std::vector<QVariantList> prices;
     prices.reserve(std::size_t(lines.count()));
     double quantity = 0;
@@ -127,7 +126,7 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
                           quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3))});
     }
     updateRows(QStringLiteral("数量式"), {QStringLiteral("借单"), QStringLiteral("贷单"), QStringLiteral("余单")}, prices);
-    execute(QStringLiteral("UPDATE 数量式 SET 余数=NULL WHERE rowid>? AND abs(余数)<0.01"), {lastBefore});
+    execute(QStringLiteral("UPDATE 数量式 SET 余数=NULL WHERE abs(余数)<0.01"));
     insertMonthAndYearLines(QStringLiteral("数量式"), QStringLiteral("SELECT * FROM 数量式 WHERE substr(ID,1,3)>'800'"),
                             {QStringLiteral("借数"), QStringLiteral("贷数")}, {QStringLiteral("借金"), QStringLiteral("贷金")});
     execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"), {quantity, shown});
@@ -151,6 +150,7 @@ QString depreciationTwin(const QString& code)
 
 std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction)
 {
+    execute(QStringLiteral("DELETE FROM 固累式"));
     if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701"))
         return Message{QStringLiteral("只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"), QStringLiteral("QM505"),
                        MessageIcon::Stop};

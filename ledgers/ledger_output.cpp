@@ -60,7 +60,6 @@ void applyLeftMargin(ReportLayout& layout, const QString& centimetres)
 
 void printPaged(PagedLedger ledger, ReportLayout layout, const LedgerOutput& output, bool preview)
 {
-    execute(QStringLiteral("DELETE FROM ") + ledgerPageTable(ledger));
     buildLedgerPages(ledger);
     const RecordSet rows = openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(ledgerPageTable(ledger)));
     applyLeftMargin(layout, output.leftMarginCm);

@@ -96,6 +96,7 @@ int buildLedgerPages(PagedLedger ledger)
     const QString list = columns.join(QStringLiteral(", "));
 
     Transaction transaction;
+    execute(QStringLiteral("DELETE FROM ") + pages);
     // 顺序 is each line's rank in the text order of ID.
     execute(QStringLiteral("INSERT INTO %1 (%2, 顺序) SELECT %2, row_number() OVER (ORDER BY ID) FROM %3")
                 .arg(pages, list, source));

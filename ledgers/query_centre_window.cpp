@@ -300,8 +300,6 @@ void QueryCentreWindow::quantityBalanceClicked()
 
 void QueryCentreWindow::queryClicked()
 {
-    execute(QStringLiteral("DELETE FROM 三总式"));
-    execute(QStringLiteral("DELETE FROM 三栏帐页"));
     int chosen = -1;
     for (int index = 0; index < 5; ++index) {
         if (m_formats[index]->isChecked())
@@ -328,8 +326,6 @@ void QueryCentreWindow::queryClicked()
         break;
     case 2:
         setView(LedgerView::QuantityLedger);
-        execute(QStringLiteral("DELETE FROM 数量式"));
-        execute(QStringLiteral("DELETE FROM 数量帐页"));
         buildQuantityLedger(year, code, direction);
         showInResultGrid(m_grid, quantityLedgerRows(), kQuantityLayout);
         showCount(QStringLiteral("数量式  明细帐   共"));
@@ -342,8 +338,6 @@ void QueryCentreWindow::queryClicked()
         showCount(QStringLiteral("多栏式  明细帐   共"));
         break;
     default:
-        execute(QStringLiteral("DELETE FROM 固累式"));
-        execute(QStringLiteral("DELETE FROM 固累帐页"));
         setView(LedgerView::FixedAssetLedger);
         if (const auto refusal = buildFixedAssetLedger(year, code, direction))
             showMessage(*refusal);

@@ -32,8 +32,9 @@ const QString kLineThousandths = QStringLiteral("%1 AS 借厘, %2 AS 贷厘")
 // with the last balance. A balance is the exact running sum in ledger order (ID, then 号码, or
 // the date when `byDate`), rounded to the cent, never a sum of rounded steps; "平" and no balance
 // where it comes to nothing at the cent. The opening lines sort ahead of every later line, so one
-// running sum over all of them starts each later line from the opening net. Returns the rows of
-// 三总式 in the order the grid shows them (ID, then 号码), without reading them back.
+// running sum over all of them starts each later line from the opening net. 三总式 holds this
+// ledger only. Returns its rows in the order the grid shows them (ID, then 号码), without reading
+// them back.
 RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direction, const QString& monthSuffix,
                       const QString& yearSuffix, const QString& carryId)
 {
@@ -186,6 +187,7 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
         appendTotal(totals[next++]);
 
     Transaction transaction;
+    execute(QStringLiteral("DELETE FROM 三总式"));
     insertRows(QStringLiteral("三总式 (ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额)"), rows);
     transaction.commit();
     return rows;

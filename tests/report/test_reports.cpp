@@ -180,12 +180,10 @@ private slots:
         // The general ledger prints its own title; an empty or non-numeric margin keeps the
         // layout's margin, never its landscape paper.
         output.view = LedgerView::GeneralLedger;
-        execute(u"DELETE FROM 三总式"_s);
         buildGeneralLedger(kYear, u"1001"_s, u"借"_s);
         for (const QString& margin : {u"abc"_s, QString()}) {
             output.leftMarginCm = margin;
             setPrinterOrientation(Portrait);
-            execute(u"DELETE FROM 三栏帐页"_s);
             outputLedgerReport(output, false);
             QCOMPARE(layout().section(u'|', 1, 3) + u'|' + QString::number(printerOrientation() == Landscape), u"1100|横|总 分 类 帐|1"_s);
         }
