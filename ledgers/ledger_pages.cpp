@@ -146,4 +146,10 @@ int buildLedgerPages(PagedLedger ledger)
     return pageCount;
 }
 
+RecordSet printedLedgerPages(PagedLedger ledger)
+{
+    buildLedgerPages(ledger);
+    return openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(ledgerPageTable(ledger)));
+}
+
 }  // namespace qm

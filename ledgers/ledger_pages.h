@@ -59,6 +59,8 @@ enum class PagedLedger { ThreeColumn, Quantity, FixedAsset };
 // 固累帐页), emptied first, cut into the printed pages. Returns the number of pages that hold
 // ledger lines.
 int buildLedgerPages(PagedLedger ledger);
+// Builds the page table and returns its rows in ID order, as the printed report takes them.
+RecordSet printedLedgerPages(PagedLedger ledger);
 
 QString ledgerTable(PagedLedger ledger);
 QString ledgerPageTable(PagedLedger ledger);

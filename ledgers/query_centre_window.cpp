@@ -6,7 +6,6 @@
 #include "three_column_ledger.h"
 #include "views.h"
 #include "data/controls.h"
-#include "data/database.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
 #include "data/message_box.h"
@@ -451,20 +450,9 @@ void QueryCentreWindow::exportClicked()
                     MessageButtons::YesNo)
         != MessageAnswer::Yes)
         return;
-    static const char* const statements[] = {
-        "",
-        "select * FROM 分录始表 order by ID",
-        "select * FROM 凭证汇总表 order by 1",
-        "select 科目代码,科目名称,方向,期初金额,本期借金,本期贷金,累计借金,累计贷金,期末金额 FROM 数量式余额表 order by 1",
-        "select * FROM 数量式余额表 order by 1",
-        "select 日期,字号,号码,摘要说明,借方金额,贷方金额,方向,余额 FROM 三总式 order by ID",
-        "select 日期,字号,号码,摘要说明,借方金额,贷方金额,方向,余额 FROM 三总式 order by ID",
-        "select 日期,字号,号码,摘要说明,借数,借单,借金,贷数,贷单,贷金,方向,余数,余单,余额 FROM 数量式 order by ID",
-        "select * FROM 多栏式 order by ID",
-        "select 日期,字号,号码,摘要说明,借数,借方金额,贷数,贷方金额,折旧额,方向,余数,余额 FROM 固累式 order by ID"};
-    const int mode = int(view());
-    if (mode >= 1 && mode <= 9)
-        exportRecordsetToExcel(QString::fromUtf8(statements[mode]));
+    const QString statement = viewExportStatement(view());
+    if (!statement.isEmpty())
+        exportRecordsetToExcel(statement);
 }
 
 }  // namespace qm
