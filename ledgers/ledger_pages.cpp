@@ -1,5 +1,7 @@
 #include "ledger_pages.h"
 
+#include "ledger_keys.h"
+
 #include "data/database.h"
 #include "data/update_rows.h"
 
@@ -120,7 +122,7 @@ int buildLedgerPages(PagedLedger ledger)
         case LedgerPageLine::CarriedForward:
         case LedgerPageLine::BroughtForward: {
             const bool forward = entry.kind == LedgerPageLine::CarriedForward;
-            carried.append(QJsonArray{lines.value(entry.line, 1).toString() + (forward ? u'1' : u'2'),
+            carried.append(QJsonArray{lines.value(entry.line, 1).toString() + (forward ? kCarriedForwardSuffix : kBroughtForwardSuffix),
                                       forward ? QStringLiteral("  过 次 页") : QStringLiteral("  承 前 页"), entry.page,
                                       entry.balanceLine < 0 ? QJsonValue() : QJsonValue(lines.value(entry.balanceLine, 0).toLongLong())});
             break;
@@ -139,9 +141,8 @@ int buildLedgerPages(PagedLedger ledger)
                          carriesQuantity ? QStringLiteral(", ifnull(s.余数, 0)") : QString()),
                 {QString::fromUtf8(QJsonDocument(carried).toJson(QJsonDocument::Compact))});
     }
-    // Fillers sort after every ledger ID: "814", "815", …
     for (int filler = 0; filler < fillerPages.size(); ++filler)
-        execute(QStringLiteral("INSERT INTO %1 (月, ID) VALUES (?, ?)").arg(pages), {fillerPages[filler], QString::number(814 + filler)});
+        execute(QStringLiteral("INSERT INTO %1 (月, ID) VALUES (?, ?)").arg(pages), {fillerPages[filler], fillerLineId(filler)});
     transaction.commit();
     return pageCount;
 }

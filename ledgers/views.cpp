@@ -1,5 +1,7 @@
 #include "views.h"
 
+#include "ledger_keys.h"
+
 #include "data/database.h"
 #include "data/fiscal_year.h"
 #include "data/exact_sums.h"
@@ -111,7 +113,7 @@ void buildJournal(int year, const QString& period)
     if (period.isEmpty() || period == QStringLiteral("全部"))
         insertJournal(year, QStringLiteral("length(a.代码)>0"), {});
     else if (period == QStringLiteral("年初"))
-        insertJournal(year, QStringLiteral("substr(a.ID,1,3)='800'"), {});
+        insertJournal(year, QStringLiteral("substr(a.ID,1,3)=%1").arg(sqlKey(kOpeningPeriodKey)), {});
     else
         insertMonthJournal(year, monthOfText(period).value_or(0));
 }
