@@ -1,6 +1,7 @@
 #include "detail_ledgers.h"
 
 #include "ledger_keys.h"
+#include "period_lines.h"
 
 #include "data/database.h"
 #include "data/exact_sums.h"
@@ -34,32 +35,41 @@ QVariant unitPrice(const QVariant& amount, double quantity)
     return QString::number(amount.toDouble() / quantity, 'f', 3);
 }
 
-// Month totals and cumulative lines over the month keys of `lines`, in one statement, so that
-// `lines` may read the table being written: quantities summed as they are, amounts exactly and
-// rounded to the cent.
+// Month totals and year-to-date lines over the month keys of `lines`: quantities summed as they
+// are, amounts exactly and rounded to the cent.
 void insertMonthAndYearLines(const QString& table, const QString& lines, const QStringList& quantities,
                              const QStringList& amounts)
 {
-    QStringList monthSums;
-    QStringList monthValues;
-    QStringList yearValues;
-    for (const QString& column : quantities) {
-        monthSums << QStringLiteral("sum(%1) AS %1").arg(column);
-        monthValues << column;
-        yearValues << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
+    QStringList sums;
+    for (const QString& column : quantities)
+        sums << QStringLiteral("sum(%1)").arg(column);
+    for (const QString& column : amounts)
+        sums << QStringLiteral("sum(%1)").arg(thousandthsOf(column));
+    const RecordSet months = openRecordset(
+        QStringLiteral("SELECT substr(ID,1,3), %1 FROM (%2) GROUP BY 1").arg(sums.join(QStringLiteral(", ")), lines));
+    std::map<QByteArray, PeriodSums> periods;
+    for (const auto month : months) {
+        PeriodSums& period = periods[month[0].toString().toUtf8()];
+        for (int column = 0; column < int(quantities.size()); ++column) {
+            const QVariant sum = month[1 + column];
+            period.quantities.push_back(sum.isNull() ? std::nullopt : std::optional<double>(sum.toDouble()));
+        }
+        for (int column = 0; column < int(amounts.size()); ++column) {
+            const QVariant sum = month[1 + int(quantities.size()) + column];
+            period.amounts.push_back(sum.isNull() ? std::nullopt : std::optional<qint64>(sum.toLongLong()));
+        }
     }
-    for (const QString& column : amounts) {
-        monthSums << QStringLiteral("sum(%1) AS %2").arg(thousandthsOf(column), column);
-        monthValues << centsOfThousandths(column);
-        yearValues << centsOfThousandths(QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column));
+    QStringList placeholders(2 + quantities.size() + amounts.size(), QStringLiteral("?"));
+    const QString insert = QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) VALUES (%3)")
+                               .arg(table, (quantities + amounts).join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", ")));
+    for (const PeriodLine& line : monthAndYearLines(periods, kMonthTotalSuffix, kYearToDateSuffix)) {
+        QVariantList values{QString::fromUtf8(line.id), line.label};
+        for (const std::optional<double>& quantity : line.sums.quantities)
+            values << (quantity ? QVariant(*quantity) : QVariant());
+        for (const std::optional<qint64>& amount : line.sums.amounts)
+            values << (amount ? QVariant(double(centsOfThousandths(*amount)) / 100.0) : QVariant());
+        execute(insert, values);
     }
-    execute(QStringLiteral("WITH months AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1) "
-                           "INSERT INTO %3 (ID, 摘要说明, %4) SELECT 月份 || %7, %8, %5 FROM months "
-                           "UNION ALL SELECT 月份 || %9, %10, %6 FROM months")
-                .arg(monthSums.join(QStringLiteral(", ")), lines, table, (quantities + amounts).join(QStringLiteral(", ")),
-                     monthValues.join(QStringLiteral(", ")), yearValues.join(QStringLiteral(", ")), sqlKey(kMonthTotalSuffix),
-                     sqlText(monthTotalLabel()), sqlKey(kYearToDateSuffix))
-                .arg(sqlText(yearToDateLabel())));
 }
 
 QString multiColumnSide(const QString& code, const QString& direction)

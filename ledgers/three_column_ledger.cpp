@@ -1,6 +1,7 @@
 #include "three_column_ledger.h"
 
 #include "ledger_keys.h"
+#include "period_lines.h"
 
 #include "data/database.h"
 #include "data/exact_sums.h"
@@ -101,20 +102,12 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
         std::optional<qint64> credit;
         bool carry = false;
     };
+    std::map<QByteArray, PeriodSums> periods;
+    for (const auto& [month, sums] : months)
+        periods[month].amounts = {sums.first, sums.second};
     std::vector<Total> totals;
-    if (!monthSuffix.isEmpty()) {
-        for (const auto& [month, sums] : months)
-            totals.push_back({month + monthSuffix, monthTotalLabel(), sums.first, sums.second});
-    }
-    std::optional<qint64> yearDebit;
-    std::optional<qint64> yearCredit;
-    for (const auto& [month, sums] : months) {
-        if (sums.first)
-            yearDebit = yearDebit.value_or(0) + *sums.first;
-        if (sums.second)
-            yearCredit = yearCredit.value_or(0) + *sums.second;
-        totals.push_back({month + yearSuffix, yearToDateLabel(), yearDebit, yearCredit});
-    }
+    for (const PeriodLine& line : monthAndYearLines(periods, monthSuffix, yearSuffix))
+        totals.push_back({line.id, line.label, line.sums.amounts[0], line.sums.amounts[1]});
     totals.push_back({carryId, QStringLiteral("结转下年"), std::nullopt, std::nullopt, true});
     std::stable_sort(totals.begin(), totals.end(), [](const Total& a, const Total& b) {
         return compareCells(textCell(a.id), textCell(b.id), true) < 0;
