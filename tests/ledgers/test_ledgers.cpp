@@ -560,7 +560,12 @@ private slots:
             builder.build();
             QCOMPARE(rowsAsText(rows), once);
         }
-        QCOMPARE(columnText(quantityLedgerRows(), u"余额"_s), u"0.13 0.23 0.43 - - 0.43"_s);
+        // Month total and year to date once each: 0.1 + 0.2 exactly, two units.
+        const RecordSet quantity = quantityLedgerRows();
+        QCOMPARE(QStringList({columnText(quantity, u"ID"_s), columnText(quantity, u"贷数"_s), columnText(quantity, u"贷金"_s),
+                              columnText(quantity, u"余额"_s)}),
+                 (QStringList{u"8000 8030001001 8030002001 8039999998 8039999999 813"_s, u"- 1 1 2 2 -"_s, u"- 0.1 0.2 0.3 0.3 -"_s,
+                              u"0.13 0.23 0.43 - - 0.43"_s}));
         QCOMPARE(columnText(fixedAssetLedgerRows(), u"余额"_s), u"900 899.88 - - 899.88"_s);
 
         // A refused fixed-asset ledger leaves no earlier one behind.
