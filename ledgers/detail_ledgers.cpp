@@ -166,13 +166,15 @@ QString depreciationTwin(const QString& code)
 
 std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction)
 {
+    Transaction transaction;
     execute(QStringLiteral("DELETE FROM 固累式"));
-    if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701"))
+    if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701")) {
+        transaction.commit();
         return Message{QStringLiteral("只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"), QStringLiteral("QM505"),
                        MessageIcon::Stop};
+    }
     const QString table = entryTableName(year);
     const QString twin = depreciationTwin(code);
-    Transaction transaction;
     const RecordSet opening = openRecordset(
         QStringLiteral("SELECT sum(数量), sum(%1), sum(%2) FROM %3 WHERE 代码 IN (?, ?) AND substr(ID,1,3)=%4")
             .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")), table, sqlKey(kOpeningPeriodKey)),
