@@ -1,5 +1,8 @@
 #include "detail_ledgers.h"
 
+#include "ledger_keys.h"
+#include "period_lines.h"
+
 #include "data/database.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
@@ -32,30 +35,41 @@ QVariant unitPrice(const QVariant& amount, double quantity)
     return QString::number(amount.toDouble() / quantity, 'f', 3);
 }
 
-// Month totals and cumulative lines over the month keys of `lines`, in one statement, so that
-// `lines` may read the table being written: quantities summed as they are, amounts exactly and
-// rounded to the cent.
+// Month totals and year-to-date lines over the month keys of `lines`: quantities summed as they
+// are, amounts exactly and rounded to the cent.
 void insertMonthAndYearLines(const QString& table, const QString& lines, const QStringList& quantities,
                              const QStringList& amounts)
 {
-    QStringList monthSums;
-    QStringList monthValues;
-    QStringList yearValues;
-    for (const QString& column : quantities) {
-        monthSums << QStringLiteral("sum(%1) AS %1").arg(column);
-        monthValues << column;
-        yearValues << QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column);
+    QStringList sums;
+    for (const QString& column : quantities)
+        sums << QStringLiteral("sum(%1)").arg(column);
+    for (const QString& column : amounts)
+        sums << QStringLiteral("sum(%1)").arg(thousandthsOf(column));
+    const RecordSet months = openRecordset(
+        QStringLiteral("SELECT substr(ID,1,3), %1 FROM (%2) GROUP BY 1").arg(sums.join(QStringLiteral(", ")), lines));
+    std::map<QByteArray, PeriodSums> periods;
+    for (const auto month : months) {
+        PeriodSums& period = periods[month[0].toString().toUtf8()];
+        for (int column = 0; column < int(quantities.size()); ++column) {
+            const QVariant sum = month[1 + column];
+            period.quantities.push_back(sum.isNull() ? std::nullopt : std::optional<double>(sum.toDouble()));
+        }
+        for (int column = 0; column < int(amounts.size()); ++column) {
+            const QVariant sum = month[1 + int(quantities.size()) + column];
+            period.amounts.push_back(sum.isNull() ? std::nullopt : std::optional<qint64>(sum.toLongLong()));
+        }
     }
-    for (const QString& column : amounts) {
-        monthSums << QStringLiteral("sum(%1) AS %2").arg(thousandthsOf(column), column);
-        monthValues << centsOfThousandths(column);
-        yearValues << centsOfThousandths(QStringLiteral("sum(%1) OVER (ORDER BY 月份)").arg(column));
+    QStringList placeholders(2 + quantities.size() + amounts.size(), QStringLiteral("?"));
+    const QString insert = QStringLiteral("INSERT INTO %1 (ID, 摘要说明, %2) VALUES (%3)")
+                               .arg(table, (quantities + amounts).join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", ")));
+    for (const PeriodLine& line : monthAndYearLines(periods, kMonthTotalSuffix, kYearToDateSuffix)) {
+        QVariantList values{QString::fromUtf8(line.id), line.label};
+        for (const std::optional<double>& quantity : line.sums.quantities)
+            values << (quantity ? QVariant(*quantity) : QVariant());
+        for (const std::optional<qint64>& amount : line.sums.amounts)
+            values << (amount ? QVariant(double(centsOfThousandths(*amount)) / 100.0) : QVariant());
+        execute(insert, values);
     }
-    execute(QStringLiteral("WITH months AS MATERIALIZED (SELECT substr(ID,1,3) AS 月份, %1 FROM (%2) GROUP BY 1) "
-                           "INSERT INTO %3 (ID, 摘要说明, %4) SELECT 月份 || '9999998', ' 本月合计', %5 FROM months "
-                           "UNION ALL SELECT 月份 || '9999999', ' 本年累计', %6 FROM months")
-                .arg(monthSums.join(QStringLiteral(", ")), lines, table, (quantities + amounts).join(QStringLiteral(", ")),
-                     monthValues.join(QStringLiteral(", ")), yearValues.join(QStringLiteral(", "))));
 }
 
 QString multiColumnSide(const QString& code, const QString& direction)
@@ -78,7 +92,7 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
     const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
                                                       thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
     Transaction transaction;
-    const QVariant lastBefore = scalar(QStringLiteral("SELECT ifnull(max(rowid), 0) FROM 数量式"));
+    execute(QStringLiteral("DELETE FROM 数量式"));
     // One reading of the entries writes the opening line and the lines after it in ledger order,
     // each with its balance in the account's direction: the amount the exact running sum rounded
     // to the cent, "平" and no amount where it comes to nothing at the cent; the quantity summed
@@ -86,26 +100,25 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
     execute(QStringLiteral(
                 "WITH lines AS MATERIALIZED (SELECT ID, 日期, 字号, 号码, 摘要说明, 数量, iif(贷方金额 IS NULL, 数量, NULL) AS 借数, "
                 "借方金额, iif(借方金额 IS NULL, 数量, NULL) AS 贷数, 贷方金额, %2 AS net FROM %1 "
-                "WHERE 代码=:code AND substr(ID,1,3)>='800'), "
-                "ledger AS (SELECT '8000' AS ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, '年初余额' AS 摘要说明, NULL AS 借数, "
+                "WHERE 代码=:code AND substr(ID,1,3)>=%3), "
+                "ledger AS (SELECT %4 AS ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, '年初余额' AS 摘要说明, NULL AS 借数, "
                 "NULL AS 借方金额, NULL AS 贷数, NULL AS 贷方金额, :sign * ifnull(sum(net), 0) AS 厘, "
-                ":sign * ifnull(sum(iif(借方金额 IS NULL, -数量, 数量)), 0) AS 数 FROM lines WHERE substr(ID,1,3)='800' "
+                ":sign * ifnull(sum(iif(借方金额 IS NULL, -数量, 数量)), 0) AS 数 FROM lines WHERE substr(ID,1,3)=%3 "
                 "UNION ALL SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, :sign * net, "
-                ":sign * (ifnull(借数,0) - ifnull(贷数,0)) FROM lines WHERE substr(ID,1,3)>'800') "
+                ":sign * (ifnull(借数,0) - ifnull(贷数,0)) FROM lines WHERE substr(ID,1,3)>%3) "
                 "INSERT INTO 数量式 (ID, 日期, 字号, 号码, 摘要说明, 借数, 借金, 贷数, 贷金, 方向, 余数, 余额) "
                 "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, iif(分=0, '平', :direction), 数, "
                 "iif(分=0, NULL, 分 / 100.0) FROM (SELECT *, (厘 + iif(厘<0, -5, 5)) / 10 AS 分 FROM ("
                 "SELECT ID, 日期, 字号, 号码, 摘要说明, 借数, 借方金额, 贷数, 贷方金额, sum(厘) OVER running AS 厘, "
                 "sum(数) OVER running AS 数 FROM ledger "
                 "WINDOW running AS (ORDER BY ID COLLATE NOCASE, 号码 ROWS UNBOUNDED PRECEDING)))")
-                .arg(entryTableName(year), net),
+                .arg(entryTableName(year), net, sqlKey(kOpeningPeriodKey), sqlKey(kOpeningLineId)),
             QVariantMap{{QStringLiteral(":code"), code}, {QStringLiteral(":sign"), sign}, {QStringLiteral(":direction"), direction}});
 
     // The unit prices, and the quantity summed again here so that it stays the sum taken line by
     // line whatever way the database adds.
     const RecordSet lines = openRecordset(
-        QStringLiteral("SELECT rowid, 借数, 贷数, 借金, 贷金, 余数, 余额 FROM 数量式 WHERE rowid>? ORDER BY ID, 号码, rowid"),
-        {lastBefore});
+        QStringLiteral("SELECT rowid, 借数, 贷数, 借金, 贷金, 余数, 余额 FROM 数量式 ORDER BY ID, 号码, rowid"));
     std::vector<QVariantList> prices;
     prices.reserve(std::size_t(lines.count()));
     double quantity = 0;
@@ -127,10 +140,12 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
                           quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3))});
     }
     updateRows(QStringLiteral("数量式"), {QStringLiteral("借单"), QStringLiteral("贷单"), QStringLiteral("余单")}, prices);
-    execute(QStringLiteral("UPDATE 数量式 SET 余数=NULL WHERE rowid>? AND abs(余数)<0.01"), {lastBefore});
-    insertMonthAndYearLines(QStringLiteral("数量式"), QStringLiteral("SELECT * FROM 数量式 WHERE substr(ID,1,3)>'800'"),
+    execute(QStringLiteral("UPDATE 数量式 SET 余数=NULL WHERE abs(余数)<0.01"));
+    insertMonthAndYearLines(QStringLiteral("数量式"),
+                            QStringLiteral("SELECT * FROM 数量式 WHERE substr(ID,1,3)>%1").arg(sqlKey(kOpeningPeriodKey)),
                             {QStringLiteral("借数"), QStringLiteral("贷数")}, {QStringLiteral("借金"), QStringLiteral("贷金")});
-    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"), {quantity, shown});
+    execute(QStringLiteral("INSERT INTO 数量式 (ID, 摘要说明, 余数, 余额) VALUES (%1, '结转下年', ?, ?)").arg(sqlKey(kCarryForwardId)),
+            {quantity, shown});
     transaction.commit();
 }
 
@@ -151,15 +166,18 @@ QString depreciationTwin(const QString& code)
 
 std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction)
 {
-    if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701"))
+    Transaction transaction;
+    execute(QStringLiteral("DELETE FROM 固累式"));
+    if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701")) {
+        transaction.commit();
         return Message{QStringLiteral("只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"), QStringLiteral("QM505"),
                        MessageIcon::Stop};
+    }
     const QString table = entryTableName(year);
     const QString twin = depreciationTwin(code);
-    Transaction transaction;
     const RecordSet opening = openRecordset(
-        QStringLiteral("SELECT sum(数量), sum(%1), sum(%2) FROM %3 WHERE 代码 IN (?, ?) AND substr(ID,1,3)='800'")
-            .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")), table),
+        QStringLiteral("SELECT sum(数量), sum(%1), sum(%2) FROM %3 WHERE 代码 IN (?, ?) AND substr(ID,1,3)=%4")
+            .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")), table, sqlKey(kOpeningPeriodKey)),
         {code, twin});
     double quantity = opening.value(0, 0).toDouble();
     const auto amountOf = [](qint64 thousandths) { return double(centsOfThousandths(thousandths)) / 100.0; };
@@ -168,18 +186,19 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
     // The net value in exact thousandths; shown rounded to the cent.
     qint64 value = opening.value(0, 1).toLongLong() - opening.value(0, 2).toLongLong();
     execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
-                           "VALUES ('8000000000', '年初余额', ?, ?, ?, ?, ?, ?)"),
+                           "VALUES (%1, '年初余额', ?, ?, ?, ?, ?, ?)").arg(sqlKey(kFixedAssetOpeningLineId)),
             {quantity, cost, depreciation, direction, quantity, amountOf(value)});
     execute(QStringLiteral("INSERT INTO 固累式 (代码, ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借方金额, 贷方金额, 方向) "
                            "SELECT 代码, ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), "
                            "iif(借方金额 IS NULL, 数量, NULL), 借方金额, 贷方金额, ? FROM %1 "
-                           "WHERE 代码 IN (?, ?) AND substr(ID,1,3)>'800'").arg(table),
+                           "WHERE 代码 IN (?, ?) AND substr(ID,1,3)>%2").arg(table, sqlKey(kOpeningPeriodKey)),
             {direction, code, twin});
     // Cost and depreciation alike move the net value up on the debit and down on the credit.
     const RecordSet entries = openRecordset(
-        QStringLiteral("SELECT rowid, 借数, 贷数, %1 FROM 固累式 WHERE substr(ID,1,3)>'800' ORDER BY ID, 号码")
+        QStringLiteral("SELECT rowid, 借数, 贷数, %1 FROM 固累式 WHERE substr(ID,1,3)>%2 ORDER BY ID, 号码")
             .arg(QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                               thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")))));
+                                               thousandthsOf(QStringLiteral("ifnull(贷方金额,0)"))),
+                 sqlKey(kOpeningPeriodKey)));
     for (const auto entry : entries) {
         value += entry[3].toLongLong();
         quantity += entry[1].toDouble() - entry[2].toDouble();
@@ -192,10 +211,11 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                            "贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'"));
     if (!entries.isEmpty()) {
         insertMonthAndYearLines(QStringLiteral("固累式"),
-                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>'800' AND 代码 IS NOT NULL"),
+                                QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>%1 AND 代码 IS NOT NULL")
+                                    .arg(sqlKey(kOpeningPeriodKey)),
                                 {QStringLiteral("借数"), QStringLiteral("贷数")},
                                 {QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
-        execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES ('813', '结转下年', ?, ?)"),
+        execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES (%1, '结转下年', ?, ?)").arg(sqlKey(kCarryForwardId)),
                 {quantity, amountOf(value)});
     }
     transaction.commit();
@@ -324,9 +344,9 @@ std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, in
     std::vector<TotalLine> totals;
     std::set<QByteArray> months;
     for (const auto& [group, sums] : groups) {
-        totals.push_back({group.first + "9999997", group.second, QStringLiteral("本月合计").toUtf8(), amountOf(sums.debit, sums.hasDebit),
+        totals.push_back({group.first + kMultiColumnMonthSuffix, group.second, multiColumnMonthTotalLabel().toUtf8(), amountOf(sums.debit, sums.hasDebit),
                           amountOf(sums.credit, sums.hasCredit)});
-        if (group.first > QByteArray("800"))
+        if (group.first > QByteArray(kOpeningPeriodKey))
             months.insert(group.first);
     }
     const std::size_t columnCount = std::size_t(columns);
@@ -343,7 +363,7 @@ std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, in
             inBalance[column] = true;
             balance[column].debit += sums.debit;
             balance[column].credit += sums.credit;
-            if (group.first == QByteArray("800"))
+            if (group.first == QByteArray(kOpeningPeriodKey))
                 continue;
             inYear[column] = true;
             yearToDate[column].debit += sums.debit;
@@ -354,17 +374,17 @@ std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, in
         for (std::size_t column = 0; column < columnCount; ++column) {
             const Thousandths& upToKey = yearToDate[column];
             if (inYear[column])
-                totals.push_back({key + "9999998", int(column), QStringLiteral("本年累计").toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
+                totals.push_back({key + kMultiColumnYearToDateSuffix, int(column), multiColumnYearToDateLabel().toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
                                   amountOf(upToKey.credit, upToKey.hasCredit)});
             if (!inBalance[column])
                 continue;
             const Thousandths& sums = balance[column];
             if (side == QStringLiteral("debit"))
-                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
+                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
             else if (side == QStringLiteral("both"))
-                totals.push_back({key + "9999999", int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
+                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
             else
-                totals.push_back({key + "9999999", int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
+                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
         }
     }
     return totals;
@@ -510,7 +530,8 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     const int sign = debitParent ? 1 : -1;
     const QByteArray directionText = direction.toUtf8();
     const QByteArray level = QStringLiteral("平").toUtf8();
-    const QByteArray firstKept("8009");
+    // The opening lines stay out; their totals, under the opening key and nines, are shown.
+    const QByteArray firstKept = QByteArray(kOpeningPeriodKey) + '9';
     std::vector<double> balances(std::size_t(entries.count()));
     std::vector<qint64> runningThousandths(std::size_t(entries.count()));
     std::vector<bool> levelLines(std::size_t(entries.count()));
@@ -570,8 +591,8 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     std::merge(entryPieces.begin(), entryPieces.end(), totalPieces.begin(), totalPieces.end(), pieces.begin(), byId);
 
     CentRounder round;
-    const QByteArray openingTotal("8009999997");
-    const QByteArray yearEndMark("999999");
+    const QByteArray openingTotal = QByteArray(kOpeningPeriodKey) + kMultiColumnMonthSuffix;
+    const QByteArray yearEndMark(kTotalLineMark);
     const QByteArray openingSummary = QStringLiteral("年初余额").toUtf8();
     RecordSet result(fields);
     std::vector<std::optional<double>> cells(std::size_t(subAccounts.count()));
@@ -656,7 +677,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
             else
                 result.appendNull();
         };
-        const bool opening = id.bytes >= 4 && std::memcmp(id.utf8, "8009", 4) == 0;
+        const bool opening = id.bytes >= firstKept.size() && std::memcmp(id.utf8, firstKept.constData(), std::size_t(firstKept.size())) == 0;
         result.appendText(id.utf8, id.bytes);
         for (int kept = 0; kept < 3; ++kept) {
             if (bestRow[kept] >= 0)

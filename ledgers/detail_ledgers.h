@@ -1,7 +1,8 @@
 #pragma once
 
 // The quantity ledger (数量式), the fixed-asset ledger (固累式) and the multi-column ledger
-// (多栏式1 and 多栏式) of one account.
+// (多栏式1 and 多栏式) of one account. Each builder empties its tables first: they hold the
+// latest ledger only.
 
 #include "data/message.h"
 #include "data/record_set.h"
@@ -15,7 +16,7 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
 RecordSet quantityLedgerRows();
 
 // The account with its accumulated-depreciation twin (fourth digit 2); only accounts under 1601
-// and 1701 are accepted.
+// and 1701 are accepted, any other leaves 固累式 empty.
 QString depreciationTwin(const QString& code);
 std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction);
 RecordSet fixedAssetLedgerRows();

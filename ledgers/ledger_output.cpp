@@ -3,7 +3,6 @@
 #include "ledger_pages.h"
 #include "ledger_workbook.h"
 #include "views.h"
-#include "data/database.h"
 #include "data/db_error.h"
 #include "data/login.h"
 #include "data/message_box.h"
@@ -60,9 +59,7 @@ void applyLeftMargin(ReportLayout& layout, const QString& centimetres)
 
 void printPaged(PagedLedger ledger, ReportLayout layout, const LedgerOutput& output, bool preview)
 {
-    execute(QStringLiteral("DELETE FROM ") + ledgerPageTable(ledger));
-    buildLedgerPages(ledger);
-    const RecordSet rows = openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(ledgerPageTable(ledger)));
+    const RecordSet rows = printedLedgerPages(ledger);
     applyLeftMargin(layout, output.leftMarginCm);
     orientReport(layout, Landscape);
     outputReport(layout, rows, preview);
@@ -328,7 +325,6 @@ void outputLedgerReport(const LedgerOutput& output, bool preview)
 void exportLedgerPages(const LedgerOutput& output)
 {
     LedgerPagesKind kind;
-    QString statement;
     LedgerPagesHeader header;
     header.year = headingYear();
     const QString accountLine = QStringLiteral("科目名称:") + output.code + QLatin1Char(' ') + output.fullName;
@@ -338,7 +334,6 @@ void exportLedgerPages(const LedgerOutput& output)
         if (output.code.isEmpty())
             return;
         kind = LedgerPagesKind::ThreeColumn;
-        statement = QStringLiteral("SELECT * FROM 三总式 ORDER BY ID");
         header.title = output.levelOneName + (output.detailFormat ? QStringLiteral("   明细帐") : QStringLiteral("   总分类帐"));
         header.left = accountLine;
         break;
@@ -346,20 +341,18 @@ void exportLedgerPages(const LedgerOutput& output)
         if (output.code.isEmpty())
             return;
         kind = LedgerPagesKind::Quantity;
-        statement = QStringLiteral("SELECT * FROM 数量式 ORDER BY ID");
         header.title = output.levelOneName + QStringLiteral("   明细帐");
         header.left = accountLine;
         break;
     case LedgerView::MultiColumnLedger:
         kind = LedgerPagesKind::MultiColumn;
-        statement = QStringLiteral("SELECT * FROM 多栏式 ORDER BY ID");
         header.title = output.fullName + QStringLiteral("   明细帐");
         header.left = QStringLiteral("单位名称:") + settings().unitName;
         break;
     default:
         return;
     }
-    const std::optional<RecordSet> rows = rowsToExport(statement);
+    const std::optional<RecordSet> rows = rowsToExport(ledgerPagesStatement(kind));
     if (!rows)
         return;
     exportWorkbook([&](const QString& path) {

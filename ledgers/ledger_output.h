@@ -4,15 +4,11 @@
 
 #include <QString>
 
+#include "ledger_view.h"
 #include "data/record_set.h"
 #include "report/report.h"
 
 namespace qm {
-
-enum class LedgerView {
-    None = 0, Journal = 1, AccountSummary = 2, AmountBalance = 3, QuantityBalance = 4, DetailLedger = 5,
-    GeneralLedger = 6, QuantityLedger = 7, MultiColumnLedger = 8, FixedAssetLedger = 9
-};
 
 struct LedgerOutput {
     LedgerView view = LedgerView::None;

@@ -1,5 +1,7 @@
 #include "ledger_pages.h"
 
+#include "ledger_keys.h"
+
 #include "data/database.h"
 #include "data/update_rows.h"
 
@@ -85,6 +87,14 @@ QVector<LedgerPageLine> cutLedgerPages(const RecordSet& ledger, const LedgerPagi
     return cut;
 }
 
+void clearLedger(PagedLedger ledger)
+{
+    Transaction transaction;
+    execute(QStringLiteral("DELETE FROM ") + ledgerTable(ledger));
+    execute(QStringLiteral("DELETE FROM ") + ledgerPageTable(ledger));
+    transaction.commit();
+}
+
 int buildLedgerPages(PagedLedger ledger)
 {
     const QString source = ledgerTable(ledger);
@@ -96,6 +106,7 @@ int buildLedgerPages(PagedLedger ledger)
     const QString list = columns.join(QStringLiteral(", "));
 
     Transaction transaction;
+    execute(QStringLiteral("DELETE FROM ") + pages);
     // 顺序 is each line's rank in the text order of ID.
     execute(QStringLiteral("INSERT INTO %1 (%2, 顺序) SELECT %2, row_number() OVER (ORDER BY ID) FROM %3")
                 .arg(pages, list, source));
@@ -119,7 +130,7 @@ int buildLedgerPages(PagedLedger ledger)
         case LedgerPageLine::CarriedForward:
         case LedgerPageLine::BroughtForward: {
             const bool forward = entry.kind == LedgerPageLine::CarriedForward;
-            carried.append(QJsonArray{lines.value(entry.line, 1).toString() + (forward ? u'1' : u'2'),
+            carried.append(QJsonArray{lines.value(entry.line, 1).toString() + (forward ? kCarriedForwardSuffix : kBroughtForwardSuffix),
                                       forward ? QStringLiteral("  过 次 页") : QStringLiteral("  承 前 页"), entry.page,
                                       entry.balanceLine < 0 ? QJsonValue() : QJsonValue(lines.value(entry.balanceLine, 0).toLongLong())});
             break;
@@ -138,11 +149,16 @@ int buildLedgerPages(PagedLedger ledger)
                          carriesQuantity ? QStringLiteral(", ifnull(s.余数, 0)") : QString()),
                 {QString::fromUtf8(QJsonDocument(carried).toJson(QJsonDocument::Compact))});
     }
-    // Fillers sort after every ledger ID: "814", "815", …
     for (int filler = 0; filler < fillerPages.size(); ++filler)
-        execute(QStringLiteral("INSERT INTO %1 (月, ID) VALUES (?, ?)").arg(pages), {fillerPages[filler], QString::number(814 + filler)});
+        execute(QStringLiteral("INSERT INTO %1 (月, ID) VALUES (?, ?)").arg(pages), {fillerPages[filler], fillerLineId(filler)});
     transaction.commit();
     return pageCount;
+}
+
+RecordSet printedLedgerPages(PagedLedger ledger)
+{
+    buildLedgerPages(ledger);
+    return openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(ledgerPageTable(ledger)));
 }
 
 }  // namespace qm

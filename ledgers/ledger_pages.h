@@ -56,9 +56,13 @@ QVector<LedgerPageLine> cutLedgerPages(const RecordSet& ledger, const LedgerPagi
 enum class PagedLedger { ThreeColumn, Quantity, FixedAsset };
 
 // Copies the ledger's table (三总式, 数量式 or 固累式) into its page table (三栏帐页, 数量帐页,
-// 固累帐页), which the caller has emptied, cut into the printed pages. Returns the number of
-// pages that hold ledger lines.
+// 固累帐页), emptied first, cut into the printed pages. Returns the number of pages that hold
+// ledger lines.
 int buildLedgerPages(PagedLedger ledger);
+// Empties a ledger's work table and its page table.
+void clearLedger(PagedLedger ledger);
+// Builds the page table and returns its rows in ID order, as the printed report takes them.
+RecordSet printedLedgerPages(PagedLedger ledger);
 
 QString ledgerTable(PagedLedger ledger);
 QString ledgerPageTable(PagedLedger ledger);

@@ -106,6 +106,16 @@ QVector<Merge> headerMerges(LedgerPagesKind kind, int columns)
 
 }  // namespace
 
+QString ledgerPagesStatement(LedgerPagesKind kind)
+{
+    switch (kind) {
+    case LedgerPagesKind::ThreeColumn: return QStringLiteral("SELECT * FROM 三总式 ORDER BY ID");
+    case LedgerPagesKind::Quantity: return QStringLiteral("SELECT * FROM 数量式 ORDER BY ID");
+    case LedgerPagesKind::MultiColumn: return QStringLiteral("SELECT * FROM 多栏式 ORDER BY ID");
+    }
+    return QString();
+}
+
 LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source)
 {
     const int columns = source.fieldCount() - 1;

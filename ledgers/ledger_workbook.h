@@ -20,6 +20,9 @@ struct LedgerPagesSheet {
     QVector<int> pageBreaks;          // rows (from 0) that begin a new printed page
 };
 
+// The statement that reads the ledger's table in ID order, for layOutLedgerPages().
+QString ledgerPagesStatement(LedgerPagesKind kind);
+
 // `source` is the ledger table read in ID order, its first column ID.
 LedgerPagesSheet layOutLedgerPages(LedgerPagesKind kind, const RecordSet& source);
 

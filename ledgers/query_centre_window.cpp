@@ -2,11 +2,11 @@
 
 #include "account_picker.h"
 #include "detail_ledgers.h"
+#include "ledger_pages.h"
 #include "ledger_account.h"
 #include "three_column_ledger.h"
 #include "views.h"
 #include "data/controls.h"
-#include "data/database.h"
 #include "data/dialog_runner.h"
 #include "data/login.h"
 #include "data/message_box.h"
@@ -307,8 +307,8 @@ void QueryCentreWindow::quantityBalanceClicked()
 
 void QueryCentreWindow::queryClicked()
 {
-    execute(QStringLiteral("DELETE FROM 三总式"));
-    execute(QStringLiteral("DELETE FROM 三栏帐页"));
+    // The three-column tables are emptied whatever the format, the others before their own build.
+    clearLedger(PagedLedger::ThreeColumn);
     const LedgerFormat chosen = format();
     if (chosen == LedgerFormat::None) {
         showMessage(QStringLiteral("请选择帐簿格式"));
@@ -331,8 +331,7 @@ void QueryCentreWindow::queryClicked()
         break;
     case LedgerFormat::Quantity:
         setView(LedgerView::QuantityLedger);
-        execute(QStringLiteral("DELETE FROM 数量式"));
-        execute(QStringLiteral("DELETE FROM 数量帐页"));
+        clearLedger(PagedLedger::Quantity);
         buildQuantityLedger(year, code, direction);
         showInResultGrid(m_grid, quantityLedgerRows(), kQuantityLayout);
         showCount(QStringLiteral("数量式  明细帐   共"));
@@ -345,8 +344,7 @@ void QueryCentreWindow::queryClicked()
         showCount(QStringLiteral("多栏式  明细帐   共"));
         break;
     case LedgerFormat::FixedAsset:
-        execute(QStringLiteral("DELETE FROM 固累式"));
-        execute(QStringLiteral("DELETE FROM 固累帐页"));
+        clearLedger(PagedLedger::FixedAsset);
         setView(LedgerView::FixedAssetLedger);
         if (const auto refusal = buildFixedAssetLedger(year, code, direction))
             showMessage(*refusal);
@@ -462,20 +460,9 @@ void QueryCentreWindow::exportClicked()
                     MessageButtons::YesNo)
         != MessageAnswer::Yes)
         return;
-    static const char* const statements[] = {
-        "",
-        "select * FROM 分录始表 order by ID",
-        "select * FROM 凭证汇总表 order by 1",
-        "select 科目代码,科目名称,方向,期初金额,本期借金,本期贷金,累计借金,累计贷金,期末金额 FROM 数量式余额表 order by 1",
-        "select * FROM 数量式余额表 order by 1",
-        "select 日期,字号,号码,摘要说明,借方金额,贷方金额,方向,余额 FROM 三总式 order by ID",
-        "select 日期,字号,号码,摘要说明,借方金额,贷方金额,方向,余额 FROM 三总式 order by ID",
-        "select 日期,字号,号码,摘要说明,借数,借单,借金,贷数,贷单,贷金,方向,余数,余单,余额 FROM 数量式 order by ID",
-        "select * FROM 多栏式 order by ID",
-        "select 日期,字号,号码,摘要说明,借数,借方金额,贷数,贷方金额,折旧额,方向,余数,余额 FROM 固累式 order by ID"};
-    const int mode = int(view());
-    if (mode >= 1 && mode <= 9)
-        exportRecordsetToExcel(QString::fromUtf8(statements[mode]));
+    const QString statement = viewExportStatement(view());
+    if (!statement.isEmpty())
+        exportRecordsetToExcel(statement);
 }
 
 }  // namespace qm

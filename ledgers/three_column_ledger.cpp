@@ -1,11 +1,15 @@
 #include "three_column_ledger.h"
 
+#include "ledger_keys.h"
+#include "period_lines.h"
+
 #include "data/database.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/value_order.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <vector>
@@ -32,16 +36,17 @@ const QString kLineThousandths = QStringLiteral("%1 AS 借厘, %2 AS 贷厘")
 // with the last balance. A balance is the exact running sum in ledger order (ID, then 号码, or
 // the date when `byDate`), rounded to the cent, never a sum of rounded steps; "平" and no balance
 // where it comes to nothing at the cent. The opening lines sort ahead of every later line, so one
-// running sum over all of them starts each later line from the opening net. Returns the rows of
-// 三总式 in the order the grid shows them (ID, then 号码), without reading them back.
-RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direction, const QString& monthSuffix,
-                      const QString& yearSuffix, const QString& carryId)
+// running sum over all of them starts each later line from the opening net. 三总式 holds this
+// ledger only. Returns its rows in the order the grid shows them (ID, then 号码), without reading
+// them back.
+RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direction, const QByteArray& monthSuffix,
+                      const QByteArray& yearSuffix, const QByteArray& carryId)
 {
     enum { Id, Date, Word, Number, Summary, Debit, Credit, DebitThousandths, CreditThousandths };
     const int sign = directionSign(direction);
     const QByteArray directionText = direction.toUtf8();
     const QByteArray level = QStringLiteral("平").toUtf8();
-    const QByteArray openingKey("800");
+    const QByteArray openingKey(kOpeningPeriodKey);
 
     std::vector<int> order(std::size_t(lines.count()));
     std::vector<std::pair<RecordSet::Cell, RecordSet::Cell>> keys(order.size());
@@ -97,21 +102,13 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
         std::optional<qint64> credit;
         bool carry = false;
     };
+    std::map<QByteArray, PeriodSums> periods;
+    for (const auto& [month, sums] : months)
+        periods[month].amounts = {sums.first, sums.second};
     std::vector<Total> totals;
-    if (!monthSuffix.isEmpty()) {
-        for (const auto& [month, sums] : months)
-            totals.push_back({month + monthSuffix.toUtf8(), QStringLiteral(" 本月合计"), sums.first, sums.second});
-    }
-    std::optional<qint64> yearDebit;
-    std::optional<qint64> yearCredit;
-    for (const auto& [month, sums] : months) {
-        if (sums.first)
-            yearDebit = yearDebit.value_or(0) + *sums.first;
-        if (sums.second)
-            yearCredit = yearCredit.value_or(0) + *sums.second;
-        totals.push_back({month + yearSuffix.toUtf8(), QStringLiteral(" 本年累计"), yearDebit, yearCredit});
-    }
-    totals.push_back({carryId.toUtf8(), QStringLiteral("结转下年"), std::nullopt, std::nullopt, true});
+    for (const PeriodLine& line : monthAndYearLines(periods, monthSuffix, yearSuffix))
+        totals.push_back({line.id, line.label, line.sums.amounts[0], line.sums.amounts[1]});
+    totals.push_back({carryId, QStringLiteral("结转下年"), std::nullopt, std::nullopt, true});
     std::stable_sort(totals.begin(), totals.end(), [](const Total& a, const Total& b) {
         return compareCells(textCell(a.id), textCell(b.id), true) < 0;
     });
@@ -162,7 +159,7 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
         rows.endRow();
     };
 
-    rows.appendText("8000", 4);
+    rows.appendText(kOpeningLineId, int(std::strlen(kOpeningLineId)));
     for (int field = 0; field < 3; ++field)
         rows.appendNull();
     appendText(QStringLiteral("年初余额").toUtf8());
@@ -186,6 +183,7 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
         appendTotal(totals[next++]);
 
     Transaction transaction;
+    execute(QStringLiteral("DELETE FROM 三总式"));
     insertRows(QStringLiteral("三总式 (ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, 方向, 余额)"), rows);
     transaction.commit();
     return rows;
@@ -196,10 +194,10 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
 RecordSet buildDetailLedger(int year, const QString& code, const QString& direction)
 {
     const RecordSet lines = openRecordset(
-        QStringLiteral("SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %1 FROM %2 WHERE 代码=? AND substr(ID,1,3)>='800'")
-            .arg(kLineThousandths, entryTableName(year)),
+        QStringLiteral("SELECT ID, 日期, 字号, 号码, 摘要说明, 借方金额, 贷方金额, %1 FROM %2 WHERE 代码=? AND substr(ID,1,3)>=%3")
+            .arg(kLineThousandths, entryTableName(year), sqlKey(kOpeningPeriodKey)),
         {code});
-    return writeLedger(lines, false, direction, QStringLiteral("9999998"), QStringLiteral("9999999"), QStringLiteral("813"));
+    return writeLedger(lines, false, direction, kMonthTotalSuffix, kYearToDateSuffix, kCarryForwardId);
 }
 
 RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& direction)
@@ -210,17 +208,18 @@ RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& d
     const RecordSet lines = openRecordset(
         QStringLiteral(
             "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE +代码>=? AND +代码<? AND substr(代码,1,4)=? "
-            "AND substr(ID,1,3)>='800') "
+            "AND substr(ID,1,3)>=%5) "
             "SELECT ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, NULL AS 摘要说明, NULL AS 借方金额, NULL AS 贷方金额, 借厘, 贷厘 "
-            "FROM source WHERE substr(ID,1,3)='800' "
-            "UNION ALL SELECT ID, 日期, '汇', 1, ' 本月合计', %3, %4, 借厘, 贷厘 FROM ("
-            "SELECT substr(ID,1,3) || '1' AS ID, date(strftime('%Y-%m-01', 日期), '+1 month', '-1 day') AS 日期, "
-            "sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM source WHERE substr(ID,1,3)>'800' "
+            "FROM source WHERE substr(ID,1,3)=%5 "
+            "UNION ALL SELECT ID, 日期, '汇', 1, %7, %3, %4, 借厘, 贷厘 FROM ("
+            "SELECT substr(ID,1,3) || %6 AS ID, date(strftime('%Y-%m-01', 日期), '+1 month', '-1 day') AS 日期, "
+            "sum(借厘) AS 借厘, sum(贷厘) AS 贷厘 FROM source WHERE substr(ID,1,3)>%5 "
             "GROUP BY substr(ID,1,3), strftime('%Y-%m', 日期))")
             .arg(kLineThousandths, entryTableName(year), centsOfThousandths(QStringLiteral("借厘")),
-                 centsOfThousandths(QStringLiteral("贷厘"))),
+                 centsOfThousandths(QStringLiteral("贷厘")), sqlKey(kOpeningPeriodKey), sqlKey(kGeneralMonthSuffix),
+                 sqlText(monthTotalLabel())),
         {code, code + QChar(0xFFFF), code});
-    return writeLedger(lines, true, direction, QString(), QStringLiteral("2"), QStringLiteral("8123"));
+    return writeLedger(lines, true, direction, QByteArray(), kGeneralYearToDateSuffix, kGeneralCarryForwardId);
 }
 
 RecordSet threeColumnLedgerRows()

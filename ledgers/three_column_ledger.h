@@ -10,8 +10,8 @@
 
 namespace qm {
 
-// `direction` is the account's 方向; anything but "借" counts as a credit direction. Both return
-// the rows written, in the order of threeColumnLedgerRows().
+// `direction` is the account's 方向; anything but "借" counts as a credit direction. Both empty
+// 三总式 first and return the rows written, in the order of threeColumnLedgerRows().
 RecordSet buildDetailLedger(int year, const QString& code, const QString& direction);
 // Sums the level-1 account given by the first four characters of `code` and everything below it.
 RecordSet buildGeneralLedger(int year, const QString& code, const QString& direction);

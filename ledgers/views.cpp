@@ -1,5 +1,7 @@
 #include "views.h"
 
+#include "ledger_keys.h"
+
 #include "data/database.h"
 #include "data/fiscal_year.h"
 #include "data/exact_sums.h"
@@ -111,7 +113,7 @@ void buildJournal(int year, const QString& period)
     if (period.isEmpty() || period == QStringLiteral("全部"))
         insertJournal(year, QStringLiteral("length(a.代码)>0"), {});
     else if (period == QStringLiteral("年初"))
-        insertJournal(year, QStringLiteral("substr(a.ID,1,3)='800'"), {});
+        insertJournal(year, QStringLiteral("substr(a.ID,1,3)=%1").arg(sqlKey(kOpeningPeriodKey)), {});
     else
         insertMonthJournal(year, monthOfText(period).value_or(0));
 }
@@ -203,6 +205,28 @@ std::optional<Message> buildBalanceTable(int year, const QString& monthText, con
 RecordSet balanceTableRows()
 {
     return openRecordset(QStringLiteral("SELECT * FROM 数量式余额表 ORDER BY 1"));
+}
+
+QString viewExportStatement(LedgerView view)
+{
+    switch (view) {
+    case LedgerView::None: break;
+    case LedgerView::Journal: return QStringLiteral("select * FROM 分录始表 order by ID");
+    case LedgerView::AccountSummary: return QStringLiteral("select * FROM 凭证汇总表 order by 1");
+    case LedgerView::AmountBalance:
+        return QStringLiteral("select 科目代码,科目名称,方向,期初金额,本期借金,本期贷金,累计借金,累计贷金,期末金额 FROM 数量式余额表 "
+                              "order by 1");
+    case LedgerView::QuantityBalance: return QStringLiteral("select * FROM 数量式余额表 order by 1");
+    case LedgerView::DetailLedger:
+    case LedgerView::GeneralLedger:
+        return QStringLiteral("select 日期,字号,号码,摘要说明,借方金额,贷方金额,方向,余额 FROM 三总式 order by ID");
+    case LedgerView::QuantityLedger:
+        return QStringLiteral("select 日期,字号,号码,摘要说明,借数,借单,借金,贷数,贷单,贷金,方向,余数,余单,余额 FROM 数量式 order by ID");
+    case LedgerView::MultiColumnLedger: return QStringLiteral("select * FROM 多栏式 order by ID");
+    case LedgerView::FixedAssetLedger:
+        return QStringLiteral("select 日期,字号,号码,摘要说明,借数,借方金额,贷数,贷方金额,折旧额,方向,余数,余额 FROM 固累式 order by ID");
+    }
+    return QString();
 }
 
 }  // namespace qm

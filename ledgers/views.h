@@ -3,6 +3,7 @@
 // The views of the query centre that list or total the year's entries: the journal, the account
 // summary and the balance tables. Each empties its work table and fills it again.
 
+#include "ledger_view.h"
 #include "data/message.h"
 #include "data/record_set.h"
 
@@ -28,6 +29,9 @@ RecordSet accountSummaryRows();
 // The balance table of a month down to a level ("1".."3") into 数量式余额表, with the totals row "8".
 std::optional<Message> buildBalanceTable(int year, const QString& month, const QString& level);
 RecordSet balanceTableRows();
+
+// The statement whose rows the view exports to a spreadsheet; empty for no view.
+QString viewExportStatement(LedgerView view);
 
 // A month given as text, "1" to "12"; nothing for anything else.
 std::optional<int> monthOfText(const QString& text);

@@ -4,6 +4,8 @@
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 
+#include <functional>
+
 namespace {
 
 // Bank accounts under 1002, cash, capital and a payable; January and March movements.
@@ -63,7 +65,6 @@ RecordSet multiColumn(const QString& code, const QString& direction = u"借"_s, 
 void ledgerOf(int lines, const QVariant& line18 = u"借"_s)
 {
     execute(u"DELETE FROM 三总式"_s);
-    execute(u"DELETE FROM 三栏帐页"_s);
     for (int line = 1; line <= lines; ++line) {
         const bool entry = line != 18 || line18 == u"借"_s;
         execute(u"INSERT INTO 三总式 (ID, 摘要说明, 方向, 余额) VALUES (?, '行', ?, ?)"_s,
@@ -186,7 +187,6 @@ private slots:
     {
         books();
         const auto ledger = [](const QString& code, const QString& direction, bool general = false) {
-            execute(u"DELETE FROM 三总式"_s);
             general ? buildGeneralLedger(kYear, code, direction) : buildDetailLedger(kYear, code, direction);
             return threeColumnLedgerRows();
         };
@@ -240,13 +240,11 @@ private slots:
             }
             return lines;
         };
-        execute(u"DELETE FROM 三总式"_s);
         RecordSet rows = buildDetailLedger(kYear, u"2241001001"_s, u"贷"_s);
         QCOMPARE(text(rows), text(threeColumnLedgerRows()));
         QCOMPARE(columnText(rows, 0) + u'|' + columnText(rows, 5) + u'|' + columnText(rows, 6) + u'|' + columnText(rows, 8),
                  u"8000 8040001001 8040002001 8049999998 8049999999 8050001001 8059999998 8059999999 813|"
                  "- - 0.125 0.13 0.13 - - 0.13 -|- 0.1 - 0.1 0.1 0.2 0.2 0.3 -|1.13 1.23 1.1 - - 1.3 - - 1.3"_s);
-        execute(u"DELETE FROM 三总式"_s);
         rows = buildGeneralLedger(kYear, u"2241001001"_s, u"贷"_s);
         QCOMPARE(text(rows), text(threeColumnLedgerRows()));
         QCOMPARE(columnText(rows, 0) + u'|' + columnText(rows, 1) + u'|' + columnText(rows, 8),
@@ -267,7 +265,6 @@ private slots:
                  (QStringList{u"10 15 12"_s, u"10.000 10.667 10.833"_s, u"12.000"_s, u"10.000"_s, u"平--"_s, u"5"_s, u"160"_s}));
 
         // A credit account's stock runs in its direction, from an opening on its own side.
-        execute(u"DELETE FROM 数量式"_s);
         addLines(u"8000000002 2241001001 - 100 10|8030003001 2241001001 - 50 5|8030004001 2241001001 30 - 3"_s);
         buildQuantityLedger(kYear, u"2241001001"_s, u"贷"_s);
         const RecordSet credit = quantityLedgerRows();
@@ -275,7 +272,6 @@ private slots:
 
         // Half-cent lines on a level-3 credit account: the running amount is the exact running
         // sum rounded (0.125, 0.25, 0.375 show 0.13, 0.25, 0.38), and so is the month's sum.
-        execute(u"DELETE FROM 数量式"_s);
         addLines(u"8060001001 2202001001 - 0.125 1|8060001002 2202001001 - 0.125 1|8060001003 2202001001 - 0.125 1"_s);
         buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
         const RecordSet halves = quantityLedgerRows();
@@ -287,8 +283,6 @@ private slots:
         QCOMPARE(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s)->text, u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"_s);
 
         QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s) && fixedAssetLedgerRows().count() == 1);
-        execute(u"DELETE FROM 固累式"_s);
-
         addLines(u"8000000001 1601 1000 - 2|8000000002 1602 - 100|8030001001 1602 - 50|8040001001 1601 500 - 1"_s);
         QVERIFY(!buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s));
         const RecordSet assets = fixedAssetLedgerRows();
@@ -474,7 +468,6 @@ private slots:
                  "8040001004 2202001001 - -20 -2|8000000002 1601 1000 - 2|8000000003 1602 - 100|8030002002 1601 500 - 1|"
                  "8040001002 1602 - 50|8030002003 6602001 100 -|8040001003 6602001 -30 -"_s);
         const auto threeColumn = [](const QString& code, const QString& direction, bool general) {
-            execute(u"DELETE FROM 三总式"_s);
             general ? buildGeneralLedger(kYear, code, direction) : buildDetailLedger(kYear, code, direction);
             return rowsAsText(u"SELECT ID, 借方金额, 贷方金额, 方向, 余额 FROM 三总式 ORDER BY ID, 号码"_s);
         };
@@ -541,6 +534,42 @@ private slots:
         QCOMPARE(table(u"4"_s, u"3"_s), (QStringList{u"1001 借 - 100 - - 30 100 - 30 - 70"_s,
                                                      u"2202 贷 15 150 - -2 -20 - 3 30 13 130"_s,
                                                      u"2202001001 贷 15 150 - -2 -20 - 3 30 13 130"_s}));
+    }
+
+    // Each builder starts from an empty table of its own: built twice, a ledger holds its lines
+    // once, and the page table its pages once.
+    void ledgersBuiltTwice()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 2202001001 - 0.125 1|8030001001 2202001001 - 0.1 1|8030002001 2202001001 - 0.2 1|"
+                 "8000000002 1601 1000 - 2|8000000003 1602 - 100|8030003001 1602 - 0.125"_s);
+        const struct {
+            QString table;
+            std::function<void()> build;
+        } builders[] = {
+            {u"三总式"_s, [] { buildDetailLedger(kYear, u"2202001001"_s, u"贷"_s); }},
+            {u"三总式"_s, [] { buildGeneralLedger(kYear, u"2202001001"_s, u"贷"_s); }},
+            {u"数量式"_s, [] { buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s); }},
+            {u"固累式"_s, [] { buildFixedAssetLedger(kYear, u"1601"_s, u"借"_s); }},
+            {u"三栏帐页"_s, [] { buildLedgerPages(PagedLedger::ThreeColumn); }},
+        };
+        for (const auto& builder : builders) {
+            const QString rows = u"SELECT * FROM %1 ORDER BY ID, rowid"_s.arg(builder.table);
+            builder.build();
+            const QStringList once = rowsAsText(rows);
+            builder.build();
+            QCOMPARE(rowsAsText(rows), once);
+        }
+        // Month total and year to date once each: 0.1 + 0.2 exactly, two units.
+        const RecordSet quantity = quantityLedgerRows();
+        QCOMPARE(QStringList({columnText(quantity, u"ID"_s), columnText(quantity, u"贷数"_s), columnText(quantity, u"贷金"_s),
+                              columnText(quantity, u"余额"_s)}),
+                 (QStringList{u"8000 8030001001 8030002001 8039999998 8039999999 813"_s, u"- 1 1 2 2 -"_s, u"- 0.1 0.2 0.3 0.3 -"_s,
+                              u"0.13 0.23 0.43 - - 0.43"_s}));
+        QCOMPARE(columnText(fixedAssetLedgerRows(), u"余额"_s), u"900 899.88 - - 899.88"_s);
+
+        // A refused fixed-asset ledger leaves no earlier one behind.
+        QVERIFY(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s) && fixedAssetLedgerRows().isEmpty());
     }
 
     void ledgerPages()
