@@ -4,7 +4,7 @@
 // (多栏式1 and 多栏式) of one account.
 
 #include "data/message.h"
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 #include <optional>

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include "data/record_set.h"
 #include "report/report.h"
 
 namespace qm {

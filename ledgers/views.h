@@ -4,7 +4,7 @@
 // summary and the balance tables. Each empties its work table and fills it again.
 
 #include "data/message.h"
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 #include <optional>
