@@ -1,6 +1,7 @@
 #include "account_tree.h"
 
 #include "data/database.h"
+#include "data/record_set.h"
 
 #include <QHash>
 

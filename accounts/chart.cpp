@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
+#include "data/record_set.h"
 
 namespace qm {
 

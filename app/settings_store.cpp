@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/fiscal_year.h"
 #include "data/login.h"
+#include "data/record_set.h"
 
 namespace qm {
 

@@ -28,6 +28,7 @@
 #include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_posting.h"
 #include "vouchers/voucher_window.h"
+#include "data/record_set.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -17,6 +17,7 @@
 #include "statements/voucher_print_window.h"
 #include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_window.h"
+#include "data/record_set.h"
 
 #include <QApplication>
 #include <QComboBox>

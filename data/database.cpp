@@ -4,6 +4,7 @@
 #include "private_files.h"
 #include "month_totals.h"
 #include "schema.h"
+#include "record_set.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // The one route to the database: one connection for the process, statements with bound
 // values, record sets read into memory, and a transaction guard. Errors throw DbError.
 
-#include "record_set.h"
+#include "record_set_fwd.h"
 
 #include <QString>
 #include <QVariant>

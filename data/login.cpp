@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "fiscal_year.h"
+#include "record_set.h"
 
 namespace qm {
 

@@ -2,6 +2,7 @@
 
 #include "private_files.h"
 #include "table_workbook.h"
+#include "record_set.h"
 
 #include <QDir>
 #include <QFileInfo>

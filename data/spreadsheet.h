@@ -2,7 +2,7 @@
 
 // Workbooks written as .xlsx files.
 
-#include "record_set.h"
+#include "record_set_fwd.h"
 
 #include <QString>
 #include <functional>

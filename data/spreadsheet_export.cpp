@@ -4,6 +4,7 @@
 #include "db_error.h"
 #include "message_box.h"
 #include "spreadsheet.h"
+#include "record_set.h"
 
 #include <QDateTime>
 #include <QDesktopServices>

@@ -3,7 +3,7 @@
 // Exports the rows of a statement to a new workbook and opens it in the desktop's spreadsheet
 // program. Tests choose the folder and replace the opening.
 
-#include "record_set.h"
+#include "record_set_fwd.h"
 
 #include <QString>
 #include <QVariantList>

@@ -150,23 +150,6 @@ void paintFixedHeaders(QTableView* grid)
     grid->verticalHeader()->setStyleSheet(style);
 }
 
-void gridStripes(QAbstractItemView* grid)
-{
-    QAbstractItemModel* model = grid->model();
-    if (!model || model->rowCount() < 1)
-        return;
-    grid->setUpdatesEnabled(false);
-    if (auto* table = qobject_cast<QTableView*>(grid))
-        paintFixedHeaders(table);
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QColor colour = stripeColour(row + 1);
-        for (int column = 0; column < model->columnCount(); ++column)
-            model->setData(model->index(row, column), colour, Qt::BackgroundRole);
-    }
-    grid->setCurrentIndex(model->index(0, 0));
-    grid->setUpdatesEnabled(true);
-}
-
 void installWheelPaging(QAbstractScrollArea* grid)
 {
     // A second filter would page twice per notch.

@@ -21,8 +21,6 @@ void progressSpin();
 // Stripe colours of a grid's rows, counted as the grid shows them with the header as row 0.
 QColor stripeColour(int gridRow);
 QColor fixedCellColour();
-// Shades the data rows alternately and the header cells; a grid without data rows is left alone.
-void gridStripes(QAbstractItemView* grid);
 // The grid's headers in the flat colour of fixed cells, without the style's shading; for a grid
 // whose model stripes its own rows, this alone.
 void paintFixedHeaders(QTableView* grid);

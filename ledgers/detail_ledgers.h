@@ -5,7 +5,7 @@
 // latest ledger only.
 
 #include "data/message.h"
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 #include <optional>

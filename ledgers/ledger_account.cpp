@@ -1,6 +1,7 @@
 #include "ledger_account.h"
 
 #include "data/database.h"
+#include "data/record_set.h"
 
 namespace qm {
 

@@ -8,6 +8,7 @@
 #include "data/message_box.h"
 #include "data/printer.h"
 #include "data/spreadsheet_export.h"
+#include "data/record_set.h"
 
 namespace qm {
 

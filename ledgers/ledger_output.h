@@ -5,7 +5,6 @@
 #include <QString>
 
 #include "ledger_view.h"
-#include "data/record_set.h"
 #include "report/report.h"
 
 namespace qm {

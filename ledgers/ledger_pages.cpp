@@ -4,6 +4,7 @@
 
 #include "data/database.h"
 #include "data/update_rows.h"
+#include "data/record_set.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

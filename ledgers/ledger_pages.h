@@ -9,7 +9,7 @@
 // "  承 前 页" repeat the balance (and the quantity where the ledger carries one), and the last
 // page is filled up with empty lines.
 
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 #include <QVector>

@@ -4,6 +4,7 @@
 
 #include "data/number_format.h"
 #include "data/spreadsheet.h"
+#include "data/record_set.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // and a brought-forward line, with a page break before each copied header; landscape A4 with the
 // ledger's page header and footer, each column as wide as its widest text.
 
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 #include <QVector>

@@ -4,7 +4,7 @@
 // built into 三总式: opening line, entries (or month lines) with the running balance in the
 // account's direction, month totals, year-to-date lines and the carry-forward line.
 
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 
 #include "ledger_view.h"
 #include "data/message.h"
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QString>
 #include <optional>

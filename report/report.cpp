@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "data/number_format.h"
+#include "data/record_set.h"
 
 #include <QApplication>
 #include <QDate>

@@ -5,7 +5,7 @@
 // in twips (1440 to the inch, 567 to the centimetre) from the left edge of the printable area.
 
 #include "data/printer.h"
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QPageLayout>
 #include <QString>

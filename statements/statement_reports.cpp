@@ -1,6 +1,7 @@
 #include "statement_reports.h"
 
 #include "data/login.h"
+#include "data/record_set.h"
 
 #include <QDate>
 

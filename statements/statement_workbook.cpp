@@ -1,6 +1,7 @@
 #include "statement_workbook.h"
 
 #include "data/spreadsheet.h"
+#include "data/record_set.h"
 
 #include <QDate>
 

@@ -6,6 +6,7 @@
 #include "data/month_totals.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
+#include "data/record_set.h"
 
 namespace qm {
 

@@ -5,7 +5,7 @@
 // every row's amounts from its formulas, storing them back into the definition rows.
 
 #include "data/message.h"
-#include "data/record_set.h"
+#include "data/record_set_fwd.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "picker_lists.h"
 
 #include "data/database.h"
+#include "data/record_set.h"
 
 namespace qm {
 

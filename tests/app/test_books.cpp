@@ -15,6 +15,7 @@
 #include "support/other_writer.h"
 #include "vouchers/voucher_posting.h"
 #include "vouchers/work_copy.h"
+#include "data/record_set.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

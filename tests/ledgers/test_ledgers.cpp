@@ -3,6 +3,7 @@
 #include "ledgers/ledger_pages.h"
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
+#include "data/record_set.h"
 
 #include <functional>
 

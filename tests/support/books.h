@@ -3,6 +3,7 @@
 // Small sets of books for tests: a chart of one's own and a few entries.
 
 #include "data/database.h"
+#include "data/record_set.h"
 #include "data/fiscal_year.h"
 #include "data/message.h"
 

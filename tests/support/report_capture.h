@@ -4,6 +4,7 @@
 // says a printer is installed unless `printer` is false.
 
 #include "data/printer.h"
+#include "data/record_set.h"
 #include "report/report.h"
 #include "support/pdf_text.h"
 

@@ -3,6 +3,7 @@
 // Finding a window's controls by name, and driving modal windows instead of waiting on them.
 
 #include "data/dialog_runner.h"
+#include "data/window_helpers.h"
 #include "support/common.h"
 #include "support/message_recorder.h"
 
@@ -18,6 +19,26 @@ T* child(QObject& window, const char* name)
     if (!found)
         qFatal("no control %s", name);
     return found;
+}
+
+// Shades a grid whose model takes colours (a QTableWidget) as the program's grids shade their
+// rows, and its headers as fixed cells; a grid without data rows is left alone. The program's
+// own grids stripe through their model (result_grid.h).
+inline void gridStripes(QAbstractItemView* grid)
+{
+    QAbstractItemModel* model = grid->model();
+    if (!model || model->rowCount() < 1)
+        return;
+    grid->setUpdatesEnabled(false);
+    if (auto* table = qobject_cast<QTableView*>(grid))
+        paintFixedHeaders(table);
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QColor colour = stripeColour(row + 1);
+        for (int column = 0; column < model->columnCount(); ++column)
+            model->setData(model->index(row, column), colour, Qt::BackgroundRole);
+    }
+    grid->setCurrentIndex(model->index(0, 0));
+    grid->setUpdatesEnabled(true);
 }
 
 // Shows a window and waits until it is the active one.
