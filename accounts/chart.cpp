@@ -216,8 +216,10 @@ void addLevel1Account(const NewLevel1Account& account)
 {
     throwOnRefusal(checkAddLevel1Account(account));
     execute(QStringLiteral("INSERT INTO 科目表 (科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细) "
-                           "VALUES (?, ?, 1, ?, ?, 'Y')"),
-            {account.code, account.name, account.name, account.direction});
+                           "VALUES (:code, :name, 1, :name, :direction, 'Y')"),
+            QVariantMap{{QStringLiteral(":code"), account.code},
+                        {QStringLiteral(":name"), account.name},
+                        {QStringLiteral(":direction"), account.direction}});
 }
 
 std::vector<LeafAccount> leafAccounts()
