@@ -32,8 +32,14 @@ bool allDigits(const QString& text)
     return !text.isEmpty();
 }
 
-// The accounts whose code begins with `prefix`; a prefix is compared as text, never as a pattern.
-const QString kCodePrefix = QStringLiteral("substr(科目代码,1,length(?))=?");
+// The accounts whose code begins with the parameter :code; a prefix is compared as text, never
+// as a pattern.
+const QString kCodePrefix = QStringLiteral("substr(科目代码,1,length(:code))=:code");
+
+QVariantMap codeValue(const QString& code)
+{
+    return {{QStringLiteral(":code"), code}};
+}
 
 bool yearHasEntriesOf(int year, const QString& code)
 {
@@ -43,9 +49,9 @@ bool yearHasEntriesOf(int year, const QString& code)
 
 bool yearHasEntriesUnder(int year, const QString& code)
 {
-    return !scalar(QStringLiteral("SELECT 1 FROM %1 WHERE substr(代码,1,length(?))=? LIMIT 1")
+    return !scalar(QStringLiteral("SELECT 1 FROM %1 WHERE substr(代码,1,length(:code))=:code LIMIT 1")
                        .arg(entryTableName(year)),
-                   {code, code})
+                   codeValue(code))
                 .isNull();
 }
 
@@ -148,9 +154,9 @@ void renameAccount(const QString& code, const QString& newName, const QString& d
     execute(QStringLiteral("UPDATE 科目表 SET 科目名称=?, 科目全称=?, 方向=? WHERE 科目代码=?"),
             {newName, newFullName, direction, account.code});
     const RecordSet descendants = openRecordset(
-        QStringLiteral("SELECT 科目代码, 科目全称 FROM 科目表 WHERE %1 AND length(科目代码)>length(?)")
+        QStringLiteral("SELECT 科目代码, 科目全称 FROM 科目表 WHERE %1 AND length(科目代码)>length(:code)")
             .arg(kCodePrefix),
-        {account.code, account.code, account.code});
+        codeValue(account.code));
     for (const auto row : descendants)
         execute(QStringLiteral("UPDATE 科目表 SET 科目全称=? WHERE 科目代码=?"),
                 {newFullName + row[1].toString().mid(oldFullName.size()), row[0]});
@@ -175,12 +181,12 @@ void deleteAccount(const QString& code, int year)
     // Checked here as well as before the question: the lines of a deleted account would vanish
     // from every voucher.
     throwOnRefusal(checkDeleteAccount(code, year));
-    execute(QStringLiteral("DELETE FROM 科目表 WHERE ") + kCodePrefix, {code, code});
+    execute(QStringLiteral("DELETE FROM 科目表 WHERE ") + kCodePrefix, codeValue(code));
     if (code.size() > 4) {
         const bool hasOtherChild =
-            !scalar(QStringLiteral("SELECT 1 FROM 科目表 WHERE %1 AND length(科目代码)=length(?)+3 LIMIT 1")
+            !scalar(QStringLiteral("SELECT 1 FROM 科目表 WHERE %1 AND length(科目代码)=length(:code)+3 LIMIT 1")
                         .arg(kCodePrefix),
-                    {parent, parent, parent})
+                    codeValue(parent))
                  .isNull();
         if (!hasOtherChild)
             execute(QStringLiteral("UPDATE 科目表 SET 明细='Y' WHERE 科目代码=?"), {parent});
@@ -210,8 +216,10 @@ void addLevel1Account(const NewLevel1Account& account)
 {
     throwOnRefusal(checkAddLevel1Account(account));
     execute(QStringLiteral("INSERT INTO 科目表 (科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细) "
-                           "VALUES (?, ?, 1, ?, ?, 'Y')"),
-            {account.code, account.name, account.name, account.direction});
+                           "VALUES (:code, :name, 1, :name, :direction, 'Y')"),
+            QVariantMap{{QStringLiteral(":code"), account.code},
+                        {QStringLiteral(":name"), account.name},
+                        {QStringLiteral(":direction"), account.direction}});
 }
 
 std::vector<LeafAccount> leafAccounts()

@@ -271,8 +271,10 @@ void insertShippedRows()
 
     for (const ShippedAccount& account : shippedAccounts())
         execute(QStringLiteral("INSERT INTO 科目表 (科目代码, 科目名称, 科目级数, 科目全称, 方向, "
-                               "明细, 单位, 调汇) VALUES (?, ?, 1, ?, ?, 'Y', '', '')"),
-                {account.code, account.name, account.name, account.direction});
+                               "明细, 单位, 调汇) VALUES (:code, :name, 1, :name, :direction, 'Y', '', '')"),
+                QVariantMap{{QStringLiteral(":code"), account.code},
+                            {QStringLiteral(":name"), account.name},
+                            {QStringLiteral(":direction"), account.direction}});
 
     for (const CashFlowItem& item : shippedCashFlowItems())
         execute(QStringLiteral("INSERT INTO 现流 (代码, 名称) VALUES (?, ?)"), {item.code, item.name});

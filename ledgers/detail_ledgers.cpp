@@ -186,8 +186,13 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
     // The net value in exact thousandths; shown rounded to the cent.
     qint64 value = opening.value(0, 1).toLongLong() - opening.value(0, 2).toLongLong();
     execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
-                           "VALUES (%1, '年初余额', ?, ?, ?, ?, ?, ?)").arg(sqlKey(kFixedAssetOpeningLineId)),
-            {quantity, cost, depreciation, direction, quantity, amountOf(value)});
+                           "VALUES (%1, '年初余额', :quantity, :cost, :depreciation, :direction, :quantity, :value)")
+                .arg(sqlKey(kFixedAssetOpeningLineId)),
+            QVariantMap{{QStringLiteral(":quantity"), quantity},
+                        {QStringLiteral(":cost"), cost},
+                        {QStringLiteral(":depreciation"), depreciation},
+                        {QStringLiteral(":direction"), direction},
+                        {QStringLiteral(":value"), amountOf(value)}});
     execute(QStringLiteral("INSERT INTO 固累式 (代码, ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借方金额, 贷方金额, 方向) "
                            "SELECT 代码, ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), "
                            "iif(借方金额 IS NULL, 数量, NULL), 借方金额, 贷方金额, ? FROM %1 "

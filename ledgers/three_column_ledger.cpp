@@ -207,7 +207,7 @@ RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& d
     // the month's last day. The bounds of the code spare most lines the prefix test.
     const RecordSet lines = openRecordset(
         QStringLiteral(
-            "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE +代码>=? AND +代码<? AND substr(代码,1,4)=? "
+            "WITH source AS MATERIALIZED (SELECT ID, 日期, %1 FROM %2 WHERE +代码>=:code AND +代码<:code_end AND substr(代码,1,4)=:code "
             "AND substr(ID,1,3)>=%5) "
             "SELECT ID, NULL AS 日期, NULL AS 字号, NULL AS 号码, NULL AS 摘要说明, NULL AS 借方金额, NULL AS 贷方金额, 借厘, 贷厘 "
             "FROM source WHERE substr(ID,1,3)=%5 "
@@ -218,7 +218,7 @@ RecordSet buildGeneralLedger(int year, const QString& codeText, const QString& d
             .arg(kLineThousandths, entryTableName(year), centsOfThousandths(QStringLiteral("借厘")),
                  centsOfThousandths(QStringLiteral("贷厘")), sqlKey(kOpeningPeriodKey), sqlKey(kGeneralMonthSuffix),
                  sqlText(monthTotalLabel())),
-        {code, code + QChar(0xFFFF), code});
+        QVariantMap{{QStringLiteral(":code"), code}, {QStringLiteral(":code_end"), code + QChar(0xFFFF)}});
     return writeLedger(lines, true, direction, QByteArray(), kGeneralYearToDateSuffix, kGeneralCarryForwardId);
 }
 

@@ -17,7 +17,7 @@ const QString kJournalColumns = QStringLiteral(
     "月, 日期, 字号, 号码, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 流代, 流金, 制单, 审核, 附件, 结帐, ID");
 
 // Returns the number of lines put in.
-int insertJournal(int year, const QString& condition, const QVariantList& values)
+int insertJournal(int year, const QString& condition, const QVariantMap& values)
 {
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM 分录始表"));
@@ -44,8 +44,10 @@ void insertMonthJournal(int year, int month)
     const int lines = scalar(QStringLiteral("SELECT count(*) FROM 科目表 AS f CROSS JOIN %1 AS a ON f.科目代码=a.代码 "
                                             "WHERE a.月=?").arg(entryTableName(year)),
                              {month}).toInt();
-    if (insertJournal(year, QStringLiteral("+a.月=? AND a.ID>=? AND a.ID<?"), {month, first, next}) != lines)
-        insertJournal(year, QStringLiteral("a.月=?"), {month});
+    if (insertJournal(year, QStringLiteral("+a.月=:month AND a.ID>=:first AND a.ID<:next"),
+                      {{QStringLiteral(":month"), month}, {QStringLiteral(":first"), first}, {QStringLiteral(":next"), next}})
+        != lines)
+        insertJournal(year, QStringLiteral("a.月=:month"), {{QStringLiteral(":month"), month}});
     transaction.commit();
 }
 
@@ -124,7 +126,8 @@ bool buildFilteredJournal(int year, const QString& codePrefix)
         execute(QStringLiteral("DELETE FROM 分录始表"));
         return false;
     }
-    insertJournal(year, codePrefixCondition(QStringLiteral("a.代码")), codePrefixValues(codePrefix));
+    insertJournal(year, codePrefixCondition(QStringLiteral("a.代码"), QStringLiteral(":code")),
+                  codePrefixValues(codePrefix, QStringLiteral(":code")));
     return true;
 }
 

@@ -84,11 +84,11 @@ std::optional<Message> buildReportData(int year, const QString& monthText, bool 
         } noItems[] = {{"NULL", "流代 IS NULL"}, {"''", "流代=''"}};
         for (const auto& noItem : noItems) {
             execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT %1, %2 FROM (SELECT sum(%3) AS 厘 FROM %4 "
-                                   "WHERE %5 AND 流金 IS NOT NULL AND substr(ID,1,3)<=?) "
-                                   "WHERE EXISTS (SELECT 1 FROM %4 WHERE %5 AND substr(ID,1,3)<=?)")
+                                   "WHERE %5 AND 流金 IS NOT NULL AND substr(ID,1,3)<=:period) "
+                                   "WHERE EXISTS (SELECT 1 FROM %4 WHERE %5 AND substr(ID,1,3)<=:period)")
                         .arg(QString::fromUtf8(noItem.code), centsOfThousandths(QStringLiteral("ifnull(厘,0)")),
                              thousandthsOf(QStringLiteral("流金")), table, QString::fromUtf8(noItem.lines)),
-                    {period, period});
+                    QVariantMap{{QStringLiteral(":period"), period}});
         }
         execute(QStringLiteral("INSERT INTO 报表数据 (代码, 累计) SELECT 流代, %1 FROM %2 "
                                "WHERE 流代<>'' AND substr(ID,1,3)<=? GROUP BY 流代")
