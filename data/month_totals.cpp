@@ -156,9 +156,9 @@ QList<int> ensureMonthTotals()
         if (whole) {
             // One pass over the covering index by code and month, against a few thousand rows.
             const RecordSet lines = openRecordset(
-                QStringLiteral("SELECT count(*), ifnull(sum(round(借方金额*1000)), 0), ifnull(sum(round(贷方金额*1000)), 0), "
-                               "ifnull(sum(iif(借方金额 IS NULL, -round(数量*1000), round(数量*1000))), 0) FROM %1")
-                    .arg(entries));
+                QStringLiteral("SELECT count(*), ifnull(%2, 0), ifnull(%3, 0), ifnull(%4, 0) FROM %1")
+                    .arg(entries, thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")),
+                         thousandthsSum(QStringLiteral("iif(借方金额 IS NULL, -数量, 数量)"))));
             const RecordSet kept = openRecordset(
                 QStringLiteral("SELECT ifnull(sum(行数), 0), ifnull(sum(借厘), 0), ifnull(sum(贷厘), 0), ifnull(sum(净数厘), 0) FROM %1")
                     .arg(table));
