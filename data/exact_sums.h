@@ -35,19 +35,25 @@ inline QString thousandthsSum(const QString& amount)
     return QStringLiteral("CAST(sum(round((%1)*1000)) FILTER (WHERE (%1) IS NOT NULL) AS INTEGER)").arg(amount);
 }
 
-// One entry line's net amount, debit minus credit, a missing side counting as 0. `table`, when
-// given, qualifies the columns ("a" for a.借方金额).
+// A net of two sides, `plus` minus `minus`, a missing side counting as 0.
+inline QString netOf(const QString& plus, const QString& minus)
+{
+    return QStringLiteral("(ifnull(%1,0) - ifnull(%2,0))").arg(plus, minus);
+}
+
+// One entry line's net amount, debit minus credit. `table`, when given, qualifies the columns
+// ("a" for a.借方金额).
 inline QString lineNet(const QString& table = {})
 {
     const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
-    return QStringLiteral("(ifnull(%1借方金额,0) - ifnull(%1贷方金额,0))").arg(prefix);
+    return netOf(prefix + QStringLiteral("借方金额"), prefix + QStringLiteral("贷方金额"));
 }
 
 // The same the other way round, credit minus debit, for amounts kept on the credit side.
 inline QString lineCreditNet(const QString& table = {})
 {
     const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
-    return QStringLiteral("(ifnull(%1贷方金额,0) - ifnull(%1借方金额,0))").arg(prefix);
+    return netOf(prefix + QStringLiteral("贷方金额"), prefix + QStringLiteral("借方金额"));
 }
 
 // One line's net as whole thousandths, each side taken exactly before they are netted.
