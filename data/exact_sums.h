@@ -41,22 +41,16 @@ inline QString netOf(const QString& plus, const QString& minus)
     return QStringLiteral("(ifnull(%1,0) - ifnull(%2,0))").arg(plus, minus);
 }
 
-// One entry line's net amount, debit minus credit. `table`, when given, qualifies the columns
-// ("a" for a.借方金额).
-inline QString lineNet(const QString& table = {})
-{
-    const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
-    return netOf(prefix + QStringLiteral("借方金额"), prefix + QStringLiteral("贷方金额"));
-}
-
-// The same the other way round, credit minus debit, for amounts kept on the credit side.
+// One entry line's net the credit way, credit minus debit, for amounts kept on the credit side.
+// `table`, when given, qualifies the columns ("a" for a.借方金额).
 inline QString lineCreditNet(const QString& table = {})
 {
     const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
     return netOf(prefix + QStringLiteral("贷方金额"), prefix + QStringLiteral("借方金额"));
 }
 
-// One line's net as whole thousandths, each side taken exactly before they are netted.
+// One entry line's net, debit minus credit, as whole thousandths, each side taken exactly before
+// they are netted.
 inline QString lineNetThousandths(const QString& table = {})
 {
     const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
