@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/db_error.h"
+#include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 #include "data/record_set.h"
@@ -14,9 +15,11 @@ const QStringList kValueColumns = {QStringLiteral("数量"), QStringLiteral("借
 
 TrialBalance trialBalanceOf(const QString& table)
 {
-    const RecordSet totals = openRecordset(QStringLiteral("SELECT sum(借方金额), sum(贷方金额) FROM %1").arg(table));
-    const double debit = roundToCent(totals.value(0, 0).toDouble());
-    const double credit = roundToCent(totals.value(0, 1).toDouble());
+    const RecordSet totals = openRecordset(QStringLiteral("SELECT %2, %3 FROM %1")
+                                               .arg(table, exactAmountSum(QStringLiteral("借方金额")),
+                                                    exactAmountSum(QStringLiteral("贷方金额"))));
+    const double debit = totals.value(0, 0).toDouble();
+    const double credit = totals.value(0, 1).toDouble();
     return {formatThousands(debit), formatThousands(credit), std::abs(debit - credit) < 0.005};
 }
 

@@ -35,6 +35,30 @@ inline QString thousandthsSum(const QString& amount)
     return QStringLiteral("CAST(sum(round((%1)*1000)) FILTER (WHERE (%1) IS NOT NULL) AS INTEGER)").arg(amount);
 }
 
+// A net of two sides, `plus` minus `minus`, a missing side counting as 0.
+inline QString netOf(const QString& plus, const QString& minus)
+{
+    return QStringLiteral("(ifnull(%1,0) - ifnull(%2,0))").arg(plus, minus);
+}
+
+// One entry line's net the credit way, credit minus debit, for amounts kept on the credit side.
+// `table`, when given, qualifies the columns ("a" for a.借方金额).
+inline QString lineCreditNet(const QString& table = {})
+{
+    const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
+    return netOf(prefix + QStringLiteral("贷方金额"), prefix + QStringLiteral("借方金额"));
+}
+
+// One entry line's net, debit minus credit, as whole thousandths, each side taken exactly before
+// they are netted.
+inline QString lineNetThousandths(const QString& table = {})
+{
+    const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
+    return QStringLiteral("(%1 - %2)")
+        .arg(thousandthsOf(QStringLiteral("ifnull(%1借方金额,0)").arg(prefix)),
+             thousandthsOf(QStringLiteral("ifnull(%1贷方金额,0)").arg(prefix)));
+}
+
 // The same in code: a sum of thousandths as whole cents, half away from zero.
 constexpr qint64 centsOfThousandths(qint64 thousandths)
 {

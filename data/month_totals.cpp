@@ -1,6 +1,7 @@
 #include "month_totals.h"
 
 #include "database.h"
+#include "exact_sums.h"
 #include "fiscal_year.h"
 #include "record_set.h"
 
@@ -14,11 +15,6 @@ const QString kColumns = QStringLiteral(
 // NULL codes and NULL months are keys of their own; codes compare as in the entry table.
 const QString kKey = QStringLiteral("ifnull(代码, x'') COLLATE NOCASE, ifnull(月, -1)");
 
-QString thousandths(const QString& value)
-{
-    return QStringLiteral("CAST(round((%1)*1000) AS INTEGER)").arg(value);
-}
-
 // What one line `r` (new or old) adds to its row, with the sign `s` ("" or "-"), as the values
 // of kColumns less the key.
 QStringList lineParts(const QString& r)
@@ -31,17 +27,17 @@ QStringList lineParts(const QString& r)
     const QString closing = QStringLiteral("%1.结帐=2").arg(r);
     return {QStringLiteral("1"),
             QStringLiteral("(%1 IS NOT NULL)").arg(debit),
-            QStringLiteral("ifnull(%1, 0)").arg(thousandths(debit)),
+            QStringLiteral("ifnull(%1, 0)").arg(thousandthsOf(debit)),
             QStringLiteral("(%1 IS NOT NULL)").arg(credit),
-            QStringLiteral("ifnull(%1, 0)").arg(thousandths(credit)),
+            QStringLiteral("ifnull(%1, 0)").arg(thousandthsOf(credit)),
             QStringLiteral("(%1 IS NOT NULL)").arg(quantity),
-            QStringLiteral("ifnull(iif(%1 IS NULL, -%2, %2), 0)").arg(debit, thousandths(quantity)),
+            QStringLiteral("ifnull(iif(%1 IS NULL, -%2, %2), 0)").arg(debit, thousandthsOf(quantity)),
             QStringLiteral("iif(%1, 1, 0)").arg(debitSideQuantity),
-            QStringLiteral("iif(%1, %2, 0)").arg(debitSideQuantity, thousandths(quantity)),
+            QStringLiteral("iif(%1, %2, 0)").arg(debitSideQuantity, thousandthsOf(quantity)),
             QStringLiteral("iif(%1, 1, 0)").arg(creditSideQuantity),
-            QStringLiteral("iif(%1, %2, 0)").arg(creditSideQuantity, thousandths(quantity)),
+            QStringLiteral("iif(%1, %2, 0)").arg(creditSideQuantity, thousandthsOf(quantity)),
             QStringLiteral("iif(%1, 1, 0)").arg(closing),
-            QStringLiteral("iif(%1, ifnull(%2, 0) - ifnull(%3, 0), 0)").arg(closing, thousandths(debit), thousandths(credit))};
+            QStringLiteral("iif(%1, %2, 0)").arg(closing, lineNetThousandths(r))};
 }
 
 const QStringList& valueColumns()
@@ -160,9 +156,9 @@ QList<int> ensureMonthTotals()
         if (whole) {
             // One pass over the covering index by code and month, against a few thousand rows.
             const RecordSet lines = openRecordset(
-                QStringLiteral("SELECT count(*), ifnull(sum(round(借方金额*1000)), 0), ifnull(sum(round(贷方金额*1000)), 0), "
-                               "ifnull(sum(iif(借方金额 IS NULL, -round(数量*1000), round(数量*1000))), 0) FROM %1")
-                    .arg(entries));
+                QStringLiteral("SELECT count(*), ifnull(%2, 0), ifnull(%3, 0), ifnull(%4, 0) FROM %1")
+                    .arg(entries, thousandthsSum(QStringLiteral("借方金额")), thousandthsSum(QStringLiteral("贷方金额")),
+                         thousandthsSum(QStringLiteral("iif(借方金额 IS NULL, -数量, 数量)"))));
             const RecordSet kept = openRecordset(
                 QStringLiteral("SELECT ifnull(sum(行数), 0), ifnull(sum(借厘), 0), ifnull(sum(贷厘), 0), ifnull(sum(净数厘), 0) FROM %1")
                     .arg(table));

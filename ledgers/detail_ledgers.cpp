@@ -89,8 +89,7 @@ QString quotedName(const QString& name)
 void buildQuantityLedger(int year, const QString& code, const QString& direction)
 {
     const int sign = isDebitSide(direction) ? 1 : -1;
-    const QString net = QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                                      thousandthsOf(QStringLiteral("ifnull(贷方金额,0)")));
+    const QString net = lineNetThousandths();
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM 数量式"));
     // One reading of the entries writes the opening line and the lines after it in ledger order,
@@ -201,9 +200,7 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
     // Cost and depreciation alike move the net value up on the debit and down on the credit.
     const RecordSet entries = openRecordset(
         QStringLiteral("SELECT rowid, 借数, 贷数, %1 FROM 固累式 WHERE substr(ID,1,3)>%2 ORDER BY ID, 号码")
-            .arg(QStringLiteral("%1 - %2").arg(thousandthsOf(QStringLiteral("ifnull(借方金额,0)")),
-                                               thousandthsOf(QStringLiteral("ifnull(贷方金额,0)"))),
-                 sqlKey(kOpeningPeriodKey)));
+            .arg(lineNetThousandths(), sqlKey(kOpeningPeriodKey)));
     for (const auto entry : entries) {
         value += entry[3].toLongLong();
         quantity += entry[1].toDouble() - entry[2].toDouble();
@@ -212,8 +209,8 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                 {level ? QVariant() : QVariant(amountOf(value)), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
                  entry[0]});
     }
-    execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(ifnull(贷方金额,0) - ifnull(借方金额,0), 2), "
-                           "贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'"));
+    execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(%1, 2), 贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'")
+                .arg(lineCreditNet()));
     if (!entries.isEmpty()) {
         insertMonthAndYearLines(QStringLiteral("固累式"),
                                 QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>%1 AND 代码 IS NOT NULL")

@@ -63,15 +63,15 @@ QString balanceCodeSums(int year)
     // Opening rows have no month; "before the month" includes them, "year to date" does not.
     return QStringLiteral(
                "SELECT 代码, sum(iif(月 IS NULL OR 月<p.m, 净数, NULL)) AS 期初数厘, "
-               "sum(iif(月 IS NULL OR 月<p.m, ifnull(借厘,0) - ifnull(贷厘,0), NULL)) AS 期初厘, "
+               "sum(iif(月 IS NULL OR 月<p.m, %2, NULL)) AS 期初厘, "
                "sum(iif(月=p.m, 借数, NULL)) AS 本期借数厘, sum(iif(月=p.m, 借厘, NULL)) AS 本期借厘, "
                "sum(iif(月=p.m, 贷数, NULL)) AS 本期贷数厘, sum(iif(月=p.m, 贷厘, NULL)) AS 本期贷厘, "
                "sum(iif(月 BETWEEN 1 AND p.m, 借数, NULL)) AS 累计借数厘, sum(iif(月 BETWEEN 1 AND p.m, 借厘, NULL)) AS 累计借厘, "
                "sum(iif(月 BETWEEN 1 AND p.m, 贷数, NULL)) AS 累计贷数厘, sum(iif(月 BETWEEN 1 AND p.m, 贷厘, NULL)) AS 累计贷厘, "
                "sum(iif(月 IS NULL OR 月<=p.m, 净数, NULL)) AS 期末数厘, "
-               "sum(iif(月 IS NULL OR 月<=p.m, ifnull(借厘,0) - ifnull(贷厘,0), NULL)) AS 期末厘 "
+               "sum(iif(月 IS NULL OR 月<=p.m, %2, NULL)) AS 期末厘 "
                "FROM (%1) CROSS JOIN (SELECT ? AS m) AS p GROUP BY 代码")
-        .arg(months);
+        .arg(months, netOf(QStringLiteral("借厘"), QStringLiteral("贷厘")));
 }
 
 // The rows of one level: the code sums rolled up to the level's accounts, those with an opening

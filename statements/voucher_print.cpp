@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/db_error.h"
+#include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/number_format.h"
 
@@ -40,11 +41,13 @@ VoucherPrint buildVoucherPrint(int year, const QString& monthText, const QString
     const int filled = last + (pad == kVoucherLinesPerPage ? 0 : pad);
     const int pages = filled / kVoucherLinesPerPage;
     execute(QStringLiteral("UPDATE 分录始表 SET 月=(顺序 - 1) / ? + 1 WHERE 顺序 IS NOT NULL"), {kVoucherLinesPerPage});
-    const RecordSet totals = openRecordset(QStringLiteral("SELECT sum(借方金额), sum(贷方金额) FROM 分录始表"));
+    const RecordSet totals = openRecordset(QStringLiteral("SELECT %1, %2 FROM 分录始表")
+                                               .arg(exactAmountSum(QStringLiteral("借方金额")),
+                                                    exactAmountSum(QStringLiteral("贷方金额"))));
     transaction.commit();
     VoucherPrint print;
-    print.debitTotal = roundToCent(totals.value(0, 0).toDouble());
-    print.creditTotal = roundToCent(totals.value(0, 1).toDouble());
+    print.debitTotal = totals.value(0, 0).toDouble();
+    print.creditTotal = totals.value(0, 1).toDouble();
     print.pages = pages;
     print.lines = openRecordset(QStringLiteral(
         "SELECT 月, 制单, 审核, 顺序, 附件, 日期, 字号, 号码, 摘要说明, 科目全称 AS 全称, 数量, 借方金额, 贷方金额 "

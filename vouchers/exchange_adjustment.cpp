@@ -4,6 +4,7 @@
 #include "work_copy.h"
 #include "data/database.h"
 #include "data/db_error.h"
+#include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/record_set.h"
 
@@ -101,8 +102,8 @@ PostingResult postExchangeVoucher(const ExchangeVoucherHeader& header, const QSt
     Transaction transaction;
     clearWorkCopy();
     // The debit is the sum of the credits as posted, so the voucher balances to the cent.
-    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 借方金额) "
-                           "SELECT ?, ifnull(sum(round(损益, 2)), 0) FROM 调汇"),
+    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 借方金额) SELECT ?, ifnull(%1, 0) FROM 调汇")
+                .arg(exactAmountSum(QStringLiteral("round(损益, 2)"))),
             {account});
     execute(QStringLiteral("INSERT INTO 分录始表 (代码, 贷方金额) SELECT 代码, round(损益, 2) FROM 调汇 ORDER BY ID"));
     dropEmptyWorkCopyLines();

@@ -5,6 +5,7 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
+#include "data/money.h"
 #include "data/number_format.h"
 #include "data/record_set.h"
 
@@ -36,20 +37,29 @@ QString accountCode(const QString& accountCell)
 
 std::optional<qint64> centsOf(const TypedValue& amount)
 {
-    return amount.value.isNull() ? std::nullopt : scaledValue(amount.value.toDouble(), 2);
+    const std::optional<Money> money = Money::fromStored(amount.value);
+    return money ? std::optional<qint64>(money->cents()) : std::nullopt;
+}
+
+std::optional<Money> moneyOf(const std::optional<qint64>& cents)
+{
+    return cents ? std::optional<Money>(Money::fromCents(*cents)) : std::nullopt;
 }
 
 QVariant centsOrNull(const std::optional<qint64>& cents)
 {
-    return cents ? QVariant(double(*cents) / 100.0) : QVariant();
+    return storedOrNull(moneyOf(cents));
 }
 
 bool balanced(const QVector<VoucherLine>& lines)
 {
-    qint64 difference = 0;
-    for (const VoucherLine& line : lines)
-        difference += line.debitCents.value_or(0) - line.creditCents.value_or(0);
-    return difference == 0;
+    Money debits;
+    Money credits;
+    for (const VoucherLine& line : lines) {
+        debits += moneyOf(line.debitCents).value_or(Money());
+        credits += moneyOf(line.creditCents).value_or(Money());
+    }
+    return debits == credits;
 }
 
 bool allLeafAccounts(const QVector<VoucherLine>& lines)
