@@ -86,6 +86,17 @@ QVariantMap codePrefixValues(const QString& prefix, const QString& name)
     return {{name, prefix}, {name + QStringLiteral("_end"), prefix + QChar(0xFFFF)}};
 }
 
+void sortInLedgerOrder(std::vector<int>& rows, const RecordSet& set, int idField, int thenField, bool thenNoCase)
+{
+    const auto before = [&](int a, int b) {
+        const int byId = compareCells(set.cell(a, idField), set.cell(b, idField), true);
+        return byId != 0 ? byId < 0 : compareCells(set.cell(a, thenField), set.cell(b, thenField), thenNoCase) < 0;
+    };
+    // Lines are usually read in ledger order already.
+    if (!std::is_sorted(rows.begin(), rows.end(), before))
+        std::stable_sort(rows.begin(), rows.end(), before);
+}
+
 RecordSet::Cell textCell(const QByteArray& text)
 {
     RecordSet::Cell cell;

@@ -9,12 +9,18 @@
 #include <QString>
 #include <QVariantList>
 
+#include <vector>
+
 namespace qm {
 
 // <0, 0 or >0 as SQLite orders the two: NULL, then numbers, then text (by bytes, or under NOCASE
 // with ASCII capitals as small letters), then anything else.
 int compareCells(const RecordSet::Cell& a, const RecordSet::Cell& b, bool noCase);
 int compareText(const char* a, int aBytes, const char* b, int bBytes, bool noCase);
+
+// Puts `rows` (row numbers of `set`) in ledger order: by the ID field without regard to case,
+// then by `thenField`; rows equal in both keep their order.
+void sortInLedgerOrder(std::vector<int>& rows, const RecordSet& set, int idField, int thenField, bool thenNoCase);
 
 // The first `count` characters of a text cell, as substr(x, 1, count) gives them.
 QByteArray firstCharacters(const RecordSet::Cell& text, int count);

@@ -514,17 +514,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         lines.push_back(row);
     }
     // Ledger order: by ID, then summary.
-    std::vector<std::pair<RecordSet::Cell, RecordSet::Cell>> keys(std::size_t(entries.count()));
-    for (const int row : lines)
-        keys[std::size_t(row)] = {entries.cell(row, Id), entries.cell(row, Summary)};
-    const auto ledgerOrder = [&](int a, int b) {
-        const auto& first = keys[std::size_t(a)];
-        const auto& second = keys[std::size_t(b)];
-        const int byId = compareCells(first.first, second.first, true);
-        return byId != 0 ? byId < 0 : compareCells(first.second, second.second, true) < 0;
-    };
-    if (!std::is_sorted(lines.begin(), lines.end(), ledgerOrder))
-        std::stable_sort(lines.begin(), lines.end(), ledgerOrder);
+    sortInLedgerOrder(lines, entries, Id, Summary, true);
 
     // The running balance of the parent from nothing: the exact running sum rounded to the cent,
     // "平" where the exact sum is below a cent. Per month key and sub-account the sums of the lines (the
@@ -580,7 +570,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     std::vector<Piece> entryPieces;
     entryPieces.reserve(shownLines.size());
     for (const int row : shownLines)
-        entryPieces.push_back({row, keys[std::size_t(row)].first});
+        entryPieces.push_back({row, entries.cell(row, Id)});
     std::vector<Piece> totalPieces;
     for (int index = 0; index < int(totals.size()); ++index) {
         const RecordSet::Cell id = textCell(totals[std::size_t(index)].id);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -49,19 +50,8 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
     const QByteArray openingKey(kOpeningPeriodKey);
 
     std::vector<int> order(std::size_t(lines.count()));
-    std::vector<std::pair<RecordSet::Cell, RecordSet::Cell>> keys(order.size());
-    for (int row = 0; row < lines.count(); ++row) {
-        order[std::size_t(row)] = row;
-        keys[std::size_t(row)] = {lines.cell(row, Id), lines.cell(row, byDate ? Date : Number)};
-    }
-    const auto ledgerOrder = [&](int a, int b) {
-        const auto& first = keys[std::size_t(a)];
-        const auto& second = keys[std::size_t(b)];
-        const int byId = compareCells(first.first, second.first, true);
-        return byId != 0 ? byId < 0 : compareCells(first.second, second.second, false) < 0;
-    };
-    if (!std::is_sorted(order.begin(), order.end(), ledgerOrder))
-        std::stable_sort(order.begin(), order.end(), ledgerOrder);
+    std::iota(order.begin(), order.end(), 0);
+    sortInLedgerOrder(order, lines, Id, byDate ? Date : Number, false);
 
     // The running balance over every line in ledger order; the opening net, and the sums of
     // each later month.
@@ -170,9 +160,8 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
     const RecordSet::Cell noNumber;
     std::size_t next = 0;
     for (const auto& [row, balance] : later) {
-        const auto& key = keys[std::size_t(row)];
         while (next < totals.size()) {
-            const int byId = compareCells(textCell(totals[next].id), key.first, true);
+            const int byId = compareCells(textCell(totals[next].id), lines.cell(row, Id), true);
             if (byId > 0 || (byId == 0 && compareCells(noNumber, lines.cell(row, Number), false) >= 0))
                 break;
             appendTotal(totals[next++]);
