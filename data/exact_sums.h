@@ -49,14 +49,26 @@ inline QString lineCreditNet(const QString& table = {})
     return netOf(prefix + QStringLiteral("贷方金额"), prefix + QStringLiteral("借方金额"));
 }
 
-// One entry line's net, debit minus credit, as whole thousandths, each side taken exactly before
-// they are netted.
+// A net of two sides, `plus` minus `minus`, as whole thousandths, each side taken exactly before
+// they are netted and a missing side counting as 0.
+inline QString netThousandthsOf(const QString& plus, const QString& minus)
+{
+    return QStringLiteral("(%1 - %2)")
+        .arg(thousandthsOf(QStringLiteral("ifnull(%1,0)").arg(plus)), thousandthsOf(QStringLiteral("ifnull(%1,0)").arg(minus)));
+}
+
+// One entry line's net, debit minus credit, as whole thousandths.
 inline QString lineNetThousandths(const QString& table = {})
 {
     const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
-    return QStringLiteral("(%1 - %2)")
-        .arg(thousandthsOf(QStringLiteral("ifnull(%1借方金额,0)").arg(prefix)),
-             thousandthsOf(QStringLiteral("ifnull(%1贷方金额,0)").arg(prefix)));
+    return netThousandthsOf(prefix + QStringLiteral("借方金额"), prefix + QStringLiteral("贷方金额"));
+}
+
+// The exact net of two sides over a group, `plus` minus `minus`, rounded to the cent; NULL over
+// no rows.
+inline QString exactNetSum(const QString& plus, const QString& minus)
+{
+    return centsOfThousandths(QStringLiteral("sum(%1)").arg(netThousandthsOf(plus, minus)));
 }
 
 // The same in code: a sum of thousandths as whole cents, half away from zero.

@@ -1,5 +1,7 @@
 #include "number_format.h"
 
+#include "money.h"
+
 #include <QLocale>
 #include <cmath>
 #include <functional>
@@ -113,19 +115,11 @@ TypedValue readTypedWhole(const QString& text)
 
 QString formatThousands(double value)
 {
+    if (const std::optional<Money> money = Money::fromStored(value))
+        return money->formatted();
+    // Beyond anything the books hold: grouped as it stands.
     static const QLocale grouped(QLocale::English, QLocale::UnitedStates);
-    double rounded = roundToCent(value);
-    if (rounded == 0)
-        rounded = 0;
-    return grouped.toString(rounded, 'f', 2);
-}
-
-double roundToCent(double value)
-{
-    // Half away from zero on the amount as written: 2.675 is 267.4999… cents in binary.
-    if (const std::optional<qint64> cents = scaledValue(value, 2))
-        return double(*cents) / 100.0;
-    return std::round(value * 100.0) / 100.0;
+    return grouped.toString(value, 'f', 2);
 }
 
 }  // namespace qm

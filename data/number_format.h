@@ -46,7 +46,7 @@ TypedValue readTypedWhole(const QString& text);
 // a text that is not a number is left as it is.
 QString formatCellNumber(const QString& text, int decimals);
 
-// "#,##0.00": thousands grouped, two decimals.
+// "#,##0.00": thousands grouped, two decimals, rounded as Money rounds a stored value.
 QString formatThousands(double value);
 
 // How a grid of the query centre and the statements shows a column.
@@ -54,8 +54,5 @@ enum class CellFormat { None, Date, Amount, Quantity, Whole };
 // A value as such a grid shows it: amounts "#,#0.00", quantities "0.000" or "0", dates
 // "YYYY-MM-DD"; an empty value stays empty and a text that is not a number is left as it is.
 QString formatGridCell(const QVariant& value, CellFormat format);
-
-// Sums of amounts are compared, stored and shown only after this.
-double roundToCent(double value);
 
 }  // namespace qm

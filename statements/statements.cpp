@@ -17,10 +17,9 @@ QString periodKey(int month)
     return QStringLiteral("8%1").arg(month, 2, 10, QLatin1Char('0'));
 }
 
-QVariant storedAmount(double value)
+QVariant storedAmount(Money value)
 {
-    const double rounded = roundToCent(value);
-    return rounded == 0 ? QVariant() : QVariant(rounded);
+    return value == Money() ? QVariant() : value.toStored();
 }
 
 }  // namespace
@@ -129,18 +128,18 @@ QHash<QString, QVariant> reportDataColumn(const QString& column)
     return values;
 }
 
-double evaluateFormula(const QString& formula, int width, const QHash<QString, QVariant>& values)
+Money evaluateFormula(const QString& formula, int width, const QHash<QString, QVariant>& values)
 {
     if (formula.isEmpty())
-        return 0;
-    auto valueOf = [&](const QString& code) { return values.value(code).toDouble(); };
-    double total = valueOf(formula.left(width));
+        return Money();
+    auto valueOf = [&](const QString& code) { return Money::fromStored(values.value(code)).value_or(Money()); };
+    Money total = valueOf(formula.left(width));
     for (int term = 1; (width + 1) * term < formula.size(); ++term) {
         const QChar sign = formula.at((width + 1) * term - 1);
-        const double value = valueOf(formula.mid((width + 1) * term, width));
-        total += sign == QLatin1Char('-') ? -value : value;
+        const Money value = valueOf(formula.mid((width + 1) * term, width));
+        total = sign == QLatin1Char('-') ? total - value : total + value;
     }
-    return roundToCent(total);
+    return total;
 }
 
 std::optional<Message> evaluateStatement(Statement statement, int year, const QString& month)

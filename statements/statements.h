@@ -5,6 +5,7 @@
 // every row's amounts from its formulas, storing them back into the definition rows.
 
 #include "data/message.h"
+#include "data/money.h"
 #include "data/record_set_fwd.h"
 
 #include <QHash>
@@ -31,7 +32,7 @@ QHash<QString, QVariant> reportDataColumn(const QString& column);
 // A formula's value: codes of `width` characters joined by single sign characters, "-"
 // subtracting and any other sign adding; codes without a row add nothing. An empty formula is a
 // heading line and comes to 0.
-double evaluateFormula(const QString& formula, int width, const QHash<QString, QVariant>& values);
+Money evaluateFormula(const QString& formula, int width, const QHash<QString, QVariant>& values);
 
 // Builds the month's report data and stores the statement's amounts (NULL when 0). Returns the
 // message of the data build, if any; the amounts are stored in any case.

@@ -41,10 +41,10 @@ void fillExchangeTable(int year, int month)
                 "INSERT INTO 调汇 (代码, 科目全称, 数量, 调整前金额) "
                 "SELECT a.代码, F.科目全称, a.数量, a.调整前金额 FROM 科目表 AS F JOIN ("
                 "  SELECT 代码, sum(iif(借方金额 IS NULL, -数量, 数量)) AS 数量, "
-                "  round(sum(ifnull(借方金额,0)) - sum(ifnull(贷方金额,0)), 2) AS 调整前金额 "
+                "  %2 AS 调整前金额 "
                 "  FROM %1 WHERE substr(ID,1,3)<=? GROUP BY 代码) AS a ON F.科目代码=a.代码 "
                 "WHERE F.调汇='Y' AND (round(a.数量, 3)<>0 OR a.调整前金额<>0) ORDER BY a.代码")
-                .arg(entryTableName(year)),
+                .arg(entryTableName(year), exactNetSum(QStringLiteral("借方金额"), QStringLiteral("贷方金额"))),
             {QStringLiteral("8%1").arg(month, 2, 10, QLatin1Char('0'))});
     transaction.commit();
 }

@@ -5,7 +5,9 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
-#include "data/number_format.h"
+#include "data/exact_sums.h"
+#include "data/money.h"
+#include "data/record_set.h"
 
 namespace qm {
 
@@ -17,25 +19,30 @@ const QString kTitle = QStringLiteral("QM505提示");
 const QString kIncome = QStringLiteral("substr(代码,1,2) BETWEEN '60' AND '63'");
 const QString kExpense = QStringLiteral("substr(代码,1,2) BETWEEN '64' AND '69'");
 
-// The 4103 line carries the sum of the group's lines as they are written, each rounded to the
-// cent, so the closing voucher balances even over amounts finer than a cent.
-double monthNet(int year, int month, const QString& accounts, const QString& plus, const QString& minus)
+// Per account of the group, its net amount of the month taken exactly, `plus` minus `minus`.
+QString accountNets(int year, const QString& accounts, const QString& plus, const QString& minus)
 {
-    return roundToCent(scalar(QStringLiteral("SELECT sum(net) FROM (SELECT round(sum(ifnull(%1,0)) - sum(ifnull(%2,0)), 2) "
-                                             "AS net FROM %3 WHERE %4 AND 月=? GROUP BY 代码)")
-                                  .arg(plus, minus, entryTableName(year), accounts),
-                              {month})
-                           .toDouble());
+    return QStringLiteral("SELECT 代码, %1 AS net FROM %2 WHERE %3 AND 月=:month GROUP BY 代码")
+        .arg(exactNetSum(plus, minus), entryTableName(year), accounts);
+}
+
+// The 4103 line carries the sum of the group's lines as they are written, each to the cent, so
+// the closing voucher balances.
+Money monthNet(int year, int month, const QString& accounts, const QString& plus, const QString& minus)
+{
+    Money total;
+    for (const auto row : openRecordset(accountNets(year, accounts, plus, minus), QVariantMap{{QStringLiteral(":month"), month}}))
+        total += Money::fromStored(row[1]).value_or(Money());
+    return total;
 }
 
 // One line per account of the group, its net amount of the month on side `side`.
 void insertCarriedLines(int year, int month, const QString& accounts, const QString& side, const QString& plus,
                         const QString& minus)
 {
-    execute(QStringLiteral("INSERT INTO 分录始表 (代码, %1) SELECT 代码, round(sum(ifnull(%2,0)) - sum(ifnull(%3,0)), 2) "
-                           "FROM %4 WHERE %5 AND 月=? GROUP BY 代码 ORDER BY 代码")
-                .arg(side, plus, minus, entryTableName(year), accounts),
-            {month});
+    execute(QStringLiteral("INSERT INTO 分录始表 (代码, %1) SELECT 代码, net FROM (%2) ORDER BY 代码")
+                .arg(side, accountNets(year, accounts, plus, minus)),
+            QVariantMap{{QStringLiteral(":month"), month}});
 }
 
 QDate lastDayOfMonth(const QDate& date)
@@ -73,11 +80,11 @@ ClosingResult closeMonth(const QDate& date, const QString& reviewer, const QStri
     clearWorkCopy();
     const QString credit = QStringLiteral("贷方金额");
     const QString debit = QStringLiteral("借方金额");
-    const double income = monthNet(year, month, kIncome, credit, debit);
-    const double expense = monthNet(year, month, kExpense, debit, credit);
+    const Money income = monthNet(year, month, kIncome, credit, debit);
+    const Money expense = monthNet(year, month, kExpense, debit, credit);
     insertCarriedLines(year, month, kIncome, debit, credit, debit);
-    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 贷方金额) VALUES ('4103', ?)"), {income});
-    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 借方金额) VALUES ('4103', ?)"), {expense});
+    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 贷方金额) VALUES ('4103', ?)"), {income.toStored()});
+    execute(QStringLiteral("INSERT INTO 分录始表 (代码, 借方金额) VALUES ('4103', ?)"), {expense.toStored()});
     insertCarriedLines(year, month, kExpense, credit, debit, credit);
     dropEmptyWorkCopyLines();
     // A month with nothing to carry is closed all the same.

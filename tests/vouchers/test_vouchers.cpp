@@ -1,5 +1,6 @@
 #include "support/common.h"
 #include "data/number_format.h"
+#include "data/money.h"
 #include "vouchers/exchange_adjustment.h"
 #include "vouchers/month_closing.h"
 #include "vouchers/picker_lists.h"
@@ -168,7 +169,7 @@ private slots:
         for (double amount : {12345.6, -1234567.891, 0.1 + 0.2 - 0.3, 0.3 - 0.1 - 0.2, 2.675, -1.005, 56717.715, 0.125})
             thousands << formatThousands(amount);
         QCOMPARE(thousands.join(u' '), u"12,345.60 -1,234,567.89 0.00 0.00 2.68 -1.01 56,717.72 0.13"_s);
-        QVERIFY(roundToCent(0.1 + 0.2) == 0.3 && !parseNumber(u"-"_s) && *parseNumber(u"1,000.25"_s) == 1000.25);
+        QVERIFY(Money::fromStored(0.1 + 0.2)->toStored().toDouble() == 0.3 && !parseNumber(u"-"_s) && *parseNumber(u"1,000.25"_s) == 1000.25);
         QVERIFY(leadingNumber(u"12ab"_s) == 12 && leadingNumber(u"ab"_s) == 0 && formatCellNumber(u"1.5"_s, 3) == u"1.500"_s);
     }
 
