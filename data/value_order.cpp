@@ -66,16 +66,6 @@ QByteArray firstCharacters(const RecordSet::Cell& text, int count)
     return QString::fromUtf8(text.utf8, text.bytes).left(count).toUtf8();
 }
 
-QString codePrefixCondition(const QString& code)
-{
-    return QStringLiteral("+%1>=? AND +%1<? AND substr(%1,1,length(?))=?").arg(code);
-}
-
-QVariantList codePrefixValues(const QString& prefix)
-{
-    return {prefix, prefix + QChar(0xFFFF), prefix, prefix};
-}
-
 QString codePrefixCondition(const QString& code, const QString& name)
 {
     return QStringLiteral("+%1>=%2 AND +%1<%2_end AND substr(%1,1,length(%2))=%2").arg(code, name);

@@ -7,7 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QVariantList>
+#include <QVariantMap>
 
 #include <vector>
 
@@ -27,11 +27,8 @@ QByteArray firstCharacters(const RecordSet::Cell& text, int count);
 
 // Where an entry's code (the column `code`) begins with a prefix, for statements that read the
 // whole entry table: comparing the code with the bounds of the prefix first spares most lines the
-// prefix test. Binds codePrefixValues(prefix) in order.
-QString codePrefixCondition(const QString& code);
-QVariantList codePrefixValues(const QString& prefix);
-// The same for a statement bound by name: the prefix is the parameter `name` (":code"), which the
-// rest of the statement may use too, and its bound `name` followed by "_end".
+// prefix test. The prefix is the parameter `name` (":code"), which the rest of the statement may
+// use too; codePrefixValues binds it and its upper bound, `name` followed by "_end".
 QString codePrefixCondition(const QString& code, const QString& name);
 QVariantMap codePrefixValues(const QString& prefix, const QString& name);
 
