@@ -284,42 +284,20 @@ QStringList multiColumnHeadings(const RecordSet& columns)
     return headings;
 }
 
-double numberOf(const RecordSet::Cell& cell, const RecordSet& rows, int row, int field)
+// An exact sum of thousandths as the amount shown, rounded to the cent.
+double amountOfThousandths(qint64 thousandths)
 {
-    switch (cell.kind) {
-    case RecordSet::Cell::Integer: return double(cell.integer);
-    case RecordSet::Cell::Real: return cell.real;
-    default: return rows.value(row, field).toDouble();
-    }
+    return double(centsOfThousandths(thousandths)) / 100.0;
 }
 
-// round(x, 2) as the database takes it. An amount that is already a whole number of cents
-// comes back as it is; any other is asked of the database once.
-class CentRounder {
-public:
-    double operator()(double value)
-    {
-        if (std::isfinite(value) && std::abs(value) < 1e13 && double(std::llround(value * 100)) / 100.0 == value)
-            return value;
-        const auto known = m_asked.constFind(value);
-        if (known != m_asked.constEnd())
-            return *known;
-        const double rounded = scalar(QStringLiteral("SELECT round(?, 2)"), {value}).toDouble();
-        m_asked.insert(value, rounded);
-        return rounded;
-    }
-
-private:
-    QHash<double, double> m_asked;
-};
-
-// A month total, year-to-date or balance line of one sub-account.
+// A month total, year-to-date or balance line of one sub-account; its sides already rounded to
+// the cent, kept as thousandths so the pivot adds them to the entries' amounts as integers.
 struct TotalLine {
     QByteArray id;
     int column;
     QByteArray summary;
-    std::optional<double> debit;
-    std::optional<double> credit;
+    std::optional<qint64> debit;
+    std::optional<qint64> credit;
 };
 
 struct Thousandths {
@@ -329,11 +307,11 @@ struct Thousandths {
     bool hasCredit = false;
 };
 
-std::optional<double> amountOf(qint64 thousandths, bool present)
+std::optional<qint64> roundedThousandths(qint64 thousandths, bool present)
 {
     if (!present)
         return std::nullopt;
-    return double(centsOfThousandths(thousandths)) / 100.0;
+    return centsOfThousandths(thousandths) * 10;
 }
 
 // Per month key and sub-account the month's totals (the opening rows' under key 800); for each
@@ -346,8 +324,8 @@ std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, in
     std::vector<TotalLine> totals;
     std::set<QByteArray> months;
     for (const auto& [group, sums] : groups) {
-        totals.push_back({group.first + kMultiColumnMonthSuffix, group.second, multiColumnMonthTotalLabel().toUtf8(), amountOf(sums.debit, sums.hasDebit),
-                          amountOf(sums.credit, sums.hasCredit)});
+        totals.push_back({group.first + kMultiColumnMonthSuffix, group.second, multiColumnMonthTotalLabel().toUtf8(), roundedThousandths(sums.debit, sums.hasDebit),
+                          roundedThousandths(sums.credit, sums.hasCredit)});
         if (group.first > QByteArray(kOpeningPeriodKey))
             months.insert(group.first);
     }
@@ -376,17 +354,17 @@ std::vector<TotalLine> multiColumnTotals(const std::map<std::pair<QByteArray, in
         for (std::size_t column = 0; column < columnCount; ++column) {
             const Thousandths& upToKey = yearToDate[column];
             if (inYear[column])
-                totals.push_back({key + kMultiColumnYearToDateSuffix, int(column), multiColumnYearToDateLabel().toUtf8(), amountOf(upToKey.debit, upToKey.hasDebit),
-                                  amountOf(upToKey.credit, upToKey.hasCredit)});
+                totals.push_back({key + kMultiColumnYearToDateSuffix, int(column), multiColumnYearToDateLabel().toUtf8(), roundedThousandths(upToKey.debit, upToKey.hasDebit),
+                                  roundedThousandths(upToKey.credit, upToKey.hasCredit)});
             if (!inBalance[column])
                 continue;
             const Thousandths& sums = balance[column];
             if (side == QStringLiteral("debit"))
-                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, amountOf(sums.debit - sums.credit, true), std::nullopt});
+                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, roundedThousandths(sums.debit - sums.credit, true), std::nullopt});
             else if (side == QStringLiteral("both"))
-                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, amountOf(sums.debit, true), amountOf(sums.credit, true)});
+                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, roundedThousandths(sums.debit, true), roundedThousandths(sums.credit, true)});
             else
-                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, std::nullopt, amountOf(sums.credit - sums.debit, true)});
+                totals.push_back({key + kMultiColumnBalanceSuffix, int(column), label, std::nullopt, roundedThousandths(sums.credit - sums.debit, true)});
         }
     }
     return totals;
@@ -435,9 +413,9 @@ void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& li
         rows.appendCell(subAccounts, columnOfLine[std::size_t(row)], 1);
         rows.endRow();
     }
-    const auto appendAmount = [&rows](std::optional<double> value) {
-        if (value)
-            rows.appendReal(*value);
+    const auto appendAmount = [&rows](std::optional<qint64> thousandths) {
+        if (thousandths)
+            rows.appendReal(amountOfThousandths(*thousandths));
         else
             rows.appendNull();
     };
@@ -524,7 +502,6 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     const QByteArray level = QStringLiteral("平").toUtf8();
     // The opening lines stay out; their totals, under the opening key and nines, are shown.
     const QByteArray firstKept = QByteArray(kOpeningPeriodKey) + '9';
-    std::vector<double> balances(std::size_t(entries.count()));
     std::vector<qint64> runningThousandths(std::size_t(entries.count()));
     std::vector<bool> levelLines(std::size_t(entries.count()));
     std::map<std::pair<QByteArray, int>, Thousandths> groups;
@@ -537,8 +514,6 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         const qint64 creditThousandths = credit.kind == RecordSet::Cell::Integer ? credit.integer : 0;
         running += sign * (debitThousandths - creditThousandths);
         runningThousandths[std::size_t(row)] = running;
-        const qint64 cents = centsOfThousandths(running);
-        balances[std::size_t(row)] = double(cents) / 100.0;
         levelLines[std::size_t(row)] = std::abs(running) < 10;
         const RecordSet::Cell id = entries.cell(row, Id);
         if (id.kind != RecordSet::Cell::Text)
@@ -582,27 +557,27 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
     std::vector<Piece> pieces(entryPieces.size() + totalPieces.size());
     std::merge(entryPieces.begin(), entryPieces.end(), totalPieces.begin(), totalPieces.end(), pieces.begin(), byId);
 
-    CentRounder round;
     const QByteArray openingTotal = QByteArray(kOpeningPeriodKey) + kMultiColumnMonthSuffix;
     const QByteArray yearEndMark(kTotalLineMark);
     const QByteArray openingSummary = QStringLiteral("年初余额").toUtf8();
     RecordSet result(fields);
-    std::vector<std::optional<double>> cells(std::size_t(subAccounts.count()));
+    std::vector<std::optional<qint64>> cells(std::size_t(subAccounts.count()));
     std::size_t at = 0;
     while (at < pieces.size()) {
         std::size_t end = at + 1;
         while (end < pieces.size() && compareCells(pieces[end].id, pieces[at].id, true) == 0)
             ++end;
-        std::optional<double> debitSum;
-        std::optional<double> creditSum;
+        // Sums in thousandths, each shown figure rounded to the cent once.
+        std::optional<qint64> debitSum;
+        std::optional<qint64> creditSum;
         std::fill(cells.begin(), cells.end(), std::nullopt);
         // The largest of each text and number column, the first of equals, as the database's max().
         RecordSet::Cell best[4];
         int bestRow[4] = {-1, -1, -1, -1};
         RecordSet::Cell bestDirection;
-        std::optional<double> bestBalance;
+        std::optional<qint64> bestBalance;
         QByteArray totalSummary;
-        const auto add = [](std::optional<double>& sum, std::optional<double> value) {
+        const auto add = [](std::optional<qint64>& sum, std::optional<qint64> value) {
             if (value)
                 sum = sum ? *sum + *value : *value;
         };
@@ -618,18 +593,18 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         const bool netRow = compareText(id.utf8, id.bytes, openingTotal.constData(), int(openingTotal.size()), true) == 0
                             || (both && QString::fromUtf8(id.utf8, id.bytes).mid(3, 6).toUtf8() == yearEndMark);
         for (std::size_t piece = at; piece < end; ++piece) {
-            std::optional<double> debit;
-            std::optional<double> credit;
+            std::optional<qint64> debit;
+            std::optional<qint64> credit;
             int column = 0;
             if (pieces[piece].line >= 0) {
                 const int row = pieces[piece].line;
                 column = columnOfLine[std::size_t(row)];
-                const RecordSet::Cell debitCell = entries.cell(row, Debit);
-                const RecordSet::Cell creditCell = entries.cell(row, Credit);
-                if (debitCell.kind != RecordSet::Cell::Null)
-                    debit = numberOf(debitCell, entries, row, Debit);
-                if (creditCell.kind != RecordSet::Cell::Null)
-                    credit = numberOf(creditCell, entries, row, Credit);
+                const RecordSet::Cell debitCell = entries.cell(row, DebitThousandths);
+                const RecordSet::Cell creditCell = entries.cell(row, CreditThousandths);
+                if (debitCell.kind == RecordSet::Cell::Integer)
+                    debit = debitCell.integer;
+                if (creditCell.kind == RecordSet::Cell::Integer)
+                    credit = creditCell.integer;
                 const int fieldsKept[4] = {Date, Word, Number, Summary};
                 const bool noCase[4] = {false, true, false, true};
                 for (int kept = 0; kept < 4; ++kept) {
@@ -637,7 +612,8 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
                         bestRow[kept] = row;
                 }
                 keepLargest(bestDirection, textCell(levelLines[std::size_t(row)] ? level : directionText), true);
-                const double balance = balances[std::size_t(row)];
+                // Rounding keeps the order, so the largest exact balance rounds to the largest shown.
+                const qint64 balance = runningThousandths[std::size_t(row)];
                 if (!bestBalance || balance > *bestBalance)
                     bestBalance = balance;
             } else {
@@ -652,7 +628,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
             }
             add(debitSum, debit);
             add(creditSum, credit);
-            std::optional<double> cell;
+            std::optional<qint64> cell;
             if (netRow)
                 cell = netSigns[std::size_t(column)] * ((debit ? *debit : 0) - (credit ? *credit : 0));
             else if (side == QStringLiteral("debit"))
@@ -663,9 +639,9 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
                 cell = debit ? debit : credit;
             add(cells[std::size_t(column)], cell);
         }
-        const auto appendAmount = [&](std::optional<double> value) {
-            if (value)
-                result.appendReal(round(*value));
+        const auto appendAmount = [&](std::optional<qint64> thousandths) {
+            if (thousandths)
+                result.appendReal(amountOfThousandths(*thousandths));
             else
                 result.appendNull();
         };
@@ -690,9 +666,9 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
         if (opening) {
             // The opening row's balance is the net of both sides, as the running balance starts from.
             result.appendText(directionText.constData(), int(directionText.size()));
-            const double debit = debitSum ? round(*debitSum) : 0;
-            const double credit = creditSum ? round(*creditSum) : 0;
-            result.appendReal(round(debitParent ? debit - credit : credit - debit));
+            const qint64 debit = debitSum ? centsOfThousandths(*debitSum) : 0;
+            const qint64 credit = creditSum ? centsOfThousandths(*creditSum) : 0;
+            result.appendReal(double(debitParent ? debit - credit : credit - debit) / 100.0);
         } else {
             if (bestDirection.kind == RecordSet::Cell::Text)
                 result.appendText(bestDirection.utf8, bestDirection.bytes);
@@ -700,7 +676,7 @@ RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& di
                 result.appendNull();
             appendAmount(bestBalance);
         }
-        for (const std::optional<double>& cell : cells)
+        for (const std::optional<qint64>& cell : cells)
             appendAmount(cell);
         result.endRow();
         at = end;

@@ -456,6 +456,35 @@ private slots:
                  u"借 平 平|0.13 0.01 0|借 0.125,平 0.005,平 0"_s);
     }
 
+    // Several lines under one ID, each finer than a cent, on a level-3 leaf of a credit-side
+    // sub-account: the row, its column and the totals show the exact sum rounded half away from
+    // zero (0.425 as 0.43, the red -0.425 as -0.43, 0.005 as 0.01, 32814.005 as 32814.01 where
+    // the binary sum falls just short of the half cent); a column with no amount stays empty.
+    void multiColumnLedgerSumsFinerThanACent()
+    {
+        addAccount(u"6001001"_s, u"主营"_s, u"主营业务收入/主营"_s, u"贷"_s, false);
+        addAccount(u"6001001001"_s, u"产品"_s, u"主营业务收入/主营/产品"_s, u"贷"_s);
+        addAccount(u"6001002"_s, u"其他"_s, u"主营业务收入/其他"_s, u"贷"_s);
+        addLines(u"8020001001 6001001001 - 0.125|8020001001 6001001001 - 0.1|8020001001 6001001001 - 0.2|"
+                 "8020001001 6001002 0.005 -|8030001001 6001001001 - -0.125|8030001001 6001001001 - -0.1|"
+                 "8030001001 6001001001 - -0.2|8040001001 6001002 - 32813.7|8040001001 6001002 - 0.1|8040001001 6001002 - 0.2|"
+                 "8040001001 6001002 - 0.005"_s);
+        const RecordSet rows = multiColumn(u"6001"_s, u"贷"_s);
+        QStringList shown;
+        for (const auto row : rows) {
+            QStringList fields;
+            for (const QString& name : {u"ID"_s, u"借方合计"_s, u"贷方合计"_s, u"主营"_s, u"其他"_s})
+                fields << (row[name].isNull() ? u"-"_s : row[name].toString());
+            shown << fields.join(u' ');
+        }
+        QCOMPARE(shown, (QStringList{u"8020001001 0.01 0.43 0.43 -"_s, u"8029999997 0.01 0.43 0.43 -"_s,
+                                     u"8029999998 0.01 0.43 0.43 -"_s, u"8029999999 - 0.42 0.43 -0.01"_s,
+                                     u"8030001001 - -0.43 -0.43 -"_s, u"8039999997 - -0.43 -0.43 -"_s,
+                                     u"8039999998 0.01 0 0 -"_s, u"8039999999 - -0.01 0 -0.01"_s,
+                                     u"8040001001 - 32814.01 - 32814.01"_s, u"8049999997 - 32814.01 - 32814.01"_s,
+                                     u"8049999998 0.01 32814.01 0 32814.01"_s, u"8049999999 - 32814 0 32814"_s}));
+    }
+
     // Every ledger over March and April, voucher numbers restarting in April: cash (voucher 2 of
     // March debits 100, voucher 1 of April credits 30), a level-3 credit account with quantities
     // (opening 100 for 10, voucher 3 of March 50 for 5, voucher 1 of April a red -20 for -2), a fixed asset and an
