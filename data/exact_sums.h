@@ -77,4 +77,10 @@ constexpr qint64 centsOfThousandths(qint64 thousandths)
     return (thousandths + (thousandths < 0 ? -5 : 5)) / 10;
 }
 
+// A sum of thousandths as the amount stored or shown, rounded to the cent.
+constexpr double amountOfThousandths(qint64 thousandths)
+{
+    return double(centsOfThousandths(thousandths)) / 100.0;
+}
+
 }  // namespace qm

@@ -67,7 +67,7 @@ void insertMonthAndYearLines(const QString& table, const QString& lines, const Q
         for (const std::optional<double>& quantity : line.sums.quantities)
             values << (quantity ? QVariant(*quantity) : QVariant());
         for (const std::optional<qint64>& amount : line.sums.amounts)
-            values << (amount ? QVariant(double(centsOfThousandths(*amount)) / 100.0) : QVariant());
+            values << (amount ? QVariant(amountOfThousandths(*amount)) : QVariant());
         execute(insert, values);
     }
 }
@@ -179,9 +179,8 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
             .arg(thousandthsOf(QStringLiteral("借方金额")), thousandthsOf(QStringLiteral("贷方金额")), table, sqlKey(kOpeningPeriodKey)),
         {code, twin});
     double quantity = opening.value(0, 0).toDouble();
-    const auto amountOf = [](qint64 thousandths) { return double(centsOfThousandths(thousandths)) / 100.0; };
-    const double cost = amountOf(opening.value(0, 1).toLongLong());
-    const double depreciation = amountOf(opening.value(0, 2).toLongLong());
+    const double cost = amountOfThousandths(opening.value(0, 1).toLongLong());
+    const double depreciation = amountOfThousandths(opening.value(0, 2).toLongLong());
     // The net value in exact thousandths; shown rounded to the cent.
     qint64 value = opening.value(0, 1).toLongLong() - opening.value(0, 2).toLongLong();
     execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 借数, 借方金额, 折旧额, 方向, 余数, 余额) "
@@ -191,7 +190,7 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                         {QStringLiteral(":cost"), cost},
                         {QStringLiteral(":depreciation"), depreciation},
                         {QStringLiteral(":direction"), direction},
-                        {QStringLiteral(":value"), amountOf(value)}});
+                        {QStringLiteral(":value"), amountOfThousandths(value)}});
     execute(QStringLiteral("INSERT INTO 固累式 (代码, ID, 日期, 字号, 号码, 摘要说明, 借数, 贷数, 借方金额, 贷方金额, 方向) "
                            "SELECT 代码, ID, 日期, 字号, 号码, 摘要说明, iif(贷方金额 IS NULL, 数量, NULL), "
                            "iif(借方金额 IS NULL, 数量, NULL), 借方金额, 贷方金额, ? FROM %1 "
@@ -206,7 +205,7 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
         quantity += entry[1].toDouble() - entry[2].toDouble();
         const bool level = centsOfThousandths(value) == 0;
         execute(QStringLiteral("UPDATE 固累式 SET 余额=?, 余数=?, 方向=iif(?, '平', 方向) WHERE rowid=?"),
-                {level ? QVariant() : QVariant(amountOf(value)), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
+                {level ? QVariant() : QVariant(amountOfThousandths(value)), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
                  entry[0]});
     }
     execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(%1, 2), 贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'")
@@ -218,7 +217,7 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                                 {QStringLiteral("借数"), QStringLiteral("贷数")},
                                 {QStringLiteral("借方金额"), QStringLiteral("贷方金额"), QStringLiteral("折旧额")});
         execute(QStringLiteral("INSERT INTO 固累式 (ID, 摘要说明, 余数, 余额) VALUES (%1, '结转下年', ?, ?)").arg(sqlKey(kCarryForwardId)),
-                {quantity, amountOf(value)});
+                {quantity, amountOfThousandths(value)});
     }
     transaction.commit();
     return std::nullopt;
@@ -282,12 +281,6 @@ QStringList multiColumnHeadings(const RecordSet& columns)
         headings << heading;
     }
     return headings;
-}
-
-// An exact sum of thousandths as the amount shown, rounded to the cent.
-double amountOfThousandths(qint64 thousandths)
-{
-    return double(centsOfThousandths(thousandths)) / 100.0;
 }
 
 // A month total, year-to-date or balance line of one sub-account; its sides already rounded to

@@ -109,7 +109,7 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
     const auto appendText = [&rows](const QByteArray& text) { rows.appendText(text.constData(), int(text.size())); };
     const auto appendCents = [&rows](std::optional<qint64> thousandths) {
         if (thousandths)
-            rows.appendReal(double(centsOfThousandths(*thousandths)) / 100.0);
+            rows.appendReal(amountOfThousandths(*thousandths));
         else
             rows.appendNull();
     };
@@ -130,7 +130,7 @@ RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direct
         appendCents(total.credit);
         rows.appendNull();
         if (total.carry)
-            rows.appendReal(double(centsOfThousandths(sign * running)) / 100.0);
+            rows.appendReal(amountOfThousandths(sign * running));
         else
             rows.appendNull();
         rows.endRow();
