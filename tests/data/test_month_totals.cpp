@@ -54,10 +54,10 @@ VoucherDraft randomDraft(QRandomGenerator& random, int month, int number)
             entry.quantity = 0.1 * (1 + random.bounded(30));
         const qint64 cents = 1 + random.bounded(100000);
         if (line + 1 < lines) {
-            entry.debitCents = cents;
+            entry.debit = Money::fromCents(cents);
             total += cents;
         } else {
-            entry.creditCents = total;
+            entry.credit = Money::fromCents(total);
         }
         draft.lines << entry;
     }
