@@ -377,9 +377,9 @@ VoucherDraft benchDraft(int month, int number)
         entry.summary = draft.firstSummary;
         entry.accountCode = line < 5 ? QStringLiteral("1122%1").arg(line + 1, 3, 10, QLatin1Char('0')) : QStringLiteral("6001001");
         if (line < 5)
-            entry.debitCents = 12345 + line;
+            entry.debit = Money::fromCents(12345 + line);
         else
-            entry.creditCents = 12345 + (line - 5);
+            entry.credit = Money::fromCents(12345 + (line - 5));
         draft.lines << entry;
     }
     return draft;
@@ -519,10 +519,10 @@ std::vector<Operation> operations(QWidget* window, Windows* windows, const QStri
                             const QString fullName = scalar(QStringLiteral("SELECT 科目全称 FROM 科目表 WHERE 科目代码=?"), {entry.accountCode}).toString();
                             form->grid()->setText(line + 1, VoucherGrid::SummaryColumn, entry.summary);
                             form->grid()->setText(line + 1, VoucherGrid::AccountColumn, entry.accountCode + QLatin1Char(' ') + fullName);
-                            const bool debit = entry.debitCents.has_value();
-                            const qint64 cents = debit ? *entry.debitCents : entry.creditCents.value_or(0);
+                            const bool debit = entry.debit.has_value();
+                            const Money amount = debit ? *entry.debit : entry.credit.value_or(Money());
                             form->grid()->setText(line + 1, debit ? VoucherGrid::DebitColumn : VoucherGrid::CreditColumn,
-                                                  QString::number(cents / 100.0, 'f', 2));
+                                                  amount.formatted());
                         }
                     },
                     [windows] { child<QPushButton>(windows->voucher(), "Command14")->click(); },

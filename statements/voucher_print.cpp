@@ -4,7 +4,6 @@
 #include "data/db_error.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
-#include "data/number_format.h"
 
 namespace qm {
 
@@ -46,8 +45,8 @@ VoucherPrint buildVoucherPrint(int year, const QString& monthText, const QString
                                                     exactAmountSum(QStringLiteral("贷方金额"))));
     transaction.commit();
     VoucherPrint print;
-    print.debitTotal = totals.value(0, 0).toDouble();
-    print.creditTotal = totals.value(0, 1).toDouble();
+    print.debitTotal = Money::fromStored(totals.value(0, 0)).value_or(Money());
+    print.creditTotal = Money::fromStored(totals.value(0, 1)).value_or(Money());
     print.pages = pages;
     print.lines = openRecordset(QStringLiteral(
         "SELECT 月, 制单, 审核, 顺序, 附件, 日期, 字号, 号码, 摘要说明, 科目全称 AS 全称, 数量, 借方金额, 贷方金额 "

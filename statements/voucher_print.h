@@ -4,6 +4,7 @@
 // to whole pages, each line carrying its page number in 月.
 
 #include "data/message.h"
+#include "data/money.h"
 #include "data/record_set.h"
 
 #include <QString>
@@ -15,8 +16,8 @@ constexpr int kVoucherLinesPerPage = 6;
 
 struct VoucherPrint {
     RecordSet lines;  // 月 (page), 制单, 审核, 顺序, 附件, 日期, 字号, 号码, 摘要说明, 全称, 数量, 借方金额, 贷方金额
-    double debitTotal = 0;
-    double creditTotal = 0;
+    Money debitTotal;
+    Money creditTotal;
     int pages = 0;
 };
 

@@ -4,7 +4,6 @@
 #include "data/controls.h"
 #include "data/login.h"
 #include "data/message_box.h"
-#include "data/number_format.h"
 #include "data/printer.h"
 #include "data/window_helpers.h"
 #include "report/report.h"
@@ -87,8 +86,8 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
     layout.groupFooter.texts = {
         reportText(hasLines ? QStringLiteral("附单据 ") + first("附件").toString() + QStringLiteral(" 张") : QString(), 150, 100, 2220, 240),
         reportText(QStringLiteral("总  计"), 5102, 100, 795, 300, right),
-        reportText(hasLines ? formatThousands(print.debitTotal) : QString(), 6120, 100, 1650, 300, right),
-        reportText(hasLines ? formatThousands(print.creditTotal) : QString(), 7900, 100, 1650, 300, right),
+        reportText(hasLines ? print.debitTotal.formatted() : QString(), 6120, 100, 1650, 300, right),
+        reportText(hasLines ? print.creditTotal.formatted() : QString(), 7900, 100, 1650, 300, right),
         reportText(QStringLiteral("会计主管:"), 567, 500, 1440, 240),
         reportText(QStringLiteral("审核: ") + first("审核").toString(), 2835, 500, 1440, 240),
         reportText(QStringLiteral("记帐:"), 5600, 500, 1140, 240),

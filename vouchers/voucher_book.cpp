@@ -4,7 +4,6 @@
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/month_totals.h"
-#include "data/number_format.h"
 #include "work_copy.h"
 #include "data/record_set.h"
 
@@ -46,19 +45,19 @@ MonthState monthState(int year, int month)
     return {lastVoucherNumber(year, month), monthClosedMark(year, month)};
 }
 
-double monthCashBalance(int year, int month)
+Money monthCashBalance(int year, int month)
 {
     // The opening rows (no month) and every month up to this one, from the month totals.
     const QVariant balance = scalar(
         QStringLiteral("SELECT %1 FROM %2 WHERE substr(代码,1,4)='1001' AND (月 IS NULL OR 月<=?)")
             .arg(centsOfThousandths(QStringLiteral("sum(借厘) - sum(贷厘)")), monthTotalsTableName(year)),
         {month});
-    return balance.toDouble();
+    return Money::fromStored(balance).value_or(Money());
 }
 
-QString monthCashLine(int month, double balance)
+QString monthCashLine(int month, Money balance)
 {
-    return QString::number(month) + QStringLiteral("月现余:") + formatThousands(balance);
+    return QString::number(month) + QStringLiteral("月现余:") + balance.formatted();
 }
 
 int leadingNumber(const QString& text)

@@ -4,6 +4,7 @@
 // numbers, the month's cash balance, and one voucher loaded into 分录始表 by paging.
 
 #include "data/message.h"
+#include "data/money.h"
 
 #include <QDate>
 #include <QString>
@@ -27,9 +28,9 @@ struct MonthState {
 MonthState monthState(int year, int month);
 
 // Balance of every account under 1001 from the opening rows up to the end of the month.
-double monthCashBalance(int year, int month);
+Money monthCashBalance(int year, int month);
 // "5月现余:12,345.60"
-QString monthCashLine(int month, double balance);
+QString monthCashLine(int month, Money balance);
 
 // One paging step. The box takes `numberText` when it is set; a refusal is shown and ends the
 // step; otherwise a voucher copy was attempted and the window loads what 分录始表 holds.

@@ -162,11 +162,11 @@ void VoucherGrid::clearCells()
             setText(row, column, QString());
 }
 
-qint64 VoucherGrid::columnTotal(int column) const
+Money VoucherGrid::columnTotal(int column) const
 {
-    qint64 total = 0;
+    Money total;
     for (int row = 1; row < rows(); ++row)
-        total += parseCents(text(row, column)).value_or(0);
+        total += Money::fromText(text(row, column)).value_or(Money());
     return total;
 }
 

@@ -6,6 +6,7 @@
 // the current cell.
 
 #include "voucher_book.h"
+#include "data/money.h"
 
 #include <QTableWidget>
 
@@ -40,9 +41,8 @@ public:
     void layOut();
     // Every cell emptied; rows and columns stay.
     void clearCells();
-    // The sum of a column's amounts in cents; empty cells and texts that are not numbers are
-    // left out.
-    qint64 columnTotal(int column) const;
+    // The sum of a column's amounts; empty cells and texts that are not numbers are left out.
+    Money columnTotal(int column) const;
 
     // The text of every row below the header, blank rows included.
     QVector<VoucherLineText> rowTexts() const;

@@ -5,7 +5,6 @@
 #include "data/database.h"
 #include "data/db_error.h"
 #include "data/fiscal_year.h"
-#include "data/money.h"
 #include "data/number_format.h"
 #include "data/record_set.h"
 
@@ -35,29 +34,13 @@ QString accountCode(const QString& accountCell)
     return accountCell.trimmed().section(QLatin1Char(' '), 0, 0).trimmed();
 }
 
-std::optional<qint64> centsOf(const TypedValue& amount)
-{
-    const std::optional<Money> money = Money::fromStored(amount.value);
-    return money ? std::optional<qint64>(money->cents()) : std::nullopt;
-}
-
-std::optional<Money> moneyOf(const std::optional<qint64>& cents)
-{
-    return cents ? std::optional<Money>(Money::fromCents(*cents)) : std::nullopt;
-}
-
-QVariant centsOrNull(const std::optional<qint64>& cents)
-{
-    return storedOrNull(moneyOf(cents));
-}
-
 bool balanced(const QVector<VoucherLine>& lines)
 {
     Money debits;
     Money credits;
     for (const VoucherLine& line : lines) {
-        debits += moneyOf(line.debitCents).value_or(Money());
-        credits += moneyOf(line.creditCents).value_or(Money());
+        debits += line.debit.value_or(Money());
+        credits += line.credit.value_or(Money());
     }
     return debits == credits;
 }
@@ -95,8 +78,8 @@ void writeLines(const VoucherDraft& draft, int year, int number, const QString& 
         execute(sql, {entryId(month, number, i + 1), draft.date.toString(Qt::ISODate), month, draft.word, number,
                       preparer, draft.reviewer, attachments, line.summary.isEmpty() ? draft.firstSummary : line.summary,
                       line.accountCode, line.quantity ? QVariant(*line.quantity) : QVariant(),
-                      centsOrNull(line.debitCents), centsOrNull(line.creditCents), line.cashFlowCode,
-                      centsOrNull(line.cashFlowCents)});
+                      storedOrNull(line.debit), storedOrNull(line.credit), line.cashFlowCode,
+                      storedOrNull(line.cashFlowAmount)});
     }
 }
 
@@ -163,7 +146,8 @@ ParsedLines parseVoucherLines(const QVector<VoucherLineText>& rows)
         }
         const VoucherLine line{cells.summary, code,
                                quantity.value.isNull() ? std::nullopt : std::optional<double>(quantity.value.toDouble()),
-                               centsOf(debit), centsOf(credit), cells.cashFlowCode, centsOf(cashFlow)};
+                               Money::fromStored(debit.value), Money::fromStored(credit.value), cells.cashFlowCode,
+                               Money::fromStored(cashFlow.value)};
         parsed.lines.append(line);
     }
     return parsed;

@@ -5,6 +5,7 @@
 
 #include "voucher_book.h"
 #include "data/message.h"
+#include "data/money.h"
 
 #include <optional>
 
@@ -12,15 +13,15 @@ namespace qm {
 
 enum class VoucherChange { Save, Insert, Modify, Delete };
 
-// A voucher line as it is written: read once from the grid's text, amounts in cents.
+// A voucher line as it is written: read once from the grid's text.
 struct VoucherLine {
     QString summary;
     QString accountCode;
     std::optional<double> quantity;
-    std::optional<qint64> debitCents;
-    std::optional<qint64> creditCents;
+    std::optional<Money> debit;
+    std::optional<Money> credit;
     QString cashFlowCode;
-    std::optional<qint64> cashFlowCents;
+    std::optional<Money> cashFlowAmount;
 };
 
 // The grid's rows read as lines: every row with an account, in order, blank rows skipped. A

@@ -12,7 +12,6 @@
 #include "data/login.h"
 #include "data/controls.h"
 #include "data/message_box.h"
-#include "data/number_format.h"
 #include "data/window_helpers.h"
 
 #include <QComboBox>
@@ -192,8 +191,8 @@ void VoucherWindow::layOutGrid()
 
 void VoucherWindow::showTotals()
 {
-    m_debitTotal->setText(formatThousands(double(m_grid->columnTotal(VoucherGrid::DebitColumn)) / 100.0));
-    m_creditTotal->setText(formatThousands(double(m_grid->columnTotal(VoucherGrid::CreditColumn)) / 100.0));
+    m_debitTotal->setText(m_grid->columnTotal(VoucherGrid::DebitColumn).formatted());
+    m_creditTotal->setText(m_grid->columnTotal(VoucherGrid::CreditColumn).formatted());
 }
 
 void VoucherWindow::showMonthCash()

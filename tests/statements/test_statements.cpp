@@ -123,7 +123,7 @@ private slots:
         voucher(1, 7);
         voucher(2, 6);
         const VoucherPrint seven = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
-        QCOMPARE(u"%1 %2 %3 %4"_s.arg(seven.pages).arg(seven.lines.count()).arg(seven.debitTotal).arg(seven.creditTotal), u"2 12 40 30"_s);
+        QCOMPARE(u"%1 %2 %3 %4"_s.arg(seven.pages).arg(seven.lines.count()).arg(seven.debitTotal.toStored().toDouble()).arg(seven.creditTotal.toStored().toDouble()), u"2 12 40 30"_s);
         QCOMPARE(seven.lines.value(6, u"月"_s).toString() + u'|' + seven.lines.value(6, u"全称"_s).toString(), u"2|1001.库存现金"_s);
         QVERIFY(seven.lines.value(7, u"全称"_s).isNull() && checkVoucherPrintRequest(u"3"_s, QString())->text == u"月份或号码不能为空"_s);
         QCOMPARE(u"%1 %2"_s.arg(buildVoucherPrint(kYear, u"3"_s, u"2"_s).lines.count()).arg(buildVoucherPrint(kYear, u"3"_s, u"9"_s).lines.count()),
@@ -237,7 +237,7 @@ private slots:
         };
         for (const auto& c : cases) {
             const VoucherPrint print = buildVoucherPrint(kYear, QString::fromLatin1(c.month), QString::fromLatin1(c.number));
-            QString shown = u"%1 %2 %3 %4 %5"_s.arg(print.pages).arg(print.lines.count()).arg(print.debitTotal).arg(print.creditTotal)
+            QString shown = u"%1 %2 %3 %4 %5"_s.arg(print.pages).arg(print.lines.count()).arg(print.debitTotal.toStored().toDouble()).arg(print.creditTotal.toStored().toDouble())
                                 .arg(print.lines.value(print.lines.count() - 1, u"月"_s).toString());
             if (print.pages == 1)
                 shown += u' ' + columnText(print.lines, u"数量"_s);

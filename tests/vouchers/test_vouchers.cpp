@@ -183,7 +183,7 @@ private slots:
                                                 line(QString(), u"2202001001 应付账款/甲/材料款"_s, QString(), u"0.33"_s)});
         voucher.lines[0].quantity = 2.5;
         voucher.lines[2].cashFlowCode = u"101"_s;
-        voucher.lines[2].cashFlowCents = 33;
+        voucher.lines[2].cashFlowAmount = Money::fromCents(33);
         QCOMPARE(refusal(VoucherChange::Save, voucher), QString());
         const VoucherChangeDone done = applyVoucherChange(VoucherChange::Save, voucher, kYear, u"管理员"_s);
         QCOMPARE(done.numberText + u' ' + shown(done.message), u"8 QM505系统|i|凭证保存成功"_s);
@@ -223,7 +223,7 @@ private slots:
             change(voucher);
             return voucher;
         };
-        const auto unbalanced = [](VoucherDraft& v) { v.lines[1].creditCents = 49999; };
+        const auto unbalanced = [](VoucherDraft& v) { v.lines[1].credit = Money::fromCents(49999); };
         const QList<QPair<VoucherDraft, QString>> cases = {
             {with([](VoucherDraft& v) { v.date = QDate(2015, 3, 15); v.reviewer.clear(); }), u"QM505||会计年度不一致"_s},
             {with([](VoucherDraft& v) { v.reviewer.clear(); v.numberText = u"10000"_s; }), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
@@ -235,7 +235,7 @@ private slots:
             {draft(3, u"3"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
             {with([&](VoucherDraft& v) { v.firstSummary.clear(); unbalanced(v); }), u"QM505提示|stop|第一行摘要不能为空"_s},
             {with([&](VoucherDraft& v) { unbalanced(v); v.lines.removeLast(); }), u"QM505提示|!|借贷不平!"_s},
-            {with([](VoucherDraft& v) { v.lines.removeLast(); v.lines[0].debitCents.reset(); }), u"提示窗口||没有要保存的数据！"_s},
+            {with([](VoucherDraft& v) { v.lines.removeLast(); v.lines[0].debit.reset(); }), u"提示窗口||没有要保存的数据！"_s},
             {with([](VoucherDraft& v) { v.rowWithoutAccount = 4; v.lines[1].accountCode = u"9999"_s; }),
              u"QM505提示|stop|第4行没有科目,不能保存:请输入科目或清空该行"_s},
             {with([](VoucherDraft& v) { v.lines[1].accountCode = u"2202"_s; }), u"QM505||科目代码不正确或不是最明细代码"_s},
