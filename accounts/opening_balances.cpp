@@ -4,7 +4,7 @@
 #include "data/db_error.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
-#include "data/number_format.h"
+#include "data/money.h"
 #include "data/record_set.h"
 
 namespace qm {
@@ -18,9 +18,9 @@ TrialBalance trialBalanceOf(const QString& table)
     const RecordSet totals = openRecordset(QStringLiteral("SELECT %2, %3 FROM %1")
                                                .arg(table, exactAmountSum(QStringLiteral("借方金额")),
                                                     exactAmountSum(QStringLiteral("贷方金额"))));
-    const double debit = totals.value(0, 0).toDouble();
-    const double credit = totals.value(0, 1).toDouble();
-    return {formatThousands(debit), formatThousands(credit), std::abs(debit - credit) < 0.005};
+    const Money debit = Money::fromStored(totals.value(0, 0)).value_or(Money());
+    const Money credit = Money::fromStored(totals.value(0, 1)).value_or(Money());
+    return {debit.formatted(), credit.formatted(), debit == credit};
 }
 
 void checkValueColumn(const QString& column)
@@ -32,8 +32,8 @@ void checkValueColumn(const QString& column)
 // An amount that rounds to nothing is no amount: it would make an opening row of 0.00.
 QVariant centOrNull(const QVariant& value)
 {
-    const std::optional<qint64> cents = value.isNull() ? std::nullopt : scaledValue(value.toDouble(), 2);
-    return cents && *cents != 0 ? QVariant(double(*cents) / 100.0) : QVariant();
+    const std::optional<Money> money = Money::fromStored(value);
+    return money && *money != Money() ? money->toStored() : QVariant();
 }
 
 // Deletes the year's opening rows and writes the given rows in their order; a row left with

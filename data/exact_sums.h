@@ -41,14 +41,6 @@ inline QString netOf(const QString& plus, const QString& minus)
     return QStringLiteral("(ifnull(%1,0) - ifnull(%2,0))").arg(plus, minus);
 }
 
-// One entry line's net the credit way, credit minus debit, for amounts kept on the credit side.
-// `table`, when given, qualifies the columns ("a" for a.借方金额).
-inline QString lineCreditNet(const QString& table = {})
-{
-    const QString prefix = table.isEmpty() ? QString() : table + QLatin1Char('.');
-    return netOf(prefix + QStringLiteral("贷方金额"), prefix + QStringLiteral("借方金额"));
-}
-
 // A net of two sides, `plus` minus `minus`, as whole thousandths, each side taken exactly before
 // they are netted and a missing side counting as 0.
 inline QString netThousandthsOf(const QString& plus, const QString& minus)

@@ -92,7 +92,7 @@ TypedValue readTypedNumber(const QString& text, const QString& tooLarge,
 TypedValue readTypedAmount(const QString& text)
 {
     return readTypedNumber(text, QStringLiteral("金额不能超过999,999,999,999.99"),
-                           [](double value) { return QVariant(double(*scaledValue(value, 2)) / 100.0); });
+                           [](double value) { return Money::fromStored(value)->toStored(); });
 }
 
 TypedValue readTypedQuantity(const QString& text)

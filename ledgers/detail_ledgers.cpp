@@ -208,8 +208,8 @@ std::optional<Message> buildFixedAssetLedger(int year, const QString& code, cons
                 {level ? QVariant() : QVariant(amountOfThousandths(value)), std::abs(quantity) < 0.01 ? QVariant() : QVariant(quantity), level,
                  entry[0]});
     }
-    execute(QStringLiteral("UPDATE 固累式 SET 折旧额=round(%1, 2), 贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'")
-                .arg(lineCreditNet()));
+    execute(QStringLiteral("UPDATE 固累式 SET 折旧额=%1, 贷方金额=NULL, 借方金额=NULL WHERE substr(代码,4,1)='2'")
+                .arg(centsOfThousandths(netThousandthsOf(QStringLiteral("贷方金额"), QStringLiteral("借方金额")))));
     if (!entries.isEmpty()) {
         insertMonthAndYearLines(QStringLiteral("固累式"),
                                 QStringLiteral("SELECT * FROM 固累式 WHERE substr(ID,1,3)>%1 AND 代码 IS NOT NULL")
