@@ -62,9 +62,11 @@ void restoreDatabase(const QString& backupPath)
     QFile::remove(staged);
     if (!copyPrivately(backupPath, staged))
         throw DbError(QStringLiteral("无法读取 %1").arg(QDir::toNativeSeparators(backupPath)));
-    if (!isDatabaseOfThisProgram(staged)) {
+    const DatabaseFileState state = checkDatabaseFile(staged).state;
+    if (state != DatabaseFileState::Usable) {
         QFile::remove(staged);
-        throw DbError(QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
+        throw DbError(state == DatabaseFileState::Newer ? newerBooksText(backupPath)
+                                                        : QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
     }
     swapInto(staged, databaseFilePath());
     adoptBooksFile();

@@ -45,6 +45,8 @@ std::optional<Message> checkExistingDatabase(const QString& path)
     case DatabaseFileState::Busy:
         return refusal(QStringLiteral("数据库文件正被另一个程序占用:\n%1\n请稍后再启动本程序。").arg(native(path))
                        + databaseSays(check.detail));
+    case DatabaseFileState::Newer:
+        return refusal(newerBooksText(path));
     case DatabaseFileState::Damaged:
         break;
     }

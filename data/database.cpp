@@ -45,6 +45,10 @@ constexpr int kSqliteReadOnlyDbMoved = kSqliteReadOnly | (4 << 8);
 
 QString g_programFolder;
 int g_transactionDepth = 0;
+// Counts the openings of the connection: a transaction begun on an earlier one is over.
+int g_connectionGeneration = 0;
+// Set when an inner level could not be undone: the outermost level then commits nothing.
+bool g_transactionSpoiled = false;
 // Set once the open file is found moved or replaced: every later statement is refused, so no
 // window shows or writes figures of a file that is no longer the books.
 bool g_booksMoved = false;
@@ -126,6 +130,7 @@ void openFile(const QString& path, bool create)
         QSqlDatabase::removeDatabase(kConnectionName);
         throw DbError(text);
     }
+    ++g_connectionGeneration;
     // A file moved or replaced under the connection must be told apart from a read-only one.
     sqlite3_extended_result_codes(sqliteHandle(db), 1);
     // One self-contained file, so that a copy of it is a whole backup.
@@ -136,6 +141,40 @@ QSqlDatabase connection()
 {
     openConnection();
     return QSqlDatabase::database(kConnectionName, false);
+}
+
+bool inTransaction(const QSqlDatabase& db)
+{
+    return db.isOpen() && !sqlite3_get_autocommit(sqliteHandle(db));
+}
+
+// Rolls back whatever transaction the connection is in. After a failed write SQLite may refuse
+// even that; the connection is then closed, which rolls back too (or leaves the journal for the
+// next opening to roll back), and the next statement opens it afresh. Errors are not reported:
+// the failure that led here is.
+void rollBackEverything()
+{
+    if (!QSqlDatabase::contains(kConnectionName))
+        return;
+    bool stillInTransaction = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);
+        if (inTransaction(db))
+            sqlite3_exec(sqliteHandle(db), "ROLLBACK", nullptr, nullptr, nullptr);
+        stillInTransaction = inTransaction(db);
+    }
+    if (stillInTransaction)
+        closeConnection();
+    g_transactionDepth = 0;
+    g_transactionSpoiled = false;
+}
+
+// The connection found inside a transaction that no change of ours has open (one left by a
+// failure): rolled back, so that what follows runs on what is on the disk.
+QSqlDatabase leaveStaleTransaction()
+{
+    rollBackEverything();
+    return connection();
 }
 
 // The user reads the explanation and the database's own words; the statement is for whoever
@@ -246,6 +285,7 @@ void closeConnection()
     }
     QSqlDatabase::removeDatabase(kConnectionName);
     g_transactionDepth = 0;
+    g_transactionSpoiled = false;
 }
 
 bool isConnectionOpen()
@@ -306,9 +346,18 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
 {
     const QString sql = statement.trimmed();
     sqlite3* db = sqliteHandle(connection());
-    // Once a change has begun its file is checked by SQLite itself when it first writes.
-    if (g_transactionDepth == 0)
+    if (g_transactionDepth == 0) {
+        // Nothing runs inside a transaction that no change of ours has open.
+        if (!sqlite3_get_autocommit(db))
+            db = sqliteHandle(leaveStaleTransaction());
+        // Once a change has begun its file is checked by SQLite itself when it first writes.
         checkBooksFileInPlace();
+    } else if (sqlite3_get_autocommit(db)) {
+        // SQLite ended the change's transaction on a failure that someone went past: what ran
+        // since is already on the disk, so nothing more may run as part of it.
+        g_transactionSpoiled = true;
+        throw DbError(explanation(kSqliteIoError));
+    }
     sqlite3_stmt* prepared = nullptr;
     const void* tail = nullptr;
     if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, &tail) != SQLITE_OK) {
@@ -353,7 +402,13 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
     if (step != SQLITE_DONE) {
         if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
             g_booksMoved = true;
-        throw DbError(sqliteErrorText(db, sql));
+        const QString text = sqliteErrorText(db, sql);
+        // A lone statement that failed must not leave a transaction behind it.
+        if (g_transactionDepth == 0 && !sqlite3_get_autocommit(db)) {
+            sqlite3_reset(prepared);
+            rollBackEverything();
+        }
+        throw DbError(text);
     }
     return columns;
 }
@@ -592,6 +647,10 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
                 fail(query.lastError());
             } else if (!query.next() || query.value(0).toInt() == 0) {
                 result = {DatabaseFileState::Damaged, QStringLiteral("信息表中没有设置行")};
+            } else if (!query.exec(QStringLiteral("PRAGMA user_version"))) {
+                fail(query.lastError());
+            } else if (query.next() && query.value(0).toInt() > SchemaVersion::Latest) {
+                result = {DatabaseFileState::Newer, query.value(0).toString()};
             }
             query.finish();
             db.close();
@@ -604,6 +663,13 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
 bool isDatabaseOfThisProgram(const QString& path)
 {
     return checkDatabaseFile(path).state == DatabaseFileState::Usable;
+}
+
+QString newerBooksText(const QString& path)
+{
+    return QStringLiteral("这个帐套文件是由更新版本的本程序建立的，本程序不能使用它:\n%1\n"
+                          "请用建立它的那个版本(或更新的版本)的程序打开。这个文件没有被改动。")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 void createDatabaseFile(const QString& path, const std::function<void()>& fill)
@@ -631,29 +697,61 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
 }
 
 Transaction::Transaction()
-    : m_name(QStringLiteral("qm_%1").arg(g_transactionDepth + 1))
 {
-    execute(QStringLiteral("SAVEPOINT ") + m_name);
+    if (g_transactionDepth == 0) {
+        // runStatement first ends any transaction left behind, so this one is the outermost.
+        execute(QStringLiteral("BEGIN"));
+        g_transactionSpoiled = false;
+    } else {
+        m_name = QStringLiteral("qm_%1").arg(g_transactionDepth + 1);
+        execute(QStringLiteral("SAVEPOINT ") + m_name);
+    }
+    m_generation = g_connectionGeneration;
     ++g_transactionDepth;
+}
+
+bool Transaction::isLive() const
+{
+    return m_generation == g_connectionGeneration && isConnectionOpen();
 }
 
 Transaction::~Transaction()
 {
-    if (m_done || !isConnectionOpen())
+    if (m_done || !isLive())
         return;
-    --g_transactionDepth;
-    QSqlQuery query(QSqlDatabase::database(kConnectionName, false));
-    query.exec(QStringLiteral("ROLLBACK TO ") + m_name);
-    query.exec(QStringLiteral("RELEASE ") + m_name);
+    m_done = true;
+    if (!m_name.isEmpty()) {
+        --g_transactionDepth;
+        sqlite3* db = sqliteHandle(QSqlDatabase::database(kConnectionName, false));
+        const QByteArray name = m_name.toUtf8();
+        if (sqlite3_exec(db, ("ROLLBACK TO " + name).constData(), nullptr, nullptr, nullptr) != SQLITE_OK
+            || sqlite3_exec(db, ("RELEASE " + name).constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            g_transactionSpoiled = true;
+        return;
+    }
+    rollBackEverything();
 }
 
 void Transaction::commit()
 {
     if (m_done)
         return;
-    execute(QStringLiteral("RELEASE ") + m_name);
+    if (!isLive())
+        throw DbError(explanation(kSqliteIoError));
+    if (!m_name.isEmpty()) {
+        execute(QStringLiteral("RELEASE ") + m_name);
+        m_done = true;
+        --g_transactionDepth;
+        return;
+    }
+    if (g_transactionSpoiled)
+        throw DbError(explanation(kSqliteIoError));
+    execute(QStringLiteral("COMMIT"));
+    // Only a transaction that has ended is on the disk.
+    if (inTransaction(QSqlDatabase::database(kConnectionName, false)))
+        throw DbError(explanation(kSqliteIoError));
     m_done = true;
-    --g_transactionDepth;
+    g_transactionDepth = 0;
 }
 
 }  // namespace qm

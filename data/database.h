@@ -94,16 +94,20 @@ void clearWorkTable(const QString& statement);
 QVariant scalar(const QString& statement, const QVariantList& values = {});
 QVariant scalar(const QString& statement, const QVariantMap& values);
 
-enum class DatabaseFileState { Usable, Missing, NoAccess, Busy, Damaged };
+enum class DatabaseFileState { Usable, Missing, NoAccess, Busy, Damaged, Newer };
 struct DatabaseFileCheck {
     DatabaseFileState state;
     QString detail;  // the database's own words on what is wrong
 };
-// Whether the file at `path` opens as SQLite, passes the quick check and holds the settings row.
+// Whether the file at `path` opens as SQLite, passes the quick check, holds the settings row and
+// is of a version this program knows (Newer: made by a later program, whose tables and triggers
+// this one would not keep).
 // Uses a connection of its own and writes nothing, except that a journal left by a program that
 // died is rolled back, as SQLite does on any opening.
 DatabaseFileCheck checkDatabaseFile(const QString& path);
 bool isDatabaseOfThisProgram(const QString& path);
+// What to tell the user of books at `path` made by a later version of the program.
+QString newerBooksText(const QString& path);
 
 // Builds a new database file at `path` (mode 0600, its folder made 0700 when missing): `fill`
 // runs on it inside one transaction, and only a complete file is moved into place. Leaves the
@@ -111,7 +115,11 @@ bool isDatabaseOfThisProgram(const QString& path);
 void createDatabaseFile(const QString& path, const std::function<void()>& fill);
 
 // All or nothing: what runs between construction and commit() is rolled back unless
-// commit() is reached. Guards nest (an inner guard is a savepoint of the outer one).
+// commit() is reached. Guards nest (an inner guard is a savepoint of the outer one). The
+// outermost guard begins and commits the transaction itself; when it fails it rolls back
+// everything, and a connection that even then is not out of the transaction (a failed write
+// can leave it so) is closed, to be opened afresh by the next statement. commit() returns only
+// once the change is on the disk.
 class Transaction {
 public:
     Transaction();
@@ -121,7 +129,10 @@ public:
     void commit();
 
 private:
-    QString m_name;
+    bool isLive() const;
+
+    QString m_name;  // the savepoint of an inner guard; empty for the outermost
+    int m_generation = 0;
     bool m_done = false;
 };
 

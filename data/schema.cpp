@@ -1,6 +1,7 @@
 #include "schema.h"
 
 #include "database.h"
+#include "db_error.h"
 #include "default_data.h"
 #include "fiscal_year.h"
 #include "month_totals.h"
@@ -250,6 +251,9 @@ QList<int> upgradeSchema()
 {
     QList<int> reached;
     const int version = schemaVersion();
+    // A later program's books keep tables and triggers this one knows nothing of.
+    if (version > SchemaVersion::Latest)
+        throw DbError(newerBooksText(databaseFilePath()));
     for (const SchemaStep& step : kSteps) {
         if (step.version > version) {
             runStep(step);

@@ -39,7 +39,7 @@ inline constexpr int Latest = ClosedLinesIndex;
 int schemaVersion();
 // Brings the open database up to the latest version: each step it lacks runs in a transaction
 // of its own that sets the version with it. Returns the versions it reached, in order; a file
-// at the latest version (or a later program's) runs none.
+// at the latest version runs none, and a later program's is refused (DbError), unchanged.
 QList<int> upgradeSchema();
 
 }  // namespace qm

@@ -225,6 +225,38 @@ private slots:
         }
     }
 
+    // Books of a later version of the program keep tables and triggers this one does not know:
+    // they are refused at the start, at any opening and as a backup to restore, and never changed.
+    void booksOfANewerProgramAreLeftAlone()
+    {
+        execute(u"PRAGMA user_version=%1"_s.arg(SchemaVersion::Latest + 1));
+        execute(u"CREATE TABLE 新表 (x)"_s);
+        closeConnection();
+        const QByteArray newer = fileBytes(databaseFilePath());
+        const QString said = newerBooksText(databaseFilePath());
+        QVERIFY2(said.startsWith(u"这个帐套文件是由更新版本的本程序建立的，本程序不能使用它:\n"_s + databaseFilePath()), qPrintable(said));
+
+        BooksLock lock;
+        QCOMPARE(shown(prepareBooks(lock)), u"QM505提示|stop|"_s + said);
+        QVERIFY_THROWS_EXCEPTION(DbError, openConnection());
+        QVERIFY(!isConnectionOpen() && fileBytes(databaseFilePath()) == newer);
+        lock.unlock();
+
+        // As a backup it is not restored over books of this version.
+        const QString backup = programFolder() + u"/newer.bam"_s;
+        QVERIFY(QFile::rename(databaseFilePath(), backup));
+        ensureDatabase();
+        adoptBooksFile();
+        const QByteArray current = fileBytes(databaseFilePath());
+        try {
+            restoreDatabase(backup);
+            QFAIL("a newer backup was restored");
+        } catch (const DbError& error) {
+            QCOMPARE(error.text(), newerBooksText(backup));
+        }
+        QVERIFY(fileBytes(databaseFilePath()) == current && fileBytes(backup) == newer && !QFile::exists(databaseFilePath() + u".restore"_s));
+    }
+
     void readOnlyBooksAreNamedBeforeTheLogin()
     {
         closeConnection();

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/settings_window.h"
 #include "data/dialog_runner.h"
+#include "support/full_disk.h"
 #include "support/other_writer.h"
 #include "support/widgets.h"
 #include "vouchers/account_picker.h"
@@ -84,6 +85,7 @@ class TestVoucherWindow : public WindowTest {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { FullDisk::install(); }
     void init() { BooksTest::init(); loginState() = LoginState{kYear, u"管理员"_s, u"123456"_s, u"单位"_s}; }
 
     void opensOnTheLastMonthWithEntriesAndPages()
@@ -215,6 +217,47 @@ private slots:
         QCOMPARE(enteredLines(), u"8030001001 1403 0.3 - 0,8030001002 1002 - 0.1 0,8030001003 2202 - 0.15 0,8030001004 2202 - 0.05 0"_s);
         QCOMPARE(QStringList({form.number->text(), form.line(1), form.line(5), form.debit->text(), form.cashLine()}),
                  (QStringList{u"2"_s, u"1|||||||"_s, u"5|||||||"_s, u"0.00"_s, u"3月现余:0.00"_s}));
+    }
+
+    // A change that fails on a full disk loses that change alone: whatever is said to be saved
+    // afterwards is on the disk, for another program to read. With no room at all the journal
+    // cannot begin; with 8 KB it begins and the change fails further on.
+    void changesAfterAFullDiskReachTheDisk()
+    {
+        for (const qint64 bytesFree : {0, 8192}) {
+            init();
+            Form form;
+            form.at(3);
+            const auto typeVoucher = [&form](const QString& amount) {
+                form.number->setText(u"%1"_s.arg(scalar(u"SELECT ifnull(max(号码), 0) + 1 FROM 分2016 WHERE 月=3"_s).toInt()));
+                form.grid->setText(1, 1, u"销售"_s);
+                form.grid->setText(1, 2, u"1122 应收账款"_s);
+                form.grid->setText(1, 4, amount);
+                form.grid->setText(2, 2, u"6001 主营业务收入"_s);
+                form.grid->setText(2, 5, amount);
+            };
+            const auto onDisk = [](const QString& sql) { return seenByAnotherProgram(databaseFilePath(), sql).toString(); };
+            const QString vouchers = u"SELECT group_concat(号码 || ':' || 借方金额) FROM 分2016 WHERE 借方金额 IS NOT NULL"_s;
+            const auto failsOnAFullDisk = [&](const char* button) {
+                FullDisk full(bytesFree);
+                return press(form.window, button, recorder).section(u'\n', 0, 0);
+            };
+
+            typeVoucher(u"0.13"_s);
+            QCOMPARE(failsOnAFullDisk("Command14"), u"磁盘已满，这次修改没有保存。"_s);
+            QCOMPARE(form.number->text() + u' ' + form.line(1), u"1 1|销售|1122 应收账款||0.13|||"_s);
+            QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
+            QCOMPARE(onDisk(vouchers), u"1:0.13"_s);
+            typeVoucher(u"0.3"_s);
+            QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
+            QCOMPARE(onDisk(vouchers), u"1:0.13,2:0.3"_s);
+
+            QCOMPARE(failsOnAFullDisk("Command16"), u"磁盘已满，这次修改没有保存。"_s);
+            QCOMPARE(onDisk(u"SELECT count(*) FROM 分2016 WHERE 结帐 IS NOT NULL"_s), u"0"_s);
+            QCOMPARE(press(form.window, "Command16", recorder), u"收入/费用已成功结转！"_s);
+            QCOMPARE(onDisk(u"SELECT count(*) || ' ' || sum(结帐=2) FROM 分2016 WHERE 结帐 IS NOT NULL"_s), u"6 2"_s);
+            cleanup();
+        }
     }
 
     void amountsArriveInTheGridOnlyAsNumbers()

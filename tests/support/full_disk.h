@@ -1,0 +1,129 @@
+#pragma once
+
+// A disk that fills up on demand: an SQLite file system registered as the default, passing
+// everything to the platform's own except that, while a FullDisk lives, a write that would grow
+// a file past the space left fails as a write to a full disk does (SQLITE_FULL); overwriting
+// what a file already holds still succeeds. Install it before the first connection opens; the
+// program's connection and the test's own ones then all go through it.
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QString>
+#include <QVariant>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace qm::test {
+
+class FullDisk {
+public:
+    // Registers the file system once for the test program, as the default.
+    static void install()
+    {
+        static const bool installed = [] {
+            s_real = sqlite3_vfs_find(nullptr);
+            s_vfs = *s_real;
+            s_vfs.zName = "qm505-full-disk";
+            s_vfs.szOsFile = int(sizeof(File)) + s_real->szOsFile;
+            s_vfs.xOpen = open;
+            return sqlite3_vfs_register(&s_vfs, 1) == SQLITE_OK;
+        }();
+        (void)installed;
+    }
+
+    // While a FullDisk lives, files may grow by `bytesFree` in all.
+    explicit FullDisk(qint64 bytesFree = 0)
+    {
+        s_bytesFree = bytesFree;
+        s_full = true;
+    }
+    ~FullDisk() { s_full = false; }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+private:
+    struct File {
+        sqlite3_file base;
+        sqlite3_file* real;  // the platform's file, right behind this one
+    };
+
+    static sqlite3_file* real(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
+
+    static int open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags)
+    {
+        auto* wrapper = reinterpret_cast<File*>(file);
+        std::memset(wrapper, 0, sizeof(File));
+        wrapper->real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
+        const int result = s_real->xOpen(s_real, name, wrapper->real, flags, outFlags);
+        if (wrapper->real->pMethods)
+            wrapper->base.pMethods = &kMethods;
+        return result;
+    }
+
+    static int close(sqlite3_file* file)
+    {
+        const int result = real(file)->pMethods->xClose(real(file));
+        file->pMethods = nullptr;
+        return result;
+    }
+
+    static int write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset)
+    {
+        if (s_full) {
+            sqlite3_int64 size = 0;
+            if (real(file)->pMethods->xFileSize(real(file), &size) != SQLITE_OK)
+                return SQLITE_IOERR_WRITE;
+            const qint64 growth = std::max<qint64>(0, offset + amount - size);
+            if (growth > s_bytesFree)
+                return SQLITE_FULL;
+            s_bytesFree -= growth;
+        }
+        return real(file)->pMethods->xWrite(real(file), data, amount, offset);
+    }
+
+    // Version 1: no shared memory and no memory mapping, so every write of the books comes
+    // through write() (they use a rollback journal anyway).
+    static inline const sqlite3_io_methods kMethods = {
+        1,
+        close,
+        [](sqlite3_file* f, void* data, int amount, sqlite3_int64 offset) { return real(f)->pMethods->xRead(real(f), data, amount, offset); },
+        write,
+        [](sqlite3_file* f, sqlite3_int64 size) { return real(f)->pMethods->xTruncate(real(f), size); },
+        [](sqlite3_file* f, int flags) { return real(f)->pMethods->xSync(real(f), flags); },
+        [](sqlite3_file* f, sqlite3_int64* size) { return real(f)->pMethods->xFileSize(real(f), size); },
+        [](sqlite3_file* f, int lock) { return real(f)->pMethods->xLock(real(f), lock); },
+        [](sqlite3_file* f, int lock) { return real(f)->pMethods->xUnlock(real(f), lock); },
+        [](sqlite3_file* f, int* out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); },
+        [](sqlite3_file* f, int op, void* arg) { return real(f)->pMethods->xFileControl(real(f), op, arg); },
+        [](sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); },
+        [](sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); },
+        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    };
+    static inline sqlite3_vfs* s_real = nullptr;
+    static inline sqlite3_vfs s_vfs{};
+    static inline std::atomic<bool> s_full = false;
+    static inline qint64 s_bytesFree = 0;
+};
+
+// What another program reading the books sees: the first column of the first row of `sql`, or
+// a null QVariant when there is none. Only committed changes reach it.
+inline QVariant seenByAnotherProgram(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    QVariant value;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr) == SQLITE_OK
+            && sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
+            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return value;
+}
+
+}  // namespace qm::test
