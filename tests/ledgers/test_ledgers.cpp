@@ -602,6 +602,67 @@ private slots:
         QVERIFY(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s) && fixedAssetLedgerRows().isEmpty());
     }
 
+    // A balance at the cent's edge, on the level-3 credit account (its own side first) and mirrored
+    // on a level-3 fixed asset: the detail, general, quantity and fixed-asset ledgers round the
+    // exact balance to the cent and show "平" and no balance only where that leaves nothing; the
+    // multi-column source keeps the exact balance and shows "平" below a cent, not at one.
+    void balancesAtTheCentsEdge()
+    {
+        addPayableLeaf();
+        const struct {
+            const char* own;      // on the account's own side
+            const char* other;    // on the other side, after it
+            const char* rounded;  // the balance at the cent; "-" where it leaves nothing
+            const char* exact;    // the multi-column source's balance, "平" before it when below a cent
+        } cases[] = {
+            {"0.123", "0.125", "-", "平 -0.002"},  {"0.125", "0.123", "-", "平 0.002"},    {"0.125", "0.129", "-", "平 -0.004"},
+            {"0.125", "0.12", "0.01", "平 0.005"}, {"0.12", "0.125", "-0.01", "平 -0.005"}, {"0.134", "0.125", "0.01", "平 0.009"},
+            {"0.13", "0.12", "0.01", "贷 0.01"},  {"0.12", "0.13", "-0.01", "贷 -0.01"},
+        };
+        const auto shown = [](const QString& direction, const char* rounded) {
+            return QLatin1String(rounded) == "-"_L1 ? u"平 -"_s : direction + u' ' + QLatin1String(rounded);
+        };
+        const auto lineOf = [](const QString& table, const QString& id) {
+            return rowsAsText(u"SELECT 方向, 余额 FROM %1 WHERE ID=?"_s.arg(table), {id}).join(u'|');
+        };
+        for (const auto& each : cases) {
+            execute(u"DELETE FROM 分2016"_s);
+            addLines(u"8030001001 2202001001 - %1|8030001002 2202001001 %2 -|8030002001 1601001001 %1 -|8030002002 1601001001 - %2"_s
+                         .arg(QLatin1String(each.own), QLatin1String(each.other)));
+            const QString credit = shown(u"贷"_s, each.rounded);
+            buildDetailLedger(kYear, u"2202001001"_s, u"贷"_s);
+            QStringList actual{lineOf(u"三总式"_s, u"8030001002"_s)};
+            buildGeneralLedger(kYear, u"2202001001"_s, u"贷"_s);
+            actual << lineOf(u"三总式"_s, u"8031"_s);
+            buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
+            actual << lineOf(u"数量式"_s, u"8030001002"_s);
+            buildFixedAssetLedger(kYear, u"1601001001"_s, u"借"_s);
+            actual << lineOf(u"固累式"_s, u"8030002002"_s);
+            multiColumn(u"2202001"_s, u"贷"_s);
+            actual << lineOf(u"多栏式1"_s, u"8030001002"_s);
+            const QStringList expected{credit, credit, credit, shown(u"借"_s, each.rounded), QString::fromUtf8(each.exact)};
+            QCOMPARE(QLatin1String(each.own) + u' ' + actual.join(u", "_s), QLatin1String(each.own) + u' ' + expected.join(u", "_s));
+        }
+    }
+
+    // Two units of a level-3 fixed asset bought in March and depreciated, one disposed of in April
+    // with its depreciation written back, the other in May: the count runs 2, 1, then nothing,
+    // the net value 1000, 900, 400, 450, then level; the disposals sum on the credit side.
+    void fixedAssetDisposals()
+    {
+        addLines(u"8030001001 1601001001 1000 - 2|8030001002 1602001001 - 100|8040001001 1601001001 - 500 1|"
+                 "8040001002 1602001001 50 -|8050001001 1601001001 - 500 1|8050001002 1602001001 50 -"_s);
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601001001"_s, u"借"_s));
+        QCOMPARE(rowsAsText(u"SELECT ID, 借数, 贷数, 借方金额, 贷方金额, 折旧额, 方向, 余数, 余额 FROM 固累式 ORDER BY ID, 号码"_s),
+                 (QStringList{u"8000000000 0 - 0 - 0 借 0 0"_s, u"8030001001 2 - 1000 - - 借 2 1000"_s,
+                              u"8030001002 - - - - 100 借 2 900"_s, u"8039999998 2 - 1000 - 100 - - -"_s,
+                              u"8039999999 2 - 1000 - 100 - - -"_s, u"8040001001 - 1 - 500 - 借 1 400"_s,
+                              u"8040001002 - - - - -50 借 1 450"_s, u"8049999998 - 1 - 500 -50 - - -"_s,
+                              u"8049999999 2 1 1000 500 50 - - -"_s, u"8050001001 - 1 - 500 - 借 - -50"_s,
+                              u"8050001002 - - - - -50 平 - -"_s, u"8059999998 - 1 - 500 -50 - - -"_s,
+                              u"8059999999 2 2 1000 1000 0 - - -"_s, u"813 - - - - - - 0 0"_s}));
+    }
+
     void ledgerPages()
     {
         ledgerOf(0);
