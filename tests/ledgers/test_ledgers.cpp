@@ -4,8 +4,12 @@
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 #include "data/record_set.h"
+#include "data/value_order.h"
+
+#include <QRandomGenerator>
 
 #include <functional>
+#include <numeric>
 
 namespace {
 
@@ -661,6 +665,64 @@ private slots:
                               u"8049999999 2 1 1000 500 50 - - -"_s, u"8050001001 - 1 - 500 - 借 - -50"_s,
                               u"8050001002 - - - - -50 平 - -"_s, u"8059999998 - 1 - 500 -50 - - -"_s,
                               u"8059999999 2 2 1000 1000 0 - - -"_s, u"813 - - - - - - 0 0"_s}));
+    }
+
+    // The order the ledgers put their rows in, in code, is the database's ORDER BY over the same
+    // values, ascending and descending, by bytes and under NOCASE: NULL, whole and real numbers
+    // (negative, 2 and 2.0, either side of 2^53 and at the ends of the integers), texts in Chinese,
+    // in mixed case and with the signs between the capitals and the small letters, many keys equal.
+    // Rows of equal keys keep the order they were read in, as the row number after the key does.
+    void ledgerOrderIsTheDatabasesOrder()
+    {
+        QRandomGenerator random(505);
+        const QStringList pieces{u"a"_s, u"A"_s, u"b"_s, u"B"_s, u"z"_s, u"Z"_s, u"_"_s, u"["_s, u"1"_s, u" "_s, u"甲"_s, u"乙"_s, u"中"_s};
+        const qint64 edge = qint64(1) << 53;
+        const auto randomValue = [&]() -> QVariant {
+            const int sign = random.bounded(2) ? 1 : -1;
+            switch (random.bounded(8)) {
+            case 0: return {};
+            case 1: return qint64(random.bounded(7) - 3);
+            case 2: return (random.bounded(49) - 24) / 8.0;
+            case 3: return sign * (edge + random.bounded(5) - 2);
+            case 4: return sign * double(edge + 2 * (random.bounded(3) - 1));
+            case 5: return random.bounded(2) ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+            case 6: return sign * 9223372036854775808.0;
+            default: {
+                QString text;
+                for (int piece = int(random.bounded(4)); piece > 0; --piece)
+                    text += pieces[random.bounded(int(pieces.size()))];
+                return text;
+            }
+            }
+        };
+        execute(u"CREATE TEMP TABLE 次序 (序 INTEGER, 值, 次)"_s);
+        for (int row = 0; row < 800; ++row)
+            execute(u"INSERT INTO 次序 VALUES (?, ?, ?)"_s, {row, randomValue(), pieces[random.bounded(4)]});
+        const RecordSet values = openRecordset(u"SELECT 值, 次, 序 FROM 次序 ORDER BY 序"_s);
+        const auto listed = [&values](const std::vector<int>& rows) {
+            QStringList lines;
+            for (const int row : rows)
+                lines << values.value(row, 2).toString() + u' ' + (values.value(row, 0).isNull() ? u"-"_s : values.value(row, 0).toString());
+            return lines;
+        };
+        for (const bool noCase : {false, true}) {
+            for (const bool descending : {false, true}) {
+                std::vector<int> rows(std::size_t(values.count()));
+                std::iota(rows.begin(), rows.end(), 0);
+                std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+                    const int order = compareCells(values.cell(a, 0), values.cell(b, 0), noCase);
+                    return descending ? order > 0 : order < 0;
+                });
+                QCOMPARE(listed(rows), rowsAsText(u"SELECT 序, 值 FROM 次序 ORDER BY 值 %1 %2, 序"_s
+                                                      .arg(noCase ? u"COLLATE NOCASE"_s : QString(), descending ? u"DESC"_s : QString())));
+            }
+            // The ledger order: the key under NOCASE, then the second key by bytes or under NOCASE.
+            std::vector<int> rows(std::size_t(values.count()));
+            std::iota(rows.begin(), rows.end(), 0);
+            sortInLedgerOrder(rows, values, 0, 1, noCase);
+            QCOMPARE(listed(rows), rowsAsText(u"SELECT 序, 值 FROM 次序 ORDER BY 值 COLLATE NOCASE, 次 %1, 序"_s
+                                                  .arg(noCase ? u"COLLATE NOCASE"_s : QString())));
+        }
     }
 
     void ledgerPages()
