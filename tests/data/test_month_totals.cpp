@@ -242,7 +242,8 @@ private slots:
             QVERIFY(keptTotals(kYear) != right);
             const QList<int> rebuilt = ensureMonthTotals();
             QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"3"_s));
-            const QString balance = rowsAsText(u"SELECT 期末数量, 期末金额 FROM 数量式余额表 WHERE 科目代码='2202001001'"_s).join(u'|');
+            const QString balance =
+                rowsAsText(u"SELECT 期末数量, 期末金额 FROM 数量式余额表 WHERE 科目代码='2202001001'"_s).join(u'|');
             QCOMPARE(column + u' ' + QString::number(rebuilt.value(0)) + u' ' + balance, column + u" 2016 2 100.13"_s);
             QCOMPARE(keptTotals(kYear), right);
         }
