@@ -20,6 +20,21 @@ int kindRank(const RecordSet::Cell& cell)
     return 3;
 }
 
+// An integer against a real exactly, as the database compares them: beyond 2^53 an integer made
+// a double may land on the real it is not.
+int compareIntegerWithReal(qint64 integer, double real)
+{
+    if (real < -9223372036854775808.0)
+        return 1;
+    if (real >= 9223372036854775808.0)
+        return -1;
+    const qint64 whole = qint64(real);
+    if (integer != whole)
+        return integer < whole ? -1 : 1;
+    const double asReal = double(integer);
+    return asReal == real ? 0 : asReal < real ? -1 : 1;
+}
+
 }  // namespace
 
 int compareText(const char* a, int aBytes, const char* b, int bBytes, bool noCase)
@@ -45,11 +60,15 @@ int compareCells(const RecordSet::Cell& a, const RecordSet::Cell& b, bool noCase
     if (rankA != rankB)
         return rankA < rankB ? -1 : 1;
     if (rankA == 1) {
-        if (a.kind == RecordSet::Cell::Integer && b.kind == RecordSet::Cell::Integer)
+        const bool integerA = a.kind == RecordSet::Cell::Integer;
+        const bool integerB = b.kind == RecordSet::Cell::Integer;
+        if (integerA && integerB)
             return a.integer == b.integer ? 0 : a.integer < b.integer ? -1 : 1;
-        const double x = a.kind == RecordSet::Cell::Integer ? double(a.integer) : a.real;
-        const double y = b.kind == RecordSet::Cell::Integer ? double(b.integer) : b.real;
-        return x == y ? 0 : x < y ? -1 : 1;
+        if (integerA)
+            return compareIntegerWithReal(a.integer, b.real);
+        if (integerB)
+            return -compareIntegerWithReal(b.integer, a.real);
+        return a.real == b.real ? 0 : a.real < b.real ? -1 : 1;
     }
     if (rankA == 2)
         return compareText(a.utf8, a.bytes, b.utf8, b.bytes, noCase);

@@ -13,8 +13,8 @@
 
 namespace qm {
 
-// <0, 0 or >0 as SQLite orders the two: NULL, then numbers, then text (by bytes, or under NOCASE
-// with ASCII capitals as small letters), then anything else.
+// <0, 0 or >0 as SQLite orders the two: NULL, then numbers (an integer against a real exactly),
+// then text (by bytes, or under NOCASE with ASCII capitals as small letters), then anything else.
 int compareCells(const RecordSet::Cell& a, const RecordSet::Cell& b, bool noCase);
 int compareText(const char* a, int aBytes, const char* b, int bBytes, bool noCase);
 

@@ -74,7 +74,9 @@ ReportLayout voucherReportLayout(const VoucherPrint& print, const QString& unitN
                      ReportField{QStringLiteral("数量"), 5120, 940, centre, QString()},
                      ReportField{QStringLiteral("借方金额"), 6120, 1670, right, QStringLiteral("#,##0.00")},
                      ReportField{QStringLiteral("贷方金额"), 7880, 1670, right, QStringLiteral("#,##0.00")}};
-    // The account grows to show the whole full name that was posted; six lines still fit a page.
+    // The summary and the account grow to show the whole text that was posted, the line as tall
+    // as the taller of the two; six lines still fit a page.
+    layout.fields[0].grows = true;
     layout.fields[1].grows = true;
     layout.linesPerPage = kVoucherLinesPerPage;
     layout.detail.height = 430;

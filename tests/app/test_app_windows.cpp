@@ -212,6 +212,52 @@ private slots:
         setFileChooser(previousFile);
     }
 
+    // Each way a restore is refused leaves the books as they were and no staged copy beside them.
+    void refusedRestoresLeaveNothingBehind()
+    {
+        addLines(u"8030001001 1001 0.125 -"_s);
+        const QString folder = programFolder() + u"/备份"_s;
+        QVERIFY(QDir().mkpath(folder));
+        const auto write = [&folder](const QString& name, const QByteArray& bytes) {
+            QFile file(folder + u'/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        };
+        write(u"text.bam"_s, "not a database");
+        write(u"empty.bam"_s, QByteArray());
+        // A database of another program, and books without their settings row.
+        execute(u"ATTACH DATABASE ? AS other"_s, {folder + u"/other.bam"_s});
+        execute(u"CREATE TABLE other.t (x)"_s);
+        execute(u"DETACH DATABASE other"_s);
+        execute(u"VACUUM INTO ?"_s, {folder + u"/unset.bam"_s});
+        execute(u"ATTACH DATABASE ? AS unset"_s, {folder + u"/unset.bam"_s});
+        execute(u"DELETE FROM unset.信息表"_s);
+        execute(u"DETACH DATABASE unset"_s);
+        // Books cut short in the middle.
+        execute(u"VACUUM INTO ?"_s, {folder + u"/whole.bam"_s});
+        QVERIFY(QFile::copy(folder + u"/whole.bam"_s, folder + u"/cut.bam"_s));
+        QVERIFY(QFile::resize(folder + u"/cut.bam"_s, QFileInfo(folder + u"/whole.bam"_s).size() / 2));
+        // Nothing that can be read.
+        QVERIFY(QDir(folder).mkdir(u"folder.bam"_s));
+
+        const QStringList books = dumpTable(u"分2016"_s) + dumpTable(u"信息表"_s);
+        QString chosen;
+        const FileChooser previous = setFileChooser([&chosen](const QString&, const QString&, const QString&) { return chosen; });
+        SettingsWindow window;
+        QStringList expected, actual;
+        for (const QString& name : {u"text.bam"_s, u"empty.bam"_s, u"other.bam"_s, u"unset.bam"_s, u"cut.bam"_s,
+                                    u"folder.bam"_s, u"missing.bam"_s}) {
+            chosen = folder + u'/' + name;
+            const QString message = press(window, "Command10", recorder);
+            expected << name + u" refused, nothing staged, books kept"_s;
+            actual << name + (message.startsWith(u"文件错误!!导入失败!\n"_s) ? u" refused"_s : u" said: "_s + message)
+                          + (QFile::exists(databaseFilePath() + u".restore"_s) ? u", staged copy left"_s : u", nothing staged"_s)
+                          + (dumpTable(u"分2016"_s) + dumpTable(u"信息表"_s) == books ? u", books kept"_s : u", books changed"_s);
+        }
+        setFileChooser(previous);
+        QCOMPARE(actual, expected);
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+    }
+
     void carryForwardAndPasswords()
     {
         addLines(u"8000000001 1001 5 -"_s);
@@ -633,6 +679,34 @@ private slots:
 
         click(window, "Command2");
         QCOMPARE(m_ended, 1);
+    }
+
+    // One operator in two rows, the name written the same or in another case: the password of
+    // the first row in the table logs in, the second's does not.
+    void theFirstRowOfAnOperatorHoldsThePassword()
+    {
+        execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', '会计', 'first'), ('03', '会计', 'second'), "
+                "('04', 'Li', 'upper'), ('05', 'li', 'lower')"_s);
+        const struct {
+            QString name;
+            QString password;
+            QString outcome;  // the message, or the operator logged in
+        } cases[] = {
+            {u"会计"_s, u"second"_s, u"操作员或密码不正确!"_s}, {u"会计"_s, u"first"_s, u"会计|first"_s},
+            {u"li"_s, u"lower"_s, u"操作员或密码不正确!"_s},   {u"li"_s, u"upper"_s, u"li|upper"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& each : cases) {
+            loginState() = LoginState{};
+            LoginWindow window;
+            child<QComboBox>(window, "Combo1")->setEditText(each.name);
+            child<QLineEdit>(window, "Text1")->setText(each.password);
+            child<QLineEdit>(window, "Text2")->setText(u"2016"_s);
+            const QString message = press(window, "Command1", recorder);
+            expected << each.outcome;
+            actual << (window.result() == QDialog::Accepted ? loginState().operatorName + u'|' + loginState().operatorPassword : message);
+        }
+        QCOMPARE(actual, expected);
     }
 };
 

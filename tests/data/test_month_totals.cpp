@@ -223,6 +223,31 @@ private slots:
         QCOMPARE(keptTotals(kYear), recomputedTotals(kYear));
         QCOMPARE(keptTotals(kYear).size(), 2);
     }
+
+    // Each sum the check at open compares, drifted alone while the others stay right, is found and
+    // the year rebuilt there and then: the level-3 credit account again reads 2 units (not 3 or 1)
+    // and 100.13 at the end of March.
+    void eachCheckedSumDriftFoundAtOpen()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 2202001001 - 100 1|8030001001 2202001001 - 0.125 1|8030001002 1001 0.125 -"_s);
+        const QStringList right = keptTotals(kYear);
+        const struct {
+            const char16_t* column;
+            int drift;
+        } drifts[] = {{u"行数", 1}, {u"借厘", 1}, {u"贷厘", -1}, {u"净数厘", -1000}, {u"净数厘", 1000}};
+        for (const auto& each : drifts) {
+            const QString column = QString::fromUtf16(each.column);
+            execute(u"UPDATE 月合计2016 SET %1=%1+? WHERE 代码='2202001001' AND 月=3"_s.arg(column), {each.drift});
+            QVERIFY(keptTotals(kYear) != right);
+            const QList<int> rebuilt = ensureMonthTotals();
+            QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"3"_s));
+            const QString balance =
+                rowsAsText(u"SELECT 期末数量, 期末金额 FROM 数量式余额表 WHERE 科目代码='2202001001'"_s).join(u'|');
+            QCOMPARE(column + u' ' + QString::number(rebuilt.value(0)) + u' ' + balance, column + u" 2016 2 100.13"_s);
+            QCOMPARE(keptTotals(kYear), right);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMonthTotals)

@@ -4,8 +4,12 @@
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 #include "data/record_set.h"
+#include "data/value_order.h"
+
+#include <QRandomGenerator>
 
 #include <functional>
+#include <numeric>
 
 namespace {
 
@@ -600,6 +604,141 @@ private slots:
 
         // A refused fixed-asset ledger leaves no earlier one behind.
         QVERIFY(buildFixedAssetLedger(kYear, u"1602"_s, u"借"_s) && fixedAssetLedgerRows().isEmpty());
+    }
+
+    // A balance at the cent's edge, on the level-3 credit account (its own side first) and mirrored
+    // on a level-3 fixed asset: the detail, general, quantity and fixed-asset ledgers round the
+    // exact balance to the cent and show "平" and no balance only where that leaves nothing; the
+    // multi-column source keeps the exact balance and shows "平" below a cent, not at one.
+    void balancesAtTheCentsEdge()
+    {
+        addPayableLeaf();
+        const struct {
+            const char* own;      // on the account's own side
+            const char* other;    // on the other side, after it
+            const char* rounded;  // the balance at the cent; "-" where it leaves nothing
+            const char* exact;    // the multi-column source's balance, "平" before it when below a cent
+        } cases[] = {
+            {"0.123", "0.125", "-", "平 -0.002"},    {"0.125", "0.123", "-", "平 0.002"},
+            {"0.125", "0.129", "-", "平 -0.004"},    {"0.125", "0.12", "0.01", "平 0.005"},
+            {"0.12", "0.125", "-0.01", "平 -0.005"}, {"0.134", "0.125", "0.01", "平 0.009"},
+            {"0.13", "0.12", "0.01", "贷 0.01"},     {"0.12", "0.13", "-0.01", "贷 -0.01"},
+        };
+        const auto shown = [](const QString& direction, const char* rounded) {
+            return QLatin1String(rounded) == "-"_L1 ? u"平 -"_s : direction + u' ' + QLatin1String(rounded);
+        };
+        const auto lineOf = [](const QString& table, const QString& id) {
+            return rowsAsText(u"SELECT 方向, 余额 FROM %1 WHERE ID=?"_s.arg(table), {id}).join(u'|');
+        };
+        for (const auto& each : cases) {
+            execute(u"DELETE FROM 分2016"_s);
+            addLines(
+                u"8030001001 2202001001 - %1|8030001002 2202001001 %2 -|8030002001 1601001001 %1 -|8030002002 1601001001 - %2"_s
+                    .arg(QLatin1String(each.own), QLatin1String(each.other)));
+            const QString credit = shown(u"贷"_s, each.rounded);
+            buildDetailLedger(kYear, u"2202001001"_s, u"贷"_s);
+            QStringList actual{lineOf(u"三总式"_s, u"8030001002"_s)};
+            buildGeneralLedger(kYear, u"2202001001"_s, u"贷"_s);
+            actual << lineOf(u"三总式"_s, u"8031"_s);
+            buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
+            actual << lineOf(u"数量式"_s, u"8030001002"_s);
+            buildFixedAssetLedger(kYear, u"1601001001"_s, u"借"_s);
+            actual << lineOf(u"固累式"_s, u"8030002002"_s);
+            multiColumn(u"2202001"_s, u"贷"_s);
+            actual << lineOf(u"多栏式1"_s, u"8030001002"_s);
+            const QStringList expected{credit, credit, credit, shown(u"借"_s, each.rounded),
+                                       QString::fromUtf8(each.exact)};
+            QCOMPARE(QLatin1String(each.own) + u' ' + actual.join(u", "_s),
+                     QLatin1String(each.own) + u' ' + expected.join(u", "_s));
+        }
+    }
+
+    // Two units of a level-3 fixed asset bought in March and depreciated, one disposed of in April
+    // with its depreciation written back, the other in May: the count runs 2, 1, then nothing,
+    // the net value 1000, 900, 400, 450, then level; the disposals sum on the credit side.
+    void fixedAssetDisposals()
+    {
+        addLines(u"8030001001 1601001001 1000 - 2|8030001002 1602001001 - 100|8040001001 1601001001 - 500 1|"
+                 "8040001002 1602001001 50 -|8050001001 1601001001 - 500 1|8050001002 1602001001 50 -"_s);
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601001001"_s, u"借"_s));
+        QCOMPARE(
+            rowsAsText(
+                u"SELECT ID, 借数, 贷数, 借方金额, 贷方金额, 折旧额, 方向, 余数, 余额 FROM 固累式 ORDER BY ID, 号码"_s),
+            (QStringList{u"8000000000 0 - 0 - 0 借 0 0"_s, u"8030001001 2 - 1000 - - 借 2 1000"_s,
+                         u"8030001002 - - - - 100 借 2 900"_s, u"8039999998 2 - 1000 - 100 - - -"_s,
+                         u"8039999999 2 - 1000 - 100 - - -"_s, u"8040001001 - 1 - 500 - 借 1 400"_s,
+                         u"8040001002 - - - - -50 借 1 450"_s, u"8049999998 - 1 - 500 -50 - - -"_s,
+                         u"8049999999 2 1 1000 500 50 - - -"_s, u"8050001001 - 1 - 500 - 借 - -50"_s,
+                         u"8050001002 - - - - -50 平 - -"_s, u"8059999998 - 1 - 500 -50 - - -"_s,
+                         u"8059999999 2 2 1000 1000 0 - - -"_s, u"813 - - - - - - 0 0"_s}));
+    }
+
+    // The order the ledgers put their rows in, in code, is the database's ORDER BY over the same
+    // values, ascending and descending, by bytes and under NOCASE: NULL, whole and real numbers
+    // (negative, 2 and 2.0, either side of 2^53 and at the ends of the integers), texts in Chinese,
+    // in mixed case and with the signs between the capitals and the small letters, many keys equal.
+    // Rows of equal keys keep the order they were read in, as the row number after the key does.
+    void ledgerOrderIsTheDatabasesOrder()
+    {
+        QRandomGenerator random(505);
+        const QStringList pieces{u"a"_s, u"A"_s, u"b"_s, u"B"_s,  u"z"_s,  u"Z"_s, u"_"_s,
+                                 u"["_s, u"1"_s, u" "_s, u"甲"_s, u"乙"_s, u"中"_s};
+        const qint64 edge = qint64(1) << 53;
+        const auto randomValue = [&]() -> QVariant {
+            const int sign = random.bounded(2) ? 1 : -1;
+            switch (random.bounded(8)) {
+            case 0:
+                return {};
+            case 1:
+                return qint64(random.bounded(7) - 3);
+            case 2:
+                return (random.bounded(49) - 24) / 8.0;
+            case 3:
+                return sign * (edge + random.bounded(5) - 2);
+            case 4:
+                return sign * double(edge + 2 * (random.bounded(3) - 1));
+            case 5:
+                return random.bounded(2) ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+            case 6:
+                return sign * 9223372036854775808.0;
+            default: {
+                QString text;
+                for (int piece = int(random.bounded(4)); piece > 0; --piece)
+                    text += pieces[random.bounded(int(pieces.size()))];
+                return text;
+            }
+            }
+        };
+        execute(u"CREATE TEMP TABLE 次序 (序 INTEGER, 值, 次)"_s);
+        for (int row = 0; row < 800; ++row)
+            execute(u"INSERT INTO 次序 VALUES (?, ?, ?)"_s, {row, randomValue(), pieces[random.bounded(4)]});
+        const RecordSet values = openRecordset(u"SELECT 值, 次, 序 FROM 次序 ORDER BY 序"_s);
+        const auto listed = [&values](const std::vector<int>& rows) {
+            QStringList lines;
+            for (const int row : rows)
+                lines << values.value(row, 2).toString() + u' '
+                             + (values.value(row, 0).isNull() ? u"-"_s : values.value(row, 0).toString());
+            return lines;
+        };
+        for (const bool noCase : {false, true}) {
+            for (const bool descending : {false, true}) {
+                std::vector<int> rows(std::size_t(values.count()));
+                std::iota(rows.begin(), rows.end(), 0);
+                std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+                    const int order = compareCells(values.cell(a, 0), values.cell(b, 0), noCase);
+                    return descending ? order > 0 : order < 0;
+                });
+                QCOMPARE(listed(rows),
+                         rowsAsText(u"SELECT 序, 值 FROM 次序 ORDER BY 值 %1 %2, 序"_s.arg(
+                             noCase ? u"COLLATE NOCASE"_s : QString(), descending ? u"DESC"_s : QString())));
+            }
+            // The ledger order: the key under NOCASE, then the second key by bytes or under NOCASE.
+            std::vector<int> rows(std::size_t(values.count()));
+            std::iota(rows.begin(), rows.end(), 0);
+            sortInLedgerOrder(rows, values, 0, 1, noCase);
+            QCOMPARE(listed(rows), rowsAsText(u"SELECT 序, 值 FROM 次序 ORDER BY 值 COLLATE NOCASE, 次 %1, 序"_s.arg(
+                                       noCase ? u"COLLATE NOCASE"_s : QString())));
+        }
     }
 
     void ledgerPages()

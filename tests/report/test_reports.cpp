@@ -476,6 +476,38 @@ private slots:
         QVERIFY(recorder.texts().last().startsWith(u"     ErrNumber: "_s) && opened.size() == 3);
     }
 
+    // Past Z the columns take two letters: Z the 26th, AA the 27th, AZ the 52nd, BA the 53rd. Each
+    // column holds its number, so a column written under another letter shows.
+    void exportedColumnsPastZ()
+    {
+        OpenedWorkbooks workbooks(programFolder() + u"/exports"_s);
+        const struct {
+            int columns;
+            QStringList references;
+            QString texts;  // of those cells
+            QString dimension;
+        } cases[] = {
+            {26, {u"Y5"_s, u"Z4"_s, u"Z5"_s}, u"25|列26|26"_s, u"A4:Z5"_s},
+            {27, {u"Z5"_s, u"AA4"_s, u"AA5"_s}, u"26|列27|27"_s, u"A4:AA5"_s},
+            {53, {u"Z5"_s, u"AA5"_s, u"AZ4"_s, u"AZ5"_s, u"BA4"_s, u"BA5"_s}, u"26|27|列52|52|列53|53"_s, u"A4:BA5"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& each : cases) {
+            QStringList fields;
+            for (int column = 1; column <= each.columns; ++column)
+                fields << u"%1 AS 列%1"_s.arg(column);
+            exportRecordsetToExcel(u"SELECT "_s + fields.join(u", "_s));
+            const QString path = workbooks.paths.value(workbooks.paths.size() - 1);
+            const Sheet sheet = readFirstSheet(path);
+            const QString sheetXml = QString::fromUtf8(zipEntry(path, "xl/worksheets/sheet1.xml"));
+            expected << u"%1: %2 cells, %3, %4"_s.arg(each.columns).arg(2 * each.columns).arg(each.texts, each.dimension);
+            actual << u"%1: %2 cells, %3, %4"_s.arg(each.columns).arg(sheet.cells.size())
+                          .arg(cellTexts(sheet, each.references), sheetXml.section(u"<dimension ref=\""_s, 1).section(u'"', 0, 0));
+        }
+        QCOMPARE(actual, expected);
+        QVERIFY(recorder.messages.isEmpty());
+    }
+
     void exportedValuesReadBackExactly()
     {
         const QString path = programFolder() + u"/values.xlsx"_s;

@@ -369,6 +369,112 @@ private slots:
         }
     }
 
+    // A long summary wraps inside its field as the account does, whole and never past the field's
+    // right edge, and its line grows with the taller of the two. Both stand left in their fields,
+    // level with the amounts, in the detail size unless the page cannot hold the line; seven lines
+    // still print six and one.
+    void longSummaryWrapsInItsField()
+    {
+        const QString summary = u"收到北京市海淀区某某科技发展有限公司二〇二〇年第一季度货款及相关服务费用"_s;
+        const QString longName = u"应收账款/北京市海淀区某某科技发展有限公司/货款"_s.repeated(4);
+        const struct {
+            const char* name;
+            QString summary;
+            QString fullName;
+            bool landscape;  // the summary then runs past what the page can hold: set smaller
+        } cases[] = {
+            {"summary taller", summary, u"应收账款/货款"_s, false},
+            {"account taller", summary, longName, false},
+            {"short summary in a grown line", u"摘要"_s, longName, false},
+            {"summary past the page", summary.repeated(8), u"应收账款/货款"_s, true},
+        };
+        for (const auto& each : cases) {
+            execute(u"DELETE FROM 分2016"_s);
+            execute(u"DELETE FROM 科目表 WHERE 科目代码='1122001001'"_s);
+            addAccount(u"1122001001"_s, u"货款"_s, each.fullName);
+            voucher(1, 7);
+            // The debit lines (1, 3, 5, 7): 0.1 + 0.2 + 0.125 + 0.125 to the level-3 account.
+            execute(
+                u"UPDATE 分2016 SET 代码='1122001001', 摘要说明=?, "
+                "借方金额=CASE substr(ID, 8) WHEN '001' THEN 0.1 WHEN '003' THEN 0.2 ELSE 0.125 END WHERE 借方金额 IS NOT NULL"_s,
+                {each.summary});
+            const VoucherPrint print = buildVoucherPrint(kYear, u"3"_s, u"1"_s);
+            ReportLayout layout = voucherReportLayout(print, u"示范单位"_s);
+            orientReport(layout, each.landscape ? Landscape : Portrait);
+            const QVector<int> heights = reportLineHeights(layout, print.lines, each.landscape ? 11906 : 16838);
+            QVERIFY2(heights[0] > layout.detail.height && heights[1] == layout.detail.height, each.name);
+
+            const QString pdf = programFolder() + u"/summary.pdf"_s;
+            writeReportPdf(pdf, layout, print.lines);
+            const QVector<QVector<PdfWord>> pages = pdfPageWords(pdf);
+            QCOMPARE(pages.size(), 2);
+            const auto column = [&layout](int left, int width) {
+                return std::pair{(layout.leftMargin + left) / 20.0, (layout.leftMargin + left + width) / 20.0};
+            };
+            const auto [summaryLeft, summaryRight] = column(50, 1640);
+            const auto [accountLeft, accountRight] = column(1770, 3300);
+            const auto [debitLeft, debitRight] = column(6120, 1670);
+            for (int page = 0; page < 2; ++page) {
+                // Below the headings; the page's first line, a debit line, is as high as it grew.
+                const double top = (layout.topMargin + 1420) / 20.0;
+                const double lineTop = (layout.topMargin + 1470) / 20.0;
+                const double foot = lineTop + heights[page * kVoucherLinesPerPage] / 20.0;
+                QString summaries;
+                QString lineSummary;
+                QString lineAccount;
+                QRectF summaryBox, accountBox, amountBox;
+                // The lines end where the attachments and the totals begin.
+                double bottom = 842;
+                for (const PdfWord& word : pages[page]) {
+                    if (word.text.startsWith(u"附单据"_s) || word.text.startsWith(u"总"_s))
+                        bottom = qMin(bottom, word.box.top());
+                }
+                for (const PdfWord& word : pages[page]) {
+                    const double left = word.box.left();
+                    if (word.box.top() < top || word.box.top() >= bottom)
+                        continue;
+                    const bool inLine = word.box.center().y() < foot;
+                    if (left >= summaryLeft - 1 && left < summaryRight) {
+                        QVERIFY2(word.box.right() <= summaryRight, qPrintable(word.text));
+                        summaries += word.text;
+                        if (inLine) {
+                            lineSummary += word.text;
+                            summaryBox |= word.box;
+                        }
+                    } else if (inLine && left >= accountLeft - 1 && left < accountRight) {
+                        QVERIFY2(word.box.right() <= accountRight, qPrintable(word.text));
+                        lineAccount += word.text;
+                        accountBox |= word.box;
+                    } else if (inLine && left >= debitLeft && left < debitRight) {
+                        amountBox = word.box;
+                    }
+                }
+                const char* name = each.name;
+                QCOMPARE(summaries, page == 0 ? (each.summary + u"摘要"_s).repeated(3) : each.summary);
+                QCOMPARE(lineSummary, each.summary);
+                QCOMPARE(lineAccount, u"1122001001."_s + each.fullName);
+                // Inside the line, left in their fields, centred on the amount's height.
+                QVERIFY2(summaryBox.bottom() <= foot && accountBox.bottom() <= foot, name);
+                QVERIFY2(qAbs(summaryBox.left() - (summaryLeft + 1)) < 1
+                             && qAbs(accountBox.left() - (accountLeft + 1)) < 1,
+                         name);
+                QVERIFY2(qAbs(summaryBox.center().y() - amountBox.center().y()) < 1.5, name);
+                QVERIFY2(qAbs(accountBox.center().y() - amountBox.center().y()) < 1.5, name);
+                if (!each.landscape) {
+                    // As tall as the taller text with its padding above and below.
+                    QVERIFY2(qAbs(foot - lineTop - 6 - qMax(summaryBox.height(), accountBox.height())) < 1, name);
+                    for (const PdfWord& word : pages[page]) {
+                        if (word.box.left() < accountRight && word.box.top() >= top && word.box.bottom() <= foot)
+                            QVERIFY2(qAbs(word.box.height() - amountBox.height()) < 0.5, qPrintable(word.text));
+                    }
+                }
+            }
+            const QStringList printed = pdfPageTexts(pdf);
+            for (const QString& page : printed)
+                QCOMPARE(pdfLinesWith(page, u"总  计"_s).value(0).section(u' ', -2), u"0.55 30.00"_s);
+        }
+    }
+
     // The preview and the export evaluate the option and month chosen now: heading and figures
     // belong together, and the headings name the year logged in.
     void statementsWindow()

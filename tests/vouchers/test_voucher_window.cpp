@@ -370,6 +370,55 @@ private slots:
         QCOMPARE(press(form.window, "Command4", recorder), u"本月已调汇,请删除调汇凭证再进行调汇"_s);
     }
 
+    // Dollars sold down to none in March still have 20 to take up; once that is posted March is
+    // adjusted, and the months before and after it stay open to their own adjustment.
+    void exchangeAdjustmentOncePerMonth()
+    {
+        addAccount(u"1002001"_s, u"美元户"_s, u"银行存款/美元户"_s);
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
+        execute(u"UPDATE 科目表 SET 调汇='Y' WHERE 科目代码='1002001'"_s);
+        addLines(u"8020001001 1002001 700 - 100|8020001002 1001 - 700|8030001001 1001 720 -|8030001002 1002001 - 720 100"_s);
+        Form form;
+        form.number->setText(u"2"_s);
+        bool post = true;
+        QStringList rows;
+        DialogDriver driver([&](QDialog& dialog) {
+            auto* table = child<QTableWidget>(dialog, "DataGrid1");
+            rows.clear();
+            for (int row = 0; row < table->rowCount(); ++row)
+                rows << table->item(row, 1)->text() + u'|' + table->item(row, 3)->text() + u'|' + table->item(row, 4)->text();
+            if (!std::exchange(post, false) || table->rowCount() == 0)
+                return;
+            table->item(0, 5)->setText(u"7.2"_s);
+            child<QPushButton>(dialog, "Command1")->click();
+            rows << table->item(0, 6)->text() + u'|' + table->item(0, 7)->text();
+            child<QComboBox>(dialog, "Combo1")->setCurrentText(u"6603 财务费用"_s);
+            click(dialog, "Command3");
+        });
+        const struct {
+            int month;
+            QString outcome;  // the refusal, or the adjustment window and its rows
+        } steps[] = {
+            {3, u"Form14 1002001|0.00|-20.00,0.00|-20.00"_s},
+            {3, u"本月已调汇,请删除调汇凭证再进行调汇"_s},
+            // Nothing is left of the dollars after March's adjustment.
+            {4, u"Form14 "_s},
+            {2, u"Form14 1002001|100.00|700.00"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& step : steps) {
+            form.at(step.month);
+            const qsizetype messages = recorder.messages.size();
+            const qsizetype opened = driver.opened.size();
+            click(form.window, "Command4");
+            expected << step.outcome;
+            actual << (driver.opened.size() > opened ? u"Form14 "_s + rows.join(u',') : recorder.texts().value(messages));
+        }
+        QCOMPARE(actual, expected);
+        QCOMPARE(rowsAsText(u"SELECT ID, 代码, 借方金额, 贷方金额, 摘要说明 FROM 分2016 WHERE 号码=2 AND 月=3 ORDER BY ID"_s, {}, u"|"_s),
+                 (QStringList{u"8030002001|6603|-20|-|调整汇兑损益 "_s, u"8030002002|1002001|-|-20|调整汇兑损益 "_s}));
+    }
+
     void tabWalksTheCellsAndTheKeysFollow()
     {
         addPayableLeaf();
@@ -427,6 +476,42 @@ private slots:
         QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
         QCOMPARE(rowsAsText(u"SELECT 摘要说明, 代码, 数量, 借方金额, 贷方金额, 流代, 流金 FROM 分2016 ORDER BY ID"_s, {}, u"|"_s),
                  (QStringList{u"d|1001|1.234|25|-|101|0.5"_s, u"d|2202001001|-|-|25||-"_s}));
+    }
+
+    // Some input methods send Shift+Tab as Tab with Shift held: it goes back as Backtab does, from
+    // the open editor and from the grid.
+    void shiftTabInEitherFormGoesBack()
+    {
+        Form form;
+        QVERIFY(showActive(form.window));
+        VoucherGrid* grid = form.grid;
+        const struct {
+            int row, column;
+            QString keys;  // typed first, so the editor is open; none leaves the grid with the keyboard
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            QString expected;  // the cell typed into, then where the keyboard is
+        } cases[] = {
+            {1, 3, u"1.5"_s, Qt::Key_Tab, Qt::ShiftModifier, u"1.5 1,2"_s},
+            {1, 3, u"2"_s, Qt::Key_Backtab, Qt::ShiftModifier, u"2 1,2"_s},
+            {1, 3, u"3"_s, Qt::Key_Backtab, Qt::NoModifier, u"3 1,2"_s},
+            {1, 3, u"4"_s, Qt::Key_Tab, Qt::NoModifier, u"4 1,4"_s},
+            {2, 1, u"x"_s, Qt::Key_Tab, Qt::ShiftModifier, u"x 1,7"_s},
+            {1, 3, QString(), Qt::Key_Tab, Qt::ShiftModifier, u"4 1,2"_s},
+            {2, 1, QString(), Qt::Key_Tab, Qt::ShiftModifier, u"x 1,7"_s},
+            {1, 3, QString(), Qt::Key_Tab, Qt::NoModifier, u"4 1,4"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& each : cases) {
+            grid->setCurrent(each.row, each.column);
+            grid->setFocus();
+            typeKeys(each.keys);
+            QVERIFY(QApplication::focusWidget() == (each.keys.isEmpty() ? static_cast<QWidget*>(grid) : grid->cellEditor()));
+            pressKey(each.key, each.modifiers);
+            expected << each.expected;
+            actual << u"%1 %2,%3"_s.arg(grid->text(each.row, each.column)).arg(grid->row()).arg(grid->col());
+        }
+        QCOMPARE(actual, expected);
     }
 
     void typingOverACellAndOpeningItsEditor()

@@ -539,6 +539,41 @@ private slots:
         execute(u"UPDATE 分2016 SET 结帐=1 WHERE 月=4"_s);
         QCOMPARE(checkStartExchangeAdjustment(kYear, 4, u"2"_s)->text, u"4  月份已结帐,请先进行反结帐"_s);
     }
+
+    // A flagged account is adjusted while anything of it is left up to the month, the currency or
+    // its book value: currency sold down to none still leaves its gain or loss to take up.
+    void exchangeTableTakesWhatIsLeftEitherWay()
+    {
+        addAccount(u"1002001"_s, u"美元户"_s, u"银行存款/美元户"_s);
+        addAccount(u"1002002"_s, u"欧元户"_s, u"银行存款/欧元户"_s);
+        addAccount(u"1002003"_s, u"港币户"_s, u"银行存款/港币户"_s);
+        addAccount(u"1122001"_s, u"美国客户"_s, u"应收账款/美国客户"_s);
+        addPayableLeaf();
+        const struct {
+            QString lines;
+            QString row;  // code, quantity and book amount; empty for none
+        } cases[] = {
+            // Bought at 7.00, sold down to none at 7.20: 20 less in the books than was paid out.
+            {u"8020001001 1002001 700 - 100|8030001001 1002001 - 720 100"_s, u"1002001 0 -20"_s},
+            // Sold at what it cost: nothing left.
+            {u"8020002001 1002002 700 - 100|8030002001 1002002 - 700 100"_s, QString()},
+            // 0.1 + 0.2 in, 0.3 out, of both: nothing left, though neither sum is 0 in binary.
+            {u"8020003001 1002003 0.1 - 0.1|8020003002 1002003 0.2 - 0.2|8030003001 1002003 - 0.3 0.3"_s, QString()},
+            // Currency left at no book value; what comes in after the month does not count.
+            {u"8000000001 1122001 0.125 - 10|8030004001 1122001 - 0.125|8040001001 1122001 70 - 10"_s, u"1122001 10 0"_s},
+            // A dollar payable on the credit side, booked at 6.80 and paid off at 7.00.
+            {u"8020005001 2202001001 - 680 100|8030005001 2202001001 700 - 100"_s, u"2202001001 0 20"_s},
+        };
+        QStringList expected;
+        for (const auto& each : cases) {
+            addLines(each.lines);
+            if (!each.row.isEmpty())
+                expected << each.row;
+        }
+        execute(u"UPDATE 科目表 SET 调汇='Y' WHERE 科目代码 IN ('1002001','1002002','1002003','1122001','2202001001')"_s);
+        fillExchangeTable(kYear, 3);
+        QCOMPARE(rowsAsText(u"SELECT 代码, 数量, 调整前金额 FROM 调汇 ORDER BY ID"_s), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestVouchers)
