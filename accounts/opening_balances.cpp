@@ -5,6 +5,7 @@
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
 #include "data/money.h"
+#include "data/number_format.h"
 #include "data/record_set.h"
 
 namespace qm {
@@ -29,6 +30,20 @@ void checkValueColumn(const QString& column)
         throw DbError(QStringLiteral("年初数不能修改 %1").arg(column));
 }
 
+// A quantity with more decimals than a quantity keeps would be stored as typed but summed
+// rounded; it is refused, never rounded.
+bool isOverPreciseQuantity(const QVariant& quantity)
+{
+    return !quantity.isNull() && !fitsDecimals(quantity.toDouble(), kQuantityDecimals);
+}
+
+void checkValue(const QString& column, const QVariant& value)
+{
+    checkValueColumn(column);
+    if (column == kValueColumns.first() && isOverPreciseQuantity(value))
+        throw DbError(QStringLiteral("数量 %1 超过三位小数").arg(value.toString()));
+}
+
 // An amount that rounds to nothing is no amount: it would make an opening row of 0.00.
 QVariant centOrNull(const QVariant& value)
 {
@@ -36,23 +51,59 @@ QVariant centOrNull(const QVariant& value)
     return money && *money != Money() ? money->toStored() : QVariant();
 }
 
-// Deletes the year's opening rows and writes the given rows in their order; a row left with
-// neither a debit nor a credit is not written.
-void replaceOpeningRows(int year, const RecordSet& rows)
+struct OpeningLine {
+    QVariant code;
+    QVariant quantity;
+    QVariant debit;
+    QVariant credit;
+};
+
+// The rows a load (from the chart) or a rewrite (from 分录始表) writes, in code order: those left
+// with a debit or a credit at the cent.
+std::vector<OpeningLine> openingLines(bool rewrite)
 {
+    const RecordSet rows =
+        openRecordset(rewrite ? QStringLiteral("SELECT 代码, 数量, 借方金额, 贷方金额 FROM 分录始表 "
+                                               "WHERE 借方金额 IS NOT NULL OR 贷方金额 IS NOT NULL ORDER BY 1")
+                              : QStringLiteral("SELECT 科目代码, 数量, 借方金额, 贷方金额 FROM 科目表 "
+                                               "WHERE 借方金额 IS NOT NULL OR 贷方金额 IS NOT NULL ORDER BY 1"));
+    std::vector<OpeningLine> lines;
+    for (const auto row : rows) {
+        const QVariant debit = centOrNull(row[2]);
+        const QVariant credit = centOrNull(row[3]);
+        if (!debit.isNull() || !credit.isNull())
+            lines.push_back({row[0], row[1], debit, credit});
+    }
+    return lines;
+}
+
+// The first line whose quantity has more decimals than a quantity keeps (one stored before they
+// were refused as typed), named so that it can be corrected.
+std::optional<Message> overPreciseQuantityRefusal(const std::vector<OpeningLine>& lines)
+{
+    for (const OpeningLine& line : lines) {
+        if (isOverPreciseQuantity(line.quantity))
+            return Message{QStringLiteral("%1 的数量 %2 超过三位小数,请先改正")
+                               .arg(line.code.toString(), QString::number(line.quantity.toDouble(), 'g', 15)),
+                           QStringLiteral("QM505"), MessageIcon::Exclamation};
+    }
+    return std::nullopt;
+}
+
+// Deletes the year's opening rows and writes the lines of the chart or of 分录始表 in their order.
+void replaceOpeningRows(int year, bool rewrite)
+{
+    const std::vector<OpeningLine> lines = openingLines(rewrite);
+    if (const std::optional<Message> refusal = overPreciseQuantityRefusal(lines))
+        throw DbError(refusal->text);
     const QString table = entryTableName(year);
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM %1 WHERE substr(ID,1,3)='800'").arg(table));
     const QString insert = QStringLiteral(
         "INSERT INTO %1 (ID, 摘要说明, 代码, 数量, 借方金额, 贷方金额) VALUES (?, '年初余额', ?, ?, ?, ?)").arg(table);
     int number = 0;
-    for (const auto row : rows) {
-        const QVariant debit = centOrNull(row[2]);
-        const QVariant credit = centOrNull(row[3]);
-        if (debit.isNull() && credit.isNull())
-            continue;
-        execute(insert, {openingRowId(++number), row[0], row[1], debit, credit});
-    }
+    for (const OpeningLine& line : lines)
+        execute(insert, {openingRowId(++number), line.code, line.quantity, line.debit, line.credit});
     transaction.commit();
 }
 
@@ -84,7 +135,7 @@ std::vector<OpeningAccount> openingAccounts()
 
 void setOpeningValue(const QString& code, const QString& column, const QVariant& value)
 {
-    checkValueColumn(column);
+    checkValue(column, value);
     execute(QStringLiteral("UPDATE 科目表 SET %1=? WHERE 科目代码=?").arg(column), {value, code});
 }
 
@@ -110,7 +161,7 @@ std::vector<OpeningRow> fetchedOpeningRows()
 
 void setFetchedOpeningValue(int lineId, const QString& column, const QVariant& value)
 {
-    checkValueColumn(column);
+    checkValue(column, value);
     execute(QStringLiteral("UPDATE 分录始表 SET %1=? WHERE QMID=?").arg(column), {value, lineId});
 }
 
@@ -120,23 +171,21 @@ ChangeCheck checkOpeningRowsChange(bool rewrite, bool modeReady, const TrialBala
         return {Message{rewrite ? QStringLiteral("请先点[调出年初数]") : QStringLiteral("请先点[显示科目]")}, std::nullopt};
     if (!balance.balanced)
         return {Message{QStringLiteral("借贷不平"), QStringLiteral("QM505"), MessageIcon::Stop}, std::nullopt};
+    if (std::optional<Message> refusal = overPreciseQuantityRefusal(openingLines(rewrite)))
+        return {std::move(refusal), std::nullopt};
     return {std::nullopt, Message{rewrite ? QStringLiteral("是否修改年初数据?") : QStringLiteral("是否装入年初数据?"),
                                   QStringLiteral("QM505"), MessageIcon::None, MessageButtons::YesNo}};
 }
 
 Message loadOpeningRows(int year)
 {
-    replaceOpeningRows(year, openRecordset(QStringLiteral(
-                                 "SELECT 科目代码, 数量, 借方金额, 贷方金额 FROM 科目表 "
-                                 "WHERE 借方金额 IS NOT NULL OR 贷方金额 IS NOT NULL ORDER BY 1")));
+    replaceOpeningRows(year, false);
     return Message{QStringLiteral("已装入成功")};
 }
 
 Message rewriteOpeningRows(int year)
 {
-    replaceOpeningRows(year, openRecordset(QStringLiteral(
-                                 "SELECT 代码, 数量, 借方金额, 贷方金额 FROM 分录始表 "
-                                 "WHERE 借方金额 IS NOT NULL OR 贷方金额 IS NOT NULL ORDER BY 1")));
+    replaceOpeningRows(year, true);
     return Message{QStringLiteral("已修改成功")};
 }
 

@@ -29,7 +29,8 @@ struct OpeningAccount {
 };
 // The leaf accounts with their opening values, in code order.
 std::vector<OpeningAccount> openingAccounts();
-// Column is 数量, 借方金额 or 贷方金额; an empty value is NULL.
+// Column is 数量, 借方金额 or 贷方金额; an empty value is NULL. A quantity with more than three
+// decimals throws: it is never stored.
 void setOpeningValue(const QString& code, const QString& column, const QVariant& value);
 
 struct OpeningRow {
@@ -46,9 +47,11 @@ std::vector<OpeningRow> fetchedOpeningRows();
 void setFetchedOpeningValue(int lineId, const QString& column, const QVariant& value);
 
 // What loading or rewriting does before it acts: `modeReady` says the grid shows the right rows.
+// A row to be written whose quantity has more than three decimals is refused, named.
 ChangeCheck checkOpeningRowsChange(bool rewrite, bool modeReady, const TrialBalance& balance);
 // Replaces the year's opening rows, in one transaction, by the rows of the chart (loading) or of
-// 分录始表 (rewriting) that carry a debit or a credit. Returns the success message.
+// 分录始表 (rewriting) that carry a debit or a credit; throws, changing nothing, when one of them
+// has a quantity with more than three decimals. Returns the success message.
 Message loadOpeningRows(int year);
 Message rewriteOpeningRows(int year);
 

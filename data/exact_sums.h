@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <limits>
+#include <optional>
 
 namespace qm {
 
@@ -73,6 +75,25 @@ constexpr qint64 centsOfThousandths(qint64 thousandths)
 constexpr double amountOfThousandths(qint64 thousandths)
 {
     return double(centsOfThousandths(thousandths)) / 100.0;
+}
+
+// A unit price, an amount over a quantity, as whole thousandths rounded half away from zero on
+// the exact quotient: the amount in whole cents, the quantity in whole thousandths (not 0).
+// Nothing for a price too large to hold.
+constexpr std::optional<qint64> unitPriceThousandths(qint64 cents, qint64 quantityThousandths)
+{
+    // (cents / 100) / (quantity / 1000) is cents * 10 a unit, cents * 10000 thousandths; wide
+    // enough for any amount the books hold over any quantity.
+    const __int128 dividend = __int128(cents) * 10000;
+    const __int128 divisor = quantityThousandths;
+    const __int128 dividendSize = dividend < 0 ? -dividend : dividend;
+    const __int128 divisorSize = divisor < 0 ? -divisor : divisor;
+    __int128 price = dividendSize / divisorSize;
+    if (dividendSize % divisorSize >= divisorSize - dividendSize % divisorSize)
+        ++price;
+    if (price > std::numeric_limits<qint64>::max())
+        return std::nullopt;
+    return (dividend < 0) != (divisor < 0) ? -qint64(price) : qint64(price);
 }
 
 }  // namespace qm

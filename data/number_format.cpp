@@ -27,12 +27,30 @@ QString formatCellNumber(const QString& text, int decimals)
     return scaled ? formatScaled(*scaled, decimals) : text;
 }
 
+namespace {
+
+// The shortest decimal form of a value's size: the number as typed or stored, without binary noise.
+QString shortestDigits(double value)
+{
+    return QLocale::c().toString(std::abs(value), 'f', QLocale::FloatingPointShortest);
+}
+
+}  // namespace
+
+bool fitsDecimals(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return false;
+    const QString digits = shortestDigits(value);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    return point < 0 || digits.size() - point - 1 <= decimals;
+}
+
 std::optional<qint64> scaledValue(double value, int decimals)
 {
     if (!std::isfinite(value) || std::abs(value) >= 1e15)
         return std::nullopt;
-    // The shortest decimal form is the number as typed or stored, without binary noise.
-    const QString digits = QLocale::c().toString(std::abs(value), 'f', QLocale::FloatingPointShortest);
+    const QString digits = shortestDigits(value);
     const qsizetype point = digits.indexOf(QLatin1Char('.'));
     const QString fraction = point < 0 ? QString() : digits.mid(point + 1);
     qint64 scaled = (point < 0 ? digits : digits.left(point)).toLongLong();
@@ -97,7 +115,17 @@ TypedValue readTypedAmount(const QString& text)
 
 TypedValue readTypedQuantity(const QString& text)
 {
-    return readTypedNumber(text, QStringLiteral("数量不能超过999,999,999,999.99"),
+    const TypedValue typed = readTypedNumber(text, QStringLiteral("数量不能超过999,999,999,999.99"),
+                                             [](double value) { return QVariant(value); });
+    if (!typed.value.isNull() && !fitsDecimals(typed.value.toDouble(), kQuantityDecimals))
+        return {QVariant(), Message{QStringLiteral("“%1”超过三位小数,原值不变").arg(text.trimmed()),
+                                    QStringLiteral("QM505"), MessageIcon::Exclamation}};
+    return typed;
+}
+
+TypedValue readTypedRate(const QString& text)
+{
+    return readTypedNumber(text, QStringLiteral("汇率不能超过999,999,999,999.99"),
                            [](double value) { return QVariant(value); });
 }
 

@@ -24,6 +24,13 @@ inline std::optional<qint64> parseCents(const QString& text) { return parseScale
 // A scaled value as plain text with its decimals ("-12.50").
 QString formatScaled(qint64 scaled, int decimals);
 
+// Quantities keep at most three decimals, so that every sum of them, taken as whole thousandths,
+// is exact.
+constexpr int kQuantityDecimals = 3;
+// Whether a value is written with no more than `decimals` decimals (its shortest decimal form):
+// 1.2340 is, 1.2345 is not.
+bool fitsDecimals(double value, int decimals);
+
 // The largest amount the books take, 999,999,999,999.99: every value up to it is exact to the
 // cent in a double.
 constexpr qint64 kLargestAmountCents = 99'999'999'999'999LL;
@@ -37,8 +44,10 @@ struct TypedValue {
 };
 // An amount, rounded to the cent.
 TypedValue readTypedAmount(const QString& text);
-// A quantity, as typed.
+// A quantity, as typed; one with more than three decimals is refused, never rounded.
 TypedValue readTypedQuantity(const QString& text);
+// An exchange rate, as typed, with any number of decimals.
+TypedValue readTypedRate(const QString& text);
 // A whole number, such as a line number.
 TypedValue readTypedWhole(const QString& text);
 

@@ -6,6 +6,8 @@
 #include "data/database.h"
 #include "data/exact_sums.h"
 #include "data/fiscal_year.h"
+#include "data/money.h"
+#include "data/number_format.h"
 #include "data/update_rows.h"
 #include "data/value_order.h"
 
@@ -28,11 +30,17 @@ bool isDebitSide(const QString& direction)
     return direction == QStringLiteral("借");
 }
 
+// A unit price as the ledger shows it, three decimals rounded half away from zero on the exact
+// quotient of the amount as shown (to the cent) and the quantity (to the thousandth, the running
+// quantity without the noise of its binary sum); empty without an amount or a quantity.
 QVariant unitPrice(const QVariant& amount, double quantity)
 {
-    if (amount.isNull() || quantity == 0)
+    const std::optional<Money> money = Money::fromStored(amount);
+    const std::optional<qint64> thousandths = scaledValue(quantity, kQuantityDecimals);
+    if (!money || !thousandths || *thousandths == 0)
         return {};
-    return QString::number(amount.toDouble() / quantity, 'f', 3);
+    const std::optional<qint64> price = unitPriceThousandths(money->cents(), *thousandths);
+    return price ? QVariant(formatScaled(*price, 3)) : QVariant();
 }
 
 // Month totals and year-to-date lines over the month keys of `lines`: quantities summed as they
@@ -135,8 +143,9 @@ void buildQuantityLedger(int year, const QString& code, const QString& direction
                 execute(QStringLiteral("UPDATE 数量式 SET 余数=? WHERE rowid=?"), {quantity, line[0]});
         }
         shown = line[6].toDouble();
+        // A balance that comes to nothing at the cent is priced at 0.000 while it holds a quantity.
         prices.push_back({line[0], unitPrice(line[3], debitQuantity), unitPrice(line[4], creditQuantity),
-                          quantity == 0 ? QVariant() : QVariant(QString::number(shown / quantity, 'f', 3))});
+                          unitPrice(shown, quantity)});
     }
     updateRows(QStringLiteral("数量式"), {QStringLiteral("借单"), QStringLiteral("贷单"), QStringLiteral("余单")}, prices);
     execute(QStringLiteral("UPDATE 数量式 SET 余数=NULL WHERE abs(余数)<0.01"));

@@ -115,7 +115,9 @@ void ExchangeWindow::cellEdited(int row, int column)
         return;
     QTableWidgetItem* edited = m_table->item(row, column);
     const bool amount = column != QuantityColumn && column != RateColumn;
-    const TypedValue typed = amount ? readTypedAmount(edited->text()) : readTypedQuantity(edited->text());
+    const TypedValue typed = amount                 ? readTypedAmount(edited->text())
+                             : column == RateColumn ? readTypedRate(edited->text())
+                                                    : readTypedQuantity(edited->text());
     if (typed.refusal) {
         restoreStoredText(edited);
         showMessage(*typed.refusal);

@@ -59,13 +59,16 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     m_editor->setFrame(false);
     m_editor->hide();
     m_editor->installEventFilter(this);
-    const auto numberValidator = [this](const char* pattern) {
-        return new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(pattern)), this);
+    // A sign, digits and at most `decimals` decimals (any number of them when `decimals` is -1).
+    const auto numberValidator = [this](int decimals) {
+        const QString fraction = decimals < 0 ? QStringLiteral("*") : QStringLiteral("{0,%1}").arg(decimals);
+        return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*\\.?[0-9]") + fraction),
+                                               this);
     };
-    m_amountValidator = numberValidator("-?[0-9]*\\.?[0-9]{0,2}");
-    // Quantities are stored as typed and shown "0.000".
-    m_quantityValidator = numberValidator("-?[0-9]*\\.?[0-9]{0,3}");
-    m_codeValidator = numberValidator("-?[0-9]*\\.?[0-9]*");
+    m_amountValidator = numberValidator(2);
+    // Quantities are stored as typed, with no more decimals than a quantity keeps.
+    m_quantityValidator = numberValidator(kQuantityDecimals);
+    m_codeValidator = numberValidator(-1);
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (m_editColumn >= QuantityColumn && parseNumber(text)) {
             const TypedValue typed = m_editColumn == QuantityColumn ? readTypedQuantity(text) : readTypedAmount(text);

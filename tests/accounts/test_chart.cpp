@@ -304,6 +304,37 @@ private slots:
                  u"1002001001|6001 收入|x6001>6001001 主营"_s);
     }
 
+    // A quantity of four decimals would be stored as typed and summed rounded to three: the work
+    // functions never store one, and one already in the chart or the fetched rows stops the load
+    // and the rewrite, named, before anything changes.
+    void openingQuantitiesKeepThreeDecimals()
+    {
+        addPayableLeaf();
+        const QString payable = u"2202001001"_s;
+        setOpenings(u"2202001001 0.125 - 1.23|1001 - 1.23 -"_s);
+        for (const double quantity : {1.2345, -0.0004})
+            QVERIFY_THROWS_EXCEPTION(DbError, setOpeningValue(payable, u"数量"_s, quantity));
+        setOpeningValue(payable, u"数量"_s, 1.234);
+        QCOMPARE(account(payable), u"3 应付账款/甲/材料款 贷 Y - 1.234 - 1.23"_s);
+        loadOpeningRows(kYear);
+        const QStringList loaded = openingRows();
+
+        fetchOpeningRows(kYear);
+        const int fetchedLine = fetchedOpeningRows()[1].lineId;
+        QVERIFY_THROWS_EXCEPTION(DbError, setFetchedOpeningValue(fetchedLine, u"数量"_s, 2.0005));
+        QCOMPARE(scalar(u"SELECT 数量 FROM 分录始表 WHERE QMID=?"_s, {fetchedLine}).toString(), u"1.234"_s);
+
+        const QString refusal = u"QM505|!|2202001001 的数量 1.2345 超过三位小数,请先改正"_s;
+        execute(u"UPDATE 科目表 SET 数量=1.2345 WHERE 科目代码=?"_s, {payable});
+        execute(u"UPDATE 分录始表 SET 数量=1.2345 WHERE QMID=?"_s, {fetchedLine});
+        for (const bool rewrite : {false, true}) {
+            const TrialBalance balance = rewrite ? trialBalanceOfWorkCopy() : trialBalanceOfChart();
+            QCOMPARE(shown(checkOpeningRowsChange(rewrite, true, balance).refusal), refusal);
+            QVERIFY_THROWS_EXCEPTION(DbError, rewrite ? rewriteOpeningRows(kYear) : loadOpeningRows(kYear));
+            QCOMPARE(openingRows(), loaded);
+        }
+    }
+
     void init() { BooksTest::init(); loginState().fiscalYear = kYear; }
 
     void chartAndLevel1Windows()

@@ -12,6 +12,7 @@
 #include "data/printer.h"
 #include "data/process.h"
 #include "data/window_helpers.h"
+#include "ledgers/views.h"
 #include "support/widgets.h"
 #include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_window.h"
@@ -356,6 +357,38 @@ private slots:
         const QString mirrored = mode->text();
         mode->setText(u"1"_s);
         QCOMPARE(QStringList({silent, mirrored, press(window, "Command2", recorder)}), (QStringList{u"0"_s, u"2"_s, u"请先点[显示科目]"_s}));
+    }
+
+    // A fourth decimal typed as an opening quantity, in the chart or in the fetched rows, is refused with
+    // the old value kept in table and cell; three decimals on a level-3 credit account are stored as typed
+    // and sum exactly at every level of the quantity balance table.
+    void openingQuantitiesKeepThreeDecimals()
+    {
+        addPayableLeaf();
+        const QString payable = u"2202001001"_s;
+        OpeningBalancesWindow window;
+        QVERIFY(showActive(window));
+        click(window, "Command1");
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+        const int row = grid->findItems(payable, Qt::MatchExactly).first()->row();
+        for (const QString& typed : {u"0.125"_s, u"1.2345"_s, u"-0.0004"_s})
+            typeIntoCell(grid, payable, 3, typed);
+        QCOMPARE(grid->item(row, 3)->text() + u'|' + values(u"科目表"_s, payable), u"0.125|0.125 - -"_s);
+        typeIntoCell(grid, payable, 3, u"1.2340"_s);
+        typeIntoCell(grid, payable, 5, u"1.23"_s);
+        typeIntoCell(grid, u"1001"_s, 4, u"1.23"_s);
+        QCOMPARE(grid->item(row, 3)->text() + u'|' + values(u"科目表"_s, payable), u"1.234|1.234 - 1.23"_s);
+        click(window, "Command2");
+        QCOMPARE(recorder.texts(), (QStringList{u"“1.2345”超过三位小数,原值不变"_s, u"“-0.0004”超过三位小数,原值不变"_s,
+                                                u"是否装入年初数据?"_s, u"已装入成功"_s}));
+        buildBalanceTable(kYear, u"1"_s, u"3"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目代码, 期初数量 FROM 数量式余额表 WHERE substr(科目代码,1,4)='2202' ORDER BY 1"_s),
+                 (QStringList{u"2202 1.234"_s, u"2202001 1.234"_s, u"2202001001 1.234"_s}));
+
+        click(window, "Command3");
+        typeIntoCell(grid, payable, 2, u"2.0005"_s);
+        QCOMPARE(recorder.texts().last(), u"“2.0005”超过三位小数,原值不变"_s);
+        QCOMPARE(grid->item(1, 2)->text() + u'|' + values(u"分录始表"_s, payable), u"1.234|1.234 - 1.23"_s);
     }
 
     void mainWindowShowsAndExits()

@@ -8,6 +8,7 @@
 
 #include <QRandomGenerator>
 
+#include <array>
 #include <functional>
 #include <numeric>
 
@@ -295,6 +296,23 @@ private slots:
                                                     "8049999999 813"_s);
         QCOMPARE(columnText(assets, u"余额"_s) + u'|' + part(assets, u"折旧额"_s, 0, 1) + u' ' + part(assets, u"折旧额"_s, 6, 6), u"900 850 - - 1350 - - 1350|100 50 50"_s);
         QCOMPARE(part(assets, u"贷方金额"_s, 1, 1) + part(assets, u"余数"_s, 4, 4) + QLatin1Char(' ') + part(assets, u"借方金额"_s, 6, 6), u"-3 500"_s);
+    }
+
+    // A unit price is rounded half away from zero on the exact quotient, not on its binary
+    // neighbour: 2.01 over 4 (0.5025) is 0.503 on a debit line and its balance, -0.503 on a red
+    // credit line of a level-3 credit account and its balance; 2,195,675,491.51 over 1.001, just
+    // short of a half, rounds down where the binary quotient rounds up.
+    void unitPricesRoundOnTheDecimalValue()
+    {
+        addPayableLeaf();
+        addLines(u"8030001001 1405 2.01 - 4|8030001002 2202001001 - -2.01 4|8030001003 1122 2195675491.51 - 1.001"_s);
+        const QList<std::array<QString, 3>> cases = {{u"1405"_s, u"借"_s, u"0.503 - 0.503"_s},
+                                                     {u"2202001001"_s, u"贷"_s, u"- -0.503 -0.503"_s},
+                                                     {u"1122"_s, u"借"_s, u"2193482009.500 - 2193482009.500"_s}};
+        for (const auto& [code, direction, prices] : cases) {
+            buildQuantityLedger(kYear, code, direction);
+            QCOMPARE(rowsAsText(u"SELECT 借单, 贷单, 余单 FROM 数量式 WHERE 摘要说明='业务'"_s), QStringList{prices});
+        }
     }
 
     // Columns by name or by code; openings on both sides, a credit parent's one-sided columns,

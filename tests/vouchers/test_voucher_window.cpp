@@ -357,6 +357,9 @@ private slots:
             table->item(0, 5)->setText(u"6.5x"_s);
             QCOMPARE(recorder.texts().last(), u"“6.5x”不是数字,原值不变"_s);
             QVERIFY(table->item(0, 5)->text().isEmpty() && scalar(u"SELECT 汇率 FROM 调汇"_s).isNull());
+            // A rate keeps every decimal typed, unlike a quantity.
+            table->item(0, 5)->setText(u"6.8265"_s);
+            QCOMPARE(scalar(u"SELECT 汇率 FROM 调汇"_s).toString(), u"6.8265"_s);
             table->item(0, 5)->setText(u"6"_s);
             child<QPushButton>(dialog, "Command1")->click();
             QCOMPARE(table->item(0, 7)->text(), u"-20.00"_s);

@@ -195,20 +195,23 @@ private slots:
                               u"8030007003 2016-03-15 3 记 7 管理员 会计 2 提现 2202001001 - - 0.33 '101' 0.33 -"_s}));
     }
 
-    // Quantities go in as typed, on either side, beyond the cent; amounts to the cent, half away
-    // from zero, red ones included (-12.505 is -12.51). April's voucher 1 follows March's 1.
+    // Quantities go in as typed, on either side, beyond the cent but not beyond the three decimals
+    // a quantity keeps; amounts to the cent, half away from zero, red ones included (-12.505 is
+    // -12.51). April's voucher 1 follows March's 1.
     void savingKeepsTypedQuantitiesOnTheCreditSide()
     {
         addPayableLeaf();
         addVoucher(3, 1, u"1403"_s, u"2202001001"_s, 100);
+        QCOMPARE(shown(parseVoucherLines({{u"退料"_s, u"1403 原材料"_s, u"-0.3333"_s, u"-12.505"_s, QString(), QString(), QString()}}).refusal),
+                 u"QM505|!|第1行: “-0.3333”超过三位小数,原值不变"_s);
         const VoucherDraft voucher =
-            draft(4, u"1"_s, {{u"退料"_s, u"1403 原材料"_s, u"-0.3333"_s, u"-12.505"_s, QString(), QString(), QString()},
+            draft(4, u"1"_s, {{u"退料"_s, u"1403 原材料"_s, u"-0.333"_s, u"-12.505"_s, QString(), QString(), QString()},
                               {QString(), u"2202001001 应付账款/甲/材料款"_s, u"0.125"_s, QString(), u"-12.505"_s, QString(), QString()}});
         QCOMPARE(refusal(VoucherChange::Save, voucher), QString());
         QCOMPARE(applyVoucherChange(VoucherChange::Save, voucher, kYear, u"管理员"_s).numberText, u"2"_s);
         QCOMPARE(rowsAsText(u"SELECT ID, 月, 号码, 代码, 数量, 借方金额, 贷方金额 FROM 分2016 ORDER BY ID"_s),
                  (QStringList{u"8030001001 3 1 1403 - 100 -"_s, u"8030001002 3 1 2202001001 - - 100"_s,
-                              u"8040001001 4 1 1403 -0.3333 -12.51 -"_s, u"8040001002 4 1 2202001001 0.125 - -12.51"_s}));
+                              u"8040001001 4 1 1403 -0.333 -12.51 -"_s, u"8040001002 4 1 2202001001 0.125 - -12.51"_s}));
     }
 
     // Each draft has two faults: the first test that fails names its own.
