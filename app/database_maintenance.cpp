@@ -8,17 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cstdio>
 
 namespace qm {
 
 namespace {
 
-// Replaces `target` by `source` in one step.
+// Replaces `target` by `source` in one step; a copy that could not take the books' place is
+// removed.
 void swapInto(const QString& source, const QString& target)
 {
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+    if (!replaceDurably(source, target)) {
+        QFile::remove(source);
         throw DbError(QStringLiteral("无法替换数据库文件 %1").arg(QDir::toNativeSeparators(target)));
+    }
 }
 
 QString compactionTarget()

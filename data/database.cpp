@@ -689,7 +689,7 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
         QFile::remove(partial);
         throw;
     }
-    if (!QFile::rename(partial, path)) {
+    if (!replaceDurably(partial, path)) {
         QFile::remove(partial);
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     }

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace qm {
@@ -12,6 +14,16 @@ namespace {
 
 constexpr QFile::Permissions kOwnerFile = QFile::ReadOwner | QFile::WriteOwner;
 constexpr QFile::Permissions kOwnerFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// Waits until what `path` (a file or a folder) holds is on the disk.
+bool syncToDisk(const QString& path, int flags)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    return ::close(descriptor) == 0 && synced;
+}
 
 }  // namespace
 
@@ -59,6 +71,15 @@ bool copyPrivately(const QString& source, const QString& target)
         return false;
     }
     return true;
+}
+
+bool replaceDurably(const QString& source, const QString& target)
+{
+    if (!syncToDisk(source, O_RDONLY))
+        return false;
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    return syncToDisk(QFileInfo(target).absolutePath(), O_RDONLY | O_DIRECTORY);
 }
 
 }  // namespace qm

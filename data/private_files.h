@@ -19,4 +19,10 @@ bool createPrivateFile(const QString& path);
 // removed. False when either file fails.
 bool copyPrivately(const QString& source, const QString& target);
 
+// Puts the file `source` in the place of `target` in one step, so that after a power cut
+// `target` is either what it was or the whole of `source`: `source` reaches the disk before the
+// rename, and the rename itself (the folder) after it. False when any step fails; `source` is
+// then still there for the caller to remove.
+bool replaceDurably(const QString& source, const QString& target);
+
 }  // namespace qm

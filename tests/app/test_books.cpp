@@ -133,6 +133,18 @@ int childMain(const QStringList& arguments)
         }
         return 0;
     }
+    if (command == QLatin1String("restore") || command == QLatin1String("compact")) {
+        try {
+            if (command == QLatin1String("restore"))
+                restoreDatabase(arguments.value(2));
+            else
+                compactDatabase(kYear);
+        } catch (const DbError& error) {
+            report(error.text());
+            return 5;
+        }
+        return 0;
+    }
     if (command == QLatin1String("hold-lock")) {
         BooksLock lock;
         if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
@@ -374,6 +386,34 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, compactDatabase(2016));
         QVERIFY(dumpTable(u"分2016"_s) == withEmptyRow && !QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
         QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
+    }
+
+    // A file that takes the books' place is on the disk before it does, and the rename is on the
+    // disk after it: a power cut leaves the old books or the whole new ones, never a part.
+    void filesReplacingTheBooksReachTheDiskFirst()
+    {
+        const QString backup = backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        closeConnection();
+        const QString books = databaseFilePath();
+        const QString onDisk = QFileInfo(programFolder()).canonicalFilePath() + u"/QMDK"_s;
+        const QString log = programFolder() + u"/calls.log"_s;
+        for (const auto& [command, copy] : {std::pair{u"restore"_s, u"/QMDK/qmdata.mdb.restore"_s}, {u"compact"_s, u"/qmdata888.mdb"_s}}) {
+            QFile::remove(log);
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
+            environment.insert(u"QM505_FILE_CALLS"_s, log);
+            child.setProcessEnvironment(environment);
+            startChild(child, {command, programFolder(), backup});
+            QVERIFY(child.waitForFinished(60000) && child.exitCode() == 0);
+            QFile file(log);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QStringList calls = QString::fromUtf8(file.readAll()).split(u'\n');
+            const qsizetype renamed = calls.indexOf(u"rename "_s + programFolder() + copy + u' ' + books);
+            QVERIFY2(renamed > 0, qPrintable(command));
+            QVERIFY2(calls.mid(0, renamed).contains(u"fsync "_s + QFileInfo(onDisk).path() + copy), qPrintable(command));
+            QVERIFY2(calls.mid(renamed).contains(u"fsync "_s + onDisk), qPrintable(command));
+        }
     }
 
     void booksFilesAreForTheirOwnerOnly()

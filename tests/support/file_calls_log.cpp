@@ -1,0 +1,80 @@
+// Loaded into a test's child with LD_PRELOAD: writes every fsync, fdatasync and rename the
+// process makes, in order, to the file named by QM505_FILE_CALLS, and then makes the call.
+// What reaches the disk, and when, is seen where the program meets the C library.
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace {
+
+void logLine(const char* what, const char* first, const char* second)
+{
+    const char* logPath = getenv("QM505_FILE_CALLS");
+    if (!logPath)
+        return;
+    char line[8192];
+    const int length = snprintf(line, sizeof line, "%s %s%s%s\n", what, first, second ? " " : "", second ? second : "");
+    const int log = open(logPath, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (log < 0)
+        return;
+    if (length > 0 && write(log, line, size_t(length) < sizeof line ? size_t(length) : sizeof line - 1) < 0) {
+        // Nothing to be done: the test then misses the line and says so.
+    }
+    close(log);
+}
+
+void logDescriptor(const char* what, int descriptor)
+{
+    char link[64];
+    char path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    path[length > 0 ? length : 0] = '\0';
+    logLine(what, path, nullptr);
+}
+
+template <typename Function>
+Function next(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" {
+
+int fsync(int descriptor)
+{
+    logDescriptor("fsync", descriptor);
+    return next<int (*)(int)>("fsync")(descriptor);
+}
+
+int fdatasync(int descriptor)
+{
+    logDescriptor("fsync", descriptor);
+    return next<int (*)(int)>("fdatasync")(descriptor);
+}
+
+int rename(const char* from, const char* to)
+{
+    logLine("rename", from, to);
+    return next<int (*)(const char*, const char*)>("rename")(from, to);
+}
+
+int renameat(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    logLine("rename", from, to);
+    return next<int (*)(int, const char*, int, const char*)>("renameat")(fromFolder, from, toFolder, to);
+}
+
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags)
+{
+    logLine("rename", from, to);
+    return next<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2")(fromFolder, from, toFolder, to, flags);
+}
+
+}  // extern "C"
