@@ -62,8 +62,12 @@ void restoreDatabase(const QString& backupPath)
     closeConnection();
     const QString staged = databaseFilePath() + QStringLiteral(".restore");
     QFile::remove(staged);
-    if (!copyPrivately(backupPath, staged))
+    if (QFile backup(backupPath); !backup.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("无法读取 %1").arg(QDir::toNativeSeparators(backupPath)));
+    // The backup reads, so a copy that fails could not be written: most often the disk is full.
+    if (!copyPrivately(backupPath, staged))
+        throw DbError(QStringLiteral("无法写入 %1，磁盘可能已满。备份没有导入，数据库没有改变。")
+                          .arg(QDir::toNativeSeparators(staged)));
     const DatabaseFileState state = checkDatabaseFile(staged).state;
     if (state != DatabaseFileState::Usable) {
         QFile::remove(staged);

@@ -10,11 +10,14 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 
 namespace qm::test {
 
@@ -108,6 +111,33 @@ private:
     static inline qint64 s_bytesFree = 0;
 };
 
+// The same for the files the program copies itself, outside SQLite (a restore's staged copy):
+// while it lives, no file may be written past `bytesFree` bytes, as a new file on a disk with
+// that much room. It lowers the process's file size limit and ignores the signal that comes
+// with it, so such a write fails (EFBIG); a file already larger cannot be written either.
+class NoRoomForCopies {
+public:
+    explicit NoRoomForCopies(qint64 bytesFree)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_limit);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit capped = m_limit;
+        capped.rlim_cur = rlim_t(bytesFree);
+        ::setrlimit(RLIMIT_FSIZE, &capped);
+    }
+    ~NoRoomForCopies()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    NoRoomForCopies(const NoRoomForCopies&) = delete;
+    NoRoomForCopies& operator=(const NoRoomForCopies&) = delete;
+
+private:
+    rlimit m_limit{};
+    void (*m_signal)(int) = SIG_DFL;
+};
+
 // What another program reading the books sees: the first column of the first row of `sql`, or
 // a null QVariant when there is none. Only committed changes reach it.
 inline QVariant seenByAnotherProgram(const QString& path, const QString& sql)
@@ -124,6 +154,58 @@ inline QVariant seenByAnotherProgram(const QString& path, const QString& sql)
     }
     sqlite3_close(db);
     return value;
+}
+
+// Every table of the books as another program reads them, with the schema and the version:
+// each cell but a text behind its type (1 integer, 2 real, 5 NULL), so that 7, 7.0 and '7'
+// differ; the rows of a table sorted, since a compaction may renumber them. Empty when the
+// file cannot be read.
+inline QString booksSeenByAnotherProgram(const QString& path)
+{
+    sqlite3* db = nullptr;
+    bool read = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    const auto rowsOf = [db, &read](const QString& sql) {
+        QStringList rows;
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray text = sql.toUtf8();
+        read = read && sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr) == SQLITE_OK;
+        int step = SQLITE_DONE;
+        while (read && (step = sqlite3_step(statement)) == SQLITE_ROW) {
+            QStringList cells;
+            for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+                const int type = sqlite3_column_type(statement, column);
+                const QString cell =
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+                cells << (type == SQLITE_TEXT ? cell : QString::number(type) + QLatin1Char(':') + cell);
+            }
+            rows << cells.join(QLatin1Char('|'));
+        }
+        read = read && step == SQLITE_DONE;
+        sqlite3_finalize(statement);
+        return rows;
+    };
+    QStringList books = rowsOf(QStringLiteral("PRAGMA user_version"))
+                        + rowsOf(QStringLiteral("SELECT type, name, sql FROM sqlite_schema ORDER BY type, name"));
+    for (const QString& table :
+         rowsOf(QStringLiteral("SELECT name FROM sqlite_schema WHERE type='table' ORDER BY name"))) {
+        QStringList rows = rowsOf(QStringLiteral("SELECT * FROM \"%1\"").arg(table));
+        rows.sort();
+        books << table << rows;
+    }
+    sqlite3_close(db);
+    return read ? books.join(QLatin1Char('\n')) : QString();
+}
+
+// Whether another program may write to the books now: no one else holds their write lock.
+inline bool anotherProgramMayWrite(const QString& path)
+{
+    sqlite3* db = nullptr;
+    const bool may =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
+        && sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK
+        && sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return may;
 }
 
 }  // namespace qm::test
