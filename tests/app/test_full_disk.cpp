@@ -23,16 +23,6 @@ constexpr qint64 kRoomForAFewPages = 8192;
 constexpr qint64 kRoomForMorePages = 32768;
 constexpr qint64 kRoomForACopy = -1;
 
-QString failureOf(const std::function<void()>& work)
-{
-    try {
-        work();
-    } catch (const DbError& error) {
-        return error.text();
-    }
-    return QString();
-}
-
 QString onDisk(const QString& sql)
 {
     return seenByAnotherProgram(databaseFilePath(), sql).toString();
@@ -204,7 +194,7 @@ private slots:
                 const qint64 bytesFree = room == kRoomForACopy ? QFileInfo(databaseFilePath()).size() * 3 / 2 : room;
                 const QString tag = u"%1, %2 bytes free"_s.arg(change.name).arg(bytesFree);
 
-                const QString failed = failureOf([&change, bytesFree] {
+                const QString failed = failure([&change, bytesFree] {
                     FullDisk disk(bytesFree);
                     std::optional<NoRoomForCopies> noRoom;
                     if (change.copiesOutsideSqlite)

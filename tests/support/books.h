@@ -3,12 +3,15 @@
 // Small sets of books for tests: a chart of one's own and a few entries.
 
 #include "data/database.h"
+#include "data/db_error.h"
 #include "data/record_set.h"
 #include "data/fiscal_year.h"
 #include "data/message.h"
 
 #include <QDate>
 #include <QStringList>
+
+#include <functional>
 
 namespace qm::test {
 
@@ -126,6 +129,17 @@ inline QStringList dumpTable(const QString& table)
 {
     return rowsAsText(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table), {}, QStringLiteral("|"),
                       QStringLiteral("<null>"));
+}
+
+// The text of the error a piece of work throws, empty when it throws none.
+inline QString failure(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const DbError& error) {
+        return error.text();
+    }
+    return QString();
 }
 
 }  // namespace qm::test
