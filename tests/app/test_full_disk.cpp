@@ -223,6 +223,24 @@ private slots:
                 QVERIFY2(onDisk(linesOf(u"月=5"_s)) == u"1001 0.3 -,6001 - 0.1,6001 - 0.2"_s, qPrintable(tag));
             }
     }
+
+    // A transaction that no change of the program opened and nobody ended (as a failure could
+    // leave one) is rolled back before anything else runs: a lone statement and a whole change
+    // after it are on the disk, and the connection keeps no lock.
+    void nothingRunsInsideATransactionNobodyEnded()
+    {
+        const std::vector<std::pair<QString, std::function<void()>>> changes = {
+            {u"a lone statement"_s, [] { execute(u"INSERT INTO 分2016 (ID, 代码, 借方金额) VALUES ('8050001001', '1001', 0.3)"_s); }},
+            {u"a saved voucher"_s, [] { applyVoucherChange(VoucherChange::Save, voucher(5, 1), kYear, u"管理员"_s); }},
+        };
+        for (const auto& [name, change] : changes) {
+            TempProgram program;
+            execute(u"BEGIN"_s);
+            change();
+            QVERIFY2(onDisk(linesOf(u"月=5 OR ID LIKE '805%'"_s)).startsWith(u"1001 0.3 -"_s), qPrintable(name));
+            QVERIFY2(anotherProgramMayWrite(databaseFilePath()), qPrintable(name));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFullDisk)
