@@ -149,6 +149,13 @@ private slots:
 
         fill(window, {{"Text5", u"abc"_s}, {"Text6", u"abd"_s}});
         QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text5"}), (QStringList{u"两次密码输入不一致"_s, QString()}));
+        // With one box empty the other keeps what was typed, in either box.
+        QStringList oneEmpty;
+        for (const auto& [typed, repeated] : {std::pair{u"abc"_s, u" "_s}, {u""_s, u"abc"_s}}) {
+            fill(window, {{"Text5", typed}, {"Text6", repeated}});
+            oneEmpty << press(window, "Command6", recorder) << boxTexts(window, {"Text5", "Text6"});
+        }
+        QCOMPARE(oneEmpty, (QStringList{u"请输入密码！"_s, u"abc| "_s, u"请输入密码！"_s, u"|abc"_s}));
     }
 
     void backupFolderBackupAndRestore()
@@ -305,9 +312,12 @@ private slots:
         QCOMPARE(grid->currentRow(), 1);
         QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(grid->currentRow(), 2);
+        QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(grid->currentRow(), 3);
         QCOMPARE(grid->item(0, 4)->text() + u'|' + values(u"科目表"_s, cash), u"1,000.13|- 1000.13 -"_s);
         QCOMPARE(press(window, "Command2", recorder), u"借贷不平"_s);
         QCOMPARE(boxTexts(window, {"Text1", "Text3"}), u"1,000.13|不平衡"_s);
+        QCOMPARE(boxTexts(window, {"Text2"}), u"0.00"_s);
 
         // Not a number, in an amount and in a quantity: refused, the old value kept in table and cell.
         typeIntoCell(grid, payable, 3, u"2.5"_s);
@@ -635,6 +645,49 @@ private slots:
         for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete})
             QTest::keyClick(&box, key);
         QCOMPARE(box.text(), u"-12."_s);
+    }
+
+    // Clearing a year asks twice; a No to either question keeps the year.
+    void clearingAYearAsksTwice()
+    {
+        addLines(u"8030001001 1001 0.125 -"_s);
+        const QList<QPair<QList<MessageAnswer>, QString>> cases = {
+            {{MessageAnswer::No}, u"是否清空 2016 年的所有数据? 1"_s},
+            {{MessageAnswer::Yes, MessageAnswer::No}, u"最后一次提示,是否要清空 2016 年的所有数据? 1"_s},
+            {{MessageAnswer::Yes, MessageAnswer::Yes}, u"初始化完成 0"_s}};
+        for (const auto& [answers, outcome] : cases) {
+            SettingsWindow window;
+            recorder.answers.append(answers);
+            const QString message = press(window, "Command11", recorder);
+            QCOMPARE(message + u' ' + scalar(u"SELECT count(*) FROM 分2016"_s).toString(), outcome);
+        }
+    }
+
+    // Each toolbar button and menu entry opens its own window; 年初余额 in the settings and 增总科
+    // in the chart lead on to theirs.
+    void toolbarAndMenusOpenTheirWindows()
+    {
+        MainWindow window;
+        bool leadOn = false;
+        DialogDriver driver([&leadOn](QDialog& dialog) {
+            if (leadOn && dialog.objectName() == u"Form2"_s)
+                click(dialog, "Command3");
+            if (leadOn && dialog.objectName() == u"Form6"_s)
+                click(dialog, "Command4");
+        });
+        QStringList opened;
+        for (const bool lead : {false, true}) {
+            leadOn = lead;
+            for (const char* name :
+                 {"Toolbar1Button1", "Toolbar1Button2", "Toolbar1Button5", "Toolbar1Button6", "凭录", "科处", "初设"}) {
+                driver.opened.clear();
+                window.findChild<QAction*>(QString::fromUtf8(name))->trigger();
+                opened << driver.opened.join(u'>');
+            }
+        }
+        QCOMPARE(
+            opened.join(u' '),
+            u"Form15 Form11 Form6 Form2 Form15 Form6 Form2 Form15 Form11 Form6>Form10 Form2>Form9 Form15 Form6>Form10 Form2>Form9"_s);
     }
 
     void operatorsSettingsRowAndLoggingIn()
