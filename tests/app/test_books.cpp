@@ -335,6 +335,9 @@ private slots:
         const QString folder = programFolder() + u"/备份/新"_s;
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         QVERIFY(backup == folder + u"/QM2016-05-01 80001.bam"_s && QFile::exists(backup));
+        // A second backup in the same second takes the first one's place.
+        QCOMPARE(backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))), backup);
+        QCOMPARE(QDir(folder).entryList({u"*.bam"_s}), QStringList{QFileInfo(backup).fileName()});
 
         execute(u"DELETE FROM 分2016"_s);
         execute(u"DELETE FROM 科目表 WHERE 科目代码='1001'"_s);
@@ -531,6 +534,7 @@ private slots:
         QCOMPARE(QStringList({shown(renameOperator(u"管理员"_s, u"zHANG"_s)), renameOperator(u"管理员"_s, u"管理员"_s)->text,
                               renameOperator(u"管理员"_s, u"  "_s)->text}),
                  (QStringList{u"提醒您！|stop|zHANG   此操作员已存在"_s, u"管理员   此操作员已存在"_s, u"请输入新操作员名"_s}));
+        QCOMPARE(shown(renameOperator(u" "_s, u"新"_s)), u"提醒您！|!|请输入新操作员名"_s);
         QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
 
         QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
@@ -539,6 +543,11 @@ private slots:
         saveBackupFolder(u"/备份"_s);
         QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
+        // Each change reached its own row only: the year, unit name and folder the settings row,
+        // the name and password the operator's.
+        QCOMPARE(
+            rowsAsText(u"SELECT 代号, 操作员, 年度, 帐套名称, 密码, 备份路径 FROM 信息表 ORDER BY rowid"_s, {}, u"|"_s),
+            (QStringList{u"QM|-|2020|O'Brien 公司|-|/备份"_s, u"01|O'Neil|-|-| p'w |-"_s, u"02|Zhang|-|-|x|-"_s}));
     }
 
     // The disk fills during a change (forced by capping the file at the pages it has): the user
@@ -787,6 +796,15 @@ private slots:
             shipped << u"%1 %2 1 %2 %3 Y"_s.arg(account.code, account.name, account.direction);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细 FROM 科目表 ORDER BY 科目代码"_s), shipped);
         QVERIFY(shipped.size() == 86 && shipped.contains(u"1602 累计折旧 1 累计折旧 贷 Y"_s));
+        // The credit side: allowances, depreciation and amortisation among the assets, every
+        // liability but 2702, equity but 4201, and the income accounts.
+        QCOMPARE(
+            scalar(
+                u"SELECT group_concat(科目代码, ' ') FROM (SELECT 科目代码 FROM 科目表 WHERE 方向='贷' ORDER BY 1)"_s)
+                .toString(),
+            u"1231 1407 1471 1502 1512 1532 1602 1603 1622 1702 1703 2001 2101 2201 2202 2203 2211 2221 2231 2232 2241 "
+            u"2401 "
+            "2501 2502 2701 2711 2801 2901 4001 4002 4101 4103 4104 6001 6051 6101 6111 6301"_s);
         QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s), QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
         QVERIFY(scalar(u"SELECT count(*) FROM 摘要"_s).toInt() > 0);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 资产表07), (SELECT count(*) FROM 资产表05), (SELECT count(*) FROM 利润表07), "
