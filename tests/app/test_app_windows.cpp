@@ -133,6 +133,7 @@ private slots:
         fill(window, {{"Text1", u"新单位"_s}});
         QCOMPARE(press(window, "Command2", recorder), u"年度\\单位保存成功"_s);
         QVERIFY(yearChanged.size() == 1 && yearChanged.first().first().toInt() == 2020 && !year->isEnabled());
+        QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
         // The caption keeps the name read at login.
         QCOMPARE(loginState().unitName, u"示范单位"_s);
 
@@ -215,6 +216,7 @@ private slots:
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
         QCOMPARE(press(window, "Command10", recorder), u"导入文件成功!"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 86);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
 
         setFolderChooser(previousFolder);
         setFileChooser(previousFile);
@@ -647,20 +649,39 @@ private slots:
         QCOMPARE(box.text(), u"-12."_s);
     }
 
-    // Clearing a year asks twice; a No to either question keeps the year.
-    void clearingAYearAsksTwice()
+    // Compacting the books and clearing a year ask twice; a No to either question changes nothing.
+    // Compacting drops the line without an account, clearing every line.
+    void compactingAndClearingAskTwice()
     {
         addLines(u"8030001001 1001 0.125 -"_s);
-        const QList<QPair<QList<MessageAnswer>, QString>> cases = {
-            {{MessageAnswer::No}, u"是否清空 2016 年的所有数据? 1"_s},
-            {{MessageAnswer::Yes, MessageAnswer::No}, u"最后一次提示,是否要清空 2016 年的所有数据? 1"_s},
-            {{MessageAnswer::Yes, MessageAnswer::Yes}, u"初始化完成 0"_s}};
-        for (const auto& [answers, outcome] : cases) {
+        execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
+        const MessageAnswer no = MessageAnswer::No;
+        const MessageAnswer yes = MessageAnswer::Yes;
+        const struct {
+            const char* button;
+            QList<MessageAnswer> answers;
+            QString outcome;  // message|lines, lines with an account|accepted
+        } cases[] = {
+            {"Command5",
+             {no},
+             u"压缩和修复数据库可以让系统轻装上阵,为了数据安全,压缩前一定要先做数据备份!请问你数据已经备份了吗?? |2 1|0"_s},
+            {"Command5", {yes, no}, u"你确定要压缩和修复当前数据库吗? 请一定要先做数据备份! |2 1|0"_s},
+            {"Command5", {yes, yes}, u"数据库压缩修复成功|1 1|1"_s},
+            {"Command11", {no}, u"是否清空 2016 年的所有数据?|1 1|0"_s},
+            {"Command11", {yes, no}, u"最后一次提示,是否要清空 2016 年的所有数据?|1 1|0"_s},
+            {"Command11", {yes, yes}, u"初始化完成|0 0|1"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& each : cases) {
             SettingsWindow window;
-            recorder.answers.append(answers);
-            const QString message = press(window, "Command11", recorder);
-            QCOMPARE(message + u' ' + scalar(u"SELECT count(*) FROM 分2016"_s).toString(), outcome);
+            recorder.answers.append(each.answers);
+            const QString message = press(window, each.button, recorder);
+            expected << QString::fromLatin1(each.button) + u' ' + each.outcome;
+            actual << QString::fromLatin1(each.button) + u' ' + message + u'|'
+                          + rowsAsText(u"SELECT count(*), count(代码) FROM 分2016"_s).join(u',') + u'|'
+                          + QString::number(window.result());
         }
+        QCOMPARE(actual, expected);
     }
 
     // Each toolbar button and menu entry opens its own window; 年初余额 in the settings and 增总科

@@ -458,6 +458,7 @@ private slots:
                                       u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
+        QCOMPARE(rowsAsText(u"SELECT 代号, 年度 FROM 信息表 ORDER BY rowid"_s), (QStringList{u"QM 2017"_s, u"01 -"_s}));
         carryForward(2016);
         QCOMPARE(rowsAsText(sql), expected);
 
