@@ -273,6 +273,24 @@ private slots:
         QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
 
+    // Books another program holds so that they cannot even be read are named before the login,
+    // with what the database says, and left as they are.
+    void booksHeldByAnotherProgramAreNamed()
+    {
+        closeConnection();
+        const QByteArray books = fileBytes(databaseFilePath());
+        QString said;
+        {
+            OtherWriter other(databaseFilePath(), true);
+            BooksLock lock;
+            said = shown(prepareBooks(lock));
+        }
+        QVERIFY2(said.startsWith(u"QM505提示|stop|数据库文件正被另一个程序占用:\n"_s + databaseFilePath()
+                                 + u"\n请稍后再启动本程序。\n\n数据库的提示: "_s),
+                 qPrintable(said));
+        QVERIFY(fileBytes(databaseFilePath()) == books && !isConnectionOpen());
+    }
+
     void secondStartIsRefusedUntilTheFirstEnds()
     {
         BooksLock first;
