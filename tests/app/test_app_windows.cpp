@@ -120,9 +120,11 @@ private slots:
         auto* year = child<QComboBox>(window, "Combo1");
         QVERIFY(year->count() == 11 && year->itemText(10) == u"2020"_s && year->currentText().isEmpty() && !year->isEnabled());
         QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
+        QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
 
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         click(window, "Command1");
+        QVERIFY(year->isEnabled() && child<QLineEdit>(window, "Text1")->isEnabled());
         click(window, "Command2");
         QCOMPARE(recorder.texts(), QStringList{u"请选择会计年度"_s});
         // A year typed into the box: one without an entry table is refused.

@@ -479,6 +479,12 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT 代号, 年度 FROM 信息表 ORDER BY rowid"_s), (QStringList{u"QM 2017"_s, u"01 -"_s}));
         carryForward(2016);
         QCOMPARE(rowsAsText(sql), expected);
+        // One that fails part way leaves the next year as it was.
+        execute(
+            u"CREATE TRIGGER stop BEFORE INSERT ON 分2017 WHEN NEW.代码='4001' BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, carryForward(2016));
+        execute(u"DROP TRIGGER stop"_s);
+        QCOMPARE(rowsAsText(sql), expected);
 
         QVERIFY(checkCarryForward(2020)->text == u"只到2020年的数据库"_s && !checkCarryForward(2019));
         QVERIFY_THROWS_EXCEPTION(DbError, carryForward(2020));
@@ -486,6 +492,12 @@ private slots:
         // Clearing a year empties its table and the chart's opening values, not the next year.
         execute(u"UPDATE 科目表 SET 数量=1, 借方金额=10 WHERE 科目代码='1001'"_s);
         QCOMPARE(clearYearQuestion(2016).text + u'|' + clearYearLastQuestion(2016).text, u"是否清空 2016 年的所有数据?|最后一次提示,是否要清空 2016 年的所有数据?"_s);
+        // A clearing that fails part way leaves the year's lines.
+        const QStringList lines = dumpTable(u"分2016"_s);
+        execute(u"CREATE TRIGGER stop BEFORE UPDATE ON 科目表 BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, clearYear(2016));
+        execute(u"DROP TRIGGER stop"_s);
+        QCOMPARE(dumpTable(u"分2016"_s), lines);
         clearYear(2016);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
                             "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
