@@ -126,6 +126,7 @@ private slots:
             {{u"100%"_s, u"001"_s, u"甲"_s, u"借"_s}, u"请先从左边选择科目!"_s},
             {{u"1001"_s, u"01"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1001"_s, u"1000"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
+            {{u"1001"_s, u"0a1"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1002001001"_s, u"001"_s, u"甲"_s, u"借"_s}, u"不能增加四级明细"_s},
             {{u"1002"_s, u"001"_s, u"农行"_s, u"借"_s}, u"1002001 银行存款/工商银行  此代码已存在!"_s},
             {{u"1002001"_s, u"002"_s, u"活期"_s, u"借"_s}, u"1002001001银行存款/工商银行/活期  此明细科目已存在!"_s},
@@ -216,7 +217,7 @@ private slots:
         QCOMPARE(QStringList({refusal(QString(), u"甲"_s), refusal(u"1005"_s, QString()),
                               shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal)}),
                  QStringList(3, u"QM505提示|?|代码,名称,方向不能为空"_s));
-        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s})
+        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s, u"1a01"_s})
             QCOMPARE(refusal(code, u"库存现金"_s), u"QM505提示|?|代码不对!"_s);
         QCOMPARE(QStringList({refusal(u"1001"_s, u"工商银行"_s), refusal(u"1005"_s, u"工商银行"_s)}),
                  (QStringList{u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s, u"QM505提示|i|1002001工商银行  此科目已存在!"_s}));
@@ -358,6 +359,7 @@ private slots:
         QCOMPARE(QStringList({window.windowTitle(), tree->topLevelItem(0)->text(0), tree->topLevelItem(0)->data(0, Qt::UserRole).toString()}),
                  (QStringList{u"科目处理(注:增明细请双击上级;修改什么就双击什么)"_s, u"1001 库存现金"_s, u"x1001"_s}));
         QVERIFY(tree->topLevelItemCount() == 86 && !tree->topLevelItem(0)->isExpanded() && child<QTableWidget>(window, "DataGrid1")->rowCount() == 86);
+        QCOMPARE(child<QComboBox>(window, "Combo1")->currentText(), QString());
 
         emit tree->itemDoubleClicked(findNode(tree, u"1231"_s), 0);
         QCOMPARE(boxes(window), u"1231||坏账准备||坏账准备|贷"_s);
@@ -373,6 +375,8 @@ private slots:
         QTest::keyClick(code, Qt::Key_Backspace);
         QCOMPARE(level1.windowTitle() + u'|' + code->text(), u"增加总帐科目|193"_s);
         fill(level1, {{"Text2", u"待摊费用"_s}});
+        // No direction is proposed.
+        QCOMPARE(press(level1, "Command1", recorder), u"代码,名称,方向不能为空"_s);
         child<QComboBox>(level1, "Combo1")->setCurrentIndex(0);
         level1.show();
         QCOMPARE(press(level1, "Command1", recorder), u"代码不对!"_s);

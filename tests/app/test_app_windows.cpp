@@ -312,6 +312,8 @@ private slots:
         click(window, "Command1");
         auto* grid = child<QTableWidget>(window, "DataGrid1");
         QVERIFY(grid->rowCount() == 86 && grid->item(0, 0)->text() == cash);
+        for (const int column : {4, 5})
+            QCOMPARE(grid->item(0, column)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
         typeIntoCell(grid, cash, 4, u"1000.125"_s);
         QCOMPARE(grid->currentRow(), 1);
         QTest::keyClick(grid, Qt::Key_Return);
@@ -757,6 +759,7 @@ private slots:
         QCOMPARE(QStringList({window.windowTitle(), combo->itemText(0), combo->itemText(1), year->text(), loginState().unitName}),
                  (QStringList{u"QM505系统登陆窗口(登陆后可以修改年度)"_s, u"管理员"_s, QString(), u"2015"_s, u"甲公司"_s}));
         QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->currentText(), QString());
         password->setText(u"12"_s);
         password->ensurePolished();
         QCOMPARE(password->displayText(), u"**"_s);
