@@ -422,12 +422,22 @@ private slots:
         // A hand-edited full name does not reach the descendants: names come from the chart.
         emit tree->itemDoubleClicked(findNode(tree, u"1002001"_s), 0);
         fill(window, {{"Text3", u"乱写"_s}, {"Text4", u"建设银行"_s}});
+        // A No keeps the name.
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(window, "Command3", recorder),
+                 u"是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
+        QCOMPARE(scalar(u"SELECT 科目名称 FROM 科目表 WHERE 科目代码='1002001'"_s).toString(), u"工商银行"_s);
         QCOMPARE(QStringList{press(window, "Command3", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"修改成功"_s, QString()}));
+        QCOMPARE(findNode(tree, u"1002001"_s)->text(0), u"1002001 建设银行"_s);
         QCOMPARE(rowsAsText(u"SELECT 科目全称, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
                  (QStringList{u"银行存款 "_s, u"银行存款/建设银行 "_s, u"银行存款/建设银行/活期 Y"_s}));
 
         execute(u"DELETE FROM 分2016"_s);
         emit tree->itemDoubleClicked(findNode(tree, u"1002001001"_s), 0);
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(window, "Command2", recorder),
+                 u"如果删除将连同下级一并自动删除!!\n是否真要删除( 1002001001 )及其下级明细科目？"_s);
+        QVERIFY(findNode(tree, u"1002001001"_s) && findAccount(u"1002001001"_s));
         QCOMPARE(press(window, "Command2", recorder), u"删除成功"_s);
         QVERIFY(boxTexts(window, {"Text1"}).isEmpty() && !findNode(tree, u"1002001001"_s));
         QCOMPARE(scalar(u"SELECT 明细 FROM 科目表 WHERE 科目代码='1002001'"_s).toString(), u"Y"_s);

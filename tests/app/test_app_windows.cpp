@@ -340,6 +340,9 @@ private slots:
                  (QStringList{u"8000000001 1001 - 1000.13 -"_s, u"8000000002 2202001001 2.5 - 1000.13"_s}));
         click(window, "Command2");
         QCOMPARE(recorder.texts().size(), 5);
+        // Showing the accounts again, or fetching the opening rows, empties the totals.
+        click(window, "Command1");
+        QCOMPARE(boxTexts(window, {"Text1", "Text2", "Text3"}), u"||"_s);
 
         // The account grid stays, and writes each column into its own column of the chart.
         for (const auto& [column, text] : {std::pair{3, u"3"_s}, {4, u"7"_s}, {5, u"8"_s}, {0, u"9"_s}, {1, u"9"_s}, {2, u"9"_s}})
@@ -371,6 +374,7 @@ private slots:
         const QString silent = QString::number(recorder.texts().size() - before);
         click(window, "Command3");
         const QString mirrored = mode->text();
+        QCOMPARE(boxTexts(window, {"Text1", "Text2", "Text3"}), u"||"_s);
         mode->setText(u"1"_s);
         QCOMPARE(QStringList({silent, mirrored, press(window, "Command2", recorder)}), (QStringList{u"0"_s, u"2"_s, u"请先点[显示科目]"_s}));
     }
@@ -451,6 +455,12 @@ private slots:
         recorder.answers.enqueue(MessageAnswer::Yes);
         window.exitSystem();
         QVERIFY(printerOrientation() == Portrait && m_ended == 1);
+
+        // 关于系统 names the version the welcome line shows, and the makers.
+        window.findChild<QAction*>(u"关于"_s)->trigger();
+        const QString version = MainWindow::welcomeLine().section(u"(VB"_s, 1).chopped(2);
+        QCOMPARE(shown(recorder.messages.last()), u"QM505 总帐系统 —— QM505开发组|i|系统版本:VB"_s + version
+                                                      + u"版\n\n联系方式:QM505开发组 qm505@example.com"_s);
     }
 
     // CAPS and NUM follow the keyboard as the platform tells it, greyed when off or unknown, and are
