@@ -797,6 +797,9 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT name, \"unique\", partial FROM pragma_index_list(?) ORDER BY name"_s, {u"分2015"_s}),
                  (QStringList{u"分2015_ID 0 0"_s, u"分2015_代码月 0 0"_s, u"分2015_月号码 0 0"_s, u"分2015_月结帐 0 1"_s,
                               u"分2015_流代 0 0"_s, u"分2015_现流 0 1"_s}));
+        // The chart holds each code once.
+        QCOMPARE(rowsAsText(u"SELECT name, \"unique\" FROM pragma_index_list(?)"_s, {u"科目表"_s}),
+                 QStringList{u"科目表_科目代码 1"_s});
         const QString ledgerColumns = u"SELECT group_concat(name, ',') FROM pragma_index_info(?)"_s;
         QCOMPARE(scalar(ledgerColumns, {u"分2015_代码月"_s}).toString() + u'|' + scalar(ledgerColumns, {u"分2015_现流"_s}).toString()
                      + u'|' + scalar(ledgerColumns, {u"分2015_月结帐"_s}).toString(),
@@ -843,6 +846,10 @@ private slots:
                 .toString(),
             creditSide);
         QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s), QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
+        // Each cash-flow item is named as the statement line that shows it alone.
+        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 现流 AS I WHERE NOT EXISTS "
+                            "(SELECT 1 FROM 现流表 WHERE 公式=I.代码 AND substr(项目, -length(I.名称))=I.名称)"_s),
+                 QStringList());
         QVERIFY(scalar(u"SELECT count(*) FROM 摘要"_s).toInt() > 0);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 资产表07), (SELECT count(*) FROM 资产表05), (SELECT count(*) FROM 利润表07), "
                             "(SELECT count(*) FROM 利润表05), (SELECT count(*) FROM 现流表)"_s), QStringList{u"33 37 20 16 38"_s});
@@ -867,6 +874,29 @@ private slots:
             for (const ShippedAccount& account : shippedAccounts())
                 QVERIFY2(seen.value(account.code) == 1, qPrintable(table + u' ' + account.code));
         }
+
+        // In a formula of several terms an account of the other side's direction counts against
+        // its line: allowances and depreciation among the assets, 2702 and 4201 on the right;
+        // profit and loss always with a minus.
+        QMap<QString, QString> directions;
+        for (const ShippedAccount& account : shippedAccounts())
+            directions[account.code] = account.direction;
+        static const QRegularExpression signedTerm(u"([+-]?)(\\d+)"_s);
+        QStringList against;
+        for (const QString& table : {u"资产表05"_s, u"资产表07"_s}) {
+            for (const int side : {1, 2}) {
+                for (const QString& formula :
+                     rowsAsText(u"SELECT 公式%1 FROM %2 WHERE length(公式%1)>4"_s.arg(side).arg(table))) {
+                    for (const auto& match : signedTerm.globalMatch(formula)) {
+                        const QString code = match.captured(2);
+                        if ((match.captured(1) == u"-"_s)
+                            != (code.startsWith(u'6') || directions.value(code) != (side == 1 ? u"借"_s : u"贷"_s)))
+                            against << table + u' ' + code + u" in "_s + formula;
+                    }
+                }
+            }
+        }
+        QCOMPARE(against, QStringList());
     }
 
     // Books of each earlier shape are brought up to the latest version once, step by step, and
