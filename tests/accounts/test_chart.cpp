@@ -99,7 +99,9 @@ private slots:
         QVERIFY(second.digits == u"002"_s && !secondCheck.refusal && !secondCheck.question);
         addSubAccount(second, kYear);
 
-        // A level-3 account under a level-2 one with entries: they move down to it.
+        // A level-3 account under a level-2 one with entries: they move down to it, and the level-2
+        // account keeps no opening value of either side.
+        execute(u"UPDATE 科目表 SET 借方金额=0.125 WHERE 科目代码='2202001'"_s);
         QVERIFY(checkAddSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear).question);
         addSubAccount({u"2202001"_s, u"001"_s, u"材料款"_s, u"贷"_s}, kYear);
         QCOMPARE(QStringList({account(u"2202001"_s), account(u"2202001001"_s), rowsAsText(u"SELECT 代码 FROM 分2016 ORDER BY ID"_s).join(u' ')}),
@@ -119,10 +121,12 @@ private slots:
             {{u"1001"_s, u"001"_s, QString(), u"借"_s}, u"代码,名称,方向不能为空"_s},
             {{u"1001"_s, u"001"_s, u"甲"_s, QString()}, u"代码,名称,方向不能为空"_s},
             {{QString(), u"001"_s, u"甲"_s, u"借"_s}, u"代码,名称,方向不能为空"_s},
+            {{u"1001"_s, QString(), u"甲"_s, u"借"_s}, u"代码,名称,方向不能为空"_s},
             {{u"1"_s, u"001"_s, u"甲"_s, u"借"_s}, u"请先从左边选择科目!"_s},
             {{u"100%"_s, u"001"_s, u"甲"_s, u"借"_s}, u"请先从左边选择科目!"_s},
             {{u"1001"_s, u"01"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1001"_s, u"1000"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
+            {{u"1001"_s, u"0a1"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1002001001"_s, u"001"_s, u"甲"_s, u"借"_s}, u"不能增加四级明细"_s},
             {{u"1002"_s, u"001"_s, u"农行"_s, u"借"_s}, u"1002001 银行存款/工商银行  此代码已存在!"_s},
             {{u"1002001"_s, u"002"_s, u"活期"_s, u"借"_s}, u"1002001001银行存款/工商银行/活期  此明细科目已存在!"_s},
@@ -190,9 +194,13 @@ private slots:
         deleteAccount(u"1002001001"_s, kYear);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
                  (QStringList{u"1002 "_s, u"1002001 Y"_s, u"1002002 Y"_s}));
-        for (const QString& code : {u"1002001"_s, u"1002002"_s})
+        // 1002 is a leaf again only once its second child is gone too.
+        QStringList parentAfterEach;
+        for (const QString& code : {u"1002001"_s, u"1002002"_s}) {
             deleteAccount(code, kYear);
-        QCOMPARE(account(u"1002"_s), u"1 银行存款 借 Y - - - -"_s);
+            parentAfterEach << account(u"1002"_s);
+        }
+        QCOMPARE(parentAfterEach, (QStringList{u"1 银行存款 借  - - - -"_s, u"1 银行存款 借 Y - - - -"_s}));
         addAccount(u"1002003"_s, u"中行"_s, u"银行存款/中行"_s);
         execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
         deleteAccount(u"1002"_s, kYear);
@@ -206,15 +214,19 @@ private slots:
         const auto refusal = [](const QString& code, const QString& name) {
             return shown(checkAddLevel1Account({code, name, u"借"_s}).refusal);
         };
-        QCOMPARE(refusal(QString(), u"甲"_s) + shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal),
-                 u"QM505提示|?|代码,名称,方向不能为空QM505提示|?|代码,名称,方向不能为空"_s);
-        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s})
+        QCOMPARE(QStringList({refusal(QString(), u"甲"_s), refusal(u"1005"_s, QString()),
+                              shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal)}),
+                 QStringList(3, u"QM505提示|?|代码,名称,方向不能为空"_s));
+        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s, u"1a01"_s})
             QCOMPARE(refusal(code, u"库存现金"_s), u"QM505提示|?|代码不对!"_s);
         QCOMPARE(QStringList({refusal(u"1001"_s, u"工商银行"_s), refusal(u"1005"_s, u"工商银行"_s)}),
                  (QStringList{u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s, u"QM505提示|i|1002001工商银行  此科目已存在!"_s}));
         QCOMPARE(dumpTable(u"科目表"_s), chart);
 
         QCOMPARE(shown(checkAddLevel1Account({u"1005"_s, u"备用"_s, u"借"_s}).question), u"****注意提示!!||是否增加(1005 备用)?"_s);
+        // Class 6, the last one, is a class like the first.
+        QCOMPARE(shown(checkAddLevel1Account({u"6901"_s, u"其他收益"_s, u"贷"_s}).question),
+                 u"****注意提示!!||是否增加(6901 其他收益)?"_s);
         addLevel1Account({u"1005"_s, u"备用"_s, u"借"_s});
         QCOMPARE(rowsAsText(u"SELECT 科目名称, 科目级数, 科目全称, 方向, 明细, 单位, 调汇 FROM 科目表 WHERE 科目代码='1005'"_s), QStringList{u"备用 1 备用 借 Y - -"_s});
 
@@ -228,6 +240,9 @@ private slots:
                               u"1002001001 活期 存款/建设银行/活期 借"_s, u"1005 备用 备用 借"_s, u"2202 应付账款 应付账款 贷"_s}));
         QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
                  u"代码,名称,方向不能为空请先从左边选择科目!"_s);
+        QCOMPARE(QStringList({shown(checkRenameAccount(u"1002"_s, u"甲"_s, QString()).refusal),
+                              shown(checkRenameAccount(QString(), u"甲"_s, u"借"_s).refusal)}),
+                 QStringList(2, u"QM505提示|?|代码,名称,方向不能为空"_s));
     }
 
     void openingRowsAndTheAccountTree()
@@ -344,6 +359,7 @@ private slots:
         QCOMPARE(QStringList({window.windowTitle(), tree->topLevelItem(0)->text(0), tree->topLevelItem(0)->data(0, Qt::UserRole).toString()}),
                  (QStringList{u"科目处理(注:增明细请双击上级;修改什么就双击什么)"_s, u"1001 库存现金"_s, u"x1001"_s}));
         QVERIFY(tree->topLevelItemCount() == 86 && !tree->topLevelItem(0)->isExpanded() && child<QTableWidget>(window, "DataGrid1")->rowCount() == 86);
+        QCOMPARE(child<QComboBox>(window, "Combo1")->currentText(), QString());
 
         emit tree->itemDoubleClicked(findNode(tree, u"1231"_s), 0);
         QCOMPARE(boxes(window), u"1231||坏账准备||坏账准备|贷"_s);
@@ -359,6 +375,8 @@ private slots:
         QTest::keyClick(code, Qt::Key_Backspace);
         QCOMPARE(level1.windowTitle() + u'|' + code->text(), u"增加总帐科目|193"_s);
         fill(level1, {{"Text2", u"待摊费用"_s}});
+        // No direction is proposed.
+        QCOMPARE(press(level1, "Command1", recorder), u"代码,名称,方向不能为空"_s);
         child<QComboBox>(level1, "Combo1")->setCurrentIndex(0);
         level1.show();
         QCOMPARE(press(level1, "Command1", recorder), u"代码不对!"_s);
@@ -404,12 +422,22 @@ private slots:
         // A hand-edited full name does not reach the descendants: names come from the chart.
         emit tree->itemDoubleClicked(findNode(tree, u"1002001"_s), 0);
         fill(window, {{"Text3", u"乱写"_s}, {"Text4", u"建设银行"_s}});
+        // A No keeps the name.
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(window, "Command3", recorder),
+                 u"是否把( 工商银行 )修改为( 建设银行 )?, 所有涉及到的科目(包括凭证)都会自动转换,是否现在修改?"_s);
+        QCOMPARE(scalar(u"SELECT 科目名称 FROM 科目表 WHERE 科目代码='1002001'"_s).toString(), u"工商银行"_s);
         QCOMPARE(QStringList{press(window, "Command3", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"修改成功"_s, QString()}));
+        QCOMPARE(findNode(tree, u"1002001"_s)->text(0), u"1002001 建设银行"_s);
         QCOMPARE(rowsAsText(u"SELECT 科目全称, 明细 FROM 科目表 WHERE 科目代码 LIKE '1002%' ORDER BY 1"_s),
                  (QStringList{u"银行存款 "_s, u"银行存款/建设银行 "_s, u"银行存款/建设银行/活期 Y"_s}));
 
         execute(u"DELETE FROM 分2016"_s);
         emit tree->itemDoubleClicked(findNode(tree, u"1002001001"_s), 0);
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(window, "Command2", recorder),
+                 u"如果删除将连同下级一并自动删除!!\n是否真要删除( 1002001001 )及其下级明细科目？"_s);
+        QVERIFY(findNode(tree, u"1002001001"_s) && findAccount(u"1002001001"_s));
         QCOMPARE(press(window, "Command2", recorder), u"删除成功"_s);
         QVERIFY(boxTexts(window, {"Text1"}).isEmpty() && !findNode(tree, u"1002001001"_s));
         QCOMPARE(scalar(u"SELECT 明细 FROM 科目表 WHERE 科目代码='1002001'"_s).toString(), u"Y"_s);
@@ -438,6 +466,16 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(recorder.texts().last(), u"调汇标志只能是Y或空白,原值不变"_s);
         QVERIFY(grid->item(2, 3)->text().isEmpty() && scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(2, 0)->text()}).toString().isEmpty());
+
+        // Blanks around a unit or a flag are dropped.
+        type(3, 2, u" box "_s);
+        type(3, 3, u" y "_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(
+            grid->item(3, 2)->text() + u'|' + grid->item(3, 3)->text() + u'|'
+                + rowsAsText(u"SELECT 单位, 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(3, 0)->text()}).value(0),
+            u"box|Y|box Y"_s);
 
         type(1, 3, u"y"_s);
         window.reject();

@@ -120,9 +120,11 @@ private slots:
         auto* year = child<QComboBox>(window, "Combo1");
         QVERIFY(year->count() == 11 && year->itemText(10) == u"2020"_s && year->currentText().isEmpty() && !year->isEnabled());
         QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
+        QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
 
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         click(window, "Command1");
+        QVERIFY(year->isEnabled() && child<QLineEdit>(window, "Text1")->isEnabled());
         click(window, "Command2");
         QCOMPARE(recorder.texts(), QStringList{u"请选择会计年度"_s});
         // A year typed into the box: one without an entry table is refused.
@@ -133,6 +135,7 @@ private slots:
         fill(window, {{"Text1", u"新单位"_s}});
         QCOMPARE(press(window, "Command2", recorder), u"年度\\单位保存成功"_s);
         QVERIFY(yearChanged.size() == 1 && yearChanged.first().first().toInt() == 2020 && !year->isEnabled());
+        QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
         // The caption keeps the name read at login.
         QCOMPARE(loginState().unitName, u"示范单位"_s);
 
@@ -149,6 +152,13 @@ private slots:
 
         fill(window, {{"Text5", u"abc"_s}, {"Text6", u"abd"_s}});
         QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text5"}), (QStringList{u"两次密码输入不一致"_s, QString()}));
+        // With one box empty the other keeps what was typed, in either box.
+        QStringList oneEmpty;
+        for (const auto& [typed, repeated] : {std::pair{u"abc"_s, u" "_s}, {u""_s, u"abc"_s}}) {
+            fill(window, {{"Text5", typed}, {"Text6", repeated}});
+            oneEmpty << press(window, "Command6", recorder) << boxTexts(window, {"Text5", "Text6"});
+        }
+        QCOMPARE(oneEmpty, (QStringList{u"请输入密码！"_s, u"abc| "_s, u"请输入密码！"_s, u"|abc"_s}));
     }
 
     void backupFolderBackupAndRestore()
@@ -208,6 +218,7 @@ private slots:
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 0);
         QCOMPARE(press(window, "Command10", recorder), u"导入文件成功!"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 科目表"_s).toInt(), 86);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
 
         setFolderChooser(previousFolder);
         setFileChooser(previousFile);
@@ -301,13 +312,18 @@ private slots:
         click(window, "Command1");
         auto* grid = child<QTableWidget>(window, "DataGrid1");
         QVERIFY(grid->rowCount() == 86 && grid->item(0, 0)->text() == cash);
+        for (const int column : {4, 5})
+            QCOMPARE(grid->item(0, column)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
         typeIntoCell(grid, cash, 4, u"1000.125"_s);
         QCOMPARE(grid->currentRow(), 1);
         QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(grid->currentRow(), 2);
+        QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(grid->currentRow(), 3);
         QCOMPARE(grid->item(0, 4)->text() + u'|' + values(u"科目表"_s, cash), u"1,000.13|- 1000.13 -"_s);
         QCOMPARE(press(window, "Command2", recorder), u"借贷不平"_s);
         QCOMPARE(boxTexts(window, {"Text1", "Text3"}), u"1,000.13|不平衡"_s);
+        QCOMPARE(boxTexts(window, {"Text2"}), u"0.00"_s);
 
         // Not a number, in an amount and in a quantity: refused, the old value kept in table and cell.
         typeIntoCell(grid, payable, 3, u"2.5"_s);
@@ -324,6 +340,9 @@ private slots:
                  (QStringList{u"8000000001 1001 - 1000.13 -"_s, u"8000000002 2202001001 2.5 - 1000.13"_s}));
         click(window, "Command2");
         QCOMPARE(recorder.texts().size(), 5);
+        // Showing the accounts again, or fetching the opening rows, empties the totals.
+        click(window, "Command1");
+        QCOMPARE(boxTexts(window, {"Text1", "Text2", "Text3"}), u"||"_s);
 
         // The account grid stays, and writes each column into its own column of the chart.
         for (const auto& [column, text] : {std::pair{3, u"3"_s}, {4, u"7"_s}, {5, u"8"_s}, {0, u"9"_s}, {1, u"9"_s}, {2, u"9"_s}})
@@ -355,6 +374,7 @@ private slots:
         const QString silent = QString::number(recorder.texts().size() - before);
         click(window, "Command3");
         const QString mirrored = mode->text();
+        QCOMPARE(boxTexts(window, {"Text1", "Text2", "Text3"}), u"||"_s);
         mode->setText(u"1"_s);
         QCOMPARE(QStringList({silent, mirrored, press(window, "Command2", recorder)}), (QStringList{u"0"_s, u"2"_s, u"请先点[显示科目]"_s}));
     }
@@ -435,6 +455,12 @@ private slots:
         recorder.answers.enqueue(MessageAnswer::Yes);
         window.exitSystem();
         QVERIFY(printerOrientation() == Portrait && m_ended == 1);
+
+        // 关于系统 names the version the welcome line shows, and the makers.
+        window.findChild<QAction*>(u"关于"_s)->trigger();
+        const QString version = MainWindow::welcomeLine().section(u"(VB"_s, 1).chopped(2);
+        QCOMPARE(shown(recorder.messages.last()), u"QM505 总帐系统 —— QM505开发组|i|系统版本:VB"_s + version
+                                                      + u"版\n\n联系方式:QM505开发组 qm505@example.com"_s);
     }
 
     // CAPS and NUM follow the keyboard as the platform tells it, greyed when off or unknown, and are
@@ -637,6 +663,68 @@ private slots:
         QCOMPARE(box.text(), u"-12."_s);
     }
 
+    // Compacting the books and clearing a year ask twice; a No to either question changes nothing.
+    // Compacting drops the line without an account, clearing every line.
+    void compactingAndClearingAskTwice()
+    {
+        addLines(u"8030001001 1001 0.125 -"_s);
+        execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
+        const MessageAnswer no = MessageAnswer::No;
+        const MessageAnswer yes = MessageAnswer::Yes;
+        const struct {
+            const char* button;
+            QList<MessageAnswer> answers;
+            QString outcome;  // message|lines, lines with an account|accepted
+        } cases[] = {
+            {"Command5",
+             {no},
+             u"压缩和修复数据库可以让系统轻装上阵,为了数据安全,压缩前一定要先做数据备份!请问你数据已经备份了吗?? |2 1|0"_s},
+            {"Command5", {yes, no}, u"你确定要压缩和修复当前数据库吗? 请一定要先做数据备份! |2 1|0"_s},
+            {"Command5", {yes, yes}, u"数据库压缩修复成功|1 1|1"_s},
+            {"Command11", {no}, u"是否清空 2016 年的所有数据?|1 1|0"_s},
+            {"Command11", {yes, no}, u"最后一次提示,是否要清空 2016 年的所有数据?|1 1|0"_s},
+            {"Command11", {yes, yes}, u"初始化完成|0 0|1"_s},
+        };
+        QStringList expected, actual;
+        for (const auto& each : cases) {
+            SettingsWindow window;
+            recorder.answers.append(each.answers);
+            const QString message = press(window, each.button, recorder);
+            expected << QString::fromLatin1(each.button) + u' ' + each.outcome;
+            actual << QString::fromLatin1(each.button) + u' ' + message + u'|'
+                          + rowsAsText(u"SELECT count(*), count(代码) FROM 分2016"_s).join(u',') + u'|'
+                          + QString::number(window.result());
+        }
+        QCOMPARE(actual, expected);
+    }
+
+    // Each toolbar button and menu entry opens its own window; 年初余额 in the settings and 增总科
+    // in the chart lead on to theirs.
+    void toolbarAndMenusOpenTheirWindows()
+    {
+        MainWindow window;
+        bool leadOn = false;
+        DialogDriver driver([&leadOn](QDialog& dialog) {
+            if (leadOn && dialog.objectName() == u"Form2"_s)
+                click(dialog, "Command3");
+            if (leadOn && dialog.objectName() == u"Form6"_s)
+                click(dialog, "Command4");
+        });
+        QStringList opened;
+        for (const bool lead : {false, true}) {
+            leadOn = lead;
+            for (const char* name :
+                 {"Toolbar1Button1", "Toolbar1Button2", "Toolbar1Button5", "Toolbar1Button6", "凭录", "科处", "初设"}) {
+                driver.opened.clear();
+                window.findChild<QAction*>(QString::fromUtf8(name))->trigger();
+                opened << driver.opened.join(u'>');
+            }
+        }
+        QCOMPARE(
+            opened.join(u' '),
+            u"Form15 Form11 Form6 Form2 Form15 Form6 Form2 Form15 Form11 Form6>Form10 Form2>Form9 Form15 Form6>Form10 Form2>Form9"_s);
+    }
+
     void operatorsSettingsRowAndLoggingIn()
     {
         execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', '', 'x'), ('03', NULL, 'y'), ('04', '会计', 'z')"_s);
@@ -681,6 +769,7 @@ private slots:
         QCOMPARE(QStringList({window.windowTitle(), combo->itemText(0), combo->itemText(1), year->text(), loginState().unitName}),
                  (QStringList{u"QM505系统登陆窗口(登陆后可以修改年度)"_s, u"管理员"_s, QString(), u"2015"_s, u"甲公司"_s}));
         QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->currentText(), QString());
         password->setText(u"12"_s);
         password->ensurePolished();
         QCOMPARE(password->displayText(), u"**"_s);

@@ -273,6 +273,24 @@ private slots:
         QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
 
+    // Books another program holds so that they cannot even be read are named before the login,
+    // with what the database says, and left as they are.
+    void booksHeldByAnotherProgramAreNamed()
+    {
+        closeConnection();
+        const QByteArray books = fileBytes(databaseFilePath());
+        QString said;
+        {
+            OtherWriter other(databaseFilePath(), true);
+            BooksLock lock;
+            said = shown(prepareBooks(lock));
+        }
+        QVERIFY2(said.startsWith(u"QM505提示|stop|数据库文件正被另一个程序占用:\n"_s + databaseFilePath()
+                                 + u"\n请稍后再启动本程序。\n\n数据库的提示: "_s),
+                 qPrintable(said));
+        QVERIFY(fileBytes(databaseFilePath()) == books && !isConnectionOpen());
+    }
+
     void secondStartIsRefusedUntilTheFirstEnds()
     {
         BooksLock first;
@@ -335,9 +353,16 @@ private slots:
         const QString folder = programFolder() + u"/备份/新"_s;
         const QString backup = backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         QVERIFY(backup == folder + u"/QM2016-05-01 80001.bam"_s && QFile::exists(backup));
+        // A second backup in the same second takes the first one's place.
+        QCOMPARE(backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))), backup);
+        QCOMPARE(QDir(folder).entryList({u"*.bam"_s}), QStringList{QFileInfo(backup).fileName()});
 
         execute(u"DELETE FROM 分2016"_s);
         execute(u"DELETE FROM 科目表 WHERE 科目代码='1001'"_s);
+        // The copy left by a restore that was killed does not stand in the way.
+        QFile leftover(databaseFilePath() + u".restore"_s);
+        QVERIFY(leftover.open(QIODevice::WriteOnly) && leftover.write("partial") > 0);
+        leftover.close();
         restoreDatabase(backup);
         QCOMPARE(dumpTable(u"分2016"_s), saved);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 科目表), count(*) FROM pragma_index_list('分2016') WHERE name='分2016_代码月'"_s),
@@ -455,7 +480,14 @@ private slots:
                                       u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
+        QCOMPARE(rowsAsText(u"SELECT 代号, 年度 FROM 信息表 ORDER BY rowid"_s), (QStringList{u"QM 2017"_s, u"01 -"_s}));
         carryForward(2016);
+        QCOMPARE(rowsAsText(sql), expected);
+        // One that fails part way leaves the next year as it was.
+        execute(
+            u"CREATE TRIGGER stop BEFORE INSERT ON 分2017 WHEN NEW.代码='4001' BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, carryForward(2016));
+        execute(u"DROP TRIGGER stop"_s);
         QCOMPARE(rowsAsText(sql), expected);
 
         QVERIFY(checkCarryForward(2020)->text == u"只到2020年的数据库"_s && !checkCarryForward(2019));
@@ -464,6 +496,12 @@ private slots:
         // Clearing a year empties its table and the chart's opening values, not the next year.
         execute(u"UPDATE 科目表 SET 数量=1, 借方金额=10 WHERE 科目代码='1001'"_s);
         QCOMPARE(clearYearQuestion(2016).text + u'|' + clearYearLastQuestion(2016).text, u"是否清空 2016 年的所有数据?|最后一次提示,是否要清空 2016 年的所有数据?"_s);
+        // A clearing that fails part way leaves the year's lines.
+        const QStringList lines = dumpTable(u"分2016"_s);
+        execute(u"CREATE TRIGGER stop BEFORE UPDATE ON 科目表 BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, clearYear(2016));
+        execute(u"DROP TRIGGER stop"_s);
+        QCOMPARE(dumpTable(u"分2016"_s), lines);
         clearYear(2016);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
                             "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
@@ -531,6 +569,7 @@ private slots:
         QCOMPARE(QStringList({shown(renameOperator(u"管理员"_s, u"zHANG"_s)), renameOperator(u"管理员"_s, u"管理员"_s)->text,
                               renameOperator(u"管理员"_s, u"  "_s)->text}),
                  (QStringList{u"提醒您！|stop|zHANG   此操作员已存在"_s, u"管理员   此操作员已存在"_s, u"请输入新操作员名"_s}));
+        QCOMPARE(shown(renameOperator(u" "_s, u"新"_s)), u"提醒您！|!|请输入新操作员名"_s);
         QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
 
         QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
@@ -539,6 +578,11 @@ private slots:
         saveBackupFolder(u"/备份"_s);
         QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
+        // Each change reached its own row only: the year, unit name and folder the settings row,
+        // the name and password the operator's.
+        QCOMPARE(
+            rowsAsText(u"SELECT 代号, 操作员, 年度, 帐套名称, 密码, 备份路径 FROM 信息表 ORDER BY rowid"_s, {}, u"|"_s),
+            (QStringList{u"QM|-|2020|O'Brien 公司|-|/备份"_s, u"01|O'Neil|-|-| p'w |-"_s, u"02|Zhang|-|-|x|-"_s}));
     }
 
     // The disk fills during a change (forced by capping the file at the pages it has): the user
@@ -753,6 +797,9 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT name, \"unique\", partial FROM pragma_index_list(?) ORDER BY name"_s, {u"分2015"_s}),
                  (QStringList{u"分2015_ID 0 0"_s, u"分2015_代码月 0 0"_s, u"分2015_月号码 0 0"_s, u"分2015_月结帐 0 1"_s,
                               u"分2015_流代 0 0"_s, u"分2015_现流 0 1"_s}));
+        // The chart holds each code once.
+        QCOMPARE(rowsAsText(u"SELECT name, \"unique\" FROM pragma_index_list(?)"_s, {u"科目表"_s}),
+                 QStringList{u"科目表_科目代码 1"_s});
         const QString ledgerColumns = u"SELECT group_concat(name, ',') FROM pragma_index_info(?)"_s;
         QCOMPARE(scalar(ledgerColumns, {u"分2015_代码月"_s}).toString() + u'|' + scalar(ledgerColumns, {u"分2015_现流"_s}).toString()
                      + u'|' + scalar(ledgerColumns, {u"分2015_月结帐"_s}).toString(),
@@ -787,7 +834,22 @@ private slots:
             shipped << u"%1 %2 1 %2 %3 Y"_s.arg(account.code, account.name, account.direction);
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目级数, 科目全称, 方向, 明细 FROM 科目表 ORDER BY 科目代码"_s), shipped);
         QVERIFY(shipped.size() == 86 && shipped.contains(u"1602 累计折旧 1 累计折旧 贷 Y"_s));
+        // The credit side: allowances, depreciation and amortisation among the assets, every
+        // liability but 2702, equity but 4201, and the income accounts.
+        const QString creditSide =
+            u"1231 1407 1471 1502 1512 1532 1602 1603 1622 1702 1703 2001 2101 2201 2202 2203 2211 "
+            "2221 2231 2232 2241 2401 2501 2502 2701 2711 2801 2901 4001 4002 4101 4103 4104 "
+            "6001 6051 6101 6111 6301"_s;
+        QCOMPARE(
+            scalar(
+                u"SELECT group_concat(科目代码, ' ') FROM (SELECT 科目代码 FROM 科目表 WHERE 方向='贷' ORDER BY 1)"_s)
+                .toString(),
+            creditSide);
         QCOMPARE(rowsAsText(u"SELECT count(*), max(名称) FILTER (WHERE 代码='401') FROM 现流"_s), QStringList{u"23 汇率变动对现金及现金等价物的影响"_s});
+        // Each cash-flow item is named as the statement line that shows it alone.
+        QCOMPARE(rowsAsText(u"SELECT 代码 FROM 现流 AS I WHERE NOT EXISTS "
+                            "(SELECT 1 FROM 现流表 WHERE 公式=I.代码 AND substr(项目, -length(I.名称))=I.名称)"_s),
+                 QStringList());
         QVERIFY(scalar(u"SELECT count(*) FROM 摘要"_s).toInt() > 0);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 资产表07), (SELECT count(*) FROM 资产表05), (SELECT count(*) FROM 利润表07), "
                             "(SELECT count(*) FROM 利润表05), (SELECT count(*) FROM 现流表)"_s), QStringList{u"33 37 20 16 38"_s});
@@ -812,6 +874,29 @@ private slots:
             for (const ShippedAccount& account : shippedAccounts())
                 QVERIFY2(seen.value(account.code) == 1, qPrintable(table + u' ' + account.code));
         }
+
+        // In a formula of several terms an account of the other side's direction counts against
+        // its line: allowances and depreciation among the assets, 2702 and 4201 on the right;
+        // profit and loss always with a minus.
+        QMap<QString, QString> directions;
+        for (const ShippedAccount& account : shippedAccounts())
+            directions[account.code] = account.direction;
+        static const QRegularExpression signedTerm(u"([+-]?)(\\d+)"_s);
+        QStringList against;
+        for (const QString& table : {u"资产表05"_s, u"资产表07"_s}) {
+            for (const int side : {1, 2}) {
+                for (const QString& formula :
+                     rowsAsText(u"SELECT 公式%1 FROM %2 WHERE length(公式%1)>4"_s.arg(side).arg(table))) {
+                    for (const auto& match : signedTerm.globalMatch(formula)) {
+                        const QString code = match.captured(2);
+                        if ((match.captured(1) == u"-"_s)
+                            != (code.startsWith(u'6') || directions.value(code) != (side == 1 ? u"借"_s : u"贷"_s)))
+                            against << table + u' ' + code + u" in "_s + formula;
+                    }
+                }
+            }
+        }
+        QCOMPARE(against, QStringList());
     }
 
     // Books of each earlier shape are brought up to the latest version once, step by step, and

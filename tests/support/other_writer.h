@@ -1,7 +1,7 @@
 #pragma once
 
 // Another program writing to the books: a connection of its own that holds the database's write
-// lock for as long as it lives.
+// lock for as long as it lives; an exclusive one keeps readers out as well.
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -11,12 +11,12 @@ namespace qm::test {
 
 class OtherWriter {
 public:
-    explicit OtherWriter(const QString& path)
+    explicit OtherWriter(const QString& path, bool exclusive = false)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
         db.setDatabaseName(path);
         QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
+        QVERIFY(QSqlQuery(db).exec(exclusive ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN IMMEDIATE")));
     }
     ~OtherWriter()
     {
