@@ -191,6 +191,10 @@ private slots:
                               level3[u"8"_s].section(u' ', 1, 2)}),
                  (QStringList{u"- - 5.13 - 5.13 5.13"_s, u"- - 5.13 - 5.13 5.13"_s, u"- 700 205.13 700 205.13 -494.88"_s, u"1.01"_s,
                               u"505050"_s, u"751.31 1155.43"_s}));
+        // Names indented by level: none, one blank, three.
+        QCOMPARE(rowsAsText(u"SELECT 科目名称 FROM 数量式余额表 WHERE 科目代码 LIKE '2241%' ORDER BY 科目代码"_s, {},
+                            u"|"_s, QString()),
+                 (QStringList{u"其他应付款"_s, u" 押金"_s, u"   房东"_s}));
     }
 
     void detailAndGeneralLedgers()

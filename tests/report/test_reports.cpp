@@ -447,28 +447,70 @@ private slots:
             QVERIFY(
                 readFirstSheet(workbooks.paths.last()).pageHeader.contains(QString::fromUtf16(each.title) + u"&\""_s));
         }
+        fill(window, {{"Text2", u"1002"_s}});
+        click(window, "Command14");
+        QCOMPARE(result->text(), u"1002 开头的所有明细数据 共1条记录"_s);
         for (const char16_t* period : {u"全部", u"年初"}) {
             child<QComboBox>(window, "Combo1")->setCurrentText(QString::fromUtf16(period));
             QCOMPARE(press(window, "Command3", recorder) + u'|' + result->text(),
-                     u"请选择月份和级数|固累式  明细帐   共1条记录"_s);
+                     u"请选择月份和级数|1002 开头的所有明细数据 共1条记录"_s);
         }
 
         const struct {
             const char* option;
             const char16_t* from;
             const char* button;
-            const char16_t* to;
+            const char16_t* to;  // the code, and the name of its level-1 account
         } steps[] = {
-            {"Option1", u"1002", "Command8", u"1002001"}, {"Option3", u"1002", "Command8", u"1002001"},
-            {"Option1", u"1012", "Command9", u"1002001"}, {"Option2", u"1002001", "Command9", u"1001"},
-            {"Option2", u"1002001", "Command8", u"1012"},
+            {"Option1", u"1002", "Command8", u"1002001|银行存款"},
+            {"Option3", u"1002", "Command8", u"1002001|银行存款"},
+            {"Option1", u"1012", "Command9", u"1002001|银行存款"},
+            {"Option2", u"1002001", "Command9", u"1001|库存现金"},
+            {"Option2", u"1002001", "Command8", u"1012|其他货币资金"},
         };
         for (const auto& step : steps) {
             fill(window, {{"Text2", QString::fromUtf16(step.from)}});
             child<QRadioButton>(window, step.option)->setChecked(true);
             click(window, step.button);
-            QCOMPARE(QString::fromUtf16(step.from) + u'>' + boxTexts(window, {"Text2"}),
+            QCOMPARE(QString::fromUtf16(step.from) + u'>' + boxTexts(window, {"Text2", "Text6"}),
                      QString::fromUtf16(step.from) + u'>' + QString::fromUtf16(step.to));
+        }
+    }
+
+    // The query centre exports the columns of the view shown, headed by their names.
+    void queryExportsTheViewShown()
+    {
+        books();
+        OpenedWorkbooks workbooks(programFolder());
+        QueryCentreWindow window;
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
+        const struct {
+            const char* button;
+            const char* option;  // the format 查询 builds
+            const char16_t* code;
+            const char16_t* columns;
+        } views[] = {
+            {"Command3", "Option1", u"1001",
+             u"科目代码|科目名称|方向|期初金额|本期借金|本期贷金|累计借金|累计贷金|期末金额"},
+            {"Command7", "Option2", u"1001", u"日期|字号|号码|摘要说明|借方金额|贷方金额|方向|余额"},
+            {"Command7", "Option3", u"1001",
+             u"日期|字号|号码|摘要说明|借数|借单|借金|贷数|贷单|贷金|方向|余数|余单|余额"},
+            {"Command7", "Option5", u"1601",
+             u"日期|字号|号码|摘要说明|借数|借方金额|贷数|贷方金额|折旧额|方向|余数|余额"},
+        };
+        QStringList headings;
+        for (const QChar column : u"ABCDEFGHIJKLMNO"_s)
+            headings << column + u"4"_s;
+        for (const auto& each : views) {
+            fill(window, {{"Text2", QString::fromUtf16(each.code)}});
+            child<QRadioButton>(window, each.option)->setChecked(true);
+            click(window, each.button);
+            recorder.answers.enqueue(MessageAnswer::Yes);
+            click(window, "Command4");
+            QString shown = cellTexts(readFirstSheet(workbooks.paths.last()), headings);
+            while (shown.endsWith(u'|'))
+                shown.chop(1);
+            QCOMPARE(shown, QString::fromUtf16(each.columns));
         }
     }
 
