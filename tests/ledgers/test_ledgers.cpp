@@ -4,6 +4,7 @@
 #include "ledgers/three_column_ledger.h"
 #include "ledgers/views.h"
 #include "data/record_set.h"
+#include "data/update_rows.h"
 #include "data/value_order.h"
 
 #include <QRandomGenerator>
@@ -157,6 +158,9 @@ private slots:
         books();
         addLines(u"8030004001 1012 0.1 -|8030004002 1012 0.2 -|8030004003 1012 - 0.3"_s);
         QCOMPARE(buildBalanceTable(kYear, u"年初"_s, u"1"_s)->text + buildBalanceTable(kYear, u"3"_s, QString())->text, u"请选择月份和级数请选择月份和级数"_s);
+        QCOMPARE(buildBalanceTable(kYear, u"3"_s, u"4"_s)->text + buildBalanceTable(kYear, u"3"_s, u"0"_s)->text
+                     + buildBalanceTable(kYear, u"13"_s, u"1"_s)->text,
+                 u"请选择月份和级数请选择月份和级数请选择月份和级数"_s);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"2"_s));
         const RecordSet rows = balanceTableRows();
         QCOMPARE(columnText(rows, 0) + u'|' + rows[2][1].toString() + u'|' + rows[7][1].toString(), u"1001 1002 1002001 1002002 1012 2202 4001 8| 工行|合  计"_s);
@@ -187,6 +191,10 @@ private slots:
                               level3[u"8"_s].section(u' ', 1, 2)}),
                  (QStringList{u"- - 5.13 - 5.13 5.13"_s, u"- - 5.13 - 5.13 5.13"_s, u"- 700 205.13 700 205.13 -494.88"_s, u"1.01"_s,
                               u"505050"_s, u"751.31 1155.43"_s}));
+        // Names indented by level: none, one blank, three.
+        QCOMPARE(rowsAsText(u"SELECT 科目名称 FROM 数量式余额表 WHERE 科目代码 LIKE '2241%' ORDER BY 科目代码"_s, {},
+                            u"|"_s, QString()),
+                 (QStringList{u"其他应付款"_s, u" 押金"_s, u"   房东"_s}));
     }
 
     void detailAndGeneralLedgers()
@@ -367,6 +375,10 @@ private slots:
             QCOMPARE(rows.fieldNames().mid(9).join(u' ') + u'|' + columnText(rows, u"办公费"_s) + u'|' + columnText(rows, u"差旅费"_s)
                          + u'|' + part(rows, u"借方合计"_s, 1, 1) + u' ' + part(rows, u"余额"_s, 1, 1),
                      u"办公费 差旅费|40 60 100 100 100|- 5 5 5 5|65 105"_s);
+            // Of summaries equal but for case under one ID, the row shows the first.
+            addLines(u"8040001001 6602002 1 -|8040001001 6602002 2 -"_s);
+            execute(u"UPDATE 分2016 SET 摘要说明=iif(借方金额=1, 'taxi', 'TAXI') WHERE ID='8040001001'"_s);
+            QCOMPARE(columnText(multiColumn(u"6602"_s), u"摘要说明"_s, u"|"_s).section(u'|', 5, 5), u"taxi"_s);
         }
     }
 
@@ -586,6 +598,27 @@ private slots:
         QCOMPARE(table(u"4"_s, u"3"_s), (QStringList{u"1001 借 - 100 - - 30 100 - 30 - 70"_s,
                                                      u"2202 贷 15 150 - -2 -20 - 3 30 13 130"_s,
                                                      u"2202001001 贷 15 150 - -2 -20 - 3 30 13 130"_s}));
+
+        // Stock in units: 1405 opens with 10, takes 2 in March and gives all 12 out in April; 1403's
+        // opening nets to no units, then takes 3 in March. Debits of the month and of the year,
+        // openings and closings of no units left empty, and the totals' units of the month.
+        addLines(u"8000000003 1405 100 - 10|8030005001 1405 20 - 2|8040005001 1405 - 120 12|"
+                 "8000000004 1403 50 - 5|8000000005 1403 - 50 5|8030006001 1403 30 - 3"_s);
+        const struct {
+            const char16_t* month;
+            QStringList rows;  // 科目代码, 期初数量, 本期借数, 本期贷数, 累计借数, 累计贷数, 期末数量
+        } stock[] = {
+            {u"3", {u"1403 - 3 - 3 - 3"_s, u"1405 10 2 - 2 - 12"_s, u"8 - 5 5 5 5 -"_s}},
+            {u"4", {u"1403 3 - - 3 - 3"_s, u"1405 12 - 12 2 12 -"_s, u"8 - 0 10 5 15 -"_s}},
+        };
+        for (const auto& each : stock) {
+            QVERIFY(!buildBalanceTable(kYear, QString::fromUtf16(each.month), u"1"_s));
+            QCOMPARE(
+                rowsAsText(
+                    u"SELECT 科目代码, 期初数量, 本期借数, 本期贷数, 累计借数, 累计贷数, 期末数量 FROM 数量式余额表 "
+                    "WHERE 科目代码 IN ('1403', '1405', '8') ORDER BY 1"_s),
+                each.rows);
+        }
     }
 
     // Each builder starts from an empty table of its own: built twice, a ledger holds its lines
@@ -663,9 +696,17 @@ private slots:
             buildFixedAssetLedger(kYear, u"1601001001"_s, u"借"_s);
             actual << lineOf(u"固累式"_s, u"8030002002"_s);
             multiColumn(u"2202001"_s, u"贷"_s);
-            actual << lineOf(u"多栏式1"_s, u"8030001002"_s);
-            const QStringList expected{credit, credit, credit, shown(u"借"_s, each.rounded),
-                                       QString::fromUtf8(each.exact)};
+            actual << lineOf(u"多栏式1"_s, u"8030001002"_s) << lineOf(u"多栏式"_s, u"8030001002"_s);
+            // The pivot row: the source's "平" or direction, the balance rounded to the cent.
+            const QString exact = QString::fromUtf8(each.exact);
+            const QStringList expected{
+                credit,
+                credit,
+                credit,
+                shown(u"借"_s, each.rounded),
+                exact,
+                exact.section(u' ', 0, 0) + u' '
+                    + (QLatin1String(each.rounded) == "-"_L1 ? u"0"_s : QLatin1String(each.rounded))};
             QCOMPARE(QLatin1String(each.own) + u' ' + actual.join(u", "_s),
                      QLatin1String(each.own) + u' ' + expected.join(u", "_s));
         }
@@ -689,6 +730,58 @@ private slots:
                          u"8049999999 2 1 1000 500 50 - - -"_s, u"8050001001 - 1 - 500 - 借 - -50"_s,
                          u"8050001002 - - - - -50 平 - -"_s, u"8059999998 - 1 - 500 -50 - - -"_s,
                          u"8059999999 2 2 1000 1000 0 - - -"_s, u"813 - - - - - - 0 0"_s}));
+    }
+
+    // A quantity left at exactly 0.01 still shows, in the quantity ledger (the level-3 credit
+    // account) and the fixed-asset ledger; a balance that comes to nothing while units remain is
+    // priced at 0.000.
+    void quantitiesAtAHundredth()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 2202001001 - 1 0.01|8030001001 2202001001 1 -|8000000002 1601001001 1000 - 0.01|"
+                 "8030002001 1602001001 - 100"_s);
+        buildQuantityLedger(kYear, u"2202001001"_s, u"贷"_s);
+        QCOMPARE(
+            rowsAsText(u"SELECT ID, 方向, 余数, 余单, 余额 FROM 数量式 WHERE 摘要说明 NOT LIKE ' %' ORDER BY ID"_s),
+            (QStringList{u"8000 贷 0.01 100.000 1"_s, u"8030001001 平 0.01 0.000 -"_s, u"813 - 0.01 - 0"_s}));
+        QVERIFY(!buildFixedAssetLedger(kYear, u"1601001001"_s, u"借"_s));
+        QCOMPARE(rowsAsText(u"SELECT ID, 余数, 余额 FROM 固累式 WHERE 摘要说明 NOT LIKE ' %' ORDER BY ID"_s),
+                 (QStringList{u"8000000000 0.01 1000"_s, u"8030002001 0.01 900"_s, u"813 0.01 900"_s}));
+    }
+
+    // Fixed assets (1601) and intangibles (1701), at any level, have a fixed-asset ledger: cost
+    // less depreciation or amortisation; their twins and other accounts are refused.
+    void fixedAssetLedgerCodes()
+    {
+        addLines(
+            u"8000000001 1701 300 - 1|8030001001 1702 - 10|8000000002 1601001 1000 -|8030002001 1602001 - 0.125"_s);
+        const struct {
+            const char16_t* code;
+            const char16_t* balances;  // the 余额 column, or the refusal
+        } cases[] = {
+            {u"1701", u"300 290 - - 290"},
+            {u"1601001", u"1000 999.88 - - 999.88"},
+            {u"1702", u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"},
+            {u"1602001", u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"},
+            {u"1405", u"只有固定资产(1601)或无形资产(1701)科目才能生成固累式帐页"},
+        };
+        for (const auto& each : cases) {
+            const std::optional<Message> refusal = buildFixedAssetLedger(kYear, QString::fromUtf16(each.code), u"借"_s);
+            QCOMPARE(refusal ? refusal->text : columnText(fixedAssetLedgerRows(), u"余额"_s),
+                     QString::fromUtf16(each.balances));
+        }
+    }
+
+    // Rows updated from a list keep each value as it was given: whole numbers whole, texts with
+    // their quotes, backslashes and line breaks, empty values empty.
+    void updatedRowsKeepTheirValues()
+    {
+        execute(u"CREATE TEMP TABLE 行 (甲, 乙)"_s);
+        execute(u"INSERT INTO 行 (rowid, 甲, 乙) VALUES (1, 'x', 'x'), (2, 'x', 'x'), (3, 'x', 'x')"_s);
+        updateRows(u"行"_s, {u"甲"_s, u"乙"_s},
+                   {{qint64(1), qint64(7), u"说\"是\""_s}, {3, 12, u"a\\b\nc"_s}, {qint64(2), QVariant(), u"\t"_s}});
+        QCOMPARE(rowsAsText(u"SELECT rowid, typeof(甲), 甲, 乙 FROM 行 ORDER BY rowid"_s, {}, u"|"_s),
+                 (QStringList{u"1|integer|7|说\"是\""_s, u"2|null|-|\t"_s, u"3|integer|12|a\\b\nc"_s}));
     }
 
     // The order the ledgers put their rows in, in code, is the database's ORDER BY over the same

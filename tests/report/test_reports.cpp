@@ -411,6 +411,109 @@ private slots:
         QVERIFY(workbooks.paths.size() == 1 && window.view() == LedgerView::AmountBalance);
     }
 
+    // Each format names its ledger under the grid; stepping goes through every account in the
+    // detail formats and through the level-1 accounts in the general one, from a level-2 code
+    // too; the workbook of a general ledger is headed as one; a balance table of the whole year
+    // or the opening is refused and leaves the count as it was.
+    void queryFormatsStepsAndTitles()
+    {
+        books();
+        addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
+        execute(u"UPDATE 科目表 SET 明细='' WHERE 科目代码='1002'"_s);
+        addLines(u"8030002001 1002001 50 -"_s);
+        OpenedWorkbooks workbooks(programFolder());
+        QueryCentreWindow window;
+        auto* result = child<QLabel>(window, "Label3");
+        const struct {
+            const char* option;
+            const char16_t* code;
+            const char16_t* shown;
+            const char16_t* title;  // of the workbook's pages; none for the formats without
+        } formats[] = {
+            {"Option1", u"1001", u"三栏式  明细帐   共5条记录", u"库存现金   明细帐"},
+            {"Option2", u"1001", u"三栏式  总帐   共4条记录", u"库存现金   总分类帐"},
+            {"Option3", u"1001", u"数量式  明细帐   共5条记录", u"库存现金   明细帐"},
+            {"Option4", u"1002", u"多栏式  明细帐   共4条记录", nullptr},
+            {"Option5", u"1601", u"固累式  明细帐   共1条记录", nullptr},
+        };
+        for (const auto& each : formats) {
+            fill(window, {{"Text2", QString::fromUtf16(each.code)}});
+            child<QRadioButton>(window, each.option)->setChecked(true);
+            click(window, "Command7");
+            QCOMPARE(result->text(), QString::fromUtf16(each.shown));
+            if (!each.title)
+                continue;
+            click(window, "Command11");
+            QVERIFY(
+                readFirstSheet(workbooks.paths.last()).pageHeader.contains(QString::fromUtf16(each.title) + u"&\""_s));
+        }
+        fill(window, {{"Text2", u"1002"_s}});
+        click(window, "Command14");
+        QCOMPARE(result->text(), u"1002 开头的所有明细数据 共1条记录"_s);
+        for (const char16_t* period : {u"全部", u"年初"}) {
+            child<QComboBox>(window, "Combo1")->setCurrentText(QString::fromUtf16(period));
+            QCOMPARE(press(window, "Command3", recorder) + u'|' + result->text(),
+                     u"请选择月份和级数|1002 开头的所有明细数据 共1条记录"_s);
+        }
+
+        const struct {
+            const char* option;
+            const char16_t* from;
+            const char* button;
+            const char16_t* to;  // the code, and the name of its level-1 account
+        } steps[] = {
+            {"Option1", u"1002", "Command8", u"1002001|银行存款"},
+            {"Option3", u"1002", "Command8", u"1002001|银行存款"},
+            {"Option1", u"1012", "Command9", u"1002001|银行存款"},
+            {"Option2", u"1002001", "Command9", u"1001|库存现金"},
+            {"Option2", u"1002001", "Command8", u"1012|其他货币资金"},
+        };
+        for (const auto& step : steps) {
+            fill(window, {{"Text2", QString::fromUtf16(step.from)}});
+            child<QRadioButton>(window, step.option)->setChecked(true);
+            click(window, step.button);
+            QCOMPARE(QString::fromUtf16(step.from) + u'>' + boxTexts(window, {"Text2", "Text6"}),
+                     QString::fromUtf16(step.from) + u'>' + QString::fromUtf16(step.to));
+        }
+    }
+
+    // The query centre exports the columns of the view shown, headed by their names.
+    void queryExportsTheViewShown()
+    {
+        books();
+        OpenedWorkbooks workbooks(programFolder());
+        QueryCentreWindow window;
+        child<QComboBox>(window, "Combo1")->setCurrentText(u"3"_s);
+        const struct {
+            const char* button;
+            const char* option;  // the format 查询 builds
+            const char16_t* code;
+            const char16_t* columns;
+        } views[] = {
+            {"Command3", "Option1", u"1001",
+             u"科目代码|科目名称|方向|期初金额|本期借金|本期贷金|累计借金|累计贷金|期末金额"},
+            {"Command7", "Option2", u"1001", u"日期|字号|号码|摘要说明|借方金额|贷方金额|方向|余额"},
+            {"Command7", "Option3", u"1001",
+             u"日期|字号|号码|摘要说明|借数|借单|借金|贷数|贷单|贷金|方向|余数|余单|余额"},
+            {"Command7", "Option5", u"1601",
+             u"日期|字号|号码|摘要说明|借数|借方金额|贷数|贷方金额|折旧额|方向|余数|余额"},
+        };
+        QStringList headings;
+        for (const QChar column : u"ABCDEFGHIJKLMNO"_s)
+            headings << column + u"4"_s;
+        for (const auto& each : views) {
+            fill(window, {{"Text2", QString::fromUtf16(each.code)}});
+            child<QRadioButton>(window, each.option)->setChecked(true);
+            click(window, each.button);
+            recorder.answers.enqueue(MessageAnswer::Yes);
+            click(window, "Command4");
+            QString shown = cellTexts(readFirstSheet(workbooks.paths.last()), headings);
+            while (shown.endsWith(u'|'))
+                shown.chop(1);
+            QCOMPARE(shown, QString::fromUtf16(each.columns));
+        }
+    }
+
     // The mode box only mirrors the view shown: what is typed into it is never read back.
     void printFollowsTheViewShown()
     {
@@ -634,6 +737,40 @@ private slots:
         QCOMPARE(quantity.rows[24][13].toString() + QLatin1Char('|') + quantity.rows[27][13].toString(), u"154|154"_s);
     }
 
+    // Amounts are formatted in every column up to Z, the 26th, of a multi-column ledger of 18
+    // sub-accounts; a quantity ledger's prices in three decimals, its amounts to the cent.
+    void workbookColumnFormats()
+    {
+        for (int account = 1; account <= 18; ++account)
+            addAccount(u"6602%1"_s.arg(account, 3, 10, QLatin1Char('0')),
+                       u"费%1"_s.arg(account, 2, 10, QLatin1Char('0')), u"管理费用/费%1"_s.arg(account));
+        addLines(u"8030001001 6602018 0.125 -|8030002001 1405 2.01 - 4"_s);
+        QVERIFY(!buildMultiColumnRows(u"6602"_s, false));
+        buildMultiColumnPivot(kYear, u"6602"_s, u"借"_s);
+        buildQuantityLedger(kYear, u"1405"_s, u"借"_s);
+        const QString path = programFolder() + u"/formats.xlsx"_s;
+        const struct {
+            LedgerPagesKind kind;
+            QStringList cells;
+            const char16_t* formats;  // and the cells' texts after a "|"
+        } cases[] = {
+            {LedgerPagesKind::MultiColumn, {u"E3"_s, u"Y3"_s, u"Z3"_s}, u"#,##0.00 #,##0.00 #,##0.00|0.13||0.13"},
+            {LedgerPagesKind::Quantity,
+             {u"E4"_s, u"F4"_s, u"G4"_s, u"M4"_s, u"N4"_s},
+             u" 0.000 #,##0.00 0.000 #,##0.00|4|0.503|2.01|0.503|2.01"},
+        };
+        for (const auto& each : cases) {
+            writeLedgerPagesWorkbook(path, each.kind,
+                                     layOutLedgerPages(each.kind, openRecordset(ledgerPagesStatement(each.kind))),
+                                     {u"明细帐"_s, QString(), u"2016"_s});
+            const Sheet sheet = readFirstSheet(path);
+            QStringList formats;
+            for (const QString& cell : each.cells)
+                formats << sheet.styleFormats.value(sheet.cells.value(cell).style);
+            QCOMPARE(formats.join(u' ') + u'|' + cellTexts(sheet, each.cells), QString::fromUtf16(each.formats));
+        }
+    }
+
     // Each printed report on a page exactly as tall as its header, lines and footers need (worked
     // out by hand from the layout: top margin + page header + lines + group and report footers +
     // page footer + bottom margin) prints on one page; a twip less and the report footer moves to
@@ -783,6 +920,10 @@ private slots:
         sheet = readFirstSheet(workbooks.paths.last());
         QCOMPARE(cellTexts(sheet, {u"D25"_s, u"L25"_s, u"N25"_s, u"D28"_s, u"L28"_s, u"N28"_s, u"D30"_s}),
                  u"过 次 页|23|101.58|承 前 页|23|101.58|结转下年"_s);
+        // Each header: 借方, 贷方 and 余额 over their three columns, the others over both rows.
+        for (const QString& range :
+             {u"A1:A2"_s, u"D1:D2"_s, u"E1:G1"_s, u"H1:J1"_s, u"K1:K2"_s, u"L1:N1"_s, u"L26:N26"_s})
+            QVERIFY2(sheet.merged.contains(range), qPrintable(range));
 
         addLines(u"8000000001 1601001 1000 - 2|8000000002 1602001 - 100"_s);
         for (int voucher = 1; voucher <= 17; ++voucher)
@@ -838,6 +979,19 @@ private slots:
 
         sheet = written(path, QString(300, QChar(0x8D26)));
         QVERIFY(sheet.pageHeader.size() <= 255 && sheet.pageHeader.contains(QChar(0x2026)) && sheet.pageHeader.contains(u"会计期间:2016年1-12月"_s));
+
+        // A header of 255 characters stays whole, one more is cut short; a column is never wider than 60.
+        execute(u"UPDATE 三总式 SET 摘要说明=? WHERE ID='8030001002'"_s, {QString(40, QChar(0x6B3E))});
+        writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, laidOut(), {QString(), u"L"_s, u"2016"_s});
+        const qsizetype room = 255 - readFirstSheet(path).pageHeader.size();
+        for (const qsizetype title : {room, room + 1}) {
+            writeLedgerPagesWorkbook(path, LedgerPagesKind::ThreeColumn, laidOut(),
+                                     {QString(title, u'x'), u"L"_s, u"2016"_s});
+            sheet = readFirstSheet(path);
+            QCOMPARE(QString::number(sheet.pageHeader.size()) + u' ' + QString::number(sheet.pageHeader.count(u'x'))
+                         + u' ' + QString::number(int(sheet.columnWidths.value(4))),
+                     u"255 %1 60"_s.arg(title == room ? room : room - 1));
+        }
     }
 
 };

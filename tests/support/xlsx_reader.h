@@ -5,6 +5,7 @@
 #include "data/spreadsheet_export.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QMap>
 #include <QRegularExpression>
 #include <QString>
@@ -72,6 +73,7 @@ struct Sheet {
     QMap<QString, SheetCell> cells;      // by reference, "A4"
     QMap<int, double> columnWidths;      // by column number from 1
     QList<int> borderedStyles;           // styles whose border is thin on all four sides
+    QStringList styleFormats;            // each style's number format, empty for the general one
     QString pageHeader;                  // as stored, header codes included
     QStringList merged;                  // merged ranges, "A1:A2"
 };
@@ -99,6 +101,14 @@ inline Sheet readFirstSheet(const QString& path)
             sheet.borderedStyles << styleIndex;
         ++styleIndex;
     }
+    // The built-in number formats the writer uses, and those the file defines.
+    QHash<int, QString> formats{{1, u"0"_qs}, {2, u"0.00"_qs}, {3, u"#,##0"_qs}, {4, u"#,##0.00"_qs}};
+    static const QRegularExpression numberFormat(u"<numFmt\\b[^>]*numFmtId=\"(\\d+)\"[^>]*formatCode=\"([^\"]*)\""_qs);
+    for (const auto& match : numberFormat.globalMatch(styles))
+        formats.insert(match.captured(1).toInt(), match.captured(2).replace(u"&amp;"_qs, u"&"_qs));
+    static const QRegularExpression styleFormat(u"<xf\\b[^>]*numFmtId=\"(\\d+)\""_qs);
+    for (const auto& match : styleFormat.globalMatch(styles.section(u"<cellXfs"_qs, 1).section(u"</cellXfs>"_qs, 0, 0)))
+        sheet.styleFormats << formats.value(match.captured(1).toInt());
 
     QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
     QString reference;
