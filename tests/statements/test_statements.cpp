@@ -1,5 +1,6 @@
 #include "support/common.h"
 #include "data/spreadsheet_export.h"
+#include "statements/statement_reports.h"
 #include "statements/statement_workbook.h"
 #include "statements/statements.h"
 #include "statements/statements_window.h"
@@ -152,6 +153,7 @@ private slots:
         const auto& footer = m_report->layout.groupFooter.texts;
         QCOMPARE(QStringList({header.at(3).text, header.at(1).text, footer.at(2).text, footer.at(0).text}).join(u'|'),
                  u"记 字第1号(%p/%P)|日期:  2016年03月09日|40.00|附单据 2 张"_s);
+        QCOMPARE(footer.at(5).text + u'|' + footer.at(7).text, u"审核: 会计|制单: 管理员"_s);
         QVERIFY(paginateReport(m_report->layout, m_report->rows, 16838).size() == 2 && m_report->layout.orientation == QPageLayout::Portrait);
 
         click(window, "Command7");
@@ -167,6 +169,12 @@ private slots:
 
         fill(again, {{"Text1", u"2"_s}, {"Text2", u"1"_s}});
         QCOMPARE(press(again, "Command4", recorder), u"号码要前小后大"_s);
+        // A range of one number prints that voucher.
+        fill(again, {{"Text1", u"2"_s}, {"Text2", u"2"_s}});
+        const int single = m_report->calls;
+        QCOMPARE(press(again, "Command4", recorder), u"是否进行连续打印凭证？"_s);
+        QVERIFY(m_report->calls == single + 1
+                && m_report->layout.pageHeader.texts.at(3).text == u"记 字第2号(%p/%P)"_s);
         // A range skips the numbers that have no voucher.
         voucher(4, 2);
         fill(again, {{"Text1", u"1"_s}, {"Text2", u"4"_s}});
@@ -222,6 +230,10 @@ private slots:
         addLines(u"8030001001 1405 0.1 -|8030001002 1405 0.2 -|8030001003 2202001001 - 0.3 5|8030001004 1405 -40 -|"
                  "8030001005 2202001001 - -40 -2|8030001006 1001 - -"_s);
         // April: voucher 1 of twelve lines, voucher 2 of thirteen, 10.00 each, debit and credit alternating.
+        // March's voucher 2: seven lines, the fourth to an account no longer in the chart, which
+        // prints as a gap, the seventh line still on page 2.
+        addLines(u"8030002001 1001 10 -|8030002002 6001 - 10|8030002003 1001 10 -|8030002004 9999 - 10|"
+                 "8030002005 1001 10 -|8030002006 6001 - 10|8030002007 1001 10 -"_s);
         for (const auto& [number, count] : {std::pair{1, 12}, {2, 13}})
             for (int line = 1; line <= count; ++line)
                 addLine(u"804%1%2"_s.arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), line % 2 ? u"1001"_s : u"6001"_s,
@@ -232,6 +244,7 @@ private slots:
             QString expected;  // pages, lines, totals, the page of the last line, the quantities
         } cases[] = {
             {"3", "1", u"1 6 -39.7 -39.7 1 - - 5 - -2 -"_s},
+            {"3", "2", u"2 11 40 20 2"_s},
             {"4", "1", u"2 12 60 60 2"_s},
             {"4", "2", u"3 18 70 60 3"_s},
         };
@@ -648,6 +661,59 @@ private slots:
         const QString closing = dataAt(u"期末"_s, {u"2241"_s});
         QVERIFY(!buildReportData(kYear, u"4"_s, true));
         QCOMPARE(closing + u' ' + dataAt(u"累计"_s, {u"102"_s}), u"5.13 5.13"_s);
+    }
+
+    // An account stays in the report data when only one of its figures is not nil: cash cleared
+    // during the year (its opening alone), a red expense in March undoing February's (its month
+    // alone, nothing to date). Cash is every 10xx account, a user's 1021 included, not 1101. A
+    // month outside 1 to 12 is refused.
+    void reportDataKeepsAccountsWithOneFigure()
+    {
+        addAccount(u"1021"_s, u"备用金"_s, u"备用金"_s);
+        addLines(u"8000000001 1001 300 -|8000000002 1021 40 -|8000000003 1101 50 -|8000000004 4001 - 390|"
+                 "8020001001 6603 20 -|8020001002 1001 - 20|8030001001 6603 -20 -|8030001002 1001 - -20|"
+                 "8030002001 1001 40 -|8030002002 1021 - 40"_s);
+        for (int month : {2, 3})
+            QVERIFY(closeMonth(QDate(kYear, month, 12), u"会计"_s, u"管理员"_s, kYear).carried);
+        QVERIFY(!buildReportData(kYear, u"3"_s, false));
+        QCOMPARE(dataAt(u"年初"_s, {u"1021"_s}) + u'|' + dataAt(u"本期"_s, {u"6603"_s}) + u' '
+                     + dataAt(u"累计"_s, {u"6603"_s}),
+                 u"40|-20 0"_s);
+        QVERIFY(!buildReportData(kYear, u"3"_s, true));
+        QCOMPARE(dataAt(u"累计"_s, {u"888"_s, u"999"_s}), u"340 340"_s);
+        for (const QString& month : {u"0"_s, u"13"_s})
+            QCOMPARE(shown(buildReportData(kYear, month, false)), u"QM505|stop|请选择月份"_s);
+    }
+
+    // Each statement's headings for December, printed and exported: the balance sheet is dated
+    // the month's last day, the cash flow's period runs from January.
+    void statementHeadingsForDecember()
+    {
+        const QString day = QString::number(QDate(1899, 12, 30).daysTo(QDate(kYear, 12, 31)));
+        const struct {
+            Statement statement;
+            QString printed;
+            QStringList cells;
+            QString exported;
+        } cases[] = {
+            {Statement::BalanceSheet07, u"2016年12月31日"_s, {u"A3"_s, u"E3"_s}, u"编制单位:示范单位      |"_s + day},
+            {Statement::IncomeStatement05,
+             u"2016年12月"_s,
+             {u"A3"_s, u"C3"_s},
+             u"编制单位:示范单位      |2016年12月    "_s},
+            {Statement::CashFlow,
+             u"2016年1-12月"_s,
+             {u"A3"_s, u"C3"_s},
+             u"编制单位:示范单位             |2016年 1-12月   单位:元"_s},
+        };
+        const QString path = programFolder() + u"/december.xlsx"_s;
+        for (const auto& c : cases) {
+            const ReportLayout layout = statementReportLayout(c.statement, kYear, u"12"_s);
+            writeStatementWorkbook(path, c.statement, statementRows(c.statement), u"示范单位"_s, kYear, 12);
+            QCOMPARE(layout.caption + u'|' + layout.pageHeader.texts.at(2).text + u'|'
+                         + cellTexts(readFirstSheet(path), c.cells),
+                     layout.caption + u'|' + c.printed + u'|' + c.exported);
+        }
     }
 
     // The income statements read the closing vouchers only: a month's own for 本月数, the year's
