@@ -36,6 +36,9 @@ private slots:
         QVERIFY(!Money::fromText(QStringLiteral("-")));
         QVERIFY(!Money::fromStored(QVariant()));
         QVERIFY(storedOrNull(std::nullopt).isNull());
+        // A stored value of 10^15 or more is too large to hold.
+        QVERIFY(!Money::fromStored(1e15) && !Money::fromStored(-1e15));
+        QCOMPARE(Money::fromStored(999999999999999.0)->cents(), 99999999999999900);
 
         const Money sum = *Money::fromText(QStringLiteral("0.1")) + *Money::fromText(QStringLiteral("0.2"));
         QCOMPARE(sum, *Money::fromText(QStringLiteral("0.3")));
