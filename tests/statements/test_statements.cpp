@@ -576,6 +576,8 @@ private slots:
         const Sheet sheet = readFirstSheet(path);
         // Numbers are written to 16 digits: -(0.1 + 0.2) reads back as -0.3.
         QCOMPARE(cellTexts(sheet, {u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"E5"_s}), u"  减：营业成本 |2|-300.125|-0.3|"_s);
+        // The line number is a number, the item a text.
+        QCOMPARE(sheet.cells.value(u"A5"_s).type + u'|' + sheet.cells.value(u"B5"_s).type, u"s|"_s);
     }
 
     void formulaEditsGoToTheStatementOnScreen()
@@ -617,6 +619,7 @@ private slots:
         setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
         QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
+        QVERIFY_THROWS_EXCEPTION(DbError, reportDataColumn(u"方向"_s));
         QVERIFY(formulaCodeList(Statement::CashFlow).first() == u"101 销售商品、提供劳务收到的现金"_s && formulaCodeList(Statement::IncomeStatement05).size() == 86);
 
         const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5}, {u"1601"_s, 1000.0},
@@ -632,6 +635,9 @@ private slots:
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         addLine(u"8030004001"_s, u"1002001"_s, 30.0, QVariant());
+        // A formula takes level-1 codes only.
+        QVERIFY(formulaCodeList(Statement::BalanceSheet07).contains(u"1002 银行存款"_s)
+                && !formulaCodeList(Statement::BalanceSheet07).contains(u"1002001 工行"_s));
         QCOMPARE(QStringList{buildReportData(kYear, QString(), false)->text} << scalar(u"SELECT count(*) FROM 报表数据"_s).toString(),
                  (QStringList{u"请选择月份"_s, u"0"_s}));
         QVERIFY(!buildReportData(kYear, u"3"_s, false));
