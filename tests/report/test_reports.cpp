@@ -177,6 +177,9 @@ private slots:
         QVERIFY(printed.size() == 3 && pdfPageSize(pdf) == u"842 x 595 pts (A4)"_s);
         QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s) + pdfLinesWith(printed[1], u"过 次 页"_s), (QStringList{u"承前页 4,828.30"_s, u"过次页 4,646.50"_s}));
         QVERIFY(pdfLinesWith(printed[2], u"2016年1月至12月"_s).size() == 1 && pdfLinesWith(printed[2], u"3/3"_s).size() == 1);
+        // The print date is today's.
+        QCOMPARE(pdfLinesWith(printed[0], u"打印日期"_s).value(0).section(u' ', -1),
+                 QDate::currentDate().toString(u"yyyy-MM-dd"_s));
 
         // The general ledger prints its own title; an empty or non-numeric margin keeps the
         // layout's margin, never its landscape paper.
@@ -559,6 +562,24 @@ private slots:
         const Sheet rows = readFirstSheet(path);
         QVERIFY(rows.cells.size() == 3001 * 5 && rows.columnWidths.value(2) == 10.7109375);
         QCOMPARE(cellTexts(rows, {u"A1823"_s, u"B3004"_s, u"C3004"_s, u"E3004"_s}), u"1819|第3000行|375|x"_s);
+    }
+
+    // A caption too wide for its field is set smaller to fit, but never below two thirds of the
+    // detail size.
+    void wideCaptionShrinksToTwoThirdsAtMost()
+    {
+        ReportLayout layout;
+        layout.pointSize = 12;
+        layout.detail.height = 400;
+        layout.fields = {ReportField{u"项目"_s, 0, 1500, Qt::AlignLeft | Qt::AlignVCenter, QString()}};
+        const QString pdf = programFolder() + u"/captions.pdf"_s;
+        writeReportPdf(pdf, layout,
+                       openRecordset(u"SELECT '现金' AS 项目 UNION ALL SELECT '支付给职工以及为职工支付的现金'"_s));
+        QMap<QString, double> heights;
+        for (const PdfWord& word : pdfPageWords(pdf).value(0))
+            heights.insert(word.text, word.box.height());
+        const double ratio = heights.value(u"支付给职工以及为职工支付的现金"_s) / heights.value(u"现金"_s);
+        QVERIFY2(ratio > 0.6 && ratio < 0.75, qPrintable(QString::number(ratio)));
     }
 
     // A sheet takes 16,384 columns, XFD the last; one more is refused.

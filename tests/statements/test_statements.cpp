@@ -127,6 +127,9 @@ private slots:
         QCOMPARE(u"%1 %2 %3 %4"_s.arg(seven.pages).arg(seven.lines.count()).arg(seven.debitTotal.toStored().toDouble()).arg(seven.creditTotal.toStored().toDouble()), u"2 12 40 30"_s);
         QCOMPARE(seven.lines.value(6, u"月"_s).toString() + u'|' + seven.lines.value(6, u"全称"_s).toString(), u"2|1001.库存现金"_s);
         QVERIFY(seven.lines.value(7, u"全称"_s).isNull() && checkVoucherPrintRequest(u"3"_s, QString())->text == u"月份或号码不能为空"_s);
+        QCOMPARE(shown(checkVoucherPrintRequest(u" "_s, u"1"_s)) + u'|'
+                     + shown(checkVoucherPrintRequest(u"3"_s, u"1"_s)),
+                 u"QM505||月份或号码不能为空|"_s);
         QCOMPARE(u"%1 %2"_s.arg(buildVoucherPrint(kYear, u"3"_s, u"2"_s).lines.count()).arg(buildVoucherPrint(kYear, u"3"_s, u"9"_s).lines.count()),
                  u"6 0"_s);
         QCOMPARE(u"%1 %2"_s.arg(lastVoucherNumberOrOne(kYear, 3)).arg(lastVoucherNumberOrOne(kYear, 4)), u"2 1"_s);
