@@ -582,6 +582,33 @@ private slots:
         QVERIFY2(ratio > 0.6 && ratio < 0.75, qPrintable(QString::number(ratio)));
     }
 
+    // The rule at the foot of a detail line that grew moves down with the line, level along its
+    // whole length: looking down from the top of the page near its left end, the first mark is
+    // at the line's foot.
+    void footRuleFollowsAGrownLine()
+    {
+        ReportLayout layout;
+        layout.pointSize = 12;
+        layout.detail.height = 400;
+        layout.fields = {ReportField{u"摘要"_s, 3000, 1000, Qt::AlignLeft | Qt::AlignVCenter, QString(), true}};
+        layout.detail.rules = {ReportRule{0, 400, 4000, 400}};
+        const RecordSet rows = openRecordset(u"SELECT ? AS 摘要"_s, {u"很长的摘要"_s.repeated(12)});
+        const int height = reportLineHeights(layout, rows, 16838).value(0);
+        QVERIFY(height > 1000);
+        const QString pdf = programFolder() + u"/rule.pdf"_s;
+        writeReportPdf(pdf, layout, rows);
+        // 144 dots an inch: a dot is 10 twips.
+        popplerOutput(u"pdftoppm"_s,
+                      {u"-r"_s, u"144"_s, u"-gray"_s, u"-png"_s, u"-singlefile"_s, pdf, programFolder() + u"/rule"_s});
+        const QImage page(programFolder() + u"/rule.png"_s);
+        const int x = (layout.leftMargin + 200) / 10;
+        int mark = -1;
+        for (int y = 0; y < page.height() && mark < 0; ++y)
+            mark = qGray(page.pixel(x, y)) < 200 ? y : -1;
+        QVERIFY2(qAbs(mark - (layout.topMargin + height) / 10) <= 1,
+                 qPrintable(u"%1 %2"_s.arg(mark).arg((layout.topMargin + height) / 10)));
+    }
+
     // A sheet takes 16,384 columns, XFD the last; one more is refused.
     void sheetOfTheWidestSize()
     {

@@ -613,6 +613,9 @@ private slots:
         QCOMPARE(definitions->columnCount(), 3);
         definitions->item(0, 2)->setText(u"6001"_s);
         QCOMPARE(scalar(u"SELECT 公式 FROM 利润表05 ORDER BY 行次 LIMIT 1"_s).toString(), u"6001"_s);
+        // A formula emptied is stored as none.
+        definitions->item(0, 2)->setText(QString());
+        QCOMPARE(scalar(u"SELECT quote(公式) FROM 利润表05 ORDER BY 行次 LIMIT 1"_s).toString(), u"NULL"_s);
     }
 
     void definitionsFormulasAndReportData()
