@@ -1,5 +1,6 @@
 #include "support/common.h"
 #include "data/spreadsheet_export.h"
+#include "data/window_helpers.h"
 #include "statements/statement_reports.h"
 #include "statements/statement_workbook.h"
 #include "statements/statements.h"
@@ -540,6 +541,15 @@ private slots:
         auto* codes = child<QListWidget>(window, "List1");
         QVERIFY(!definitions->isHidden() && !codes->isHidden() && !(definitions->item(1, 1)->flags() & Qt::ItemIsEditable));
         QCOMPARE(codes->item(0)->text(), u"1001 库存现金"_s);
+        // Both line-number columns are narrow.
+        QCOMPARE(QList<int>({definitions->columnWidth(1), definitions->columnWidth(4)}),
+                 QList<int>(2, twipsToPixels(600)));
+        // Releasing the mouse on the help link explains the formulas.
+        QTest::mouseClick(child<QLabel>(window, "Label2"), Qt::LeftButton);
+        QCOMPARE(recorder.texts().value(recorder.texts().size() - 1).split(u"\n\n"_s),
+                 (QStringList{u"1.报表设置时直接输入内容,点击另一行,数据即可自动保存"_s,
+                              u"2.公式只能识别4位的代码(现流表代码为3位),公式只能由代码加或减,但第一位不能是加或减号"_s,
+                              u"3.特别说明:现流表中888为现金类年初余额,999为现金类期末余额"_s}));
 
         // The titles in 仿宋 bold, the unit and period in 楷体, the headings bold, the balance
         // sheet's 行次 headings at 9 points; every face resolves to one that is installed.
