@@ -717,16 +717,23 @@ private slots:
             QString printed;
             QStringList cells;
             QString exported;
+            const char* title;  // the cells the title spans, merged
         } cases[] = {
-            {Statement::BalanceSheet07, u"2016年12月31日"_s, {u"A3"_s, u"E3"_s}, u"编制单位:示范单位      |"_s + day},
+            {Statement::BalanceSheet07,
+             u"2016年12月31日"_s,
+             {u"A3"_s, u"E3"_s},
+             u"编制单位:示范单位      |"_s + day,
+             "A1:H2"},
             {Statement::IncomeStatement05,
              u"2016年12月"_s,
              {u"A3"_s, u"C3"_s},
-             u"编制单位:示范单位      |2016年12月    "_s},
+             u"编制单位:示范单位      |2016年12月    "_s,
+             "A1:D2"},
             {Statement::CashFlow,
              u"2016年1-12月"_s,
              {u"A3"_s, u"C3"_s},
-             u"编制单位:示范单位             |2016年 1-12月   单位:元"_s},
+             u"编制单位:示范单位             |2016年 1-12月   单位:元"_s,
+             "A1:D2"},
         };
         const QString path = programFolder() + u"/december.xlsx"_s;
         for (const auto& c : cases) {
@@ -735,6 +742,9 @@ private slots:
             QCOMPARE(layout.caption + u'|' + layout.pageHeader.texts.at(2).text + u'|'
                          + cellTexts(readFirstSheet(path), c.cells),
                      layout.caption + u'|' + c.printed + u'|' + c.exported);
+            QVERIFY2(
+                zipEntry(path, "xl/worksheets/sheet1.xml").contains("<mergeCell ref=\"" + QByteArray(c.title) + "\"/>"),
+                c.title);
         }
     }
 
