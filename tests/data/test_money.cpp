@@ -36,12 +36,48 @@ private slots:
         QVERIFY(!Money::fromText(QStringLiteral("-")));
         QVERIFY(!Money::fromStored(QVariant()));
         QVERIFY(storedOrNull(std::nullopt).isNull());
+        // A stored value of 10^15 or more is too large to hold.
+        QVERIFY(!Money::fromStored(1e15) && !Money::fromStored(-1e15));
+        QCOMPARE(Money::fromStored(999999999999999.0)->cents(), 99999999999999900);
 
         const Money sum = *Money::fromText(QStringLiteral("0.1")) + *Money::fromText(QStringLiteral("0.2"));
         QCOMPARE(sum, *Money::fromText(QStringLiteral("0.3")));
         QCOMPARE(Money::fromStored(0.1 + 0.2), sum);
         QCOMPARE(storedOrNull(sum).toDouble(), 0.3);
         QVERIFY(sum - *Money::fromText(QStringLiteral("0.31")) < Money());
+    }
+
+    // What a typed number is kept as, or the message that refuses it: each kind at its limit and
+    // just past it, text that is no number (infinity and NaN included), too many decimals.
+    void typedNumbersKeptOrRefused()
+    {
+        const struct {
+            TypedValue (*read)(const QString&);
+            QString typed;
+            QString kept;  // the value kept, or the refusal's text
+        } cases[] = {
+            {readTypedAmount, QStringLiteral("999,999,999,999.99"), QStringLiteral("999999999999.99")},
+            {readTypedAmount, QStringLiteral("-1,000,000,000,000"), QStringLiteral("金额不能超过999,999,999,999.99")},
+            {readTypedAmount, QStringLiteral(" 0.125 "), QStringLiteral("0.13")},
+            {readTypedAmount, QStringLiteral(" x "), QStringLiteral("“x”不是数字,原值不变")},
+            {readTypedAmount, QStringLiteral("inf"), QStringLiteral("“inf”不是数字,原值不变")},
+            {readTypedAmount, QStringLiteral("nan"), QStringLiteral("“nan”不是数字,原值不变")},
+            {readTypedAmount, QString(), QString()},
+            {readTypedQuantity, QStringLiteral("-0.125"), QStringLiteral("-0.125")},
+            {readTypedQuantity, QStringLiteral("0.1235"), QStringLiteral("“0.1235”超过三位小数,原值不变")},
+            {readTypedQuantity, QStringLiteral("1000000000000"), QStringLiteral("数量不能超过999,999,999,999.99")},
+            {readTypedRate, QStringLiteral("6.8125"), QStringLiteral("6.8125")},
+            {readTypedRate, QStringLiteral("1e13"), QStringLiteral("汇率不能超过999,999,999,999.99")},
+            {readTypedWhole, QStringLiteral("40"), QStringLiteral("40")},
+            {readTypedWhole, QStringLiteral("3O"), QStringLiteral("“3O”不是整数,原值不变")},
+        };
+        QStringList kept, expected;
+        for (const auto& c : cases) {
+            const TypedValue typed = c.read(c.typed);
+            kept << (typed.refusal ? typed.refusal->text : typed.value.toString());
+            expected << c.kept;
+        }
+        QCOMPARE(kept, expected);
     }
 };
 

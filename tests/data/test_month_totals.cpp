@@ -173,6 +173,10 @@ private slots:
                               u"2202 0.3 0.4 - - - - 0.3 0.4"_s, u"2202001001 0.3 0.4 - - - - 0.3 0.4"_s,
                               u"8 - - 0 0.33 0.3 0.33 - -"_s}));
         QCOMPARE(monthCashBalance(kYear, 1).cents(), 10013);
+        // Codes that differ in case alone are one code, as in the entry table (spelt either way).
+        addLines(u"8040001001 1122ab 0.125 -|8040001002 1122AB - 0.125|8040001003 1122Ab 0.1 -"_s);
+        QCOMPARE(keptTotals(kYear).join(u'|').toUpper(), recomputedTotals(kYear).join(u'|').toUpper());
+        QCOMPARE(keptTotals(kYear).filter(u"1122"_s).size(), 1);
         QCOMPARE(monthCashBalance(kYear, 2).cents(), 10020);
         QVERIFY(!buildAccountSummary(kYear, u"2"_s));
         QCOMPARE(rowsAsText(u"SELECT * FROM 凭证汇总表 ORDER BY 1"_s),

@@ -3,6 +3,7 @@
 #include "data/result_grid.h"
 #include "data/spreadsheet.h"
 #include "data/spreadsheet_export.h"
+#include "data/table_workbook.h"
 #include "data/window_helpers.h"
 #include "ledgers/detail_ledgers.h"
 #include "ledgers/ledger_output.h"
@@ -176,6 +177,9 @@ private slots:
         QVERIFY(printed.size() == 3 && pdfPageSize(pdf) == u"842 x 595 pts (A4)"_s);
         QCOMPARE(pdfLinesWith(printed[1], u"承 前 页"_s) + pdfLinesWith(printed[1], u"过 次 页"_s), (QStringList{u"承前页 4,828.30"_s, u"过次页 4,646.50"_s}));
         QVERIFY(pdfLinesWith(printed[2], u"2016年1月至12月"_s).size() == 1 && pdfLinesWith(printed[2], u"3/3"_s).size() == 1);
+        // The print date is today's.
+        QCOMPARE(pdfLinesWith(printed[0], u"打印日期"_s).value(0).section(u' ', -1),
+                 QDate::currentDate().toString(u"yyyy-MM-dd"_s));
 
         // The general ledger prints its own title; an empty or non-numeric margin keeps the
         // layout's margin, never its landscape paper.
@@ -544,6 +548,8 @@ private slots:
         const Sheet sheet = readFirstSheet(opened.first());
         QCOMPARE(cellTexts(sheet, {u"A4"_s, u"B4"_s, u"C4"_s, u"A5"_s, u"B6"_s, u"C6"_s}), u"代码|名称|金额|101|收到的税费返还|1.5"_s);
         QVERIFY(sheet.cells.size() == 9 && spreadsheetTextWidth(u"a现金"_s) == 5);
+        // Wide characters begin at U+2E80.
+        QCOMPARE(spreadsheetTextWidth(QString(QChar(0x2E7F))) + 10 * spreadsheetTextWidth(QString(QChar(0x2E80))), 21);
         for (const QString& reference : sheet.cells.keys())
             QVERIFY2(sheet.borderedStyles.contains(sheet.cells.value(reference).style), qPrintable(reference));
         // The name column is as wide as its longest Chinese text, counted double.
@@ -553,6 +559,12 @@ private slots:
         // A second export in the same second does not overwrite the first.
         exportRecordsetToExcel(statement);
         QVERIFY(opened.size() == 2 && opened[0] != opened[1] && QFile::exists(opened[0]));
+        // A name already taken gets copy number 2.
+        QFile taken(programFolder() + u"/exports/QM505_taken.xlsx"_s);
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        taken.close();
+        QCOMPARE(QFileInfo(unusedWorkbookPath(programFolder() + u"/exports"_s, u"QM505_taken"_s)).fileName(),
+                 u"QM505_taken(2).xlsx"_s);
 
         // No program opens the workbook: the user learns where it was written.
         workbooks.openable = false;
@@ -631,6 +643,16 @@ private slots:
             QVERIFY(sheet.borderedStyles.contains(cell.style));
         QVERIFY(zipEntry(path, "xl/sharedStrings.xml").contains(u"<t xml:space=\"preserve\">  前导空格</t>"_s.toUtf8()));
         QCOMPARE(sheet.cells.value(u"H5"_s).text.size(), 32767);
+        // A line break is kept; a cut that would split a character pair stops before it; a tiny
+        // real is written as %.16G writes it.
+        writeRecordSetWorkbook(
+            openRecordset(u"SELECT '第一行' || char(10) || '第二行' AS 摘要, ? AS 长, 0.0000125 AS 小"_s,
+                          {u"a"_s.repeated(32766) + u"😀😀"_s}),
+            path);
+        const Sheet edges = readFirstSheet(path);
+        QCOMPARE(edges.cells.value(u"A5"_s).text + u'|' + edges.cells.value(u"C5"_s).text,
+                 u"第一行\n第二行|1.25E-05"_s);
+        QCOMPARE(edges.cells.value(u"B5"_s).text, u"a"_s.repeated(32766));
         // Widths as spreadsheet programs store them: the text's width plus 2, in whole pixels.
         QCOMPARE((QList<double>{sheet.columnWidths.value(2), sheet.columnWidths.value(3), sheet.columnWidths.value(5),
                                 sheet.columnWidths.value(8)}),
@@ -643,6 +665,107 @@ private slots:
         const Sheet rows = readFirstSheet(path);
         QVERIFY(rows.cells.size() == 3001 * 5 && rows.columnWidths.value(2) == 10.7109375);
         QCOMPARE(cellTexts(rows, {u"A1823"_s, u"B3004"_s, u"C3004"_s, u"E3004"_s}), u"1819|第3000行|375|x"_s);
+    }
+
+    // A caption too wide for its field is set smaller to fit, but never below two thirds of the
+    // detail size.
+    void wideCaptionShrinksToTwoThirdsAtMost()
+    {
+        ReportLayout layout;
+        layout.pointSize = 12;
+        layout.detail.height = 400;
+        layout.fields = {ReportField{u"项目"_s, 0, 1500, Qt::AlignLeft | Qt::AlignVCenter, QString()}};
+        const QString pdf = programFolder() + u"/captions.pdf"_s;
+        writeReportPdf(pdf, layout,
+                       openRecordset(u"SELECT '现金' AS 项目 UNION ALL SELECT '支付给职工以及为职工支付的现金'"_s));
+        QMap<QString, double> heights;
+        for (const PdfWord& word : pdfPageWords(pdf).value(0))
+            heights.insert(word.text, word.box.height());
+        const double ratio = heights.value(u"支付给职工以及为职工支付的现金"_s) / heights.value(u"现金"_s);
+        QVERIFY2(ratio > 0.6 && ratio < 0.75, qPrintable(QString::number(ratio)));
+    }
+
+    // The rule at the foot of a detail line that grew moves down with the line, level along its
+    // whole length: looking down from the top of the page near its left end, the first mark is
+    // at the line's foot.
+    void footRuleFollowsAGrownLine()
+    {
+        ReportLayout layout;
+        layout.pointSize = 12;
+        layout.detail.height = 400;
+        layout.fields = {ReportField{u"摘要"_s, 3000, 1000, Qt::AlignLeft | Qt::AlignVCenter, QString(), true}};
+        layout.detail.rules = {ReportRule{0, 400, 4000, 400}};
+        const RecordSet rows = openRecordset(u"SELECT ? AS 摘要"_s, {u"很长的摘要"_s.repeated(12)});
+        const int height = reportLineHeights(layout, rows, 16838).value(0);
+        QVERIFY(height > 1000);
+        const QString pdf = programFolder() + u"/rule.pdf"_s;
+        writeReportPdf(pdf, layout, rows);
+        // 144 dots an inch: a dot is 10 twips.
+        popplerOutput(u"pdftoppm"_s,
+                      {u"-r"_s, u"144"_s, u"-gray"_s, u"-png"_s, u"-singlefile"_s, pdf, programFolder() + u"/rule"_s});
+        const QImage page(programFolder() + u"/rule.png"_s);
+        const int x = (layout.leftMargin + 200) / 10;
+        int mark = -1;
+        for (int y = 0; y < page.height() && mark < 0; ++y)
+            mark = qGray(page.pixel(x, y)) < 200 ? y : -1;
+        QVERIFY2(qAbs(mark - (layout.topMargin + height) / 10) <= 1,
+                 qPrintable(u"%1 %2"_s.arg(mark).arg((layout.topMargin + height) / 10)));
+    }
+
+    // A sheet takes 16,384 columns, XFD the last; one more is refused.
+    void sheetOfTheWidestSize()
+    {
+        const QString path = programFolder() + u"/wide.xlsx"_s;
+        QStringList results;
+        for (int columns : {16384, 16385}) {
+            QStringList names;
+            for (int column = 1; column <= columns; ++column)
+                names << u"列%1"_s.arg(column);
+            TableWorkbook workbook(names);
+            for (int column = 1; column <= columns; ++column)
+                workbook.addInteger(column);
+            try {
+                workbook.save(path);
+                results << cellTexts(readFirstSheet(path), {u"XFD4"_s, u"XFD5"_s});
+            } catch (const SpreadsheetError&) {
+                results << u"refused"_s;
+            }
+        }
+        QCOMPARE(results.join(u' '), u"列16384|16384 refused"_s);
+    }
+
+    // A field shows its value by its format: amounts to the cent half away from zero, quantities
+    // to three places, a real without a format to 15 digits; a grid right-aligns amounts,
+    // quantities and whole numbers. A field finds its column whatever the case of its name.
+    void fieldTextsByFormat()
+    {
+        const struct {
+            QVariant value;
+            const char* format;
+            QString shown;
+        } cases[] = {
+            {-0.125, "#,##0.00", u"-0.13"_s},    {0.1 + 0.2, "0.000", u"0.300"_s},
+            {1234567.125, "", u"1234567.125"_s}, {u"2016-03-10 00:00:00"_s, "yyyy-MM-dd", u"2016-03-10"_s},
+            {QVariant(), "#,##0.00", QString()},
+        };
+        QStringList shown, expected;
+        for (const auto& c : cases) {
+            shown << reportFieldText(c.value, QString::fromLatin1(c.format));
+            expected << c.shown;
+        }
+        QCOMPARE(shown, expected);
+
+        const RecordSet rows = openRecordset(u"SELECT 3 AS Qty, 1.5 AS 数量, 2.5 AS 金额, '记' AS 字号"_s);
+        QCOMPARE(rows.fieldIndex(u"QTY"_s) + rows.fieldIndex(u"qty"_s), 0);
+        using F = CellFormat;
+        const ResultGridModel grid(
+            rows, {{500, F::None}, {500, F::Whole}, {500, F::Quantity}, {500, F::Amount}, {500, F::None}}, F::None,
+            nullptr);
+        QList<int> alignments;
+        for (int column = 1; column <= 4; ++column)
+            alignments << grid.index(0, column).data(Qt::TextAlignmentRole).toInt();
+        const int right = Qt::AlignRight | Qt::AlignVCenter;
+        QCOMPARE(alignments, (QList<int>{right, right, right, 0}));
     }
 
     // Red amounts keep their sign, integers and reals alike, and a summary keeps the blanks at

@@ -1,5 +1,7 @@
 #include "support/common.h"
 #include "data/spreadsheet_export.h"
+#include "data/window_helpers.h"
+#include "statements/statement_reports.h"
 #include "statements/statement_workbook.h"
 #include "statements/statements.h"
 #include "statements/statements_window.h"
@@ -126,6 +128,9 @@ private slots:
         QCOMPARE(u"%1 %2 %3 %4"_s.arg(seven.pages).arg(seven.lines.count()).arg(seven.debitTotal.toStored().toDouble()).arg(seven.creditTotal.toStored().toDouble()), u"2 12 40 30"_s);
         QCOMPARE(seven.lines.value(6, u"月"_s).toString() + u'|' + seven.lines.value(6, u"全称"_s).toString(), u"2|1001.库存现金"_s);
         QVERIFY(seven.lines.value(7, u"全称"_s).isNull() && checkVoucherPrintRequest(u"3"_s, QString())->text == u"月份或号码不能为空"_s);
+        QCOMPARE(shown(checkVoucherPrintRequest(u" "_s, u"1"_s)) + u'|'
+                     + shown(checkVoucherPrintRequest(u"3"_s, u"1"_s)),
+                 u"QM505||月份或号码不能为空|"_s);
         QCOMPARE(u"%1 %2"_s.arg(buildVoucherPrint(kYear, u"3"_s, u"2"_s).lines.count()).arg(buildVoucherPrint(kYear, u"3"_s, u"9"_s).lines.count()),
                  u"6 0"_s);
         QCOMPARE(u"%1 %2"_s.arg(lastVoucherNumberOrOne(kYear, 3)).arg(lastVoucherNumberOrOne(kYear, 4)), u"2 1"_s);
@@ -152,6 +157,7 @@ private slots:
         const auto& footer = m_report->layout.groupFooter.texts;
         QCOMPARE(QStringList({header.at(3).text, header.at(1).text, footer.at(2).text, footer.at(0).text}).join(u'|'),
                  u"记 字第1号(%p/%P)|日期:  2016年03月09日|40.00|附单据 2 张"_s);
+        QCOMPARE(footer.at(5).text + u'|' + footer.at(7).text, u"审核: 会计|制单: 管理员"_s);
         QVERIFY(paginateReport(m_report->layout, m_report->rows, 16838).size() == 2 && m_report->layout.orientation == QPageLayout::Portrait);
 
         click(window, "Command7");
@@ -167,6 +173,12 @@ private slots:
 
         fill(again, {{"Text1", u"2"_s}, {"Text2", u"1"_s}});
         QCOMPARE(press(again, "Command4", recorder), u"号码要前小后大"_s);
+        // A range of one number prints that voucher.
+        fill(again, {{"Text1", u"2"_s}, {"Text2", u"2"_s}});
+        const int single = m_report->calls;
+        QCOMPARE(press(again, "Command4", recorder), u"是否进行连续打印凭证？"_s);
+        QVERIFY(m_report->calls == single + 1
+                && m_report->layout.pageHeader.texts.at(3).text == u"记 字第2号(%p/%P)"_s);
         // A range skips the numbers that have no voucher.
         voucher(4, 2);
         fill(again, {{"Text1", u"1"_s}, {"Text2", u"4"_s}});
@@ -222,6 +234,10 @@ private slots:
         addLines(u"8030001001 1405 0.1 -|8030001002 1405 0.2 -|8030001003 2202001001 - 0.3 5|8030001004 1405 -40 -|"
                  "8030001005 2202001001 - -40 -2|8030001006 1001 - -"_s);
         // April: voucher 1 of twelve lines, voucher 2 of thirteen, 10.00 each, debit and credit alternating.
+        // March's voucher 2: seven lines, the fourth to an account no longer in the chart, which
+        // prints as a gap, the seventh line still on page 2.
+        addLines(u"8030002001 1001 10 -|8030002002 6001 - 10|8030002003 1001 10 -|8030002004 9999 - 10|"
+                 "8030002005 1001 10 -|8030002006 6001 - 10|8030002007 1001 10 -"_s);
         for (const auto& [number, count] : {std::pair{1, 12}, {2, 13}})
             for (int line = 1; line <= count; ++line)
                 addLine(u"804%1%2"_s.arg(number, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')), line % 2 ? u"1001"_s : u"6001"_s,
@@ -232,6 +248,7 @@ private slots:
             QString expected;  // pages, lines, totals, the page of the last line, the quantities
         } cases[] = {
             {"3", "1", u"1 6 -39.7 -39.7 1 - - 5 - -2 -"_s},
+            {"3", "2", u"2 11 40 20 2"_s},
             {"4", "1", u"2 12 60 60 2"_s},
             {"4", "2", u"3 18 70 60 3"_s},
         };
@@ -524,6 +541,15 @@ private slots:
         auto* codes = child<QListWidget>(window, "List1");
         QVERIFY(!definitions->isHidden() && !codes->isHidden() && !(definitions->item(1, 1)->flags() & Qt::ItemIsEditable));
         QCOMPARE(codes->item(0)->text(), u"1001 库存现金"_s);
+        // Both line-number columns are narrow.
+        QCOMPARE(QList<int>({definitions->columnWidth(1), definitions->columnWidth(4)}),
+                 QList<int>(2, twipsToPixels(600)));
+        // Releasing the mouse on the help link explains the formulas.
+        QTest::mouseClick(child<QLabel>(window, "Label2"), Qt::LeftButton);
+        QCOMPARE(recorder.texts().value(recorder.texts().size() - 1).split(u"\n\n"_s),
+                 (QStringList{u"1.报表设置时直接输入内容,点击另一行,数据即可自动保存"_s,
+                              u"2.公式只能识别4位的代码(现流表代码为3位),公式只能由代码加或减,但第一位不能是加或减号"_s,
+                              u"3.特别说明:现流表中888为现金类年初余额,999为现金类期末余额"_s}));
 
         // The titles in 仿宋 bold, the unit and period in 楷体, the headings bold, the balance
         // sheet's 行次 headings at 9 points; every face resolves to one that is installed.
@@ -563,6 +589,8 @@ private slots:
         const Sheet sheet = readFirstSheet(path);
         // Numbers are written to 16 digits: -(0.1 + 0.2) reads back as -0.3.
         QCOMPARE(cellTexts(sheet, {u"A5"_s, u"B5"_s, u"C5"_s, u"D5"_s, u"E5"_s}), u"  减：营业成本 |2|-300.125|-0.3|"_s);
+        // The line number is a number, the item a text.
+        QCOMPARE(sheet.cells.value(u"A5"_s).type + u'|' + sheet.cells.value(u"B5"_s).type, u"s|"_s);
     }
 
     void formulaEditsGoToTheStatementOnScreen()
@@ -595,6 +623,9 @@ private slots:
         QCOMPARE(definitions->columnCount(), 3);
         definitions->item(0, 2)->setText(u"6001"_s);
         QCOMPARE(scalar(u"SELECT 公式 FROM 利润表05 ORDER BY 行次 LIMIT 1"_s).toString(), u"6001"_s);
+        // A formula emptied is stored as none.
+        definitions->item(0, 2)->setText(QString());
+        QCOMPARE(scalar(u"SELECT quote(公式) FROM 利润表05 ORDER BY 行次 LIMIT 1"_s).toString(), u"NULL"_s);
     }
 
     void definitionsFormulasAndReportData()
@@ -604,6 +635,7 @@ private slots:
         setStatementDefinitionValue(Statement::BalanceSheet07, rows.value(1, 0).toLongLong(), u"公式1"_s, u"1001"_s);
         QCOMPARE(scalar(u"SELECT 公式1 FROM 资产表07 WHERE 行次1=2"_s).toString(), u"1001"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, setStatementDefinitionValue(Statement::BalanceSheet07, 1, u"行次1"_s, 9));
+        QVERIFY_THROWS_EXCEPTION(DbError, reportDataColumn(u"方向"_s));
         QVERIFY(formulaCodeList(Statement::CashFlow).first() == u"101 销售商品、提供劳务收到的现金"_s && formulaCodeList(Statement::IncomeStatement05).size() == 86);
 
         const QHash<QString, QVariant> values{{u"1001"_s, 100.0}, {u"1002"_s, 20.5}, {u"1601"_s, 1000.0},
@@ -619,6 +651,9 @@ private slots:
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
         addLine(u"8030004001"_s, u"1002001"_s, 30.0, QVariant());
+        // A formula takes level-1 codes only.
+        QVERIFY(formulaCodeList(Statement::BalanceSheet07).contains(u"1002 银行存款"_s)
+                && !formulaCodeList(Statement::BalanceSheet07).contains(u"1002001 工行"_s));
         QCOMPARE(QStringList{buildReportData(kYear, QString(), false)->text} << scalar(u"SELECT count(*) FROM 报表数据"_s).toString(),
                  (QStringList{u"请选择月份"_s, u"0"_s}));
         QVERIFY(!buildReportData(kYear, u"3"_s, false));
@@ -648,6 +683,69 @@ private slots:
         const QString closing = dataAt(u"期末"_s, {u"2241"_s});
         QVERIFY(!buildReportData(kYear, u"4"_s, true));
         QCOMPARE(closing + u' ' + dataAt(u"累计"_s, {u"102"_s}), u"5.13 5.13"_s);
+    }
+
+    // An account stays in the report data when only one of its figures is not nil: cash cleared
+    // during the year (its opening alone), a red expense in March undoing February's (its month
+    // alone, nothing to date). Cash is every 10xx account, a user's 1021 included, not 1101. A
+    // month outside 1 to 12 is refused.
+    void reportDataKeepsAccountsWithOneFigure()
+    {
+        addAccount(u"1021"_s, u"备用金"_s, u"备用金"_s);
+        addLines(u"8000000001 1001 300 -|8000000002 1021 40 -|8000000003 1101 50 -|8000000004 4001 - 390|"
+                 "8020001001 6603 20 -|8020001002 1001 - 20|8030001001 6603 -20 -|8030001002 1001 - -20|"
+                 "8030002001 1001 40 -|8030002002 1021 - 40"_s);
+        for (int month : {2, 3})
+            QVERIFY(closeMonth(QDate(kYear, month, 12), u"会计"_s, u"管理员"_s, kYear).carried);
+        QVERIFY(!buildReportData(kYear, u"3"_s, false));
+        QCOMPARE(dataAt(u"年初"_s, {u"1021"_s}) + u'|' + dataAt(u"本期"_s, {u"6603"_s}) + u' '
+                     + dataAt(u"累计"_s, {u"6603"_s}),
+                 u"40|-20 0"_s);
+        QVERIFY(!buildReportData(kYear, u"3"_s, true));
+        QCOMPARE(dataAt(u"累计"_s, {u"888"_s, u"999"_s}), u"340 340"_s);
+        for (const QString& month : {u"0"_s, u"13"_s})
+            QCOMPARE(shown(buildReportData(kYear, month, false)), u"QM505|stop|请选择月份"_s);
+    }
+
+    // Each statement's headings for December, printed and exported: the balance sheet is dated
+    // the month's last day, the cash flow's period runs from January.
+    void statementHeadingsForDecember()
+    {
+        const QString day = QString::number(QDate(1899, 12, 30).daysTo(QDate(kYear, 12, 31)));
+        const struct {
+            Statement statement;
+            QString printed;
+            QStringList cells;
+            QString exported;
+            const char* title;  // the cells the title spans, merged
+        } cases[] = {
+            {Statement::BalanceSheet07,
+             u"2016年12月31日"_s,
+             {u"A3"_s, u"E3"_s},
+             u"编制单位:示范单位      |"_s + day,
+             "A1:H2"},
+            {Statement::IncomeStatement05,
+             u"2016年12月"_s,
+             {u"A3"_s, u"C3"_s},
+             u"编制单位:示范单位      |2016年12月    "_s,
+             "A1:D2"},
+            {Statement::CashFlow,
+             u"2016年1-12月"_s,
+             {u"A3"_s, u"C3"_s},
+             u"编制单位:示范单位             |2016年 1-12月   单位:元"_s,
+             "A1:D2"},
+        };
+        const QString path = programFolder() + u"/december.xlsx"_s;
+        for (const auto& c : cases) {
+            const ReportLayout layout = statementReportLayout(c.statement, kYear, u"12"_s);
+            writeStatementWorkbook(path, c.statement, statementRows(c.statement), u"示范单位"_s, kYear, 12);
+            QCOMPARE(layout.caption + u'|' + layout.pageHeader.texts.at(2).text + u'|'
+                         + cellTexts(readFirstSheet(path), c.cells),
+                     layout.caption + u'|' + c.printed + u'|' + c.exported);
+            QVERIFY2(
+                zipEntry(path, "xl/worksheets/sheet1.xml").contains("<mergeCell ref=\"" + QByteArray(c.title) + "\"/>"),
+                c.title);
+        }
     }
 
     // The income statements read the closing vouchers only: a month's own for 本月数, the year's
