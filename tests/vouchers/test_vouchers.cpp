@@ -509,6 +509,13 @@ private slots:
         QCOMPARE(checkCloseMonth(QDate(kYear, 3, 1), u"会计"_s, kYear).refusal->text, u"3  月份已结帐,请先进行反结帐"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, closeOn12th(3));
         QCOMPARE(shown(checkReopenMonth(3, kYear).question), u"QM505提示||是否进行反结帐?(3月份)"_s);
+        // A reopening that fails part way leaves the month closed, its closing voucher kept.
+        const QStringList closed = dumpTable(u"分2016"_s);
+        execute(
+            u"CREATE TRIGGER no_reopening BEFORE UPDATE ON 分2016 WHEN NEW.结帐 IS NULL BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, reopenMonth(3, kYear));
+        QCOMPARE(dumpTable(u"分2016"_s), closed);
+        execute(u"DROP TRIGGER no_reopening"_s);
         reopenMonth(3, kYear);
         QCOMPARE(dumpTable(u"分2016"_s), before);
 
@@ -541,6 +548,10 @@ private slots:
         // A closed December takes vouchers but is not closed twice.
         closeOn12th(12);
         QCOMPARE(checkCloseMonth(QDate(kYear, 12, 1), u"会计"_s, kYear).refusal->text, u"12  月份已结帐,请先进行反结帐"_s);
+        // December's closing voucher is dated the last day of the year.
+        QCOMPARE(
+            rowsAsText(u"SELECT ID, 日期, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 结帐=2 AND 月=12 ORDER BY ID"_s),
+            (QStringList{u"8120002001 2016-12-31 6001 10 -"_s, u"8120002002 2016-12-31 4103 - 10"_s}));
     }
 
     // Income is every account from 60 to 63 and expense every one from 64 to 69; cost (5001) and
@@ -556,17 +567,21 @@ private slots:
                               u"8030003004 6801 - 0.25"_s, u"8030003005 6901 - 0.13"_s}));
     }
 
-    // A generated voucher takes the month's next number: 9999 is the last there is.
-    void generatedVouchersTakeTheLastNumberAndNoMore()
+    // 9999 is the last voucher number there is, saved or generated.
+    void theLastVoucherNumberIs9999()
     {
         dollarBooks();
         addVoucher(4, 9998, u"1002001"_s, u"6001"_s, 10);
         addVoucher(5, 9999, u"1002001"_s, u"6001"_s, 10);
-        QCOMPARE(QStringList({shown(checkCloseMonth(QDate(kYear, 4, 1), u"会计"_s, kYear).refusal),
+        const VoucherDraft last = draft(
+            4, u"9999"_s,
+            {line(u"收"_s, u"1001"_s, u"0.125"_s, QString()), line(QString(), u"1002001"_s, QString(), u"0.125"_s)});
+        QCOMPARE(QStringList({refusal(VoucherChange::Save, last),
+                              shown(checkCloseMonth(QDate(kYear, 4, 1), u"会计"_s, kYear).refusal),
                               shown(checkStartExchangeAdjustment(kYear, 4, u"9999"_s)),
                               shown(checkCloseMonth(QDate(kYear, 5, 1), u"会计"_s, kYear).refusal),
                               shown(checkStartExchangeAdjustment(kYear, 5, u"9999"_s))}),
-                 (QStringList{QString(), QString(), u"QM505提示|stop|凭证号不能超过9999"_s,
+                 (QStringList{QString(), QString(), QString(), u"QM505提示|stop|凭证号不能超过9999"_s,
                               u"QM505提示|stop|凭证号不能超过9999"_s}));
         closeOn12th(4);
         QCOMPARE(closingVoucher(4), (QStringList{u"8049999001 6001 80 -"_s, u"8049999002 4103 - 80"_s}));
@@ -619,6 +634,19 @@ private slots:
         computeExchangeDifferences();
         QVERIFY(postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear).posted);
         QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 -50 -"_s, u"8030003003 1122001 - -50"_s}));
+
+        // An emptied quantity is none left: the whole book amount is the difference.
+        setExchangeValue(exchangeRows()[0].id, u"数量"_s, QVariant());
+        setExchangeValue(exchangeRows()[0].id, u"汇率"_s, 6.5);
+        QVERIFY(!computeExchangeDifferences());
+        QCOMPARE(exchangeTable().first(), u"1002001 银行存款/美元户 - 6120 6.5 0 6120"_s);
+
+        // A refill that fails part way leaves the table as it was.
+        const QStringList typed = exchangeTable();
+        execute(u"CREATE TRIGGER no_refill BEFORE INSERT ON 调汇 BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, fillExchangeTable(kYear, 3));
+        QCOMPARE(exchangeTable(), typed);
+        execute(u"DROP TRIGGER no_refill"_s);
 
         execute(u"DELETE FROM 调汇"_s);
         QCOMPARE(computeExchangeDifferences()->text, u"没有数据"_s);
