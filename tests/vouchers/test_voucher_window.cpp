@@ -133,6 +133,15 @@ private slots:
 
         QTest::mouseClick(child<QLineEdit>(form.window, "Text6"), Qt::LeftButton);
         QVERIFY(recorder.texts().last().startsWith(u"0.点[凭证号]即得当月最新号码\n\n1.支持代码录入"_s));
+
+        // Leaving a date of another year says so; back in the year, the month's cash is shown.
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        form.date->setDate(QDate(2015, 3, 1));
+        QApplication::sendEvent(form.date, &out);
+        const QString refused = recorder.texts().last();
+        form.date->setDate(QDate(kYear, 6, 1));
+        QApplication::sendEvent(form.date, &out);
+        QCOMPARE(refused + u'|' + form.cashLine(), u"会计年度不一致|6月现余:305.75"_s);
     }
 
     void typingLinesIntoTheGrid()
@@ -232,6 +241,9 @@ private slots:
         click(form.window, "Command14");
         QCOMPARE(recorder.texts() << enteredLines(), (QStringList{u"借贷不平!"_s, QString()}));
 
+        // A cell that does not read as a number stops the save and names its row.
+        grid->setText(3, 5, u"0.1x"_s);
+        QCOMPARE(press(form.window, "Command14", recorder), u"第3行: “0.1x”不是数字,原值不变"_s);
         grid->setText(3, 5, u"0.15"_s);
         {
             // Books held by another program: the voucher is not saved and stays as typed.
@@ -423,6 +435,8 @@ private slots:
         QCOMPARE(scalar(u"SELECT group_concat(ID || ':' || 代码) FROM (SELECT * FROM 分2016 WHERE 号码=2 ORDER BY ID)"_s).toString(),
                  u"8030002001:6603,8030002002:1122"_s);
         QCOMPARE(press(form.window, "Command4", recorder), u"本月已调汇,请删除调汇凭证再进行调汇"_s);
+        // A refused start leaves the table as it was, the rate typed included.
+        QCOMPARE(scalar(u"SELECT 汇率 FROM 调汇"_s).toString(), u"6"_s);
     }
 
     // Dollars sold down to none in March still have 20 to take up; once that is posted March is
@@ -737,6 +751,9 @@ private slots:
         f7(5, 2);
         QCOMPARE(driver.opened + QStringList({grid->text(1, 2), grid->text(2, 2), grid->text(3, 2), QString::number(grid->rows())}),
                  (QStringList{u"Form3"_s, u"1001 库存现金"_s, u"1002 银行存款"_s, u"1012 其他货币资金"_s, u"11"_s}));
+        // Below a row with an account the picker opens.
+        f7(4, 2);
+        QCOMPARE(QString::number(driver.opened.size()) + u'|' + grid->text(4, 2), u"2|1001 库存现金"_s);
 
         // A pick into the last row adds a row and moves the target past it.
         AccountPicker picker(grid);
@@ -745,6 +762,10 @@ private slots:
         fill(picker, {{"Text1", u"累计"_s}});
         picker.search();
         QCOMPARE(child<QTableWidget>(picker, "DataGrid1")->rowCount(), 3);
+        // Leaving the search box puts the prompt back.
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(child<QLineEdit>(picker, "Text1"), &out);
+        QCOMPARE(boxTexts(picker, {"Text1"}), u"请输入内容搜索....."_s);
         picker.pickResult();
         QCOMPARE(u"%1 %2 "_s.arg(grid->rows()).arg(picker.targetRow()) + grid->text(11, 0) + u' ' + grid->text(10, 2), u"12 11 11 1602 累计折旧"_s);
 
