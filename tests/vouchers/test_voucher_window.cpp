@@ -245,6 +245,7 @@ private slots:
         grid->setText(3, 5, u"0.1x"_s);
         QCOMPARE(press(form.window, "Command14", recorder), u"第3行: “0.1x”不是数字,原值不变"_s);
         grid->setText(3, 5, u"0.15"_s);
+        child<QComboBox>(form.window, "Combo2")->setCurrentText(u"付"_s);
         {
             // Books held by another program: the voucher is not saved and stays as typed.
             OtherWriter other(databaseFilePath());
@@ -256,6 +257,7 @@ private slots:
         QCOMPARE(enteredLines(), QString());
         QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
         QCOMPARE(enteredLines(), u"8030001001 1403 0.3 - 0,8030001002 1002 - 0.1 0,8030001003 2202 - 0.15 0,8030001004 2202 - 0.05 0"_s);
+        QCOMPARE(scalar(u"SELECT group_concat(DISTINCT 字号) FROM 分2016"_s).toString(), u"付"_s);
         QCOMPARE(QStringList({form.number->text(), form.line(1), form.line(5), form.debit->text(), form.cashLine()}),
                  (QStringList{u"2"_s, u"1|||||||"_s, u"5|||||||"_s, u"0.00"_s, u"3月现余:0.00"_s}));
     }
@@ -390,12 +392,14 @@ private slots:
         Form form;
         form.at(3, QString());
         QCOMPARE(press(form.window, "Command16", recorder), u"审核不能为空"_s);
-        form.reviewer->setCurrentText(u"管理员"_s);
+        form.reviewer->setCurrentText(u"会计"_s);
         form.grid->setText(1, 1, u"草稿"_s);
         QCOMPARE(press(form.window, "Command16", recorder), u"收入/费用已成功结转！"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE 结帐=2"_s).toInt(), 2);
-        // A carried closing empties the grid and shows the month's cash.
+        // A carried closing empties the grid and shows the month's cash; the reviewer chosen
+        // reviews it and the operator prepares it.
         QCOMPARE(form.line(1) + form.cashLine(), u"1|||||||3月现余:0.00"_s);
+        QCOMPARE(rowsAsText(u"SELECT DISTINCT 审核, 制单 FROM 分2016 WHERE 结帐=2"_s), QStringList{u"会计 管理员"_s});
         recorder.answers.enqueue(MessageAnswer::No);
         QCOMPARE(press(form.window, "Command17", recorder), u"是否进行反结帐?(3月份)"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE 结帐=2"_s).toInt(), 2);
@@ -404,8 +408,9 @@ private slots:
 
         execute(u"UPDATE 科目表 SET 调汇='Y' WHERE 科目代码='1122'"_s);
         execute(u"UPDATE 分2016 SET 数量=20 WHERE 代码='1122'"_s);
-        // The box's number is not the adjustment's: it takes the month's next, 2.
+        // The box's number is not the adjustment's: it takes the month's next, 2, and the word chosen.
         form.number->setText(u"7"_s);
+        child<QComboBox>(form.window, "Combo2")->setCurrentText(u"转"_s);
         DialogDriver driver([this](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), u"期末调汇(说明:以期末余额为调整基数,只调整资产类科目；负债类科目请自己调整)"_s);
             auto* table = child<QTableWidget>(dialog, "DataGrid1");
@@ -421,6 +426,11 @@ private slots:
             table->item(0, 3)->setText(u"20.125"_s);
             QCOMPARE(scalar(u"SELECT 数量 FROM 调汇"_s).toString(), u"20.125"_s);
             table->item(0, 3)->setText(u"20"_s);
+            // An amount typed is shown to the cent.
+            table->item(0, 4)->setText(u"100"_s);
+            QCOMPARE(table->item(0, 4)->text(), u"100.00"_s);
+            // No account is chosen until one is picked.
+            QCOMPARE(press(dialog, "Command3", recorder), u"请选择对应损益类科目"_s);
             child<QPushButton>(dialog, "Command1")->click();
             QCOMPARE(table->item(0, 5)->text() + u'|' + table->item(0, 7)->text(), u"6|-20.00"_s);
             child<QComboBox>(dialog, "Combo1")->setCurrentText(u"6603 财务费用"_s);
@@ -434,6 +444,7 @@ private slots:
         QCOMPARE(driver.opened, QStringList{u"Form14"_s});
         QCOMPARE(scalar(u"SELECT group_concat(ID || ':' || 代码) FROM (SELECT * FROM 分2016 WHERE 号码=2 ORDER BY ID)"_s).toString(),
                  u"8030002001:6603,8030002002:1122"_s);
+        QCOMPARE(scalar(u"SELECT group_concat(DISTINCT 字号) FROM 分2016 WHERE 号码=2"_s).toString(), u"转"_s);
         QCOMPARE(press(form.window, "Command4", recorder), u"本月已调汇,请删除调汇凭证再进行调汇"_s);
         // A refused start leaves the table as it was, the rate typed included.
         QCOMPARE(scalar(u"SELECT 汇率 FROM 调汇"_s).toString(), u"6"_s);

@@ -291,6 +291,19 @@ private slots:
         QCOMPARE(named.join(u' '), u"4:2 2:2 2:2 2:2 2:2 2:2 2:2"_s);
     }
 
+    // Every number cell of a line is read: one that is no number refuses the voucher by its row.
+    void everyNumberCellOfALineIsRead()
+    {
+        QStringList refusals;
+        for (const int cell : {2, 3, 4, 6}) {
+            QStringList cells{QString(), u"1002 银行存款"_s, u"1"_s, QString(), u"1"_s, u"101"_s, u"1"_s};
+            cells[cell] = u"1a"_s;
+            const VoucherLineText typed{cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]};
+            refusals << shown(parseVoucherLines({line(u"提现"_s, u"1001"_s, u"1"_s, QString()), typed}).refusal);
+        }
+        QCOMPARE(refusals, QStringList(4, u"QM505|!|第2行: “1a”不是数字,原值不变"_s));
+    }
+
     void insertingShiftsTheLaterVouchersUpOrNothing()
     {
         for (int number = 1; number <= 3; ++number)
