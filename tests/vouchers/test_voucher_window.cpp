@@ -96,6 +96,11 @@ private slots:
                      (QStringList{u"QM505财务--凭证录入"_s, u"|2016-01-01|记||管理员||0.00|0.00"_s, QString(),
                                   u"序号|摘要说明|科 目 名 称|数 量    (外币)|借方金额|贷方金额|流代|流金"_s, u"10|||||||"_s}));
             QVERIFY(empty.reviewer->count() == 1 && empty.grid->rows() == 11);
+            // The grid starts on row 1's summary, and Tab from no cell at all goes there.
+            const QString start = u"%1,%2"_s.arg(empty.grid->row()).arg(empty.grid->col());
+            empty.grid->setCurrentCell(-1, -1);
+            QTest::keyClick(empty.grid, Qt::Key_Tab);
+            QCOMPARE(start + u"|%1,%2"_s.arg(empty.grid->row()).arg(empty.grid->col()), u"1,1|1,1"_s);
             click(empty.window, "Command13");
             QCOMPARE(recorder.texts(), QStringList{u" 号凭证没有数据,注意凭证号"_s});
         }
@@ -167,6 +172,11 @@ private slots:
         typeIntoCell(grid, 1, 2, u"1001"_s, Qt::Key_Return);
         QVERIFY(recorder.messages.isEmpty());
         QCOMPARE(u"%1 %2 "_s.arg(grid->row()).arg(grid->col()) + grid->text(1, 2), u"1 3 1001 库存现金"_s);
+        // Enter over an account written out in full keeps it.
+        grid->setCurrent(1, 2);
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QCOMPARE(grid->text(1, 2) + u'|' + QString::number(recorder.messages.size()), u"1001 库存现金|0"_s);
 
         typeIntoCell(grid, 1, 4, u"-1-2.5.0"_s);
         QCOMPARE(grid->cellEditor()->text() + u'|' + grid->text(1, 4), u"-12.50|-12.50"_s);

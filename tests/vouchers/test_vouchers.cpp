@@ -627,6 +627,7 @@ private slots:
     {
         dollarBooks();
         QCOMPARE(checkStartExchangeAdjustment(kYear, 3, QString())->text, u"年度,凭证号不能为空"_s);
+        QVERIFY(!checkStartExchangeAdjustment(kYear, 3, u"1"_s));
         fillExchangeTable(kYear, 3);
         QCOMPARE(checkPostExchangeVoucher(QString()).refusal->text, u"请选择对应损益类科目"_s);
 
