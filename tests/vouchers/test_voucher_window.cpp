@@ -96,6 +96,11 @@ private slots:
                      (QStringList{u"QM505财务--凭证录入"_s, u"|2016-01-01|记||管理员||0.00|0.00"_s, QString(),
                                   u"序号|摘要说明|科 目 名 称|数 量    (外币)|借方金额|贷方金额|流代|流金"_s, u"10|||||||"_s}));
             QVERIFY(empty.reviewer->count() == 1 && empty.grid->rows() == 11);
+            // The grid starts on row 1's summary, and Tab from no cell at all goes there.
+            const QString start = u"%1,%2"_s.arg(empty.grid->row()).arg(empty.grid->col());
+            empty.grid->setCurrentCell(-1, -1);
+            QTest::keyClick(empty.grid, Qt::Key_Tab);
+            QCOMPARE(start + u"|%1,%2"_s.arg(empty.grid->row()).arg(empty.grid->col()), u"1,1|1,1"_s);
             click(empty.window, "Command13");
             QCOMPARE(recorder.texts(), QStringList{u" 号凭证没有数据,注意凭证号"_s});
         }
@@ -133,6 +138,15 @@ private slots:
 
         QTest::mouseClick(child<QLineEdit>(form.window, "Text6"), Qt::LeftButton);
         QVERIFY(recorder.texts().last().startsWith(u"0.点[凭证号]即得当月最新号码\n\n1.支持代码录入"_s));
+
+        // Leaving a date of another year says so; back in the year, the month's cash is shown.
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        form.date->setDate(QDate(2015, 3, 1));
+        QApplication::sendEvent(form.date, &out);
+        const QString refused = recorder.texts().last();
+        form.date->setDate(QDate(kYear, 6, 1));
+        QApplication::sendEvent(form.date, &out);
+        QCOMPARE(refused + u'|' + form.cashLine(), u"会计年度不一致|6月现余:305.75"_s);
     }
 
     void typingLinesIntoTheGrid()
@@ -158,6 +172,11 @@ private slots:
         typeIntoCell(grid, 1, 2, u"1001"_s, Qt::Key_Return);
         QVERIFY(recorder.messages.isEmpty());
         QCOMPARE(u"%1 %2 "_s.arg(grid->row()).arg(grid->col()) + grid->text(1, 2), u"1 3 1001 库存现金"_s);
+        // Enter over an account written out in full keeps it.
+        grid->setCurrent(1, 2);
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QCOMPARE(grid->text(1, 2) + u'|' + QString::number(recorder.messages.size()), u"1001 库存现金|0"_s);
 
         typeIntoCell(grid, 1, 4, u"-1-2.5.0"_s);
         QCOMPARE(grid->cellEditor()->text() + u'|' + grid->text(1, 4), u"-12.50|-12.50"_s);
@@ -183,6 +202,35 @@ private slots:
         // Enter on the last row adds a row numbered 11.
         typeIntoCell(grid, 10, 1, u"x"_s, Qt::Key_Return);
         QCOMPARE(u"%1 %2 "_s.arg(grid->rows()).arg(grid->row()) + grid->text(11, 0), u"12 10 11"_s);
+
+        // Up on the first row and Down on the last keep the row; keypad Enter moves down as Return does.
+        QStringList rows;
+        typeIntoCell(grid, 1, 1, u"u"_s, Qt::Key_Up);
+        rows << u"%1,%2"_s.arg(grid->row()).arg(grid->col());
+        typeIntoCell(grid, 11, 1, u"v"_s, Qt::Key_Down);
+        rows << u"%1,%2"_s.arg(grid->row()).arg(grid->col());
+        typeIntoCell(grid, 2, 1, u"k"_s);
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Enter, Qt::KeypadModifier);
+        rows << u"%1,%2 %3"_s.arg(grid->row()).arg(grid->col()).arg(grid->cellEditor()->isVisible());
+        QCOMPARE(rows.join(u' ') + u' ' + grid->text(1, 1) + grid->text(11, 1) + grid->text(2, 1),
+                 u"1,1 11,1 3,1 0 uvk"_s);
+    }
+
+    // A voucher of twelve lines is shown whole, in a grid longer than eleven rows: quantities to
+    // three decimals, amounts to two, and the totals take in the last row.
+    void aLoadedVoucherShowsEveryLine()
+    {
+        QStringList lines;
+        for (int line = 1; line <= 11; ++line)
+            lines << u"80300010%1 1001 0.01 -"_s.arg(line, 2, 10, QLatin1Char('0'));
+        addLines(lines.join(u'|') + u"|8030001012 6001 - 0.11 1.5 101 12.5"_s);
+        Form form;
+        form.at(3);
+        click(form.window, "Command10");
+        QCOMPARE(QStringList({QString::number(form.grid->rows()), form.line(11), form.line(12), form.debit->text(),
+                              form.credit->text()}),
+                 (QStringList{u"13"_s, u"11|业务|1001 库存现金||0.01|||"_s,
+                              u"12|业务|6001 主营业务收入|1.500||0.11|101|12.50"_s, u"0.11"_s, u"0.11"_s}));
     }
 
     void savingFromTheWindow()
@@ -203,7 +251,11 @@ private slots:
         click(form.window, "Command14");
         QCOMPARE(recorder.texts() << enteredLines(), (QStringList{u"借贷不平!"_s, QString()}));
 
+        // A cell that does not read as a number stops the save and names its row.
+        grid->setText(3, 5, u"0.1x"_s);
+        QCOMPARE(press(form.window, "Command14", recorder), u"第3行: “0.1x”不是数字,原值不变"_s);
         grid->setText(3, 5, u"0.15"_s);
+        child<QComboBox>(form.window, "Combo2")->setCurrentText(u"付"_s);
         {
             // Books held by another program: the voucher is not saved and stays as typed.
             OtherWriter other(databaseFilePath());
@@ -215,6 +267,7 @@ private slots:
         QCOMPARE(enteredLines(), QString());
         QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
         QCOMPARE(enteredLines(), u"8030001001 1403 0.3 - 0,8030001002 1002 - 0.1 0,8030001003 2202 - 0.15 0,8030001004 2202 - 0.05 0"_s);
+        QCOMPARE(scalar(u"SELECT group_concat(DISTINCT 字号) FROM 分2016"_s).toString(), u"付"_s);
         QCOMPARE(QStringList({form.number->text(), form.line(1), form.line(5), form.debit->text(), form.cashLine()}),
                  (QStringList{u"2"_s, u"1|||||||"_s, u"5|||||||"_s, u"0.00"_s, u"3月现余:0.00"_s}));
     }
@@ -300,6 +353,13 @@ private slots:
         QTest::keyClicks(editor, u"9"_s);
         QCOMPARE(recorder.texts() << grid->text(4, 4) << form.debit->text(),
                  (QStringList{u"金额不能超过999,999,999,999.99"_s, u"999999999999.99"_s, u"1,000,000,000,000.32"_s}));
+        // Pasted digits that pass the largest amount are refused once, not once a digit.
+        typeIntoCell(grid, 4, 4, u"999999999999"_s);
+        QTest::keyClick(editor, Qt::Key_Home);
+        QGuiApplication::clipboard()->setText(u"12"_s);
+        const qsizetype said = recorder.messages.size();
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(u"%1|"_s.arg(recorder.messages.size() - said) + grid->text(4, 4), u"1|999999999999.00"_s);
         typeIntoCell(grid, 4, 4, u"1"_s);
         editor->clear();
         QCOMPARE(form.debit->text(), u"0.33"_s);
@@ -325,6 +385,10 @@ private slots:
         form.number->setText(u"1"_s);
         click(form.window, "Command11");
         QCOMPARE(form.number->text(), u"2"_s);
+        // Answered No, the deletion changes nothing.
+        recorder.answers.enqueue(MessageAnswer::No);
+        QCOMPARE(press(form.window, "Command1", recorder) + u'|' + scalar(u"SELECT count(*) FROM 分2016"_s).toString(),
+                 u"真要删除此张凭证吗?(2号凭证),以后的号码会自动减号)|6"_s);
         QCOMPARE(press(form.window, "Command1", recorder), u"凭证删除成功"_s);
         // The old voucher 3 is now number 2, and nobody has looked at it.
         form.number->setText(u"2"_s);
@@ -338,9 +402,14 @@ private slots:
         Form form;
         form.at(3, QString());
         QCOMPARE(press(form.window, "Command16", recorder), u"审核不能为空"_s);
-        form.reviewer->setCurrentText(u"管理员"_s);
+        form.reviewer->setCurrentText(u"会计"_s);
+        form.grid->setText(1, 1, u"草稿"_s);
         QCOMPARE(press(form.window, "Command16", recorder), u"收入/费用已成功结转！"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE 结帐=2"_s).toInt(), 2);
+        // A carried closing empties the grid and shows the month's cash; the reviewer chosen
+        // reviews it and the operator prepares it.
+        QCOMPARE(form.line(1) + form.cashLine(), u"1|||||||3月现余:0.00"_s);
+        QCOMPARE(rowsAsText(u"SELECT DISTINCT 审核, 制单 FROM 分2016 WHERE 结帐=2"_s), QStringList{u"会计 管理员"_s});
         recorder.answers.enqueue(MessageAnswer::No);
         QCOMPARE(press(form.window, "Command17", recorder), u"是否进行反结帐?(3月份)"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE 结帐=2"_s).toInt(), 2);
@@ -349,7 +418,9 @@ private slots:
 
         execute(u"UPDATE 科目表 SET 调汇='Y' WHERE 科目代码='1122'"_s);
         execute(u"UPDATE 分2016 SET 数量=20 WHERE 代码='1122'"_s);
-        form.number->setText(u"2"_s);
+        // The box's number is not the adjustment's: it takes the month's next, 2, and the word chosen.
+        form.number->setText(u"7"_s);
+        child<QComboBox>(form.window, "Combo2")->setCurrentText(u"转"_s);
         DialogDriver driver([this](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), u"期末调汇(说明:以期末余额为调整基数,只调整资产类科目；负债类科目请自己调整)"_s);
             auto* table = child<QTableWidget>(dialog, "DataGrid1");
@@ -361,16 +432,32 @@ private slots:
             table->item(0, 5)->setText(u"6.8265"_s);
             QCOMPARE(scalar(u"SELECT 汇率 FROM 调汇"_s).toString(), u"6.8265"_s);
             table->item(0, 5)->setText(u"6"_s);
+            // A quantity keeps three decimals.
+            table->item(0, 3)->setText(u"20.125"_s);
+            QCOMPARE(scalar(u"SELECT 数量 FROM 调汇"_s).toString(), u"20.125"_s);
+            table->item(0, 3)->setText(u"20"_s);
+            // An amount typed is shown to the cent.
+            table->item(0, 4)->setText(u"100"_s);
+            QCOMPARE(table->item(0, 4)->text(), u"100.00"_s);
+            // No account is chosen until one is picked.
+            QCOMPARE(press(dialog, "Command3", recorder), u"请选择对应损益类科目"_s);
             child<QPushButton>(dialog, "Command1")->click();
-            QCOMPARE(table->item(0, 7)->text(), u"-20.00"_s);
+            QCOMPARE(table->item(0, 5)->text() + u'|' + table->item(0, 7)->text(), u"6|-20.00"_s);
             child<QComboBox>(dialog, "Combo1")->setCurrentText(u"6603 财务费用"_s);
+            // Answered No, nothing is posted.
+            recorder.answers.enqueue(MessageAnswer::No);
+            QCOMPARE(press(dialog, "Command3", recorder) + u'|' + scalar(u"SELECT count(*) FROM 分2016"_s).toString(),
+                     u"是否按此金额进行调汇?  若要打印请先导出EXCEL,可以重复操作|2"_s);
             QCOMPARE(press(dialog, "Command3", recorder), u"凭证保存成功,请检查凭证是否正确!!"_s);
         });
         click(form.window, "Command4");
         QCOMPARE(driver.opened, QStringList{u"Form14"_s});
         QCOMPARE(scalar(u"SELECT group_concat(ID || ':' || 代码) FROM (SELECT * FROM 分2016 WHERE 号码=2 ORDER BY ID)"_s).toString(),
                  u"8030002001:6603,8030002002:1122"_s);
+        QCOMPARE(scalar(u"SELECT group_concat(DISTINCT 字号) FROM 分2016 WHERE 号码=2"_s).toString(), u"转"_s);
         QCOMPARE(press(form.window, "Command4", recorder), u"本月已调汇,请删除调汇凭证再进行调汇"_s);
+        // A refused start leaves the table as it was, the rate typed included.
+        QCOMPARE(scalar(u"SELECT 汇率 FROM 调汇"_s).toString(), u"6"_s);
     }
 
     // Dollars sold down to none in March still have 20 to take up; once that is posted March is
@@ -529,7 +616,7 @@ private slots:
         click(form.window, "Command10");
         form.reviewer->setCurrentText(u"管理员"_s);
         DialogDriver pickers([](QDialog&) {});
-        enum Open { Typed, F2, Enter, DoubleClick };
+        enum Open { Typed, F2, Enter, KeypadEnter, DoubleClick };
         const struct {
             int row, column;
             Open open;
@@ -539,11 +626,13 @@ private slots:
             {1, 4, Typed, u"25"_s, u"25|2|25.00"_s},
             {1, 1, Typed, u"x"_s, u"x|1|x"_s},
             {1, 1, F2, u"y"_s, u"xy|2|xy"_s},
+            {1, 1, KeypadEnter, QString(), u"xy|2|xy"_s},
             // A third decimal is refused as any other key.
             {2, 5, Enter, u"1"_s, u"20.00|5|20.00"_s},
             {2, 5, DoubleClick, QString(), u"20.00|5|20.00"_s},
             {1, 4, DoubleClick, QString(), u"25.00|5|25.00"_s},
             {1, 3, Typed, u"0.0005"_s, u"0.000|5|0.000"_s},
+            {1, 3, Typed, u"a"_s, u"hidden|0.000"_s},
             // A key the cell refuses types nothing: the cell is not wiped.
             {2, 5, Typed, u"a"_s, u"hidden|20.00"_s},
         };
@@ -553,6 +642,8 @@ private slots:
             grid->setFocus();
             if (sample.open == DoubleClick)
                 doubleClickCell(grid, sample.row, sample.column);
+            else if (sample.open == KeypadEnter)
+                pressKey(Qt::Key_Enter, Qt::KeypadModifier);
             else if (sample.open != Typed)
                 pressKey(sample.open == F2 ? Qt::Key_F2 : Qt::Key_Return);
             typeKeys(sample.keys);
@@ -681,6 +772,9 @@ private slots:
         f7(5, 2);
         QCOMPARE(driver.opened + QStringList({grid->text(1, 2), grid->text(2, 2), grid->text(3, 2), QString::number(grid->rows())}),
                  (QStringList{u"Form3"_s, u"1001 库存现金"_s, u"1002 银行存款"_s, u"1012 其他货币资金"_s, u"11"_s}));
+        // Below a row with an account the picker opens.
+        f7(4, 2);
+        QCOMPARE(QString::number(driver.opened.size()) + u'|' + grid->text(4, 2), u"2|1001 库存现金"_s);
 
         // A pick into the last row adds a row and moves the target past it.
         AccountPicker picker(grid);
@@ -689,6 +783,10 @@ private slots:
         fill(picker, {{"Text1", u"累计"_s}});
         picker.search();
         QCOMPARE(child<QTableWidget>(picker, "DataGrid1")->rowCount(), 3);
+        // Leaving the search box puts the prompt back.
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(child<QLineEdit>(picker, "Text1"), &out);
+        QCOMPARE(boxTexts(picker, {"Text1"}), u"请输入内容搜索....."_s);
         picker.pickResult();
         QCOMPARE(u"%1 %2 "_s.arg(grid->rows()).arg(picker.targetRow()) + grid->text(11, 0) + u' ' + grid->text(10, 2), u"12 11 11 1602 累计折旧"_s);
 

@@ -234,6 +234,7 @@ private slots:
             {draft(3, u"0"_s), u"QM505提示|stop|年度,凭证号,审核不能为空"_s},
             {with(unbalanced, 3, u"10000"_s), u"QM505提示|stop|凭证号不能超过9999"_s},
             {with([](VoucherDraft& v) { v.attachmentsText = u"10000"_s; }, 3, u"1"_s), u"QM505提示|stop|附单据张数不能超过9999"_s},
+            {with([](VoucherDraft& v) { v.attachmentsText = u"-1"_s; }, 3, u"1"_s), u"QM505提示|stop|附单据张数不能超过9999"_s},
             {with([](VoucherDraft& v) { v.firstSummary.clear(); }, 3, u"1"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
             {draft(3, u"3"_s), u"QM505提示|stop|凭证号不连续，不能保存"_s},
             {with([&](VoucherDraft& v) { v.firstSummary.clear(); unbalanced(v); }), u"QM505提示|stop|第一行摘要不能为空"_s},
@@ -267,6 +268,42 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT ID, 结帐 FROM 分2016 WHERE 号码=2"_s), (QStringList{u"8120002001 -"_s, u"8120002002 -"_s}));
     }
 
+    // A row without an account counts once any one of its cells holds something, and the first
+    // such row is the one named; a row of nothing is passed over.
+    void theFirstRowWithoutAnAccountIsNamed()
+    {
+        const VoucherLineText cash = line(u"提现"_s, u"1001 库存现金"_s, u"1.00"_s, QString());
+        const VoucherLineText later = line(u"y"_s, QString(), QString(), QString());
+        // A row of nothing but `text` in cell `cell` (1 is the account).
+        const auto only = [](int cell, const QString& text) {
+            QStringList cells(7);
+            cells[cell] = text;
+            return VoucherLineText{cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]};
+        };
+        const QList<VoucherLineText> rows = {only(0, QString()), only(0, u"x"_s),     only(2, u"1.5"_s),
+                                             only(3, u"0.01"_s), only(4, u"-0.01"_s), only(5, u"101"_s),
+                                             only(6, u"0.01"_s)};
+        QStringList named;
+        for (const VoucherLineText& row : rows) {
+            const ParsedLines parsed = parseVoucherLines({cash, row, {}, later, cash});
+            named << u"%1:%2"_s.arg(parsed.rowWithoutAccount).arg(parsed.lines.size());
+        }
+        QCOMPARE(named.join(u' '), u"4:2 2:2 2:2 2:2 2:2 2:2 2:2"_s);
+    }
+
+    // Every number cell of a line is read: one that is no number refuses the voucher by its row.
+    void everyNumberCellOfALineIsRead()
+    {
+        QStringList refusals;
+        for (const int cell : {2, 3, 4, 6}) {
+            QStringList cells{QString(), u"1002 银行存款"_s, u"1"_s, QString(), u"1"_s, u"101"_s, u"1"_s};
+            cells[cell] = u"1a"_s;
+            const VoucherLineText typed{cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]};
+            refusals << shown(parseVoucherLines({line(u"提现"_s, u"1001"_s, u"1"_s, QString()), typed}).refusal);
+        }
+        QCOMPARE(refusals, QStringList(4, u"QM505|!|第2行: “1a”不是数字,原值不变"_s));
+    }
+
     void insertingShiftsTheLaterVouchersUpOrNothing()
     {
         for (int number = 1; number <= 3; ++number)
@@ -279,6 +316,9 @@ private slots:
         QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 10"_s, u"8030002001 8030002002 2 500"_s,
                                                 u"8030003001 8030003002 3 20"_s, u"8030004001 8030004002 4 30"_s}));
         QCOMPARE(monthVouchers(4), QStringList{u"8040002001 8040002002 2 40"_s});
+        // The month's last voucher can have one inserted before it; the number after it cannot.
+        QCOMPARE(refusal(VoucherChange::Insert, draft(3, u"4"_s)) + u'|' + refusal(VoucherChange::Insert, draft(3, u"5"_s)),
+                 u"|QM505提示|stop|此号码不在原凭证内,不能插入凭证"_s);
 
         // A renumbering that fails part way, inserting or deleting, leaves the month as it was.
         const QStringList before = dumpTable(u"分2016"_s);
@@ -312,6 +352,8 @@ private slots:
         VoucherDraft deletion = draft(3, u"2"_s);
         deletion.lines.clear();
         deletion.firstSummary.clear();
+        // A deletion reads nothing of the voucher but its number.
+        deletion.attachmentsText = u"10000"_s;
         const VoucherChangeDone deleted = applyVoucherChange(VoucherChange::Delete, deletion, kYear, u"管理员"_s);
         QCOMPARE(deleted.numberText + u' ' + deleted.message.text, u"6 凭证删除成功"_s);
         QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 10"_s, u"8030002001 8030002002 2 30"_s,
@@ -373,6 +415,29 @@ private slots:
         QCOMPARE(dumpTable(u"分2016"_s), before);
     }
 
+    // A voucher inserted before the month's first is written after the month's rows, and a voucher
+    // saved next after that: renumbering from 2 passes over voucher 1 wherever it lies.
+    void renumberingPassesOverAnEarlierVoucherWrittenLater()
+    {
+        addPayableLeaf();
+        for (int number = 1; number <= 2; ++number)
+            addVoucher(3, number, u"1001"_s, u"2202001001"_s, number * 10);
+        applyVoucherChange(VoucherChange::Insert, draft(3, u"1"_s), kYear, u"管理员"_s);
+        applyVoucherChange(VoucherChange::Save,
+                           draft(3, u"4"_s,
+                                 {line(u"存"_s, u"1002 银行存款"_s, u"0.125"_s, QString()),
+                                  line(QString(), u"1001 库存现金"_s, QString(), u"0.125"_s)}),
+                           kYear, u"管理员"_s);
+        const QStringList before = dumpTable(u"分2016"_s);
+        applyVoucherChange(VoucherChange::Insert, draft(3, u"2"_s), kYear, u"管理员"_s);
+        QCOMPARE(monthVouchers(3), (QStringList{u"8030001001 8030001002 1 500"_s, u"8030002001 8030002002 2 500"_s,
+                                                u"8030003001 8030003002 3 10"_s, u"8030004001 8030004002 4 20"_s,
+                                                u"8030005001 8030005002 5 0.13"_s}));
+        pageNext(kYear, 3, u"1"_s);
+        applyVoucherChange(VoucherChange::Delete, draft(3, u"2"_s), kYear, u"管理员"_s);
+        QCOMPARE(dumpTable(u"分2016"_s), before);
+    }
+
     // A month entered in one stretch, or between the vouchers of one or two other months: each
     // insertion moves March's later vouchers and nothing else, and the deletion undoes it.
     void shiftingAMonthWhoseRowsLieAmongOtherMonths()
@@ -403,20 +468,22 @@ private slots:
     // not count. Books made before the index of closed lines answer the same.
     void closedMonthsByTheirMarks()
     {
-        for (int month = 3; month <= 8; ++month)
+        for (int month = 3; month <= 9; ++month)
             addVoucher(month, 1, u"1001"_s, u"1002"_s, 10);
         execute(u"UPDATE 分2016 SET 结帐=2 WHERE 月=4 AND ID LIKE '%002'"_s);
         execute(u"UPDATE 分2016 SET 结帐=1 WHERE 月=5 AND ID LIKE '%001'"_s);
         execute(u"UPDATE 分2016 SET 结帐=0 WHERE 月=6"_s);
         execute(u"UPDATE 分2016 SET 结帐=1 WHERE 月 IN (7, 12)"_s);
+        // A line marked 0 beside a closed line leaves the month closed.
+        execute(u"UPDATE 分2016 SET 结帐=iif(ID LIKE '%001', 0, 1) WHERE 月=9"_s);
         const auto marks = [] {
             QStringList seen;
-            for (int month = 2; month <= 8; ++month)
+            for (int month = 2; month <= 9; ++month)
                 seen << QString::number(monthClosedMark(kYear, month));
             return seen.join(u' ') + u' ' + refusal(VoucherChange::Save, draft(5, u"2"_s)) + u' '
                    + refusal(VoucherChange::Save, draft(6, u"2"_s));
         };
-        const QString expected = u"0 0 2 1 0 1 0 QM505提示|!|5  月份已结帐,请先进行反结帐 "_s;
+        const QString expected = u"0 0 2 1 0 1 0 1 QM505提示|!|5  月份已结帐,请先进行反结帐 "_s;
         QCOMPARE(marks(), expected);
         // Books of the version before the index.
         execute(u"DROP INDEX 分2016_月结帐"_s);
@@ -455,6 +522,13 @@ private slots:
         QCOMPARE(checkCloseMonth(QDate(kYear, 3, 1), u"会计"_s, kYear).refusal->text, u"3  月份已结帐,请先进行反结帐"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, closeOn12th(3));
         QCOMPARE(shown(checkReopenMonth(3, kYear).question), u"QM505提示||是否进行反结帐?(3月份)"_s);
+        // A reopening that fails part way leaves the month closed, its closing voucher kept.
+        const QStringList closed = dumpTable(u"分2016"_s);
+        execute(
+            u"CREATE TRIGGER no_reopening BEFORE UPDATE ON 分2016 WHEN NEW.结帐 IS NULL BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, reopenMonth(3, kYear));
+        QCOMPARE(dumpTable(u"分2016"_s), closed);
+        execute(u"DROP TRIGGER no_reopening"_s);
         reopenMonth(3, kYear);
         QCOMPARE(dumpTable(u"分2016"_s), before);
 
@@ -487,6 +561,43 @@ private slots:
         // A closed December takes vouchers but is not closed twice.
         closeOn12th(12);
         QCOMPARE(checkCloseMonth(QDate(kYear, 12, 1), u"会计"_s, kYear).refusal->text, u"12  月份已结帐,请先进行反结帐"_s);
+        // December's closing voucher is dated the last day of the year.
+        QCOMPARE(
+            rowsAsText(u"SELECT ID, 日期, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 结帐=2 AND 月=12 ORDER BY ID"_s),
+            (QStringList{u"8120002001 2016-12-31 6001 10 -"_s, u"8120002002 2016-12-31 4103 - 10"_s}));
+    }
+
+    // Income is every account from 60 to 63 and expense every one from 64 to 69; cost (5001) and
+    // cash are not carried.
+    void closingCarriesTheWholeOfBothClasses()
+    {
+        addAccount(u"6901"_s, u"以前年度损益调整"_s, u"以前年度损益调整"_s);
+        addLines(u"8030001001 1001 10.5 -|8030001002 6301 - 10.5|8030002001 6801 0.25 -|8030002002 6901 0.125 -|"
+                 "8030002003 5001 1 -|8030002004 1001 - 1.375"_s);
+        QVERIFY(closeOn12th(3).carried);
+        QCOMPARE(closingVoucher(3),
+                 (QStringList{u"8030003001 6301 10.5 -"_s, u"8030003002 4103 - 10.5"_s, u"8030003003 4103 0.38 -"_s,
+                              u"8030003004 6801 - 0.25"_s, u"8030003005 6901 - 0.13"_s}));
+    }
+
+    // 9999 is the last voucher number there is, saved or generated.
+    void theLastVoucherNumberIs9999()
+    {
+        dollarBooks();
+        addVoucher(4, 9998, u"1002001"_s, u"6001"_s, 10);
+        addVoucher(5, 9999, u"1002001"_s, u"6001"_s, 10);
+        const VoucherDraft last = draft(
+            4, u"9999"_s,
+            {line(u"收"_s, u"1001"_s, u"0.125"_s, QString()), line(QString(), u"1002001"_s, QString(), u"0.125"_s)});
+        QCOMPARE(QStringList({refusal(VoucherChange::Save, last),
+                              shown(checkCloseMonth(QDate(kYear, 4, 1), u"会计"_s, kYear).refusal),
+                              shown(checkStartExchangeAdjustment(kYear, 4, u"9999"_s)),
+                              shown(checkCloseMonth(QDate(kYear, 5, 1), u"会计"_s, kYear).refusal),
+                              shown(checkStartExchangeAdjustment(kYear, 5, u"9999"_s))}),
+                 (QStringList{QString(), QString(), QString(), u"QM505提示|stop|凭证号不能超过9999"_s,
+                              u"QM505提示|stop|凭证号不能超过9999"_s}));
+        closeOn12th(4);
+        QCOMPARE(closingVoucher(4), (QStringList{u"8049999001 6001 80 -"_s, u"8049999002 4103 - 80"_s}));
     }
 
     void adjustingTwoAccounts()
@@ -516,6 +627,7 @@ private slots:
     {
         dollarBooks();
         QCOMPARE(checkStartExchangeAdjustment(kYear, 3, QString())->text, u"年度,凭证号不能为空"_s);
+        QVERIFY(!checkStartExchangeAdjustment(kYear, 3, u"1"_s));
         fillExchangeTable(kYear, 3);
         QCOMPARE(checkPostExchangeVoucher(QString()).refusal->text, u"请选择对应损益类科目"_s);
 
@@ -536,6 +648,19 @@ private slots:
         computeExchangeDifferences();
         QVERIFY(postExchangeVoucher(kHeader, u"6603 财务费用"_s, kYear).posted);
         QCOMPARE(postedVoucher(), (QStringList{u"8030003001 6603 -50 -"_s, u"8030003003 1122001 - -50"_s}));
+
+        // An emptied quantity is none left: the whole book amount is the difference.
+        setExchangeValue(exchangeRows()[0].id, u"数量"_s, QVariant());
+        setExchangeValue(exchangeRows()[0].id, u"汇率"_s, 6.5);
+        QVERIFY(!computeExchangeDifferences());
+        QCOMPARE(exchangeTable().first(), u"1002001 银行存款/美元户 - 6120 6.5 0 6120"_s);
+
+        // A refill that fails part way leaves the table as it was.
+        const QStringList typed = exchangeTable();
+        execute(u"CREATE TRIGGER no_refill BEFORE INSERT ON 调汇 BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, fillExchangeTable(kYear, 3));
+        QCOMPARE(exchangeTable(), typed);
+        execute(u"DROP TRIGGER no_refill"_s);
 
         execute(u"DELETE FROM 调汇"_s);
         QCOMPARE(computeExchangeDifferences()->text, u"没有数据"_s);
