@@ -533,6 +533,20 @@ private slots:
         QCOMPARE((QStringList{typeAt(plain, 1, u"ab"_s), typeAt(plain, 3, u"cde"_s), typeAt(filtered, 1, u".-"_s),
                               typeAt(filtered, 0, u"2"_s), typeAt(validated, 1, u"x"_s), typeAt(validated, 1, u"7"_s)}),
                  (QStringList{u"1ab45@3"_s, u"1abcde@6"_s, u"1.5@1"_s, u"2.5@1"_s, u"1.5@1"_s, u"175@2"_s}));
+        // A key that types two characters replaces two; a character typed over the same one
+        // moves on; an editable combo box is overwritten too.
+        QLineEdit wide(u"12345"_s);
+        wide.setCursorPosition(0);
+        QKeyEvent twoCharacters(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"ab"_s);
+        QApplication::sendEvent(&wide, &twoCharacters);
+        QLineEdit year(u"2016"_s);
+        QComboBox combo;
+        combo.setEditable(true);
+        combo.setEditText(u"2016"_s);
+        combo.lineEdit()->setCursorPosition(2);
+        QTest::keyClicks(&combo, u"17"_s);
+        QCOMPARE((QStringList{wide.text(), typeAt(&year, 0, u"2017"_s), combo.currentText()}),
+                 (QStringList{u"ab345"_s, u"2017@4"_s, u"2017"_s}));
         // A selection is replaced as always, not the character after it too.
         plain->setSelection(1, 2);
         QTest::keyClicks(plain, u"z"_s);
@@ -572,6 +586,10 @@ private slots:
         window.openQueryCentre();
         QVERIFY(window.workArea()->subWindowList().size() == 2 && window.workArea()->activeSubWindow()->widget()->objectName() == u"Form5"_s);
         QVERIFY(!window.close());
+        // The query centre's own 退出 closes its frame with it.
+        click(*window.workArea()->findChild<QWidget*>(u"Form5"_s), "Command6");
+        QCoreApplication::processEvents();
+        QCOMPARE(window.workArea()->subWindowList().size(), 1);
         window.workArea()->closeAllSubWindows();
         window.openVoucherPrinting(false);
         window.openVoucherPrinting(false);
@@ -675,6 +693,12 @@ private slots:
         for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete})
             QTest::keyClick(&box, key);
         QCOMPARE(box.text(), u"-12."_s);
+        // Enter, on the keyboard or the keypad, reaches the box.
+        int entered = 0;
+        connect(&box, &QLineEdit::returnPressed, &box, [&entered] { ++entered; });
+        QTest::keyClick(&box, Qt::Key_Return);
+        QTest::keyClick(&box, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(entered, 2);
 
         // Where Tab and Shift+Tab type a tab character, they still move the focus out of a numeric box.
         for (const bool digitsOnly : {false, true}) {
