@@ -247,6 +247,19 @@ private slots:
             QVERIFY(fileBytes(databaseFilePath()) == damaged.first && QFileInfo(databaseFilePath()).lastModified() == modified);
             QVERIFY(dataFolderEntries() == QStringList({u"qmdata.lock"_s, u"qmdata.mdb"_s}) && !isConnectionOpen());
         }
+
+        // Books that open and read, but fail the database's own check, are damaged as well.
+        TempProgram readable;
+        execute(u"INSERT INTO 摘要 (名称) VALUES (NULL)"_s);
+        execute(u"PRAGMA writable_schema=ON"_s);
+        execute(u"UPDATE sqlite_schema SET sql=replace(sql, '名称 TEXT COLLATE NOCASE', "
+                "'名称 TEXT COLLATE NOCASE NOT NULL') WHERE name='摘要'"_s);
+        closeConnection();
+        BooksLock checked;
+        const QString said = shown(prepareBooks(checked));
+        QVERIFY2(said.startsWith(u"QM505提示|stop|数据库文件已损坏，无法使用:\n"_s + databaseFilePath())
+                     && said.contains(u"NULL value in 摘要.名称"_s),
+                 qPrintable(said));
     }
 
     // Books of a later version of the program keep tables and triggers this one does not know:
