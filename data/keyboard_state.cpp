@@ -88,7 +88,9 @@ private:
             const QScopedValueRollback replacing(m_replacing, true);
             QCoreApplication::sendEvent(watched, &again);
         }
-        if (guard && guard->text() == before)
+        // A key the box refused leaves the selection; one it took (even the same character
+        // again) has replaced it and moved the cursor on.
+        if (guard && guard->text() == before && guard->hasSelectedText())
             guard->setCursorPosition(at);
         key->setAccepted(again.isAccepted());
         return true;

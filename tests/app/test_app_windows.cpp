@@ -55,10 +55,11 @@ void fill(QTableWidget& table, int rows)
             table.setItem(row, column, new QTableWidgetItem(QString::number(row)));
 }
 
-void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int sideways = 0)
 {
     const QPointF at(10, 10);
-    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(sideways, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
 }
 
@@ -532,6 +533,20 @@ private slots:
         QCOMPARE((QStringList{typeAt(plain, 1, u"ab"_s), typeAt(plain, 3, u"cde"_s), typeAt(filtered, 1, u".-"_s),
                               typeAt(filtered, 0, u"2"_s), typeAt(validated, 1, u"x"_s), typeAt(validated, 1, u"7"_s)}),
                  (QStringList{u"1ab45@3"_s, u"1abcde@6"_s, u"1.5@1"_s, u"2.5@1"_s, u"1.5@1"_s, u"175@2"_s}));
+        // A key that types two characters replaces two; a character typed over the same one
+        // moves on; an editable combo box is overwritten too.
+        QLineEdit wide(u"12345"_s);
+        wide.setCursorPosition(0);
+        QKeyEvent twoCharacters(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"ab"_s);
+        QApplication::sendEvent(&wide, &twoCharacters);
+        QLineEdit year(u"2016"_s);
+        QComboBox combo;
+        combo.setEditable(true);
+        combo.setEditText(u"2016"_s);
+        combo.lineEdit()->setCursorPosition(2);
+        QTest::keyClicks(&combo, u"17"_s);
+        QCOMPARE((QStringList{wide.text(), typeAt(&year, 0, u"2017"_s), combo.currentText()}),
+                 (QStringList{u"ab345"_s, u"2017@4"_s, u"2017"_s}));
         // A selection is replaced as always, not the character after it too.
         plain->setSelection(1, 2);
         QTest::keyClicks(plain, u"z"_s);
@@ -552,6 +567,13 @@ private slots:
         QVERIFY(insertMode());
         QCOMPARE(shown(), u"CAPS- NUM- Ins+"_s);
         QCOMPARE(typeAt(plain, 1, u"9"_s), u"19zcde@2"_s);
+
+        // Insert on the keypad (Num Lock off) toggles too; held down, Insert toggles once.
+        QTest::keyClick(plain, Qt::Key_Insert, Qt::KeypadModifier);
+        QVERIFY(!insertMode());
+        QKeyEvent held(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(plain, &held);
+        QVERIFY(!insertMode());
     }
 
     // Each work window opens once; the main window refuses to close while one is open.
@@ -564,6 +586,10 @@ private slots:
         window.openQueryCentre();
         QVERIFY(window.workArea()->subWindowList().size() == 2 && window.workArea()->activeSubWindow()->widget()->objectName() == u"Form5"_s);
         QVERIFY(!window.close());
+        // The query centre's own 退出 closes its frame with it.
+        click(*window.workArea()->findChild<QWidget*>(u"Form5"_s), "Command6");
+        QCoreApplication::processEvents();
+        QCOMPARE(window.workArea()->subWindowList().size(), 1);
         window.workArea()->closeAllSubWindows();
         window.openVoucherPrinting(false);
         window.openVoucherPrinting(false);
@@ -612,11 +638,14 @@ private slots:
             wheel(grid.viewport(), delta, modifiers);
             rows << grid.currentRow();
         }
+        // Nor a notch that also goes sideways (a tilted wheel, a touchpad).
+        wheel(grid.viewport(), -120, Qt::NoModifier, 30);
+        rows << grid.currentRow();
         // Without the focus the grid is left to itself.
         QLineEdit other;
         QVERIFY(showActive(other));
         wheel(grid.viewport(), -120);
-        QCOMPARE(rows << grid.currentRow(), QList<int>({onePage, 0, 0, 0, 0}));
+        QCOMPARE(rows << grid.currentRow(), QList<int>({onePage, 0, 0, 0, 0, 0}));
         QVERIFY(onePage > 1);
     }
 
@@ -643,6 +672,9 @@ private slots:
         setPrinterCheck([] { return false; });
         QCOMPARE(QStringList({set(Portrait), set(Landscape)}), QStringList(2, u"0:1"_s));
         setPrinterCheck(previous);
+        // A layout that names no orientation prints portrait.
+        setPrinterOrientation(0);
+        QCOMPARE(printerOrientation(), int(Portrait));
 
         // Without a box neither sign passes; "-" only into an empty box, "." only once.
         const QList<std::tuple<int, std::optional<QString>, bool>> keys = {
@@ -661,6 +693,73 @@ private slots:
         for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete})
             QTest::keyClick(&box, key);
         QCOMPARE(box.text(), u"-12."_s);
+        // Enter, on the keyboard or the keypad, reaches the box.
+        int entered = 0;
+        connect(&box, &QLineEdit::returnPressed, &box, [&entered] { ++entered; });
+        QTest::keyClick(&box, Qt::Key_Return);
+        QTest::keyClick(&box, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(entered, 2);
+
+        // Where Tab and Shift+Tab type a tab character, they still move the focus out of a numeric box.
+        for (const bool digitsOnly : {false, true}) {
+            QWidget form;
+            auto* before = new QLineEdit(&form);
+            auto* numeric = new QLineEdit(&form);
+            auto* after = new QLineEdit(&form);
+            digitsOnly ? installDigitsOnlyFilter(numeric) : installNumKeyFilter(numeric);
+            QVERIFY(showActive(form));
+            QStringList reached;
+            for (const auto& [key, modifiers] :
+                 {std::pair{Qt::Key_Tab, Qt::KeyboardModifiers()}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
+                numeric->setFocus();
+                QTest::sendKeyEvent(QTest::Click, numeric, key, u"\t"_s, modifiers);
+                reached << (before->hasFocus() ? u"before"_s : after->hasFocus() ? u"after"_s : u"stayed"_s);
+            }
+            QCOMPARE(reached, (QStringList{u"after"_s, u"before"_s}));
+        }
+    }
+
+    // A failure in a window's work is shown as a stop box, whatever threw it. With no one
+    // answering in the user's place the real box asks: 是(&Y) and 否(&N), Escape for No; a notice
+    // has 确定 alone.
+    void failuresAndRealMessageBoxes()
+    {
+        guarded([] { throw DbError(u"数据库操作失败。"_s); });
+        guarded([] { throw std::runtime_error("bad_alloc"); });
+        QCOMPARE((QStringList{shown(recorder.messages.value(0)), shown(recorder.messages.value(1))}),
+                 (QStringList{u"QM505|stop|数据库操作失败。"_s, u"QM505|stop|bad_alloc"_s}));
+
+        const auto restore = qScopeGuard([previous = setMessageHandler({})] { setMessageHandler(previous); });
+        const struct {
+            MessageButtons buttons;
+            QString press;  // the button clicked; Escape when empty
+            QString expected;
+        } cases[] = {
+            {MessageButtons::YesNo, u"是(&Y)"_s, u"否(&N),是(&Y) 1"_s},
+            {MessageButtons::YesNo, u"否(&N)"_s, u"否(&N),是(&Y) 2"_s},
+            {MessageButtons::YesNo, QString(), u"否(&N),是(&Y) 2"_s},
+            {MessageButtons::Ok, QString(), u"确定 0"_s},
+        };
+        for (const auto& each : cases) {
+            QStringList buttons;
+            // The box is always closed, so that a wrong one fails the test rather than waits.
+            QTimer::singleShot(0, [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (!box)
+                    return modal ? void(modal->close()) : void();
+                QAbstractButton* pressed = nullptr;
+                for (QAbstractButton* button : box->buttons()) {
+                    buttons << button->text();
+                    if (button->text() == each.press)
+                        pressed = button;
+                }
+                buttons.sort();
+                pressed ? pressed->click() : QTest::keyClick(box, Qt::Key_Escape);
+            });
+            const MessageAnswer answer = showMessage(u"继续吗?"_s, u"QM505"_s, MessageIcon::Question, each.buttons);
+            QCOMPARE(buttons.join(u',') + u' ' + QString::number(int(answer)), each.expected);
+        }
     }
 
     // Compacting the books and clearing a year ask twice; a No to either question changes nothing.

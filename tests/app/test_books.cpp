@@ -7,6 +7,7 @@
 #include "data/fiscal_year.h"
 #include "data/month_totals.h"
 #include "data/private_files.h"
+#include "data/process.h"
 #include "data/schema.h"
 #include "data/spreadsheet.h"
 #include "data/update_rows.h"
@@ -145,6 +146,28 @@ int childMain(const QStringList& arguments)
         }
         return 0;
     }
+    if (command == QLatin1String("write")) {
+        if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
+            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
+            return 9;
+        try {
+            execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s);
+        } catch (const DbError& error) {
+            report(error.text());
+            return 5;
+        }
+        return 0;
+    }
+    if (command == QLatin1String("backup")) {
+        backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        return 0;
+    }
+    if (command == QLatin1String("end")) {
+        scalar(u"SELECT count(*) FROM 摘要"_s);
+        endProcess(0);
+        report(u"%1 %2"_s.arg(processEndRequested()).arg(isConnectionOpen()));
+        return 0;
+    }
     if (command == QLatin1String("hold-lock")) {
         BooksLock lock;
         if (lock.lock(dataFolder()) != BooksLock::Result::Locked)
@@ -224,6 +247,19 @@ private slots:
             QVERIFY(fileBytes(databaseFilePath()) == damaged.first && QFileInfo(databaseFilePath()).lastModified() == modified);
             QVERIFY(dataFolderEntries() == QStringList({u"qmdata.lock"_s, u"qmdata.mdb"_s}) && !isConnectionOpen());
         }
+
+        // Books that open and read, but fail the database's own check, are damaged as well.
+        TempProgram readable;
+        execute(u"INSERT INTO 摘要 (名称) VALUES (NULL)"_s);
+        execute(u"PRAGMA writable_schema=ON"_s);
+        execute(u"UPDATE sqlite_schema SET sql=replace(sql, '名称 TEXT COLLATE NOCASE', "
+                "'名称 TEXT COLLATE NOCASE NOT NULL') WHERE name='摘要'"_s);
+        closeConnection();
+        BooksLock checked;
+        const QString said = shown(prepareBooks(checked));
+        QVERIFY2(said.startsWith(u"QM505提示|stop|数据库文件已损坏，无法使用:\n"_s + databaseFilePath())
+                     && said.contains(u"NULL value in 摘要.名称"_s),
+                 qPrintable(said));
     }
 
     // Books of a later version of the program keep tables and triggers this one does not know:
@@ -263,6 +299,9 @@ private slots:
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner));
         QString said = runChild({u"start"_s, programFolder()});
         QVERIFY2(said.startsWith(u"3 数据库文件是只读的，不能记帐:\n"_s + databaseFilePath()), qPrintable(said));
+        // A program already past the start is told so at its first change.
+        QCOMPARE(runChild({u"write"_s, programFolder()}),
+                 u"5 数据库文件是只读的，这次修改没有保存。\nattempt to write a readonly database"_s);
 
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner)
                 && QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
@@ -423,6 +462,20 @@ private slots:
             QVERIFY2(calls.mid(0, renamed).contains(u"fsync "_s + QFileInfo(onDisk).path() + copy), qPrintable(command));
             QVERIFY2(calls.mid(renamed).contains(u"fsync "_s + onDisk), qPrintable(command));
         }
+        // A backup is on the disk before the program says it is made.
+        QFile::remove(log);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
+        environment.insert(u"QM505_FILE_CALLS"_s, log);
+        child.setProcessEnvironment(environment);
+        startChild(child, {u"backup"_s, programFolder(), programFolder() + u"/备份2"_s});
+        QVERIFY(child.waitForFinished(60000) && child.exitCode() == 0);
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(file.readAll())
+                    .split(u'\n')
+                    .contains(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2/QM2016-05-01 80001.bam"_s));
     }
 
     void booksFilesAreForTheirOwnerOnly()
@@ -449,6 +502,11 @@ private slots:
         QVERIFY(modeOf(program.path() + u"/导出"_s) == 0700 && modeOf(workbook) == 0600);
         QFile written(workbook);
         QVERIFY(written.open(QIODevice::ReadOnly) && written.read(2) == "PK");
+        // Written again over a copy others could read, it is private once more.
+        QVERIFY(QFile::setPermissions(workbook,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        writeRecordSetWorkbook(openRecordset(u"SELECT 科目代码 FROM 科目表"_s), workbook);
+        QCOMPARE(modeOf(workbook), 0600);
 
         // A folder the user made keeps the mode the user gave it.
         const QString ownFolder = program.path() + u"/自己的"_s;
@@ -640,6 +698,12 @@ private slots:
                 failure([] { applyVoucherChange(VoucherChange::Save, insertedVoucher(), kYear, u"管理员"_s); }),
                 failure([] { scalar(u"SELECT count(*) FROM 科目表"_s); }),
                 failure([&] { backupDatabase(program.path() + u"/备份"_s, QDateTime::currentDateTime()); }),
+                failure([] {
+                    RecordSet rows({u"名称"_s});
+                    rows.appendText("甲", 3);
+                    rows.endRow();
+                    insertRows(u"摘要 (名称)"_s, rows);
+                }),
             };
             for (const QString& text : refused)
                 QVERIFY2(text == explained + u'\n' + path, qPrintable(tag + u": "_s + text));
@@ -649,6 +713,45 @@ private slots:
             QVERIFY(!QFile::exists(program.path() + u"/备份"_s));
         }
     }
+
+    // Books damaged under the running program (overwritten in place while the connection was
+    // closed) are named as damaged at the next statement, with what the database says.
+    void booksDamagedWhileTheProgramRuns()
+    {
+        closeConnection();
+        const QByteArray whole = fileBytes(databaseFilePath());
+        for (const auto& [bytes, said] : {std::pair{QByteArray("凭证\n").repeated(2000), u"file is not a database"_s},
+                                          {whole.left(whole.size() / 2), u"database disk image is malformed"_s}}) {
+            QFile file(databaseFilePath());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            file.close();
+            QCOMPARE(failure([] { scalar(u"SELECT count(*) FROM 科目表"_s); }),
+                     u"数据库文件已损坏，这次操作没有完成。\n"_s + said);
+            closeConnection();
+        }
+    }
+
+    // A change begun on a connection that has since been closed (a backup closes it) is over:
+    // it commits nothing, and ending it leaves a later change alone.
+    void aChangeOfAnEarlierConnectionIsOver()
+    {
+        for (const bool commitIt : {true, false}) {
+            std::optional<Transaction> earlier(std::in_place);
+            execute(u"INSERT INTO 摘要 (名称) VALUES ('早')"_s);
+            backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+            Transaction later;
+            execute(u"INSERT INTO 摘要 (名称) VALUES ('晚')"_s);
+            if (commitIt)
+                QCOMPARE(failure([&earlier] { earlier->commit(); }), u"读写数据库文件时出错，这次操作没有完成。"_s);
+            earlier.reset();
+            later.commit();
+            QCOMPARE(rowsAsText(u"SELECT 名称 FROM 摘要 WHERE 名称 IN ('早', '晚')"_s), QStringList{u"晚"_s});
+            execute(u"DELETE FROM 摘要 WHERE 名称='晚'"_s);
+        }
+    }
+
+    // Ending the program closes the books, so that what it wrote is whole on the disk.
+    void endingTheProgramClosesTheBooks() { QCOMPARE(runChild({u"end"_s, programFolder()}), u"0 1 0"_s); }
 
     // Rows written many to a statement: two whole statements and a short one, a NULL after a
     // value in the same place of the statement before, every kind of cell, rows in order.
@@ -704,6 +807,11 @@ private slots:
                          QVariantMap{{u":amount"_s, 0.1 + 0.2}, {u":id"_s, u"8030001003"_s}}),
                  1);
         QCOMPARE(rowsAsText(u"SELECT 借方金额=流金, round(借方金额, 2) FROM 分2016 WHERE ID='8030001003'"_s), QStringList{u"1 0.3"_s});
+        // A single value is the first row's.
+        QCOMPARE(
+            scalar(u"SELECT 代码 FROM 分2016 WHERE 借方金额>=:least ORDER BY ID"_s, QVariantMap{{u":least"_s, 0.1}})
+                .toString(),
+            u"2202001"_s);
 
         // The code prefix by name, sharing its name with the rest of the statement, finds what the
         // plain prefix test finds.
@@ -765,6 +873,10 @@ private slots:
                                     u"QByteArray 00ff"_s}));
         QCOMPARE(kinds.fieldNames().last(), QStringLiteral("引号"));
         QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT ?, ?"), {1}));
+        QCOMPARE(failure([] {
+                     openRecordset(QStringLiteral("SELECT ?"), {1, 2});
+                 }),
+                 u"Parameter count mismatch\nSELECT ?"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(QStringLiteral("SELECT 1; SELECT 2")));
         // A statement that returns no columns runs and gives an empty record set.
         QVERIFY(openRecordset(QStringLiteral("DELETE FROM 摘要 WHERE 名称=?"), {QStringLiteral("无")}).isEmpty());

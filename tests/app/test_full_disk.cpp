@@ -224,6 +224,53 @@ private slots:
             }
     }
 
+    // A full disk that stops a write inside a change may end the change's whole transaction; a
+    // change that goes on past the failure (at its own level or a level inside it) writes
+    // nothing more, and its commit is refused: none of it reaches the disk, and no lock is kept.
+    void aChangeGoingOnPastAFullDiskWritesNothingMore()
+    {
+        const QString big = QString(3000, QChar(0x8D26));
+        const QString refused = u"读写数据库文件时出错，这次操作没有完成。"_s;
+        for (const bool inner : {false, true})
+            for (const bool statementAfter : {false, true}) {
+                const QString tag = u"inner %1, statement after %2"_s.arg(inner).arg(statementAfter);
+                TempProgram program;
+                Transaction change;
+                execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s);
+                const QString failed = failure([&big, inner] {
+                    FullDisk disk;
+                    std::optional<Transaction> level;
+                    if (inner)
+                        level.emplace();
+                    for (int row = 0; row < 50; ++row)
+                        execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {big + QString::number(row)});
+                });
+                QVERIFY2(failed.startsWith(kDiskFull + u'\n'), qPrintable(tag + u": "_s + failed));
+                if (statementAfter)
+                    QCOMPARE(failure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('乙')"_s); }), refused);
+                QCOMPARE(failure([&change] { change.commit(); }), refused);
+                QVERIFY2(onDisk(u"SELECT count(*) FROM 摘要 WHERE 名称 IN ('甲', '乙') OR length(名称) > 100"_s)
+                             == u"0"_s,
+                         qPrintable(tag));
+                QVERIFY2(anotherProgramMayWrite(databaseFilePath()), qPrintable(tag));
+            }
+    }
+
+    // New books that the disk has no room for leave no file behind, and are made once there is room.
+    void newBooksOnAFullDiskLeaveNothingBehind()
+    {
+        for (const qint64 room : {qint64(0), kRoomForAFewPages, kRoomForMorePages}) {
+            TempProgram program(false);
+            const QString failed = failure([room] {
+                FullDisk disk(room);
+                ensureDatabase();
+            });
+            QVERIFY2(failed.startsWith(kDiskFull + u'\n'), qPrintable(failed));
+            QCOMPARE(programFiles(), QStringList{u"/QMDK 0"_s});
+            QVERIFY(ensureDatabase() && onDisk(u"SELECT count(*) FROM 科目表"_s) == u"86"_s);
+        }
+    }
+
     // A transaction that no change of the program opened and nobody ended (as a failure could
     // leave one) is rolled back before anything else runs: a lone statement and a whole change
     // after it are on the disk, and the connection keeps no lock.
