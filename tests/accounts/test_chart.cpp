@@ -238,6 +238,10 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
                  (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
                               u"1002001001 活期 存款/建设银行/活期 借"_s, u"1005 备用 备用 借"_s, u"2202 应付账款 应付账款 贷"_s}));
+        // A longer name than before: the account's own full name is rebuilt once, not as a descendant.
+        renameAccount(u"1002001"_s, u"中国建设银行"_s, u"贷"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目全称 FROM 科目表 WHERE substr(科目代码,1,4)='1002' ORDER BY 科目代码"_s),
+                 (QStringList{u"存款"_s, u"存款/中国建设银行"_s, u"存款/中国建设银行/活期"_s}));
         QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
                  u"代码,名称,方向不能为空请先从左边选择科目!"_s);
         QCOMPARE(QStringList({shown(checkRenameAccount(u"1002"_s, u"甲"_s, QString()).refusal),
@@ -251,6 +255,9 @@ private slots:
         QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
         setOpenings(u"1001 - 1000.1 -|1002 - 0.2 -|4001 - - 1000.004|2202001001 - - 0.3"_s);
         QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.30 平衡"_s);
+        // One cent apart is out of balance.
+        setOpenings(u"4001 - - 1000.01"_s);
+        QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.31 不平衡"_s);
         setOpenings(u"4001 - - 1000.02"_s);
         const TrialBalance balance = trialBalanceOfChart();
         QCOMPARE(totals(balance), u"1,000.30 1,000.32 不平衡"_s);
@@ -392,6 +399,8 @@ private slots:
         child<QComboBox>(again, "Combo1")->setCurrentIndex(0);
         QCOMPARE(press(again, "Command1", recorder), u"增加科目成功"_s);
         QVERIFY(scalar(u"SELECT 科目全称 FROM 科目表 WHERE 科目代码='1902'"_s).toString() == u"待摊费用"_s && again.result() == QDialog::Accepted);
+        // The boxes are emptied for the next account.
+        QCOMPARE(child<QLineEdit>(again, "Text1")->text() + u'|' + child<QLineEdit>(again, "Text2")->text(), u"|"_s);
     }
 
     void addRenameAndDeleteFromTheWindow()
