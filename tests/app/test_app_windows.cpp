@@ -149,6 +149,9 @@ private slots:
         QCOMPARE(child<QLabel>(main, "StatusBar1Panel3")->text() + u'|' + boxTexts(window, {"Text2"}), u"会计|会计"_s);
         fill(window, {{"Text3", u"会计"_s}});
         QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"会计   此操作员已存在"_s, QString()}));
+        // A blank name is refused with what was typed left in place.
+        fill(window, {{"Text3", u"  "_s}});
+        QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"请输入新操作员名"_s, u"  "_s}));
 
         fill(window, {{"Text5", u"abc"_s}, {"Text6", u"abd"_s}});
         QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text5"}), (QStringList{u"两次密码输入不一致"_s, QString()}));
@@ -159,6 +162,9 @@ private slots:
             oneEmpty << press(window, "Command6", recorder) << boxTexts(window, {"Text5", "Text6"});
         }
         QCOMPARE(oneEmpty, (QStringList{u"请输入密码！"_s, u"abc| "_s, u"请输入密码！"_s, u"|abc"_s}));
+        // A changed password becomes the one shown as the old one.
+        fill(window, {{"Text5", u"新密"_s}, {"Text6", u"新密"_s}});
+        QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text4", "Text5", "Text6"}), (QStringList{u"修改成功"_s, u"新密||"_s}));
     }
 
     void backupFolderBackupAndRestore()
@@ -774,6 +780,8 @@ private slots:
         password->ensurePolished();
         QCOMPARE(password->displayText(), u"**"_s);
         QVERIFY(!isConnectionOpen());
+        auto* status = child<QLabel>(window, "Label6");
+        QCOMPARE(status->text() + u'|' + QString::number(status->minimumWidth()), u"数据库连接中....|176"_s);
 
         combo->setCurrentIndex(1);
         QCOMPARE(press(window, "Command1", recorder), u"请输入操作员！"_s);
@@ -791,6 +799,10 @@ private slots:
         password->setFocus();
         QTest::keyClick(password, Qt::Key_Return);
         QVERIFY(recorder.messages.size() == 3 && window.isVisible());
+        // A year takes four digits.
+        year->clear();
+        QTest::keyClicks(year, u"20125"_s);
+        QCOMPARE(year->text(), u"2012"_s);
         year->setText(u"2012"_s);
         QTest::keyClicks(password, u"123456"_s);
         QTest::keyClick(password, Qt::Key_Return);
@@ -798,6 +810,7 @@ private slots:
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword + u'|' + QString::number(loginState().fiscalYear),
                  u"管理员|123456|2012"_s);
+        QCOMPARE(status->minimumWidth(), 206);
 
         click(window, "Command2");
         QCOMPARE(m_ended, 1);
