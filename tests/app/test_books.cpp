@@ -316,6 +316,9 @@ private slots:
         QVERIFY(holder.waitForReadyRead(30000) && QString::fromUtf8(holder.readAllStandardOutput()).trimmed() == u"locked"_s);
 
         QCOMPARE(first.lock(dataFolder()), BooksLock::Result::HeldByAnother);
+        // A folder where no lock file can be made is not another holder.
+        BooksLock nowhere;
+        QCOMPARE(nowhere.lock(programFolder() + u"/没有的文件夹"_s), BooksLock::Result::CannotWrite);
         holder.kill();
         QVERIFY(holder.waitForFinished(30000) && QFile::exists(booksLockFilePath(dataFolder())));
         QVERIFY(!prepareBooks(first) && first.isLocked());
@@ -374,12 +377,17 @@ private slots:
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a database") > 0);
         notes.close();
         QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(notABackup));
-        QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(programFolder() + u"/missing.bam"_s));
+        // A backup that cannot be read is named as such, not taken for a full disk.
+        QCOMPARE(failure([] { restoreDatabase(programFolder() + u"/missing.bam"_s); }), u"无法读取 "_s + programFolder() + u"/missing.bam"_s);
         QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(databaseFilePath() + u".restore"_s));
 
         execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
+        // Many rows without an account: the pages they took are given back, not left free.
+        execute(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                "INSERT INTO 分2016 (ID, 摘要说明) SELECT 8030003000 + i, printf('%.500c', 'x') FROM n"_s);
         compactDatabase(2016);
         QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
+        QCOMPARE(scalar(u"PRAGMA freelist_count"_s).toInt(), 0);
         QCOMPARE(schemaVersion(), SchemaVersion::Latest);
 
         // A compaction that cannot write its copy keeps the database.
@@ -573,6 +581,8 @@ private slots:
         QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
 
         QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
+        // Blanks count in a password: the two must match to the character.
+        QCOMPARE(changePassword(u"O'Neil"_s, u" a"_s, u"a"_s)->text, u"两次密码输入不一致"_s);
         QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
 
         saveBackupFolder(u"/备份"_s);
