@@ -162,6 +162,11 @@ private slots:
         QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag + u'|' + account(u"1002"_s), u"美元Y|1 银行存款 借  - - - -"_s);
 
         addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
+        // An account added last is listed in its code's place.
+        codes.clear();
+        for (const LeafAccount& leaf : leafAccounts())
+            codes << leaf.code;
+        QCOMPARE(codes.join(u' '), u"1001 1002001001 1002002 2202"_s);
         addLines(u"8000000001 1002001001 50 -"_s);
 
         QCOMPARE(QStringList({checkDeleteAccount(u"1002"_s, kYear).refusal->text, checkDeleteAccount(QString(), kYear).refusal->text,
@@ -473,7 +478,7 @@ private slots:
         type(2, 3, u"N"_s);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCoreApplication::processEvents();
-        QCOMPARE(recorder.texts().last(), u"调汇标志只能是Y或空白,原值不变"_s);
+        QCOMPARE(shown(recorder.messages.last()), u"QM505|!|调汇标志只能是Y或空白,原值不变"_s);
         QVERIFY(grid->item(2, 3)->text().isEmpty() && scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(2, 0)->text()}).toString().isEmpty());
 
         // Blanks around a unit or a flag are dropped.

@@ -283,6 +283,7 @@ private slots:
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         QCOMPARE(press(window, "Command12", recorder), u"年度过帐成功"_s);
         QVERIFY(m_ended == 1 && yearChanged.first().first().toInt() == 2017 && scalar(u"SELECT count(*) FROM 分2017"_s).toInt() == 1);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
 
         loginState().fiscalYear = 2020;
         SettingsWindow last;
@@ -388,6 +389,22 @@ private slots:
     // A fourth decimal typed as an opening quantity, in the chart or in the fetched rows, is refused with
     // the old value kept in table and cell; three decimals on a level-3 credit account are stored as typed
     // and sum exactly at every level of the quantity balance table.
+    // Opening rows stored out of their codes' order are shown in code order; an edit reaches the
+    // row it was typed on.
+    void fetchedRowsOutOfCodeOrderAreEditedInTheirOwnRow()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 2202001001 - 5 3|8000000002 1001 5 -"_s);
+        OpeningBalancesWindow window;
+        QVERIFY(showActive(window));
+        click(window, "Command3");
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+        QCOMPARE(grid->item(0, 0)->text(), u"1001"_s);
+        typeIntoCell(grid, u"1001"_s, 3, u"6"_s);
+        typeIntoCell(grid, u"2202001001"_s, 2, u"4"_s);
+        QCOMPARE(values(u"分录始表"_s, u"1001"_s) + u'|' + values(u"分录始表"_s, u"2202001001"_s), u"- 6 -|4 - 5"_s);
+    }
+
     void openingQuantitiesKeepThreeDecimals()
     {
         addPayableLeaf();

@@ -476,6 +476,8 @@ private slots:
         addLines(u"8030005001 6001 50 -|8030005002 6001 - 50 5"_s);
         // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
         addHalfCentSum(u"8040001"_s, u"2211"_s, false);
+        // A debit account left with a credit balance keeps it on the debit side, negative.
+        addLines(u"8030008001 5001 - 0.5 2"_s);
         addLines(u"8000000001 1231 1 -|8020001001 1001 7 -"_s, 2017);
 
         QVERIFY(carryForwardQuestion().text.startsWith(u"1.是否把各科目余额过入下一年度?\n2."_s));
@@ -485,7 +487,8 @@ private slots:
                                       u"8000000003 年初余额 1405 库存商品 10 100 - -"_s,
                                       u"8000000004 年初余额 2202001001 应付账款/甲/材料款 - - -30 -"_s,
                                       u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s, u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
-                                      u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
+                                      u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s,
+                                      u"8000000008 年初余额 5001 生产成本 -2 -0.5 - -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
         QCOMPARE(rowsAsText(u"SELECT 代号, 年度 FROM 信息表 ORDER BY rowid"_s), (QStringList{u"QM 2017"_s, u"01 -"_s}));
@@ -512,7 +515,7 @@ private slots:
         QCOMPARE(dumpTable(u"分2016"_s), lines);
         clearYear(2016);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
-                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
+                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 9 88 0"_s});
     }
 
     void valuesTransactionsAndStoredSettings()
@@ -586,7 +589,8 @@ private slots:
         QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
 
         saveBackupFolder(u"/备份"_s);
-        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
+        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && shown(checkBackupFolder(QString())) == u"提醒您！|!|请选择备份路径"_s
+                && !checkBackupFolder(u"/tmp/备份"_s));
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
         // Each change reached its own row only: the year, unit name and folder the settings row,
         // the name and password the operator's.
@@ -626,6 +630,7 @@ private slots:
             TempProgram program;
             const QString path = databaseFilePath();
             const QString aside = program.path() + u"/aside.mdb"_s;
+            const QString earlier = backupDatabase(program.path() + u"/早"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
             QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
             std::optional<Transaction> change;
             if (duringChange) {
@@ -650,6 +655,7 @@ private slots:
                 failure([] { applyVoucherChange(VoucherChange::Save, insertedVoucher(), kYear, u"管理员"_s); }),
                 failure([] { scalar(u"SELECT count(*) FROM 科目表"_s); }),
                 failure([&] { backupDatabase(program.path() + u"/备份"_s, QDateTime::currentDateTime()); }),
+                failure([&] { restoreDatabase(earlier); }),
             };
             for (const QString& text : refused)
                 QVERIFY2(text == explained + u'\n' + path, qPrintable(tag + u": "_s + text));
