@@ -719,6 +719,14 @@ private slots:
                           + QString::number(window.result());
         }
         QCOMPARE(actual, expected);
+
+        // A compaction that cannot write its copy says the books were left as they were.
+        QVERIFY(QDir(programFolder()).mkdir(u"qmdata888.mdb"_s));
+        SettingsWindow window;
+        recorder.answers.append({yes, yes});
+        QCOMPARE(press(window, "Command5", recorder), u"数据库压缩修复失败,原数据库未改动\n无法建立压缩文件 "_s + programFolder() + u"/qmdata888.mdb"_s);
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QVERIFY(QDir(programFolder()).rmdir(u"qmdata888.mdb"_s));
     }
 
     // Each toolbar button and menu entry opens its own window; 年初余额 in the settings and 增总科

@@ -270,6 +270,11 @@ private slots:
         QVERIFY2(said.startsWith(u"3 数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // Writable but not readable.
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::WriteOwner));
+        QCOMPARE(runChild({u"start"_s, programFolder()}),
+                 u"3 无法读取数据库文件:\n"_s + databaseFilePath() + u"\n请让当前用户可以读写这个文件后再启动本程序。"_s);
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
 
@@ -597,6 +602,10 @@ private slots:
         QCOMPARE(
             rowsAsText(u"SELECT 代号, 操作员, 年度, 帐套名称, 密码, 备份路径 FROM 信息表 ORDER BY rowid"_s, {}, u"|"_s),
             (QStringList{u"QM|-|2020|O'Brien 公司|-|/备份"_s, u"01|O'Neil|-|-| p'w |-"_s, u"02|Zhang|-|-|x|-"_s}));
+        // The settings are read from the settings row wherever it stands in the table.
+        execute(u"DELETE FROM 信息表 WHERE 代号='QM'"_s);
+        execute(u"INSERT INTO 信息表 (代号, 年度, 帐套名称, 备份路径) VALUES ('QM', 2016, '乙公司', '/乙')"_s);
+        QCOMPARE(readStoredSettings().unitName + u'|' + readStoredSettings().backupFolder, u"乙公司|/乙"_s);
     }
 
     // The disk fills during a change (forced by capping the file at the pages it has): the user
