@@ -151,7 +151,8 @@ private slots:
         QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"会计   此操作员已存在"_s, QString()}));
         // A blank name is refused with what was typed left in place.
         fill(window, {{"Text3", u"  "_s}});
-        QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"请输入新操作员名"_s, u"  "_s}));
+        QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}),
+                 (QStringList{u"请输入新操作员名"_s, u"  "_s}));
 
         fill(window, {{"Text5", u"abc"_s}, {"Text6", u"abd"_s}});
         QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text5"}), (QStringList{u"两次密码输入不一致"_s, QString()}));
@@ -164,7 +165,8 @@ private slots:
         QCOMPARE(oneEmpty, (QStringList{u"请输入密码！"_s, u"abc| "_s, u"请输入密码！"_s, u"|abc"_s}));
         // A changed password becomes the one shown as the old one.
         fill(window, {{"Text5", u"新密"_s}, {"Text6", u"新密"_s}});
-        QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text4", "Text5", "Text6"}), (QStringList{u"修改成功"_s, u"新密||"_s}));
+        QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text4", "Text5", "Text6"}),
+                 (QStringList{u"修改成功"_s, u"新密||"_s}));
     }
 
     void backupFolderBackupAndRestore()
@@ -724,7 +726,8 @@ private slots:
         QVERIFY(QDir(programFolder()).mkdir(u"qmdata888.mdb"_s));
         SettingsWindow window;
         recorder.answers.append({yes, yes});
-        QCOMPARE(press(window, "Command5", recorder), u"数据库压缩修复失败,原数据库未改动\n无法建立压缩文件 "_s + programFolder() + u"/qmdata888.mdb"_s);
+        QCOMPARE(press(window, "Command5", recorder),
+                 u"数据库压缩修复失败,原数据库未改动\n无法建立压缩文件 "_s + programFolder() + u"/qmdata888.mdb"_s);
         QCOMPARE(window.result(), int(QDialog::Rejected));
         QVERIFY(QDir(programFolder()).rmdir(u"qmdata888.mdb"_s));
     }

@@ -272,8 +272,8 @@ private slots:
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         // Writable but not readable.
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::WriteOwner));
-        QCOMPARE(runChild({u"start"_s, programFolder()}),
-                 u"3 无法读取数据库文件:\n"_s + databaseFilePath() + u"\n请让当前用户可以读写这个文件后再启动本程序。"_s);
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"3 无法读取数据库文件:\n"_s + databaseFilePath()
+                                                              + u"\n请让当前用户可以读写这个文件后再启动本程序。"_s);
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
@@ -383,7 +383,8 @@ private slots:
         notes.close();
         QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(notABackup));
         // A backup that cannot be read is named as such, not taken for a full disk.
-        QCOMPARE(failure([] { restoreDatabase(programFolder() + u"/missing.bam"_s); }), u"无法读取 "_s + programFolder() + u"/missing.bam"_s);
+        QCOMPARE(failure([] { restoreDatabase(programFolder() + u"/missing.bam"_s); }),
+                 u"无法读取 "_s + programFolder() + u"/missing.bam"_s);
         QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(databaseFilePath() + u".restore"_s));
 
         execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
@@ -488,12 +489,15 @@ private slots:
         QVERIFY(carryForwardQuestion().text.startsWith(u"1.是否把各科目余额过入下一年度?\n2."_s));
         carryForward(2016);
         // A credit account's balance and quantity are carried on its own side, unsigned.
-        const QStringList expected = {u"8000000001 年初余额 1001 库存现金 - 970 - -"_s, u"8000000002 年初余额 1122 应收账款 - 0.3 - -"_s,
+        const QStringList expected = {u"8000000001 年初余额 1001 库存现金 - 970 - -"_s,
+                                      u"8000000002 年初余额 1122 应收账款 - 0.3 - -"_s,
                                       u"8000000003 年初余额 1405 库存商品 10 100 - -"_s,
                                       u"8000000004 年初余额 2202001001 应付账款/甲/材料款 - - -30 -"_s,
-                                      u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s, u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
+                                      u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s,
+                                      u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
                                       u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s,
-                                      u"8000000008 年初余额 5001 生产成本 -2 -0.5 - -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
+                                      u"8000000008 年初余额 5001 生产成本 -2 -0.5 - -"_s,
+                                      u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
         QCOMPARE(rowsAsText(u"SELECT 代号, 年度 FROM 信息表 ORDER BY rowid"_s), (QStringList{u"QM 2017"_s, u"01 -"_s}));
@@ -520,7 +524,8 @@ private slots:
         QCOMPARE(dumpTable(u"分2016"_s), lines);
         clearYear(2016);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
-                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 9 88 0"_s});
+                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s),
+                 QStringList{u"0 9 88 0"_s});
     }
 
     void valuesTransactionsAndStoredSettings()
@@ -594,7 +599,8 @@ private slots:
         QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
 
         saveBackupFolder(u"/备份"_s);
-        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && shown(checkBackupFolder(QString())) == u"提醒您！|!|请选择备份路径"_s
+        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s
+                && shown(checkBackupFolder(QString())) == u"提醒您！|!|请选择备份路径"_s
                 && !checkBackupFolder(u"/tmp/备份"_s));
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
         // Each change reached its own row only: the year, unit name and folder the settings row,
@@ -639,7 +645,8 @@ private slots:
             TempProgram program;
             const QString path = databaseFilePath();
             const QString aside = program.path() + u"/aside.mdb"_s;
-            const QString earlier = backupDatabase(program.path() + u"/早"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+            const QString earlier =
+                backupDatabase(program.path() + u"/早"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
             QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
             std::optional<Transaction> change;
             if (duringChange) {
