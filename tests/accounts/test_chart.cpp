@@ -127,6 +127,7 @@ private slots:
             {{u"1001"_s, u"01"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1001"_s, u"1000"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1001"_s, u"0a1"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
+            {{u"1001"_s, u"００１"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1002001001"_s, u"001"_s, u"甲"_s, u"借"_s}, u"不能增加四级明细"_s},
             {{u"1002"_s, u"001"_s, u"农行"_s, u"借"_s}, u"1002001 银行存款/工商银行  此代码已存在!"_s},
             {{u"1002001"_s, u"002"_s, u"活期"_s, u"借"_s}, u"1002001001银行存款/工商银行/活期  此明细科目已存在!"_s},
@@ -222,7 +223,7 @@ private slots:
         QCOMPARE(QStringList({refusal(QString(), u"甲"_s), refusal(u"1005"_s, QString()),
                               shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal)}),
                  QStringList(3, u"QM505提示|?|代码,名称,方向不能为空"_s));
-        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s, u"1a01"_s})
+        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s, u"1a01"_s, u"１００５"_s})
             QCOMPARE(refusal(code, u"库存现金"_s), u"QM505提示|?|代码不对!"_s);
         QCOMPARE(QStringList({refusal(u"1001"_s, u"工商银行"_s), refusal(u"1005"_s, u"工商银行"_s)}),
                  (QStringList{u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s, u"QM505提示|i|1002001工商银行  此科目已存在!"_s}));

@@ -121,6 +121,8 @@ private slots:
         QVERIFY(year->count() == 11 && year->itemText(10) == u"2020"_s && year->currentText().isEmpty() && !year->isEnabled());
         QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
         QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
+        // The current operator and password are shown, not typed.
+        QVERIFY(!child<QLineEdit>(window, "Text2")->isEnabled() && !child<QLineEdit>(window, "Text4")->isEnabled());
 
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         click(window, "Command1");

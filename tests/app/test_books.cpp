@@ -482,8 +482,8 @@ private slots:
         addLines(u"8030005001 6001 50 -|8030005002 6001 - 50 5"_s);
         // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
         addHalfCentSum(u"8040001"_s, u"2211"_s, false);
-        // A debit account left with a credit balance keeps it on the debit side, negative.
-        addLines(u"8030008001 5001 - 0.5 2"_s);
+        // A debit account left with a credit balance keeps it on the debit side, negative, with a part quantity.
+        addLines(u"8030008001 5001 - 0.5 2.5"_s);
         addLines(u"8000000001 1231 1 -|8020001001 1001 7 -"_s, 2017);
 
         QVERIFY(carryForwardQuestion().text.startsWith(u"1.是否把各科目余额过入下一年度?\n2."_s));
@@ -496,7 +496,7 @@ private slots:
                                       u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s,
                                       u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
                                       u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s,
-                                      u"8000000008 年初余额 5001 生产成本 -2 -0.5 - -"_s,
+                                      u"8000000008 年初余额 5001 生产成本 -2.5 -0.5 - -"_s,
                                       u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
