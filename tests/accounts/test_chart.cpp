@@ -127,6 +127,7 @@ private slots:
             {{u"1001"_s, u"01"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1001"_s, u"1000"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1001"_s, u"0a1"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
+            {{u"1001"_s, u"００１"_s, u"甲"_s, u"借"_s}, u"代码应为三位整数"_s},
             {{u"1002001001"_s, u"001"_s, u"甲"_s, u"借"_s}, u"不能增加四级明细"_s},
             {{u"1002"_s, u"001"_s, u"农行"_s, u"借"_s}, u"1002001 银行存款/工商银行  此代码已存在!"_s},
             {{u"1002001"_s, u"002"_s, u"活期"_s, u"借"_s}, u"1002001001银行存款/工商银行/活期  此明细科目已存在!"_s},
@@ -162,6 +163,11 @@ private slots:
         QCOMPARE(leafAccounts().back().unit + leafAccounts().back().exchangeFlag + u'|' + account(u"1002"_s), u"美元Y|1 银行存款 借  - - - -"_s);
 
         addAccount(u"1002002"_s, u"农业银行"_s, u"银行存款/农业银行"_s);
+        // An account added last is listed in its code's place.
+        codes.clear();
+        for (const LeafAccount& leaf : leafAccounts())
+            codes << leaf.code;
+        QCOMPARE(codes.join(u' '), u"1001 1002001001 1002002 2202"_s);
         addLines(u"8000000001 1002001001 50 -"_s);
 
         QCOMPARE(QStringList({checkDeleteAccount(u"1002"_s, kYear).refusal->text, checkDeleteAccount(QString(), kYear).refusal->text,
@@ -217,7 +223,7 @@ private slots:
         QCOMPARE(QStringList({refusal(QString(), u"甲"_s), refusal(u"1005"_s, QString()),
                               shown(checkAddLevel1Account({u"7001"_s, u"甲"_s, QString()}).refusal)}),
                  QStringList(3, u"QM505提示|?|代码,名称,方向不能为空"_s));
-        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s, u"1a01"_s})
+        for (const QString& code : {u"7001"_s, u"0001"_s, u"100"_s, u"10011"_s, u"1a01"_s, u"１００５"_s})
             QCOMPARE(refusal(code, u"库存现金"_s), u"QM505提示|?|代码不对!"_s);
         QCOMPARE(QStringList({refusal(u"1001"_s, u"工商银行"_s), refusal(u"1005"_s, u"工商银行"_s)}),
                  (QStringList{u"QM505提示|?|(1001 库存现金)  此代码已存在!"_s, u"QM505提示|i|1002001工商银行  此科目已存在!"_s}));
@@ -238,6 +244,10 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT 科目代码, 科目名称, 科目全称, 方向 FROM 科目表 ORDER BY 1"_s),
                  (QStringList{u"1001 库存现金 库存现金 借"_s, u"1002 存款 存款 借"_s, u"1002001 建设银行 存款/建设银行 贷"_s,
                               u"1002001001 活期 存款/建设银行/活期 借"_s, u"1005 备用 备用 借"_s, u"2202 应付账款 应付账款 贷"_s}));
+        // A longer name than before: the account's own full name is rebuilt once, not as a descendant.
+        renameAccount(u"1002001"_s, u"中国建设银行"_s, u"贷"_s);
+        QCOMPARE(rowsAsText(u"SELECT 科目全称 FROM 科目表 WHERE substr(科目代码,1,4)='1002' ORDER BY 科目代码"_s),
+                 (QStringList{u"存款"_s, u"存款/中国建设银行"_s, u"存款/中国建设银行/活期"_s}));
         QCOMPARE(checkRenameAccount(u"1002"_s, QString(), u"借"_s).refusal->text + checkRenameAccount(u"100"_s, u"甲"_s, u"借"_s).refusal->text,
                  u"代码,名称,方向不能为空请先从左边选择科目!"_s);
         QCOMPARE(QStringList({shown(checkRenameAccount(u"1002"_s, u"甲"_s, QString()).refusal),
@@ -251,6 +261,9 @@ private slots:
         QCOMPARE(totals(trialBalanceOfChart()), u"0.00 0.00 平衡"_s);
         setOpenings(u"1001 - 1000.1 -|1002 - 0.2 -|4001 - - 1000.004|2202001001 - - 0.3"_s);
         QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.30 平衡"_s);
+        // One cent apart is out of balance.
+        setOpenings(u"4001 - - 1000.01"_s);
+        QCOMPARE(totals(trialBalanceOfChart()), u"1,000.30 1,000.31 不平衡"_s);
         setOpenings(u"4001 - - 1000.02"_s);
         const TrialBalance balance = trialBalanceOfChart();
         QCOMPARE(totals(balance), u"1,000.30 1,000.32 不平衡"_s);
@@ -392,6 +405,8 @@ private slots:
         child<QComboBox>(again, "Combo1")->setCurrentIndex(0);
         QCOMPARE(press(again, "Command1", recorder), u"增加科目成功"_s);
         QVERIFY(scalar(u"SELECT 科目全称 FROM 科目表 WHERE 科目代码='1902'"_s).toString() == u"待摊费用"_s && again.result() == QDialog::Accepted);
+        // The boxes are emptied for the next account.
+        QCOMPARE(child<QLineEdit>(again, "Text1")->text() + u'|' + child<QLineEdit>(again, "Text2")->text(), u"|"_s);
     }
 
     void addRenameAndDeleteFromTheWindow()
@@ -464,7 +479,7 @@ private slots:
         type(2, 3, u"N"_s);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCoreApplication::processEvents();
-        QCOMPARE(recorder.texts().last(), u"调汇标志只能是Y或空白,原值不变"_s);
+        QCOMPARE(shown(recorder.messages.last()), u"QM505|!|调汇标志只能是Y或空白,原值不变"_s);
         QVERIFY(grid->item(2, 3)->text().isEmpty() && scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(2, 0)->text()}).toString().isEmpty());
 
         // Blanks around a unit or a flag are dropped.

@@ -122,6 +122,8 @@ private slots:
         QVERIFY(year->count() == 11 && year->itemText(10) == u"2020"_s && year->currentText().isEmpty() && !year->isEnabled());
         QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
         QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
+        // The current operator and password are shown, not typed.
+        QVERIFY(!child<QLineEdit>(window, "Text2")->isEnabled() && !child<QLineEdit>(window, "Text4")->isEnabled());
 
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         click(window, "Command1");
@@ -150,6 +152,10 @@ private slots:
         QCOMPARE(child<QLabel>(main, "StatusBar1Panel3")->text() + u'|' + boxTexts(window, {"Text2"}), u"会计|会计"_s);
         fill(window, {{"Text3", u"会计"_s}});
         QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}), (QStringList{u"会计   此操作员已存在"_s, QString()}));
+        // A blank name is refused with what was typed left in place.
+        fill(window, {{"Text3", u"  "_s}});
+        QCOMPARE(QStringList{press(window, "Command4", recorder)} << boxTexts(window, {"Text3"}),
+                 (QStringList{u"请输入新操作员名"_s, u"  "_s}));
 
         fill(window, {{"Text5", u"abc"_s}, {"Text6", u"abd"_s}});
         QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text5"}), (QStringList{u"两次密码输入不一致"_s, QString()}));
@@ -160,6 +166,10 @@ private slots:
             oneEmpty << press(window, "Command6", recorder) << boxTexts(window, {"Text5", "Text6"});
         }
         QCOMPARE(oneEmpty, (QStringList{u"请输入密码！"_s, u"abc| "_s, u"请输入密码！"_s, u"|abc"_s}));
+        // A changed password becomes the one shown as the old one.
+        fill(window, {{"Text5", u"新密"_s}, {"Text6", u"新密"_s}});
+        QCOMPARE(QStringList{press(window, "Command6", recorder)} << boxTexts(window, {"Text4", "Text5", "Text6"}),
+                 (QStringList{u"修改成功"_s, u"新密||"_s}));
     }
 
     void backupFolderBackupAndRestore()
@@ -278,6 +288,7 @@ private slots:
         QSignalSpy yearChanged(&window, &SettingsWindow::yearChanged);
         QCOMPARE(press(window, "Command12", recorder), u"年度过帐成功"_s);
         QVERIFY(m_ended == 1 && yearChanged.first().first().toInt() == 2017 && scalar(u"SELECT count(*) FROM 分2017"_s).toInt() == 1);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
 
         loginState().fiscalYear = 2020;
         SettingsWindow last;
@@ -383,6 +394,22 @@ private slots:
     // A fourth decimal typed as an opening quantity, in the chart or in the fetched rows, is refused with
     // the old value kept in table and cell; three decimals on a level-3 credit account are stored as typed
     // and sum exactly at every level of the quantity balance table.
+    // Opening rows stored out of their codes' order are shown in code order; an edit reaches the
+    // row it was typed on.
+    void fetchedRowsOutOfCodeOrderAreEditedInTheirOwnRow()
+    {
+        addPayableLeaf();
+        addLines(u"8000000001 2202001001 - 5 3|8000000002 1001 5 -"_s);
+        OpeningBalancesWindow window;
+        QVERIFY(showActive(window));
+        click(window, "Command3");
+        auto* grid = child<QTableWidget>(window, "DataGrid1");
+        QCOMPARE(grid->item(0, 0)->text(), u"1001"_s);
+        typeIntoCell(grid, u"1001"_s, 3, u"6"_s);
+        typeIntoCell(grid, u"2202001001"_s, 2, u"4"_s);
+        QCOMPARE(values(u"分录始表"_s, u"1001"_s) + u'|' + values(u"分录始表"_s, u"2202001001"_s), u"- 6 -|4 - 5"_s);
+    }
+
     void openingQuantitiesKeepThreeDecimals()
     {
         addPayableLeaf();
@@ -795,6 +822,15 @@ private slots:
                           + QString::number(window.result());
         }
         QCOMPARE(actual, expected);
+
+        // A compaction that cannot write its copy says the books were left as they were.
+        QVERIFY(QDir(programFolder()).mkdir(u"qmdata888.mdb"_s));
+        SettingsWindow window;
+        recorder.answers.append({yes, yes});
+        QCOMPARE(press(window, "Command5", recorder),
+                 u"数据库压缩修复失败,原数据库未改动\n无法建立压缩文件 "_s + programFolder() + u"/qmdata888.mdb"_s);
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QVERIFY(QDir(programFolder()).rmdir(u"qmdata888.mdb"_s));
     }
 
     // Each toolbar button and menu entry opens its own window; 年初余额 in the settings and 增总科
@@ -873,6 +909,8 @@ private slots:
         password->ensurePolished();
         QCOMPARE(password->displayText(), u"**"_s);
         QVERIFY(!isConnectionOpen());
+        auto* status = child<QLabel>(window, "Label6");
+        QCOMPARE(status->text() + u'|' + QString::number(status->minimumWidth()), u"数据库连接中....|176"_s);
 
         combo->setCurrentIndex(1);
         QCOMPARE(press(window, "Command1", recorder), u"请输入操作员！"_s);
@@ -890,6 +928,10 @@ private slots:
         password->setFocus();
         QTest::keyClick(password, Qt::Key_Return);
         QVERIFY(recorder.messages.size() == 3 && window.isVisible());
+        // A year takes four digits.
+        year->clear();
+        QTest::keyClicks(year, u"20125"_s);
+        QCOMPARE(year->text(), u"2012"_s);
         year->setText(u"2012"_s);
         QTest::keyClicks(password, u"123456"_s);
         QTest::keyClick(password, Qt::Key_Return);
@@ -897,6 +939,7 @@ private slots:
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(loginState().operatorName + u'|' + loginState().operatorPassword + u'|' + QString::number(loginState().fiscalYear),
                  u"管理员|123456|2012"_s);
+        QCOMPARE(status->minimumWidth(), 206);
 
         click(window, "Command2");
         QCOMPARE(m_ended, 1);

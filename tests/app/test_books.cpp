@@ -309,6 +309,11 @@ private slots:
         QVERIFY2(said.startsWith(u"3 数据库所在的文件夹是只读的，不能记帐:\n"_s + dataFolder()), qPrintable(said));
 
         QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // Writable but not readable.
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::WriteOwner));
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"3 无法读取数据库文件:\n"_s + databaseFilePath()
+                                                              + u"\n请让当前用户可以读写这个文件后再启动本程序。"_s);
+        QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
     }
 
@@ -355,6 +360,9 @@ private slots:
         QVERIFY(holder.waitForReadyRead(30000) && QString::fromUtf8(holder.readAllStandardOutput()).trimmed() == u"locked"_s);
 
         QCOMPARE(first.lock(dataFolder()), BooksLock::Result::HeldByAnother);
+        // A folder where no lock file can be made is not another holder.
+        BooksLock nowhere;
+        QCOMPARE(nowhere.lock(programFolder() + u"/没有的文件夹"_s), BooksLock::Result::CannotWrite);
         holder.kill();
         QVERIFY(holder.waitForFinished(30000) && QFile::exists(booksLockFilePath(dataFolder())));
         QVERIFY(!prepareBooks(first) && first.isLocked());
@@ -413,12 +421,18 @@ private slots:
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a database") > 0);
         notes.close();
         QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(notABackup));
-        QVERIFY_THROWS_EXCEPTION(DbError, restoreDatabase(programFolder() + u"/missing.bam"_s));
+        // A backup that cannot be read is named as such, not taken for a full disk.
+        QCOMPARE(failure([] { restoreDatabase(programFolder() + u"/missing.bam"_s); }),
+                 u"无法读取 "_s + programFolder() + u"/missing.bam"_s);
         QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(databaseFilePath() + u".restore"_s));
 
         execute(u"INSERT INTO 分2016 (ID, 借方金额) VALUES ('8030002001', 1)"_s);
+        // Many rows without an account: the pages they took are given back, not left free.
+        execute(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                "INSERT INTO 分2016 (ID, 摘要说明) SELECT 8030003000 + i, printf('%.500c', 'x') FROM n"_s);
         compactDatabase(2016);
         QVERIFY(dumpTable(u"分2016"_s) == saved && !QFile::exists(programFolder() + u"/qmdata888.mdb"_s));
+        QCOMPARE(scalar(u"PRAGMA freelist_count"_s).toInt(), 0);
         QCOMPARE(schemaVersion(), SchemaVersion::Latest);
 
         // A compaction that cannot write its copy keeps the database.
@@ -526,16 +540,22 @@ private slots:
         addLines(u"8030005001 6001 50 -|8030005002 6001 - 50 5"_s);
         // Fifty lines of 0.1 and one of 0.125 on a credit account carry exactly 5.125, so 5.13.
         addHalfCentSum(u"8040001"_s, u"2211"_s, false);
+        // A debit account left with a credit balance keeps it on the debit side, negative, with a part quantity.
+        addLines(u"8030008001 5001 - 0.5 2.5"_s);
         addLines(u"8000000001 1231 1 -|8020001001 1001 7 -"_s, 2017);
 
         QVERIFY(carryForwardQuestion().text.startsWith(u"1.是否把各科目余额过入下一年度?\n2."_s));
         carryForward(2016);
         // A credit account's balance and quantity are carried on its own side, unsigned.
-        const QStringList expected = {u"8000000001 年初余额 1001 库存现金 - 970 - -"_s, u"8000000002 年初余额 1122 应收账款 - 0.3 - -"_s,
+        const QStringList expected = {u"8000000001 年初余额 1001 库存现金 - 970 - -"_s,
+                                      u"8000000002 年初余额 1122 应收账款 - 0.3 - -"_s,
                                       u"8000000003 年初余额 1405 库存商品 10 100 - -"_s,
                                       u"8000000004 年初余额 2202001001 应付账款/甲/材料款 - - -30 -"_s,
-                                      u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s, u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
-                                      u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s, u"8020001001 业务 1001 - - 7 - 2"_s};
+                                      u"8000000005 年初余额 2211 应付职工薪酬 - - 5.13 -"_s,
+                                      u"8000000006 年初余额 2241 其他应付款 10 - 100 -"_s,
+                                      u"8000000007 年初余额 4001 实收资本 - - 1000 -"_s,
+                                      u"8000000008 年初余额 5001 生产成本 -2.5 -0.5 - -"_s,
+                                      u"8020001001 业务 1001 - - 7 - 2"_s};
         const QString sql = u"SELECT ID, 摘要说明, 代码, 科目全称, 数量, 借方金额, 贷方金额, 月 FROM 分2017 ORDER BY ID"_s;
         QVERIFY(rowsAsText(sql) == expected && scalar(u"SELECT 年度 FROM 信息表 WHERE 代号='QM'"_s).toInt() == 2017);
         QCOMPARE(rowsAsText(u"SELECT 代号, 年度 FROM 信息表 ORDER BY rowid"_s), (QStringList{u"QM 2017"_s, u"01 -"_s}));
@@ -562,7 +582,8 @@ private slots:
         QCOMPARE(dumpTable(u"分2016"_s), lines);
         clearYear(2016);
         QCOMPARE(rowsAsText(u"SELECT (SELECT count(*) FROM 分2016), (SELECT count(*) FROM 分2017), count(*), "
-                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s), QStringList{u"0 8 88 0"_s});
+                            "count(数量) + count(借方金额) + count(贷方金额) FROM 科目表"_s),
+                 QStringList{u"0 9 88 0"_s});
     }
 
     void valuesTransactionsAndStoredSettings()
@@ -631,16 +652,24 @@ private slots:
         QVERIFY(!renameOperator(u"管理员"_s, u"O'Neil"_s) && checkLogin(loginState().operatorName, u"123456"_s) && loginState().operatorName == u"O'Neil"_s);
 
         QCOMPARE(changePassword(u"O'Neil"_s, u"   "_s, u"   "_s)->text + changePassword(u"O'Neil"_s, u"a"_s, u"A"_s)->text, u"请输入密码！两次密码输入不一致"_s);
+        // Blanks count in a password: the two must match to the character.
+        QCOMPARE(changePassword(u"O'Neil"_s, u" a"_s, u"a"_s)->text, u"两次密码输入不一致"_s);
         QVERIFY(!changePassword(u"O'Neil"_s, u" p'w "_s, u" p'w "_s) && checkLogin(u"O'Neil"_s, u" p'w "_s) && loginState().operatorPassword == u" p'w "_s);
 
         saveBackupFolder(u"/备份"_s);
-        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s && checkBackupFolder(QString()) && !checkBackupFolder(u"/tmp/备份"_s));
+        QVERIFY(readStoredSettings().backupFolder == u"/备份"_s
+                && shown(checkBackupFolder(QString())) == u"提醒您！|!|请选择备份路径"_s
+                && !checkBackupFolder(u"/tmp/备份"_s));
         QCOMPARE(checkBackupFolder(u"relative/dir"_s)->text, u"请选择备份路径"_s);
         // Each change reached its own row only: the year, unit name and folder the settings row,
         // the name and password the operator's.
         QCOMPARE(
             rowsAsText(u"SELECT 代号, 操作员, 年度, 帐套名称, 密码, 备份路径 FROM 信息表 ORDER BY rowid"_s, {}, u"|"_s),
             (QStringList{u"QM|-|2020|O'Brien 公司|-|/备份"_s, u"01|O'Neil|-|-| p'w |-"_s, u"02|Zhang|-|-|x|-"_s}));
+        // The settings are read from the settings row wherever it stands in the table.
+        execute(u"DELETE FROM 信息表 WHERE 代号='QM'"_s);
+        execute(u"INSERT INTO 信息表 (代号, 年度, 帐套名称, 备份路径) VALUES ('QM', 2016, '乙公司', '/乙')"_s);
+        QCOMPARE(readStoredSettings().unitName + u'|' + readStoredSettings().backupFolder, u"乙公司|/乙"_s);
     }
 
     // The disk fills during a change (forced by capping the file at the pages it has): the user
@@ -674,6 +703,8 @@ private slots:
             TempProgram program;
             const QString path = databaseFilePath();
             const QString aside = program.path() + u"/aside.mdb"_s;
+            const QString earlier =
+                backupDatabase(program.path() + u"/早"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
             QCOMPARE(scalar(u"SELECT count(*) FROM 信息表 WHERE 代号='QM'"_s).toInt(), 1);
             std::optional<Transaction> change;
             if (duringChange) {
@@ -704,6 +735,7 @@ private slots:
                     rows.endRow();
                     insertRows(u"摘要 (名称)"_s, rows);
                 }),
+                failure([&] { restoreDatabase(earlier); }),
             };
             for (const QString& text : refused)
                 QVERIFY2(text == explained + u'\n' + path, qPrintable(tag + u": "_s + text));
