@@ -454,41 +454,37 @@ private slots:
     // disk after it: a power cut leaves the old books or the whole new ones, never a part.
     void filesReplacingTheBooksReachTheDiskFirst()
     {
-        const QString backup = backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        const QString backup =
+            backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
         closeConnection();
         const QString books = databaseFilePath();
         const QString onDisk = QFileInfo(programFolder()).canonicalFilePath() + u"/QMDK"_s;
-        const QString log = programFolder() + u"/calls.log"_s;
-        for (const auto& [command, copy] : {std::pair{u"restore"_s, u"/QMDK/qmdata.mdb.restore"_s}, {u"compact"_s, u"/qmdata888.mdb"_s}}) {
+        // The file calls a child running `arguments` makes, in their order.
+        const auto fileCallsOf = [](const QStringList& arguments) {
+            const QString log = programFolder() + u"/calls.log"_s;
             QFile::remove(log);
             QProcess child;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
             environment.insert(u"QM505_FILE_CALLS"_s, log);
             child.setProcessEnvironment(environment);
-            startChild(child, {command, programFolder(), backup});
-            QVERIFY(child.waitForFinished(60000) && child.exitCode() == 0);
+            startChild(child, arguments);
             QFile file(log);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QStringList calls = QString::fromUtf8(file.readAll()).split(u'\n');
+            if (!child.waitForFinished(60000) || child.exitCode() != 0 || !file.open(QIODevice::ReadOnly))
+                return QStringList();
+            return QString::fromUtf8(file.readAll()).split(u'\n');
+        };
+        for (const auto& [command, copy] :
+             {std::pair{u"restore"_s, u"/QMDK/qmdata.mdb.restore"_s}, {u"compact"_s, u"/qmdata888.mdb"_s}}) {
+            const QStringList calls = fileCallsOf({command, programFolder(), backup});
             const qsizetype renamed = calls.indexOf(u"rename "_s + programFolder() + copy + u' ' + books);
             QVERIFY2(renamed > 0, qPrintable(command));
-            QVERIFY2(calls.mid(0, renamed).contains(u"fsync "_s + QFileInfo(onDisk).path() + copy), qPrintable(command));
+            QVERIFY2(calls.mid(0, renamed).contains(u"fsync "_s + QFileInfo(onDisk).path() + copy),
+                     qPrintable(command));
             QVERIFY2(calls.mid(renamed).contains(u"fsync "_s + onDisk), qPrintable(command));
         }
         // A backup is on the disk before the program says it is made.
-        QFile::remove(log);
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
-        environment.insert(u"QM505_FILE_CALLS"_s, log);
-        child.setProcessEnvironment(environment);
-        startChild(child, {u"backup"_s, programFolder(), programFolder() + u"/备份2"_s});
-        QVERIFY(child.waitForFinished(60000) && child.exitCode() == 0);
-        QFile file(log);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(file.readAll())
-                    .split(u'\n')
+        QVERIFY(fileCallsOf({u"backup"_s, programFolder(), programFolder() + u"/备份2"_s})
                     .contains(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2/QM2016-05-01 80001.bam"_s));
     }
 
