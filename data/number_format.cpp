@@ -29,31 +29,33 @@ QString formatCellNumber(const QString& text, int decimals)
 
 namespace {
 
-// The shortest decimal form of a value's size: the number as typed or stored, without binary noise.
-QString shortestDigits(double value)
+// The digits of a value's size before and after the point, in its shortest decimal form: the
+// number as typed or stored, without binary noise.
+struct DecimalDigits {
+    QString whole;
+    QString fraction;
+};
+
+DecimalDigits decimalDigits(double value)
 {
-    return QLocale::c().toString(std::abs(value), 'f', QLocale::FloatingPointShortest);
+    const QString digits = QLocale::c().toString(std::abs(value), 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    return point < 0 ? DecimalDigits{digits, QString()} : DecimalDigits{digits.left(point), digits.mid(point + 1)};
 }
 
 }  // namespace
 
 bool fitsDecimals(double value, int decimals)
 {
-    if (!std::isfinite(value))
-        return false;
-    const QString digits = shortestDigits(value);
-    const qsizetype point = digits.indexOf(QLatin1Char('.'));
-    return point < 0 || digits.size() - point - 1 <= decimals;
+    return std::isfinite(value) && decimalDigits(value).fraction.size() <= decimals;
 }
 
 std::optional<qint64> scaledValue(double value, int decimals)
 {
     if (!std::isfinite(value) || std::abs(value) >= 1e15)
         return std::nullopt;
-    const QString digits = shortestDigits(value);
-    const qsizetype point = digits.indexOf(QLatin1Char('.'));
-    const QString fraction = point < 0 ? QString() : digits.mid(point + 1);
-    qint64 scaled = (point < 0 ? digits : digits.left(point)).toLongLong();
+    const auto [whole, fraction] = decimalDigits(value);
+    qint64 scaled = whole.toLongLong();
     for (int place = 0; place < decimals; ++place)
         scaled = scaled * 10 + (place < fraction.size() ? fraction[place].digitValue() : 0);
     if (fraction.size() > decimals && fraction[decimals].digitValue() >= 5)
