@@ -23,6 +23,9 @@ void swapInto(const QString& source, const QString& target)
     }
 }
 
+// The books file holds half of a change that failed, and its journal cannot be played back.
+const QString kUnsettledBooks = QStringLiteral("数据库文件中有一次没有完成的修改，现在无法撤销，磁盘可能出了故障。");
+
 QString compactionTarget()
 {
     return QDir(programFolder()).filePath(QStringLiteral("qmdata888.mdb"));
@@ -48,11 +51,17 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
     // A file put in the books' place by someone else is not backed up as the books.
     checkBooksFileInPlace();
     closeConnection();
+    // The file alone is the books only once no journal of a failed change stands beside it.
+    if (!settleDatabaseFile(databaseFilePath()))
+        throw DbError(QStringLiteral("备份失败: ") + kUnsettledBooks + QStringLiteral("没有做备份。"));
     makePrivateFolder(folder);
     const QString target = QDir(folder).filePath(backupFileName(when));
     QFile::remove(target);
-    if (!copyPrivately(databaseFilePath(), target))
-        throw DbError(QStringLiteral("备份失败: 无法写入 %1").arg(QDir::toNativeSeparators(target)));
+    // The books were just read, so a copy that fails could not be written.
+    if (!copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
+        QFile::remove(target);
+        throw DbError(QStringLiteral("备份失败: 无法写入 %1，磁盘可能已满。").arg(QDir::toNativeSeparators(target)));
+    }
     return target;
 }
 
@@ -60,6 +69,9 @@ void restoreDatabase(const QString& backupPath)
 {
     checkBooksFileInPlace();
     closeConnection();
+    // A journal of the old books left beside the backup would be played into it at the next read.
+    if (!settleDatabaseFile(databaseFilePath()))
+        throw DbError(kUnsettledBooks + QStringLiteral("备份没有导入，数据库没有改变。"));
     const QString staged = databaseFilePath() + QStringLiteral(".restore");
     QFile::remove(staged);
     if (QFile backup(backupPath); !backup.open(QIODevice::ReadOnly))

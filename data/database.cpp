@@ -49,6 +49,9 @@ int g_transactionDepth = 0;
 int g_connectionGeneration = 0;
 // Set when an inner level could not be undone: the outermost level then commits nothing.
 bool g_transactionSpoiled = false;
+// The writers whose statements are prepared on the connection: it is closed only once they are
+// finalized, since a connection that cannot close keeps its locks.
+std::vector<RowWriter*> g_rowWriters;
 // Set once the open file is found moved or replaced: every later statement is refused, so no
 // window shows or writes figures of a file that is no longer the books.
 bool g_booksMoved = false;
@@ -135,6 +138,9 @@ void openFile(const QString& path, bool create)
     sqlite3_extended_result_codes(sqliteHandle(db), 1);
     // One self-contained file, so that a copy of it is a whole backup.
     QSqlQuery(QStringLiteral("PRAGMA journal_mode=DELETE"), db).finish();
+    // A commit ends when the journal is deleted; EXTRA syncs the folder after the delete, so a
+    // change reported saved cannot come undone by a power cut that brings the journal back.
+    QSqlQuery(QStringLiteral("PRAGMA synchronous=EXTRA"), db).finish();
 }
 
 QSqlDatabase connection()
@@ -279,9 +285,13 @@ void closeConnection()
 {
     if (!QSqlDatabase::contains(kConnectionName))
         return;
+    for (RowWriter* writer : g_rowWriters)
+        writer->finalizeStatements();
     {
         QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);
         db.close();
+        if (db.lastError().type() == QSqlError::ConnectionError)
+            std::fprintf(stderr, "QM505: %s\n", qUtf8Printable(databaseText(db.lastError())));
     }
     QSqlDatabase::removeDatabase(kConnectionName);
     g_transactionDepth = 0;
@@ -339,32 +349,47 @@ Binder byName(const QVariantMap& values)
     };
 }
 
+// SQLite ends a change's transaction on some failures; when someone went past one, what would
+// run since is on the disk at once, so nothing more may run as part of the change.
+void checkChangeStillOpen(sqlite3* db)
+{
+    if (g_transactionDepth > 0 && sqlite3_get_autocommit(db)) {
+        g_transactionSpoiled = true;
+        throw DbError(explanation(kSqliteIoError));
+    }
+}
+
+// The handle a statement is to run on, where it may run: outside a change, never inside a
+// transaction that no change of ours has open, and on the file this run works on; inside one,
+// only while the change's transaction is still open.
+sqlite3* connectionForStatement()
+{
+    sqlite3* db = sqliteHandle(connection());
+    if (g_transactionDepth == 0) {
+        if (!sqlite3_get_autocommit(db))
+            db = sqliteHandle(leaveStaleTransaction());
+        // Once a change has begun its file is checked by SQLite itself when it first writes.
+        checkBooksFileInPlace();
+    } else {
+        checkChangeStillOpen(db);
+    }
+    return db;
+}
+
 // Runs one statement on the connection's SQLite handle, its values bound by `bind`; the rows of
 // a statement that returns columns go straight into `rows`, with no QVariant per cell on the
 // way. Returns the number of columns.
 int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
 {
     const QString sql = statement.trimmed();
-    sqlite3* db = sqliteHandle(connection());
-    if (g_transactionDepth == 0) {
-        // Nothing runs inside a transaction that no change of ours has open.
-        if (!sqlite3_get_autocommit(db))
-            db = sqliteHandle(leaveStaleTransaction());
-        // Once a change has begun its file is checked by SQLite itself when it first writes.
-        checkBooksFileInPlace();
-    } else if (sqlite3_get_autocommit(db)) {
-        // SQLite ended the change's transaction on a failure that someone went past: what ran
-        // since is already on the disk, so nothing more may run as part of it.
-        g_transactionSpoiled = true;
-        throw DbError(explanation(kSqliteIoError));
-    }
+    sqlite3* db = connectionForStatement();
     sqlite3_stmt* prepared = nullptr;
     const void* tail = nullptr;
     if (sqlite3_prepare16_v2(db, sql.utf16(), int((sql.size() + 1) * sizeof(QChar)), &prepared, &tail) != SQLITE_OK) {
         sqlite3_finalize(prepared);
         throw DbError(sqliteErrorText(db, sql));
     }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(prepared, sqlite3_finalize);
     if (tail && !QString(static_cast<const QChar*>(tail)).trimmed().isEmpty())
         throw DbError(QStringLiteral("Unable to execute multiple statements at a time\n") + sql);
     bind(db, prepared, sql);
@@ -403,9 +428,10 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
         if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
             g_booksMoved = true;
         const QString text = sqliteErrorText(db, sql);
-        // A lone statement that failed must not leave a transaction behind it.
+        // A lone statement that failed must not leave a transaction behind it. The statement
+        // goes first: a connection closed while one is prepared keeps its locks.
         if (g_transactionDepth == 0 && !sqlite3_get_autocommit(db)) {
-            sqlite3_reset(prepared);
+            finalizer.reset();
             rollBackEverything();
         }
         throw DbError(text);
@@ -488,13 +514,22 @@ RowWriter::RowWriter(const QString& table, int columns, int rows)
 {
     if (g_transactionDepth == 0)
         checkBooksFileInPlace();
+    g_rowWriters.push_back(this);
     startStatement();
 }
 
 RowWriter::~RowWriter()
 {
+    finalizeStatements();
+    g_rowWriters.erase(std::find(g_rowWriters.begin(), g_rowWriters.end(), this));
+}
+
+void RowWriter::finalizeStatements()
+{
     sqlite3_finalize(static_cast<sqlite3_stmt*>(m_full));
     sqlite3_finalize(static_cast<sqlite3_stmt*>(m_tail));
+    m_full = m_tail = m_current = nullptr;
+    m_finalized = true;
 }
 
 void RowWriter::startStatement()
@@ -516,6 +551,8 @@ void RowWriter::startStatement()
 
 void RowWriter::check(int result)
 {
+    if (m_finalized)
+        throw DbError(explanation(kSqliteIoError));
     if (result != SQLITE_OK)
         throw DbError(sqliteErrorText(sqliteHandle(connection()), m_table));
 }
@@ -551,13 +588,15 @@ void RowWriter::appendCell(const RecordSet& from, int row, int field)
 
 void RowWriter::endRow()
 {
+    check(SQLITE_OK);
     if (!m_current || m_cell % m_columns != 0 || m_cell > m_cellsInStatement)
         throw DbError(QStringLiteral("Parameter count mismatch\n") + m_table);
     if (m_cell < m_cellsInStatement)
         return;
     auto* prepared = static_cast<sqlite3_stmt*>(m_current);
+    checkChangeStillOpen(sqlite3_db_handle(prepared));
     if (sqlite3_step(prepared) != SQLITE_DONE) {
-        sqlite3* db = sqliteHandle(connection());
+        sqlite3* db = sqlite3_db_handle(prepared);
         if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
             g_booksMoved = true;
         const QString text = sqliteErrorText(db, m_table);
@@ -571,6 +610,7 @@ void RowWriter::endRow()
 
 void RowWriter::finish()
 {
+    check(SQLITE_OK);
     if (m_current)
         throw DbError(QStringLiteral("Parameter count mismatch\n") + m_table);
 }
@@ -639,7 +679,12 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
             fail(db.lastError());
         } else {
             QSqlQuery query(db);
-            if (!query.exec(QStringLiteral("PRAGMA quick_check"))) {
+            // The version first: a later program may have changed what the other checks look at.
+            if (!query.exec(QStringLiteral("PRAGMA user_version"))) {
+                fail(query.lastError());
+            } else if (query.next() && query.value(0).toInt() > SchemaVersion::Latest) {
+                result = {DatabaseFileState::Newer, query.value(0).toString()};
+            } else if (!query.exec(QStringLiteral("PRAGMA quick_check"))) {
                 fail(query.lastError());
             } else if (query.next() && query.value(0).toString() != QStringLiteral("ok")) {
                 result = {DatabaseFileState::Damaged, query.value(0).toString()};
@@ -647,10 +692,6 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
                 fail(query.lastError());
             } else if (!query.next() || query.value(0).toInt() == 0) {
                 result = {DatabaseFileState::Damaged, QStringLiteral("信息表中没有设置行")};
-            } else if (!query.exec(QStringLiteral("PRAGMA user_version"))) {
-                fail(query.lastError());
-            } else if (query.next() && query.value(0).toInt() > SchemaVersion::Latest) {
-                result = {DatabaseFileState::Newer, query.value(0).toString()};
             }
             query.finish();
             db.close();
@@ -658,6 +699,19 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
     }
     QSqlDatabase::removeDatabase(name);
     return result;
+}
+
+bool settleDatabaseFile(const QString& path)
+{
+    const QString journal = path + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal)) {
+        // Any reading plays a journal left by a failed change back into the file.
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+            sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    return !QFileInfo::exists(journal);
 }
 
 bool isDatabaseOfThisProgram(const QString& path)
@@ -689,6 +743,9 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
         QFile::remove(partial);
         throw;
     }
+    // A journal whose books are gone would be played into the new ones.
+    if (!QFileInfo::exists(path))
+        QFile::remove(path + QStringLiteral("-journal"));
     if (!replaceDurably(partial, path)) {
         QFile::remove(partial);
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));

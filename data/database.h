@@ -72,6 +72,9 @@ public:
     void finish();
 
 private:
+    friend void closeConnection();
+    // The connection is closing under the writer: its statements go, and so does every later row.
+    void finalizeStatements();
     void check(int result);
     void startStatement();
 
@@ -84,6 +87,7 @@ private:
     void* m_current = nullptr;
     int m_cell = 0;           // cells bound to the current statement
     int m_cellsInStatement = 0;
+    bool m_finalized = false;
 };
 
 // Empties a work table ("DELETE FROM 表") or drops one ("DROP TABLE IF EXISTS 表"). Its freed
@@ -106,6 +110,10 @@ struct DatabaseFileCheck {
 // died is rolled back, as SQLite does on any opening.
 DatabaseFileCheck checkDatabaseFile(const QString& path);
 bool isDatabaseOfThisProgram(const QString& path);
+// Puts back in the file at `path` (closed) what a change that failed half-written left in its
+// journal, as the next reading would. False while a journal remains: the file alone is then not
+// the books, and must be neither copied nor replaced.
+bool settleDatabaseFile(const QString& path);
 // What to tell the user of books at `path` made by a later version of the program.
 QString newerBooksText(const QString& path);
 

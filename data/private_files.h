@@ -19,10 +19,16 @@ bool createPrivateFile(const QString& path);
 // removed. False when either file fails.
 bool copyPrivately(const QString& source, const QString& target);
 
+// Waits until the folder holding `path` has on the disk which files it holds. False when it
+// cannot.
+bool syncFolderOf(const QString& path);
+
 // Puts the file `source` in the place of `target` in one step, so that after a power cut
 // `target` is either what it was or the whole of `source`: `source` reaches the disk before the
-// rename, and the rename itself (the folder) after it. False when any step fails; `source` is
-// then still there for the caller to remove.
+// rename, and the rename itself (the folder) after it. True once the rename is done, even when
+// the folder then cannot be synced (that goes to the error stream as a warning): `target` is the
+// new file. False when `source` could not be synced or renamed; it is then still there for the
+// caller to remove, and `target` is what it was.
 bool replaceDurably(const QString& source, const QString& target);
 
 }  // namespace qm

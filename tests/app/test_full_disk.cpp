@@ -224,6 +224,58 @@ private slots:
             }
     }
 
+    // A disk that breaks while a change is written leaves the books file half-written beside its
+    // journal. A backup taken once the disk works again is the books as last committed, and a
+    // restore puts the backup in place whole, with no journal of the old books to spoil it; while
+    // the disk still fails, neither is done, nothing says it was, and no file is left behind.
+    void aBackupOrARestoreAfterADiskThatFailedMidWrite()
+    {
+        const QString unsettled = u"数据库文件中有一次没有完成的修改，现在无法撤销，磁盘可能出了故障。"_s;
+        for (const bool restore : {false, true})
+            for (const bool diskStillFails : {false, true}) {
+                const QString tag = u"restore %1, disk still fails %2"_s.arg(restore).arg(diskStillFails);
+                TempProgram program;
+                someBooks();
+                const QString backedUp = booksSeenByAnotherProgram(databaseFilePath());
+                if (restore) {
+                    backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+                    execute(u"DELETE FROM 分2016 WHERE 月=3 AND 号码>1"_s);
+                }
+                const QString committed = booksSeenByAnotherProgram(databaseFilePath());
+                const QString failed = failure([] {
+                    FailingDisk disk(2);
+                    applyVoucherChange(VoucherChange::Save, voucher(5, 1), kYear, u"管理员"_s);
+                });
+                QVERIFY2(failed.startsWith(u"读写数据库文件时出错，这次操作没有完成。\n"_s), qPrintable(tag + failed));
+                QVERIFY2(QFile::exists(databaseFilePath() + u"-journal"_s), qPrintable(tag));
+                const QStringList files = programFiles();
+
+                const QString copy = restore ? databaseFilePath() : programFolder() + u"/备份2/QM2016-05-02 80001.bam"_s;
+                const QString done = failure([restore, diskStillFails] {
+                    std::optional<FailingDisk> disk;
+                    if (diskStillFails)
+                        disk.emplace(0);
+                    if (restore)
+                        restoreDatabase(backupPath());
+                    else
+                        backupDatabase(programFolder() + u"/备份2"_s, QDateTime(QDate(2016, 5, 2), QTime(8, 0, 1)));
+                });
+                if (diskStillFails) {
+                    QCOMPARE(done, restore ? unsettled + u"备份没有导入，数据库没有改变。"_s
+                                           : u"备份失败: "_s + unsettled + u"没有做备份。"_s);
+                    QVERIFY2(programFiles() == files, qPrintable(tag + programFiles().join(u", "_s)));
+                    // The next read, on a disk that works, puts back what the journal holds.
+                    QCOMPARE(scalar(u"SELECT count(*) FROM 分2016 WHERE 月=5"_s).toInt(), 0);
+                    QVERIFY2(booksSeenByAnotherProgram(databaseFilePath()) == committed, qPrintable(tag));
+                } else {
+                    QVERIFY2(done.isEmpty(), qPrintable(tag + done));
+                    QVERIFY2(!QFile::exists(databaseFilePath() + u"-journal"_s), qPrintable(tag));
+                    QVERIFY2(booksSeenByAnotherProgram(copy) == (restore ? backedUp : committed), qPrintable(tag));
+                    QCOMPARE(seenByAnotherProgram(copy, u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+                }
+            }
+    }
+
     // A full disk that stops a write inside a change may end the change's whole transaction; a
     // change that goes on past the failure (at its own level or a level inside it) writes
     // nothing more, and its commit is refused: none of it reaches the disk, and no lock is kept.

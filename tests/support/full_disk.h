@@ -1,10 +1,12 @@
 #pragma once
 
-// A disk that fills up on demand: an SQLite file system registered as the default, passing
-// everything to the platform's own except that, while a FullDisk lives, a write that would grow
-// a file past the space left fails as a write to a full disk does (SQLITE_FULL); overwriting
-// what a file already holds still succeeds. Install it before the first connection opens; the
-// program's connection and the test's own ones then all go through it.
+// A disk that fills up or fails on demand: an SQLite file system registered as the default,
+// passing everything to the platform's own except that, while a FullDisk lives, a write that
+// would grow a file past the space left fails as a write to a full disk does (SQLITE_FULL);
+// overwriting what a file already holds still succeeds. While a FailingDisk lives, writes to a
+// database file (not to its journal) fail as on a disk that breaks mid-write (SQLITE_IOERR_WRITE).
+// Install it before the first connection opens; the program's connection and the test's own
+// ones then all go through it.
 
 #include <sqlite3.h>
 
@@ -48,9 +50,12 @@ public:
     FullDisk& operator=(const FullDisk&) = delete;
 
 private:
+    friend class FailingDisk;
+
     struct File {
         sqlite3_file base;
         sqlite3_file* real;  // the platform's file, right behind this one
+        bool database;       // not a journal
     };
 
     static sqlite3_file* real(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
@@ -60,6 +65,7 @@ private:
         auto* wrapper = reinterpret_cast<File*>(file);
         std::memset(wrapper, 0, sizeof(File));
         wrapper->real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
+        wrapper->database = (flags & SQLITE_OPEN_MAIN_DB) != 0;
         const int result = s_real->xOpen(s_real, name, wrapper->real, flags, outFlags);
         if (wrapper->real->pMethods)
             wrapper->base.pMethods = &kMethods;
@@ -75,6 +81,11 @@ private:
 
     static int write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset)
     {
+        if (s_writesBeforeFailure >= 0 && reinterpret_cast<File*>(file)->database) {
+            if (s_writesBeforeFailure == 0)
+                return SQLITE_IOERR_WRITE;
+            --s_writesBeforeFailure;
+        }
         if (s_full) {
             sqlite3_int64 size = 0;
             if (real(file)->pMethods->xFileSize(real(file), &size) != SQLITE_OK)
@@ -109,6 +120,17 @@ private:
     static inline sqlite3_vfs s_vfs{};
     static inline std::atomic<bool> s_full = false;
     static inline qint64 s_bytesFree = 0;
+    static inline int s_writesBeforeFailure = -1;  // none fail while negative
+};
+
+// While it lives, the database files take `writesBeforeFailure` writes more; every one after
+// those fails, as does whatever SQLite tries to put back.
+class FailingDisk {
+public:
+    explicit FailingDisk(int writesBeforeFailure) { FullDisk::s_writesBeforeFailure = writesBeforeFailure; }
+    ~FailingDisk() { FullDisk::s_writesBeforeFailure = -1; }
+    FailingDisk(const FailingDisk&) = delete;
+    FailingDisk& operator=(const FailingDisk&) = delete;
 };
 
 // The same for the files the program copies itself, outside SQLite (a restore's staged copy):
