@@ -13,6 +13,7 @@
 #include "data/update_rows.h"
 #include "data/value_order.h"
 #include "support/child_process.h"
+#include "support/full_disk.h"
 #include "support/other_writer.h"
 #include "vouchers/voucher_posting.h"
 #include "vouchers/work_copy.h"
@@ -140,6 +141,8 @@ int childMain(const QStringList& arguments)
                 restoreDatabase(arguments.value(2));
             else
                 compactDatabase(kYear);
+            // The file put in place is the books from now on.
+            scalar(u"SELECT count(*) FROM 信息表"_s);
         } catch (const DbError& error) {
             report(error.text());
             return 5;
@@ -220,6 +223,29 @@ private slots:
         const QByteArray made = fileBytes(databaseFilePath());
         QCOMPARE(shown(prepareBooks(lock)), QString());
         QVERIFY(fileBytes(databaseFilePath()) == made && dataFolderEntries() == QStringList({u"qmdata.lock"_s, u"qmdata.mdb"_s}));
+        lock.unlock();
+
+        // Books moved away from beside the journal of a change they had under way: new books
+        // made in their place do not take that journal for their own.
+        QByteArray journal;
+        {
+            sqlite3* db = nullptr;
+            QVERIFY(sqlite3_open(QFile::encodeName(databaseFilePath()).constData(), &db) == SQLITE_OK);
+            // A small cache writes pages into the file before the change ends, as a big change does.
+            sqlite3_exec(db, "UPDATE 科目表 SET 科目名称='旧'||科目名称; PRAGMA cache_size=1; BEGIN; "
+                             "UPDATE 科目表 SET 科目全称=printf('%.3000c', 'x');", nullptr, nullptr, nullptr);
+            journal = fileBytes(databaseFilePath() + u"-journal"_s);
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        QVERIFY(journal.size() > 8192 && QFile::rename(databaseFilePath(), programFolder() + u"/moved.mdb"_s));
+        QFile left(databaseFilePath() + u"-journal"_s);
+        QVERIFY(left.open(QIODevice::WriteOnly) && left.write(journal) == journal.size());
+        left.close();
+        QCOMPARE(shown(prepareBooks(lock)), QString());
+        QVERIFY(scalar(u"SELECT count(*) FROM 科目表 WHERE 科目名称 LIKE '旧%'"_s).toInt() == 0
+                && isDatabaseOfThisProgram(databaseFilePath()));
+        lock.unlock();
 
         // A damaged database is explained and left alone.
         QByteArray wholeDatabase;
@@ -268,6 +294,7 @@ private slots:
     {
         execute(u"PRAGMA user_version=%1"_s.arg(SchemaVersion::Latest + 1));
         execute(u"CREATE TABLE 新表 (x)"_s);
+        execute(u"ALTER TABLE 信息表 RENAME TO 设置表"_s);
         closeConnection();
         const QByteArray newer = fileBytes(databaseFilePath());
         const QString said = newerBooksText(databaseFilePath());
@@ -460,13 +487,15 @@ private slots:
         const QString books = databaseFilePath();
         const QString onDisk = QFileInfo(programFolder()).canonicalFilePath() + u"/QMDK"_s;
         // The file calls a child running `arguments` makes, in their order.
-        const auto fileCallsOf = [](const QStringList& arguments) {
+        const auto fileCallsOf = [](const QStringList& arguments, bool folderSyncFails = false) {
             const QString log = programFolder() + u"/calls.log"_s;
             QFile::remove(log);
             QProcess child;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
             environment.insert(u"QM505_FILE_CALLS"_s, log);
+            if (folderSyncFails)
+                environment.insert(u"QM505_FAIL_FOLDER_SYNC"_s, u"1"_s);
             child.setProcessEnvironment(environment);
             startChild(child, arguments);
             QFile file(log);
@@ -483,9 +512,18 @@ private slots:
                      qPrintable(command));
             QVERIFY2(calls.mid(renamed).contains(u"fsync "_s + onDisk), qPrintable(command));
         }
-        // A backup is on the disk before the program says it is made.
-        QVERIFY(fileCallsOf({u"backup"_s, programFolder(), programFolder() + u"/备份2"_s})
-                    .contains(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2/QM2016-05-01 80001.bam"_s));
+        // A backup is on the disk before the program says it is made, and so is its name.
+        const QStringList backupCalls = fileCallsOf({u"backup"_s, programFolder(), programFolder() + u"/备份2"_s});
+        const qsizetype copied = backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2/QM2016-05-01 80001.bam"_s);
+        QVERIFY(copied >= 0 && backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2"_s) > copied);
+        // A saved change stays saved after a power cut: the journal's deletion, which commits it,
+        // is on the disk before the change is reported done.
+        const QStringList writeCalls = fileCallsOf({u"write"_s, programFolder()});
+        const qsizetype committed = writeCalls.indexOf(u"unlink "_s + books + u"-journal"_s);
+        QVERIFY(committed >= 0 && writeCalls.indexOf(u"fsync "_s + onDisk, committed) > committed);
+        // A folder that cannot be synced after the rename leaves the backup in place as the books.
+        QVERIFY(!fileCallsOf({u"restore"_s, programFolder(), backup}, true).isEmpty());
+        QVERIFY(fileBytes(books) == fileBytes(backup) && !QFile::exists(books + u".restore"_s));
     }
 
     void booksFilesAreForTheirOwnerOnly()
@@ -811,6 +849,18 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, writer.endRow());
         RowWriter unfinished(u"写入"_s, 4, 1);
         QVERIFY_THROWS_EXCEPTION(DbError, unfinished.finish());
+        {
+            // A connection closed under a change (its last resort) lets go of the books even
+            // while a writer's statements are prepared, and the writer takes no more rows.
+            Transaction change;
+            execute(u"INSERT INTO 写入 (a) VALUES (700)"_s);
+            RowWriter open(u"写入"_s, 4, 1);
+            closeConnection();
+            QVERIFY(anotherProgramMayWrite(databaseFilePath()));
+            open.appendNull();
+            QVERIFY_THROWS_EXCEPTION(DbError, open.endRow());
+        }
+        QCOMPARE(scalar(u"SELECT count(*) FROM 写入 WHERE a=700"_s).toInt(), 0);
 
         // Clearing a work table leaves the zeroing of freed pages as it was.
         const int zeroing = scalar(u"PRAGMA secure_delete"_s).toInt();

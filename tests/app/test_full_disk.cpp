@@ -3,6 +3,7 @@
 #include "accounts/opening_balances.h"
 #include "app/database_maintenance.h"
 #include "app/year_end.h"
+#include "data/record_set.h"
 #include "support/full_disk.h"
 #include "vouchers/exchange_adjustment.h"
 #include "vouchers/month_closing.h"
@@ -283,9 +284,14 @@ private slots:
     {
         const QString big = QString(3000, QChar(0x8D26));
         const QString refused = u"读写数据库文件时出错，这次操作没有完成。"_s;
+        RecordSet row({u"名称"_s});
+        row.appendText("乙", int(qstrlen("乙")));
+        row.endRow();
+        const std::vector<std::function<void()>> writesAfter = {
+            {}, [] { execute(u"INSERT INTO 摘要 (名称) VALUES ('乙')"_s); }, [&row] { insertRows(u"摘要 (名称)"_s, row); }};
         for (const bool inner : {false, true})
-            for (const bool statementAfter : {false, true}) {
-                const QString tag = u"inner %1, statement after %2"_s.arg(inner).arg(statementAfter);
+            for (size_t after = 0; after < writesAfter.size(); ++after) {
+                const QString tag = u"inner %1, write after %2"_s.arg(inner).arg(after);
                 TempProgram program;
                 Transaction change;
                 execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s);
@@ -298,8 +304,8 @@ private slots:
                         execute(u"INSERT INTO 摘要 (名称) VALUES (?)"_s, {big + QString::number(row)});
                 });
                 QVERIFY2(failed.startsWith(kDiskFull + u'\n'), qPrintable(tag + u": "_s + failed));
-                if (statementAfter)
-                    QCOMPARE(failure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('乙')"_s); }), refused);
+                if (writesAfter[after])
+                    QCOMPARE(failure(writesAfter[after]), refused);
                 QCOMPARE(failure([&change] { change.commit(); }), refused);
                 QVERIFY2(onDisk(u"SELECT count(*) FROM 摘要 WHERE 名称 IN ('甲', '乙') OR length(名称) > 100"_s)
                              == u"0"_s,

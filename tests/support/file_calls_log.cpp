@@ -1,9 +1,12 @@
-// Loaded into a test's child with LD_PRELOAD: writes every fsync, fdatasync and rename the
-// process makes, in order, to the file named by QM505_FILE_CALLS, and then makes the call.
-// What reaches the disk, and when, is seen where the program meets the C library.
+// Loaded into a test's child with LD_PRELOAD: writes every fsync, fdatasync, rename and unlink
+// the process makes, in order, to the file named by QM505_FILE_CALLS, and then makes the call.
+// What reaches the disk, and when, is seen where the program meets the C library. With
+// QM505_FAIL_FOLDER_SYNC set, syncing a folder fails as on a disk that breaks (EIO).
 
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -43,6 +46,15 @@ Function next(const char* name)
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+bool failsAsAFolder(int descriptor)
+{
+    struct stat info {};
+    if (!getenv("QM505_FAIL_FOLDER_SYNC") || fstat(descriptor, &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    errno = EIO;
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -50,13 +62,25 @@ extern "C" {
 int fsync(int descriptor)
 {
     logDescriptor("fsync", descriptor);
-    return next<int (*)(int)>("fsync")(descriptor);
+    return failsAsAFolder(descriptor) ? -1 : next<int (*)(int)>("fsync")(descriptor);
 }
 
 int fdatasync(int descriptor)
 {
     logDescriptor("fsync", descriptor);
-    return next<int (*)(int)>("fdatasync")(descriptor);
+    return failsAsAFolder(descriptor) ? -1 : next<int (*)(int)>("fdatasync")(descriptor);
+}
+
+int unlink(const char* path)
+{
+    logLine("unlink", path, nullptr);
+    return next<int (*)(const char*)>("unlink")(path);
+}
+
+int unlinkat(int folder, const char* path, int flags)
+{
+    logLine("unlink", path, nullptr);
+    return next<int (*)(int, const char*, int)>("unlinkat")(folder, path, flags);
 }
 
 int rename(const char* from, const char* to)
