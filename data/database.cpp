@@ -73,9 +73,25 @@ std::optional<FileId> fileIdOf(const QString& path)
     return FileId{info.st_dev, info.st_ino};
 }
 
+// How many ViewWork scopes are open.
+int g_viewWork = 0;
+
 // What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
 QString explanation(int resultCode)
 {
+    if (g_viewWork > 0) {
+        switch (resultCode & 0xff) {
+        case kSqliteBusy:
+        case kSqliteLocked:
+            return QStringLiteral("数据库正被另一个程序占用，无法生成查询结果，请稍后再试。");
+        case kSqliteReadOnly:
+            if (resultCode != kSqliteReadOnlyDbMoved)
+                return QStringLiteral("数据库文件是只读的，无法生成查询结果。");
+            break;
+        case kSqliteFull:
+            return QStringLiteral("磁盘已满，无法生成查询结果。帐套的数据没有改变。");
+        }
+    }
     if (resultCode == kSqliteReadOnlyDbMoved)
         return QStringLiteral("帐套的数据库文件在本程序运行时被移走或替换了，这次操作没有完成，什么也没有写入。"
                               "请关闭本程序，再重新启动。");
@@ -751,6 +767,16 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     }
     adoptBooksFile();
+}
+
+ViewWork::ViewWork()
+{
+    ++g_viewWork;
+}
+
+ViewWork::~ViewWork()
+{
+    --g_viewWork;
 }
 
 Transaction::Transaction()

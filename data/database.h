@@ -122,6 +122,17 @@ QString newerBooksText(const QString& path);
 // connection closed.
 void createDatabaseFile(const QString& path, const std::function<void()>& fill);
 
+// While one lives, what fails is building a view of the books (a ledger, a table, a statement
+// in its work tables), not a change the user made: the explanation says the view could not be
+// made, rather than that a change was not saved.
+class ViewWork {
+public:
+    ViewWork();
+    ~ViewWork();
+    ViewWork(const ViewWork&) = delete;
+    ViewWork& operator=(const ViewWork&) = delete;
+};
+
 // All or nothing: what runs between construction and commit() is rolled back unless
 // commit() is reached. Guards nest (an inner guard is a savepoint of the outer one). The
 // outermost guard begins and commits the transaction itself; when it fails it rolls back

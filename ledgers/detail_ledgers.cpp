@@ -96,6 +96,7 @@ QString quotedName(const QString& name)
 
 void buildQuantityLedger(int year, const QString& code, const QString& direction)
 {
+    const ViewWork view;
     const int sign = isDebitSide(direction) ? 1 : -1;
     const QString net = lineNetThousandths();
     Transaction transaction;
@@ -174,6 +175,7 @@ QString depreciationTwin(const QString& code)
 
 std::optional<Message> buildFixedAssetLedger(int year, const QString& code, const QString& direction)
 {
+    const ViewWork view;
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM 固累式"));
     if (code.left(4) != QStringLiteral("1601") && code.left(4) != QStringLiteral("1701")) {
@@ -239,6 +241,7 @@ RecordSet fixedAssetLedgerRows()
 
 std::optional<Message> buildMultiColumnRows(const QString& code, bool codeOrder)
 {
+    const ViewWork view;
     // The last result goes here too rather than in the pivot's change: pages that are free when
     // a change begins are filled again without being copied to its journal first.
     Transaction transaction;
@@ -442,6 +445,7 @@ void writeMultiColumnSource(const RecordSet& entries, const std::vector<int>& li
 
 RecordSet buildMultiColumnPivot(int year, const QString& code, const QString& direction)
 {
+    const ViewWork view;
     const QString side = multiColumnSide(code, direction);
     const bool debitParent = isDebitSide(direction);
     const bool both = side == QStringLiteral("both");

@@ -90,6 +90,7 @@ QVector<LedgerPageLine> cutLedgerPages(const RecordSet& ledger, const LedgerPagi
 
 void clearLedger(PagedLedger ledger)
 {
+    const ViewWork view;
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM ") + ledgerTable(ledger));
     execute(QStringLiteral("DELETE FROM ") + ledgerPageTable(ledger));
@@ -98,6 +99,7 @@ void clearLedger(PagedLedger ledger)
 
 int buildLedgerPages(PagedLedger ledger)
 {
+    const ViewWork view;
     const QString source = ledgerTable(ledger);
     const QString pages = ledgerPageTable(ledger);
     const bool carriesQuantity = ledger != PagedLedger::ThreeColumn;

@@ -43,6 +43,7 @@ const QString kLineThousandths = QStringLiteral("%1 AS 借厘, %2 AS 贷厘")
 RecordSet writeLedger(const RecordSet& lines, bool byDate, const QString& direction, const QByteArray& monthSuffix,
                       const QByteArray& yearSuffix, const QByteArray& carryId)
 {
+    const ViewWork view;
     enum { Id, Date, Word, Number, Summary, Debit, Credit, DebitThousandths, CreditThousandths };
     const int sign = directionSign(direction);
     const QByteArray directionText = direction.toUtf8();

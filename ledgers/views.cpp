@@ -112,6 +112,7 @@ std::optional<int> monthOfText(const QString& text)
 
 void buildJournal(int year, const QString& period)
 {
+    const ViewWork view;
     if (period.isEmpty() || period == QStringLiteral("全部"))
         insertJournal(year, QStringLiteral("length(a.代码)>0"), {});
     else if (period == QStringLiteral("年初"))
@@ -122,6 +123,7 @@ void buildJournal(int year, const QString& period)
 
 bool buildFilteredJournal(int year, const QString& codePrefix)
 {
+    const ViewWork view;
     if (codePrefix.isEmpty()) {
         execute(QStringLiteral("DELETE FROM 分录始表"));
         return false;
@@ -140,6 +142,7 @@ RecordSet journalRows()
 
 std::optional<Message> buildAccountSummary(int year, const QString& monthText)
 {
+    const ViewWork view;
     execute(QStringLiteral("DELETE FROM 凭证汇总表"));
     const std::optional<int> month = monthOfText(monthText);
     if (!month)
@@ -168,6 +171,7 @@ RecordSet accountSummaryRows()
 
 std::optional<Message> buildBalanceTable(int year, const QString& monthText, const QString& levelText)
 {
+    const ViewWork view;
     execute(QStringLiteral("DELETE FROM 数量式余额表"));
     const std::optional<int> month = monthOfText(monthText);
     bool levelOk = false;

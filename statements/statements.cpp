@@ -48,6 +48,7 @@ QString statementTable(Statement statement)
 
 std::optional<Message> buildReportData(int year, const QString& monthText, bool cashFlow)
 {
+    const ViewWork view;
     execute(QStringLiteral("DELETE FROM 报表数据"));
     bool ok = false;
     const int month = monthText.trimmed().toInt(&ok);
@@ -144,6 +145,7 @@ Money evaluateFormula(const QString& formula, int width, const QHash<QString, QV
 
 std::optional<Message> evaluateStatement(Statement statement, int year, const QString& month)
 {
+    const ViewWork view;
     const std::optional<Message> message = buildReportData(year, month, statement == Statement::CashFlow);
     const QString table = statementTable(statement);
     Transaction transaction;

@@ -16,6 +16,7 @@ std::optional<Message> checkVoucherPrintRequest(const QString& month, const QStr
 
 VoucherPrint buildVoucherPrint(int year, const QString& monthText, const QString& numberText)
 {
+    const ViewWork view;
     if (const auto refusal = checkVoucherPrintRequest(monthText, numberText))
         throw DbError(refusal->text);
     const int month = monthText.trimmed().toInt();

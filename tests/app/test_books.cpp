@@ -430,6 +430,13 @@ private slots:
         // A second backup in the same second takes the first one's place.
         QCOMPARE(backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))), backup);
         QCOMPARE(QDir(folder).entryList({u"*.bam"_s}), QStringList{QFileInfo(backup).fileName()});
+        // One the disk has no room for names the disk and leaves no part of itself.
+        const QString unwritten = failure([&folder] {
+            NoRoomForCopies noRoom(4096);
+            backupDatabase(folder, QDateTime(QDate(2016, 5, 2), QTime(8, 0, 1)));
+        });
+        QCOMPARE(unwritten, u"备份失败: 无法写入 %1/QM2016-05-02 80001.bam，磁盘可能已满。"_s.arg(folder));
+        QCOMPARE(QDir(folder).entryList({u"*.bam"_s}), QStringList{QFileInfo(backup).fileName()});
 
         execute(u"DELETE FROM 分2016"_s);
         execute(u"DELETE FROM 科目表 WHERE 科目代码='1001'"_s);

@@ -4,6 +4,9 @@
 #include "app/database_maintenance.h"
 #include "app/year_end.h"
 #include "data/record_set.h"
+#include "ledgers/three_column_ledger.h"
+#include "ledgers/views.h"
+#include "statements/statements.h"
 #include "support/full_disk.h"
 #include "vouchers/exchange_adjustment.h"
 #include "vouchers/month_closing.h"
@@ -275,6 +278,29 @@ private slots:
                     QCOMPARE(seenByAnotherProgram(copy, u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
                 }
             }
+    }
+
+    // A ledger, a table or a statement asked for on a full disk is only a view that could not be
+    // made: that is what the user is told, not that a change went unsaved. A change still is.
+    void aViewOnAFullDiskIsNotAnUnsavedChange()
+    {
+        TempProgram program;
+        someBooks();
+        const std::vector<std::pair<QString, std::function<void()>>> views = {
+            {u"detail ledger"_s, [] { buildDetailLedger(kYear, u"2202001001"_s, u"贷"_s); }},
+            {u"balance table"_s, [] { (void)buildBalanceTable(kYear, u"3"_s, u"3"_s); }},
+            {u"statement"_s, [] { (void)buildReportData(kYear, u"3"_s, false); }},
+        };
+        for (const auto& [name, view] : views) {
+            const QString failed = failure([&view] {
+                FullDisk disk;
+                view();
+            });
+            QVERIFY2(failed.startsWith(u"磁盘已满，无法生成查询结果。帐套的数据没有改变。\n"_s), qPrintable(name + failed));
+        }
+        FullDisk disk;
+        QVERIFY(failure([] { applyVoucherChange(VoucherChange::Save, voucher(5, 1), kYear, u"管理员"_s); })
+                    .startsWith(kDiskFull));
     }
 
     // A full disk that stops a write inside a change may end the change's whole transaction; a
