@@ -16,12 +16,15 @@ QString backupFileName(const QDateTime& when);
 // The folder must be an absolute path of this system.
 std::optional<Message> checkBackupFolder(const QString& folder);
 // Copies the closed database file into the folder (made 0700 when missing) as a file of mode
-// 0600, replacing a backup of the same name. Returns the path written; throws when the copy fails.
+// 0600, replacing a backup of the same name, once any change left half-written in it has been
+// put back; the copy and its name are on the disk before this returns. Returns the path
+// written; throws when the books cannot be put back or the copy fails.
 QString backupDatabase(const QString& folder, const QDateTime& when);
 
-// Puts a backup in the database's place. The file is copied beside the database, checked to be
-// a database of this program and then swapped in whole; otherwise the database stays as it was
-// and this throws.
+// Puts a backup in the database's place. Any change left half-written in the books is put back
+// first, so no journal of theirs outlives them; the backup is copied beside the database,
+// checked to be a database of this program and then swapped in whole. Otherwise the database
+// stays as it was and this throws.
 void restoreDatabase(const QString& backupPath);
 
 // Removes the year's entry rows without an account, then rewrites the database compactly into
