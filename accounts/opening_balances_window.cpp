@@ -63,6 +63,12 @@ OpeningBalancesWindow::OpeningBalancesWindow(QWidget* parent)
     m_grid->verticalHeader()->setDefaultSectionSize(twipsToPixels(280));
     m_grid->installEventFilter(this);
     installWheelPaging(m_grid);
+    guardNumberPastes(m_grid, [this](int column) -> std::optional<NumberShape> {
+        const int value = valueIndex(column);
+        if (value < 0)
+            return std::nullopt;
+        return NumberShape{value == 0 ? kQuantityDecimals : kAmountDecimals};
+    });
 
     m_debitTotal = makeLineEdit(QStringLiteral("Text1"), this);
     m_creditTotal = makeLineEdit(QStringLiteral("Text2"), this);
@@ -197,15 +203,23 @@ void OpeningBalancesWindow::fetchClicked()
     clearTotals();
 }
 
-void OpeningBalancesWindow::cellEdited(int row, int column)
+int OpeningBalancesWindow::valueIndex(int column) const
 {
     // Quantity, debit and credit are the last three columns of either grid.
     const int firstValueColumn = m_shown == Shown::Accounts ? 3 : m_shown == Shown::WorkCopy ? 2 : -1;
     if (firstValueColumn < 0 || column < firstValueColumn || column > firstValueColumn + 2)
+        return -1;
+    return column - firstValueColumn;
+}
+
+void OpeningBalancesWindow::cellEdited(int row, int column)
+{
+    const int value = valueIndex(column);
+    if (value < 0)
         return;
-    const bool quantity = column == firstValueColumn;
-    const QString columnName = QStringList{QStringLiteral("数量"), QStringLiteral("借方金额"),
-                                           QStringLiteral("贷方金额")}.at(column - firstValueColumn);
+    const bool quantity = value == 0;
+    const QString columnName =
+        QStringList{QStringLiteral("数量"), QStringLiteral("借方金额"), QStringLiteral("贷方金额")}.at(value);
     QTableWidgetItem* cell = m_grid->item(row, column);
     const TypedValue typed = quantity ? readTypedQuantity(cell->text()) : readTypedAmount(cell->text());
     if (typed.refusal) {

@@ -29,6 +29,8 @@ protected:
 private:
     void showTrialBalance(const TrialBalance& balance);
     void clearTotals();
+    // 0, 1 and 2 for the quantity, debit and credit columns of the grid shown; -1 for any other.
+    int valueIndex(int column) const;
     void cellEdited(int row, int column);
     void changeOpeningRows(bool rewrite);
     void moveToNextRow();

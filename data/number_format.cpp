@@ -3,6 +3,8 @@
 #include "money.h"
 
 #include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
 #include <cmath>
 #include <functional>
 
@@ -88,10 +90,27 @@ bool exceedsLargestAmount(double value)
 
 namespace {
 
+Message refusal(const QString& text)
+{
+    return Message{text, QStringLiteral("QM505"), MessageIcon::Exclamation};
+}
+
 Message refusalOfTyped(const QString& text)
 {
-    return Message{QStringLiteral("“%1”不是数字,原值不变").arg(text.trimmed()), QStringLiteral("QM505"),
-                   MessageIcon::Exclamation};
+    return refusal(QStringLiteral("“%1”不是数字,原值不变").arg(text.trimmed()));
+}
+
+Message refusalOfWhole(const QString& text)
+{
+    return refusal(QStringLiteral("“%1”不是整数,原值不变").arg(text.trimmed()));
+}
+
+Message refusalOfDecimals(const QString& text, int decimals)
+{
+    static const QStringList places{QStringLiteral("零"), QStringLiteral("一"), QStringLiteral("两"),
+                                    QStringLiteral("三")};
+    const QString place = places.value(decimals, QString::number(decimals));
+    return refusal(QStringLiteral("“%1”超过%2位小数,原值不变").arg(text.trimmed(), place));
 }
 
 TypedValue readTypedNumber(const QString& text, const QString& tooLarge,
@@ -120,8 +139,7 @@ TypedValue readTypedQuantity(const QString& text)
     const TypedValue typed = readTypedNumber(text, QStringLiteral("数量不能超过999,999,999,999.99"),
                                              [](double value) { return QVariant(value); });
     if (!typed.value.isNull() && !fitsDecimals(typed.value.toDouble(), kQuantityDecimals))
-        return {QVariant(), Message{QStringLiteral("“%1”超过三位小数,原值不变").arg(text.trimmed()),
-                                    QStringLiteral("QM505"), MessageIcon::Exclamation}};
+        return {QVariant(), refusalOfDecimals(text, kQuantityDecimals)};
     return typed;
 }
 
@@ -138,9 +156,38 @@ TypedValue readTypedWhole(const QString& text)
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
-        return {QVariant(), Message{QStringLiteral("“%1”不是整数,原值不变").arg(text.trimmed()), QStringLiteral("QM505"),
-                                    MessageIcon::Exclamation}};
+        return {QVariant(), refusalOfWhole(text)};
     return {QVariant(value), std::nullopt};
+}
+
+PastedNumber pastedNumber(const QString& pasted, const QString& textBefore, const QString& textAfter, NumberShape shape)
+{
+    const QString shown = pasted.trimmed();
+    if (shown.isEmpty())
+        return {};
+    if (shape.digitsOnly) {
+        static const QRegularExpression digits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+")));
+        return digits.match(shown).hasMatch() ? PastedNumber{shown, std::nullopt}
+                                              : PastedNumber{QString(), refusalOfWhole(shown)};
+    }
+    // Commas only between groups of three, so that "1,5" is never taken for fifteen.
+    static const QRegularExpression number(QRegularExpression::anchoredPattern(QStringLiteral(
+        "(?:[¥￥$]\\s*)?(-?(?:(?:[0-9]{1,3}(?:,[0-9]{3})+|[0-9]+)(?:\\.[0-9]*)?|\\.[0-9]+))(?:\\s*元)?")));
+    const QRegularExpressionMatch match = number.match(shown);
+    if (!match.hasMatch())
+        return {QString(), refusalOfTyped(shown)};
+    const QString digits = match.captured(1).remove(QLatin1Char(','));
+    // The box as a whole must still be one number, as typing the same keys would leave it.
+    static const QRegularExpression typed(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]*(?:\\.([0-9]*))?")));
+    const QString result = textBefore + digits + textAfter;
+    // Separators the box shows already are read away with the rest of its text.
+    const QRegularExpressionMatch whole = typed.match(QString(result).remove(QLatin1Char(',')));
+    if (!whole.hasMatch())
+        return {QString(), refusalOfTyped(result)};
+    if (shape.decimals != kAnyDecimals && whole.capturedLength(1) > shape.decimals)
+        return {QString(), refusalOfDecimals(result, shape.decimals)};
+    return {digits, std::nullopt};
 }
 
 QString formatThousands(double value)

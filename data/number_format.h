@@ -24,6 +24,7 @@ inline std::optional<qint64> parseCents(const QString& text) { return parseScale
 // A scaled value as plain text with its decimals ("-12.50").
 QString formatScaled(qint64 scaled, int decimals);
 
+constexpr int kAmountDecimals = 2;
 // Quantities keep at most three decimals, so that every sum of them, taken as whole thousandths,
 // is exact.
 constexpr int kQuantityDecimals = 3;
@@ -50,6 +51,25 @@ TypedValue readTypedQuantity(const QString& text);
 TypedValue readTypedRate(const QString& text);
 // A whole number, such as a line number.
 TypedValue readTypedWhole(const QString& text);
+
+// What a number box or cell takes: a signed number with at most `decimals` decimals (any number
+// of them with kAnyDecimals), or digits alone for codes and counts.
+constexpr int kAnyDecimals = -1;
+struct NumberShape {
+    int decimals = kAnyDecimals;
+    bool digitsOnly = false;
+};
+// A paste in place of the text between `textBefore` and `textAfter`: the text to put there, or
+// the refusal of the whole paste. Thousands separators in their places, blanks around it and a
+// currency sign (¥, ￥ or $ before it, 元 after it) are taken away; any other character, a result
+// that is no number or more decimals than the box takes refuse it, so that a paste never becomes
+// another number. A blank paste gives nothing to put and no refusal.
+struct PastedNumber {
+    QString text;
+    std::optional<Message> refusal;
+};
+PastedNumber pastedNumber(const QString& pasted, const QString& textBefore, const QString& textAfter,
+                          NumberShape shape);
 
 // A cell's text with a fixed number of decimals ("0.00", "0.000"); an empty text stays empty and
 // a text that is not a number is left as it is.

@@ -1,16 +1,21 @@
 #include "window_helpers.h"
 
+#include "message_box.h"
 #include "num_key_filter.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWheelEvent>
 
@@ -52,6 +57,71 @@ private:
     QAbstractScrollArea* m_grid;
 };
 
+void pasteNumber(QLineEdit* box, const QString& pasted, NumberShape shape)
+{
+    const QString text = box->text();
+    const int start = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+    const int end = box->hasSelectedText() ? box->selectionEnd() : start;
+    const PastedNumber number = pastedNumber(pasted, text.left(start), text.mid(end), shape);
+    if (number.refusal)
+        showMessage(*number.refusal);
+    else if (!number.text.isEmpty())
+        box->insert(number.text);
+}
+
+// The box's own menu, whose Paste goes through pasteNumber.
+void showNumberBoxMenu(QLineEdit* box, const QContextMenuEvent* event, NumberShape shape)
+{
+    QMenu* menu = box->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The action is known by its connection, made one way or the other as Qt's version has it:
+    // its text is translated and it has no name.
+    for (QAction* action : menu->actions())
+        if (QObject::disconnect(action, SIGNAL(triggered()), box, SLOT(paste()))
+            || QObject::disconnect(action, &QAction::triggered, box, &QLineEdit::paste))
+            QObject::connect(action, &QAction::triggered, box,
+                             [box, shape] { pasteNumber(box, QGuiApplication::clipboard()->text(), shape); });
+    menu->popup(event->globalPos());
+}
+
+class NumberPasteGuard : public QObject {
+public:
+    NumberPasteGuard(QLineEdit* box, NumberShape shape)
+        : QObject(box),
+          m_box(box),
+          m_shape(shape)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return filterNumberPaste(m_box, event, m_shape); }
+
+private:
+    QLineEdit* m_box;
+    NumberShape m_shape;
+};
+
+class NumberPasteDelegate : public QStyledItemDelegate {
+public:
+    NumberPasteDelegate(QAbstractItemView* grid, CellShape shapeOfCell)
+        : QStyledItemDelegate(grid),
+          m_shapeOfCell(std::move(shapeOfCell))
+    {
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto* box = qobject_cast<QLineEdit*>(editor);
+        if (const std::optional<NumberShape> shape = m_shapeOfCell(index.column()); box && shape)
+            box->installEventFilter(new NumberPasteGuard(box, *shape));
+        return editor;
+    }
+
+private:
+    CellShape m_shapeOfCell;
+};
+
 class NumKeyGuard : public QObject {
 public:
     NumKeyGuard(QLineEdit* box, bool digitsOnly) : QObject(box), m_box(box), m_digitsOnly(digitsOnly) {}
@@ -59,6 +129,8 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (filterNumberPaste(m_box, event, NumberShape{.digitsOnly = m_digitsOnly}))
+            return true;
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto* keyEvent = static_cast<QKeyEvent*>(event);
@@ -167,6 +239,39 @@ void installNumKeyFilter(QLineEdit* box)
 void installDigitsOnlyFilter(QLineEdit* box)
 {
     installKeyGuard(box, true);
+}
+
+bool filterNumberPaste(QLineEdit* box, QEvent* event, NumberShape shape)
+{
+    if (box->isReadOnly())
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+            return false;
+        pasteNumber(box, QGuiApplication::clipboard()->text(), shape);
+        return true;
+    case QEvent::ContextMenu:
+        showNumberBoxMenu(box, static_cast<QContextMenuEvent*>(event), shape);
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::MiddleButton
+            || !QGuiApplication::clipboard()->supportsSelection())
+            return false;
+        box->deselect();
+        pasteNumber(box, QGuiApplication::clipboard()->text(QClipboard::Selection), shape);
+        return true;
+    case QEvent::DragEnter:
+        event->ignore();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void guardNumberPastes(QAbstractItemView* grid, CellShape shapeOfCell)
+{
+    grid->setItemDelegate(new NumberPasteDelegate(grid, std::move(shapeOfCell)));
 }
 
 int twipsToPixels(int twips)

@@ -2,10 +2,14 @@
 
 // Small routines the windows of every part of the program share.
 
+#include "number_format.h"
+
 #include <QColor>
+#include <functional>
 
 class QAbstractItemView;
 class QAbstractScrollArea;
+class QEvent;
 class QLineEdit;
 class QProgressBar;
 class QTableView;
@@ -29,10 +33,19 @@ void paintFixedHeaders(QTableView* grid);
 // one notch away pages up. Installing it twice on one grid installs it once.
 void installWheelPaging(QAbstractScrollArea* grid);
 
-// Makes a box take only what numKeyFilter lets through.
+// Makes a box take only what numKeyFilter lets through, and pastes only as filterNumberPaste does.
 void installNumKeyFilter(QLineEdit* box);
 // Makes a code box take digits only; every other typed key, Backspace included, is dropped.
+// Pastes of anything but digits are refused.
 void installDigitsOnlyFilter(QLineEdit* box);
+
+// A paste into a number box of this shape (Ctrl+V, Shift+Insert, the context menu, the middle
+// button) goes in as pastedNumber gives it or is refused with its message; a text dragged over the
+// box is not taken. Returns whether the event was one of these, dealt with here.
+bool filterNumberPaste(QLineEdit* box, QEvent* event, NumberShape shape);
+// The cell editors the grid opens take pastes that way where `shapeOfCell` gives the cell a shape.
+using CellShape = std::function<std::optional<NumberShape>(int column)>;
+void guardNumberPastes(QAbstractItemView* grid, CellShape shapeOfCell);
 
 // A width given in twips, widened by a third so that today's fonts fit where the old ones did.
 int twipsToPixels(int twips);

@@ -60,6 +60,13 @@ ExchangeWindow::ExchangeWindow(const ExchangeVoucherHeader& header, QWidget* par
     m_table->setColumnHidden(IdColumn, true);
     m_table->verticalHeader()->setDefaultSectionSize(twipsToPixels(300));
     installWheelPaging(m_table);
+    guardNumberPastes(m_table, [](int column) -> std::optional<NumberShape> {
+        if (column <= NameColumn)
+            return std::nullopt;
+        return NumberShape{column == QuantityColumn ? kQuantityDecimals
+                           : column == RateColumn   ? kAnyDecimals
+                                                    : kAmountDecimals};
+    });
 
     QLabel* accountLabel = makeLabel(QStringLiteral("Label1"), QStringLiteral("对应损益类科目"), this);
     m_account = new QComboBox(this);

@@ -6,8 +6,6 @@
 #include "data/number_format.h"
 #include "data/window_helpers.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -29,6 +27,22 @@ Qt::Alignment columnAlignment(int column)
     case VoucherGrid::DebitColumn:
     case VoucherGrid::CreditColumn: return Qt::AlignRight | Qt::AlignVCenter;
     default: return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+std::optional<NumberShape> numberShape(int column)
+{
+    switch (column) {
+    case VoucherGrid::QuantityColumn:
+        return NumberShape{kQuantityDecimals};
+    case VoucherGrid::DebitColumn:
+    case VoucherGrid::CreditColumn:
+    case VoucherGrid::CashFlowAmountColumn:
+        return NumberShape{kAmountDecimals};
+    case VoucherGrid::CashFlowCodeColumn:
+        return NumberShape{};
+    default:
+        return std::nullopt;
     }
 }
 
@@ -326,7 +340,10 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
         m_editor->hide();
         return false;
     }
-    // Text committed by an input method or pasted goes through the key filter as if typed.
+    if (const std::optional<NumberShape> shape = numberShape(m_editColumn);
+        shape && filterNumberPaste(m_editor, event, *shape))
+        return true;
+    // Text committed by an input method goes through the key filter as if typed.
     if (m_editColumn >= QuantityColumn && event->type() == QEvent::InputMethod) {
         const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
         if (!committed.isEmpty()) {
@@ -337,10 +354,6 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (m_editColumn >= QuantityColumn && key->matches(QKeySequence::Paste)) {
-        typeIntoEditor(QGuiApplication::clipboard()->text());
-        return true;
-    }
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

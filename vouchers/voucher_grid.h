@@ -81,8 +81,8 @@ private:
     void renumber();
 
     QLineEdit* m_editor;
-    // Numeric cells take only what the key filter lets through, however the text arrives, and
-    // no more decimals than the cell keeps: the editor never shows what the cell would not hold.
+    // Numeric cells take only what the key filter or the paste check lets through, and no more
+    // decimals than the cell keeps: the editor never shows what the cell would not hold.
     QValidator* m_amountValidator;
     QValidator* m_quantityValidator;
     QValidator* m_codeValidator;

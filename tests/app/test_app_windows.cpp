@@ -437,6 +437,16 @@ private slots:
         typeIntoCell(grid, payable, 2, u"2.0005"_s);
         QCOMPARE(recorder.texts().last(), u"“2.0005”超过三位小数,原值不变"_s);
         QCOMPARE(grid->item(1, 2)->text() + u'|' + values(u"分录始表"_s, payable), u"1.234|1.234 - 1.23"_s);
+        // Pasted into a cell's editor: a third decimal refuses an amount and is taken in a quantity.
+        for (const auto& [column, pasted] : {std::pair{3, u"1.005"_s}, {2, u"2.125"_s}}) {
+            typeIntoCell(grid, payable, column, QString(), true);
+            QGuiApplication::clipboard()->setText(pasted);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(recorder.texts().last() + u'|' + values(u"分录始表"_s, payable),
+                 u"“1.005”超过两位小数,原值不变|2.125 - 1.23"_s);
     }
 
     void mainWindowShowsAndExits()
@@ -726,6 +736,34 @@ private slots:
         QTest::keyClick(&box, Qt::Key_Return);
         QTest::keyClick(&box, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(entered, 2);
+
+        // A paste by key or from the box's menu goes in as the number it shows, or not at all.
+        // Each as "box|messages".
+        box.clear();
+        QLineEdit digits;
+        installDigitsOnlyFilter(&digits);
+        const auto paste = [this](QLineEdit* target, const QString& text, bool fromMenu) {
+            QGuiApplication::clipboard()->setText(text);
+            const qsizetype said = recorder.messages.size();
+            if (!fromMenu) {
+                QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+                QApplication::sendEvent(target, &request);
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+                    if (action->text().startsWith(u"&Paste"_s))
+                        action->trigger();
+                if (menu)
+                    menu->close();
+            }
+            return target->text() + u'|' + recorder.texts().mid(said).join(u'|');
+        };
+        QCOMPARE(
+            (QStringList{paste(&box, u"1O2.5"_s, true), paste(&box, u"-1,234.5"_s, true), paste(&box, u"6"_s, false),
+                         paste(&digits, u"12a"_s, true), paste(&digits, u" 2016 "_s, false)}),
+            (QStringList{u"|“1O2.5”不是数字,原值不变"_s, u"-1234.5|"_s, u"-1234.56|"_s, u"|“12a”不是整数,原值不变"_s,
+                         u"2016|"_s}));
 
         // Where Tab and Shift+Tab type a tab character, they still move the focus out of a numeric box.
         for (const bool digitsOnly : {false, true}) {

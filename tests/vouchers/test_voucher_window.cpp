@@ -341,11 +341,46 @@ private slots:
         QCOMPARE(grid->text(2, 4), u"0.20"_s);
         typeIntoCell(grid, 3, 5, u"0"_s);
         compose(editor, u".元3"_s);
+        // A paste is refused whole unless it is a number: the editor and the cell keep their value.
         QGuiApplication::clipboard()->setText(u"3元abc"_s);
         QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(editor->text(), u"0.33"_s);
+        QCOMPARE(QStringList({editor->text(), grid->text(3, 5)}) + recorder.texts(),
+                 (QStringList{u"0.3"_s, u"0.30"_s, u"“3元abc”不是数字,原值不变"_s}));
+        QTest::keyClicks(editor, u"3"_s);
         editor->insert(u"x"_s);
-        QCOMPARE(recorder.texts() << grid->text(3, 5) << form.debit->text() << form.credit->text(), QStringList(3, u"0.33"_s));
+        QCOMPARE(recorder.texts().mid(1) << grid->text(3, 5) << form.debit->text() << form.credit->text(),
+                 QStringList(3, u"0.33"_s));
+
+        // Pasted over "7" selected, or after it: each as "cell|messages".
+        const struct {
+            int column;
+            QString pasted;
+            bool overSelection;
+            QString kept;
+        } pastes[] = {
+            {4, u"1O2.5"_s, true, u"7.00|“1O2.5”不是数字,原值不变"_s},
+            {4, u" ¥1,234.50 "_s, true, u"1234.50|"_s},
+            {4, u"1,5"_s, true, u"7.00|“1,5”不是数字,原值不变"_s},
+            {4, u"1.005元"_s, true, u"7.00|“1.005”超过两位小数,原值不变"_s},
+            {4, u".25"_s, false, u"7.25|"_s},
+            {4, u"5"_s, false, u"75.00|"_s},
+            {3, u"2.125"_s, true, u"2.125|"_s},
+            {3, u"2.1250"_s, true, u"7|“2.1250”超过三位小数,原值不变"_s},
+        };
+        QStringList kept, expected;
+        for (const auto& paste : pastes) {
+            typeIntoCell(grid, 4, paste.column, u"7"_s);
+            if (paste.overSelection)
+                editor->selectAll();
+            QGuiApplication::clipboard()->setText(paste.pasted);
+            const qsizetype said = recorder.messages.size();
+            QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
+            kept << grid->text(4, paste.column) + u'|' + recorder.texts().mid(said).join(u'|');
+            expected << paste.kept;
+        }
+        QCOMPARE(kept, expected);
+        grid->setText(4, VoucherGrid::QuantityColumn, QString());
+        recorder.messages.clear();
 
         // The largest amount is taken to the cent; one digit more is refused.
         typeIntoCell(grid, 4, 4, u"999999999999.99"_s);
