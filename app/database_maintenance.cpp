@@ -57,7 +57,7 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
     makePrivateFolder(folder);
     const QString target = QDir(folder).filePath(backupFileName(when));
     QFile::remove(target);
-    // The books were just read, so a copy that fails could not be written.
+    // The books are the file this run works on, so a copy that fails could not be written.
     if (!copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
         QFile::remove(target);
         throw DbError(QStringLiteral("备份失败: 无法写入 %1，磁盘可能已满。").arg(QDir::toNativeSeparators(target)));

@@ -52,6 +52,8 @@ bool g_transactionSpoiled = false;
 // The writers whose statements are prepared on the connection: it is closed only once they are
 // finalized, since a connection that cannot close keeps its locks.
 std::vector<RowWriter*> g_rowWriters;
+// How many ViewWork scopes are open.
+int g_viewWork = 0;
 // Set once the open file is found moved or replaced: every later statement is refused, so no
 // window shows or writes figures of a file that is no longer the books.
 bool g_booksMoved = false;
@@ -72,9 +74,6 @@ std::optional<FileId> fileIdOf(const QString& path)
         return std::nullopt;
     return FileId{info.st_dev, info.st_ino};
 }
-
-// How many ViewWork scopes are open.
-int g_viewWork = 0;
 
 // What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
 QString explanation(int resultCode)

@@ -107,6 +107,18 @@ void verifyMonthWhole()
              u"8040001001,8040001002"_s);
 }
 
+// A child's exit code for `work`: 0 when done, 5 with the error reported when refused.
+int reportedFailure(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const DbError& error) {
+        report(error.text());
+        return 5;
+    }
+    return 0;
+}
+
 // The child: starts the books, holds their lock, or inserts a voucher before the first and
 // deletes it again, over and over, each change moving every key of the month.
 int childMain(const QStringList& arguments)
@@ -136,30 +148,20 @@ int childMain(const QStringList& arguments)
         return 0;
     }
     if (command == QLatin1String("restore") || command == QLatin1String("compact")) {
-        try {
+        return reportedFailure([&command, &arguments] {
             if (command == QLatin1String("restore"))
                 restoreDatabase(arguments.value(2));
             else
                 compactDatabase(kYear);
             // The file put in place is the books from now on.
             scalar(u"SELECT count(*) FROM 信息表"_s);
-        } catch (const DbError& error) {
-            report(error.text());
-            return 5;
-        }
-        return 0;
+        });
     }
     if (command == QLatin1String("write")) {
         if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
             && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
             return 9;
-        try {
-            execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s);
-        } catch (const DbError& error) {
-            report(error.text());
-            return 5;
-        }
-        return 0;
+        return reportedFailure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
     }
     if (command == QLatin1String("backup")) {
         backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
