@@ -54,11 +54,10 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
     // The file alone is the books only once no journal of a failed change stands beside it.
     if (!settleDatabaseFile(databaseFilePath()))
         throw DbError(QStringLiteral("备份失败: ") + kUnsettledBooks + QStringLiteral("没有做备份。"));
-    makePrivateFolder(folder);
     const QString target = QDir(folder).filePath(backupFileName(when));
     QFile::remove(target);
     // The books are the file this run works on, so a copy that fails could not be written.
-    if (!copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
+    if (!makePrivateFolder(folder) || !copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
         QFile::remove(target);
         throw DbError(QStringLiteral("备份失败: 无法写入 %1，磁盘可能已满。").arg(QDir::toNativeSeparators(target)));
     }

@@ -38,7 +38,10 @@ bool makePrivateFolder(const QString& path)
     const QString parent = QFileInfo(absolute).absolutePath();
     if (parent != absolute && !makePrivateFolder(parent))
         return false;
-    return QDir().mkdir(absolute, kOwnerFolder) || QFileInfo(absolute).isDir();
+    if (!QDir().mkdir(absolute, kOwnerFolder))
+        return QFileInfo(absolute).isDir();
+    // A new folder is there after a power cut only once its parent says so.
+    return syncToDisk(parent, O_RDONLY | O_DIRECTORY);
 }
 
 bool createPrivateFile(const QString& path)

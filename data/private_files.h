@@ -7,8 +7,8 @@
 
 namespace qm {
 
-// Makes the folder and any missing parent, each 0700; folders that already exist keep their
-// mode. False when the folder cannot be made.
+// Makes the folder and any missing parent, each 0700, each on the disk before this returns;
+// folders that already exist keep their mode. False when the folder cannot be made.
 bool makePrivateFolder(const QString& path);
 
 // Creates `path` empty with mode 0600, or empties an existing file and sets it to 0600.

@@ -525,6 +525,7 @@ private slots:
         const QStringList backupCalls = fileCallsOf({u"backup"_s, programFolder(), programFolder() + u"/备份2"_s});
         const qsizetype copied = backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2/QM2016-05-01 80001.bam"_s);
         QVERIFY(copied >= 0 && backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2"_s) > copied);
+        QVERIFY(backupCalls.mid(0, copied).contains(u"fsync "_s + QFileInfo(onDisk).path()));
         // A saved change stays saved after a power cut: the journal's deletion, which commits it,
         // is on the disk before the change is reported done.
         const QStringList writeCalls = fileCallsOf({u"write"_s, programFolder()});
