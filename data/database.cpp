@@ -564,10 +564,15 @@ void RowWriter::startStatement()
     m_rowsLeft -= rows;
 }
 
-void RowWriter::check(int result)
+void RowWriter::checkNotFinalized() const
 {
     if (m_finalized)
         throw DbError(explanation(kSqliteIoError));
+}
+
+void RowWriter::check(int result)
+{
+    checkNotFinalized();
     if (result != SQLITE_OK)
         throw DbError(sqliteErrorText(sqliteHandle(connection()), m_table));
 }
@@ -603,7 +608,7 @@ void RowWriter::appendCell(const RecordSet& from, int row, int field)
 
 void RowWriter::endRow()
 {
-    check(SQLITE_OK);
+    checkNotFinalized();
     if (!m_current || m_cell % m_columns != 0 || m_cell > m_cellsInStatement)
         throw DbError(QStringLiteral("Parameter count mismatch\n") + m_table);
     if (m_cell < m_cellsInStatement)
@@ -625,7 +630,7 @@ void RowWriter::endRow()
 
 void RowWriter::finish()
 {
-    check(SQLITE_OK);
+    checkNotFinalized();
     if (m_current)
         throw DbError(QStringLiteral("Parameter count mismatch\n") + m_table);
 }

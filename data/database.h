@@ -75,6 +75,7 @@ private:
     friend void closeConnection();
     // The connection is closing under the writer: its statements go, and so does every later row.
     void finalizeStatements();
+    void checkNotFinalized() const;
     void check(int result);
     void startStatement();
 
