@@ -41,7 +41,7 @@ bool makePrivateFolder(const QString& path)
     if (!QDir().mkdir(absolute, kOwnerFolder))
         return QFileInfo(absolute).isDir();
     // A new folder is there after a power cut only once its parent says so.
-    return syncToDisk(parent, O_RDONLY | O_DIRECTORY);
+    return syncFolderOf(absolute);
 }
 
 bool createPrivateFile(const QString& path)
