@@ -141,6 +141,8 @@ void setOpeningValue(const QString& code, const QString& column, const QVariant&
 
 void fetchOpeningRows(int year)
 {
+    // The rows are fetched to be looked at and edited; the books change only when they are rewritten.
+    const ViewWork view;
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM 分录始表"));
     execute(QStringLiteral("INSERT INTO 分录始表 (代码, 科目全称, 数量, 借方金额, 贷方金额) "

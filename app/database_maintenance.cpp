@@ -13,18 +13,23 @@ namespace qm {
 
 namespace {
 
+// What was not written and why, for a message.
+QString unwrittenText(const QString& path, int error)
+{
+    return QStringLiteral("无法写入 %1，%2。").arg(QDir::toNativeSeparators(path), writeFailureText(error));
+}
+
 // Replaces `target` by `source` in one step; a copy that could not take the books' place is
 // removed.
 void swapInto(const QString& source, const QString& target)
 {
     if (!replaceDurably(source, target)) {
+        const QString text = QStringLiteral("无法替换数据库文件 %1，%2。")
+                                 .arg(QDir::toNativeSeparators(target), writeFailureText(errno));
         QFile::remove(source);
-        throw DbError(QStringLiteral("无法替换数据库文件 %1").arg(QDir::toNativeSeparators(target)));
+        throw DbError(text);
     }
 }
-
-// The books file holds half of a change that failed, and its journal cannot be played back.
-const QString kUnsettledBooks = QStringLiteral("数据库文件中有一次没有完成的修改，现在无法撤销，磁盘可能出了故障。");
 
 QString compactionTarget()
 {
@@ -51,15 +56,19 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
     // A file put in the books' place by someone else is not backed up as the books.
     checkBooksFileInPlace();
     closeConnection();
-    // The file alone is the books only once no journal of a failed change stands beside it.
-    if (!settleDatabaseFile(databaseFilePath()))
-        throw DbError(QStringLiteral("备份失败: ") + kUnsettledBooks + QStringLiteral("没有做备份。"));
+    // The copy is the books as last committed, and no other program changes them while it is made.
+    const HeldBooksFile books(databaseFilePath());
+    if (books.state() != HeldBooksFile::State::Whole)
+        throw DbError(QStringLiteral("备份失败: ") + books.explanation() + QStringLiteral("没有做备份。"));
     const QString target = QDir(folder).filePath(backupFileName(when));
     QFile::remove(target);
+    QStringList made;
     // The books are the file this run works on, so a copy that fails could not be written.
-    if (!makePrivateFolder(folder) || !copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
+    if (!makePrivateFolder(folder, &made) || !copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
+        const QString text = QStringLiteral("备份失败: ") + unwrittenText(target, errno);
         QFile::remove(target);
-        throw DbError(QStringLiteral("备份失败: 无法写入 %1，磁盘可能已满。").arg(QDir::toNativeSeparators(target)));
+        removeMadeFolders(made);
+        throw DbError(text);
     }
     return target;
 }
@@ -68,22 +77,23 @@ void restoreDatabase(const QString& backupPath)
 {
     checkBooksFileInPlace();
     closeConnection();
-    // A journal of the old books left beside the backup would be played into it at the next read.
-    if (!settleDatabaseFile(databaseFilePath()))
-        throw DbError(kUnsettledBooks + QStringLiteral("备份没有导入，数据库没有改变。"));
+    // A journal of the old books left beside the backup would be played into it at the next read,
+    // and no other program may be in the middle of a change to the file being replaced.
+    const HeldBooksFile books(databaseFilePath());
+    if (books.state() != HeldBooksFile::State::Whole)
+        throw DbError(books.explanation() + QStringLiteral("备份没有导入，数据库没有改变。"));
     const QString staged = databaseFilePath() + QStringLiteral(".restore");
     QFile::remove(staged);
     if (QFile backup(backupPath); !backup.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("无法读取 %1").arg(QDir::toNativeSeparators(backupPath)));
-    // The backup reads, so a copy that fails could not be written: most often the disk is full.
+        throw BackupFileError(QStringLiteral("无法读取 %1").arg(QDir::toNativeSeparators(backupPath)));
     if (!copyPrivately(backupPath, staged))
-        throw DbError(QStringLiteral("无法写入 %1，磁盘可能已满。备份没有导入，数据库没有改变。")
-                          .arg(QDir::toNativeSeparators(staged)));
+        throw DbError(unwrittenText(staged, errno) + QStringLiteral("备份没有导入，数据库没有改变。"));
     const DatabaseFileState state = checkDatabaseFile(staged).state;
     if (state != DatabaseFileState::Usable) {
         QFile::remove(staged);
-        throw DbError(state == DatabaseFileState::Newer ? newerBooksText(backupPath)
-                                                        : QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
+        throw BackupFileError(state == DatabaseFileState::Newer
+                                  ? newerBooksText(backupPath)
+                                  : QStringLiteral("%1 不是本系统的数据库").arg(QDir::toNativeSeparators(backupPath)));
     }
     swapInto(staged, databaseFilePath());
     adoptBooksFile();
@@ -96,7 +106,8 @@ void compactDatabase(int year)
     try {
         // VACUUM INTO writes into an empty file as it finds it, so the copy is private from the start.
         if (!createPrivateFile(target))
-            throw DbError(QStringLiteral("无法建立压缩文件 %1").arg(QDir::toNativeSeparators(target)));
+            throw DbError(QStringLiteral("无法建立压缩文件 %1，%2。")
+                              .arg(QDir::toNativeSeparators(target), writeFailureText(errno)));
         execute(QStringLiteral("VACUUM INTO ?"), {target});
         // Rows without an account are dropped from the copy, so a failed compaction leaves the
         // books exactly as they were.

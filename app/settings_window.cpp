@@ -249,8 +249,11 @@ void SettingsWindow::restoreClicked()
     }
     try {
         restoreDatabase(file);
-    } catch (const DbError& error) {
+    } catch (const BackupFileError& error) {
         showMessage(QStringLiteral("文件错误!!导入失败!\n") + error.text());
+        return;
+    } catch (const DbError& error) {
+        showMessage(error.text(), QStringLiteral("QM505"), MessageIcon::Stop);
         return;
     }
     showMessage(QStringLiteral("导入文件成功!"), QStringLiteral("提示"), MessageIcon::Information);

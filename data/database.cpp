@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -54,6 +55,8 @@ bool g_transactionSpoiled = false;
 std::vector<RowWriter*> g_rowWriters;
 // How many ViewWork scopes are open.
 int g_viewWork = 0;
+// A change was committed, but the disk did not confirm it; the user has not been told yet.
+bool g_unconfirmedSave = false;
 // Set once the open file is found moved or replaced: every later statement is refused, so no
 // window shows or writes figures of a file that is no longer the books.
 bool g_booksMoved = false;
@@ -529,8 +532,10 @@ RowWriter::RowWriter(const QString& table, int columns, int rows)
 {
     if (g_transactionDepth == 0)
         checkBooksFileInPlace();
-    g_rowWriters.push_back(this);
+    // Listed only once started: a writer whose statement cannot be prepared throws, and no
+    // destructor would take it off the list again.
     startStatement();
+    g_rowWriters.push_back(this);
 }
 
 RowWriter::~RowWriter()
@@ -721,17 +726,96 @@ DatabaseFileCheck checkDatabaseFile(const QString& path)
     return result;
 }
 
-bool settleDatabaseFile(const QString& path)
+namespace {
+
+int runOn(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+HeldBooksFile::HeldBooksFile(const QString& path)
+    : m_path(path)
 {
     const QString journal = path + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal)) {
-        // Any reading plays a journal left by a failed change back into the file.
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
-            sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+    sqlite3* db = nullptr;
+    int result = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    m_db = db;
+    if (result == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, 2000);
+        // Clearing a journal is a commit like any other: on the disk before it counts.
+        runOn(db, "PRAGMA synchronous=EXTRA");
+        // Taking the write lock reads the file first, and that plays a hot journal back.
+        result = runOn(db, "BEGIN IMMEDIATE");
     }
-    return !QFileInfo::exists(journal);
+    if (result == SQLITE_OK && QFileInfo::exists(journal)) {
+        // With the write lock ours no other change is under way, so this journal is one SQLite
+        // ignores. A commit that changes nothing writes a journal of its own in its place and
+        // deletes it, as a commit does.
+        sqlite3_stmt* statement = nullptr;
+        int version = 0;
+        if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK
+            && sqlite3_step(statement) == SQLITE_ROW)
+            version = sqlite3_column_int(statement, 0);
+        sqlite3_finalize(statement);
+        result = runOn(db, QByteArray("PRAGMA user_version=" + QByteArray::number(version)).constData());
+        if (result == SQLITE_OK)
+            result = runOn(db, "COMMIT");
+        // The journal is gone once the commit deleted it, even when the folder could not be synced after.
+        if (result == SQLITE_IOERR_DIR_FSYNC && !QFileInfo::exists(journal))
+            std::fprintf(stderr, "QM505: %s cleared, but its folder could not be synced to the disk\n",
+                         qUtf8Printable(QDir::toNativeSeparators(journal)));
+        if (result == SQLITE_OK || result == SQLITE_IOERR_DIR_FSYNC) {
+            if (!sqlite3_get_autocommit(db))
+                runOn(db, "ROLLBACK");
+            result = runOn(db, "BEGIN IMMEDIATE");
+        }
+    }
+    if (result == SQLITE_OK) {
+        m_state = State::Whole;
+        return;
+    }
+    m_detail = db ? QString(static_cast<const QChar*>(sqlite3_errmsg16(db))) : QString();
+    const int primary = result & 0xff;
+    const bool journalLeft = QFileInfo::exists(journal);
+    if (primary == kSqliteBusy || primary == kSqliteLocked)
+        m_state = State::InUse;
+    else if (journalLeft && (primary == kSqliteReadOnly || primary == kSqliteCantOpen
+                             || !QFileInfo(QFileInfo(path).absolutePath()).isWritable()))
+        m_state = State::NotWritable;
+    else if (journalLeft)
+        m_state = State::HalfWritten;
+    else
+        m_state = State::Unreadable;
+}
+
+HeldBooksFile::~HeldBooksFile()
+{
+    auto* db = static_cast<sqlite3*>(m_db);
+    if (db && !sqlite3_get_autocommit(db))
+        runOn(db, "ROLLBACK");
+    if (sqlite3_close(db) != SQLITE_OK)
+        std::fprintf(stderr, "QM505: %s could not be closed\n", qUtf8Printable(QDir::toNativeSeparators(m_path)));
+}
+
+QString HeldBooksFile::explanation() const
+{
+    switch (m_state) {
+    case State::Whole:
+        return QString();
+    case State::InUse:
+        return QStringLiteral("数据库正被另一个程序使用，它的修改还没有完成。请关闭那个程序后再试。");
+    case State::HalfWritten:
+        return QStringLiteral("数据库文件中有一次没有完成的修改，现在无法撤销，磁盘可能出了故障。");
+    case State::NotWritable:
+        return QStringLiteral("数据库文件中有一次没有完成的修改，但数据库文件或它所在的文件夹 %1 不能写入，无法撤销这次修改。")
+            .arg(QDir::toNativeSeparators(QFileInfo(m_path).absolutePath()));
+    case State::Unreadable:
+        return QStringLiteral("无法打开数据库文件 %1: %2。").arg(QDir::toNativeSeparators(m_path), m_detail);
+    }
+    return QString();
 }
 
 bool isDatabaseOfThisProgram(const QString& path)
@@ -771,6 +855,14 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     }
     adoptBooksFile();
+}
+
+QString takeUnconfirmedSaveWarning()
+{
+    if (!std::exchange(g_unconfirmedSave, false))
+        return QString();
+    return QStringLiteral("修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。"
+                          "建议马上做一次数据备份。");
 }
 
 ViewWork::ViewWork()
@@ -833,7 +925,17 @@ void Transaction::commit()
     }
     if (g_transactionSpoiled)
         throw DbError(explanation(kSqliteIoError));
-    execute(QStringLiteral("COMMIT"));
+    try {
+        execute(QStringLiteral("COMMIT"));
+    } catch (const DbError&) {
+        // The journal's deletion is the commit point. A folder sync that fails after it leaves
+        // the change in the books: reported as not saved, it would be entered a second time.
+        sqlite3* db = sqliteHandle(QSqlDatabase::database(kConnectionName, false));
+        if (sqlite3_extended_errcode(db) != SQLITE_IOERR_DIR_FSYNC || inTransaction(QSqlDatabase::database(kConnectionName, false))
+            || QFileInfo::exists(databaseFilePath() + QStringLiteral("-journal")))
+            throw;
+        g_unconfirmedSave = true;
+    }
     // Only a transaction that has ended is on the disk.
     if (inTransaction(QSqlDatabase::database(kConnectionName, false)))
         throw DbError(explanation(kSqliteIoError));

@@ -111,10 +111,36 @@ struct DatabaseFileCheck {
 // died is rolled back, as SQLite does on any opening.
 DatabaseFileCheck checkDatabaseFile(const QString& path);
 bool isDatabaseOfThisProgram(const QString& path);
-// Puts back in the file at `path` (closed) what a change that failed half-written left in its
-// journal, as the next reading would. False while a journal remains: the file alone is then not
-// the books, and must be neither copied nor replaced.
-bool settleDatabaseFile(const QString& path);
+// The books file at `path`, closed by this program, judged as SQLite judges it under its own locks
+// and held still while this lives: a journal SQLite counts as hot (a change cut off after it
+// began writing the file) has been played back into the file, one it ignores (a change cut off
+// before that) is gone, and the file's write lock is ours, so no other program can begin a
+// change until this ends. A change another program has under way is never touched: its journal
+// stays and the file is InUse.
+class HeldBooksFile {
+public:
+    enum class State {
+        Whole,        // the file alone is the books as last committed
+        InUse,        // another program holds the books
+        HalfWritten,  // a hot journal could not be played back (a failing disk)
+        NotWritable,  // a journal is there, and the file or its folder cannot be written to clear it
+        Unreadable,   // SQLite could not open the file at all (see detail())
+    };
+    explicit HeldBooksFile(const QString& path);
+    ~HeldBooksFile();
+    HeldBooksFile(const HeldBooksFile&) = delete;
+    HeldBooksFile& operator=(const HeldBooksFile&) = delete;
+
+    State state() const { return m_state; }
+    // Why the file is not Whole, in a sentence for the user (empty when it is).
+    QString explanation() const;
+
+private:
+    QString m_path;
+    void* m_db = nullptr;
+    State m_state = State::Unreadable;
+    QString m_detail;  // SQLite's own words on what failed
+};
 // What to tell the user of books at `path` made by a later version of the program.
 QString newerBooksText(const QString& path);
 
@@ -122,6 +148,11 @@ QString newerBooksText(const QString& path);
 // runs on it inside one transaction, and only a complete file is moved into place. Leaves the
 // connection closed.
 void createDatabaseFile(const QString& path, const std::function<void()>& fill);
+
+// A change whose commit passed its commit point (the journal deleted) but whose last sync the
+// disk refused is saved, and its commit returns as usual; the warning owed to the user for it is
+// taken here once (empty when none is owed).
+QString takeUnconfirmedSaveWarning();
 
 // While one lives, what fails is building a view of the books (a ledger, a table, a statement
 // in its work tables), not a change the user made: the explanation says the view could not be

@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include "database.h"
 #include "db_error.h"
 
 #include <QApplication>
@@ -68,6 +69,9 @@ void guarded(const std::function<void()>& work)
     } catch (const std::exception& error) {
         showMessage(QString::fromStdString(error.what()), QStringLiteral("QM505"), MessageIcon::Stop);
     }
+    // After the window has said the change is saved.
+    if (const QString warning = takeUnconfirmedSaveWarning(); !warning.isEmpty())
+        showMessage(warning, QStringLiteral("QM505"), MessageIcon::Exclamation);
 }
 
 }  // namespace qm

@@ -4,12 +4,18 @@
 // its owner only: files 0600, folders 0700.
 
 #include <QString>
+#include <QStringList>
 
 namespace qm {
 
+// Where a routine below returns false, errno says why.
+
 // Makes the folder and any missing parent, each 0700, each on the disk before this returns;
-// folders that already exist keep their mode. False when the folder cannot be made.
-bool makePrivateFolder(const QString& path);
+// folders that already exist keep their mode. False when the folder cannot be made. The folders
+// it made, outermost first, are added to `made` when given.
+bool makePrivateFolder(const QString& path, QStringList* made = nullptr);
+// Removes, innermost first, folders makePrivateFolder made that are still empty.
+void removeMadeFolders(const QStringList& made);
 
 // Creates `path` empty with mode 0600, or empties an existing file and sets it to 0600.
 // False when it cannot be written.
@@ -18,6 +24,10 @@ bool createPrivateFile(const QString& path);
 // Copies `source` into a new file `target` made 0600 from the start; a partial target is
 // removed. False when either file fails.
 bool copyPrivately(const QString& source, const QString& target);
+
+// Why a file could not be written, in a few words for a message: "磁盘可能已满" only for a disk
+// that is full (or a quota that is used up).
+QString writeFailureText(int error);
 
 // Waits until the folder holding `path` has on the disk which files it holds. False when it
 // cannot.

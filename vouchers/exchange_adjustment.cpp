@@ -35,6 +35,8 @@ std::optional<Message> checkStartExchangeAdjustment(int year, int month, const Q
 
 void fillExchangeTable(int year, int month)
 {
+    // Only a view of the balances until a voucher is made from it.
+    const ViewWork view;
     Transaction transaction;
     execute(QStringLiteral("DELETE FROM 调汇"));
     execute(QStringLiteral(

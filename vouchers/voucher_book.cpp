@@ -71,42 +71,63 @@ int leadingNumber(const QString& text)
     return trimmed.left(end).toInt();
 }
 
+namespace {
+
+// Shows voucher `number` of the month in the work copy, or nothing: only a view of the books,
+// so a failure says the view could not be made.
+void showInWorkCopy(int year, int month, std::optional<int> number)
+{
+    const ViewWork view;
+    Transaction transaction;
+    clearWorkCopy();
+    if (number)
+        copyVoucherToWorkCopy(year, month, *number);
+    transaction.commit();
+}
+
+}  // namespace
+
 PageStep pageFirst(int year, int month)
 {
-    clearWorkCopy();
-    copyVoucherToWorkCopy(year, month, 1);
+    showInWorkCopy(year, month, 1);
     return {};
 }
 
 PageStep pagePrevious(int year, int month, const QString& numberText)
 {
-    clearWorkCopy();
-    if (numberText.trimmed().isEmpty())
-        return {std::nullopt, Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop}};
     const int number = leadingNumber(numberText);
-    if (number == 1)
-        return {std::nullopt, Message{QStringLiteral("已经是第一张了!!"), kRefusalTitle, MessageIcon::Stop}};
-    copyVoucherToWorkCopy(year, month, number - 1);
+    std::optional<Message> refusal;
+    if (numberText.trimmed().isEmpty())
+        refusal = Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop};
+    else if (number == 1)
+        refusal = Message{QStringLiteral("已经是第一张了!!"), kRefusalTitle, MessageIcon::Stop};
+    if (refusal) {
+        showInWorkCopy(year, month, std::nullopt);
+        return {std::nullopt, refusal};
+    }
+    showInWorkCopy(year, month, number - 1);
     return {QString::number(number - 1), std::nullopt};
 }
 
 PageStep pageNext(int year, int month, const QString& numberText)
 {
-    clearWorkCopy();
-    if (numberText.trimmed().isEmpty())
+    if (numberText.trimmed().isEmpty()) {
+        showInWorkCopy(year, month, std::nullopt);
         return {std::nullopt, Message{QStringLiteral("号码不能为空!!"), kRefusalTitle, MessageIcon::Stop}};
+    }
     const int last = lastVoucherNumber(year, month);
     const int number = leadingNumber(numberText) + 1;
-    if (number > last)
+    if (number > last) {
+        showInWorkCopy(year, month, std::nullopt);
         return {QString::number(last), Message{QStringLiteral("已经是最后一条了")}};
-    copyVoucherToWorkCopy(year, month, number);
+    }
+    showInWorkCopy(year, month, number);
     return {QString::number(number), std::nullopt};
 }
 
 PageStep pageLast(int year, int month)
 {
-    clearWorkCopy();
-    copyVoucherToWorkCopy(year, month, lastVoucherNumber(year, month));
+    showInWorkCopy(year, month, lastVoucherNumber(year, month));
     return {};
 }
 

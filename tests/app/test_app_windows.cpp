@@ -13,6 +13,7 @@
 #include "data/process.h"
 #include "data/window_helpers.h"
 #include "ledgers/views.h"
+#include "support/other_writer.h"
 #include "support/widgets.h"
 #include "vouchers/voucher_grid.h"
 #include "vouchers/voucher_window.h"
@@ -276,6 +277,14 @@ private slots:
                           + (QFile::exists(databaseFilePath() + u".restore"_s) ? u", staged copy left"_s : u", nothing staged"_s)
                           + (dumpTable(u"分2016"_s) + dumpTable(u"信息表"_s) == books ? u", books kept"_s : u", books changed"_s);
         }
+        // A good backup refused because another program is changing the books: the file is not to blame.
+        chosen = folder + u"/whole.bam"_s;
+        {
+            const OtherWriter other(databaseFilePath());
+            QCOMPARE(press(window, "Command10", recorder),
+                     u"数据库正被另一个程序使用，它的修改还没有完成。请关闭那个程序后再试。备份没有导入，数据库没有改变。"_s);
+        }
+        QVERIFY(dumpTable(u"分2016"_s) + dumpTable(u"信息表"_s) == books);
         setFileChooser(previous);
         QCOMPARE(actual, expected);
         QCOMPARE(window.result(), int(QDialog::Rejected));
@@ -866,7 +875,7 @@ private slots:
         SettingsWindow window;
         recorder.answers.append({yes, yes});
         QCOMPARE(press(window, "Command5", recorder),
-                 u"数据库压缩修复失败,原数据库未改动\n无法建立压缩文件 "_s + programFolder() + u"/qmdata888.mdb"_s);
+                 u"数据库压缩修复失败,原数据库未改动\n无法建立压缩文件 "_s + programFolder() + u"/qmdata888.mdb，那里已有一个同名的文件夹。"_s);
         QCOMPARE(window.result(), int(QDialog::Rejected));
         QVERIFY(QDir(programFolder()).rmdir(u"qmdata888.mdb"_s));
     }

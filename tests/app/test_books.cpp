@@ -19,6 +19,8 @@
 #include "vouchers/work_copy.h"
 #include "data/record_set.h"
 
+#include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -163,8 +165,23 @@ int childMain(const QStringList& arguments)
             return 9;
         return reportedFailure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
     }
-    if (command == QLatin1String("backup")) {
-        backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+    if (command == QLatin1String("backup"))
+        return reportedFailure([&arguments] { backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))); });
+    if (command == QLatin1String("save")) {
+        VoucherDraft draft = insertedVoucher();
+        draft.date = QDate(kYear, 5, 1);
+        const int failed = reportedFailure([&draft] { applyVoucherChange(VoucherChange::Save, draft, kYear, u"管理员"_s); });
+        report(takeUnconfirmedSaveWarning());
+        return failed;
+    }
+    if (command == QLatin1String("die-in-a-change") || command == QLatin1String("hold-a-change")) {
+        // A change begun and never ended: the program killed in it, or another program still in it.
+        Transaction change;
+        execute(u"INSERT INTO 摘要 (名称) VALUES ('未完')"_s);
+        report(u"began"_s);
+        if (command == QLatin1String("die-in-a-change"))
+            ::_exit(0);
+        QThread::sleep(60);
         return 0;
     }
     if (command == QLatin1String("end")) {
@@ -432,12 +449,12 @@ private slots:
         // A second backup in the same second takes the first one's place.
         QCOMPARE(backupDatabase(folder, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))), backup);
         QCOMPARE(QDir(folder).entryList({u"*.bam"_s}), QStringList{QFileInfo(backup).fileName()});
-        // One the disk has no room for names the disk and leaves no part of itself.
+        // One past the file size the system allows says so, and leaves no part of itself.
         const QString unwritten = failure([&folder] {
             NoRoomForCopies noRoom(4096);
             backupDatabase(folder, QDateTime(QDate(2016, 5, 2), QTime(8, 0, 1)));
         });
-        QCOMPARE(unwritten, u"备份失败: 无法写入 %1/QM2016-05-02 80001.bam，磁盘可能已满。"_s.arg(folder));
+        QCOMPARE(unwritten, u"备份失败: 无法写入 %1/QM2016-05-02 80001.bam，文件超过了系统允许的大小。"_s.arg(folder));
         QCOMPARE(QDir(folder).entryList({u"*.bam"_s}), QStringList{QFileInfo(backup).fileName()});
 
         execute(u"DELETE FROM 分2016"_s);
@@ -534,6 +551,76 @@ private slots:
         // A folder that cannot be synced after the rename leaves the backup in place as the books.
         QVERIFY(!fileCallsOf({u"restore"_s, programFolder(), backup}, true).isEmpty());
         QVERIFY(fileBytes(books) == fileBytes(backup) && !QFile::exists(books + u".restore"_s));
+    }
+
+    // A change another program began and never ended leaves a journal SQLite does not count as
+    // hot (nothing of the change reached the file): a backup or a restore clears it and goes on.
+    // One still under way keeps its journal and its books: both are refused as books in use.
+    void backupAndRestoreBesideAChangeAnotherProgramBegan()
+    {
+        addPhrases({u"已有"_s});
+        const QString backup = backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        addPhrases({u"备份后"_s});
+        const QString journal = databaseFilePath() + u"-journal"_s;
+        closeConnection();
+        for (const bool stillRunning : {false, true})
+            for (const bool restore : {false, true}) {
+                const QString tag = u"still running %1, restore %2"_s.arg(stillRunning).arg(restore);
+                const QString books = booksSeenByAnotherProgram(databaseFilePath());
+                QProcess child;
+                startChild(child, {stillRunning ? u"hold-a-change"_s : u"die-in-a-change"_s, programFolder()});
+                QVERIFY(child.waitForReadyRead(30000) && (stillRunning || child.waitForFinished(30000)));
+                // Its header is still zeros: SQLite writes it only once it syncs the journal.
+                QVERIFY2(QFile::exists(journal) && fileBytes(journal).at(0) == 0, qPrintable(tag));
+                const QString copy = programFolder() + u"/备份2"_s;
+                const QString said = failure([restore, &backup, &copy] {
+                    if (restore)
+                        restoreDatabase(backup);
+                    else
+                        backupDatabase(copy, QDateTime(QDate(2016, 5, 2), QTime(8, 0, 1)));
+                });
+                if (stillRunning) {
+                    const QString inUse = u"数据库正被另一个程序使用，它的修改还没有完成。请关闭那个程序后再试。"_s;
+                    QCOMPARE(said, restore ? inUse + u"备份没有导入，数据库没有改变。"_s : u"备份失败: "_s + inUse + u"没有做备份。"_s);
+                    QVERIFY2(QFile::exists(journal) && !QFile::exists(copy), qPrintable(tag));
+                    child.kill();
+                    QVERIFY(child.waitForFinished(30000));
+                } else {
+                    QVERIFY2(said.isEmpty(), qPrintable(tag + said));
+                    QVERIFY2(!QFile::exists(journal), qPrintable(tag));
+                    QVERIFY2(booksSeenByAnotherProgram(restore ? databaseFilePath() : copy + u"/QM2016-05-02 80001.bam"_s)
+                                 == (restore ? booksSeenByAnotherProgram(backup) : books),
+                             qPrintable(tag));
+                }
+                QVERIFY2(booksSeenByAnotherProgram(databaseFilePath()) == (restore && !stillRunning ? booksSeenByAnotherProgram(backup) : books),
+                         qPrintable(tag));
+                QDir(copy).removeRecursively();
+            }
+    }
+
+    // The last sync of a commit, the folder's after the journal is deleted, fails: the change is
+    // in the books, so it is reported saved, with a warning, and is there once. A backup that
+    // meets a full disk says so, and takes away the folder it made.
+    void aFailingSyncOrAFullDiskSeenFromTheFileCalls()
+    {
+        const auto withFailure = [](const QString& variable, const QStringList& arguments) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
+            environment.insert(variable, u"1"_s);
+            return runChild(arguments, environment);
+        };
+        closeConnection();
+        QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"save"_s, programFolder()}),
+                 u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s);
+        QCOMPARE(rowsAsText(u"SELECT ID, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 月=5 ORDER BY ID"_s),
+                 (QStringList{u"8050001001 1001 0.3 -"_s, u"8050001002 6001 - 0.1"_s, u"8050001003 6001 - 0.2"_s}));
+        QVERIFY(anotherProgramMayWrite(databaseFilePath()));
+
+        closeConnection();
+        const QString folder = programFolder() + u"/满/备份"_s;
+        QCOMPARE(withFailure(u"QM505_FAIL_WRITE_NO_SPACE"_s, {u"backup"_s, programFolder(), folder}),
+                 u"5 备份失败: 无法写入 %1/QM2016-05-01 80001.bam，磁盘可能已满。"_s.arg(folder));
+        QVERIFY(!QFileInfo::exists(programFolder() + u"/满"_s));
     }
 
     void booksFilesAreForTheirOwnerOnly()
@@ -870,6 +957,13 @@ private slots:
             open.appendNull();
             QVERIFY_THROWS_EXCEPTION(DbError, open.endRow());
         }
+        QCOMPARE(scalar(u"SELECT count(*) FROM 写入 WHERE a=700"_s).toInt(), 0);
+        // A writer that cannot start is not left behind for the next close to reach: the memory
+        // it had is given to other bytes before the close.
+        QVERIFY_THROWS_EXCEPTION(DbError, (void)std::make_unique<RowWriter>(u"没有 (a)"_s, 1, 1));
+        const std::unique_ptr<char[]> reused(new char[sizeof(RowWriter)]);
+        std::memset(reused.get(), 0x5a, sizeof(RowWriter));
+        closeConnection();
         QCOMPARE(scalar(u"SELECT count(*) FROM 写入 WHERE a=700"_s).toInt(), 0);
 
         // Clearing a work table leaves the zeroing of freed pages as it was.

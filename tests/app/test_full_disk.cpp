@@ -10,6 +10,7 @@
 #include "support/full_disk.h"
 #include "vouchers/exchange_adjustment.h"
 #include "vouchers/month_closing.h"
+#include "vouchers/voucher_book.h"
 #include "vouchers/voucher_posting.h"
 #include "vouchers/work_copy.h"
 
@@ -210,7 +211,7 @@ private slots:
                     QVERIFY2(bytesFree > kRoomForAFewPages, qPrintable(tag));
                 } else {
                     const QString explained = change.copiesOutsideSqlite
-                                                  ? u"无法写入 %1，磁盘可能已满。备份没有导入，数据库没有改变。"_s.arg(
+                                                  ? u"无法写入 %1，文件超过了系统允许的大小。备份没有导入，数据库没有改变。"_s.arg(
                                                       databaseFilePath() + u".restore"_s)
                                                   : kDiskFull + u'\n';
                     QVERIFY2(failed.startsWith(explained), qPrintable(tag + u": "_s + failed));
@@ -290,6 +291,9 @@ private slots:
             {u"detail ledger"_s, [] { buildDetailLedger(kYear, u"2202001001"_s, u"贷"_s); }},
             {u"balance table"_s, [] { (void)buildBalanceTable(kYear, u"3"_s, u"3"_s); }},
             {u"statement"_s, [] { (void)buildReportData(kYear, u"3"_s, false); }},
+            {u"voucher paged to"_s, [] { (void)pageLast(kYear, 3); }},
+            {u"opening rows fetched"_s, [] { fetchOpeningRows(kYear); }},
+            {u"exchange table"_s, [] { fillExchangeTable(kYear, 3); }},
         };
         for (const auto& [name, view] : views) {
             const QString failed = failure([&view] {

@@ -18,9 +18,11 @@ inline void startChild(QProcess& process, const QStringList& arguments)
 
 // Runs a child to its end: its exit code (-1 when it did not end by itself), a blank, and what it
 // wrote to its standard output, trimmed.
-inline QString runChild(const QStringList& arguments)
+inline QString runChild(const QStringList& arguments,
+                        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     startChild(process, arguments);
     if (!process.waitForFinished(60000))
         process.kill();

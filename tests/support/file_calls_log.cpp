@@ -1,7 +1,9 @@
 // Loaded into a test's child with LD_PRELOAD: writes every fsync, fdatasync, rename and unlink
 // the process makes, in order, to the file named by QM505_FILE_CALLS, and then makes the call.
 // What reaches the disk, and when, is seen where the program meets the C library. With
-// QM505_FAIL_FOLDER_SYNC set, syncing a folder fails as on a disk that breaks (EIO).
+// QM505_FAIL_FOLDER_SYNC set, syncing a folder fails as on a disk that breaks (EIO); with
+// QM505_FAIL_WRITE_NO_SPACE set, writing to a backup (a file ending in ".bam") fails as on a
+// full disk (ENOSPC).
 
 #include <dlfcn.h>
 #include <errno.h>
@@ -55,9 +57,31 @@ bool failsAsAFolder(int descriptor)
     return true;
 }
 
+bool failsForNoSpace(int descriptor)
+{
+    if (!getenv("QM505_FAIL_WRITE_NO_SPACE"))
+        return false;
+    char link[64];
+    char path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length < 4)
+        return false;
+    path[length] = '\0';
+    if (strcmp(path + length - 4, ".bam") != 0)
+        return false;
+    errno = ENOSPC;
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
+
+ssize_t write(int descriptor, const void* data, size_t size)
+{
+    return failsForNoSpace(descriptor) ? -1 : next<ssize_t (*)(int, const void*, size_t)>("write")(descriptor, data, size);
+}
 
 int fsync(int descriptor)
 {

@@ -133,10 +133,10 @@ public:
     FailingDisk& operator=(const FailingDisk&) = delete;
 };
 
-// The same for the files the program copies itself, outside SQLite (a restore's staged copy):
-// while it lives, no file may be written past `bytesFree` bytes, as a new file on a disk with
-// that much room. It lowers the process's file size limit and ignores the signal that comes
-// with it, so such a write fails (EFBIG); a file already larger cannot be written either.
+// Much the same for the files the program copies itself, outside SQLite (a restore's staged
+// copy): while it lives, no file may be written past `bytesFree` bytes. It lowers the process's
+// file size limit and ignores the signal that comes with it, so such a write fails as a file too
+// large (EFBIG), not as a full disk; a file already larger cannot be written either.
 class NoRoomForCopies {
 public:
     explicit NoRoomForCopies(qint64 bytesFree)
