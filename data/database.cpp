@@ -777,18 +777,21 @@ HeldBooksFile::HeldBooksFile(const QString& path)
         m_state = State::Whole;
         return;
     }
-    m_detail = db ? QString(static_cast<const QChar*>(sqlite3_errmsg16(db))) : QString();
     const int primary = result & 0xff;
     const bool journalLeft = QFileInfo::exists(journal);
     if (primary == kSqliteBusy || primary == kSqliteLocked)
         m_state = State::InUse;
-    else if (journalLeft && (primary == kSqliteReadOnly || primary == kSqliteCantOpen
-                             || !QFileInfo(QFileInfo(path).absolutePath()).isWritable()))
+    else if (!journalLeft)
+        // Nothing stands beside the file, so it is all there is of the books, whatever SQLite
+        // makes of it (damaged books are still copied, or replaced by a backup).
+        m_state = State::Whole;
+    else if (primary == kSqliteReadOnly || primary == kSqliteCantOpen
+             || !QFileInfo(QFileInfo(path).absolutePath()).isWritable())
         m_state = State::NotWritable;
-    else if (journalLeft)
-        m_state = State::HalfWritten;
     else
-        m_state = State::Unreadable;
+        m_state = State::HalfWritten;
+    if (db)
+        std::fprintf(stderr, "QM505: %s: %s\n", qUtf8Printable(QDir::toNativeSeparators(path)), sqlite3_errmsg(db));
 }
 
 HeldBooksFile::~HeldBooksFile()
@@ -810,10 +813,8 @@ QString HeldBooksFile::explanation() const
     case State::HalfWritten:
         return QStringLiteral("数据库文件中有一次没有完成的修改，现在无法撤销，磁盘可能出了故障。");
     case State::NotWritable:
-        return QStringLiteral("数据库文件中有一次没有完成的修改，但数据库文件或它所在的文件夹 %1 不能写入，无法撤销这次修改。")
+        return QStringLiteral("数据库文件旁有一次没有完成的修改留下的日志文件，但数据库文件或它所在的文件夹 %1 不能写入，无法处理它。")
             .arg(QDir::toNativeSeparators(QFileInfo(m_path).absolutePath()));
-    case State::Unreadable:
-        return QStringLiteral("无法打开数据库文件 %1: %2。").arg(QDir::toNativeSeparators(m_path), m_detail);
     }
     return QString();
 }

@@ -124,7 +124,6 @@ public:
         InUse,        // another program holds the books
         HalfWritten,  // a hot journal could not be played back (a failing disk)
         NotWritable,  // a journal is there, and the file or its folder cannot be written to clear it
-        Unreadable,   // SQLite could not open the file at all (see detail())
     };
     explicit HeldBooksFile(const QString& path);
     ~HeldBooksFile();
@@ -138,8 +137,7 @@ public:
 private:
     QString m_path;
     void* m_db = nullptr;
-    State m_state = State::Unreadable;
-    QString m_detail;  // SQLite's own words on what failed
+    State m_state = State::Whole;
 };
 // What to tell the user of books at `path` made by a later version of the program.
 QString newerBooksText(const QString& path);

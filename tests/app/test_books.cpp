@@ -172,6 +172,8 @@ int childMain(const QStringList& arguments)
         draft.date = QDate(kYear, 5, 1);
         const int failed = reportedFailure([&draft] { applyVoucherChange(VoucherChange::Save, draft, kYear, u"管理员"_s); });
         report(takeUnconfirmedSaveWarning());
+        // The program goes on reading the books as saved.
+        report(scalar(u"SELECT count(*) FROM 分2016 WHERE 月=5"_s).toString());
         return failed;
     }
     if (command == QLatin1String("die-in-a-change") || command == QLatin1String("hold-a-change")) {
@@ -611,7 +613,7 @@ private slots:
         };
         closeConnection();
         QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"save"_s, programFolder()}),
-                 u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s);
+                 u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。\n3"_s);
         QCOMPARE(rowsAsText(u"SELECT ID, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 月=5 ORDER BY ID"_s),
                  (QStringList{u"8050001001 1001 0.3 -"_s, u"8050001002 6001 - 0.1"_s, u"8050001003 6001 - 0.2"_s}));
         QVERIFY(anotherProgramMayWrite(databaseFilePath()));

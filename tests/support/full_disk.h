@@ -4,7 +4,8 @@
 // passing everything to the platform's own except that, while a FullDisk lives, a write that
 // would grow a file past the space left fails as a write to a full disk does (SQLITE_FULL);
 // overwriting what a file already holds still succeeds. While a FailingDisk lives, writes to a
-// database file (not to its journal) fail as on a disk that breaks mid-write (SQLITE_IOERR_WRITE).
+// database file (not to its journal) fail as on a disk that breaks mid-write (SQLITE_IOERR_WRITE),
+// and while a FailingFolderSync lives, the folder sync after a deletion fails.
 // Install it before the first connection opens; the program's connection and the test's own
 // ones then all go through it.
 
@@ -34,6 +35,7 @@ public:
             s_vfs.zName = "qm505-full-disk";
             s_vfs.szOsFile = int(sizeof(File)) + s_real->szOsFile;
             s_vfs.xOpen = open;
+            s_vfs.xDelete = deleteFile;
             return sqlite3_vfs_register(&s_vfs, 1) == SQLITE_OK;
         }();
         (void)installed;
@@ -51,6 +53,7 @@ public:
 
 private:
     friend class FailingDisk;
+    friend class FailingFolderSync;
 
     struct File {
         sqlite3_file base;
@@ -70,6 +73,13 @@ private:
         if (wrapper->real->pMethods)
             wrapper->base.pMethods = &kMethods;
         return result;
+    }
+
+    // The file is deleted; only the folder's sync after it fails.
+    static int deleteFile(sqlite3_vfs*, const char* name, int syncFolder)
+    {
+        const int result = s_real->xDelete(s_real, name, syncFolder);
+        return result == SQLITE_OK && syncFolder && s_folderSyncFails ? SQLITE_IOERR_DIR_FSYNC : result;
     }
 
     static int close(sqlite3_file* file)
@@ -121,6 +131,7 @@ private:
     static inline std::atomic<bool> s_full = false;
     static inline qint64 s_bytesFree = 0;
     static inline int s_writesBeforeFailure = -1;  // none fail while negative
+    static inline bool s_folderSyncFails = false;
 };
 
 // While it lives, the database files take `writesBeforeFailure` writes more; every one after
@@ -131,6 +142,17 @@ public:
     ~FailingDisk() { FullDisk::s_writesBeforeFailure = -1; }
     FailingDisk(const FailingDisk&) = delete;
     FailingDisk& operator=(const FailingDisk&) = delete;
+};
+
+// While it lives, a file SQLite deletes is deleted, but the sync of its folder that should
+// follow fails (SQLITE_IOERR_DIR_FSYNC), as on a disk that cannot confirm the deletion: for a
+// commit, after its commit point.
+class FailingFolderSync {
+public:
+    FailingFolderSync() { FullDisk::s_folderSyncFails = true; }
+    ~FailingFolderSync() { FullDisk::s_folderSyncFails = false; }
+    FailingFolderSync(const FailingFolderSync&) = delete;
+    FailingFolderSync& operator=(const FailingFolderSync&) = delete;
 };
 
 // Much the same for the files the program copies itself, outside SQLite (a restore's staged

@@ -304,6 +304,17 @@ private slots:
             typeVoucher(u"0.3"_s);
             QCOMPARE(press(form.window, "Command14", recorder), u"凭证保存成功"_s);
             QCOMPARE(onDisk(vouchers), u"1:0.13,2:0.3"_s);
+            // Past its commit point a save is saved, even when the disk cannot confirm the last
+            // step: the window goes on to the next voucher, and the bookkeeper is warned.
+            typeVoucher(u"0.125"_s);
+            {
+                FailingFolderSync unconfirmed;
+                click(form.window, "Command14");
+            }
+            QCOMPARE(recorder.texts().mid(recorder.texts().size() - 2),
+                     (QStringList{u"凭证保存成功"_s, u"修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s}));
+            QCOMPARE(onDisk(vouchers) + u' ' + form.number->text() + u' ' + form.line(1), u"1:0.13,2:0.3,3:0.13 4 1|||||||"_s);
+            execute(u"DELETE FROM 分2016 WHERE 月=3 AND 号码=3"_s);
 
             QCOMPARE(failsOnAFullDisk("Command16"), u"磁盘已满，这次修改没有保存。"_s);
             QCOMPARE(onDisk(u"SELECT count(*) FROM 分2016 WHERE 结帐 IS NOT NULL"_s), u"0"_s);
