@@ -379,6 +379,7 @@ private slots:
             {4, u"1O2.5"_s, OverSelection, u"7.00|“1O2.5”不是数字,原值不变"_s},
             {4, u" ¥1,234.50 "_s, OverSelection, u"1234.50|"_s},
             {4, u"1,5"_s, OverSelection, u"7.00|“1,5”不是数字,原值不变"_s},
+            {4, u"1 234.50"_s, OverSelection, u"7.00|“1 234.50”不是数字,原值不变"_s},
             {4, u"1.005元"_s, OverSelection, u"7.00|“1.005”超过两位小数,原值不变"_s},
             {4, u".25"_s, AfterIt, u"7.25|"_s},
             {4, u"5"_s, AfterIt, u"75.00|"_s},
