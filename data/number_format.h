@@ -72,10 +72,10 @@ struct NumberShape {
 };
 // A paste in place of the text between `textBefore` and `textAfter`: the text to put there, or
 // the refusal of the whole paste. Full-width characters are folded first; thousands separators in
-// their places, blanks around it, a currency sign (¥, ￥ or $ before it, a sign before that or
-// after it, 元 after it) and zeros past the box's decimals at its end are taken away; any other
-// character, a result that is no number or more decimals than the box takes refuse it, so that a
-// paste never becomes another number. A blank paste gives nothing to put and no refusal.
+// their places, blanks around it, a currency sign (¥, ￥ or $ before the number, its minus sign on
+// either side, or 元 after it) and zeros past the box's decimals at its end are taken away; any
+// other character, a result that is no number or more decimals than the box takes refuse it, so
+// that a paste never becomes another number. A blank paste gives nothing to put and no refusal.
 struct PastedNumber {
     QString text;
     std::optional<Message> refusal;

@@ -253,6 +253,8 @@ void VoucherGrid::inputMethodEvent(QInputMethodEvent* event)
 
 void VoucherGrid::enterOverCell(const QString& entered)
 {
+    if (row() < 1 || col() < SummaryColumn)
+        return;
     const std::optional<NumberShape> shape = numberShape(col());
     if (!shape) {
         openEditor(entered, EditorStart::ReplaceText);
