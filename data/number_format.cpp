@@ -10,14 +10,53 @@
 
 namespace qm {
 
+QString foldNumberCharacters(const QString& text)
+{
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
+            c = QChar(u'0' + (c.unicode() - 0xFF10));
+        else if (c == QChar(0x3002) || c == QChar(0xFF0E))
+            c = QLatin1Char('.');
+        else if (c == QChar(0xFF0D))
+            c = QLatin1Char('-');
+    }
+    return folded;
+}
+
+namespace {
+
+// The text a number is read from: folded, trimmed, without thousands separators.
+QString plainNumberText(const QString& text)
+{
+    return foldNumberCharacters(text).trimmed().remove(QLatin1Char(','));
+}
+
+}  // namespace
+
 std::optional<double> parseNumber(const QString& text)
 {
-    QString plain = text.trimmed();
-    plain.remove(QLatin1Char(','));
+    const QString plain = plainNumberText(text);
     if (plain.isEmpty())
         return std::nullopt;
     bool ok = false;
     const double value = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool isWrittenAsNumber(const QString& text)
+{
+    static const QRegularExpression digits(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)")));
+    return parseNumber(text) || digits.match(plainNumberText(text)).hasMatch();
+}
+
+std::optional<double> readCentimetres(const QString& text)
+{
+    bool ok = false;
+    const double value = foldNumberCharacters(text).trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -95,14 +134,22 @@ Message refusal(const QString& text)
     return Message{text, QStringLiteral("QM505"), MessageIcon::Exclamation};
 }
 
+// A typed or pasted text as a message quotes it: the start of a long one is enough to know it.
+QString quoted(const QString& text)
+{
+    constexpr int kLongestQuote = 40;
+    const QString shown = text.trimmed();
+    return shown.size() > kLongestQuote ? shown.left(kLongestQuote) + QStringLiteral("…") : shown;
+}
+
 Message refusalOfTyped(const QString& text)
 {
-    return refusal(QStringLiteral("“%1”不是数字,原值不变").arg(text.trimmed()));
+    return refusal(QStringLiteral("“%1”不是数字,原值不变").arg(quoted(text)));
 }
 
 Message refusalOfWhole(const QString& text)
 {
-    return refusal(QStringLiteral("“%1”不是整数,原值不变").arg(text.trimmed()));
+    return refusal(QStringLiteral("“%1”不是整数,原值不变").arg(quoted(text)));
 }
 
 Message refusalOfDecimals(const QString& text, int decimals)
@@ -110,7 +157,7 @@ Message refusalOfDecimals(const QString& text, int decimals)
     static const QStringList places{QStringLiteral("零"), QStringLiteral("一"), QStringLiteral("两"),
                                     QStringLiteral("三")};
     const QString place = places.value(decimals, QString::number(decimals));
-    return refusal(QStringLiteral("“%1”超过%2位小数,原值不变").arg(text.trimmed(), place));
+    return refusal(QStringLiteral("“%1”超过%2位小数,原值不变").arg(quoted(text), place));
 }
 
 TypedValue readTypedNumber(const QString& text, const QString& tooLarge,
@@ -119,10 +166,8 @@ TypedValue readTypedNumber(const QString& text, const QString& tooLarge,
     if (text.trimmed().isEmpty())
         return {};
     const std::optional<double> value = parseNumber(text);
-    if (!value)
-        return {QVariant(), refusalOfTyped(text)};
-    if (exceedsLargestAmount(*value))
-        return {QVariant(), Message{tooLarge, QStringLiteral("QM505"), MessageIcon::Exclamation}};
+    if (!value || exceedsLargestAmount(*value))
+        return {QVariant(), isWrittenAsNumber(text) ? refusal(tooLarge) : refusalOfTyped(text)};
     return {stored(*value), std::nullopt};
 }
 
@@ -145,8 +190,12 @@ TypedValue readTypedQuantity(const QString& text)
 
 TypedValue readTypedRate(const QString& text)
 {
-    return readTypedNumber(text, QStringLiteral("汇率不能超过999,999,999,999.99"),
-                           [](double value) { return QVariant(value); });
+    const TypedValue typed = readTypedNumber(text, QStringLiteral("汇率不能超过999,999,999,999.99"),
+                                             [](double value) { return QVariant(value); });
+    // At no rate is a balance worth nothing or less: such a rate would post it all as a difference.
+    if (!typed.value.isNull() && typed.value.toDouble() <= 0)
+        return {QVariant(), refusal(QStringLiteral("汇率必须大于零,原值不变"))};
+    return typed;
 }
 
 TypedValue readTypedWhole(const QString& text)
@@ -154,7 +203,7 @@ TypedValue readTypedWhole(const QString& text)
     if (text.trimmed().isEmpty())
         return {};
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
+    const int value = foldNumberCharacters(text).trimmed().toInt(&ok);
     if (!ok)
         return {QVariant(), refusalOfWhole(text)};
     return {QVariant(value), std::nullopt};
@@ -162,30 +211,41 @@ TypedValue readTypedWhole(const QString& text)
 
 PastedNumber pastedNumber(const QString& pasted, const QString& textBefore, const QString& textAfter, NumberShape shape)
 {
-    const QString shown = pasted.trimmed();
+    const QString shown = foldNumberCharacters(pasted).trimmed();
     if (shown.isEmpty())
         return {};
     if (shape.digitsOnly) {
         static const QRegularExpression digits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+")));
         return digits.match(shown).hasMatch() ? PastedNumber{shown, std::nullopt}
-                                              : PastedNumber{QString(), refusalOfWhole(shown)};
+                                              : PastedNumber{QString(), refusalOfWhole(pasted)};
     }
-    // Commas only between groups of three, so that "1,5" is never taken for fifteen.
+    // Commas only between groups of three, so that "1,5" is never taken for fifteen. A sign before
+    // the currency sign is the number's, never a second one.
     static const QRegularExpression number(QRegularExpression::anchoredPattern(QStringLiteral(
-        "(?:[¥￥$]\\s*)?(-?(?:(?:[0-9]{1,3}(?:,[0-9]{3})+|[0-9]+)(?:\\.[0-9]*)?|\\.[0-9]+))(?:\\s*元)?")));
+        "(?:(-)[¥￥$]\\s*(?=[0-9.])|[¥￥$]\\s*)?"
+        "(-?(?:(?:[0-9]{1,3}(?:,[0-9]{3})+|[0-9]+)(?:\\.[0-9]*)?|\\.[0-9]+))(?:\\s*元)?")));
     const QRegularExpressionMatch match = number.match(shown);
     if (!match.hasMatch())
-        return {QString(), refusalOfTyped(shown)};
-    const QString digits = match.captured(1).remove(QLatin1Char(','));
-    // The box as a whole must still be one number, as typing the same keys would leave it.
+        return {QString(), refusalOfTyped(pasted)};
+    QString digits = match.captured(1) + match.captured(2).remove(QLatin1Char(','));
+    // The box as a whole must still be one number, as typing the same keys would leave it; its
+    // decimals, or nothing when it is not. Separators the box shows already are read away with
+    // the rest of its text.
     static const QRegularExpression typed(
         QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]*(?:\\.([0-9]*))?")));
+    const auto decimalsWith = [&](const QString& put) -> std::optional<qsizetype> {
+        const QRegularExpressionMatch whole = typed.match(QString(textBefore + put + textAfter).remove(QLatin1Char(',')));
+        return whole.hasMatch() ? std::optional(whole.capturedLength(1)) : std::nullopt;
+    };
+    // Zeros at the end past the box's decimals change nothing: "12.500" is 12.50.
+    while (shape.decimals != kAnyDecimals && textAfter.isEmpty() && digits.endsWith(QLatin1Char('0'))
+           && decimalsWith(digits).value_or(0) > shape.decimals)
+        digits.chop(1);
+    const std::optional<qsizetype> decimals = decimalsWith(digits);
     const QString result = textBefore + digits + textAfter;
-    // Separators the box shows already are read away with the rest of its text.
-    const QRegularExpressionMatch whole = typed.match(QString(result).remove(QLatin1Char(',')));
-    if (!whole.hasMatch())
+    if (!decimals)
         return {QString(), refusalOfTyped(result)};
-    if (shape.decimals != kAnyDecimals && whole.capturedLength(1) > shape.decimals)
+    if (shape.decimals != kAnyDecimals && *decimals > shape.decimals)
         return {QString(), refusalOfDecimals(result, shape.decimals)};
     return {digits, std::nullopt};
 }

@@ -10,9 +10,20 @@
 
 namespace qm {
 
+// The characters an input method types for a number in full-width mode, ０-９, "。", "．" and
+// "－", as the digits, point and sign they stand for; every other character is left as it is.
+QString foldNumberCharacters(const QString& text);
+
 // A number typed or shown in a cell; thousands separators are accepted. Nothing for an empty
-// text or one that is not a number (a lone "-" while it is being typed).
+// text or one that is not a number (a lone "-" while it is being typed), nor for one too long
+// to be read (hundreds of digits).
 std::optional<double> parseNumber(const QString& text);
+// Whether a text is written as a number however many digits it has: what parseNumber reads, and
+// digits too many to be read, which are over every limit rather than not a number.
+bool isWrittenAsNumber(const QString& text);
+// A margin box in centimetres: full-width characters folded, no thousands separators. Nothing
+// for a text that is not a number.
+std::optional<double> readCentimetres(const QString& text);
 
 // A value scaled to a whole number of `decimals` places (cents for 2), rounded half away from
 // zero on its shortest decimal form, so 1.005 gives 101 cents as a bookkeeper reads it. Nothing
@@ -47,7 +58,7 @@ struct TypedValue {
 TypedValue readTypedAmount(const QString& text);
 // A quantity, as typed; one with more than three decimals is refused, never rounded.
 TypedValue readTypedQuantity(const QString& text);
-// An exchange rate, as typed, with any number of decimals.
+// An exchange rate, as typed, with any number of decimals; one at or below zero is refused.
 TypedValue readTypedRate(const QString& text);
 // A whole number, such as a line number.
 TypedValue readTypedWhole(const QString& text);
@@ -60,10 +71,11 @@ struct NumberShape {
     bool digitsOnly = false;
 };
 // A paste in place of the text between `textBefore` and `textAfter`: the text to put there, or
-// the refusal of the whole paste. Thousands separators in their places, blanks around it and a
-// currency sign (¥, ￥ or $ before it, 元 after it) are taken away; any other character, a result
-// that is no number or more decimals than the box takes refuse it, so that a paste never becomes
-// another number. A blank paste gives nothing to put and no refusal.
+// the refusal of the whole paste. Full-width characters are folded first; thousands separators in
+// their places, blanks around it, a currency sign (¥, ￥ or $ before the number, its minus sign on
+// either side, or 元 after it) and zeros past the box's decimals at its end are taken away; any
+// other character, a result that is no number or more decimals than the box takes refuse it, so
+// that a paste never becomes another number. A blank paste gives nothing to put and no refusal.
 struct PastedNumber {
     QString text;
     std::optional<Message> refusal;

@@ -9,7 +9,9 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +59,16 @@ private:
     QAbstractScrollArea* m_grid;
 };
 
+// Typed characters passed on to the box as the key that types them, so that its key filter looks
+// at them as at any other key.
+void typeKeys(QLineEdit* box, const QString& keys, Qt::KeyboardModifiers modifiers)
+{
+    const QChar first = keys.at(0);
+    const int key = first.unicode() < 0x80 ? first.toUpper().unicode() : int(Qt::Key_unknown);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, keys);
+    QCoreApplication::sendEvent(box, &press);
+}
+
 void pasteNumber(QLineEdit* box, const QString& pasted, NumberShape shape)
 {
     const QString text = box->text();
@@ -94,7 +106,7 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override { return filterNumberPaste(m_box, event, m_shape); }
+    bool eventFilter(QObject*, QEvent* event) override { return filterNumberInput(m_box, event, m_shape); }
 
 private:
     QLineEdit* m_box;
@@ -118,6 +130,15 @@ public:
         return editor;
     }
 
+protected:
+    bool eventFilter(QObject* editor, QEvent* event) override
+    {
+        // A message over the window, a refused paste's, leaves the edit as it was, still open.
+        if (event->type() == QEvent::FocusOut && keepsEditOpen(static_cast<QFocusEvent*>(event)))
+            return false;
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
 private:
     CellShape m_shapeOfCell;
 };
@@ -129,7 +150,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (filterNumberPaste(m_box, event, NumberShape{.digitsOnly = m_digitsOnly}))
+        if (filterNumberInput(m_box, event, NumberShape{.digitsOnly = m_digitsOnly}))
             return true;
         if (event->type() != QEvent::KeyPress)
             return false;
@@ -241,16 +262,43 @@ void installDigitsOnlyFilter(QLineEdit* box)
     installKeyGuard(box, true);
 }
 
-bool filterNumberPaste(QLineEdit* box, QEvent* event, NumberShape shape)
+bool keepsEditOpen(const QFocusEvent* focusOut)
+{
+    return focusOut->reason() == Qt::ActiveWindowFocusReason || focusOut->reason() == Qt::PopupFocusReason;
+}
+
+bool filterNumberInput(QLineEdit* box, QEvent* event, NumberShape shape)
 {
     if (box->isReadOnly())
         return false;
     switch (event->type()) {
-    case QEvent::KeyPress:
-        if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            pasteNumber(box, QGuiApplication::clipboard()->text(), shape);
+            return true;
+        }
+        const QString folded = foldNumberCharacters(key->text());
+        if (folded == key->text())
             return false;
-        pasteNumber(box, QGuiApplication::clipboard()->text(), shape);
+        typeKeys(box, folded, key->modifiers());
         return true;
+    }
+    case QEvent::InputMethod: {
+        const auto* input = static_cast<QInputMethodEvent*>(event);
+        const QString committed = input->commitString();
+        if (committed.isEmpty())
+            return false;
+        // One character is a key; more are checked whole, as a paste is.
+        if (committed.size() == 1)
+            typeKeys(box, foldNumberCharacters(committed), Qt::NoModifier);
+        else
+            pasteNumber(box, committed, shape);
+        // Only the commit is taken over: the composition goes on in the box.
+        QInputMethodEvent composing(input->preeditString(), input->attributes());
+        QCoreApplication::sendEvent(box, &composing);
+        return true;
+    }
     case QEvent::ContextMenu:
         showNumberBoxMenu(box, static_cast<QContextMenuEvent*>(event), shape);
         return true;

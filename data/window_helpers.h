@@ -10,6 +10,7 @@
 class QAbstractItemView;
 class QAbstractScrollArea;
 class QEvent;
+class QFocusEvent;
 class QLineEdit;
 class QProgressBar;
 class QTableView;
@@ -33,17 +34,22 @@ void paintFixedHeaders(QTableView* grid);
 // one notch away pages up. Installing it twice on one grid installs it once.
 void installWheelPaging(QAbstractScrollArea* grid);
 
-// Makes a box take only what numKeyFilter lets through, and pastes only as filterNumberPaste does.
+// Makes a box take only what numKeyFilter lets through, and pastes only as filterNumberInput does.
 void installNumKeyFilter(QLineEdit* box);
 // Makes a code box take digits only; every other typed key, Backspace included, is dropped.
 // Pastes of anything but digits are refused.
 void installDigitsOnlyFilter(QLineEdit* box);
 
-// A paste into a number box of this shape (Ctrl+V, Shift+Insert, the context menu, the middle
-// button) goes in as pastedNumber gives it or is refused with its message; a text dragged over the
-// box is not taken. Returns whether the event was one of these, dealt with here.
-bool filterNumberPaste(QLineEdit* box, QEvent* event, NumberShape shape);
-// The cell editors the grid opens take pastes that way where `shapeOfCell` gives the cell a shape.
+// What a number box of this shape takes besides plain keys. A paste (Ctrl+V, Shift+Insert, the
+// context menu, the middle button) goes in as pastedNumber gives it or is refused with its
+// message; a text dragged over the box is not taken. A full-width digit, point or sign typed or
+// committed by an input method is the key it stands for, and goes through the box's key filter
+// as that key; a commit of several characters is a paste. Returns whether the event was one of
+// these, dealt with here (the box has been sent what it stands for).
+bool filterNumberInput(QLineEdit* box, QEvent* event, NumberShape shape);
+// Whether a cell's editor that loses the focus this way stays open: a message or a menu over it.
+bool keepsEditOpen(const QFocusEvent* focusOut);
+// The cell editors the grid opens take input that way where `shapeOfCell` gives the cell a shape.
 using CellShape = std::function<std::optional<NumberShape>(int column)>;
 void guardNumberPastes(QAbstractItemView* grid, CellShape shapeOfCell);
 

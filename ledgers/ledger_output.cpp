@@ -6,6 +6,7 @@
 #include "data/db_error.h"
 #include "data/login.h"
 #include "data/message_box.h"
+#include "data/number_format.h"
 #include "data/printer.h"
 #include "data/spreadsheet_export.h"
 #include "data/record_set.h"
@@ -49,11 +50,10 @@ QString periodOfYear()
 // The margin box in centimetres; anything but a number keeps the layout's margins.
 void applyLeftMargin(ReportLayout& layout, const QString& centimetres)
 {
-    bool ok = false;
-    const double value = centimetres.trimmed().toDouble(&ok);
-    if (!ok)
+    const std::optional<double> value = readCentimetres(centimetres);
+    if (!value)
         return;
-    layout.leftMargin = qRound(value * 567);
+    layout.leftMargin = qRound(*value * 567);
     layout.rightMargin = 0;
     layout.topMargin = 1000;
 }

@@ -4,6 +4,7 @@
 #include "data/controls.h"
 #include "data/login.h"
 #include "data/message_box.h"
+#include "data/number_format.h"
 #include "data/printer.h"
 #include "data/window_helpers.h"
 #include "report/report.h"
@@ -190,13 +191,10 @@ bool VoucherPrintWindow::output(bool preview)
     ReportLayout layout = voucherReportLayout(print, readSettingsRow().unitName);
     orientReport(layout, m_landscape->isChecked() ? Landscape : Portrait);
     // Each margin comes from its own box; one that is not a number keeps the layout's.
-    bool ok = false;
-    const double left = m_leftMargin->text().toDouble(&ok);
-    if (ok)
-        layout.leftMargin = qRound(left * 567);
-    const double top = m_topMargin->text().toDouble(&ok);
-    if (ok)
-        layout.topMargin = qRound(top * 567);
+    if (const std::optional<double> left = readCentimetres(m_leftMargin->text()))
+        layout.leftMargin = qRound(*left * 567);
+    if (const std::optional<double> top = readCentimetres(m_topMargin->text()))
+        layout.topMargin = qRound(*top * 567);
     outputReport(layout, print.lines, preview);
     return true;
 }

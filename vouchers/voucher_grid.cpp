@@ -6,6 +6,9 @@
 #include "data/number_format.h"
 #include "data/window_helpers.h"
 
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -84,21 +87,26 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     m_quantityValidator = numberValidator(kQuantityDecimals);
     m_codeValidator = numberValidator(-1);
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (m_editColumn >= QuantityColumn && parseNumber(text)) {
-            const TypedValue typed = m_editColumn == QuantityColumn ? readTypedQuantity(text) : readTypedAmount(text);
-            if (typed.refusal) {
-                {
-                    const QSignalBlocker quiet(m_editor);
-                    m_editor->setText(m_acceptedText);
-                }
-                showMessage(*typed.refusal);
-                return;
+        if (const std::optional<Message> refusal = refusalOfCellText(m_editColumn, text)) {
+            {
+                const QSignalBlocker quiet(m_editor);
+                m_editor->setText(m_acceptedText);
             }
+            showMessage(*refusal);
+            return;
         }
         m_acceptedText = text;
         m_accountChecked = false;
         applyEditorText(text);
     });
+}
+
+std::optional<Message> VoucherGrid::refusalOfCellText(int column, const QString& text)
+{
+    // A number being typed ("-", ".") is not looked at yet.
+    if (column < QuantityColumn || !isWrittenAsNumber(text))
+        return std::nullopt;
+    return (column == QuantityColumn ? readTypedQuantity(text) : readTypedAmount(text)).refusal;
 }
 
 void VoucherGrid::setRows(int rows)
@@ -220,6 +228,10 @@ void VoucherGrid::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
+    if (event->matches(QKeySequence::Paste)) {
+        enterOverCell(QGuiApplication::clipboard()->text());
+        return;
+    }
     if (isTypedCharacter(event)) {
         openEditor(event->text(), EditorStart::ReplaceText);
         return;
@@ -229,10 +241,32 @@ void VoucherGrid::keyPressEvent(QKeyEvent* event)
 
 void VoucherGrid::inputMethodEvent(QInputMethodEvent* event)
 {
-    // Text composed by an input method opens the editor like a typed key.
-    if (!event->commitString().isEmpty())
-        openEditor(event->commitString(), EditorStart::ReplaceText);
+    // Text composed by an input method opens the editor like a typed key; more than one
+    // character goes in as a paste.
+    const QString committed = event->commitString();
+    if (committed.size() == 1)
+        openEditor(committed, EditorStart::ReplaceText);
+    else if (!committed.isEmpty())
+        enterOverCell(committed);
     event->accept();
+}
+
+void VoucherGrid::enterOverCell(const QString& entered)
+{
+    if (row() < 1 || col() < SummaryColumn)
+        return;
+    const std::optional<NumberShape> shape = numberShape(col());
+    if (!shape) {
+        openEditor(entered, EditorStart::ReplaceText);
+        return;
+    }
+    // Checked whole before the editor opens, so that a refusal leaves the cell as it was.
+    const PastedNumber number = pastedNumber(entered, QString(), QString(), *shape);
+    if (const std::optional<Message> refusal = number.refusal ? number.refusal : refusalOfCellText(col(), number.text)) {
+        showMessage(*refusal);
+        return;
+    }
+    openEditor(number.text, EditorStart::ReplaceText);
 }
 
 void VoucherGrid::mouseDoubleClickEvent(QMouseEvent* event)
@@ -267,10 +301,12 @@ bool VoucherGrid::typesSomething(const QString& typed) const
     return false;
 }
 
-void VoucherGrid::openEditor(const QString& typed, EditorStart start)
+void VoucherGrid::openEditor(const QString& typedText, EditorStart start)
 {
     if (row() < 1 || col() < SummaryColumn)
         return;
+    // Full-width digits an input method types are the digits in a number cell, never in a summary.
+    const QString typed = col() >= QuantityColumn ? foldNumberCharacters(typedText) : typedText;
     // A key the cell refuses types nothing, so it does not wipe the cell either.
     if (start == EditorStart::ReplaceText && !typesSomething(typed))
         return;
@@ -334,6 +370,8 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_editor)
         return QTableWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {
+        if (keepsEditOpen(static_cast<QFocusEvent*>(event)))
+            return false;
         // Leaving the editor checks the account cell it was opened over.
         if (m_editColumn == AccountColumn && !m_accountChecked)
             checkAccount(m_editRow, false);
@@ -341,16 +379,8 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (const std::optional<NumberShape> shape = numberShape(m_editColumn);
-        shape && filterNumberPaste(m_editor, event, *shape))
+        shape && filterNumberInput(m_editor, event, *shape))
         return true;
-    // Text committed by an input method goes through the key filter as if typed.
-    if (m_editColumn >= QuantityColumn && event->type() == QEvent::InputMethod) {
-        const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
-        if (!committed.isEmpty()) {
-            typeIntoEditor(committed);
-            return true;
-        }
-    }
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);

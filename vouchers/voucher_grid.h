@@ -6,6 +6,7 @@
 // the current cell.
 
 #include "voucher_book.h"
+#include "data/message.h"
 #include "data/money.h"
 
 #include <QTableWidget>
@@ -67,7 +68,13 @@ private:
     // A key typed over a cell replaces its text, as in a spreadsheet; Enter, F2, Backspace and a
     // double-click keep it.
     enum class EditorStart { ReplaceText, KeepText };
-    void openEditor(const QString& typed, EditorStart start);
+    void openEditor(const QString& typedText, EditorStart start);
+    // A paste or an input method's commit over the cell with no editor open: it replaces the
+    // cell's text as typing does, or is refused whole with its message.
+    void enterOverCell(const QString& entered);
+    // Why a number cell refuses the editor's text: more than the largest amount, or decimals a
+    // quantity does not keep.
+    static std::optional<Message> refusalOfCellText(int column, const QString& text);
     bool typesSomething(const QString& typed) const;
     void typeIntoEditor(const QString& typed);
     void applyEditorText(const QString& text);

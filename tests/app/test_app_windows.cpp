@@ -456,6 +456,17 @@ private slots:
         }
         QCOMPARE(recorder.texts().last() + u'|' + values(u"分录始表"_s, payable),
                  u"“1.005”超过两位小数,原值不变|2.125 - 1.23"_s);
+        // Committed by an input method in full-width, it is the number it shows; digits past any
+        // amount are too large, not "no number".
+        typeIntoCell(grid, payable, 3, QString(), true);
+        QInputMethodEvent composed;
+        composed.setCommitString(u"１２。５"_s);
+        QApplication::sendEvent(QApplication::focusWidget(), &composed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        typeIntoCell(grid, payable, 4, QString(400, u'9'));
+        QCOMPARE(recorder.texts().last() + u'|' + values(u"分录始表"_s, payable),
+                 u"金额不能超过999,999,999,999.99|2.125 12.5 1.23"_s);
     }
 
     void mainWindowShowsAndExits()
@@ -770,9 +781,9 @@ private slots:
         };
         QCOMPARE(
             (QStringList{paste(&box, u"1O2.5"_s, true), paste(&box, u"-1,234.5"_s, true), paste(&box, u"6"_s, false),
-                         paste(&digits, u"12a"_s, true), paste(&digits, u" 2016 "_s, false)}),
+                         paste(&digits, u"12a"_s, true), paste(&digits, u" 2016 "_s, false), paste(&digits, u"０１"_s, false)}),
             (QStringList{u"|“1O2.5”不是数字,原值不变"_s, u"-1234.5|"_s, u"-1234.56|"_s, u"|“12a”不是整数,原值不变"_s,
-                         u"2016|"_s}));
+                         u"2016|"_s, u"201601|"_s}));
 
         // Where Tab and Shift+Tab type a tab character, they still move the focus out of a numeric box.
         for (const bool digitsOnly : {false, true}) {

@@ -63,11 +63,15 @@ private slots:
             {readTypedAmount, QStringLiteral("inf"), QStringLiteral("“inf”不是数字,原值不变")},
             {readTypedAmount, QStringLiteral("nan"), QStringLiteral("“nan”不是数字,原值不变")},
             {readTypedAmount, QString(), QString()},
+            {readTypedAmount, QString(400, u'9'), QStringLiteral("金额不能超过999,999,999,999.99")},
+            {readTypedAmount, QString(41, u'x'), QStringLiteral("“%1…”不是数字,原值不变").arg(QString(40, u'x'))},
+            {readTypedAmount, QStringLiteral("－１２。５"), QStringLiteral("-12.5")},
             {readTypedQuantity, QStringLiteral("-0.125"), QStringLiteral("-0.125")},
             {readTypedQuantity, QStringLiteral("0.1235"), QStringLiteral("“0.1235”超过三位小数,原值不变")},
             {readTypedQuantity, QStringLiteral("1000000000000"), QStringLiteral("数量不能超过999,999,999,999.99")},
             {readTypedRate, QStringLiteral("6.8125"), QStringLiteral("6.8125")},
             {readTypedRate, QStringLiteral("1e13"), QStringLiteral("汇率不能超过999,999,999,999.99")},
+            {readTypedRate, QStringLiteral("0"), QStringLiteral("汇率必须大于零,原值不变")},
             {readTypedWhole, QStringLiteral("40"), QStringLiteral("40")},
             {readTypedWhole, QStringLiteral("3O"), QStringLiteral("“3O”不是整数,原值不变")},
         };
@@ -78,6 +82,9 @@ private slots:
             expected << c.kept;
         }
         QCOMPARE(kept, expected);
+        // A margin box: full-width as typed, and never a thousands separator.
+        QCOMPARE(QList({readCentimetres(QStringLiteral(" ２。５ ")), readCentimetres(QStringLiteral("1,5"))}),
+                 QList<std::optional<double>>({2.5, std::nullopt}));
     }
 };
 

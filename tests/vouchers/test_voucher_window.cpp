@@ -340,7 +340,8 @@ private slots:
         // A third decimal is refused: the editor shows what the cell holds.
         typeIntoCell(grid, 1, 4, u"0.135"_s);
         QCOMPARE(editor->text() + u'|' + grid->text(1, 4), u"0.13|0.13"_s);
-        // Composed by an input method into the grid, and into the open editor; pasted.
+        // Typed and composed by an input method in full-width, into the grid and into the open
+        // editor: the digits and the point. A commit that is no number is refused whole.
         grid->setCurrent(2, 4);
         grid->setFocus();
         const auto compose = [](QWidget* target, const QString& text) {
@@ -348,44 +349,74 @@ private slots:
             composed.setCommitString(text);
             QApplication::sendEvent(target, &composed);
         };
+        const auto typeWide = [](QWidget* target, const QString& key) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key);
+            QApplication::sendEvent(target, &press);
+        };
+        typeWide(grid, u"０"_s);
+        compose(editor, u"。"_s);
+        typeWide(editor, u"２"_s);
+        grid->setFocus();
         compose(grid, u"0.2元abc"_s);
         QCOMPARE(grid->text(2, 4), u"0.20"_s);
         typeIntoCell(grid, 3, 5, u"0"_s);
         compose(editor, u".元3"_s);
-        // A paste is refused whole unless it is a number: the editor and the cell keep their value.
+        compose(editor, u"。３"_s);
+        // A paste is refused whole unless it is a number: the editor and the cell keep their value,
+        // and the edit goes on past the message.
         QGuiApplication::clipboard()->setText(u"3元abc"_s);
         QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(QStringList({editor->text(), grid->text(3, 5)}) + recorder.texts(),
-                 (QStringList{u"0.3"_s, u"0.30"_s, u"“3元abc”不是数字,原值不变"_s}));
+        QFocusEvent toTheMessage(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(editor, &toTheMessage);
+        QCOMPARE(QStringList({editor->text(), grid->text(3, 5), editor->isVisible() ? u"open"_s : u"closed"_s})
+                     + recorder.texts(),
+                 (QStringList{u"0.3"_s, u"0.30"_s, u"open"_s, u"“0.2元abc”不是数字,原值不变"_s,
+                              u"“.元3”不是数字,原值不变"_s, u"“3元abc”不是数字,原值不变"_s}));
         QTest::keyClicks(editor, u"3"_s);
         editor->insert(u"x"_s);
-        QCOMPARE(recorder.texts().mid(1) << grid->text(3, 5) << form.debit->text() << form.credit->text(),
+        QCOMPARE(recorder.texts().mid(3) << grid->text(3, 5) << form.debit->text() << form.credit->text(),
                  QStringList(3, u"0.33"_s));
 
-        // Pasted over "7" selected, or after it: each as "cell|messages".
+        // Pasted over "7" selected, after it, or over the cell holding it with no editor open: each
+        // as "cell|messages".
+        enum Where { OverSelection, AfterIt, OverCell };
+        const QString tooLong = QString(400, u'9');
         const struct {
             int column;
             QString pasted;
-            bool overSelection;
+            Where where;
             QString kept;
         } pastes[] = {
-            {4, u"1O2.5"_s, true, u"7.00|“1O2.5”不是数字,原值不变"_s},
-            {4, u" ¥1,234.50 "_s, true, u"1234.50|"_s},
-            {4, u"1,5"_s, true, u"7.00|“1,5”不是数字,原值不变"_s},
-            {4, u"1.005元"_s, true, u"7.00|“1.005”超过两位小数,原值不变"_s},
-            {4, u".25"_s, false, u"7.25|"_s},
-            {4, u"5"_s, false, u"75.00|"_s},
-            {3, u"2.125"_s, true, u"2.125|"_s},
-            {3, u"2.1250"_s, true, u"7|“2.1250”超过三位小数,原值不变"_s},
+            {4, u"1O2.5"_s, OverSelection, u"7.00|“1O2.5”不是数字,原值不变"_s},
+            {4, u" ¥1,234.50 "_s, OverSelection, u"1234.50|"_s},
+            {4, u"1,5"_s, OverSelection, u"7.00|“1,5”不是数字,原值不变"_s},
+            {4, u"1 234.50"_s, OverSelection, u"7.00|“1 234.50”不是数字,原值不变"_s},
+            {4, u"1.005元"_s, OverSelection, u"7.00|“1.005”超过两位小数,原值不变"_s},
+            {4, u".25"_s, AfterIt, u"7.25|"_s},
+            {4, u"5"_s, AfterIt, u"75.00|"_s},
+            {3, u"2.125"_s, OverSelection, u"2.125|"_s},
+            {3, u"2.1250"_s, OverSelection, u"2.125|"_s},
+            {4, u"12.500"_s, OverSelection, u"12.50|"_s},
+            {4, u"-¥12.50"_s, OverSelection, u"-12.50|"_s},
+            {4, u"１２。５"_s, OverSelection, u"12.50|"_s},
+            {4, tooLong, OverSelection, u"7.00|金额不能超过999,999,999,999.99"_s},
+            {4, tooLong + u'x', OverSelection, u"7.00|“%1…”不是数字,原值不变"_s.arg(tooLong.left(40))},
+            {4, u"1O2"_s, OverCell, u"7.00|“1O2”不是数字,原值不变"_s},
+            {4, tooLong, OverCell, u"7.00|金额不能超过999,999,999,999.99"_s},
+            {4, u"¥12.125"_s, OverCell, u"7.00|“12.125”超过两位小数,原值不变"_s},
+            {4, u"-¥12.50"_s, OverCell, u"-12.50|"_s},
         };
         QStringList kept, expected;
         for (const auto& paste : pastes) {
             typeIntoCell(grid, 4, paste.column, u"7"_s);
-            if (paste.overSelection)
+            if (paste.where == OverSelection)
                 editor->selectAll();
             QGuiApplication::clipboard()->setText(paste.pasted);
             const qsizetype said = recorder.messages.size();
-            QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
+            if (paste.where == OverCell)
+                grid->setFocus();
+            QTest::keyClick(paste.where == OverCell ? static_cast<QWidget*>(grid) : editor, Qt::Key_Insert,
+                            Qt::ShiftModifier);
             kept << grid->text(4, paste.column) + u'|' + recorder.texts().mid(said).join(u'|');
             expected << paste.kept;
         }
@@ -477,6 +508,11 @@ private slots:
             // A rate keeps every decimal typed, unlike a quantity.
             table->item(0, 5)->setText(u"6.8265"_s);
             QCOMPARE(scalar(u"SELECT 汇率 FROM 调汇"_s).toString(), u"6.8265"_s);
+            // At a rate of nothing or less the whole balance would be a difference.
+            table->item(0, 5)->setText(u"-6.5"_s);
+            QCOMPARE(recorder.texts().last() + u'|' + table->item(0, 5)->text() + u'|'
+                         + scalar(u"SELECT 汇率 FROM 调汇"_s).toString(),
+                     u"汇率必须大于零,原值不变|6.8265|6.8265"_s);
             table->item(0, 5)->setText(u"6"_s);
             // A quantity keeps three decimals.
             table->item(0, 3)->setText(u"20.125"_s);
