@@ -121,6 +121,14 @@ int reportedFailure(const std::function<void()>& work)
     return 0;
 }
 
+// A child runs as the books' owner when they were handed to another user: root would write to
+// any file, read-only or not.
+bool runAsBooksOwner()
+{
+    return ::geteuid() != 0 || QFileInfo(dataFolder()).ownerId() == 0
+           || (::setgid(kOtherUser) == 0 && ::setuid(kOtherUser) == 0);
+}
+
 // The child: starts the books, holds their lock, or inserts a voucher before the first and
 // deletes it again, over and over, each change moving every key of the month.
 int childMain(const QStringList& arguments)
@@ -128,9 +136,8 @@ int childMain(const QStringList& arguments)
     const QString command = arguments.value(0);
     setProgramFolder(arguments.value(1));
     if (command == QLatin1String("start")) {
-        // Run as the books' owner: root would write to any file, read-only or not.
-        if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
-            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)) return 9;
+        if (!runAsBooksOwner())
+            return 9;
         BooksLock lock;
         const auto refusal = prepareBooks(lock);
         if (refusal)
@@ -160,13 +167,12 @@ int childMain(const QStringList& arguments)
         });
     }
     if (command == QLatin1String("write")) {
-        if (::geteuid() == 0 && QFileInfo(dataFolder()).ownerId() != 0
-            && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
+        if (!runAsBooksOwner())
             return 9;
         return reportedFailure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
     }
     if (command == QLatin1String("backup"))
-        return reportedFailure([&arguments] { backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))); });
+        return !runAsBooksOwner() ? 9 : reportedFailure([&arguments] { backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))); });
     if (command == QLatin1String("save")) {
         VoucherDraft draft = insertedVoucher();
         draft.date = QDate(kYear, 5, 1);
@@ -363,6 +369,15 @@ private slots:
                                                               + u"\n请让当前用户可以读写这个文件后再启动本程序。"_s);
         QVERIFY(QFile::setPermissions(databaseFilePath(), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(runChild({u"start"_s, programFolder()}) == u"0 "_s && fileBytes(databaseFilePath()) == books);
+
+        // A journal left by a program killed in a change, in a folder that cannot be written: a
+        // backup cannot clear it, and says why.
+        QVERIFY(runChild({u"die-in-a-change"_s, programFolder()}).startsWith(u"0 began"_s));
+        QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
+        QCOMPARE(runChild({u"backup"_s, programFolder(), programFolder() + u"/备份"_s}),
+                 u"5 备份失败: 数据库文件旁有一次没有完成的修改留下的日志文件，但数据库文件或它所在的文件夹 %1 不能写入，无法处理它。没有做备份。"_s
+                     .arg(dataFolder()));
+        QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     // Books another program holds so that they cannot even be read are named before the login,
