@@ -733,6 +733,31 @@ int runOn(sqlite3* db, const char* sql)
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
 
+// Clears a journal SQLite ignores, with the write lock `db` holds (so no other change is under
+// way): a commit that changes nothing writes a journal of its own in its place and deletes it,
+// as any commit does. The lock is taken again after; the result is SQLite's.
+int clearIgnoredJournal(sqlite3* db, const QString& journal)
+{
+    sqlite3_stmt* statement = nullptr;
+    int version = 0;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    int result = runOn(db, QByteArray("PRAGMA user_version=" + QByteArray::number(version)).constData());
+    if (result == SQLITE_OK)
+        result = runOn(db, "COMMIT");
+    // The journal is gone once the commit deleted it, even when the folder could not be synced after.
+    if (result == SQLITE_IOERR_DIR_FSYNC && !QFileInfo::exists(journal))
+        std::fprintf(stderr, "QM505: %s cleared, but its folder could not be synced to the disk\n",
+                     qUtf8Printable(QDir::toNativeSeparators(journal)));
+    if (result != SQLITE_OK && result != SQLITE_IOERR_DIR_FSYNC)
+        return result;
+    if (!sqlite3_get_autocommit(db))
+        runOn(db, "ROLLBACK");
+    return runOn(db, "BEGIN IMMEDIATE");
+}
+
 }  // namespace
 
 HeldBooksFile::HeldBooksFile(const QString& path)
@@ -750,33 +775,12 @@ HeldBooksFile::HeldBooksFile(const QString& path)
         // Taking the write lock reads the file first, and that plays a hot journal back.
         result = runOn(db, "BEGIN IMMEDIATE");
     }
-    if (result == SQLITE_OK && QFileInfo::exists(journal)) {
-        // With the write lock ours no other change is under way, so this journal is one SQLite
-        // ignores. A commit that changes nothing writes a journal of its own in its place and
-        // deletes it, as a commit does.
-        sqlite3_stmt* statement = nullptr;
-        int version = 0;
-        if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK
-            && sqlite3_step(statement) == SQLITE_ROW)
-            version = sqlite3_column_int(statement, 0);
-        sqlite3_finalize(statement);
-        result = runOn(db, QByteArray("PRAGMA user_version=" + QByteArray::number(version)).constData());
-        if (result == SQLITE_OK)
-            result = runOn(db, "COMMIT");
-        // The journal is gone once the commit deleted it, even when the folder could not be synced after.
-        if (result == SQLITE_IOERR_DIR_FSYNC && !QFileInfo::exists(journal))
-            std::fprintf(stderr, "QM505: %s cleared, but its folder could not be synced to the disk\n",
-                         qUtf8Printable(QDir::toNativeSeparators(journal)));
-        if (result == SQLITE_OK || result == SQLITE_IOERR_DIR_FSYNC) {
-            if (!sqlite3_get_autocommit(db))
-                runOn(db, "ROLLBACK");
-            result = runOn(db, "BEGIN IMMEDIATE");
-        }
-    }
-    if (result == SQLITE_OK) {
-        m_state = State::Whole;
+    if (result == SQLITE_OK && QFileInfo::exists(journal))
+        result = clearIgnoredJournal(db, journal);
+    if (result == SQLITE_OK)
         return;
-    }
+    if (db)
+        std::fprintf(stderr, "QM505: %s: %s\n", qUtf8Printable(QDir::toNativeSeparators(path)), sqlite3_errmsg(db));
     const int primary = result & 0xff;
     const bool journalLeft = QFileInfo::exists(journal);
     if (primary == kSqliteBusy || primary == kSqliteLocked)
@@ -790,8 +794,6 @@ HeldBooksFile::HeldBooksFile(const QString& path)
         m_state = State::NotWritable;
     else
         m_state = State::HalfWritten;
-    if (db)
-        std::fprintf(stderr, "QM505: %s: %s\n", qUtf8Printable(QDir::toNativeSeparators(path)), sqlite3_errmsg(db));
 }
 
 HeldBooksFile::~HeldBooksFile()
@@ -931,8 +933,8 @@ void Transaction::commit()
     } catch (const DbError&) {
         // The journal's deletion is the commit point. A folder sync that fails after it leaves
         // the change in the books: reported as not saved, it would be entered a second time.
-        sqlite3* db = sqliteHandle(QSqlDatabase::database(kConnectionName, false));
-        if (sqlite3_extended_errcode(db) != SQLITE_IOERR_DIR_FSYNC || inTransaction(QSqlDatabase::database(kConnectionName, false))
+        const QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);
+        if (sqlite3_extended_errcode(sqliteHandle(db)) != SQLITE_IOERR_DIR_FSYNC || inTransaction(db)
             || QFileInfo::exists(databaseFilePath() + QStringLiteral("-journal")))
             throw;
         g_unconfirmedSave = true;

@@ -116,7 +116,8 @@ bool isDatabaseOfThisProgram(const QString& path);
 // began writing the file) has been played back into the file, one it ignores (a change cut off
 // before that) is gone, and the file's write lock is ours, so no other program can begin a
 // change until this ends. A change another program has under way is never touched: its journal
-// stays and the file is InUse.
+// stays and the file is InUse. With nothing beside it the file is Whole even when SQLite cannot
+// lock it (damaged books): it is all there is of them.
 class HeldBooksFile {
 public:
     enum class State {
@@ -139,6 +140,7 @@ private:
     void* m_db = nullptr;
     State m_state = State::Whole;
 };
+
 // What to tell the user of books at `path` made by a later version of the program.
 QString newerBooksText(const QString& path);
 
