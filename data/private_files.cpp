@@ -28,8 +28,6 @@ private:
     int m_error;
 };
 
-constexpr QFile::Permissions kOwnerFile = QFile::ReadOwner | QFile::WriteOwner;
-
 // Waits until what `path` (a file or a folder) holds is on the disk.
 bool syncToDisk(const QString& path, int flags)
 {
@@ -95,10 +93,15 @@ bool copyPrivately(const QString& source, const QString& target)
     const int to = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     int failure = to < 0 || ::fchmod(to, 0600) != 0 ? errno : 0;
     std::vector<char> buffer(1 << 20);
-    for (ssize_t got = 1; failure == 0 && got > 0;) {
-        got = ::read(from, buffer.data(), buffer.size());
-        if (got < 0 && errno != EINTR)
-            failure = errno;
+    while (failure == 0) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno != EINTR)
+                failure = errno;
+            continue;
+        }
         for (ssize_t written = 0; failure == 0 && written < got;) {
             const ssize_t step = ::write(to, buffer.data() + written, size_t(got - written));
             if (step > 0)
