@@ -127,8 +127,13 @@ public:
         auto* box = qobject_cast<QLineEdit*>(editor);
         if (const std::optional<NumberShape> shape = m_shapeOfCell(index.column()); box && shape)
             box->installEventFilter(new NumberPasteGuard(box, *shape));
+        m_lastEditor = box;
         return editor;
     }
+
+    std::optional<NumberShape> shapeOfCell(int column) const { return m_shapeOfCell(column); }
+    QLineEdit* lastEditor() const { return m_lastEditor; }
+    void forgetLastEditor() { m_lastEditor.clear(); }
 
 protected:
     bool eventFilter(QObject* editor, QEvent* event) override
@@ -141,6 +146,45 @@ protected:
 
 private:
     CellShape m_shapeOfCell;
+    mutable QPointer<QLineEdit> m_lastEditor;
+};
+
+// Ctrl+V or Shift+Insert on a number cell whose editor is not open: the editor opens with the
+// paste in place of the cell's text, as a typed key opens it, or the paste is refused whole and
+// the cell keeps its text.
+class ClosedCellPaste : public QObject {
+public:
+    ClosedCellPaste(QAbstractItemView* grid, NumberPasteDelegate* delegate)
+        : QObject(grid),
+          m_grid(grid),
+          m_delegate(delegate)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+            return false;
+        const QModelIndex cell = m_grid->currentIndex();
+        const std::optional<NumberShape> shape = cell.isValid() ? m_delegate->shapeOfCell(cell.column()) : std::nullopt;
+        if (!shape || !(cell.flags() & Qt::ItemIsEditable))
+            return false;
+        const PastedNumber number = pastedNumber(QGuiApplication::clipboard()->text(), QString(), QString(), *shape);
+        if (number.refusal)
+            showMessage(*number.refusal);
+        else if (!number.text.isEmpty()) {
+            m_delegate->forgetLastEditor();
+            m_grid->edit(cell);
+            if (QLineEdit* editor = m_delegate->lastEditor())
+                editor->setText(number.text);
+        }
+        return true;
+    }
+
+private:
+    QAbstractItemView* m_grid;
+    NumberPasteDelegate* m_delegate;
 };
 
 class NumKeyGuard : public QObject {
@@ -319,7 +363,9 @@ bool filterNumberInput(QLineEdit* box, QEvent* event, NumberShape shape)
 
 void guardNumberPastes(QAbstractItemView* grid, CellShape shapeOfCell)
 {
-    grid->setItemDelegate(new NumberPasteDelegate(grid, std::move(shapeOfCell)));
+    auto* delegate = new NumberPasteDelegate(grid, std::move(shapeOfCell));
+    grid->setItemDelegate(delegate);
+    grid->installEventFilter(new ClosedCellPaste(grid, delegate));
 }
 
 int twipsToPixels(int twips)

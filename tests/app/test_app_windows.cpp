@@ -467,6 +467,16 @@ private slots:
         typeIntoCell(grid, payable, 4, QString(400, u'9'));
         QCOMPARE(recorder.texts().last() + u'|' + values(u"分录始表"_s, payable),
                  u"金额不能超过999,999,999,999.99|2.125 12.5 1.23"_s);
+        // Pasted over a cell whose editor is not open: it opens with the paste, as a typed key
+        // opens it, or the paste is refused whole.
+        for (const QString& pasted : {u"1O2"_s, u"１,２３4.5"_s}) {
+            grid->setFocus();
+            QGuiApplication::clipboard()->setText(pasted);
+            QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(recorder.texts().last() + u'|' + values(u"分录始表"_s, payable), u"“1O2”不是数字,原值不变|2.125 12.5 1234.5"_s);
     }
 
     void mainWindowShowsAndExits()
