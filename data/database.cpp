@@ -30,7 +30,8 @@ namespace {
 
 const QString kConnectionName = QStringLiteral("qm505");
 // A change waits this long for another program's lock on the file, then gives up.
-const QString kBusyWait = QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000");
+constexpr int kBusyWaitMs = 2000;
+const QString kBusyWait = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs);
 
 // SQLite's primary result codes.
 constexpr int kSqliteBusy = 5;
@@ -69,6 +70,12 @@ struct FileId {
     bool operator==(const FileId&) const = default;
 };
 std::optional<FileId> g_booksFile;
+
+// The rollback journal SQLite keeps beside the database file at `path`.
+QString journalOf(const QString& path)
+{
+    return path + QStringLiteral("-journal");
+}
 
 std::optional<FileId> fileIdOf(const QString& path)
 {
@@ -763,13 +770,13 @@ int clearIgnoredJournal(sqlite3* db, const QString& journal)
 HeldBooksFile::HeldBooksFile(const QString& path)
     : m_path(path)
 {
-    const QString journal = path + QStringLiteral("-journal");
+    const QString journal = journalOf(path);
     sqlite3* db = nullptr;
     int result = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     m_db = db;
     if (result == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_timeout(db, 2000);
+        sqlite3_busy_timeout(db, kBusyWaitMs);
         // Clearing a journal is a commit like any other: on the disk before it counts.
         runOn(db, "PRAGMA synchronous=EXTRA");
         // Taking the write lock reads the file first, and that plays a hot journal back.
@@ -852,7 +859,7 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
     }
     // A journal whose books are gone would be played into the new ones.
     if (!QFileInfo::exists(path))
-        QFile::remove(path + QStringLiteral("-journal"));
+        QFile::remove(journalOf(path));
     if (!replaceDurably(partial, path)) {
         QFile::remove(partial);
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
@@ -935,7 +942,7 @@ void Transaction::commit()
         // the change in the books: reported as not saved, it would be entered a second time.
         const QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);
         if (sqlite3_extended_errcode(sqliteHandle(db)) != SQLITE_IOERR_DIR_FSYNC || inTransaction(db)
-            || QFileInfo::exists(databaseFilePath() + QStringLiteral("-journal")))
+            || QFileInfo::exists(journalOf(databaseFilePath())))
             throw;
         g_unconfirmedSave = true;
     }

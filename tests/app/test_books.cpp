@@ -121,6 +121,17 @@ int reportedFailure(const std::function<void()>& work)
     return 0;
 }
 
+// The environment of a child whose file calls go through the preloaded library, with the
+// failure it is to make (a variable of the library) when one is named.
+QProcessEnvironment withFileCallsLibrary(const QString& failure)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
+    if (!failure.isEmpty())
+        environment.insert(failure, u"1"_s);
+    return environment;
+}
+
 // A child runs as the books' owner when they were handed to another user: root would write to
 // any file, read-only or not.
 bool runAsBooksOwner()
@@ -534,11 +545,8 @@ private slots:
             const QString log = programFolder() + u"/calls.log"_s;
             QFile::remove(log);
             QProcess child;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
+            QProcessEnvironment environment = withFileCallsLibrary(folderSyncFails ? u"QM505_FAIL_FOLDER_SYNC"_s : QString());
             environment.insert(u"QM505_FILE_CALLS"_s, log);
-            if (folderSyncFails)
-                environment.insert(u"QM505_FAIL_FOLDER_SYNC"_s, u"1"_s);
             child.setProcessEnvironment(environment);
             startChild(child, arguments);
             QFile file(log);
@@ -620,11 +628,8 @@ private slots:
     // meets a full disk says so, and takes away the folder it made.
     void aFailingSyncOrAFullDiskSeenFromTheFileCalls()
     {
-        const auto withFailure = [](const QString& variable, const QStringList& arguments) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(u"LD_PRELOAD"_s, QStringLiteral(QM505_FILE_CALLS_LOG));
-            environment.insert(variable, u"1"_s);
-            return runChild(arguments, environment);
+        const auto withFailure = [](const QString& failure, const QStringList& arguments) {
+            return runChild(arguments, withFileCallsLibrary(failure));
         };
         closeConnection();
         QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"save"_s, programFolder()}),
