@@ -200,6 +200,19 @@ void rollBackEverything()
     g_transactionSpoiled = false;
 }
 
+// The journal's deletion is the commit point, and the folder is synced after it. When only that
+// sync failed, the change is in the books: reported as not saved, it would be entered a second
+// time. `db` has just failed a commit; the journal must not have stood there before it began, as
+// a journal left by another's failure is played back (and deleted) on the way in.
+bool savedPastCommitPoint(sqlite3* db)
+{
+    if (sqlite3_extended_errcode(db) != SQLITE_IOERR_DIR_FSYNC || !sqlite3_get_autocommit(db)
+        || QFileInfo::exists(journalOf(databaseFilePath())))
+        return false;
+    g_unconfirmedSave = true;
+    return true;
+}
+
 // The connection found inside a transaction that no change of ours has open (one left by a
 // failure): rolled back, so that what follows runs on what is on the disk.
 QSqlDatabase leaveStaleTransaction()
@@ -418,6 +431,9 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
     if (tail && !QString(static_cast<const QChar*>(tail)).trimmed().isEmpty())
         throw DbError(QStringLiteral("Unable to execute multiple statements at a time\n") + sql);
     bind(db, prepared, sql);
+    // A change of one statement commits on its own; see savedPastCommitPoint.
+    const bool loneChange = g_transactionDepth == 0 && !sqlite3_stmt_readonly(prepared)
+                            && !QFileInfo::exists(journalOf(databaseFilePath()));
 
     const int columns = sqlite3_column_count(prepared);
     if (rows) {
@@ -450,6 +466,8 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
         rows->endRow();
     }
     if (step != SQLITE_DONE) {
+        if (loneChange && savedPastCommitPoint(db))
+            return columns;
         if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
             g_booksMoved = true;
         const QString text = sqliteErrorText(db, sql);
@@ -938,13 +956,9 @@ void Transaction::commit()
     try {
         execute(QStringLiteral("COMMIT"));
     } catch (const DbError&) {
-        // The journal's deletion is the commit point. A folder sync that fails after it leaves
-        // the change in the books: reported as not saved, it would be entered a second time.
-        const QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);
-        if (sqlite3_extended_errcode(sqliteHandle(db)) != SQLITE_IOERR_DIR_FSYNC || inTransaction(db)
-            || QFileInfo::exists(journalOf(databaseFilePath())))
+        // This transaction's own journal: the change held the write lock from its first write.
+        if (!savedPastCommitPoint(sqliteHandle(QSqlDatabase::database(kConnectionName, false))))
             throw;
-        g_unconfirmedSave = true;
     }
     // Only a transaction that has ended is on the disk.
     if (inTransaction(QSqlDatabase::database(kConnectionName, false)))

@@ -180,7 +180,10 @@ int childMain(const QStringList& arguments)
     if (command == QLatin1String("write")) {
         if (!runAsBooksOwner())
             return 9;
-        return reportedFailure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
+        const int failed = reportedFailure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
+        if (const QString warning = takeUnconfirmedSaveWarning(); !warning.isEmpty())
+            report(warning);
+        return failed;
     }
     if (command == QLatin1String("backup"))
         return !runAsBooksOwner() ? 9 : reportedFailure([&arguments] { backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))); });
@@ -637,6 +640,11 @@ private slots:
         QCOMPARE(rowsAsText(u"SELECT ID, 代码, 借方金额, 贷方金额 FROM 分2016 WHERE 月=5 ORDER BY ID"_s),
                  (QStringList{u"8050001001 1001 0.3 -"_s, u"8050001002 6001 - 0.1"_s, u"8050001003 6001 - 0.2"_s}));
         QVERIFY(anotherProgramMayWrite(databaseFilePath()));
+        // So is a change of a single statement, which commits on its own.
+        closeConnection();
+        QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"write"_s, programFolder()}),
+                 u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称='甲'"_s).toString(), u"1"_s);
 
         closeConnection();
         const QString folder = programFolder() + u"/满/备份"_s;
