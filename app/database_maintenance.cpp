@@ -101,6 +101,13 @@ void restoreDatabase(const QString& backupPath)
 
 void compactDatabase(int year)
 {
+    checkBooksFileInPlace();
+    closeConnection();
+    // No other program changes the books between the copy and the swap, nor has a change under
+    // way whose journal would be played into the compacted file.
+    const HeldBooksFile books(databaseFilePath());
+    if (books.state() != HeldBooksFile::State::Whole)
+        throw DbError(books.explanation());
     const QString target = compactionTarget();
     QFile::remove(target);
     try {

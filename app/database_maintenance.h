@@ -38,8 +38,9 @@ public:
 void restoreDatabase(const QString& backupPath);
 
 // Removes the year's entry rows without an account, then rewrites the database compactly into
-// qmdata888.mdb beside the program and swaps it in. The original stays unless the compacted
-// copy is complete; a failure throws.
+// qmdata888.mdb beside the program and swaps it in, while no other program can change the books
+// (or has a change of its own under way). The original stays unless the compacted copy is
+// complete; a failure throws.
 void compactDatabase(int year);
 
 }  // namespace qm
