@@ -38,6 +38,11 @@ std::optional<Message> checkExistingDatabase(const QString& path)
     const DatabaseFileCheck check = checkDatabaseFile(path);
     switch (check.state) {
     case DatabaseFileState::Usable:
+        // A change cut off by a crash before it wrote to the books leaves a journal SQLite
+        // ignores; it is no change, and goes.
+        if (QFileInfo::exists(journalOf(path)))
+            HeldBooksFile{path};
+        return std::nullopt;
     case DatabaseFileState::Missing:
         return std::nullopt;
     case DatabaseFileState::NoAccess:

@@ -71,12 +71,6 @@ struct FileId {
 };
 std::optional<FileId> g_booksFile;
 
-// The rollback journal SQLite keeps beside the database file at `path`.
-QString journalOf(const QString& path)
-{
-    return path + QStringLiteral("-journal");
-}
-
 std::optional<FileId> fileIdOf(const QString& path)
 {
     struct stat info {};
@@ -844,6 +838,11 @@ QString HeldBooksFile::explanation() const
             .arg(QDir::toNativeSeparators(QFileInfo(m_path).absolutePath()));
     }
     return QString();
+}
+
+QString journalOf(const QString& path)
+{
+    return path + QStringLiteral("-journal");
 }
 
 bool isDatabaseOfThisProgram(const QString& path)

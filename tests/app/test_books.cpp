@@ -635,6 +635,12 @@ private slots:
                     closeConnection();
                 }
             }
+        // The next start after such a crash clears the journal as well.
+        QCOMPARE(runChild({u"die-in-a-change"_s, programFolder()}), u"0 began"_s);
+        QVERIFY(QFile::exists(journal));
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"0 "_s);
+        QVERIFY(!QFile::exists(journal));
+        QCOMPARE(seenByAnotherProgram(databaseFilePath(), phrases).toString(), u"已有,备份后"_s);
     }
 
     // The last sync of a commit, the folder's after the journal is deleted, fails: the change is
