@@ -57,7 +57,8 @@ std::optional<double> readCentimetres(const QString& text)
 {
     bool ok = false;
     const double value = foldNumberCharacters(text).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
+    // No margin is below nothing or wider than the widest sheet printed, A4 across.
+    if (!ok || !std::isfinite(value) || value < 0 || value > 29.7)
         return std::nullopt;
     return value;
 }

@@ -22,7 +22,7 @@ std::optional<double> parseNumber(const QString& text);
 // digits too many to be read, which are over every limit rather than not a number.
 bool isWrittenAsNumber(const QString& text);
 // A margin box in centimetres: full-width characters folded, no thousands separators. Nothing
-// for a text that is not a number.
+// for a text that is not a number, or not a margin of an A4 sheet.
 std::optional<double> readCentimetres(const QString& text);
 
 // A value scaled to a whole number of `decimals` places (cents for 2), rounded half away from

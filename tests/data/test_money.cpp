@@ -83,8 +83,9 @@ private slots:
         }
         QCOMPARE(kept, expected);
         // A margin box: full-width as typed, and never a thousands separator.
-        QCOMPARE(QList({readCentimetres(QStringLiteral(" ２。５ ")), readCentimetres(QStringLiteral("1,5"))}),
-                 QList<std::optional<double>>({2.5, std::nullopt}));
+        QCOMPARE(QList({readCentimetres(QStringLiteral(" ２。５ ")), readCentimetres(QStringLiteral("1,5")),
+                        readCentimetres(QStringLiteral("-1")), readCentimetres(QStringLiteral("1e9"))}),
+                 QList<std::optional<double>>({2.5, std::nullopt, std::nullopt, std::nullopt}));
     }
 };
 
