@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+
 namespace qm {
 
 namespace {
@@ -61,12 +63,17 @@ QString backupDatabase(const QString& folder, const QDateTime& when)
     if (books.state() != HeldBooksFile::State::Whole)
         throw DbError(QStringLiteral("备份失败: ") + books.explanation() + QStringLiteral("没有做备份。"));
     const QString target = QDir(folder).filePath(backupFileName(when));
-    QFile::remove(target);
+    // Copied under another name first: a copy cut off by a crash is never taken for a backup,
+    // and a backup of the same name stays until the new one is whole.
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
     QStringList made;
     // The books are the file this run works on, so a copy that fails could not be written.
-    if (!makePrivateFolder(folder, &made) || !copyPrivately(databaseFilePath(), target) || !syncFolderOf(target)) {
+    const bool copied = makePrivateFolder(folder, &made) && copyPrivately(databaseFilePath(), partial);
+    const bool named = copied && std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0;
+    if (!named || !syncFolderOf(target)) {
         const QString text = QStringLiteral("备份失败: ") + unwrittenText(target, errno);
-        QFile::remove(target);
+        QFile::remove(named ? target : partial);
         removeMadeFolders(made);
         throw DbError(text);
     }

@@ -566,10 +566,13 @@ private slots:
                      qPrintable(command));
             QVERIFY2(calls.mid(renamed).contains(u"fsync "_s + onDisk), qPrintable(command));
         }
-        // A backup is on the disk before the program says it is made, and so is its name.
+        // A backup is on the disk before the program says it is made, and so is its name; it
+        // takes that name only once it is whole.
+        const QString backupName = u"/备份2/QM2016-05-01 80001.bam"_s;
         const QStringList backupCalls = fileCallsOf({u"backup"_s, programFolder(), programFolder() + u"/备份2"_s});
-        const qsizetype copied = backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2/QM2016-05-01 80001.bam"_s);
-        QVERIFY(copied >= 0 && backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2"_s) > copied);
+        const qsizetype copied = backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + backupName + u".part"_s);
+        const qsizetype named = backupCalls.indexOf(u"rename %1.part %1"_s.arg(programFolder() + backupName));
+        QVERIFY(copied >= 0 && named > copied && backupCalls.indexOf(u"fsync "_s + QFileInfo(onDisk).path() + u"/备份2"_s) > named);
         QVERIFY(backupCalls.mid(0, copied).contains(u"fsync "_s + QFileInfo(onDisk).path()));
         // A saved change stays saved after a power cut: the journal's deletion, which commits it,
         // is on the disk before the change is reported done.
@@ -668,6 +671,12 @@ private slots:
         QCOMPARE(withFailure(u"QM505_FAIL_WRITE_NO_SPACE"_s, {u"backup"_s, programFolder(), folder}),
                  u"5 备份失败: 无法写入 %1/QM2016-05-01 80001.bam，磁盘可能已满。"_s.arg(folder));
         QVERIFY(!QFileInfo::exists(programFolder() + u"/满"_s));
+        // A backup of the same name already there stays whole, and nothing of the copy is left.
+        const QString earlier = backupDatabase(programFolder() + u"/备份"_s, QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1)));
+        const QByteArray earlierBytes = fileBytes(earlier);
+        closeConnection();
+        QCOMPARE(withFailure(u"QM505_FAIL_WRITE_NO_SPACE"_s, {u"backup"_s, programFolder(), programFolder() + u"/备份"_s}).left(1), u"5"_s);
+        QVERIFY(fileBytes(earlier) == earlierBytes && QDir(programFolder() + u"/备份"_s).entryList(QDir::Files) == QStringList{QFileInfo(earlier).fileName()});
     }
 
     void booksFilesAreForTheirOwnerOnly()

@@ -2,8 +2,8 @@
 // the process makes, in order, to the file named by QM505_FILE_CALLS, and then makes the call.
 // What reaches the disk, and when, is seen where the program meets the C library. With
 // QM505_FAIL_FOLDER_SYNC set, syncing a folder fails as on a disk that breaks (EIO); with
-// QM505_FAIL_WRITE_NO_SPACE set, writing to a backup (a file ending in ".bam") fails as on a
-// full disk (ENOSPC).
+// QM505_FAIL_WRITE_NO_SPACE set, writing to a backup (a file named "….bam", or its copy
+// "….bam.part") fails as on a full disk (ENOSPC).
 
 #include <dlfcn.h>
 #include <errno.h>
@@ -65,10 +65,8 @@ bool failsForNoSpace(int descriptor)
     char path[4096];
     snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
     const ssize_t length = readlink(link, path, sizeof path - 1);
-    if (length < 4)
-        return false;
-    path[length] = '\0';
-    if (strcmp(path + length - 4, ".bam") != 0)
+    path[length > 0 ? length : 0] = '\0';
+    if (!strstr(path, ".bam"))
         return false;
     errno = ENOSPC;
     return true;
