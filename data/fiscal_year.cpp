@@ -1,6 +1,7 @@
 #include "fiscal_year.h"
 
 #include "db_error.h"
+#include "number_format.h"
 
 namespace qm {
 
@@ -11,7 +12,8 @@ bool isValidFiscalYear(int year)
 
 std::optional<int> parseFiscalYear(const QString& text)
 {
-    const QString trimmed = text.trimmed();
+    // Typed through an input method in full-width, a year is still the digits it shows.
+    const QString trimmed = foldNumberCharacters(text).trimmed();
     for (const QChar c : trimmed) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return std::nullopt;

@@ -104,7 +104,7 @@ const QString kBalanceColumns = QStringLiteral(
 std::optional<int> monthOfText(const QString& text)
 {
     bool ok = false;
-    const int month = text.trimmed().toInt(&ok);
+    const int month = foldNumberCharacters(text).trimmed().toInt(&ok);
     if (!ok || month < 1 || month > 12)
         return std::nullopt;
     return month;
@@ -175,7 +175,7 @@ std::optional<Message> buildBalanceTable(int year, const QString& monthText, con
     execute(QStringLiteral("DELETE FROM 数量式余额表"));
     const std::optional<int> month = monthOfText(monthText);
     bool levelOk = false;
-    const int level = levelText.trimmed().toInt(&levelOk);
+    const int level = foldNumberCharacters(levelText).trimmed().toInt(&levelOk);
     if (!month || !levelOk || level < 1 || level > 3)
         return Message{QStringLiteral("请选择月份和级数"), QStringLiteral("QM505"), MessageIcon::Stop};
 

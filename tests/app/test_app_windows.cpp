@@ -940,7 +940,7 @@ private slots:
         QCOMPARE(entryTableName(2010) + entryTableName(2020), u"分2010分2020"_s);
         for (int year : {2021, 0})
             QVERIFY_THROWS_EXCEPTION(DbError, entryTableName(year));
-        QCOMPARE(parseFiscalYear(u"2020"_s), std::optional<int>(2020));
+        QCOMPARE(QList({parseFiscalYear(u"2020"_s), parseFiscalYear(u"２０１６"_s)}), QList<std::optional<int>>({2020, 2016}));
 
         loginState() = LoginState{};
         const QString name = u"管理员"_s;

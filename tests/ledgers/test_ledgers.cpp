@@ -161,6 +161,8 @@ private slots:
         QCOMPARE(buildBalanceTable(kYear, u"3"_s, u"4"_s)->text + buildBalanceTable(kYear, u"3"_s, u"0"_s)->text
                      + buildBalanceTable(kYear, u"13"_s, u"1"_s)->text,
                  u"请选择月份和级数请选择月份和级数请选择月份和级数"_s);
+        // A month and a level typed through an input method in full-width.
+        QVERIFY(!buildBalanceTable(kYear, u"３"_s, u"２"_s) && balanceTableRows().count() == 8);
         QVERIFY(!buildBalanceTable(kYear, u"3"_s, u"2"_s));
         const RecordSet rows = balanceTableRows();
         QCOMPARE(columnText(rows, 0) + u'|' + rows[2][1].toString() + u'|' + rows[7][1].toString(), u"1001 1002 1002001 1002002 1012 2202 4001 8| 工行|合  计"_s);
