@@ -301,6 +301,18 @@ void installNumKeyFilter(QLineEdit* box)
     installKeyGuard(box, false);
 }
 
+void foldDigitsAsTyped(QLineEdit* box)
+{
+    QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString& typed) {
+        const QString folded = foldNumberCharacters(typed);
+        if (folded == typed)
+            return;
+        const int cursor = box->cursorPosition();
+        box->setText(folded);
+        box->setCursorPosition(cursor);
+    });
+}
+
 void installDigitsOnlyFilter(QLineEdit* box)
 {
     installKeyGuard(box, true);

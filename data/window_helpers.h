@@ -36,6 +36,9 @@ void installWheelPaging(QAbstractScrollArea* grid);
 
 // Makes a box take only what numKeyFilter lets through, and pastes only as filterNumberInput does.
 void installNumKeyFilter(QLineEdit* box);
+// A free-text box where codes are typed: full-width digits an input method types or commits
+// become the digits they show, as they arrive.
+void foldDigitsAsTyped(QLineEdit* box);
 // Makes a code box take digits only; every other typed key, Backspace included, is dropped.
 // Pastes of anything but digits are refused.
 void installDigitsOnlyFilter(QLineEdit* box);

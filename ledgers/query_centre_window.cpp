@@ -192,6 +192,7 @@ QueryCentreWindow::QueryCentreWindow(QWidget* parent)
     layout->addWidget(m_result);
     layout->addWidget(m_grid, 1);
 
+    foldDigitsAsTyped(m_code);
     connect(m_code, &QLineEdit::textChanged, this, [this] { guarded([this] { showAccountDetails(); }); });
 }
 

@@ -495,7 +495,8 @@ bool VoucherGrid::checkAccount(int row, bool moveOnSuccess)
             accepted = true;
             return;
         }
-        const QString code = typed.section(QLatin1Char(' '), 0, 0).trimmed();
+        // A code typed in full-width through an input method is the digits it shows.
+        const QString code = foldNumberCharacters(typed.section(QLatin1Char(' '), 0, 0)).trimmed();
         if (const std::optional<QString> fullName = leafAccountFullName(code)) {
             setText(row, AccountColumn, code + QLatin1Char(' ') + *fullName);
             accepted = true;

@@ -294,6 +294,13 @@ private slots:
         QVERIFY(window.view() == LedgerView::DetailLedger && grid->isColumnHidden(1));
         QCOMPARE(result->text() + u'|' + cellText(grid, 1, 9), u"三栏式  明细帐   共5条记录|1,134.50"_s);
 
+        // A code committed in full-width by an input method is the digits it shows.
+        QInputMethodEvent composed;
+        composed.setCommitString(u"１００１"_s);
+        child<QLineEdit>(window, "Text2")->clear();
+        QApplication::sendEvent(child<QLineEdit>(window, "Text2"), &composed);
+        QCOMPARE(boxTexts(window, {"Text2", "Text3"}), u"1001|库存现金"_s);
+
         // A code that is not in the chart empties the full name only.
         fill(window, {{"Text2", u"1001999"_s}});
         QCOMPARE(boxTexts(window, {"Text3", "Text4"}), u"|借"_s);

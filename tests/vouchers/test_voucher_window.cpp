@@ -189,6 +189,13 @@ private slots:
         QCOMPARE(QStringList({shown(recorder.messages.last()), grid->text(2, 2), QString::number(grid->col())}),
                  (QStringList{u"QM505||科目代码不正确或不是最明细代码"_s, QString(), u"2"_s}));
 
+        // Committed in full-width by an input method, a code is the digits it shows.
+        grid->setCurrent(2, 2);
+        QInputMethodEvent composed;
+        composed.setCommitString(u"１００２００１"_s);
+        QApplication::sendEvent(grid, &composed);
+        QTest::keyClick(grid->cellEditor(), Qt::Key_Return);
+        QCOMPARE(grid->text(2, 2), u"1002001 银行存款/工行"_s);
         typeIntoCell(grid, 2, 2, u"1002001"_s, Qt::Key_Return);
         typeIntoCell(grid, 2, 5, u"-"_s);
         QCOMPARE(grid->text(2, 5) + form.credit->text(), u"-0.00"_s);
