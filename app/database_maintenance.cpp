@@ -108,8 +108,9 @@ void restoreDatabase(const QString& backupPath)
 
 void compactDatabase(int year)
 {
+    // Opened before the books are held: an opening that brings them up to date writes.
+    openConnection();
     checkBooksFileInPlace();
-    closeConnection();
     // No other program changes the books between the copy and the swap, nor has a change under
     // way whose journal would be played into the compacted file.
     const HeldBooksFile books(databaseFilePath());

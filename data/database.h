@@ -113,7 +113,8 @@ DatabaseFileCheck checkDatabaseFile(const QString& path);
 bool isDatabaseOfThisProgram(const QString& path);
 // The rollback journal SQLite keeps beside the database file at `path`.
 QString journalOf(const QString& path);
-// The books file at `path`, closed by this program, judged as SQLite judges it under its own locks
+// The books file at `path`, closed by this program (or open with no change under way), judged as
+// SQLite judges it under its own locks
 // and held still while this lives: a journal SQLite counts as hot (a change cut off after it
 // began writing the file) has been played back into the file, one it ignores (a change cut off
 // before that) is gone, and the file's write lock is ours, so no other program can begin a
