@@ -203,7 +203,9 @@ bool savedPastCommitPoint(sqlite3* db)
     if (sqlite3_extended_errcode(db) != SQLITE_IOERR_DIR_FSYNC || !sqlite3_get_autocommit(db)
         || QFileInfo::exists(journalOf(databaseFilePath())))
         return false;
-    g_unconfirmedSave = true;
+    // A view's work tables are no change of the books the bookkeeper would back up.
+    if (g_viewWork == 0)
+        g_unconfirmedSave = true;
     return true;
 }
 

@@ -301,6 +301,13 @@ private slots:
                 view();
             });
             QVERIFY2(failed.startsWith(u"磁盘已满，无法生成查询结果。帐套的数据没有改变。\n"_s), qPrintable(name + failed));
+            // A folder that cannot be synced after its work tables are written: made, and no
+            // change of the books to warn of.
+            const QString unconfirmed = failure([&view] {
+                FailingFolderSync disk;
+                view();
+            });
+            QVERIFY2(unconfirmed.isEmpty() && takeUnconfirmedSaveWarning().isEmpty(), qPrintable(name + unconfirmed));
         }
     }
 
