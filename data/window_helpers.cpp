@@ -149,9 +149,10 @@ private:
     mutable QPointer<QLineEdit> m_lastEditor;
 };
 
-// Ctrl+V or Shift+Insert on a number cell whose editor is not open: the editor opens with the
-// paste in place of the cell's text, as a typed key opens it, or the paste is refused whole and
-// the cell keeps its text.
+// Ctrl+V or Shift+Insert on a number cell whose editor is not open, or an input method's commit
+// over it (full-width digits come with no composition first): the editor opens with the paste or
+// the commit in place of the cell's text, as a typed key opens it, or a paste (or a commit of
+// several characters) is refused whole and the cell keeps its text.
 class ClosedCellPaste : public QObject {
 public:
     ClosedCellPaste(QAbstractItemView* grid, NumberPasteDelegate* delegate)
@@ -164,25 +165,47 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+        QString arrived;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            arrived = QGuiApplication::clipboard()->text();
+        } else if (event->type() == QEvent::InputMethod) {
+            const auto* input = static_cast<QInputMethodEvent*>(event);
+            if (input->commitString().isEmpty() || !input->preeditString().isEmpty() || editorIsOpen())
+                return false;
+            arrived = input->commitString();
+        } else {
             return false;
+        }
         const QModelIndex cell = m_grid->currentIndex();
         const std::optional<NumberShape> shape = cell.isValid() ? m_delegate->shapeOfCell(cell.column()) : std::nullopt;
         if (!shape || !(cell.flags() & Qt::ItemIsEditable))
             return false;
-        const PastedNumber number = pastedNumber(QGuiApplication::clipboard()->text(), QString(), QString(), *shape);
-        if (number.refusal)
+        // One committed character is a key; a paste or more characters are checked whole.
+        const bool oneKey = event->type() == QEvent::InputMethod && arrived.size() == 1;
+        const PastedNumber number = oneKey ? PastedNumber{} : pastedNumber(arrived, QString(), QString(), *shape);
+        if (number.refusal) {
             showMessage(*number.refusal);
-        else if (!number.text.isEmpty()) {
+        } else if (oneKey || !number.text.isEmpty()) {
             m_delegate->forgetLastEditor();
             m_grid->edit(cell);
-            if (QLineEdit* editor = m_delegate->lastEditor())
-                editor->setText(number.text);
+            if (QLineEdit* editor = m_delegate->lastEditor()) {
+                editor->selectAll();
+                if (oneKey)
+                    typeKeys(editor, foldNumberCharacters(arrived), Qt::NoModifier);
+                else
+                    editor->setText(number.text);
+            }
         }
         return true;
     }
 
 private:
+    bool editorIsOpen() const
+    {
+        const QLineEdit* editor = m_delegate->lastEditor();
+        return editor && editor->isVisible();
+    }
+
     QAbstractItemView* m_grid;
     NumberPasteDelegate* m_delegate;
 };

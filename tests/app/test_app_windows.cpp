@@ -477,6 +477,21 @@ private slots:
             QCoreApplication::processEvents();
         }
         QCOMPARE(recorder.texts().last() + u'|' + values(u"分录始表"_s, payable), u"“1O2”不是数字,原值不变|2.125 12.5 1234.5"_s);
+        // Committed by an input method over such a cell, with no composition first (as full-width
+        // digits come): one character opens it as a typed key does, more go in as a paste.
+        click(window, "Command1");
+        QStringList stored;
+        for (const QString& committed : {u"７"_s, u"１２。５"_s}) {
+            grid->setFocus();
+            grid->setCurrentCell(0, 4);
+            QInputMethodEvent over;
+            over.setCommitString(committed);
+            QApplication::sendEvent(grid, &over);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+            stored << values(u"科目表"_s, u"1001"_s);
+        }
+        QCOMPARE(stored, (QStringList{u"- 7 -"_s, u"- 12.5 -"_s}));
     }
 
     void mainWindowShowsAndExits()
