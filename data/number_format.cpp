@@ -20,6 +20,8 @@ QString foldNumberCharacters(const QString& text)
             c = QLatin1Char('.');
         else if (c == QChar(0xFF0D))
             c = QLatin1Char('-');
+        else if (c == QChar(0xFF0B))
+            c = QLatin1Char('+');
     }
     return folded;
 }

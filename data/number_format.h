@@ -10,8 +10,8 @@
 
 namespace qm {
 
-// The characters an input method types for a number in full-width mode, ０-９, "。", "．" and
-// "－", as the digits, point and sign they stand for; every other character is left as it is.
+// The characters an input method types for a number in full-width mode, ０-９, "。", "．", "－"
+// and "＋", as the digits, point and signs they stand for; every other character is left as it is.
 QString foldNumberCharacters(const QString& text);
 
 // A number typed or shown in a cell; thousands separators are accepted. Nothing for an empty

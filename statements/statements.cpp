@@ -129,8 +129,10 @@ QHash<QString, QVariant> reportDataColumn(const QString& column)
     return values;
 }
 
-Money evaluateFormula(const QString& formula, int width, const QHash<QString, QVariant>& values)
+Money evaluateFormula(const QString& typed, int width, const QHash<QString, QVariant>& values)
 {
+    // Typed through an input method in full-width, "－" must still subtract.
+    const QString formula = foldNumberCharacters(typed);
     if (formula.isEmpty())
         return Money();
     auto valueOf = [&](const QString& code) { return Money::fromStored(values.value(code)).value_or(Money()); };

@@ -642,11 +642,11 @@ private slots:
                                               {u"1602"_s, 300.0}, {u"101"_s, 7.0},    {u"888"_s, 1.0}};
         // Lines of the balance sheet and income statement (4) take account codes, the cash flow's (3) items.
         QStringList results;
-        for (const QString& formula : u"1001+1002|1601-1602|1001*1002|1001+1001|-1001|1001 + 1002|9999+1002|100|"_s.split(u'|'))
+        for (const QString& formula : u"1001+1002|1601-1602|1001*1002|1001+1001|-1001|1001 + 1002|9999+1002|100||１６０１－１６０２"_s.split(u'|'))
             results << QString::number(evaluateFormula(formula, 4, values).toStored().toDouble());
         results << QString::number(evaluateFormula(u"888+101"_s, 3, values).toStored().toDouble())
                 << QString::number(evaluateFormula(u"1001"_s, 3, values).toStored().toDouble());
-        QCOMPARE(results.join(QLatin1Char(' ')), u"120.5 700 120.5 200 0 100 20.5 0 0 8 0"_s);
+        QCOMPARE(results.join(QLatin1Char(' ')), u"120.5 700 120.5 200 0 100 20.5 0 0 700 8 0"_s);
 
         books();
         addAccount(u"1002001"_s, u"工行"_s, u"银行存款/工行"_s);
