@@ -43,7 +43,8 @@ std::optional<NumberShape> numberShape(int column)
     case VoucherGrid::CashFlowAmountColumn:
         return NumberShape{kAmountDecimals};
     case VoucherGrid::CashFlowCodeColumn:
-        return NumberShape{};
+        // An item's code: digits only, whatever a paste or an input method brings.
+        return NumberShape{.digitsOnly = true};
     default:
         return std::nullopt;
     }
@@ -54,6 +55,15 @@ bool isTypedCharacter(const QKeyEvent* event)
     const QString text = event->text();
     return !text.isEmpty() && text.at(0).isPrint()
            && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+// Whether a key typed into a number cell of `column` (a column from the quantity on) types
+// something: a cash-flow item's code takes digits only, the other cells what a number box takes.
+bool takesKey(int column, QChar key, const QString& editorText)
+{
+    if (column == VoucherGrid::CashFlowCodeColumn)
+        return key >= QLatin1Char('0') && key <= QLatin1Char('9');
+    return numKeyFilter(key.unicode(), editorText) != 0;
 }
 
 }  // namespace
@@ -85,7 +95,7 @@ VoucherGrid::VoucherGrid(QWidget* parent)
     m_amountValidator = numberValidator(2);
     // Quantities are stored as typed, with no more decimals than a quantity keeps.
     m_quantityValidator = numberValidator(kQuantityDecimals);
-    m_codeValidator = numberValidator(-1);
+    m_codeValidator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (const std::optional<Message> refusal = refusalOfCellText(m_editColumn, text)) {
             {
@@ -103,8 +113,8 @@ VoucherGrid::VoucherGrid(QWidget* parent)
 
 std::optional<Message> VoucherGrid::refusalOfCellText(int column, const QString& text)
 {
-    // A number being typed ("-", ".") is not looked at yet.
-    if (column < QuantityColumn || !isWrittenAsNumber(text))
+    // A number being typed ("-", ".") is not looked at yet; a cash-flow item's code is no amount.
+    if (column < QuantityColumn || column == CashFlowCodeColumn || !isWrittenAsNumber(text))
         return std::nullopt;
     return (column == QuantityColumn ? readTypedQuantity(text) : readTypedAmount(text)).refusal;
 }
@@ -296,7 +306,7 @@ bool VoucherGrid::typesSomething(const QString& typed) const
     if (col() < QuantityColumn)
         return !typed.isEmpty();
     for (const QChar c : typed)
-        if (numKeyFilter(c.unicode(), QString()) != 0)
+        if (takesKey(col(), c, QString()))
             return true;
     return false;
 }
@@ -340,7 +350,7 @@ void VoucherGrid::openEditor(const QString& typedText, EditorStart start)
 void VoucherGrid::typeIntoEditor(const QString& typed)
 {
     for (const QChar c : typed) {
-        if (m_editColumn >= QuantityColumn && numKeyFilter(c.unicode(), m_editor->text()) == 0)
+        if (m_editColumn >= QuantityColumn && !takesKey(m_editColumn, c, m_editor->text()))
             continue;
         const QString before = m_editor->text();
         m_editor->insert(QString(c));
@@ -408,7 +418,7 @@ bool VoucherGrid::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     if (m_editColumn >= QuantityColumn && isTypedCharacter(key))
-        return numKeyFilter(key->text().at(0).unicode(), m_editor->text()) == 0;
+        return !takesKey(m_editColumn, key->text().at(0), m_editor->text());
     return false;
 }
 

@@ -412,6 +412,10 @@ private slots:
             {4, tooLong, OverCell, u"7.00|金额不能超过999,999,999,999.99"_s},
             {4, u"¥12.125"_s, OverCell, u"7.00|“12.125”超过两位小数,原值不变"_s},
             {4, u"-¥12.50"_s, OverCell, u"-12.50|"_s},
+            // A cash-flow item's code takes digits only: no point, no sign, no amount.
+            {6, u"１０。７"_s, OverSelection, u"7|“１０。７”不是整数,原值不变"_s},
+            {6, u"¥1,070元"_s, OverCell, u"7|“¥1,070元”不是整数,原值不变"_s},
+            {6, u"１０２"_s, OverCell, u"102|"_s},
         };
         QStringList kept, expected;
         for (const auto& paste : pastes) {
@@ -428,7 +432,10 @@ private slots:
             expected << paste.kept;
         }
         QCOMPARE(kept, expected);
+        typeIntoCell(grid, 4, VoucherGrid::CashFlowCodeColumn, u"1-.5"_s);
+        QCOMPARE(grid->text(4, VoucherGrid::CashFlowCodeColumn), u"15"_s);
         grid->setText(4, VoucherGrid::QuantityColumn, QString());
+        grid->setText(4, VoucherGrid::CashFlowCodeColumn, QString());
         recorder.messages.clear();
 
         // The largest amount is taken to the cent; one digit more is refused.
