@@ -251,7 +251,11 @@ void QueryCentreWindow::journalClicked()
 {
     const QString period = m_period->currentText();
     setView(LedgerView::Journal);
-    buildJournal(fiscalYear(), period);
+    if (const auto refusal = buildJournal(fiscalYear(), period)) {
+        clearResultGrid(m_grid);
+        showMessage(*refusal);
+        return;
+    }
     // The rows shown so far go before the new ones are read: a month holds some 80,000 lines.
     clearResultGrid(m_grid);
     showInResultGrid(m_grid, journalRows(), kJournalLayout);

@@ -99,6 +99,12 @@ const QString kBalanceColumns = QStringLiteral(
     "科目代码, 科目名称, 方向, 期初数量, 期初金额, 本期借数, 本期借金, 本期贷数, 本期贷金, 累计借数, 累计借金, "
     "累计贷数, 累计贷金, 期末数量, 期末金额");
 
+// A period the query centre cannot read as a month.
+Message monthRefusal()
+{
+    return Message{QStringLiteral("请选择月份"), QStringLiteral("QM505"), MessageIcon::Stop};
+}
+
 }  // namespace
 
 std::optional<int> monthOfText(const QString& text)
@@ -110,15 +116,21 @@ std::optional<int> monthOfText(const QString& text)
     return month;
 }
 
-void buildJournal(int year, const QString& period)
+std::optional<Message> buildJournal(int year, const QString& period)
 {
     const ViewWork view;
-    if (period.isEmpty() || period == QStringLiteral("全部"))
+    if (period.isEmpty() || period == QStringLiteral("全部")) {
         insertJournal(year, QStringLiteral("length(a.代码)>0"), {});
-    else if (period == QStringLiteral("年初"))
+    } else if (period == QStringLiteral("年初")) {
         insertJournal(year, QStringLiteral("substr(a.ID,1,3)=%1").arg(sqlKey(kOpeningPeriodKey)), {});
-    else
-        insertMonthJournal(year, monthOfText(period).value_or(0));
+    } else if (const std::optional<int> month = monthOfText(period)) {
+        insertMonthJournal(year, *month);
+    } else {
+        // No month has no lines: an empty journal would say the month had none.
+        execute(QStringLiteral("DELETE FROM 分录始表"));
+        return monthRefusal();
+    }
+    return std::nullopt;
 }
 
 bool buildFilteredJournal(int year, const QString& codePrefix)
@@ -146,7 +158,7 @@ std::optional<Message> buildAccountSummary(int year, const QString& monthText)
     execute(QStringLiteral("DELETE FROM 凭证汇总表"));
     const std::optional<int> month = monthOfText(monthText);
     if (!month)
-        return Message{QStringLiteral("请选择月份"), QStringLiteral("QM505"), MessageIcon::Stop};
+        return monthRefusal();
     const QString table = monthTotalsTableName(year);
     const QString debits = centsOfThousandths(QStringLiteral("sum(iif(借笔>0, 借厘, NULL))"));
     const QString credits = centsOfThousandths(QStringLiteral("sum(iif(贷笔>0, 贷厘, NULL))"));

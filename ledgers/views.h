@@ -13,8 +13,9 @@
 namespace qm {
 
 // The journal of a period ("全部" or empty: every row; "年初": the opening rows; "1".."12": one
-// month) into 分录始表, rows of accounts of the chart only, in ID order.
-void buildJournal(int year, const QString& period);
+// month) into 分录始表, rows of accounts of the chart only, in ID order. Any other period is
+// refused, 分录始表 left empty.
+std::optional<Message> buildJournal(int year, const QString& period);
 // Every row of the year whose account code begins with `codePrefix`. An empty prefix only
 // empties 分录始表 and returns false.
 bool buildFilteredJournal(int year, const QString& codePrefix);

@@ -99,8 +99,11 @@ private slots:
                  u"9月ID8000000001库存现金"_s);
         buildJournal(kYear, u"年初"_s);
         QCOMPARE(columnText(journalRows(), 16), u"8000000001 8000000002 8000000003"_s);
-        buildJournal(kYear, u"3"_s);
+        QVERIFY(!buildJournal(kYear, u"3"_s));
         QCOMPARE(journalRows().count(), 4);
+        // A period that is no month is refused, not shown as a month without lines.
+        const QString refused = buildJournal(kYear, u"3月"_s)->text;
+        QCOMPARE(refused + QString::number(journalRows().count()), u"请选择月份0"_s);
 
         QVERIFY(buildFilteredJournal(kYear, u"1002"_s) && columnText(journalRows(), 5) == u"1002001 1002002 1002001"_s);
         QVERIFY(buildFilteredJournal(kYear, u"100"_s) && journalRows().count() == 6);
