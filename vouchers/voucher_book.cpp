@@ -66,9 +66,17 @@ int leadingNumber(const QString& text)
     int end = 0;
     if (end < trimmed.size() && (trimmed[end] == QLatin1Char('-') || trimmed[end] == QLatin1Char('+')))
         ++end;
-    while (end < trimmed.size() && trimmed[end].isDigit())
+    const int firstDigit = end;
+    while (end < trimmed.size() && trimmed[end] >= QLatin1Char('0') && trimmed[end] <= QLatin1Char('9'))
         ++end;
-    return trimmed.left(end).toInt();
+    bool fits = false;
+    const int number = trimmed.left(end).toInt(&fits);
+    if (fits || end == firstDigit)
+        return number;
+    // Too many digits for a number (an entry's ID pasted, say) are a number too large for any
+    // limit, never 0; and one more than it still counts.
+    constexpr int kTooLarge = 999999999;
+    return trimmed.startsWith(QLatin1Char('-')) ? -kTooLarge : kTooLarge;
 }
 
 namespace {

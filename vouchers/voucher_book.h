@@ -43,7 +43,8 @@ PageStep pagePrevious(int year, int month, const QString& numberText);
 PageStep pageNext(int year, int month, const QString& numberText);
 PageStep pageLast(int year, int month);
 
-// The number in a box read as the window reads it: its leading number, 0 when there is none.
+// The number in a box read as the window reads it: its leading number, 0 when there is none,
+// 999999999 (or its negative) when it has more digits than a number holds.
 int leadingNumber(const QString& text);
 
 struct VoucherLineText {

@@ -171,6 +171,7 @@ private slots:
         QCOMPARE(thousands.join(u' '), u"12,345.60 -1,234,567.89 0.00 0.00 2.68 -1.01 56,717.72 0.13"_s);
         QVERIFY(Money::fromStored(0.1 + 0.2)->toStored().toDouble() == 0.3 && !parseNumber(u"-"_s) && *parseNumber(u"1,000.25"_s) == 1000.25);
         QVERIFY(leadingNumber(u"12ab"_s) == 12 && leadingNumber(u"ab"_s) == 0 && formatCellNumber(u"1.5"_s, 3) == u"1.500"_s);
+        QVERIFY(leadingNumber(u"8030002001"_s) == 999999999 && leadingNumber(u"-"_s) == 0);
     }
 
     void savingWritesOneRowPerLineToTheCent()
