@@ -357,6 +357,11 @@ bool filterNumberInput(QLineEdit* box, QEvent* event, NumberShape shape)
             pasteNumber(box, QGuiApplication::clipboard()->text(), shape);
             return true;
         }
+        // A key that types several characters at once is checked whole, as a commit of them is.
+        if (key->text().size() > 1 && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            pasteNumber(box, key->text(), shape);
+            return true;
+        }
         const QString folded = foldNumberCharacters(key->text());
         if (folded == key->text())
             return false;

@@ -809,6 +809,12 @@ private slots:
                          paste(&digits, u"12a"_s, true), paste(&digits, u" 2016 "_s, false), paste(&digits, u"０１"_s, false)}),
             (QStringList{u"|“1O2.5”不是数字,原值不变"_s, u"-1234.5|"_s, u"-1234.56|"_s, u"|“12a”不是整数,原值不变"_s,
                          u"2016|"_s, u"201601|"_s}));
+        // A key that types several characters at once is checked whole.
+        for (const QString& typed : {u"１a"_s, u"２３"_s}) {
+            QKeyEvent several(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+            QApplication::sendEvent(&digits, &several);
+        }
+        QCOMPARE(digits.text() + u'|' + recorder.texts().last(), u"20160123|“１a”不是整数,原值不变"_s);
 
         // Where Tab and Shift+Tab type a tab character, they still move the focus out of a numeric box.
         for (const bool digitsOnly : {false, true}) {
