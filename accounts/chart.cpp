@@ -239,7 +239,8 @@ void setLeafUnitAndFlag(const QString& code, const QString& unit, const QString&
 
 TypedValue readExchangeFlag(const QString& text)
 {
-    const QString flag = text.trimmed().toUpper();
+    // A "Ｙ" typed in full-width through an input method is the Y it shows.
+    const QString flag = text.normalized(QString::NormalizationForm_KC).trimmed().toUpper();
     if (flag.isEmpty() || flag == QStringLiteral("Y"))
         return {flag, std::nullopt};
     return {QVariant(), Message{QStringLiteral("调汇标志只能是Y或空白,原值不变"), QStringLiteral("QM505"), MessageIcon::Exclamation}};

@@ -491,6 +491,15 @@ private slots:
             grid->item(3, 2)->text() + u'|' + grid->item(3, 3)->text() + u'|'
                 + rowsAsText(u"SELECT 单位, 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(3, 0)->text()}).value(0),
             u"box|Y|box Y"_s);
+        // A "Ｙ" committed in full-width by an input method is a Y.
+        grid->setCurrentCell(4, 3);
+        grid->editItem(grid->item(4, 3));
+        QInputMethodEvent wide;
+        wide.setCommitString(u"Ｙ"_s);
+        QApplication::sendEvent(QApplication::focusWidget(), &wide);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(grid->item(4, 3)->text() + scalar(u"SELECT 调汇 FROM 科目表 WHERE 科目代码=?"_s, {grid->item(4, 0)->text()}).toString(), u"YY"_s);
 
         type(1, 3, u"y"_s);
         window.reject();
