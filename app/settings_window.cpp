@@ -290,6 +290,8 @@ void SettingsWindow::carryForwardClicked()
     emit yearChanged(year + 1);
     accept();
     showMessage(QStringLiteral("年度过帐成功"));
+    // The program ends next, and shows nothing after: a save the disk could not confirm is told now.
+    showUnconfirmedSaveWarning();
     endProcess();
 }
 

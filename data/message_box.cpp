@@ -70,6 +70,11 @@ void guarded(const std::function<void()>& work)
         showMessage(QString::fromStdString(error.what()), QStringLiteral("QM505"), MessageIcon::Stop);
     }
     // After the window has said the change is saved.
+    showUnconfirmedSaveWarning();
+}
+
+void showUnconfirmedSaveWarning()
+{
     if (const QString warning = takeUnconfirmedSaveWarning(); !warning.isEmpty())
         showMessage(warning, QStringLiteral("QM505"), MessageIcon::Exclamation);
 }

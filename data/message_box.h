@@ -18,7 +18,9 @@ using MessageHandler = std::function<MessageAnswer(const Message&)>;
 MessageHandler setMessageHandler(MessageHandler handler);
 
 // Runs one event handler's work; an error it throws is shown in a message box and the program
-// goes on. No exception crosses the event loop.
+// goes on. No exception crosses the event loop. A save the disk could not confirm is told after.
 void guarded(const std::function<void()>& work);
+// Tells of a save the disk could not confirm, once, if there was one not told yet.
+void showUnconfirmedSaveWarning();
 
 }  // namespace qm

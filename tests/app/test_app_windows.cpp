@@ -13,6 +13,7 @@
 #include "data/process.h"
 #include "data/window_helpers.h"
 #include "ledgers/views.h"
+#include "support/full_disk.h"
 #include "support/other_writer.h"
 #include "support/widgets.h"
 #include "vouchers/voucher_grid.h"
@@ -71,16 +72,21 @@ class TestAppWindows : public WindowTest {
 
 private:
     int m_ended = 0;
+    qsizetype m_messagesAtEnd = 0;  // how many messages had been shown when the program was ended
     ProcessEndHandler m_previousEnd;
     std::function<bool()> m_previousPrinter;
 
 private slots:
+    void initTestCase() { FullDisk::install(); }
     void init()
     {
         BooksTest::init();
         loginState() = LoginState{2016, u"管理员"_s, u"123456"_s, u"示范单位"_s};
         m_ended = 0;
-        m_previousEnd = setProcessEndHandler([this](int) { ++m_ended; });
+        m_previousEnd = setProcessEndHandler([this](int) {
+            ++m_ended;
+            m_messagesAtEnd = recorder.messages.size();
+        });
         m_previousPrinter = setPrinterCheck([] { return true; });
     }
     void cleanup()
@@ -303,6 +309,16 @@ private slots:
         SettingsWindow last;
         QCOMPARE(press(last, "Command12", recorder), u"只到2020年的数据库"_s);
         QCOMPARE(m_ended, 1);
+        // A carry-forward the disk could not confirm is told before the program ends: no message
+        // shows once it has.
+        loginState().fiscalYear = 2017;
+        {
+            SettingsWindow next;
+            const FailingFolderSync unconfirmed;
+            click(next, "Command12");
+        }
+        QCOMPARE(QStringList(recorder.texts().mid(m_messagesAtEnd - 2)) << QString::number(m_ended),
+                 (QStringList{u"年度过帐成功"_s, u"修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s, u"2"_s}));
 
         // Passwords compare exactly, names without regard to case.
         execute(u"INSERT INTO 信息表 (代号, 操作员, 密码) VALUES ('02', 'Zhang', ' Pw1 '), ('03', 'Li', NULL), ('04', 'Wang', '')"_s);
