@@ -25,12 +25,15 @@ QString unwrittenText(const QString& path, int error)
 // removed.
 void swapInto(const QString& source, const QString& target)
 {
-    if (!replaceDurably(source, target)) {
+    const Replacement replaced = replaceDurably(source, target);
+    if (replaced == Replacement::Failed) {
         const QString text = QStringLiteral("无法替换数据库文件 %1，%2。")
                                  .arg(QDir::toNativeSeparators(target), writeFailureText(errno));
         QFile::remove(source);
         throw DbError(text);
     }
+    if (replaced == Replacement::Unconfirmed)
+        noteUnconfirmedSave();
 }
 
 QString compactionTarget()

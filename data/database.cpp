@@ -879,11 +879,17 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill)
     // A journal whose books are gone would be played into the new ones.
     if (!QFileInfo::exists(path))
         QFile::remove(journalOf(path));
-    if (!replaceDurably(partial, path)) {
+    // New books hold nothing yet that a power cut could lose: an unconfirmed folder is only logged.
+    if (replaceDurably(partial, path) == Replacement::Failed) {
         QFile::remove(partial);
         throw DbError(QStringLiteral("无法建立数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     }
     adoptBooksFile();
+}
+
+void noteUnconfirmedSave()
+{
+    g_unconfirmedSave = true;
 }
 
 QString takeUnconfirmedSaveWarning()

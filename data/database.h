@@ -156,6 +156,9 @@ void createDatabaseFile(const QString& path, const std::function<void()>& fill);
 // disk refused is saved, and its commit returns as usual; the warning owed to the user for it is
 // taken here once (empty when none is owed).
 QString takeUnconfirmedSaveWarning();
+// Owes that warning for a file put in the books' place (a restore, a compaction) whose folder the
+// disk could not sync after the rename.
+void noteUnconfirmedSave();
 
 // While one lives, what fails is building a view of the books (a ledger, a table, a statement
 // in its work tables), not a change the user made: the explanation says the view could not be

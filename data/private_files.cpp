@@ -142,18 +142,19 @@ bool syncFolderOf(const QString& path)
     return syncToDisk(QFileInfo(path).absolutePath(), O_RDONLY | O_DIRECTORY);
 }
 
-bool replaceDurably(const QString& source, const QString& target)
+Replacement replaceDurably(const QString& source, const QString& target)
 {
     if (!syncToDisk(source, O_RDONLY))
-        return false;
+        return Replacement::Failed;
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
-        return false;
+        return Replacement::Failed;
     // From here `target` is the new file whatever follows: saying otherwise would have the
     // caller go on with the old one.
-    if (!syncFolderOf(target))
-        std::fprintf(stderr, "QM505: %s replaced, but its folder could not be synced to the disk\n",
-                     qUtf8Printable(QDir::toNativeSeparators(target)));
-    return true;
+    if (syncFolderOf(target))
+        return Replacement::Done;
+    std::fprintf(stderr, "QM505: %s replaced, but its folder could not be synced to the disk\n",
+                 qUtf8Printable(QDir::toNativeSeparators(target)));
+    return Replacement::Unconfirmed;
 }
 
 }  // namespace qm

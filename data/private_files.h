@@ -35,10 +35,11 @@ bool syncFolderOf(const QString& path);
 
 // Puts the file `source` in the place of `target` in one step, so that after a power cut
 // `target` is either what it was or the whole of `source`: `source` reaches the disk before the
-// rename, and the rename itself (the folder) after it. True once the rename is done, even when
-// the folder then cannot be synced (that goes to the error stream as a warning): `target` is the
-// new file. False when `source` could not be synced or renamed; it is then still there for the
-// caller to remove, and `target` is what it was.
-bool replaceDurably(const QString& source, const QString& target);
+// rename, and the rename itself (the folder) after it. Failed when `source` could not be synced
+// or renamed; it is then still there for the caller to remove, and `target` is what it was.
+// Otherwise `target` is the new file, even when the folder could not be synced after the rename
+// (Unconfirmed: a power cut may still bring the old file back).
+enum class Replacement { Failed, Done, Unconfirmed };
+Replacement replaceDurably(const QString& source, const QString& target);
 
 }  // namespace qm

@@ -121,6 +121,15 @@ int reportedFailure(const std::function<void()>& work)
     return 0;
 }
 
+// The same, and the warning of a save the disk could not confirm, when one is owed.
+int reportedFailureOrWarning(const std::function<void()>& work)
+{
+    const int failed = reportedFailure(work);
+    if (const QString warning = takeUnconfirmedSaveWarning(); !warning.isEmpty())
+        report(warning);
+    return failed;
+}
+
 // The environment of a child whose file calls go through the preloaded library, with the
 // failure it is to make (a variable of the library) when one is named.
 QProcessEnvironment withFileCallsLibrary(const QString& failure)
@@ -168,7 +177,7 @@ int childMain(const QStringList& arguments)
         return 0;
     }
     if (command == QLatin1String("restore") || command == QLatin1String("compact")) {
-        return reportedFailure([&command, &arguments] {
+        return reportedFailureOrWarning([&command, &arguments] {
             if (command == QLatin1String("restore"))
                 restoreDatabase(arguments.value(2));
             else
@@ -180,10 +189,7 @@ int childMain(const QStringList& arguments)
     if (command == QLatin1String("write")) {
         if (!runAsBooksOwner())
             return 9;
-        const int failed = reportedFailure([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
-        if (const QString warning = takeUnconfirmedSaveWarning(); !warning.isEmpty())
-            report(warning);
-        return failed;
+        return reportedFailureOrWarning([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
     }
     if (command == QLatin1String("backup"))
         return !runAsBooksOwner() ? 9 : reportedFailure([&arguments] { backupDatabase(arguments.value(2), QDateTime(QDate(2016, 5, 1), QTime(8, 0, 1))); });
@@ -664,6 +670,14 @@ private slots:
         closeConnection();
         QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"write"_s, programFolder()}),
                  u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s);
+        QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称='甲'"_s).toString(), u"1"_s);
+        // So is a restore whose folder cannot be synced after the backup took the books' place.
+        const QString backup = backupDatabase(programFolder() + u"/导入"_s, QDateTime(QDate(2016, 5, 3), QTime(8, 0, 1)));
+        execute(u"DELETE FROM 摘要 WHERE 名称='甲'"_s);
+        closeConnection();
+        QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"restore"_s, programFolder(), backup}),
+                 u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s);
+        adoptBooksFile();
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称='甲'"_s).toString(), u"1"_s);
 
         closeConnection();
