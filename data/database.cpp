@@ -79,8 +79,9 @@ std::optional<FileId> fileIdOf(const QString& path)
     return FileId{info.st_dev, info.st_ino};
 }
 
-// What the database refused, in a few words the bookkeeper can act on, by SQLite's result code.
-QString explanation(int resultCode)
+// What the database refused, in a few words the bookkeeper can act on, by SQLite's result code;
+// `reading` when what was refused only reads, outside any change.
+QString explanation(int resultCode, bool reading = false)
 {
     if (g_viewWork > 0) {
         switch (resultCode & 0xff) {
@@ -101,7 +102,8 @@ QString explanation(int resultCode)
     switch (resultCode & 0xff) {
     case kSqliteBusy:
     case kSqliteLocked:
-        return QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。");
+        return reading ? QStringLiteral("数据库正被另一个程序占用，无法读取帐套的数据，请稍后再试。")
+                       : QStringLiteral("数据库正被另一个程序占用，这次修改没有保存，请稍后再试。");
     case kSqliteReadOnly:
         return QStringLiteral("数据库文件是只读的，这次修改没有保存。");
     case kSqliteCorrupt:
@@ -219,12 +221,12 @@ QSqlDatabase leaveStaleTransaction()
 
 // The user reads the explanation and the database's own words; the statement is for whoever
 // looks into the fault, so it goes to the error stream.
-QString sqliteErrorText(sqlite3* db, const QString& statement)
+QString sqliteErrorText(sqlite3* db, const QString& statement, bool reading = false)
 {
     const QString said(static_cast<const QChar*>(sqlite3_errmsg16(db)));
     if (!statement.isEmpty())
         std::fprintf(stderr, "QM505: %s\n  %s\n", qUtf8Printable(said), qUtf8Printable(statement));
-    return explanation(sqlite3_extended_errcode(db)) + QStringLiteral("\n") + said;
+    return explanation(sqlite3_extended_errcode(db), reading) + QStringLiteral("\n") + said;
 }
 
 // Binds as the SQL driver does, except that a box's null text is empty text; a null value
@@ -466,7 +468,7 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
             return columns;
         if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
             g_booksMoved = true;
-        const QString text = sqliteErrorText(db, sql);
+        const QString text = sqliteErrorText(db, sql, g_transactionDepth == 0 && sqlite3_stmt_readonly(prepared));
         // A lone statement that failed must not leave a transaction behind it. The statement
         // goes first: a connection closed while one is prepared keeps its locks.
         if (g_transactionDepth == 0 && !sqlite3_get_autocommit(db)) {

@@ -835,6 +835,12 @@ private slots:
             OtherWriter other(databaseFilePath());
             QCOMPARE(failure([] { addPhrases({u"甲"_s, u"乙"_s}); }), u"数据库正被另一个程序占用，这次修改没有保存，请稍后再试。\ndatabase is locked"_s);
         }
+        // One that keeps readers out too: a read says it could not read, not that a change went unsaved.
+        {
+            OtherWriter other(databaseFilePath(), true);
+            QCOMPARE(failure([] { scalar(u"SELECT count(*) FROM 摘要"_s); }),
+                     u"数据库正被另一个程序占用，无法读取帐套的数据，请稍后再试。\ndatabase is locked"_s);
+        }
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 1);
         addPhrases({u"甲"_s, u"乙"_s});
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要"_s).toInt(), before + 3);
