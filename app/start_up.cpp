@@ -6,10 +6,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QTranslator>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -23,6 +29,19 @@ Message refusal(const QString& text)
 QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// Whether a running process holds the lock of the file at `path`, as a live QLockFile holds one on
+// its file. A lock that cannot be tried counts as held.
+bool lockedByAProcess(const QString& path)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool held = ::flock(descriptor, LOCK_EX | LOCK_NB) != 0;
+    // Closing gives back the lock just taken.
+    ::close(descriptor);
+    return held;
 }
 
 QString databaseSays(const QString& detail)
@@ -76,14 +95,30 @@ QString booksLockFilePath(const QString& dataFolder)
 BooksLock::Result BooksLock::lock(const QString& dataFolder)
 {
     unlock();
-    auto file = std::make_unique<QLockFile>(booksLockFilePath(dataFolder));
+    m_otherComputer.clear();
+    const QString path = booksLockFilePath(dataFolder);
+    auto file = std::make_unique<QLockFile>(path);
     // A live holder never goes stale by age; a dead one is recognised by its process id.
     file->setStaleLockTime(0);
-    if (file->tryLock(0)) {
+    bool locked = file->tryLock(0);
+    qint64 pid = 0;
+    QString computer;
+    QString program;
+    const bool named = locked || file->getLockInfo(&pid, &computer, &program);
+    // A file naming no holder is taken over once no process holds its lock, as a live holder does.
+    if (!locked && !named && file->error() == QLockFile::LockFailedError && !lockedByAProcess(path))
+        locked = file->removeStaleLockFile() && file->tryLock(0);
+    if (locked) {
         m_file = std::move(file);
         return Result::Locked;
     }
-    return file->error() == QLockFile::LockFailedError ? Result::HeldByAnother : Result::CannotWrite;
+    if (file->error() != QLockFile::LockFailedError)
+        return Result::CannotWrite;
+    if (named && !computer.isEmpty() && computer != QSysInfo::machineHostName()) {
+        m_otherComputer = computer;
+        return Result::HeldOnAnotherComputer;
+    }
+    return Result::HeldByAnother;
 }
 
 bool BooksLock::isLocked() const
@@ -122,6 +157,10 @@ std::optional<Message> prepareBooks(BooksLock& lock)
         break;
     case BooksLock::Result::HeldByAnother:
         return refusal(QStringLiteral("这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"));
+    case BooksLock::Result::HeldOnAnotherComputer:
+        return refusal(QStringLiteral("这套帐正被另一台电脑(%1)上的本程序使用。如果那台电脑上的本程序已经不在运行"
+                                      "(例如那台电脑断过电)，请删除锁文件:\n%2\n然后再启动本程序。")
+                           .arg(lock.otherComputer(), native(booksLockFilePath(folder))));
     case BooksLock::Result::CannotWrite:
         return refusal(QStringLiteral("无法在数据文件夹中建立锁文件:\n%1").arg(native(booksLockFilePath(folder))));
     }

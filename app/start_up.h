@@ -16,7 +16,9 @@ namespace qm {
 
 // A lock file beside the database, held for the program's life, so that no second copy of the
 // program works on the same books (a copy that compacts or restores would pull the file from
-// under the first). A lock left by a program that died is taken over.
+// under the first). A lock left by a program that died on this computer is taken over, and so is
+// one that names no holder (a power cut right after it was made leaves it empty) once no process
+// holds it. One another computer holds is never taken: that computer may still be working.
 class BooksLock {
 public:
     BooksLock();
@@ -24,13 +26,16 @@ public:
     BooksLock(const BooksLock&) = delete;
     BooksLock& operator=(const BooksLock&) = delete;
 
-    enum class Result { Locked, HeldByAnother, CannotWrite };
+    enum class Result { Locked, HeldByAnother, HeldOnAnotherComputer, CannotWrite };
     Result lock(const QString& dataFolder);
     bool isLocked() const;
     void unlock();
+    // The computer that holds the lock, after HeldOnAnotherComputer.
+    QString otherComputer() const { return m_otherComputer; }
 
 private:
     std::unique_ptr<QLockFile> m_file;
+    QString m_otherComputer;
 };
 
 QString booksLockFilePath(const QString& dataFolder);

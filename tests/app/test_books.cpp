@@ -20,7 +20,9 @@
 #include "data/record_set.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -449,6 +451,28 @@ private slots:
         holder.kill();
         QVERIFY(holder.waitForFinished(30000) && QFile::exists(booksLockFilePath(dataFolder())));
         QVERIFY(!prepareBooks(first) && first.isLocked());
+
+        // A lock file that names no holder (a power cut right after it was made leaves it empty)
+        // is taken over once no process holds it; one another computer holds is named and left.
+        first.unlock();
+        const QString lockFile = booksLockFilePath(dataFolder());
+        const auto writeLockFile = [&lockFile](const QByteArray& text) {
+            QFile file(lockFile);
+            return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
+        };
+        QVERIFY(writeLockFile(QByteArray()));
+        {
+            const int held = ::open(QFile::encodeName(lockFile).constData(), O_RDONLY);
+            QVERIFY(held >= 0 && ::flock(held, LOCK_EX | LOCK_NB) == 0);
+            QCOMPARE(runChild({u"start"_s, programFolder()}), u"3 这套帐已在本程序的另一个窗口中打开，请回到那个窗口中使用。"_s);
+            ::close(held);
+        }
+        QCOMPARE(runChild({u"start"_s, programFolder()}), u"0 "_s);
+        QVERIFY(writeLockFile("4242\nqm505\n另一台电脑\n"));
+        QCOMPARE(runChild({u"start"_s, programFolder()}),
+                 u"3 这套帐正被另一台电脑(另一台电脑)上的本程序使用。如果那台电脑上的本程序已经不在运行(例如那台电脑断过电)，请删除锁文件:\n%1\n然后再启动本程序。"_s
+                     .arg(lockFile));
+        QVERIFY(QFile::exists(lockFile));
     }
 
     void monthStaysWholeWhenTheProgramIsKilledWhileRenumbering()
