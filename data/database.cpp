@@ -207,7 +207,7 @@ bool savedPastCommitPoint(sqlite3* db)
         return false;
     // A view's work tables are no change of the books the bookkeeper would back up.
     if (g_viewWork == 0)
-        g_unconfirmedSave = true;
+        noteUnconfirmedSave();
     return true;
 }
 

@@ -114,13 +114,12 @@ bool isDatabaseOfThisProgram(const QString& path);
 // The rollback journal SQLite keeps beside the database file at `path`.
 QString journalOf(const QString& path);
 // The books file at `path`, closed by this program (or open with no change under way), judged as
-// SQLite judges it under its own locks
-// and held still while this lives: a journal SQLite counts as hot (a change cut off after it
-// began writing the file) has been played back into the file, one it ignores (a change cut off
-// before that) is gone, and the file's write lock is ours, so no other program can begin a
-// change until this ends. A change another program has under way is never touched: its journal
-// stays and the file is InUse. With nothing beside it the file is Whole even when SQLite cannot
-// lock it (damaged books): it is all there is of them.
+// SQLite judges it under its own locks and held still while this lives: a journal SQLite counts
+// as hot (a change cut off after it began writing the file) has been played back into the file,
+// one it ignores (a change cut off before that) is gone, and the file's write lock is ours, so no
+// other program can begin a change until this ends. A change another program has under way is
+// never touched: its journal stays and the file is InUse. With nothing beside it the file is
+// Whole even when SQLite cannot lock it (damaged books): it is all there is of them.
 class HeldBooksFile {
 public:
     enum class State {
