@@ -198,8 +198,7 @@ void rollBackEverything()
 
 // The journal's deletion is the commit point, and the folder is synced after it. When only that
 // sync failed, the change is in the books: reported as not saved, it would be entered a second
-// time. `db` has just failed a commit; the journal must not have stood there before it began, as
-// a journal left by another's failure is played back (and deleted) on the way in.
+// time. `db` has just failed its own commit (not the playback of a journal another left).
 bool savedPastCommitPoint(sqlite3* db)
 {
     if (sqlite3_extended_errcode(db) != SQLITE_IOERR_DIR_FSYNC || !sqlite3_get_autocommit(db)
@@ -210,6 +209,36 @@ bool savedPastCommitPoint(sqlite3* db)
         noteUnconfirmedSave();
     return true;
 }
+
+// While one lives, notes whether the statement run on `db` began its own commit.
+class CommitWatch {
+public:
+    CommitWatch(sqlite3* db, bool watch)
+        : m_db(watch ? db : nullptr)
+    {
+        if (m_db)
+            sqlite3_commit_hook(m_db, noteReached, &m_reached);
+    }
+    ~CommitWatch()
+    {
+        if (m_db)
+            sqlite3_commit_hook(m_db, nullptr, nullptr);
+    }
+    CommitWatch(const CommitWatch&) = delete;
+    CommitWatch& operator=(const CommitWatch&) = delete;
+
+    bool reached() const { return m_reached; }
+
+private:
+    static int noteReached(void* reached)
+    {
+        *static_cast<bool*>(reached) = true;
+        return 0;
+    }
+
+    sqlite3* m_db;
+    bool m_reached = false;
+};
 
 // The connection found inside a transaction that no change of ours has open (one left by a
 // failure): rolled back, so that what follows runs on what is on the disk.
@@ -429,9 +458,10 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
     if (tail && !QString(static_cast<const QChar*>(tail)).trimmed().isEmpty())
         throw DbError(QStringLiteral("Unable to execute multiple statements at a time\n") + sql);
     bind(db, prepared, sql);
-    // A change of one statement commits on its own; see savedPastCommitPoint.
-    const bool loneChange = g_transactionDepth == 0 && !sqlite3_stmt_readonly(prepared)
-                            && !QFileInfo::exists(journalOf(databaseFilePath()));
+    // A change of one statement commits on its own: whether it got as far as its commit is known
+    // only from SQLite, since a journal another program left is played back (and its folder
+    // synced) on the way in, before the statement has done anything.
+    const CommitWatch commit(db, g_transactionDepth == 0 && !sqlite3_stmt_readonly(prepared));
 
     const int columns = sqlite3_column_count(prepared);
     if (rows) {
@@ -464,7 +494,7 @@ int runStatement(const QString& statement, const Binder& bind, RecordSet* rows)
         rows->endRow();
     }
     if (step != SQLITE_DONE) {
-        if (loneChange && savedPastCommitPoint(db))
+        if (commit.reached() && savedPastCommitPoint(db))
             return columns;
         if (sqlite3_extended_errcode(db) == kSqliteReadOnlyDbMoved)
             g_booksMoved = true;

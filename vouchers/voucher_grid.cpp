@@ -243,7 +243,11 @@ void VoucherGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (isTypedCharacter(event)) {
-        openEditor(event->text(), EditorStart::ReplaceText);
+        // A key that types several characters is checked whole, as a commit of them is.
+        if (event->text().size() > 1)
+            enterOverCell(event->text());
+        else
+            openEditor(event->text(), EditorStart::ReplaceText);
         return;
     }
     QTableWidget::keyPressEvent(event);

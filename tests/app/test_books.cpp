@@ -19,6 +19,7 @@
 #include "vouchers/work_copy.h"
 #include "data/record_set.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -188,9 +189,17 @@ int childMain(const QStringList& arguments)
             scalar(u"SELECT count(*) FROM 信息表"_s);
         });
     }
-    if (command == QLatin1String("write")) {
+    if (command == QLatin1String("write") || command == QLatin1String("write-when-told")) {
         if (!runAsBooksOwner())
             return 9;
+        if (command == QLatin1String("write-when-told")) {
+            // The books open first; the write waits for a line on the standard input.
+            scalar(u"SELECT count(*) FROM 摘要"_s);
+            report(u"ready"_s);
+            char line[8];
+            if (!std::fgets(line, sizeof line, stdin))
+                return 8;
+        }
         return reportedFailureOrWarning([] { execute(u"INSERT INTO 摘要 (名称) VALUES ('甲')"_s); });
     }
     if (command == QLatin1String("backup"))
@@ -213,6 +222,20 @@ int childMain(const QStringList& arguments)
             ::_exit(0);
         QThread::sleep(60);
         return 0;
+    }
+    if (command == QLatin1String("die-writing")) {
+        // Another program takes the write lock, half a second later writes enough to spill into the
+        // books (its journal then hot), and is killed half a second after that.
+        sqlite3* other = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(databaseFilePath()).constData(), &other, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
+            || sqlite3_exec(other, "PRAGMA cache_size=5; BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return 4;
+        report(u"began"_s);
+        QThread::msleep(500);
+        sqlite3_exec(other, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                            "INSERT INTO 摘要 (名称) SELECT printf('未完%0500d', i) FROM n", nullptr, nullptr, nullptr);
+        QThread::msleep(500);
+        ::_exit(0);
     }
     if (command == QLatin1String("end")) {
         scalar(u"SELECT count(*) FROM 摘要"_s);
@@ -695,6 +718,21 @@ private slots:
         QCOMPARE(withFailure(u"QM505_FAIL_FOLDER_SYNC"_s, {u"write"_s, programFolder()}),
                  u"0 修改已经保存，但磁盘没有确认它已经写好(同步文件夹时出错)，磁盘可能出了故障。建议马上做一次数据备份。"_s);
         QCOMPARE(scalar(u"SELECT count(*) FROM 摘要 WHERE 名称='甲'"_s).toString(), u"1"_s);
+        // Not so a statement that, waiting for another program that then died writing, only played
+        // that program's journal back when the folder sync failed: it never ran.
+        closeConnection();
+        QProcess writer;
+        writer.setProcessEnvironment(withFileCallsLibrary(u"QM505_FAIL_FOLDER_SYNC"_s));
+        startChild(writer, {u"write-when-told"_s, programFolder()});
+        QVERIFY(writer.waitForReadyRead(30000));
+        QProcess dying;
+        startChild(dying, {u"die-writing"_s, programFolder()});
+        QVERIFY(dying.waitForReadyRead(30000));
+        writer.readAllStandardOutput();
+        writer.write("go\n");
+        QVERIFY(dying.waitForFinished(30000) && writer.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(writer.readAllStandardOutput()).section(u'\n', 0, 0), u"读写数据库文件时出错，这次操作没有完成。"_s);
+        QCOMPARE(scalar(u"SELECT count(*) || ' ' || sum(名称 LIKE '未完%') FROM 摘要 WHERE 名称='甲' OR 名称 LIKE '未完%'"_s).toString(), u"1 0"_s);
         // So is a restore whose folder cannot be synced after the backup took the books' place.
         const QString backup = backupDatabase(programFolder() + u"/导入"_s, QDateTime(QDate(2016, 5, 3), QTime(8, 0, 1)));
         execute(u"DELETE FROM 摘要 WHERE 名称='甲'"_s);

@@ -434,6 +434,12 @@ private slots:
         QCOMPARE(kept, expected);
         typeIntoCell(grid, 4, VoucherGrid::CashFlowCodeColumn, u"1-.5"_s);
         QCOMPARE(grid->text(4, VoucherGrid::CashFlowCodeColumn), u"15"_s);
+        // A key that types several characters over a closed cell is checked whole.
+        grid->setCurrent(4, VoucherGrid::DebitColumn);
+        grid->setFocus();
+        QKeyEvent several(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"1a2"_s);
+        QApplication::sendEvent(grid, &several);
+        QCOMPARE(grid->text(4, VoucherGrid::DebitColumn) + u'|' + recorder.texts().last(), u"-12.50|“1a2”不是数字,原值不变"_s);
         grid->setText(4, VoucherGrid::QuantityColumn, QString());
         grid->setText(4, VoucherGrid::CashFlowCodeColumn, QString());
         recorder.messages.clear();
