@@ -5,6 +5,7 @@
 #include "data/schema.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +30,15 @@ Message refusal(const QString& text)
 QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// Whether the file at `path` was last written more than a few seconds ago (or in the future, by a
+// clock that went back).
+bool isOldFile(const QString& path)
+{
+    constexpr qint64 kNewForMs = 5000;
+    const QDateTime written = QFileInfo(path).lastModified();
+    return written.isValid() && qAbs(written.msecsTo(QDateTime::currentDateTime())) > kNewForMs;
 }
 
 // Whether a running process holds the lock of the file at `path`, as a live QLockFile holds one on
@@ -105,8 +115,9 @@ BooksLock::Result BooksLock::lock(const QString& dataFolder)
     QString computer;
     QString program;
     const bool named = locked || file->getLockInfo(&pid, &computer, &program);
-    // A file naming no holder is taken over once no process holds its lock, as a live holder does.
-    if (!locked && !named && file->error() == QLockFile::LockFailedError && !lockedByAProcess(path))
+    // A file naming no holder is taken over once no process holds its lock, as a live holder does,
+    // and it is not new: a copy starting this moment writes its name just after making the file.
+    if (!locked && !named && file->error() == QLockFile::LockFailedError && isOldFile(path) && !lockedByAProcess(path))
         locked = file->removeStaleLockFile() && file->tryLock(0);
     if (locked) {
         m_file = std::move(file);
