@@ -224,17 +224,17 @@ int childMain(const QStringList& arguments)
         return 0;
     }
     if (command == QLatin1String("die-writing")) {
-        // Another program takes the write lock, half a second later writes enough to spill into the
-        // books (its journal then hot), and is killed half a second after that.
+        // Another program takes the write lock, a moment later writes enough to spill into the books
+        // (its journal then hot), and is killed a moment after that: well within a change's wait.
         sqlite3* other = nullptr;
         if (sqlite3_open_v2(QFile::encodeName(databaseFilePath()).constData(), &other, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
             || sqlite3_exec(other, "PRAGMA cache_size=5; BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
             return 4;
         report(u"began"_s);
-        QThread::msleep(500);
+        QThread::msleep(300);
         sqlite3_exec(other, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
                             "INSERT INTO 摘要 (名称) SELECT printf('未完%0500d', i) FROM n", nullptr, nullptr, nullptr);
-        QThread::msleep(500);
+        QThread::msleep(300);
         ::_exit(0);
     }
     if (command == QLatin1String("end")) {
