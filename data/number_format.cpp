@@ -55,6 +55,13 @@ bool isWrittenAsNumber(const QString& text)
     return parseNumber(text) || digits.match(plainNumberText(text)).hasMatch();
 }
 
+std::optional<int> parseWhole(const QString& text)
+{
+    bool ok = false;
+    const int value = foldNumberCharacters(text).trimmed().toInt(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
 std::optional<double> readCentimetres(const QString& text)
 {
     bool ok = false;
@@ -205,11 +212,10 @@ TypedValue readTypedWhole(const QString& text)
 {
     if (text.trimmed().isEmpty())
         return {};
-    bool ok = false;
-    const int value = foldNumberCharacters(text).trimmed().toInt(&ok);
-    if (!ok)
+    const std::optional<int> value = parseWhole(text);
+    if (!value)
         return {QVariant(), refusalOfWhole(text)};
-    return {QVariant(value), std::nullopt};
+    return {QVariant(*value), std::nullopt};
 }
 
 PastedNumber pastedNumber(const QString& pasted, const QString& textBefore, const QString& textAfter, NumberShape shape)

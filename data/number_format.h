@@ -21,6 +21,9 @@ std::optional<double> parseNumber(const QString& text);
 // Whether a text is written as a number however many digits it has: what parseNumber reads, and
 // digits too many to be read, which are over every limit rather than not a number.
 bool isWrittenAsNumber(const QString& text);
+// A whole number as typed, full-width digits folded and blanks around it dropped; nothing for a
+// text that is not one.
+std::optional<int> parseWhole(const QString& text);
 // A margin box in centimetres: full-width characters folded, no thousands separators. Nothing
 // for a text that is not a number, or not a margin of an A4 sheet.
 std::optional<double> readCentimetres(const QString& text);

@@ -109,9 +109,8 @@ Message monthRefusal()
 
 std::optional<int> monthOfText(const QString& text)
 {
-    bool ok = false;
-    const int month = foldNumberCharacters(text).trimmed().toInt(&ok);
-    if (!ok || month < 1 || month > 12)
+    const std::optional<int> month = parseWhole(text);
+    if (!month || *month < 1 || *month > 12)
         return std::nullopt;
     return month;
 }
@@ -186,9 +185,8 @@ std::optional<Message> buildBalanceTable(int year, const QString& monthText, con
     const ViewWork view;
     execute(QStringLiteral("DELETE FROM 数量式余额表"));
     const std::optional<int> month = monthOfText(monthText);
-    bool levelOk = false;
-    const int level = foldNumberCharacters(levelText).trimmed().toInt(&levelOk);
-    if (!month || !levelOk || level < 1 || level > 3)
+    const int level = parseWhole(levelText).value_or(0);
+    if (!month || level < 1 || level > 3)
         return Message{QStringLiteral("请选择月份和级数"), QStringLiteral("QM505"), MessageIcon::Stop};
 
     QStringList levels;
